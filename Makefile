@@ -1,0 +1,39 @@
+# Thin wrapper over CMake.  `make run` and `make test` work on a fresh
+# Debian 12 machine: both install what the build needs first.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+CONFIG     ?= Release
+JOBS       ?= $(shell nproc)
+DEMO       := demo/demo.wav
+
+.PHONY: all deps configure build run test sanitize bench clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+configure: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(CONFIG) > /dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	$(BUILD)/bin/kavrel info $(DEMO)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The non-GUI tests once more under AddressSanitizer and UBSan; any report fails.
+sanitize: deps
+	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKAVREL_SANITIZE=ON -DKAVREL_BENCH=OFF -DKAVREL_GUI=OFF > /dev/null
+	@cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+		ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	@for b in $(BUILD)/bin/bench_*; do echo "== $$b"; $$b; done
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

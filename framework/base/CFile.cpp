@@ -1,0 +1,214 @@
+#include "framework/base/CFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+int CFileException::OsErrorToException(int osError)
+{
+    switch (osError) {
+    case 0:
+        return none;
+    case ENOENT:
+        return fileNotFound;
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case ELOOP:
+        return badPath;
+    case EMFILE:
+    case ENFILE:
+        return tooManyOpenFiles;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+    case EEXIST:
+        return accessDenied;
+    case EBADF:
+        return invalidFile;
+    case EBUSY:
+        return removeCurrentDir;
+    case ESPIPE:
+    case EOVERFLOW:
+        return badSeek;
+    case EIO:
+    case ENXIO:
+        return hardIO;
+    case ETXTBSY:
+        return sharingViolation;
+    case EDEADLK:
+    case ENOLCK:
+        return lockViolation;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return diskFull;
+    default:
+        return genericException;
+    }
+}
+
+CFile::~CFile()
+{
+    Abort();
+}
+
+void CFile::fail(int osError)
+{
+    m_lastError = CFileException(CFileException::OsErrorToException(osError), osError, m_strFileName.GetString());
+}
+
+bool CFile::Open(const char* path, UINT openFlags, CFileException* error)
+{
+    Abort();
+    m_strFileName = path;
+    m_lastError = CFileException();
+    int flags = O_CLOEXEC;
+    switch (openFlags & 3) {
+    case modeWrite:
+        flags |= O_WRONLY;
+        break;
+    case modeReadWrite:
+        flags |= O_RDWR;
+        break;
+    default:
+        flags |= O_RDONLY;
+        break;
+    }
+    if (openFlags & modeCreate) {
+        flags |= O_CREAT;
+        if (!(openFlags & modeNoTruncate))
+            flags |= O_TRUNC;
+    }
+    m_fd = ::open(path, flags, 0666);
+    if (m_fd < 0) {
+        fail(errno);
+        if (error)
+            *error = m_lastError;
+        return false;
+    }
+    struct stat st;
+    if (::fstat(m_fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(m_fd);
+        m_fd = -1;
+        fail(EISDIR);
+        if (error)
+            *error = m_lastError;
+        return false;
+    }
+    return true;
+}
+
+void CFile::Close()
+{
+    if (m_fd >= 0) {
+        if (::close(m_fd) != 0)
+            fail(errno);
+        m_fd = -1;
+    }
+}
+
+void CFile::Abort()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}
+
+UINT CFile::Read(void* buffer, UINT count)
+{
+    if (m_fd < 0) {
+        fail(EBADF);
+        return 0;
+    }
+    auto* p = static_cast<char*>(buffer);
+    UINT done = 0;
+    while (done < count) {
+        ssize_t n = ::read(m_fd, p + done, count - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            fail(errno);
+            break;
+        }
+        if (n == 0)
+            break;
+        done += UINT(n);
+    }
+    return done;
+}
+
+bool CFile::Write(const void* buffer, UINT count)
+{
+    if (m_fd < 0) {
+        fail(EBADF);
+        return false;
+    }
+    auto* p = static_cast<const char*>(buffer);
+    UINT done = 0;
+    while (done < count) {
+        ssize_t n = ::write(m_fd, p + done, count - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            fail(errno);
+            return false;
+        }
+        if (n == 0) {
+            fail(ENOSPC);
+            return false;
+        }
+        done += UINT(n);
+    }
+    return true;
+}
+
+long long CFile::Seek(long long offset, UINT from)
+{
+    if (m_fd < 0) {
+        fail(EBADF);
+        return -1;
+    }
+    int whence = from == current ? SEEK_CUR : from == end ? SEEK_END : SEEK_SET;
+    off_t r = ::lseek(m_fd, off_t(offset), whence);
+    if (r < 0) {
+        fail(errno);
+        return -1;
+    }
+    return r;
+}
+
+long long CFile::GetPosition() const
+{
+    return m_fd < 0 ? -1 : (long long)::lseek(m_fd, 0, SEEK_CUR);
+}
+
+long long CFile::GetLength() const
+{
+    struct stat st;
+    if (m_fd < 0 || ::fstat(m_fd, &st) != 0)
+        return -1;
+    return st.st_size;
+}
+
+bool CFile::SetLength(long long length)
+{
+    if (m_fd < 0 || ::ftruncate(m_fd, off_t(length)) != 0) {
+        fail(m_fd < 0 ? EBADF : errno);
+        return false;
+    }
+    return true;
+}
+
+bool CFile::Flush()
+{
+    if (m_fd < 0 || ::fsync(m_fd) != 0) {
+        if (m_fd >= 0 && (errno == EINVAL || errno == EROFS))
+            return true; // not a regular file: nothing to flush
+        fail(m_fd < 0 ? EBADF : errno);
+        return false;
+    }
+    return true;
+}

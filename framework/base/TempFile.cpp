@@ -1,0 +1,31 @@
+#include "framework/base/TempFile.h"
+
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+CString KGetTempPath()
+{
+    const char* dir = std::getenv("TMPDIR");
+    std::string s = (dir && *dir) ? dir : "/tmp";
+    if (s.back() != '/')
+        s += '/';
+    return CString(s);
+}
+
+CString KCreateTempFileName(const char* path, const char* prefix)
+{
+    std::string dir = path && *path ? path : KGetTempPath().str();
+    if (dir.back() != '/')
+        dir += '/';
+    std::string pre = prefix ? std::string(prefix).substr(0, 3) : "";
+    std::string templ = dir + pre + "XXXXXX.tmp";
+    std::vector<char> name(templ.begin(), templ.end());
+    name.push_back('\0');
+    int fd = ::mkstemps(name.data(), 4);
+    if (fd < 0)
+        return CString();
+    ::close(fd);
+    return CString(name.data());
+}

@@ -1,0 +1,62 @@
+#include "framework/base/UserServices.h"
+
+#include <cstdio>
+
+namespace {
+CConsoleUserInteraction g_console;
+IUserInteraction* g_service = &g_console;
+} // namespace
+
+IUserInteraction& UserInteraction()
+{
+    return *g_service;
+}
+
+IUserInteraction* SetUserInteraction(IUserInteraction* service)
+{
+    IUserInteraction* old = g_service;
+    g_service = service ? service : &g_console;
+    return old;
+}
+
+int FirstButtonOf(UINT style)
+{
+    switch (style & MB_TYPEMASK) {
+    case MB_ABORTRETRYIGNORE:
+        return IDABORT;
+    case MB_YESNO:
+    case MB_YESNOCANCEL:
+        return IDYES;
+    case MB_RETRYCANCEL:
+        return IDRETRY;
+    default:
+        return IDOK;
+    }
+}
+
+int AfxMessageBox(const CString& text, UINT style)
+{
+    return UserInteraction().MessageBox(text, CString(), style);
+}
+
+void SetFileDialogResult(FileDialogRequest& request, const CString& path)
+{
+    request.sPathName = path;
+    int slash = path.ReverseFind('/');
+    request.sFileName_ = path.Mid(slash + 1);
+    int dot = request.sFileName_.ReverseFind('.');
+    request.sFileTitle = dot > 0 ? request.sFileName_.Left(dot) : request.sFileName_;
+}
+
+int CConsoleUserInteraction::MessageBox(const CString& text, const CString& caption, UINT style)
+{
+    if (!caption.IsEmpty())
+        std::fprintf(stderr, "%s: ", caption.GetString());
+    std::fprintf(stderr, "%s\n", text.GetString());
+    return FirstButtonOf(style);
+}
+
+bool CConsoleUserInteraction::FileDialog(FileDialogRequest&)
+{
+    return false;
+}

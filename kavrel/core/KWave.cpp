@@ -1,0 +1,305 @@
+#include "kavrel/core/KWave.h"
+
+#include <cstring>
+
+#include "framework/base/UserServices.h"
+
+namespace {
+constexpr FOURCC kWave = mmioFOURCC('W', 'A', 'V', 'E');
+constexpr FOURCC kFmt = mmioFOURCC('f', 'm', 't', ' ');
+constexpr FOURCC kData = mmioFOURCC('d', 'a', 't', 'a');
+constexpr long kDefaultWindowWidth = 1024;
+
+const char* const kSeekFailure =
+    "FillBufFromSampleNSamples() -> ( SeekedPosition == -1 )\n\nПлохая ошибка %i.\nНе удалось провильно позиционироваться на сигнале.";
+const char* const kReadFailure =
+    "FillBufFromSampleNSamples() -> ( ReadedBytes != %s ).\n\nПлохая ошибка %i.\nНе удалось правильно прочитать фрагмент сигнала.";
+} // namespace
+
+CKWave::CKWave()
+    : sKN("Лаборатория Каврель"), sKP("kavrel@example.org"), sKM("https://kavrel.example.org")
+{
+}
+
+CKWave::~CKWave()
+{
+    CloseKWaveFile();
+}
+
+void CKWave::ShowText(const CString& text)
+{
+    AfxMessageBox("Сообщение о звуковом файле - \n" + sPathName + ":\n\n" + text, MB_OK);
+}
+
+bool CKWave::show_mmio_error_if_any(MMRESULT r)
+{
+    if (r == 0)
+        return false;
+    if (bShowErrors) {
+        CString text;
+        if (r == MMIOERR_CANNOTWRITE)
+            text.Format("\n%i = MMIOERR_CANNOTWRITE", int(r));
+        else if (r == MMIOERR_CANNOTSEEK)
+            text.Format("\n%i = MMIOERR_CANNOTSEEK", int(r));
+        else if (r == MMIOERR_CHUNKNOTFOUND)
+            text.Format("\n%i = MMIOERR_CHUNKNOTFOUND", int(r));
+        else
+            text = "\nНеизвестная ошибка.";
+        ShowText(text);
+    }
+    return true;
+}
+
+bool CKWave::open_hmmio_file_wave()
+{
+    MMIOINFO info;
+    hmmio = mmioOpen(sPathName.GetString(), &info, MMIO_READ | MMIO_DENYNONE);
+    if (!hmmio) {
+        if (bShowErrors)
+            ShowText("Файл не открывается.");
+        return false;
+    }
+    return true;
+}
+
+bool CKWave::descend_into_riff_wave_chunk()
+{
+    ckRiff = MMCKINFO();
+    ckRiff.fccType = kWave;
+    nLastMmioResult = mmioDescend(hmmio, &ckRiff, nullptr, MMIO_FINDRIFF);
+    return !show_mmio_error_if_any(nLastMmioResult);
+}
+
+bool CKWave::descend_into_fmt__chunk()
+{
+    ckFmt = MMCKINFO();
+    ckFmt.ckid = kFmt;
+    nLastMmioResult = mmioDescend(hmmio, &ckFmt, &ckRiff, MMIO_FINDCHUNK);
+    return !show_mmio_error_if_any(nLastMmioResult);
+}
+
+void CKWave::show_format_message()
+{
+    CString text;
+    text.Format("Заданный звуковой файл не удовлетворяет текущему стандарту системы Tembrix.\n"
+                "Его число каналов = %i.\nЧисло битов на отсчет = %i.\nБлок выравнивания (в байтах) = %i.\n"
+                "Номер формата данных = %i.\n\nДокумент открыт не будет!\n\n"
+                "Звуковой файл должен быть только:\nа) WAVE_FORMAT_PCM формата (номер формата данных = 1);\n"
+                "б) 8-ми или 16-ти битовым;\nв) моно или стерео.",
+                int(Format.nChannels), int(Format.wBitsPerSample), int(Format.nBlockAlign), int(Format.wFormatTag));
+    ShowText(text);
+}
+
+bool CKWave::read_and_check_format()
+{
+    std::memset(&Format, 0, sizeof Format);
+    LONG want = ckFmt.cksize < sizeof Format ? LONG(ckFmt.cksize) : LONG(sizeof Format);
+    LONG got = mmioRead(hmmio, &Format, want);
+    if (got != want) {
+        if (bShowErrors) {
+            ShowText("Ошибка чтения чанка формата.");
+            if (got == -1)
+                ShowText("Плохая ошибка.\nВозвращен код ошибки -1 при чтении чанка формата");
+        }
+        return false;
+    }
+    bool accepted = Format.wFormatTag == WAVE_FORMAT_PCM && (Format.wBitsPerSample == 8 || Format.wBitsPerSample == 16) &&
+                    (Format.nChannels == 1 || Format.nChannels == 2);
+    // The sample conversion reads frames of channels x bytes; a header whose
+    // block alignment says otherwise (0 among them) cannot be read correctly.
+    if (accepted && Format.nBlockAlign != Format.nChannels * Format.wBitsPerSample / 8)
+        accepted = false;
+    if (!accepted) {
+        show_format_message();
+        return false;
+    }
+    return true;
+}
+
+bool CKWave::descend_into_data_chunk()
+{
+    ckData = MMCKINFO();
+    ckData.ckid = kData;
+    nLastMmioResult = mmioDescend(hmmio, &ckData, &ckRiff, MMIO_FINDCHUNK);
+    return !show_mmio_error_if_any(nLastMmioResult);
+}
+
+bool CKWave::OpenKWaveFile(CString sPath, CString sTitle)
+{
+    CloseKWaveFile();
+    sPathName = sPath;
+    sFileTitle = sTitle;
+    if (!open_hmmio_file_wave())
+        return false;
+    bool ok = descend_into_riff_wave_chunk() && descend_into_fmt__chunk() && read_and_check_format();
+    if (ok) {
+        // The data chunk is looked for from the start of the form, so that
+        // it is found whichever side of "fmt " it stands.
+        ok = mmioSeek(hmmio, LONG(ckRiff.dwDataOffset + 4), SEEK_SET) != -1 && descend_into_data_chunk();
+    }
+    if (!ok) {
+        mmioClose(hmmio, 0);
+        hmmio = nullptr;
+        bGood = false;
+        return false;
+    }
+    // A data chunk that claims more than the file holds (a writer that was
+    // cut off) is read as far as the file goes.
+    long long available = mmioSeek(hmmio, 0, SEEK_END) - (long long)ckData.dwDataOffset;
+    long long dataBytes = ckData.cksize;
+    if (available < 0)
+        available = 0;
+    if (dataBytes > available)
+        dataBytes = available;
+    nSizeInSamples = long(dataBytes / Format.nBlockAlign);
+    mmioSeek(hmmio, LONG(ckData.dwDataOffset), SEEK_SET);
+    bGood = true;
+
+    long w = Window.nSize / 2;
+    if (w < 1)
+        w = kDefaultWindowWidth;
+    if (!SetKWaveWindowWidthInSamples(w))
+        return bGood;
+    PositKWaveWindowOnSample(nWindowSamplePosition);
+    return true;
+}
+
+bool CKWave::OpenKWaveFile()
+{
+    CloseKWaveFile();
+    FileDialogRequest request;
+    request.bOpen = true;
+    request.nFlags = OFN_FILEMUSTEXIST;
+    request.sFilter = "WAV файлы (*.wav)|*.wav|Все файлы (*.*)|*.*||";
+    request.sTitle = "С каким звуковым файлом будем работать?";
+    if (!UserInteraction().FileDialog(request))
+        return false;
+    if (!OpenKWaveFile(request.sPathName, request.sFileTitle))
+        AfxMessageBox("Не удается открыть указанный Вами файл -\n" + request.sPathName, MB_OK);
+    return bGood;
+}
+
+void CKWave::CloseKWaveFile()
+{
+    if (hmmio) {
+        nLastMmioResult = mmioClose(hmmio, 0);
+        show_mmio_error_if_any(nLastMmioResult);
+    }
+    hmmio = nullptr;
+    bGood = false;
+    nLastMmioResult = 1;
+    nWindowSamplePosition = 0;
+}
+
+bool CKWave::SetKWaveWindowWidthInSamples(long w)
+{
+    if (w < 2 || !bGood)
+        return false;
+    if (w & 1)
+        ++w;
+    if (w > 0x3FFFFFFF)
+        return false;
+    if (Window.nSize != int(2 * w)) {
+        if (!Window.SetSize(int(2 * w)))
+            return false;
+    }
+    PositKWaveWindowOnSample(nWindowSamplePosition);
+    return true;
+}
+
+bool CKWave::PositKWaveWindowOnSample(long s)
+{
+    nWindowSamplePosition = s;
+    long w = Window.nSize / 2;
+    return FillKWaveBufFromSampleNSamples(Window.pArray, s - w / 2, w);
+}
+
+bool CKWave::FillKWaveBufFromSampleNSamples(void* pDst, long nFirst, long n)
+{
+    const long long B = Format.nBlockAlign;
+    const long long A = (long long)nFirst * B;
+    const long long N = (long long)n * B;
+    const long long E = A + N;
+    const long long T = (long long)nSizeInSamples * B;
+    const long long offset = ckData.dwDataOffset;
+
+    if (N < 1 || !pDst || N > 0x7FFFFFFF)
+        return false;
+    if (RawBuffer.nSize < N && !RawBuffer.SetSize(int(N)))
+        return false;
+    BYTE* raw = RawBuffer.pArray;
+
+    int failedPath = 0;
+    bool seekFailed = false;
+    auto seek = [&](long long pos) { return hmmio && mmioSeek(hmmio, LONG(pos), SEEK_SET) != -1; };
+    auto read = [&](BYTE* p, long long count) { return hmmio && mmioRead(hmmio, p, LONG(count)) == LONG(count); };
+
+    if (E <= 0 || A >= T) {
+        std::memset(raw, 0, size_t(N));
+    } else if (A >= 0 && E <= T) {
+        if (!seek(offset + A))
+            failedPath = 1, seekFailed = true;
+        else if (!read(raw, N))
+            failedPath = 2;
+    } else if (A >= 0) {
+        std::memset(raw + (T - A), 0, size_t(E - T));
+        if (!seek(offset + A))
+            failedPath = 5, seekFailed = true;
+        else if (!read(raw, T - A))
+            failedPath = 6;
+    } else if (E <= T) {
+        std::memset(raw, 0, size_t(-A));
+        if (!seek(offset))
+            failedPath = 3, seekFailed = true;
+        else if (!read(raw - A, E))
+            failedPath = 4;
+    } else {
+        std::memset(raw, 0, size_t(-A));
+        std::memset(raw - A + T, 0, size_t(E - T));
+        if (!seek(offset))
+            failedPath = 7, seekFailed = true;
+        else if (!read(raw - A, T))
+            failedPath = 8;
+    }
+
+    if (failedPath) {
+        CString text;
+        if (seekFailed)
+            text.Format(kSeekFailure, failedPath);
+        else
+            text.Format(kReadFailure, failedPath == 2 ? "n_bytes" : "byte_n", failedPath);
+        ShowText(text);
+        std::memset(raw, 0, size_t(N));
+    }
+
+    auto* out = static_cast<short*>(pDst);
+    const bool stereo = Format.nChannels == 2;
+    const int ch = stereo ? (nChannel == 1 ? 1 : 0) : 0;
+    if (Format.wBitsPerSample == 16) {
+        const BYTE* p = raw + 2 * ch;
+        const int step = stereo ? 4 : 2;
+        for (long i = 0; i < n; ++i, p += step)
+            out[i] = short(std::uint16_t(p[0] | (p[1] << 8)));
+    } else {
+        const BYTE* p = raw + ch;
+        const int step = stereo ? 2 : 1;
+        for (long i = 0; i < n; ++i, p += step)
+            out[i] = short((int(*p) - 128) * 256);
+    }
+    return true;
+}
+
+long CKWave::SeekBlockAlignedWaveSample(long s)
+{
+    if (!hmmio)
+        return -1;
+    return mmioSeek(hmmio, LONG((long long)ckData.dwDataOffset + (long long)s * Format.nBlockAlign), SEEK_SET);
+}
+
+long CKWave::ReadBlockAlignedWaveSamples(void* p, long n)
+{
+    if (!hmmio || n <= 0)
+        return 0;
+    long r = mmioRead(hmmio, p, LONG((long long)n * Format.nBlockAlign));
+    return r < 0 ? 0 : r;
+}

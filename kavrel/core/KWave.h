@@ -1,0 +1,82 @@
+// CKWave: one channel of a PCM WAV file as 16-bit samples, read through a
+// window centred on a chosen sample.
+#pragma once
+#include "framework/base/CArchive.h"
+#include "framework/base/CString.h"
+#include "framework/base/Mmio.h"
+#include "framework/base/WaveFormat.h"
+#include "kavrel/core/KArrays.h"
+
+class CKWaveView;
+
+class CKWave {
+public:
+    CKWave();
+    ~CKWave();
+    CKWave(const CKWave&) = delete;
+    CKWave& operator=(const CKWave&) = delete;
+
+    bool OpenKWaveFile(CString sPath, CString sTitle);
+    // Asks for the file with the open dialog.
+    bool OpenKWaveFile();
+    void CloseKWaveFile();
+
+    bool KWaveIsGood() const { return bGood; }
+    long GetKWaveSizeInSamples() const { return nSizeInSamples; }
+    long GetKWaveSizeInBytes() const { return long(Format.nBlockAlign) * nSizeInSamples; }
+    int GetKWaveNChannels() const { return Format.nChannels; }
+    long GetKWaveFrADC() const { return long(Format.nSamplesPerSec); }
+    int GetKWaveBlockAlign() const { return Format.nBlockAlign; }
+    long GetKWaveDataOffset() const { return long(ckData.dwDataOffset); }
+    WAVEFORMATEX GetKWaveFormat() const { return Format; }
+    CString GetKWaveFilePathName() const { return sPathName; }
+    CString GetKWaveFileTitle() const { return sFileTitle; }
+    long GetKWaveWindowWidthInSamples() const { return Window.nSize / 2; }
+    long GetKWaveWindowSamplePosition() const { return nWindowSamplePosition; }
+    short* GetKWaveWindow() { return reinterpret_cast<short*>(Window.pArray); }
+
+    bool SetKWaveWindowWidthInSamples(long w);
+    bool PositKWaveWindowOnSample(long s);
+    bool FillKWaveBufFromSampleNSamples(void* pDst, long nFirst, long n);
+
+    // Raw interleaved frames, for whole-file passes.
+    long SeekBlockAlignedWaveSample(long s);
+    long ReadBlockAlignedWaveSamples(void* p, long n);
+
+    void ShowKWaveErrors() { bShowErrors = true; }
+    void DoNotShowKWaveErrors() { bShowErrors = false; }
+
+    CString GetKN() const { return sKN; }
+    CString GetKP() const { return sKP; }
+    CString GetKM() const { return sKM; }
+
+    // A wave has no persistent state of its own.
+    void KSerialize(CArchive&) {}
+
+    CKWaveView* pKWaveView = nullptr;
+    int nChannel = 0;
+    CString sPathName;
+    CString sFileTitle;
+    HMMIO hmmio = nullptr;
+    bool bGood = false;
+    MMCKINFO ckRiff, ckFmt, ckData;
+    unsigned nLastMmioResult = 1;
+    long nSizeInSamples = 0;
+    WAVEFORMATEX Format{};
+    bool bShowErrors = true;
+    CKArrayChar Window;
+    CKArrayBYTE RawBuffer;
+    long nWindowSamplePosition = 0;
+
+private:
+    void ShowText(const CString& text);
+    bool show_mmio_error_if_any(MMRESULT r);
+    bool open_hmmio_file_wave();
+    bool descend_into_riff_wave_chunk();
+    bool descend_into_fmt__chunk();
+    bool read_and_check_format();
+    bool descend_into_data_chunk();
+    void show_format_message();
+
+    CString sKN, sKP, sKM;
+};

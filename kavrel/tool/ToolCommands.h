@@ -1,0 +1,14 @@
+// The subcommands of the kavrel command-line tool. Each takes the
+// arguments after its own name and returns the process exit status.
+#pragma once
+#include <vector>
+
+#include "framework/base/CString.h"
+
+using ToolArgs = std::vector<CString>;
+
+int RunInfo(const ToolArgs& args);
+int RunSamples(const ToolArgs& args);
+
+// Parses a whole decimal number; false on anything else.
+bool ParseLong(const CString& s, long& value);

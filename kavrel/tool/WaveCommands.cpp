@@ -1,0 +1,74 @@
+// info and samples: what the WAV reader makes of a file.
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "kavrel/core/KWave.h"
+#include "kavrel/tool/ToolCommands.h"
+
+bool ParseLong(const CString& s, long& value)
+{
+    if (s.IsEmpty())
+        return false;
+    errno = 0;
+    char* end = nullptr;
+    value = std::strtol(s.GetString(), &end, 10);
+    return errno == 0 && end && *end == '\0';
+}
+
+namespace {
+
+CString fileTitleOf(const CString& path)
+{
+    CString name = path.Mid(path.ReverseFind('/') + 1);
+    int dot = name.ReverseFind('.');
+    return dot > 0 ? name.Left(dot) : name;
+}
+
+} // namespace
+
+int RunInfo(const ToolArgs& args)
+{
+    if (args.size() != 1) {
+        std::fprintf(stderr, "Использование: kavrel info FILE.wav\n");
+        return 2;
+    }
+    CKWave wave;
+    if (!wave.OpenKWaveFile(args[0], fileTitleOf(args[0])))
+        return 1;
+    WAVEFORMATEX f = wave.GetKWaveFormat();
+    std::printf("channels: %d\n", wave.GetKWaveNChannels());
+    std::printf("bits: %d\n", int(f.wBitsPerSample));
+    std::printf("rate: %ld\n", wave.GetKWaveFrADC());
+    std::printf("block_align: %d\n", wave.GetKWaveBlockAlign());
+    std::printf("samples: %ld\n", wave.GetKWaveSizeInSamples());
+    std::printf("data_offset: %ld\n", wave.GetKWaveDataOffset());
+    return 0;
+}
+
+int RunSamples(const ToolArgs& args)
+{
+    long first = 0, count = 0, channel = 0;
+    if (args.size() < 3 || args.size() > 4 || !ParseLong(args[1], first) || !ParseLong(args[2], count) ||
+        count < 0 || (args.size() == 4 && (!ParseLong(args[3], channel) || channel < 0 || channel > 1))) {
+        std::fprintf(stderr, "Использование: kavrel samples FILE.wav FIRST COUNT [CHANNEL]\n"
+                             "  CHANNEL: 0 (левый) или 1 (правый)\n");
+        return 2;
+    }
+    CKWave wave;
+    wave.nChannel = int(channel);
+    if (!wave.OpenKWaveFile(args[0], fileTitleOf(args[0])))
+        return 1;
+    // In pieces, so that a long stretch costs no more memory than a short one.
+    const long kPiece = 65536;
+    std::vector<short> buf(size_t(count < kPiece ? (count > 0 ? count : 1) : kPiece));
+    for (long done = 0; done < count;) {
+        long n = count - done < kPiece ? count - done : kPiece;
+        wave.FillKWaveBufFromSampleNSamples(buf.data(), first + done, n);
+        for (long i = 0; i < n; ++i)
+            std::printf("%d\n", int(buf[size_t(i)]));
+        done += n;
+    }
+    return 0;
+}

@@ -1,0 +1,46 @@
+// kavrel: batch analysis with the suite's signal core, from the command line.
+#include <cstdio>
+#include <cstring>
+
+#include "framework/base/UserServices.h"
+#include "kavrel/tool/ToolCommands.h"
+
+namespace {
+
+struct Command {
+    const char* name;
+    const char* usage;
+    int (*run)(const ToolArgs&);
+};
+
+const Command kCommands[] = {
+    {"info", "kavrel info FILE.wav", RunInfo},
+    {"samples", "kavrel samples FILE.wav FIRST COUNT [CHANNEL]", RunSamples},
+};
+
+void usage()
+{
+    std::fprintf(stderr, "Использование:\n");
+    for (const Command& c : kCommands)
+        std::fprintf(stderr, "  %s\n", c.usage);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        usage();
+        return 2;
+    }
+    ToolArgs args;
+    for (int i = 2; i < argc; ++i)
+        args.emplace_back(argv[i]);
+    for (const Command& c : kCommands) {
+        if (std::strcmp(argv[1], c.name) == 0)
+            return c.run(args);
+    }
+    std::fprintf(stderr, "Неизвестная команда: %s\n", argv[1]);
+    usage();
+    return 2;
+}
