@@ -228,6 +228,9 @@ bool CKWave::FillKWaveBufFromSampleNSamples(void* pDst, long nFirst, long n)
     if (RawBuffer.nSize < N && !RawBuffer.SetSize(int(N)))
         return false;
     BYTE* raw = RawBuffer.pArray;
+    // Silence outside the data: 8-bit samples are unsigned around 128, so a
+    // zero byte there would read as full negative scale.
+    const int silence = Format.wBitsPerSample == 8 ? 0x80 : 0;
 
     int failedPath = 0;
     bool seekFailed = false;
@@ -235,27 +238,27 @@ bool CKWave::FillKWaveBufFromSampleNSamples(void* pDst, long nFirst, long n)
     auto read = [&](BYTE* p, long long count) { return hmmio && mmioRead(hmmio, p, LONG(count)) == LONG(count); };
 
     if (E <= 0 || A >= T) {
-        std::memset(raw, 0, size_t(N));
+        std::memset(raw, silence, size_t(N));
     } else if (A >= 0 && E <= T) {
         if (!seek(offset + A))
             failedPath = 1, seekFailed = true;
         else if (!read(raw, N))
             failedPath = 2;
     } else if (A >= 0) {
-        std::memset(raw + (T - A), 0, size_t(E - T));
+        std::memset(raw + (T - A), silence, size_t(E - T));
         if (!seek(offset + A))
             failedPath = 5, seekFailed = true;
         else if (!read(raw, T - A))
             failedPath = 6;
     } else if (E <= T) {
-        std::memset(raw, 0, size_t(-A));
+        std::memset(raw, silence, size_t(-A));
         if (!seek(offset))
             failedPath = 3, seekFailed = true;
         else if (!read(raw - A, E))
             failedPath = 4;
     } else {
-        std::memset(raw, 0, size_t(-A));
-        std::memset(raw - A + T, 0, size_t(E - T));
+        std::memset(raw, silence, size_t(-A));
+        std::memset(raw - A + T, silence, size_t(E - T));
         if (!seek(offset))
             failedPath = 7, seekFailed = true;
         else if (!read(raw - A, T))
@@ -269,7 +272,7 @@ bool CKWave::FillKWaveBufFromSampleNSamples(void* pDst, long nFirst, long n)
         else
             text.Format(kReadFailure, failedPath == 2 ? "n_bytes" : "byte_n", failedPath);
         ShowText(text);
-        std::memset(raw, 0, size_t(N));
+        std::memset(raw, silence, size_t(N));
     }
 
     auto* out = static_cast<short*>(pDst);

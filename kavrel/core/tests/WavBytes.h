@@ -1,0 +1,112 @@
+// WAV files for tests, byte by byte from the RIFF layout, so that the
+// reader is checked against the format rather than against our writer.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace wavbytes {
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline void put16(Bytes& b, unsigned v)
+{
+    b.push_back(std::uint8_t(v));
+    b.push_back(std::uint8_t(v >> 8));
+}
+
+inline void put32(Bytes& b, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        b.push_back(std::uint8_t(v >> (8 * i)));
+}
+
+inline void putId(Bytes& b, const char* id)
+{
+    for (int i = 0; i < 4; ++i)
+        b.push_back(std::uint8_t(id[i]));
+}
+
+inline Bytes chunk(const char* id, const Bytes& body, std::uint32_t claimedSize = 0xFFFFFFFF)
+{
+    Bytes b;
+    putId(b, id);
+    put32(b, claimedSize == 0xFFFFFFFF ? std::uint32_t(body.size()) : claimedSize);
+    b.insert(b.end(), body.begin(), body.end());
+    if (body.size() & 1)
+        b.push_back(0);
+    return b;
+}
+
+inline Bytes fmtBody(unsigned tag, unsigned channels, std::uint32_t rate, unsigned bits, int blockAlign = -1)
+{
+    unsigned align = blockAlign < 0 ? channels * bits / 8 : unsigned(blockAlign);
+    Bytes b;
+    put16(b, tag);
+    put16(b, channels);
+    put32(b, rate);
+    put32(b, rate * align);
+    put16(b, align);
+    put16(b, bits);
+    return b;
+}
+
+// A RIFF WAVE form of the given chunks; riffSize overrides the true size.
+inline Bytes riff(const std::vector<Bytes>& chunks, std::uint32_t riffSize = 0xFFFFFFFF)
+{
+    Bytes body;
+    putId(body, "WAVE");
+    for (const Bytes& c : chunks)
+        body.insert(body.end(), c.begin(), c.end());
+    Bytes b;
+    putId(b, "RIFF");
+    put32(b, riffSize == 0xFFFFFFFF ? std::uint32_t(body.size()) : riffSize);
+    b.insert(b.end(), body.begin(), body.end());
+    return b;
+}
+
+inline Bytes samples16(const std::vector<int>& v)
+{
+    Bytes b;
+    for (int s : v)
+        put16(b, unsigned(s) & 0xFFFF);
+    return b;
+}
+
+inline Bytes pcm16(unsigned channels, std::uint32_t rate, const std::vector<int>& interleaved)
+{
+    return riff({chunk("fmt ", fmtBody(1, channels, rate, 16)), chunk("data", samples16(interleaved))});
+}
+
+inline std::string tempPath(const std::string& name)
+{
+    const char* dir = std::getenv("TMPDIR");
+    return std::string(dir && *dir ? dir : "/tmp") + "/" + name;
+}
+
+inline std::string writeFile(const std::string& name, const Bytes& b)
+{
+    std::string path = tempPath(name);
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (f) {
+        std::fwrite(b.data(), 1, b.size(), f);
+        std::fclose(f);
+    }
+    return path;
+}
+
+inline Bytes readFile(const std::string& path)
+{
+    Bytes b;
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return b;
+    int c;
+    while ((c = std::fgetc(f)) != EOF)
+        b.push_back(std::uint8_t(c));
+    std::fclose(f);
+    return b;
+}
+
+} // namespace wavbytes

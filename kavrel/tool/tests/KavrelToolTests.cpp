@@ -1,0 +1,166 @@
+// The tool against sox, on files that no code of ours wrote.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <vector>
+
+namespace {
+
+const std::string kTool = std::string(KAVREL_BINARY_DIR) + "/bin/kavrel";
+
+std::string scratch(const std::string& name)
+{
+    const char* dir = std::getenv("TMPDIR");
+    return std::string(dir && *dir ? dir : "/tmp") + "/" + name;
+}
+
+// Runs a shell command; returns its standard output and exit status.
+std::string run(const std::string& cmd, int* status = nullptr)
+{
+    std::string out;
+    FILE* p = ::popen(cmd.c_str(), "r");
+    if (!p)
+        return out;
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+        out.append(buf, n);
+    int rc = ::pclose(p);
+    if (status)
+        *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    return out;
+}
+
+std::map<std::string, std::string> info(const std::string& path)
+{
+    std::map<std::string, std::string> kv;
+    std::string out = run(kTool + " info '" + path + "'");
+    size_t pos = 0;
+    while (pos < out.size()) {
+        size_t eol = out.find('\n', pos);
+        std::string line = out.substr(pos, eol - pos);
+        size_t colon = line.find(": ");
+        if (colon != std::string::npos)
+            kv[line.substr(0, colon)] = line.substr(colon + 2);
+        pos = eol == std::string::npos ? out.size() : eol + 1;
+    }
+    return kv;
+}
+
+std::string trimmed(std::string s)
+{
+    while (!s.empty() && (s.back() == '\n' || s.back() == ' '))
+        s.pop_back();
+    return s;
+}
+
+std::vector<int> soxSamples(const std::string& path, int channel)
+{
+    std::string raw = run("sox '" + path + "' -t raw -e signed-integer -b 16 -L - remix " + std::to_string(channel + 1));
+    std::vector<int> v;
+    for (size_t i = 0; i + 1 < raw.size(); i += 2)
+        v.push_back(short(std::uint16_t(std::uint8_t(raw[i]) | (std::uint8_t(raw[i + 1]) << 8))));
+    return v;
+}
+
+std::vector<int> toolSamples(const std::string& path, long first, long count, int channel)
+{
+    std::string out = run(kTool + " samples '" + path + "' " + std::to_string(first) + " " + std::to_string(count) + " " +
+                          std::to_string(channel));
+    std::vector<int> v;
+    size_t pos = 0;
+    while (pos < out.size()) {
+        size_t eol = out.find('\n', pos);
+        v.push_back(std::atoi(out.substr(pos, eol - pos).c_str()));
+        pos = eol == std::string::npos ? out.size() : eol + 1;
+    }
+    return v;
+}
+
+long fileSize(const std::string& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 ? long(st.st_size) : -1;
+}
+
+} // namespace
+
+TEST(KavrelTool, AgreesWithSoxOnEveryAcceptedFormat)
+{
+    struct Format {
+        const char* name;
+        const char* encoding;
+        int bits, channels, rate;
+    } formats[] = {
+        {"u8-mono", "unsigned-integer", 8, 1, 8000},
+        {"u8-stereo", "unsigned-integer", 8, 2, 11025},
+        {"s16-mono", "signed-integer", 16, 1, 16000},
+        {"s16-stereo", "signed-integer", 16, 2, 22050},
+    };
+    for (const Format& f : formats) {
+        SCOPED_TRACE(f.name);
+        std::string path = scratch(std::string("sox-") + f.name + ".wav");
+        // Different tones in the two channels, so that a swapped channel shows.
+        std::string cmd = "sox -n -r " + std::to_string(f.rate) + " -e " + f.encoding + " -b " + std::to_string(f.bits) +
+                          " -c " + std::to_string(f.channels) + " '" + path + "' synth 0.1 sine 440 sine 1234 vol 0.9";
+        int status = -1;
+        run(cmd, &status);
+        ASSERT_EQ(status, 0) << cmd;
+
+        auto kv = info(path);
+        EXPECT_EQ(kv["channels"], trimmed(run("soxi -c '" + path + "'")));
+        EXPECT_EQ(kv["rate"], trimmed(run("soxi -r '" + path + "'")));
+        EXPECT_EQ(kv["bits"], trimmed(run("soxi -b '" + path + "'")));
+        EXPECT_EQ(kv["samples"], trimmed(run("soxi -s '" + path + "'")));
+        int align = f.channels * f.bits / 8;
+        EXPECT_EQ(kv["block_align"], std::to_string(align));
+        long samples = std::atol(kv["samples"].c_str());
+        // sox puts "data" last: the samples end the file (with a pad byte if odd).
+        long dataBytes = samples * align;
+        EXPECT_EQ(std::atol(kv["data_offset"].c_str()), fileSize(path) - dataBytes - (dataBytes & 1));
+
+        for (int ch = 0; ch < f.channels; ++ch) {
+            std::vector<int> expected = soxSamples(path, ch);
+            ASSERT_EQ(long(expected.size()), samples);
+            EXPECT_EQ(toolSamples(path, 0, samples, ch), expected) << "channel " << ch;
+            // A stretch hanging over both ends is padded with zeros.
+            std::vector<int> edge = toolSamples(path, -3, samples + 6, ch);
+            ASSERT_EQ(long(edge.size()), samples + 6);
+            EXPECT_EQ(std::vector<int>(edge.begin(), edge.begin() + 3), std::vector<int>(3, 0));
+            EXPECT_EQ(std::vector<int>(edge.begin() + 3, edge.end() - 3), expected);
+            EXPECT_EQ(std::vector<int>(edge.end() - 3, edge.end()), std::vector<int>(3, 0));
+        }
+    }
+}
+
+TEST(KavrelTool, RefusedFilesPrintTheReadersMessage)
+{
+    for (const char* spec : {"-e floating-point -b 32", "-e signed-integer -b 24"}) {
+        SCOPED_TRACE(spec);
+        std::string path = scratch("sox-refused.wav");
+        int status = -1;
+        run(std::string("sox -n -r 8000 ") + spec + " '" + path + "' synth 0.01 sine 440", &status);
+        ASSERT_EQ(status, 0);
+        std::string err = run(kTool + " info '" + path + "' 2>&1 >/dev/null", &status);
+        EXPECT_EQ(status, 1);
+        EXPECT_NE(err.find("не удовлетворяет текущему стандарту системы Tembrix"), std::string::npos) << err;
+    }
+    int status = -1;
+    run(kTool + " info /nonexistent.wav 2>/dev/null", &status);
+    EXPECT_EQ(status, 1);
+    run(kTool + " samples /nonexistent.wav zero 5 2>/dev/null", &status);
+    EXPECT_EQ(status, 2);
+}
+
+TEST(KavrelTool, DemoSoundIsTheDocumentedFormat)
+{
+    auto kv = info(std::string(KAVREL_SOURCE_DIR) + "/demo/demo.wav");
+    EXPECT_EQ(kv["channels"], "1");
+    EXPECT_EQ(kv["bits"], "16");
+    EXPECT_EQ(kv["rate"], "22050");
+}
