@@ -39,7 +39,9 @@ public:
     int m_nWaitCursorShown = 0;
 
 private:
+    static constexpr int kMaxUnanswered = 1000;
     IUserInteraction* m_pPrevious;
+    int m_nUnanswered = 0;
     std::deque<int> m_answers;
     std::deque<CString> m_files;
 };

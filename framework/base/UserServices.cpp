@@ -53,7 +53,18 @@ int CConsoleUserInteraction::MessageBox(const CString& text, const CString& capt
     if (!caption.IsEmpty())
         std::fprintf(stderr, "%s: ", caption.GetString());
     std::fprintf(stderr, "%s\n", text.GetString());
-    return FirstButtonOf(style);
+    // Nobody is there to answer: every question is declined, so that a
+    // batch run neither loops on a retry nor overwrites anything.
+    switch (style & MB_TYPEMASK) {
+    case MB_OK:
+        return IDOK;
+    case MB_YESNO:
+        return IDNO;
+    case MB_ABORTRETRYIGNORE:
+        return IDABORT;
+    default:
+        return IDCANCEL;
+    }
 }
 
 bool CConsoleUserInteraction::FileDialog(FileDialogRequest&)

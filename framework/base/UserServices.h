@@ -87,8 +87,8 @@ public:
     void Restore() { UserInteraction().BeginWaitCursor(); }
 };
 
-// For command-line use: messages go to standard error; every box is
-// answered with its first button, every file dialog is cancelled.
+// For command-line use: messages go to standard error; every question is
+// declined (No, Cancel, Abort), every file dialog is cancelled.
 class CConsoleUserInteraction : public IUserInteraction {
 public:
     int MessageBox(const CString& text, const CString& caption, UINT style) override;

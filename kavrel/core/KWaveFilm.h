@@ -1,0 +1,137 @@
+// CKWaveFilm: a WAV file cut into cadres (analysis frames) a fixed number
+// of samples apart, each analysed by a Gaussian-windowed FFT; with the
+// selection, the caret, the display state and the per-cadre power file.
+#pragma once
+#include "framework/base/CArchive.h"
+#include "framework/base/CFile.h"
+#include "kavrel/core/KArrays.h"
+#include "kavrel/core/KFFT.h"
+#include "kavrel/core/KSpectrum.h"
+#include "kavrel/core/KWave.h"
+
+class CKWaveSpectrumView;
+class CKWaveSpectrumPhasePortraitView;
+
+class CKWaveFilm : public CKWave {
+public:
+    CKWaveFilm();
+    ~CKWaveFilm();
+    CKWaveFilm(const CKWaveFilm&) = delete;
+    CKWaveFilm& operator=(const CKWaveFilm&) = delete;
+
+    // Geometry and conversions.
+    long SetFirstAndLastSample(long a, long b);
+    long GetZeroCadreSamplePosition() const { return ZeroCadreSamplePosition; }
+    long GetCadreStepInSamples() const { return CadreStepInSamples; }
+    long GetNCadres() const { return NCadres; }
+    int GetNFFT() const { return nFFT; }
+    double GetSigmaFr() const { return SigmaFr; }
+    double GetSigmaT() const;
+    long GetLengthInSamples() const { return NCadres * CadreStepInSamples; }
+    double GetCadreStepInSeconds() const;
+    double GetOneCadreTimeDistance() const { return GetCadreStepInSeconds(); }
+    long GetSampleFromCadreNumber(long c) const { return c * CadreStepInSamples + ZeroCadreSamplePosition; }
+    long GetCadreNumberFromSample(long s) const;
+    long GetCadreNumberFromTimeInSeconds(double t) const;
+    double GetTimeInSecondsFromSample(long s) const;
+    double GetTimeInSecondsFromCadre(long c) const;
+    double GetFreqInHertzFromSpectrumSample(int k) const;
+    int PositKWaveWindowOnCadre(long c);
+    int GetNGaussCadresNeighbours() const;
+    int GetNGaussFreqLineNeighbours() const;
+
+    // Spectral parameters.
+    void SetNFFTandOptimumCadreParams(int n);
+    void SetNFFTandLeaveCadreParamsUnchangable(int n);
+    void SetNewSpectrumValidLevel(int n);
+
+    // Valid levels, dB.
+    double GetZeroSpectrumPowerLevel_dB() const;
+    void SetDefaultsSpectrumAmplValidUpAndDownLevel_dB();
+    void MoveSpectrumAmplValidUpLevel_dB(double d);
+    void MoveSpectrumAmplValidDownLevel_dB(double d);
+
+    // Selection.
+    void SetSelectedFragmentAbsCadre(long c);
+    void SetSelectedFragmentAbsCadres(long a, long b);
+    long GetSelectedFragmentAbsCadre0() const { return SelectedFragmentAbsCadre0; }
+    long GetSelectedFragmentAbsCadre1() const { return SelectedFragmentAbsCadre1; }
+    long GetSelectedFragmentSample0() const { return GetSampleFromCadreNumber(SelectedFragmentAbsCadre0); }
+    long GetSelectedFragmentSample1() const { return GetSampleFromCadreNumber(SelectedFragmentAbsCadre1); }
+    double GetSelectedFragmentT0() const { return GetTimeInSecondsFromSample(GetSelectedFragmentSample0()); }
+    double GetSelectedFragmentT1() const { return GetTimeInSecondsFromSample(GetSelectedFragmentSample1()); }
+
+    // Caret.
+    long SetKCaretSample(long s);
+    long SetKCaretCadre(long c);
+    long GetKCaretSample() const { return KCaretSample; }
+    long GetKCaretCadre() const { return GetCadreNumberFromSample(KCaretSample); }
+    double GetKCaretTime() const { return GetTimeInSecondsFromSample(KCaretSample); }
+    double SetKCaretFrequency(double f);
+    double GetKCaretFrequency() const { return KCaretFrequency; }
+
+    int GetInternalWaveFilmStatus() const { return InternalWaveFilmStatus; }
+    bool IsInternalStatusOK() const { return InternalWaveFilmStatus == 3; }
+
+    // Power level file.
+    bool PowerCreate();
+    bool PowerFileIsReady() const { return bPowerFileIsReady; }
+    float* PowerPositBufferOnCadre(long c0, long n);
+    float GetPowerInCadre(long c);
+
+    // Persistence.
+    void KSerialize(CArchive& ar);
+    void InitializeFromSelectedFragmentAnotherKWaveFilm(CKWaveFilm* p);
+
+    // Levels returned instead of data.
+    static constexpr float kPowerNotReady = -400.0f;
+    static constexpr float kPowerCadreOutOfRange = -300.0f;
+    static constexpr float kPowerNoBuffer = -200.0f;
+    static const float kPowerUnreadable; // 20 log10(2^-16)
+
+    bool MoveCaretOnlyWithCtrl = true;
+    CKSpectrum* pS0;
+    CKSpectrum* pS1;
+    CKSpectrum* pS2;
+    CKSpectrum* pS3;
+    CKFFT FFT;
+    CKArrayFloat validDownLevel;
+    CKArrayFloat validUpLevel;
+    float phaseLimitNeg = -1e-25f;
+    float phaseLimitPos = 1e-25f;
+    float phaseFreqLimitNeg = -1e-28f;
+    float phaseFreqLimitPos = 1e-28f;
+    double harmonogramDown = 0.0;
+    double harmonogramUp = 1.0;
+    double auxRangeDown = 0.0;
+    double auxRangeUp = 1000000.0;
+    int displayFlags = 1;
+    int lightBackground = 0;
+    int tooltipFlags = 37;
+    unsigned char InternalWaveFilmStatus = 0;
+    long ZeroCadreSamplePosition = 0;
+    long CadreStepInSamples = 0;
+    long NCadres = 0;
+    double SigmaFr = 0.0;
+    int nFFT = 0;
+    long SelectedFragmentAbsCadre0 = 0;
+    long SelectedFragmentAbsCadre1 = 0;
+    double KCaretFrequency = 0.0;
+    long KCaretSample = 0;
+    CKWaveSpectrumView* pKWaveSpectrumView = nullptr;
+    CKWaveSpectrumPhasePortraitView* pKWaveSpectrumPhasePortraitView = nullptr;
+
+    CString sPowerFilePathName;
+    CKArrayFloat PowerBuffer;
+    CFile PowerFile;
+    CFileException PowerFileException;
+    bool bPowerFileIsReady = false;
+    long nPowerBufferFirstCadre = 0;
+
+private:
+    void ConfigureSpectra();
+    bool OpenNewPowerFile(const char* prefix);
+    int ReOpenPowerFile();
+    void ClosePowerFile();
+    void ShowPowerSeekOrReadError(bool seek);
+};

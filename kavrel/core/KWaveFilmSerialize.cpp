@@ -1,0 +1,125 @@
+// The film's record in documents, and the film of another film's selection.
+#include <algorithm>
+
+#include "framework/base/UserServices.h"
+#include "kavrel/core/KWaveFilm.h"
+
+namespace {
+
+bool isTransformSize(int n)
+{
+    for (int size = 4; size <= 65536; size *= 4) {
+        if (n == size)
+            return true;
+    }
+    return false;
+}
+
+// A record that cannot be a film's: said plainly, then the load fails as
+// any malformed archive does.
+[[noreturn]] void rejectRecord(CArchive& ar, const char* what)
+{
+    CString text;
+    text.Format("Запись сонофильма в документе повреждена:\n%s.\n\nДокумент открыт не будет.", what);
+    AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
+    ar.ThrowArchive(CArchiveException::genericException);
+}
+
+const char* const kMovedFileQuestion =
+    "Как быть?\n\nНе удалось открыть звуковой файл.\n\nЕсли Вы переносили файл-документ *.TBX и связанный с ним "
+    "соответствующий звуковой файл *.WAV, то можно попытаться восстановить потерянную связь. Но гарантировать "
+    "работоспособность ВСЕЙ системы \"Tembrix\" при этом нельзя.\n\nБудете пытаться найти звуковой файл в другом месте?";
+
+} // namespace
+
+void CKWaveFilm::KSerialize(CArchive& ar)
+{
+    if (ar.IsStoring()) {
+        ar << MoveCaretOnlyWithCtrl << displayFlags;
+        ar << GetKWaveFilePathName() << GetKWaveFileTitle();
+        ar << KCaretFrequency << KCaretSample << SelectedFragmentAbsCadre0 << SelectedFragmentAbsCadre1;
+        ar << ZeroCadreSamplePosition << CadreStepInSamples << NCadres << SigmaFr << nFFT << InternalWaveFilmStatus;
+        for (int i = 0; i < nFFT / 2; ++i) {
+            ar << (i < validDownLevel.nSize ? validDownLevel.pArray[i] : 0.0f);
+            ar << (i < validUpLevel.nSize ? validUpLevel.pArray[i] : 0.0f);
+        }
+        ar << phaseLimitNeg << phaseLimitPos << phaseFreqLimitNeg << phaseFreqLimitPos;
+        ar << harmonogramDown << harmonogramUp << auxRangeDown << auxRangeUp;
+        ar << lightBackground << tooltipFlags;
+        return;
+    }
+
+    ar >> MoveCaretOnlyWithCtrl >> displayFlags;
+    CString path, title;
+    ar >> path >> title;
+    bool opened = OpenKWaveFile(path, title);
+    while (!opened) {
+        if (AfxMessageBox(kMovedFileQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES)
+            break;
+        opened = OpenKWaveFile();
+    }
+
+    double caretFrequency, sigmaFr;
+    long caretSample, cadre0, cadre1, zero, step, nCadres;
+    int nfft;
+    unsigned char status;
+    ar >> caretFrequency >> caretSample >> cadre0 >> cadre1 >> zero >> step >> nCadres >> sigmaFr >> nfft >> status;
+    // Checked before anything is sized from them.
+    if (!isTransformSize(nfft))
+        rejectRecord(ar, "длина преобразования Фурье не из допустимых");
+    if (step < 0 || nCadres < 0 || (step > 0 && nCadres > 0x7FFFFFFFL / step) || zero < 0)
+        rejectRecord(ar, "недопустимая геометрия кадров");
+    if ((long long)(nfft / 2) * 8 > ar.GetRemaining())
+        ar.ThrowArchive(CArchiveException::endOfFile);
+
+    KCaretFrequency = caretFrequency;
+    KCaretSample = caretSample;
+    SelectedFragmentAbsCadre0 = cadre0;
+    SelectedFragmentAbsCadre1 = cadre1;
+    ZeroCadreSamplePosition = zero;
+    CadreStepInSamples = step;
+    NCadres = nCadres;
+    SigmaFr = sigmaFr;
+    nFFT = nfft;
+    InternalWaveFilmStatus = status;
+
+    validDownLevel.SetSize(nFFT / 2);
+    validUpLevel.SetSize(nFFT / 2);
+    for (int i = 0; i < nFFT / 2; ++i)
+        ar >> validDownLevel.pArray[i] >> validUpLevel.pArray[i];
+    ar >> phaseLimitNeg >> phaseLimitPos >> phaseFreqLimitNeg >> phaseFreqLimitPos;
+    ar >> harmonogramDown >> harmonogramUp >> auxRangeDown >> auxRangeUp;
+    ar >> lightBackground >> tooltipFlags;
+}
+
+void CKWaveFilm::InitializeFromSelectedFragmentAnotherKWaveFilm(CKWaveFilm* p)
+{
+    SigmaFr = p->SigmaFr;
+    nFFT = p->nFFT;
+    OpenKWaveFile(p->GetKWaveFilePathName(), p->GetKWaveFileTitle());
+    CadreStepInSamples = p->CadreStepInSamples;
+    SetFirstAndLastSample(p->GetSampleFromCadreNumber(p->SelectedFragmentAbsCadre0),
+                          p->GetSampleFromCadreNumber(p->SelectedFragmentAbsCadre1));
+    int lines = nFFT / 2;
+    validDownLevel.SetSize(lines);
+    validUpLevel.SetSize(lines);
+    for (int i = 0; i < lines; ++i) {
+        validDownLevel.pArray[i] = i < p->validDownLevel.nSize ? p->validDownLevel.pArray[i] : 0.0f;
+        validUpLevel.pArray[i] = i < p->validUpLevel.nSize ? p->validUpLevel.pArray[i] : 0.0f;
+    }
+    phaseLimitNeg = p->phaseLimitNeg;
+    phaseLimitPos = p->phaseLimitPos;
+    phaseFreqLimitNeg = p->phaseFreqLimitNeg;
+    phaseFreqLimitPos = p->phaseFreqLimitPos;
+    harmonogramDown = p->harmonogramDown;
+    harmonogramUp = p->harmonogramUp;
+    auxRangeDown = p->auxRangeDown;
+    auxRangeUp = p->auxRangeUp;
+    SelectedFragmentAbsCadre0 = 0;
+    SelectedFragmentAbsCadre1 = 0;
+    KCaretFrequency = p->KCaretFrequency;
+    KCaretSample = p->KCaretSample;
+    MoveCaretOnlyWithCtrl = p->MoveCaretOnlyWithCtrl;
+    displayFlags = p->displayFlags;
+    InternalWaveFilmStatus = 0;
+}

@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+#include "framework/base/ScriptedUserInteraction.h"
+#include "kavrel/core/KWaveFilm.h"
+#include "kavrel/core/tests/WavBytes.h"
+
+using namespace wavbytes;
+
+namespace {
+
+void putF(Bytes& b, float v)
+{
+    std::uint32_t u;
+    std::memcpy(&u, &v, 4);
+    put32(b, u);
+}
+
+void putD(Bytes& b, double v)
+{
+    std::uint64_t u;
+    std::memcpy(&u, &v, 8);
+    put32(b, std::uint32_t(u));
+    put32(b, std::uint32_t(u >> 32));
+}
+
+void putS(Bytes& b, const std::string& ascii)
+{
+    b.push_back(std::uint8_t(ascii.size()));
+    b.insert(b.end(), ascii.begin(), ascii.end());
+}
+
+// The film record written out field by field from its layout.
+Bytes filmRecord(const std::string& path, const std::string& title, int nfft, int step, int ncadres)
+{
+    Bytes b;
+    b.push_back(0);     // MoveCaretOnlyWithCtrl
+    put32(b, 2);        // displayFlags
+    putS(b, path);
+    putS(b, title);
+    putD(b, 250.0);     // KCaretFrequency
+    put32(b, 300);      // KCaretSample
+    put32(b, 1);        // selected cadres
+    put32(b, 3);
+    put32(b, 0);        // ZeroCadreSamplePosition
+    put32(b, std::uint32_t(step));
+    put32(b, std::uint32_t(ncadres));
+    putD(b, 31.25);     // SigmaFr
+    put32(b, std::uint32_t(nfft));
+    b.push_back(3);     // status
+    for (int i = 0; i < nfft / 2; ++i) {
+        putF(b, -10.0f - float(i)); // down
+        putF(b, 90.0f + float(i));  // up
+    }
+    putF(b, -1e-25f);
+    putF(b, 1e-25f);
+    putF(b, -2e-28f);
+    putF(b, 2e-28f);
+    putD(b, 0.0);
+    putD(b, 1.0);
+    putD(b, 0.0);
+    putD(b, 1000000.0);
+    put32(b, 1); // lightBackground
+    put32(b, 37);
+    return b;
+}
+
+void load(CKWaveFilm& f, const Bytes& bytes)
+{
+    std::vector<BYTE> buffer(bytes.begin(), bytes.end());
+    CArchive ar(&buffer, CArchive::load);
+    f.KSerialize(ar);
+}
+
+Bytes store(CKWaveFilm& f)
+{
+    std::vector<BYTE> buffer;
+    {
+        CArchive ar(&buffer, CArchive::store);
+        f.KSerialize(ar);
+        ar.Close();
+    }
+    return Bytes(buffer.begin(), buffer.end());
+}
+
+} // namespace
+
+TEST(KWaveFilmArchive, LoadsTheDocumentedLayoutAndStoresItBack)
+{
+    std::string path = writeFile("arch.wav", pcm16(1, 8000, std::vector<int>(2000, 0)));
+    Bytes record = filmRecord(path, "arch", 16, 40, 48);
+    CKWaveFilm f;
+    load(f, record);
+    EXPECT_TRUE(f.KWaveIsGood());
+    EXPECT_FALSE(f.MoveCaretOnlyWithCtrl);
+    EXPECT_EQ(f.displayFlags, 2);
+    EXPECT_EQ(f.GetKWaveFileTitle(), "arch");
+    EXPECT_EQ(f.KCaretFrequency, 250.0);
+    EXPECT_EQ(f.KCaretSample, 300);
+    EXPECT_EQ(f.SelectedFragmentAbsCadre1, 3);
+    EXPECT_EQ(f.CadreStepInSamples, 40);
+    EXPECT_EQ(f.NCadres, 48);
+    EXPECT_EQ(f.SigmaFr, 31.25);
+    EXPECT_EQ(f.nFFT, 16);
+    EXPECT_EQ(f.InternalWaveFilmStatus, 3);
+    ASSERT_EQ(f.validUpLevel.nSize, 8);
+    EXPECT_EQ(f.validDownLevel.pArray[7], -17.0f);
+    EXPECT_EQ(f.validUpLevel.pArray[7], 97.0f);
+    EXPECT_EQ(f.phaseFreqLimitPos, 2e-28f);
+    EXPECT_EQ(f.auxRangeUp, 1000000.0);
+    EXPECT_EQ(f.lightBackground, 1);
+    EXPECT_EQ(f.tooltipFlags, 37);
+    EXPECT_EQ(store(f), record);
+}
+
+TEST(KWaveFilmArchive, LevelPairsTakeEightBytesALine)
+{
+    std::string path = writeFile("arch1024.wav", pcm16(1, 16000, std::vector<int>(100, 0)));
+    CKWaveFilm f;
+    ASSERT_TRUE(f.OpenKWaveFile(path.c_str(), "arch1024"));
+    f.SetNFFTandOptimumCadreParams(1024);
+    Bytes b = store(f);
+    // Fixed fields before the pairs, and 4 floats, 4 doubles and 2 ints after.
+    size_t head = 1 + 4 + (1 + path.size()) + (1 + 8) + 8 + 4 * 6 + 8 + 4 + 1;
+    EXPECT_EQ(b.size(), head + 4096 + 16 + 32 + 8);
+}
+
+TEST(KWaveFilmArchive, MovedSoundFileIsFoundAgain)
+{
+    std::string oldPath = tempPath("moved-away.wav");
+    std::string newPath = writeFile("moved-here.wav", pcm16(1, 8000, std::vector<int>(2000, 0)));
+    ::unlink(oldPath.c_str());
+    CScriptedUserInteraction ui;
+    ui.QueueAnswer(IDOK);  // "the file does not open"
+    ui.QueueAnswer(IDYES); // look elsewhere?
+    ui.QueueFile(newPath.c_str());
+    CKWaveFilm f;
+    load(f, filmRecord(oldPath, "moved-away", 16, 40, 48));
+    EXPECT_TRUE(f.KWaveIsGood());
+    EXPECT_EQ(f.GetKWaveFilePathName(), newPath.c_str());
+    ASSERT_EQ(ui.m_messages.size(), 2u);
+    EXPECT_EQ(ui.m_messages[1].nStyle, unsigned(MB_YESNO | MB_ICONQUESTION));
+    EXPECT_TRUE(ui.m_messages[1].sText.str().starts_with("Как быть?\n\nНе удалось открыть звуковой файл."));
+    EXPECT_NE(ui.m_messages[1].sText.Find("системы \"Tembrix\" при этом"), -1);
+    EXPECT_EQ(f.NCadres, 48); // loading went on
+    // The next store names the new place.
+    EXPECT_EQ(store(f), filmRecord(newPath, "moved-here", 16, 40, 48));
+}
+
+TEST(KWaveFilmArchive, DecliningLeavesTheFilmClosedAndLoads)
+{
+    CScriptedUserInteraction ui;
+    ui.QueueAnswer(IDOK);
+    ui.QueueAnswer(IDNO);
+    CKWaveFilm f;
+    load(f, filmRecord(tempPath("nowhere.wav"), "nowhere", 16, 40, 48));
+    EXPECT_FALSE(f.KWaveIsGood());
+    EXPECT_EQ(f.nFFT, 16);
+}
+
+TEST(KWaveFilmArchive, MalformedRecordsFailCleanly)
+{
+    std::string path = writeFile("bad.wav", pcm16(1, 8000, std::vector<int>(100, 0)));
+    struct Case {
+        const char* what;
+        int nfft, step, ncadres;
+    } cases[] = {{"nfft", 1000, 40, 48}, {"negative step", 16, -1, 48}, {"negative count", 16, 40, -2},
+                 {"absurd count", 16, 4000, 0x7FFFFFF0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CScriptedUserInteraction ui;
+        CKWaveFilm f;
+        EXPECT_THROW(load(f, filmRecord(path, "bad", c.nfft, c.step, c.ncadres)), CArchiveException);
+        ASSERT_FALSE(ui.m_messages.empty());
+        EXPECT_TRUE(ui.m_messages.back().sText.str().starts_with("Запись сонофильма в документе повреждена"));
+    }
+    // An NFFT of 65536 in a record that ends after it claims 256 KiB of levels.
+    Bytes big = filmRecord(path, "bad", 16, 40, 48);
+    size_t nfftAt = 1 + 4 + (1 + path.size()) + 4 + 8 + 4 * 6 + 8;
+    big[nfftAt] = 0;
+    big[nfftAt + 1] = 0;
+    big[nfftAt + 2] = 1;
+    {
+        CKWaveFilm f;
+        EXPECT_THROW(load(f, big), CArchiveException);
+        EXPECT_LT(f.validUpLevel.nAllocated, 32768);
+    }
+    // Cut at every byte.
+    Bytes whole = filmRecord(path, "bad", 16, 40, 48);
+    for (size_t cut = 0; cut < whole.size(); ++cut) {
+        CScriptedUserInteraction ui;
+        ui.QueueAnswer(IDNO);
+        ui.QueueAnswer(IDNO);
+        CKWaveFilm f;
+        EXPECT_THROW(load(f, Bytes(whole.begin(), whole.begin() + long(cut))), CArchiveException) << cut;
+    }
+}
