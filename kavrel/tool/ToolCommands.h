@@ -9,6 +9,8 @@ using ToolArgs = std::vector<CString>;
 
 int RunInfo(const ToolArgs& args);
 int RunSamples(const ToolArgs& args);
+int RunSpectrum(const ToolArgs& args);
+int RunPower(const ToolArgs& args);
 
 // Parses a whole decimal number; false on anything else.
 bool ParseLong(const CString& s, long& value);

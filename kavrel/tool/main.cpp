@@ -16,6 +16,8 @@ struct Command {
 const Command kCommands[] = {
     {"info", "kavrel info FILE.wav", RunInfo},
     {"samples", "kavrel samples FILE.wav FIRST COUNT [CHANNEL]", RunSamples},
+    {"spectrum", "kavrel spectrum FILE.wav SAMPLE [--nfft N] [--sigmaf HZ]", RunSpectrum},
+    {"power", "kavrel power FILE.wav [--nfft N]", RunPower},
 };
 
 void usage()

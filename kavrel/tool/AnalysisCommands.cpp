@@ -1,0 +1,122 @@
+// spectrum and power: the signal core's analysis, one line per bin or cadre.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "kavrel/core/KFFT.h"
+#include "kavrel/core/KSpectrum.h"
+#include "kavrel/core/KWaveFilm.h"
+#include "kavrel/tool/ToolCommands.h"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+CString fileTitleOf(const CString& path)
+{
+    CString name = path.Mid(path.ReverseFind('/') + 1);
+    int dot = name.ReverseFind('.');
+    return dot > 0 ? name.Left(dot) : name;
+}
+
+bool parseDouble(const CString& s, double& v)
+{
+    char* end = nullptr;
+    v = std::strtod(s.GetString(), &end);
+    return !s.IsEmpty() && end && *end == '\0' && std::isfinite(v);
+}
+
+bool isTransformSize(long n)
+{
+    for (long size = 16; size <= 65536; size *= 4) {
+        if (n == size)
+            return true;
+    }
+    return false;
+}
+
+// Options after the positional arguments: --nfft N, --sigmaf HZ.
+bool parseOptions(const ToolArgs& args, size_t from, long& nfft, double* sigmaf)
+{
+    for (size_t i = from; i < args.size(); i += 2) {
+        if (i + 1 >= args.size())
+            return false;
+        if (args[i] == "--nfft") {
+            if (!ParseLong(args[i + 1], nfft) || !isTransformSize(nfft)) {
+                std::fprintf(stderr, "NFFT должно быть одним из 16, 64, 256, 1024, 4096, 16384, 65536\n");
+                return false;
+            }
+        } else if (sigmaf && args[i] == "--sigmaf") {
+            if (!parseDouble(args[i + 1], *sigmaf) || *sigmaf <= 0) {
+                std::fprintf(stderr, "SigmaF должно быть положительным числом (Гц)\n");
+                return false;
+            }
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+void printLevel(double v)
+{
+    if (std::isinf(v))
+        std::printf(v < 0 ? "-inf" : "inf");
+    else
+        std::printf("%.6f", v);
+}
+
+} // namespace
+
+int RunSpectrum(const ToolArgs& args)
+{
+    long sample = 0, nfft = 1024;
+    double sigmaf = 0;
+    if (args.size() < 2 || !ParseLong(args[1], sample) || !parseOptions(args, 2, nfft, &sigmaf)) {
+        std::fprintf(stderr, "Использование: kavrel spectrum FILE.wav SAMPLE [--nfft N] [--sigmaf HZ]\n");
+        return 2;
+    }
+    CKSpectrum s;
+    if (!s.Wave.OpenKWaveFile(args[0], fileTitleOf(args[0])))
+        return 1;
+    const double fs = double(s.Wave.GetKWaveFrADC());
+    if (sigmaf == 0) {
+        // The film's optimum: σT equal to one cadre step of (NFFT/2)/5 samples.
+        long step = (nfft / 2) / 5;
+        sigmaf = fs / (2 * kPi * double(step));
+    }
+    CKFFT fft;
+    s.SetNFFT(int(nfft));
+    s.SetSigmaF(sigmaf);
+    s.Wave.PositKWaveWindowOnSample(sample);
+    fft.CalculateWithWeighting(&s);
+    const double* level = s.GetAmpl_dB();
+    const double* dphase = s.Get_dPhaze_dOmega();
+    for (int k = 0; k < nfft / 2; ++k) {
+        std::printf("%d %.6f ", k, s.GetFrequencyInHertzFromFrequencyInSample(k));
+        printLevel(level[k]);
+        std::printf(" %.9g\n", dphase[k]);
+    }
+    return 0;
+}
+
+int RunPower(const ToolArgs& args)
+{
+    long nfft = 1024;
+    if (args.empty() || !parseOptions(args, 1, nfft, nullptr)) {
+        std::fprintf(stderr, "Использование: kavrel power FILE.wav [--nfft N]\n");
+        return 2;
+    }
+    CKWaveFilm film;
+    if (!film.OpenKWaveFile(args[0], fileTitleOf(args[0])))
+        return 1;
+    film.SetNFFTandOptimumCadreParams(int(nfft));
+    film.SetFirstAndLastSample(0, film.GetKWaveSizeInSamples());
+    if (!film.PowerCreate())
+        return 1;
+    const long n = film.GetNCadres();
+    const float* levels = film.PowerPositBufferOnCadre(0, n);
+    for (long c = 0; c < n; ++c)
+        std::printf("%ld %.6f %.4f\n", c, film.GetTimeInSecondsFromCadre(c), double(levels[c]));
+    return 0;
+}
