@@ -1,6 +1,7 @@
 // The complex record Z and the owning arrays of plain elements that the
 // spectrum, film and view code keep between calls.
 #pragma once
+#include <cstddef>
 #include <new>
 
 struct Z {

@@ -140,11 +140,11 @@ TEST(KavrelTool, AgreesWithSoxOnEveryAcceptedFormat)
 
 TEST(KavrelTool, RefusedFilesPrintTheReadersMessage)
 {
-    for (const char* spec : {"-e floating-point -b 32", "-e signed-integer -b 24"}) {
-        SCOPED_TRACE(spec);
+    for (const char* encoding : {"-e floating-point -b 32", "-e signed-integer -b 24"}) {
+        SCOPED_TRACE(encoding);
         std::string path = scratch("sox-refused.wav");
         int status = -1;
-        run(std::string("sox -n -r 8000 ") + spec + " '" + path + "' synth 0.01 sine 440", &status);
+        run(std::string("sox -n -r 8000 ") + encoding + " '" + path + "' synth 0.01 sine 440", &status);
         ASSERT_EQ(status, 0);
         std::string err = run(kTool + " info '" + path + "' 2>&1 >/dev/null", &status);
         EXPECT_EQ(status, 1);

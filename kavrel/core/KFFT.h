@@ -1,0 +1,46 @@
+// CKFFT: Gaussian-weighted short-time spectra. An in-place radix-4
+// decimation-in-frequency FFT over one work buffer that every instance of
+// the process shares, and the loading and unpacking of one or two windowed
+// real signals around it.
+#pragma once
+#include "kavrel/core/KArrays.h"
+
+class CKSpectrum;
+
+class CKFFT {
+public:
+    CKFFT();
+    virtual ~CKFFT();
+    CKFFT(const CKFFT&) = delete;
+    CKFFT& operator=(const CKFFT&) = delete;
+
+    // Forward transform of the first N entries of KFFT_z in place, not
+    // scaled: X[k] = sum x[n] e^(-2 pi i kn/N). N is one of 16, 64, 256,
+    // 1024, 4096, 16384, 65536; any other positive N zeroes the first N
+    // entries (at most the whole buffer), N <= 0 does nothing.
+    void fft(int N);
+    // The same transform written step by step as it is documented, without
+    // any of the speed-ups of fft(). It is the yardstick that fft() is
+    // checked and measured against; results agree to rounding.
+    void fft_literal(int N);
+
+    // The work buffer, for callers that fill it and call fft themselves.
+    Z* GetZ() { return KFFT_z; }
+
+    // One real signal: the window of s's wave, weighted by s's Gaussian.
+    void CalculateWithWeighting(CKSpectrum* s);
+    // Two real signals in one transform, from the windows of s1 and s2; the
+    // NFFT is that of s1.
+    void CalculateWithWeighting(CKSpectrum* s1, CKSpectrum* s2);
+    // Two real signals given as float samples (NFFT of s1 each, centre at
+    // NFFT/2), weighted by the Gaussians of s1 and s2.
+    void CalculateWithWeighting(CKSpectrum* s1, float* x1, CKSpectrum* s2, float* x2);
+
+    // Shared by every instance; the first constructed allocates them, the
+    // last destroyed frees them.
+    static double* KFFT_cosinus;   // 16385 entries: cos(2 pi i / 65536)
+    static Z* KFFT_z;              // 65536 entries: the work buffer
+    static double KFFT_C21;        // cos(pi/4)
+    static double KFFT_MC21;       // -cos(pi/4)
+    static int KFFT_N_Constructors_Destructors;
+};
