@@ -16,13 +16,15 @@ CArchive::CArchive(std::vector<BYTE>* pBuffer, UINT nMode) : m_nMode(nMode), m_p
 CArchive::~CArchive()
 {
     // A destructor must not throw: a store that was never closed is flushed
-    // here quietly; its caller learns of a failure only through Close.
-    if (!m_bClosed && IsStoring()) {
+    // here quietly; its caller learns of a failure only through Close. A
+    // load gives back its read-ahead, as Close would.
+    if (!m_bClosed) {
         try {
             Flush();
         } catch (...) {
         }
     }
+    freeObjectMaps(m_pObjectMaps);
 }
 
 void CArchive::ThrowArchive(int cause) const
@@ -32,7 +34,17 @@ void CArchive::ThrowArchive(int cause) const
 
 void CArchive::Flush()
 {
-    if (!IsStoring() || m_buffer.empty())
+    if (IsLoading()) {
+        // Give back what was read ahead, so that the file stands just past
+        // what was loaded, as the platform's archive leaves it.
+        size_t unread = m_nBufferPos < m_buffer.size() ? m_buffer.size() - m_nBufferPos : 0;
+        if (m_pFile && unread)
+            m_pFile->Seek(-(long long)unread, CFile::current);
+        m_buffer.clear();
+        m_nBufferPos = 0;
+        return;
+    }
+    if (m_buffer.empty())
         return;
     if (m_pMemory) {
         m_pMemory->insert(m_pMemory->end(), m_buffer.begin(), m_buffer.end());

@@ -12,6 +12,10 @@
 #include "framework/base/CString.h"
 #include "framework/base/Types.h"
 
+class CObject;
+struct CRuntimeClass;
+struct CArchiveObjectMaps;
+
 class CArchiveException {
 public:
     enum {
@@ -45,7 +49,9 @@ public:
     bool IsStoring() const { return m_nMode == store; }
     CFile* GetFile() const { return m_pFile; }
 
-    // Writes what is buffered; Close also ends the archive's use.
+    // Storing, writes what is buffered; loading, gives back what was read
+    // ahead, leaving the file just past what was loaded. Close also ends the
+    // archive's use.
     void Flush();
     void Close();
 
@@ -89,6 +95,16 @@ public:
 
     [[noreturn]] void ThrowArchive(int cause) const;
 
+    // The object form (defined with CObject): a class tag, on a class's first
+    // appearance its schema and name, then the object's Serialize; an object
+    // stored before is a back-reference to its index. Loading refuses a class
+    // it does not know (badClass), another schema (badSchema) and an index
+    // it has not met (badIndex).
+    void WriteObject(const CObject* pOb);
+    CObject* ReadObject(const CRuntimeClass* pClassRefRequested);
+    CArchive& operator<<(const CObject* pOb) { WriteObject(pOb); return *this; }
+    CArchive& operator>>(CObject*& pOb) { pOb = ReadObject(nullptr); return *this; }
+
 private:
     template <typename T> void put(T v);
     template <typename T> T get();
@@ -101,4 +117,8 @@ private:
     std::vector<BYTE> m_buffer; // pending writes, or read-ahead
     size_t m_nBufferPos = 0;
     bool m_bClosed = false;
+    // Classes and objects met so far, made by the first object stored or loaded.
+    CArchiveObjectMaps* m_pObjectMaps = nullptr;
+    CArchiveObjectMaps& objectMaps();
+    static void freeObjectMaps(CArchiveObjectMaps* p);
 };

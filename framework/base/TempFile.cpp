@@ -19,7 +19,15 @@ CString KCreateTempFileName(const char* path, const char* prefix)
     std::string dir = path && *path ? path : KGetTempPath().str();
     if (dir.back() != '/')
         dir += '/';
-    std::string pre = prefix ? std::string(prefix).substr(0, 3) : "";
+    // Three characters, not three bytes: a Cyrillic prefix must not be cut
+    // inside a character and leave the name invalid UTF-8.
+    std::string pre;
+    for (int chars = 0; prefix && *prefix; ++prefix) {
+        bool starts = (static_cast<unsigned char>(*prefix) & 0xC0) != 0x80;
+        if (starts && ++chars > 3)
+            break;
+        pre += *prefix;
+    }
     std::string templ = dir + pre + "XXXXXX.tmp";
     std::vector<char> name(templ.begin(), templ.end());
     name.push_back('\0');

@@ -1,0 +1,50 @@
+#include "kavrel/core/KPhoneObject.h"
+
+IMPLEMENT_SERIAL(CKPhoneObject, CObject, 1)
+
+CKPhoneObject::CKPhoneObject()
+    : nFlag(0),
+      sName("Имя не указано"),
+      sComment("Без комментариев"),
+      nFirstSample(0),
+      nLastSample(0),
+      nType(0),
+      nIndex(0),
+      nLevel(0),
+      dLevelChange_dB(0.0)
+{
+}
+
+void CKPhoneObject::Serialize(CArchive& ar)
+{
+    if (ar.IsStoring()) {
+        ar << nFlag << sName << sComment << nFirstSample << nLastSample << nType << nIndex << nLevel
+           << sPhoneObjectDocFilePathName << sPhoneObjectFloatWaveFilePathName << dLevelChange_dB;
+    } else {
+        ar >> nFlag >> sName >> sComment >> nFirstSample >> nLastSample >> nType >> nIndex >> nLevel
+            >> sPhoneObjectDocFilePathName >> sPhoneObjectFloatWaveFilePathName >> dLevelChange_dB;
+    }
+}
+
+void CKPhoneObject::InitializeFromAnotherKPhoneObject(CKPhoneObject* p)
+{
+    if (!p || p == this)
+        return;
+    sName = p->sName;
+    sComment = p->sComment;
+    nFirstSample = p->nFirstSample;
+    nLastSample = p->nLastSample;
+    nType = p->nType;
+    nIndex = p->nIndex;
+    nLevel = p->nLevel;
+    sPhoneObjectDocFilePathName = p->sPhoneObjectDocFilePathName;
+    sPhoneObjectFloatWaveFilePathName = p->sPhoneObjectFloatWaveFilePathName;
+    dLevelChange_dB = p->dLevelChange_dB;
+}
+
+CString GetKPhoneObjectTypeText(int nType)
+{
+    static const char* const texts[] = {"только текст.", "микрогармоники.", "одиночная гармоника.", "голос.",
+                                        "реверберация."};
+    return nType >= 0 && nType < 5 ? CString(texts[nType]) : CString();
+}
