@@ -198,3 +198,83 @@ TEST(KWaveFilmArchive, MalformedRecordsFailCleanly)
         EXPECT_THROW(load(f, Bytes(whole.begin(), whole.begin() + long(cut))), CArchiveException) << cut;
     }
 }
+
+#include "framework/base/CObList.h"
+#include "kavrel/core/KPhoneObject.h"
+
+namespace {
+
+Bytes phoneRecord(std::uint8_t flag, const std::string& name, int first, int last, int type, int index, int level,
+                  double change)
+{
+    Bytes b;
+    b.push_back(flag);
+    putS(b, name);
+    putS(b, "c");
+    for (int v : {first, last, type, index, level})
+        put32(b, std::uint32_t(v));
+    putS(b, "a.gsr");
+    putS(b, "");
+    putD(b, change);
+    return b;
+}
+
+} // namespace
+
+// A whole workshop document: film record, object list of two sound objects,
+// nMaxLevel and nNextPhoneObjectIndex.
+TEST(KWaveFilmArchive, WorkshopShapedDocument)
+{
+    std::string path = writeFile("tbx.wav", pcm16(1, 8000, std::vector<int>(2000, 0)));
+    Bytes doc = filmRecord(path, "tbx", 16, 40, 48);
+    put16(doc, 2); // count
+    put16(doc, 0xFFFF); // new class
+    put16(doc, 1);      // schema
+    put16(doc, 13);
+    for (char c : std::string("CKPhoneObject"))
+        doc.push_back(std::uint8_t(c));
+    Bytes first = phoneRecord(0, "one", 10, 20, 1, 0, 3, -6.0);
+    doc.insert(doc.end(), first.begin(), first.end());
+    put16(doc, 0x8001); // the class took index 1 (the first object 2)
+    Bytes second = phoneRecord(0, "two", 30, 40, 4, 1, 5, 0.5);
+    doc.insert(doc.end(), second.begin(), second.end());
+    put32(doc, 6);
+    put32(doc, 2);
+
+    std::vector<BYTE> buffer(doc.begin(), doc.end());
+    CKWaveFilm film;
+    CObList list;
+    int maxLevel = 0, nextIndex = 0;
+    {
+        CArchive ar(&buffer, CArchive::load);
+        film.KSerialize(ar);
+        list.Serialize(ar);
+        ar >> maxLevel >> nextIndex;
+    }
+    ASSERT_EQ(list.GetCount(), 2);
+    POSITION pos = list.GetHeadPosition();
+    auto* a = static_cast<CKPhoneObject*>(list.GetNext(pos));
+    auto* b = static_cast<CKPhoneObject*>(list.GetNext(pos));
+    ASSERT_TRUE(a->IsKindOf(RUNTIME_CLASS(CKPhoneObject)));
+    EXPECT_EQ(a->sName, "one");
+    EXPECT_EQ(a->nLevel, 3);
+    EXPECT_EQ(a->dLevelChange_dB, -6.0);
+    EXPECT_EQ(b->sName, "two");
+    EXPECT_EQ(b->nType, 4);
+    EXPECT_EQ(b->nLastSample, 40);
+    EXPECT_EQ(maxLevel, 6);
+    EXPECT_EQ(nextIndex, 2);
+    EXPECT_EQ(film.NCadres, 48);
+
+    std::vector<BYTE> out;
+    {
+        CArchive ar(&out, CArchive::store);
+        film.KSerialize(ar);
+        list.Serialize(ar);
+        ar << maxLevel << nextIndex;
+        ar.Close();
+    }
+    EXPECT_EQ(Bytes(out.begin(), out.end()), doc);
+    delete a;
+    delete b;
+}
