@@ -102,6 +102,7 @@ bool CFile::Open(const char* path, UINT openFlags, CFileException* error)
 
 void CFile::Close()
 {
+    m_lastError = CFileException();
     if (m_fd >= 0) {
         if (::close(m_fd) != 0)
             fail(errno);
@@ -119,6 +120,7 @@ void CFile::Abort()
 
 UINT CFile::Read(void* buffer, UINT count)
 {
+    m_lastError = CFileException();
     if (m_fd < 0) {
         fail(EBADF);
         return 0;
@@ -142,6 +144,7 @@ UINT CFile::Read(void* buffer, UINT count)
 
 bool CFile::Write(const void* buffer, UINT count)
 {
+    m_lastError = CFileException();
     if (m_fd < 0) {
         fail(EBADF);
         return false;
@@ -167,6 +170,7 @@ bool CFile::Write(const void* buffer, UINT count)
 
 long long CFile::Seek(long long offset, UINT from)
 {
+    m_lastError = CFileException();
     if (m_fd < 0) {
         fail(EBADF);
         return -1;

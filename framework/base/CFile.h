@@ -82,7 +82,7 @@ public:
     bool Flush();
 
     const CString& GetFilePath() const { return m_strFileName; }
-    // The exception that the last failed operation would have thrown.
+    // The exception that the last operation would have thrown (cause 0: it succeeded).
     const CFileException& GetLastError() const { return m_lastError; }
 
 private:

@@ -243,3 +243,15 @@ TEST_F(Mmio, WritingToAFullDiskReportsCannotWrite)
     EXPECT_EQ(mmioWrite(h, "x", 1), -1);
     mmioClose(h);
 }
+
+// A failure is the last operation's, not an old one's: after a refused
+// write, reading to the end and closing still succeed.
+TEST(MmioErrors, EarlierFailureDoesNotTaintLaterResults)
+{
+    HMMIO h = mmioOpen("/dev/full", nullptr, MMIO_WRITE);
+    ASSERT_NE(h, nullptr);
+    char b[4] = {1, 2, 3, 4};
+    EXPECT_EQ(mmioWrite(h, b, 4), -1);
+    EXPECT_EQ(mmioRead(h, b, 4), -1); // opened for writing only
+    EXPECT_EQ(mmioClose(h), MMSYSERR_NOERROR);
+}
