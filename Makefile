@@ -6,7 +6,7 @@ CONFIG     ?= Release
 JOBS       ?= $(shell nproc)
 DEMO       := demo/demo.wav
 
-.PHONY: all deps configure build run test sanitize bench clean
+.PHONY: all deps configure build run test sanitize bench screenshots clean
 
 all: build
 
@@ -19,8 +19,14 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
+# The wave transform program until the workshop arrives; without a display
+# it says how to run it under xvfb-run.
 run: build
-	$(BUILD)/bin/kavrel info $(DEMO)
+	@$(BUILD)/bin/kavrel info $(DEMO)
+	-@$(BUILD)/bin/morvit
+
+screenshots: build
+	@bash scripts/screenshots.sh
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

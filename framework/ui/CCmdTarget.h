@@ -1,0 +1,65 @@
+// Command routing by numeric ID: each class registers its handlers in its
+// constructor, the equivalent of a message map. Update handlers set the
+// state of the menu item, button or pane that carries the command.
+#pragma once
+#include <functional>
+#include <map>
+#include <utility>
+
+#include "framework/base/CObject.h"
+#include "framework/base/CString.h"
+#include "framework/base/Types.h"
+
+class CCmdUI {
+public:
+    explicit CCmdUI(UINT id) : m_nID(id) {}
+    virtual ~CCmdUI() = default;
+    virtual void Enable(bool bOn = true) { m_bEnabled = bOn; }
+    virtual void SetCheck(int nCheck = 1) { m_nCheck = nCheck; }
+    virtual void SetRadio(bool bOn = true) { m_nCheck = bOn ? 1 : 0; m_bRadio = true; }
+    virtual void SetText(const CString& text) { m_sText = text; m_bTextSet = true; }
+
+    UINT m_nID;
+    bool m_bEnabled = true;
+    int m_nCheck = 0;
+    bool m_bRadio = false;
+    CString m_sText;
+    bool m_bTextSet = false;
+};
+
+// Notification codes carried with a control's command.
+enum : UINT {
+    BN_CLICKED = 0,
+    EN_SETFOCUS = 0x0100,
+    EN_KILLFOCUS = 0x0200,
+    EN_CHANGE = 0x0300,
+    CBN_SELCHANGE = 1,
+    LBN_SELCHANGE = 1,
+};
+
+class CCmdTarget : public CObject {
+public:
+    // Runs the handler registered for (id, code); false when there is none.
+    virtual bool OnCmdMsg(UINT nID, UINT nCode = BN_CLICKED);
+    // Asks the update handler of pCmdUI's command; false when there is none.
+    virtual bool OnUpdateCmdUI(CCmdUI* pCmdUI);
+    bool HasCommandHandler(UINT nID, UINT nCode = BN_CLICKED) const;
+
+protected:
+    template <class T> void MapCommand(UINT nID, void (T::*fn)())
+    {
+        m_handlers[{nID, BN_CLICKED}] = [this, fn] { (static_cast<T*>(this)->*fn)(); };
+    }
+    template <class T> void MapNotify(UINT nID, UINT nCode, void (T::*fn)())
+    {
+        m_handlers[{nID, nCode}] = [this, fn] { (static_cast<T*>(this)->*fn)(); };
+    }
+    template <class T> void MapUpdate(UINT nID, void (T::*fn)(CCmdUI*))
+    {
+        m_updates[nID] = [this, fn](CCmdUI* p) { (static_cast<T*>(this)->*fn)(p); };
+    }
+
+private:
+    std::map<std::pair<UINT, UINT>, std::function<void()>> m_handlers;
+    std::map<UINT, std::function<void(CCmdUI*)>> m_updates;
+};

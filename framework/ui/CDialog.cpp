@@ -1,0 +1,394 @@
+#include "framework/ui/CDialog.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QPixmap>
+#include <QAction>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <cmath>
+#include <cstdlib>
+#include <map>
+
+#include "framework/base/UserServices.h"
+#include "framework/ui/ControlIds.h"
+
+namespace {
+
+std::map<UINT, DialogTemplateSetup>& templates()
+{
+    static std::map<UINT, DialogTemplateSetup> t;
+    return t;
+}
+
+DialogDriver& driver()
+{
+    static DialogDriver d;
+    return d;
+}
+
+// The dialog's widget: Escape and the close box go through OnCancel, Enter
+// through the default button, as on the platform.
+class KDialogWidget : public QDialog {
+public:
+    KDialogWidget(CDialog* owner, QWidget* parent) : QDialog(parent), m_pOwner(owner) {}
+    CDialog* m_pOwner;
+
+protected:
+    void closeEvent(QCloseEvent* e) override
+    {
+        e->ignore();
+        m_pOwner->OnCommand(IDCANCEL, BN_CLICKED);
+    }
+    void reject() override { m_pOwner->OnCommand(IDCANCEL, BN_CLICKED); }
+    void accept() override { m_pOwner->OnCommand(IDOK, BN_CLICKED); }
+};
+
+class KFocusWatcher : public QObject {
+public:
+    KFocusWatcher(CDialog* owner, QObject* parent) : QObject(parent), m_pOwner(owner) {}
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override
+    {
+        if (e->type() == QEvent::FocusOut) {
+            if (auto* w = qobject_cast<QWidget*>(o))
+                m_pOwner->NotifyKillFocus(KControlId(w));
+        }
+        return false;
+    }
+
+private:
+    CDialog* m_pOwner;
+};
+
+} // namespace
+
+KDialogTemplate::KDialogTemplate(UINT nID, DialogTemplateSetup setup)
+{
+    templates()[nID] = setup;
+}
+
+DialogDriver SetDialogDriver(DialogDriver d)
+{
+    DialogDriver old = std::move(driver());
+    driver() = std::move(d);
+    return old;
+}
+
+bool HasDialogDriver()
+{
+    return bool(driver());
+}
+
+// ---- data exchange --------------------------------------------------------
+
+void CDataExchange::Fail()
+{
+    if (CWnd* w = m_pDlgWnd->GetDlgItem(m_nLastCtrl))
+        w->SetFocus();
+    throw CDataExchangeFailure();
+}
+
+namespace {
+
+CString trimmedText(CDataExchange* pDX, int nID)
+{
+    CString s = pDX->m_pDlgWnd->GetDlgItemText(nID);
+    return s.Trim();
+}
+
+bool parseDouble(const CString& s, double& v)
+{
+    std::string t = s.str();
+    for (char& c : t) {
+        if (c == ',')
+            c = '.'; // a decimal comma is what a Russian user types
+    }
+    char* end = nullptr;
+    v = std::strtod(t.c_str(), &end);
+    return !t.empty() && end && *end == '\0' && std::isfinite(v);
+}
+
+bool parseLong(const CString& s, long& v)
+{
+    char* end = nullptr;
+    v = std::strtol(s.GetString(), &end, 10);
+    return !s.IsEmpty() && end && *end == '\0';
+}
+
+} // namespace
+
+void DDX_Text(CDataExchange* pDX, int nID, CString& value)
+{
+    pDX->PrepareCtrl(nID);
+    if (pDX->m_bSaveAndValidate)
+        value = pDX->m_pDlgWnd->GetDlgItemText(nID);
+    else
+        pDX->m_pDlgWnd->SetDlgItemText(nID, value);
+}
+
+void DDX_Text(CDataExchange* pDX, int nID, long& value)
+{
+    pDX->PrepareCtrl(nID);
+    if (pDX->m_bSaveAndValidate) {
+        long v;
+        if (!parseLong(trimmedText(pDX, nID), v)) {
+            AfxMessageBox("Введите целое число.", MB_OK | MB_ICONEXCLAMATION);
+            pDX->Fail();
+        }
+        value = v;
+    } else {
+        CString s;
+        s.Format("%ld", value);
+        pDX->m_pDlgWnd->SetDlgItemText(nID, s);
+    }
+}
+
+void DDX_Text(CDataExchange* pDX, int nID, int& value)
+{
+    long v = value;
+    DDX_Text(pDX, nID, v);
+    if (pDX->m_bSaveAndValidate) {
+        if (v < -2147483647L - 1 || v > 2147483647L) {
+            AfxMessageBox("Введите целое число.", MB_OK | MB_ICONEXCLAMATION);
+            pDX->Fail();
+        }
+        value = int(v);
+    }
+}
+
+void DDX_Text(CDataExchange* pDX, int nID, double& value)
+{
+    pDX->PrepareCtrl(nID);
+    if (pDX->m_bSaveAndValidate) {
+        double v;
+        if (!parseDouble(trimmedText(pDX, nID), v)) {
+            AfxMessageBox("Введите число.", MB_OK | MB_ICONEXCLAMATION);
+            pDX->Fail();
+        }
+        value = v;
+    } else {
+        CString s;
+        s.Format("%.15g", value);
+        pDX->m_pDlgWnd->SetDlgItemText(nID, s);
+    }
+}
+
+void DDX_Text(CDataExchange* pDX, int nID, float& value)
+{
+    double v = value;
+    DDX_Text(pDX, nID, v);
+    if (pDX->m_bSaveAndValidate)
+        value = float(v);
+}
+
+void DDX_Check(CDataExchange* pDX, int nID, int& value)
+{
+    pDX->PrepareCtrl(nID);
+    if (pDX->m_bSaveAndValidate)
+        value = pDX->m_pDlgWnd->IsDlgButtonChecked(nID);
+    else
+        pDX->m_pDlgWnd->CheckDlgButton(nID, value);
+}
+
+void DDV_MinMaxInt(CDataExchange* pDX, int value, int minVal, int maxVal)
+{
+    if (pDX->m_bSaveAndValidate && (value < minVal || value > maxVal)) {
+        CString s;
+        s.Format("Введите целое число от %d до %d.", minVal, maxVal);
+        AfxMessageBox(s, MB_OK | MB_ICONEXCLAMATION);
+        pDX->Fail();
+    }
+}
+
+void DDV_MinMaxDouble(CDataExchange* pDX, double value, double minVal, double maxVal)
+{
+    if (pDX->m_bSaveAndValidate && (value < minVal || value > maxVal)) {
+        CString s;
+        s.Format("Введите число от %g до %g.", minVal, maxVal);
+        AfxMessageBox(s, MB_OK | MB_ICONEXCLAMATION);
+        pDX->Fail();
+    }
+}
+
+// ---- the dialog -----------------------------------------------------------
+
+CDialog::CDialog(UINT nIDTemplate, CWnd* pParent) : m_pParentWnd(pParent), m_nIDTemplate(nIDTemplate) {}
+
+CDialog::~CDialog()
+{
+    DestroyWindow();
+}
+
+bool CDialog::build()
+{
+    auto it = templates().find(m_nIDTemplate);
+    if (it == templates().end())
+        return false;
+    QWidget* parent = m_pParentWnd ? m_pParentWnd->GetWidget() : nullptr;
+    auto* dlg = new KDialogWidget(this, parent);
+    it->second(dlg);
+    Attach(dlg, true);
+    connectControls();
+    m_bEnded = false;
+    return true;
+}
+
+void CDialog::connectControls()
+{
+    auto* watcher = new KFocusWatcher(this, m_pWidget);
+    for (QWidget* w : m_pWidget->findChildren<QWidget*>()) {
+        int id = KControlId(w);
+        if (!id)
+            continue;
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+            QObject::connect(b, &QAbstractButton::clicked, m_pWidget, [this, id] { OnCommand(UINT(id), BN_CLICKED); });
+        } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
+            QObject::connect(e, &QLineEdit::textEdited, m_pWidget, [this, id] { OnCommand(UINT(id), EN_CHANGE); });
+            e->installEventFilter(watcher);
+        }
+    }
+}
+
+void CDialog::NotifyKillFocus(int nID)
+{
+    if (nID)
+        OnCommand(UINT(nID), EN_KILLFOCUS);
+}
+
+bool CDialog::OnCommand(UINT nID, UINT nCode)
+{
+    if (OnCmdMsg(nID, nCode))
+        return true;
+    if (nCode == BN_CLICKED && nID == IDOK) {
+        OnOK();
+        return true;
+    }
+    if (nCode == BN_CLICKED && nID == IDCANCEL) {
+        OnCancel();
+        return true;
+    }
+    return false;
+}
+
+INT_PTR CDialog::DoModal()
+{
+    if (!build()) {
+        AfxMessageBox("Не найден шаблон диалога.", MB_OK | MB_ICONERROR);
+        return -1;
+    }
+    m_bModal = true;
+    m_nResult = IDCANCEL;
+    UpdateData(false);
+    OnInitDialog();
+    if (m_bEnded) {
+        // ended from its own initialisation
+    } else if (const char* dir = std::getenv("KAVREL_SCREENSHOT_DIR"); dir && *dir) {
+        saveScreenshot(dir);
+    } else if (HasDialogDriver()) {
+        DialogDriver d = driver(); // the script may open dialogs of its own
+        d(*this);
+        if (!m_bEnded)
+            EndDialog(IDCANCEL);
+    } else {
+        static_cast<QDialog*>(m_pWidget)->exec();
+    }
+    m_bModal = false;
+    INT_PTR result = m_nResult;
+    DestroyWindow();
+    return result;
+}
+
+// For looking at the program without a display: the dialog is drawn into a
+// PNG named after the program and the dialog, the items of its system menu
+// are opened in turn (so their dialogs are drawn too), and it ends.
+void CDialog::saveScreenshot(const char* dir)
+{
+    m_pWidget->adjustSize();
+    m_pWidget->show();
+    QApplication::processEvents();
+    QString name = QString("%1/%2-%3.png").arg(QString::fromUtf8(dir), QApplication::applicationName()).arg(m_nIDTemplate);
+    m_pWidget->grab().save(name);
+    for (QAction* a : m_pWidget->actions())
+        a->trigger();
+    EndDialog(IDCANCEL);
+}
+
+bool CDialog::Create(UINT nIDTemplate, CWnd* pParent)
+{
+    m_nIDTemplate = nIDTemplate;
+    m_pParentWnd = pParent;
+    if (!build())
+        return false;
+    UpdateData(false);
+    OnInitDialog();
+    m_pWidget->show();
+    return true;
+}
+
+void CDialog::DestroyWindow()
+{
+    if (m_pWidget && m_bOwnsWidget) {
+        ForgetControls();
+        QWidget* w = Detach();
+        w->hide();
+        w->deleteLater();
+    }
+}
+
+void CDialog::EndDialog(int nResult)
+{
+    m_nResult = nResult;
+    m_bEnded = true;
+    if (m_pWidget && m_bModal && !HasDialogDriver())
+        static_cast<QDialog*>(m_pWidget)->done(nResult);
+    else if (m_pWidget && !m_bModal)
+        m_pWidget->hide();
+}
+
+bool CDialog::OnInitDialog()
+{
+    return true;
+}
+
+void CDialog::OnOK()
+{
+    if (UpdateData(true))
+        EndDialog(IDOK);
+}
+
+void CDialog::OnCancel()
+{
+    EndDialog(IDCANCEL);
+}
+
+void CDialog::OnSysCommand(UINT) {}
+
+void CDialog::DoDataExchange(CDataExchange*) {}
+
+bool CDialog::UpdateData(bool bSaveAndValidate)
+{
+    CDataExchange dx(this, bSaveAndValidate);
+    try {
+        DoDataExchange(&dx);
+    } catch (const CDataExchangeFailure&) {
+        return false;
+    }
+    return true;
+}
+
+void CDialog::AppendSystemMenuItem(UINT nID, const CString& text)
+{
+    // No system menu here: the item lives in the dialog's context menu.
+    if (!m_pWidget)
+        return;
+    m_pWidget->setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto* action = new QAction(QString::fromUtf8(text.GetString()).replace('&', QString()), m_pWidget);
+    QObject::connect(action, &QAction::triggered, m_pWidget, [this, nID] { OnSysCommand(nID); });
+    m_pWidget->addAction(action);
+}

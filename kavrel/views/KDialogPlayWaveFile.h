@@ -1,0 +1,14 @@
+// CKDialogPlayWaveFile: plays a whole WAV file in a media window.
+#pragma once
+#include "framework/ui/CDialog.h"
+
+class CKDialogPlayWaveFile : public CDialog {
+public:
+    enum { IDD = 4129 };
+    explicit CKDialogPlayWaveFile(CWnd* pParent = nullptr);
+
+    bool OnInitDialog() override;
+
+    CString sTitle = "Воспроизведение всего звукового файла";
+    CString sPathName;
+};

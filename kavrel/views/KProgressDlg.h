@@ -1,0 +1,58 @@
+// CKProgressDlg: the modeless progress window of long computations, with a
+// bar, a percentage and a status line. CKProgressService shows it for the
+// core's progress reports.
+#pragma once
+#include "framework/base/ProgressService.h"
+#include "framework/ui/CDialog.h"
+
+class CKProgressDlg : public CDialog {
+public:
+    enum { IDD = 4107, IDS_CAPTION = 4108 };
+
+    explicit CKProgressDlg(UINT nCaptionID = 0);
+    ~CKProgressDlg() override;
+
+    bool Create(CWnd* pParent = nullptr);
+    void DestroyWindowAndOwner();
+
+    void SetRange(int nLower, int nUpper);
+    int SetStep(int nStep);
+    int SetPos(int nPos);
+    int OffsetPos(int nPos);
+    int StepIt();
+    void SetStatus(const CString& text);
+    void PumpMessages();
+
+    bool OnInitDialog() override;
+    // Neither Enter nor Escape closes it.
+    void OnOK() override {}
+    void OnCancel() override {}
+
+    // The percentage text for a position, as the static shows it.
+    CString PercentText(int nPos) const;
+
+    UINT m_nCaptionID;
+    int m_nLower = 0;
+    int m_nUpper = 100;
+    int m_nStep = 10;
+    int m_nPos = 0;
+    bool m_bParentDisabled = false;
+    CWnd* m_pOwner = nullptr;
+
+private:
+    void UpdatePercent(int nPos);
+    CString m_sLastPercent;
+};
+
+class CKProgressService : public IProgressService {
+public:
+    void Open(int lower, int upper, const CString& status) override;
+    void SetPos(int pos) override;
+    void Close() override;
+
+private:
+    CKProgressDlg* m_pDlg = nullptr;
+};
+
+// Installs the windowed services of the library (the progress dialog).
+void KInstallViewServices();

@@ -1,0 +1,241 @@
+// Morvit driven through its dialog as a user would: files chosen in the
+// file dialogs, numbers typed into the edits, buttons pressed.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <cmath>
+
+#include "framework/base/ScriptedUserInteraction.h"
+#include "kavrel/core/tests/WavBytes.h"
+#include "morvit/MorvitDlg.h"
+
+using namespace wavbytes;
+
+namespace {
+
+class QtEnvironment : public testing::Environment {
+public:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char name[] = "morvit_tests";
+        static char* argv[] = {name, nullptr};
+        if (!QApplication::instance())
+            app = new QApplication(argc, argv);
+    }
+    QApplication* app = nullptr;
+};
+const auto* kQt = testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+struct Step {
+    enum Kind { Click, Type, Leave } kind;
+    int id;
+    const char* text = "";
+};
+
+// Runs the main dialog with these steps, then OK; other dialogs are closed with OK.
+void runMorvit(const std::vector<Step>& steps, CMorvitDlg& dlg)
+{
+    DialogDriver old = SetDialogDriver([&](CDialog& d) {
+        if (d.GetTemplateID() != IDD_MORVIT_DIALOG) {
+            d.EndDialog(IDOK);
+            return;
+        }
+        for (const Step& s : steps) {
+            if (s.kind == Step::Click)
+                d.ClickDlgButton(s.id);
+            else if (s.kind == Step::Type)
+                d.SetDlgItemText(s.id, s.text);
+            else
+                d.NotifyKillFocus(s.id);
+        }
+        d.ClickDlgButton(IDOK);
+    });
+    dlg.DoModal();
+    SetDialogDriver(old);
+}
+
+std::vector<int> samplesOf(const std::string& path, int* rate = nullptr, int* channels = nullptr)
+{
+    Bytes b = readFile(path);
+    std::vector<int> v;
+    if (b.size() < 46)
+        return v;
+    if (channels)
+        *channels = b[22] | (b[23] << 8);
+    if (rate)
+        *rate = int(b[24] | (b[25] << 8) | (b[26] << 16) | (b[27] << 24));
+    for (size_t i = 46; i + 1 < b.size(); i += 2)
+        v.push_back(short(std::uint16_t(b[i] | (b[i + 1] << 8))));
+    return v;
+}
+
+std::vector<Step> cosine(const char* phase, const char* freq, const char* growth)
+{
+    return {{Step::Click, IDC_OPEN_INPUT},       {Step::Click, IDC_OPEN_OUTPUT},
+            {Step::Type, IDC_START_PHASE, phase}, {Step::Type, IDC_START_FREQUENCY, freq},
+            {Step::Type, IDC_FREQUENCY_GROWTH, growth}, {Step::Leave, IDC_FREQUENCY_GROWTH},
+            {Step::Click, IDC_COSINE}};
+}
+
+} // namespace
+
+TEST(Morvit, CosineWithNothingSetScalesAndPads)
+{
+    std::string in = writeFile("mv-in.wav", pcm16(1, 8000, std::vector<int>(20000, 10000)));
+    std::string out = tempPath("mv-out.wav");
+    CScriptedUserInteraction ui;
+    ui.QueueFile(in.c_str());
+    ui.QueueFile(out.c_str());
+    CMorvitDlg dlg;
+    runMorvit(cosine("0", "0", "0"), dlg);
+    int rate = 0, channels = 0;
+    std::vector<int> y = samplesOf(out, &rate, &channels);
+    EXPECT_EQ(rate, 8000);
+    EXPECT_EQ(channels, 1);
+    ASSERT_EQ(y.size(), 32768u); // two blocks of 16384
+    EXPECT_EQ(y[0], 9999);
+    EXPECT_EQ(y[19999], 9999);
+    EXPECT_EQ(y[20000], 0);
+    EXPECT_EQ(y[32767], 0);
+    EXPECT_EQ(ui.m_beeps, (std::vector<std::pair<DWORD, DWORD>>{{500, 50}, {1000, 50}, {2000, 50}, {4000, 50}}));
+    EXPECT_EQ(dlg.sFrADCText, "Частота дискретного представления сигнала = 8000 Гц.");
+    EXPECT_TRUE(ui.m_messages.empty());
+}
+
+TEST(Morvit, CosineAtHalfTheRateAlternatesSigns)
+{
+    std::vector<int> x(100);
+    for (int i = 0; i < 100; ++i)
+        x[size_t(i)] = 1000 + i;
+    std::string in = writeFile("mv-nyq.wav", pcm16(1, 8000, x));
+    std::string out = tempPath("mv-nyq-out.wav");
+    CScriptedUserInteraction ui;
+    ui.QueueFile(in.c_str());
+    ui.QueueFile(out.c_str());
+    CMorvitDlg dlg;
+    runMorvit(cosine("0", "4000", "0"), dlg);
+    std::vector<int> y = samplesOf(out);
+    ASSERT_EQ(y.size(), 16384u);
+    for (int i = 0; i < 100; ++i)
+        ASSERT_EQ(y[size_t(i)], int(std::cos(2 * M_PI * 4000.0 * i / 8000) * ((1000 + i) * 0.99996))) << i;
+    EXPECT_GT(y[0], 0);
+    EXPECT_LT(y[1], 0);
+    EXPECT_GT(y[2], 0);
+
+    // A quarter period of start phase: cos(π/2) leaves nothing.
+    CScriptedUserInteraction ui2;
+    ui2.QueueFile(in.c_str());
+    ui2.QueueFile(out.c_str());
+    CMorvitDlg dlg2;
+    runMorvit(cosine("0.25", "0", "0"), dlg2);
+    for (int v : samplesOf(out))
+        ASSERT_EQ(v, 0);
+}
+
+TEST(Morvit, AdditionClampsAndKeepsTheLength)
+{
+    std::vector<int> x(20000, 5);
+    x[0] = 32000;
+    x[1] = -32000;
+    std::string in = writeFile("mv-add.wav", pcm16(1, 11025, x));
+    std::string out = tempPath("mv-add-out.wav");
+    for (const char* addend : {"1000", "-1000"}) {
+        CScriptedUserInteraction ui;
+        ui.QueueFile(in.c_str());
+        ui.QueueFile(out.c_str());
+        CMorvitDlg dlg;
+        runMorvit({{Step::Click, IDC_OPEN_INPUT}, {Step::Click, IDC_OPEN_OUTPUT}, {Step::Type, IDC_ADDEND, addend},
+                   {Step::Click, IDC_ADD}},
+                  dlg);
+        std::vector<int> y = samplesOf(out);
+        ASSERT_EQ(y.size(), 20000u);
+        if (addend[0] == '-') {
+            EXPECT_EQ(y[1], -32768);
+            EXPECT_EQ(y[0], 31000);
+            EXPECT_EQ(y[5], -995);
+        } else {
+            EXPECT_EQ(y[0], 32767);
+            EXPECT_EQ(y[1], -31000);
+            EXPECT_EQ(y[19999], 1005);
+        }
+    }
+}
+
+TEST(Morvit, RangeOfTheInput)
+{
+    std::vector<int> x(40000);
+    for (size_t i = 0; i < x.size(); ++i)
+        x[i] = 100 + int(i % 101);
+    std::string in = writeFile("mv-range.wav", pcm16(1, 8000, x));
+    CScriptedUserInteraction ui;
+    ui.QueueFile(in.c_str());
+    CMorvitDlg dlg;
+    int shownMax = 0, shownMin = 0;
+    DialogDriver old = SetDialogDriver([&](CDialog& d) {
+        d.ClickDlgButton(IDC_OPEN_INPUT);
+        d.ClickDlgButton(IDC_RANGE);
+        shownMax = std::atoi(d.GetDlgItemText(IDC_MAX));
+        shownMin = std::atoi(d.GetDlgItemText(IDC_MIN));
+        EXPECT_FALSE(d.GetDlgItem(IDC_PLAY_OUTPUT)->IsWindowEnabled());
+        EXPECT_TRUE(d.GetDlgItem(IDC_PLAY_INPUT)->IsWindowEnabled());
+        d.ClickDlgButton(IDCANCEL);
+    });
+    dlg.DoModal();
+    SetDialogDriver(old);
+    EXPECT_EQ(shownMax, 200);
+    EXPECT_EQ(shownMin, 100);
+}
+
+TEST(Morvit, EightBitRefusedStereoWarnsAndGivesMono)
+{
+    std::string eight = writeFile("mv-8.wav", riff({chunk("fmt ", fmtBody(1, 1, 8000, 8)), chunk("data", Bytes(100, 128))}));
+    {
+        CScriptedUserInteraction ui;
+        ui.QueueFile(eight.c_str());
+        CMorvitDlg dlg;
+        runMorvit({{Step::Click, IDC_OPEN_INPUT}}, dlg);
+        ASSERT_EQ(ui.m_messages.size(), 1u);
+        EXPECT_EQ(ui.m_messages[0].sText, "Это не монофонический сигнал.\n Работа с ним вестись не будет.");
+        EXPECT_FALSE(dlg.InputWave.KWaveIsGood());
+    }
+    std::vector<int> inter;
+    for (int i = 0; i < 3000; ++i) {
+        inter.push_back(i);
+        inter.push_back(-i);
+    }
+    std::string stereo = writeFile("mv-st.wav", pcm16(2, 8000, inter));
+    std::string out = tempPath("mv-st-out.wav");
+    CScriptedUserInteraction ui;
+    ui.QueueFile(stereo.c_str());
+    ui.QueueFile(out.c_str());
+    CMorvitDlg dlg;
+    runMorvit({{Step::Click, IDC_OPEN_INPUT}, {Step::Click, IDC_OPEN_OUTPUT}, {Step::Type, IDC_ADDEND, "1"},
+               {Step::Click, IDC_ADD}},
+              dlg);
+    ASSERT_EQ(ui.m_messages.size(), 1u);
+    EXPECT_EQ(ui.m_messages[0].sText, "Данный файл не монофонический.\nВсе дальнейшие вычисления будут не корректными!");
+    int channels = 0;
+    std::vector<int> y = samplesOf(out, nullptr, &channels);
+    EXPECT_EQ(channels, 1);
+    ASSERT_EQ(y.size(), 3000u);
+    EXPECT_EQ(y[2999], 3000); // the first channel, plus one
+}
+
+TEST(Morvit, TransformWithoutFilesSaysSo)
+{
+    CScriptedUserInteraction ui;
+    CMorvitDlg dlg;
+    runMorvit({{Step::Click, IDC_ADD}}, dlg);
+    ASSERT_EQ(ui.m_messages.size(), 1u);
+    EXPECT_EQ(ui.m_messages[0].sText, "Сначала откройте входной звуковой файл.");
+}
+
+TEST(Morvit, PhaseOutsideAPeriodIsRejected)
+{
+    CScriptedUserInteraction ui;
+    CMorvitDlg dlg;
+    runMorvit({{Step::Type, IDC_START_PHASE, "1.5"}, {Step::Leave, IDC_START_PHASE}}, dlg);
+    ASSERT_FALSE(ui.m_messages.empty());
+    EXPECT_EQ(ui.m_messages[0].sText, "Введите число от 0 до 1.");
+}

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Draws every window and dialog of the programs built so far into PNG files
+# under build/screenshots, with Qt's offscreen platform: no display needed.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${BUILD:-build}
+out="$build/screenshots"
+mkdir -p "$out"
+export QT_QPA_PLATFORM=offscreen KAVREL_AUDIO=virtual KAVREL_SCREENSHOT_DIR="$PWD/$out"
+export XDG_CONFIG_HOME="$PWD/$build/screenshot-config"
+for program in morvit; do
+  if [ -x "$build/bin/$program" ]; then
+    "$build/bin/$program" >/dev/null 2>&1 || true
+  fi
+done
+ls "$out"/*.png
