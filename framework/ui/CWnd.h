@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "framework/base/CString.h"
+#include "framework/base/UserServices.h"
 #include "framework/ui/CCmdTarget.h"
 
 class QWidget;
