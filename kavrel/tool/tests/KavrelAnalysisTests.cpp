@@ -45,9 +45,10 @@ std::vector<int> soxSamples(const std::string& path)
 }
 
 // A vowel-like signal: a 150 Hz pulse train through two resonances, with noise.
-std::string makeSignal()
+// Each test its own file: CTest runs them side by side.
+std::string makeSignal(const std::string& name)
 {
-    std::string path = scratch("analysis-src.wav");
+    std::string path = scratch(name);
     run("sox -n -r 16000 -b 16 -c 1 '" + path +
         "' synth 0.6 square 150 sine 700 sine 1220 whitenoise : synth 0.6 sine 2500 vol 0.3 2>/dev/null");
     if (soxSamples(path).empty())
@@ -59,7 +60,7 @@ std::string makeSignal()
 
 TEST(KavrelAnalysis, SpectrumMatchesADirectGaussianDft)
 {
-    const std::string path = makeSignal();
+    const std::string path = makeSignal("analysis-spectrum.wav");
     const std::vector<int> x = soxSamples(path);
     ASSERT_GT(x.size(), 5000u);
     const long s = 4321;
@@ -116,7 +117,7 @@ TEST(KavrelAnalysis, SpectrumMatchesADirectGaussianDft)
 
 TEST(KavrelAnalysis, PowerMatchesAPeakScan)
 {
-    const std::string path = makeSignal();
+    const std::string path = makeSignal("analysis-power.wav");
     const std::vector<int> x = soxSamples(path);
     const long step = (1024 / 2) / 5; // the optimum step for NFFT 1024
     long cadres = long(x.size()) / step;
