@@ -17,6 +17,7 @@ CWnd::CWnd() = default;
 
 CWnd::~CWnd()
 {
+    m_pSelf.reset();
     ForgetControls();
     if (m_bOwnsWidget)
         delete m_pWidget;
@@ -206,12 +207,12 @@ void CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (!m_pWidget)
         return;
-    QPointer<QWidget> alive(m_pWidget);
+    std::weak_ptr<CWnd*> self = m_pSelf;
     QMetaObject::invokeMethod(
         m_pWidget,
-        [this, alive, message, wParam, lParam] {
-            if (alive)
-                WindowProc(message, wParam, lParam);
+        [self, message, wParam, lParam] {
+            if (auto wnd = self.lock())
+                (*wnd)->WindowProc(message, wParam, lParam);
         },
         Qt::QueuedConnection);
 }

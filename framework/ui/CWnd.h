@@ -7,6 +7,7 @@
 
 #include "framework/base/CString.h"
 #include "framework/base/UserServices.h"
+#include "framework/audio/WaveAudio.h"
 #include "framework/ui/CCmdTarget.h"
 
 class QWidget;
@@ -24,7 +25,7 @@ enum : UINT {
 enum : int { SW_HIDE = 0, SW_SHOW = 5 };
 enum : int { BST_UNCHECKED = 0, BST_CHECKED = 1 };
 
-class CWnd : public CCmdTarget {
+class CWnd : public CCmdTarget, public IWaveNotifySink {
 public:
     CWnd();
     ~CWnd() override;
@@ -67,6 +68,9 @@ public:
     // A command from a control or a menu: routed through the command table.
     virtual bool OnCommand(UINT nID, UINT nCode);
 
+    // The sound devices' notifications arrive as posted window messages.
+    void PostWaveMessage(UINT message, WPARAM device, LPARAM header) override { PostMessage(message, device, header); }
+
     int MessageBox(const CString& text, const CString& caption = CString(), UINT nType = 0);
 
     QWidget* GetWidget() const { return m_pWidget; }
@@ -82,6 +86,9 @@ protected:
     bool m_bOwnsWidget = false;
 
 private:
+    // Messages still queued when the window object goes are dropped: they
+    // hold only a weak reference to this.
+    std::shared_ptr<CWnd*> m_pSelf = std::make_shared<CWnd*>(this);
     std::map<int, std::unique_ptr<CWnd>> m_controls;
     std::map<UINT_PTR, void*> m_timers;
 };

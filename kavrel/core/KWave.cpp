@@ -1,7 +1,14 @@
 #include "kavrel/core/KWave.h"
 
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <cmath>
 #include <cstring>
+#include <ctime>
+#include <thread>
 
+#include "framework/base/MciService.h"
 #include "framework/base/UserServices.h"
 
 namespace {
@@ -305,4 +312,67 @@ long CKWave::ReadBlockAlignedWaveSamples(void* p, long n)
         return 0;
     long r = mmioRead(hmmio, p, LONG((long long)n * Format.nBlockAlign));
     return r < 0 ? 0 : r;
+}
+
+namespace {
+
+// True when the command failed; the message then was shown if asked for.
+bool show_mci_error_if_any(IMciService& mci, MCIERROR r, bool bShowErrors)
+{
+    if (r == 0)
+        return false;
+    if (bShowErrors) {
+        CString text;
+        if (!mci.GetErrorString(r, text) || text.IsEmpty())
+            text = "Неизвестная ошибка воспроизведения звукового файла.";
+        AfxMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
+    }
+    return true;
+}
+
+long seconds_to_samples(double t, long nFrADC)
+{
+    double s = t * double(nFrADC);
+    if (std::isnan(s))
+        return 0;
+    if (s >= double(LONG_MAX))
+        return LONG_MAX;
+    if (s <= double(LONG_MIN))
+        return LONG_MIN;
+    return long(s);
+}
+
+} // namespace
+
+void CKWave::PlayKWave(long nFrom, long nTo)
+{
+    const std::time_t tStart = std::time(nullptr);
+    IMciService& mci = MciService();
+    MCIDEVICEID id = 0;
+    DWORD nLength = 0;
+    bool bOk = !show_mci_error_if_any(mci, mci.Open("waveaudio", sPathName, &id), bShowErrors) &&
+               !show_mci_error_if_any(mci, mci.SetTimeFormat(id, MCI_FORMAT_SAMPLES), bShowErrors) &&
+               !show_mci_error_if_any(mci, mci.StatusLength(id, &nLength), bShowErrors);
+    if (bOk) {
+        if (nFrom < 0)
+            nFrom = 0;
+        if (nTo < nFrom)
+            nTo = nFrom;
+        long nEnd = std::min(nTo, long(nLength));
+        // A start past the end plays nothing rather than failing for seconds.
+        nFrom = std::min(nFrom, nEnd);
+        // A device busy with another sound may free itself in a moment.
+        MCIERROR r;
+        while ((r = mci.PlayWait(id, DWORD(nFrom), DWORD(nEnd))) != 0 && std::time(nullptr) - tStart <= 3)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        show_mci_error_if_any(mci, r, bShowErrors);
+    }
+    // Nothing to close when the open itself failed.
+    if (id != 0)
+        show_mci_error_if_any(mci, mci.Close(id), bShowErrors);
+}
+
+void CKWave::PlayKWave(double t0, double t1)
+{
+    PlayKWave(seconds_to_samples(t0, GetKWaveFrADC()), seconds_to_samples(t1, GetKWaveFrADC()));
 }

@@ -43,6 +43,11 @@ public:
     long SeekBlockAlignedWaveSample(long s);
     long ReadBlockAlignedWaveSamples(void* p, long n);
 
+    // Plays samples [nFrom, nTo) of the file, or the stretch between two
+    // times in seconds, and returns when it has been played.
+    void PlayKWave(long nFrom, long nTo);
+    void PlayKWave(double t0, double t1);
+
     void ShowKWaveErrors() { bShowErrors = true; }
     void DoNotShowKWaveErrors() { bShowErrors = false; }
 

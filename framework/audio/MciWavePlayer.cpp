@@ -1,0 +1,218 @@
+#include "framework/audio/MciWavePlayer.h"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "framework/audio/AudioServices.h"
+#include "framework/audio/VirtualAudio.h"
+#include "framework/audio/WaveMessageQueue.h"
+
+namespace {
+
+constexpr int kBuffers = 4;
+// A device that has stopped returning buffers for this long has failed.
+constexpr auto kStallLimit = std::chrono::seconds(5);
+
+MCIERROR FromWaveResult(MMRESULT r)
+{
+    switch (r) {
+    case MMSYSERR_BADDEVICEID:
+    case MMSYSERR_NODRIVER:
+        return MCIERR_DEVICE_NOT_INSTALLED;
+    case MMSYSERR_ALLOCATED:
+        return MCIERR_WAVE_OUTPUTSINUSE;
+    case MMSYSERR_NOMEM:
+        return MCIERR_OUT_OF_MEMORY;
+    case WAVERR_BADFORMAT:
+        return MCIERR_WAVE_OUTPUTSUNSUITABLE;
+    default:
+        return MCIERR_HARDWARE;
+    }
+}
+
+bool ManualClock()
+{
+    return SelectedAudioBackend() == EAudioBackend::Virtual && CVirtualAudio::ClockIsManual();
+}
+
+} // namespace
+
+CMciWavePlayer::~CMciWavePlayer()
+{
+    for (auto& [id, f] : m_devices)
+        mmioClose(f.hmmio);
+}
+
+MCIERROR CMciWavePlayer::Open(const CString& deviceType, const CString& elementName, MCIDEVICEID* pDeviceID)
+{
+    if (pDeviceID)
+        *pDeviceID = 0;
+    if (deviceType.CompareNoCase("waveaudio") != 0)
+        return MCIERR_INVALID_DEVICE_NAME;
+    OpenFile f;
+    f.hmmio = mmioOpen(elementName.GetString(), nullptr, MMIO_READ | MMIO_DENYNONE);
+    if (!f.hmmio)
+        return MCIERR_FILE_NOT_FOUND;
+    MMCKINFO riff, fmt, data;
+    riff.fccType = mmioFOURCC('W', 'A', 'V', 'E');
+    fmt.ckid = mmioFOURCC('f', 'm', 't', ' ');
+    data.ckid = mmioFOURCC('d', 'a', 't', 'a');
+    WAVEFORMATEX& w = f.Format;
+    bool ok = mmioDescend(f.hmmio, &riff, nullptr, MMIO_FINDRIFF) == 0 &&
+              mmioDescend(f.hmmio, &fmt, &riff, MMIO_FINDCHUNK) == 0 && fmt.cksize >= 16 &&
+              mmioRead(f.hmmio, &w, LONG(std::min<DWORD>(fmt.cksize, sizeof w))) >= 16 &&
+              w.wFormatTag == WAVE_FORMAT_PCM && (w.nChannels == 1 || w.nChannels == 2) &&
+              (w.wBitsPerSample == 8 || w.wBitsPerSample == 16) &&
+              w.nBlockAlign == w.nChannels * w.wBitsPerSample / 8 && w.nSamplesPerSec > 0 &&
+              mmioAscend(f.hmmio, &fmt) == 0 && mmioDescend(f.hmmio, &data, &riff, MMIO_FINDCHUNK) == 0;
+    LONG fileEnd = ok ? mmioSeek(f.hmmio, 0, SEEK_END) : -1;
+    if (!ok || fileEnd < LONG(data.dwDataOffset)) {
+        mmioClose(f.hmmio);
+        return MCIERR_INVALID_FILE;
+    }
+    w.cbSize = 0;
+    f.nDataOffset = data.dwDataOffset;
+    // The length is what the file holds, whatever its data chunk claims.
+    f.nFrames = std::min<DWORD>(data.cksize, DWORD(fileEnd) - data.dwDataOffset) / w.nBlockAlign;
+    MCIDEVICEID id = m_nextID++;
+    m_devices[id] = f;
+    if (pDeviceID)
+        *pDeviceID = id;
+    return 0;
+}
+
+DWORD CMciWavePlayer::ToFrames(const OpenFile& f, DWORD v) const
+{
+    switch (f.nTimeFormat) {
+    case MCI_FORMAT_SAMPLES:
+        return v;
+    case MCI_FORMAT_BYTES:
+        return v / f.Format.nBlockAlign;
+    default:
+        return DWORD((unsigned long long)v * f.Format.nSamplesPerSec / 1000);
+    }
+}
+
+MCIERROR CMciWavePlayer::SetTimeFormat(MCIDEVICEID id, DWORD timeFormat)
+{
+    auto it = m_devices.find(id);
+    if (it == m_devices.end())
+        return MCIERR_INVALID_DEVICE_ID;
+    if (timeFormat != MCI_FORMAT_MILLISECONDS && timeFormat != MCI_FORMAT_SAMPLES && timeFormat != MCI_FORMAT_BYTES)
+        return MCIERR_BAD_TIME_FORMAT;
+    it->second.nTimeFormat = timeFormat;
+    return 0;
+}
+
+MCIERROR CMciWavePlayer::StatusLength(MCIDEVICEID id, DWORD* pLength)
+{
+    auto it = m_devices.find(id);
+    if (it == m_devices.end())
+        return MCIERR_INVALID_DEVICE_ID;
+    const OpenFile& f = it->second;
+    if (f.nTimeFormat == MCI_FORMAT_SAMPLES)
+        *pLength = f.nFrames;
+    else if (f.nTimeFormat == MCI_FORMAT_BYTES)
+        *pLength = f.nFrames * f.Format.nBlockAlign;
+    else
+        *pLength = DWORD((unsigned long long)f.nFrames * 1000 / f.Format.nSamplesPerSec);
+    return 0;
+}
+
+MCIERROR CMciWavePlayer::PlayWait(MCIDEVICEID id, DWORD from, DWORD to)
+{
+    auto it = m_devices.find(id);
+    if (it == m_devices.end())
+        return MCIERR_INVALID_DEVICE_ID;
+    OpenFile& f = it->second;
+    DWORD first = ToFrames(f, from), last = ToFrames(f, to);
+    if (first > last || last > f.nFrames)
+        return MCIERR_OUTOFRANGE;
+    if (first == last)
+        return 0;
+    return Stream(f, first, last);
+}
+
+// Plays frames [first, end) through a few short buffers, refilled from the
+// file as the device returns them.
+MCIERROR CMciWavePlayer::Stream(OpenFile& f, DWORD first, DWORD end)
+{
+    CWaveMessageQueue done;
+    HWAVEOUT hwo = nullptr;
+    if (MMRESULT r = waveOutOpen(&hwo, WAVE_MAPPER, &f.Format, &done, 0, CALLBACK_WINDOW); r != MMSYSERR_NOERROR)
+        return FromWaveResult(r);
+    const DWORD bufFrames = std::max<DWORD>(f.Format.nSamplesPerSec / 8, 64);
+    const DWORD align = f.Format.nBlockAlign;
+    std::array<std::vector<char>, kBuffers> data;
+    std::array<WAVEHDR, kBuffers> hdr{};
+    DWORD next = first;
+    int queued = 0;
+    MCIERROR error = 0;
+
+    auto queue = [&](int i) {
+        DWORD n = std::min(bufFrames, end - next);
+        if (n == 0 || error)
+            return;
+        data[size_t(i)].resize(size_t(n) * align);
+        LONG bytes = LONG(n * align);
+        if (mmioSeek(f.hmmio, LONG(f.nDataOffset + next * align), SEEK_SET) < 0 ||
+            mmioRead(f.hmmio, data[size_t(i)].data(), bytes) != bytes) {
+            error = MCIERR_INVALID_FILE;
+            return;
+        }
+        WAVEHDR& h = hdr[size_t(i)];
+        h = WAVEHDR{};
+        h.lpData = data[size_t(i)].data();
+        h.dwBufferLength = DWORD(bytes);
+        h.dwUser = DWORD_PTR(i);
+        MMRESULT r = waveOutPrepareHeader(hwo, &h, sizeof h);
+        if (r == MMSYSERR_NOERROR)
+            r = waveOutWrite(hwo, &h, sizeof h);
+        if (r != MMSYSERR_NOERROR) {
+            error = FromWaveResult(r);
+            return;
+        }
+        next += n;
+        ++queued;
+    };
+
+    for (int i = 0; i < kBuffers; ++i)
+        queue(i);
+    auto lastProgress = std::chrono::steady_clock::now();
+    while (queued > 0) {
+        // On the manual clock nobody else moves time: the wait is ours.
+        if (ManualClock())
+            CVirtualAudio::AdvanceClockByFrames(f.Format.nSamplesPerSec, long(bufFrames));
+        done.WaitForMessage(std::chrono::milliseconds(100));
+        for (const WaveMessage& m : done.Take()) {
+            if (m.message != MM_WOM_DONE)
+                continue;
+            --queued;
+            lastProgress = std::chrono::steady_clock::now();
+            int i = int(m.Header()->dwUser);
+            waveOutUnprepareHeader(hwo, m.Header(), sizeof(WAVEHDR));
+            queue(i);
+        }
+        if (queued > 0 && std::chrono::steady_clock::now() - lastProgress > kStallLimit) {
+            error = MCIERR_HARDWARE;
+            waveOutReset(hwo);
+            queued = 0;
+        }
+    }
+    for (WAVEHDR& h : hdr)
+        if (h.lpData)
+            waveOutUnprepareHeader(hwo, &h, sizeof h);
+    waveOutClose(hwo);
+    return error;
+}
+
+MCIERROR CMciWavePlayer::Close(MCIDEVICEID id)
+{
+    auto it = m_devices.find(id);
+    if (it == m_devices.end())
+        return MCIERR_INVALID_DEVICE_ID;
+    mmioClose(it->second.hmmio);
+    m_devices.erase(it);
+    return 0;
+}
