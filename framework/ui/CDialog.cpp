@@ -5,6 +5,10 @@
 #include <QPixmap>
 #include <QAction>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QScrollBar>
 #include <QDialog>
 #include <QEvent>
 #include <QKeyEvent>
@@ -196,6 +200,39 @@ void DDX_Check(CDataExchange* pDX, int nID, int& value)
         pDX->m_pDlgWnd->CheckDlgButton(nID, value);
 }
 
+void DDX_CBIndex(CDataExchange* pDX, int nID, int& value)
+{
+    pDX->PrepareCtrl(nID);
+    CComboBox* c = pDX->m_pDlgWnd->GetDlgItemAs<CComboBox>(nID);
+    if (!c)
+        return;
+    if (pDX->m_bSaveAndValidate)
+        value = c->GetCurSel();
+    else
+        c->SetCurSel(value);
+}
+
+void DDX_Radio(CDataExchange* pDX, int nID, int& value)
+{
+    pDX->PrepareCtrl(nID);
+    CDialog* dlg = pDX->m_pDlgWnd;
+    CWnd* first = dlg->GetDlgItem(nID);
+    QWidget* parent = first && first->GetWidget() ? first->GetWidget()->parentWidget() : nullptr;
+    if (pDX->m_bSaveAndValidate)
+        value = -1;
+    int index = 0;
+    for (int id = nID;; ++id, ++index) {
+        CWnd* w = dlg->GetDlgItem(id);
+        if (!w || !qobject_cast<QRadioButton*>(w->GetWidget()) || w->GetWidget()->parentWidget() != parent)
+            break;
+        CButton* b = dlg->GetDlgItemAs<CButton>(id);
+        if (!pDX->m_bSaveAndValidate)
+            b->SetCheck(index == value ? BST_CHECKED : BST_UNCHECKED);
+        else if (b->GetCheck() && value < 0)
+            value = index;
+    }
+}
+
 void DDV_MinMaxInt(CDataExchange* pDX, int value, int minVal, int maxVal)
 {
     if (pDX->m_bSaveAndValidate && (value < minVal || value > maxVal)) {
@@ -251,8 +288,94 @@ void CDialog::connectControls()
         } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
             QObject::connect(e, &QLineEdit::textEdited, m_pWidget, [this, id] { OnCommand(UINT(id), EN_CHANGE); });
             e->installEventFilter(watcher);
+        } else if (auto* c = qobject_cast<QComboBox*>(w)) {
+            // The user's choice only: SetCurSel does not notify, as on the platform.
+            QObject::connect(c, &QComboBox::activated, m_pWidget, [this, id] { OnCommand(UINT(id), CBN_SELCHANGE); });
+        } else if (auto* l = qobject_cast<QListWidget*>(w)) {
+            // The wrapper's own changes are made with the signals blocked.
+            QObject::connect(l, &QListWidget::currentRowChanged, m_pWidget, [this, id] { OnCommand(UINT(id), LBN_SELCHANGE); });
+        } else if (auto* s = qobject_cast<QScrollBar*>(w)) {
+            // An up-down's arrows: the bar never moves, each arrow is one step.
+            s->setRange(0, 2);
+            s->setSingleStep(1);
+            s->setPageStep(1);
+            s->setValue(1);
+            QObject::connect(s, &QAbstractSlider::actionTriggered, m_pWidget, [this, id, s](int action) {
+                bool vertical = s->orientation() == Qt::Vertical;
+                bool towardStart = action == QAbstractSlider::SliderSingleStepSub || action == QAbstractSlider::SliderPageStepSub;
+                bool towardEnd = action == QAbstractSlider::SliderSingleStepAdd || action == QAbstractSlider::SliderPageStepAdd;
+                s->setSliderPosition(1);
+                if (towardStart || towardEnd)
+                    spinArrow(id, vertical ? towardStart : towardEnd); // the top, or the right, arrow is the upper one
+            });
         }
     }
+}
+
+void CDialog::spinArrow(int nID, bool bUpperArrow)
+{
+    CSpinButtonCtrl* spin = GetDlgItemAs<CSpinButtonCtrl>(nID);
+    if (!spin)
+        return;
+    int lower, upper;
+    spin->GetRange(lower, upper);
+    int toward = upper >= lower ? 1 : -1;
+    NMUPDOWN nm;
+    nm.hdr.hwndFrom = spin;
+    nm.hdr.idFrom = UINT_PTR(nID);
+    nm.hdr.code = UDN_DELTAPOS;
+    nm.iPos = spin->GetPos();
+    nm.iDelta = bUpperArrow ? toward : -toward;
+    LRESULT result = 0;
+    OnNotify(UINT(nID), &nm.hdr, &result);
+    // At an end of the range the notification is still sent (dialogs use
+    // the arrows for their deltas alone), but the position stays.
+    if (result == 0)
+        spin->SetPos(nm.iPos + nm.iDelta);
+}
+
+bool CDialog::OnNotify(UINT nID, NMHDR* pNMHDR, LRESULT* pResult)
+{
+    auto it = m_notifyHandlers.find({nID, pNMHDR->code});
+    if (it == m_notifyHandlers.end())
+        return false;
+    it->second(pNMHDR, pResult);
+    return true;
+}
+
+bool CDialog::canUse(int nID)
+{
+    CWnd* w = GetDlgItem(nID);
+    return w && w->GetWidget()->isEnabled() && w->GetWidget()->isVisibleTo(m_pWidget);
+}
+
+void CDialog::PressSpin(int nID, bool bUpperArrow)
+{
+    if (!canUse(nID) || !GetDlgItemAs<CSpinButtonCtrl>(nID))
+        return;
+    auto* s = static_cast<QScrollBar*>(GetDlgItem(nID)->GetWidget());
+    bool vertical = s->orientation() == Qt::Vertical;
+    s->triggerAction(bUpperArrow == vertical ? QAbstractSlider::SliderSingleStepSub : QAbstractSlider::SliderSingleStepAdd);
+}
+
+void CDialog::ChooseComboItem(int nID, int nIndex)
+{
+    if (!canUse(nID) || !GetDlgItemAs<CComboBox>(nID))
+        return;
+    auto* c = static_cast<QComboBox*>(GetDlgItem(nID)->GetWidget());
+    if (nIndex < 0 || nIndex >= c->count())
+        return;
+    c->setCurrentIndex(nIndex);
+    emit c->activated(nIndex); // what the combo does when the user picks an item
+}
+
+void CDialog::ChooseListItem(int nID, int nIndex)
+{
+    if (!canUse(nID) || !GetDlgItemAs<CListBox>(nID))
+        return;
+    auto* l = static_cast<QListWidget*>(GetDlgItem(nID)->GetWidget());
+    if (nIndex >= 0 && nIndex < l->count())
+        l->setCurrentRow(nIndex);
 }
 
 void CDialog::NotifyKillFocus(int nID)
@@ -334,6 +457,7 @@ bool CDialog::Create(UINT nIDTemplate, CWnd* pParent)
 void CDialog::DestroyWindow()
 {
     if (m_pWidget && m_bOwnsWidget) {
+        m_typedControls.clear();
         ForgetControls();
         QWidget* w = Detach();
         w->hide();

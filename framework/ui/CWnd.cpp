@@ -10,14 +10,286 @@
 #include <QVariant>
 #include <QWidget>
 
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QUrl>
+#include <QWheelEvent>
+
 #include "framework/base/UserServices.h"
+#include "framework/ui/CSurface.h"
 #include "framework/ui/ControlIds.h"
+#include "framework/ui/KWndWidget.h"
+
+namespace {
+
+CWnd* g_pCapture = nullptr;
+
+// A widget a window object owns knows its window, so that GetParent and
+// FromWidget find the windows of dialogs and frames too.
+const char* const kWndProperty = "kavrelWnd";
+
+UINT KeyFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods)
+{
+    UINT f = 0;
+    if (buttons & Qt::LeftButton) f |= MK_LBUTTON;
+    if (buttons & Qt::RightButton) f |= MK_RBUTTON;
+    if (buttons & Qt::MiddleButton) f |= MK_MBUTTON;
+    if (mods & Qt::ShiftModifier) f |= MK_SHIFT;
+    if (mods & Qt::ControlModifier) f |= MK_CONTROL;
+    return f;
+}
+
+CPoint ToPoint(const QPointF& p)
+{
+    const QPoint q = p.toPoint();
+    return CPoint(q.x(), q.y());
+}
+
+// The platform's key code of a Qt key; 0 for keys the views never ask about.
+UINT VirtualKey(int key)
+{
+    if (key >= Qt::Key_A && key <= Qt::Key_Z) return UINT('A' + (key - Qt::Key_A));
+    if (key >= Qt::Key_0 && key <= Qt::Key_9) return UINT('0' + (key - Qt::Key_0));
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F12) return VK_F1 + UINT(key - Qt::Key_F1);
+    switch (key) {
+    case Qt::Key_Backspace: return VK_BACK;
+    case Qt::Key_Tab: return VK_TAB;
+    case Qt::Key_Return: case Qt::Key_Enter: return VK_RETURN;
+    case Qt::Key_Shift: return VK_SHIFT;
+    case Qt::Key_Control: return VK_CONTROL;
+    case Qt::Key_Alt: return VK_MENU;
+    case Qt::Key_Escape: return VK_ESCAPE;
+    case Qt::Key_Space: return VK_SPACE;
+    case Qt::Key_PageUp: return VK_PRIOR;
+    case Qt::Key_PageDown: return VK_NEXT;
+    case Qt::Key_End: return VK_END;
+    case Qt::Key_Home: return VK_HOME;
+    case Qt::Key_Left: return VK_LEFT;
+    case Qt::Key_Up: return VK_UP;
+    case Qt::Key_Right: return VK_RIGHT;
+    case Qt::Key_Down: return VK_DOWN;
+    case Qt::Key_Insert: return VK_INSERT;
+    case Qt::Key_Delete: return VK_DELETE;
+    case Qt::Key_Plus: return VK_ADD;
+    case Qt::Key_Minus: return VK_SUBTRACT;
+    default: return 0;
+    }
+}
+
+}  // namespace
+
+short GetKeyState(int nVirtKey)
+{
+    const Qt::KeyboardModifiers mods = QGuiApplication::queryKeyboardModifiers();
+    bool down = false;
+    if (nVirtKey == int(VK_SHIFT)) down = mods & Qt::ShiftModifier;
+    else if (nVirtKey == int(VK_CONTROL)) down = mods & Qt::ControlModifier;
+    else if (nVirtKey == int(VK_MENU)) down = mods & Qt::AltModifier;
+    return down ? short(0x8000) : short(0);
+}
+
+// ---- the widget ----
+
+KWndWidget::KWndWidget(CWnd* pWnd, QWidget* pParent) : QWidget(pParent), m_pWnd(pWnd)
+{
+    setMouseTracking(true); // moves without a button reach OnMouseMove, as on the platform
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+KWndWidget::~KWndWidget()
+{
+    // A parent's widget deletes its children's: their window objects must
+    // not delete them again.
+    if (m_pWnd) {
+        if (g_pCapture == m_pWnd) g_pCapture = nullptr;
+        if (m_pWnd->m_pSurface) m_pWnd->m_pSurface->SetChangeListener(nullptr);
+        m_pWnd->m_pWidget = nullptr;
+        m_pWnd->m_bOwnsWidget = false;
+    }
+}
+
+int KWndWidget::BarThickness()
+{
+    return 16;
+}
+
+QScrollBar* KWndWidget::EnsureBar(bool bHorz)
+{
+    QScrollBar*& bar = bHorz ? m_pHorz : m_pVert;
+    if (!bar) {
+        bar = new QScrollBar(bHorz ? Qt::Horizontal : Qt::Vertical, this);
+        bar->hide();
+    }
+    return bar;
+}
+
+void KWndWidget::ShowBar(bool bHorz, bool bShow)
+{
+    bool& shown = bHorz ? m_bHorzShown : m_bVertShown;
+    if (shown == bShow) return;
+    if (bShow) EnsureBar(bHorz);
+    shown = bShow;
+    LayoutBars();
+}
+
+bool KWndWidget::IsBarShown(bool bHorz) const
+{
+    return bHorz ? m_bHorzShown : m_bVertShown;
+}
+
+QRect KWndWidget::ClientArea() const
+{
+    const int t = BarThickness();
+    return QRect(0, 0, std::max(0, width() - (m_bVertShown ? t : 0)),
+                 std::max(0, height() - (m_bHorzShown ? t : 0)));
+}
+
+void KWndWidget::LayoutBars()
+{
+    const QRect c = ClientArea();
+    const int t = BarThickness();
+    if (m_pHorz) {
+        m_pHorz->setGeometry(0, c.height(), c.width(), t);
+        m_pHorz->setVisible(m_bHorzShown);
+    }
+    if (m_pVert) {
+        m_pVert->setGeometry(c.width(), 0, t, c.height());
+        m_pVert->setVisible(m_bVertShown);
+    }
+    if (m_pWnd) m_pWnd->surfaceFollowsClient();
+}
+
+void KWndWidget::paintEvent(QPaintEvent* e)
+{
+    if (!m_pWnd) return;
+    if (!m_pWnd->m_rcInvalid.IsRectEmpty()) m_pWnd->OnPaint();
+    if (CSurface* s = m_pWnd->GetSurface()) {
+        QPainter p(this);
+        if (m_bHorzShown && m_bVertShown) {
+            const QRect c = ClientArea();
+            p.fillRect(QRect(c.width(), c.height(), BarThickness(), BarThickness()), palette().window());
+        }
+        p.setClipRect(e->rect() & ClientArea());
+        p.drawImage(0, 0, *static_cast<const QImage*>(s->NativeImage()));
+    }
+}
+
+void KWndWidget::resizeEvent(QResizeEvent*)
+{
+    LayoutBars();
+}
+
+void KWndWidget::mousePressEvent(QMouseEvent* e)
+{
+    if (!m_pWnd) return;
+    const UINT f = KeyFlags(e->buttons(), e->modifiers());
+    if (e->button() == Qt::LeftButton) m_pWnd->OnLButtonDown(f, ToPoint(e->position()));
+    else if (e->button() == Qt::RightButton) m_pWnd->OnRButtonDown(f, ToPoint(e->position()));
+}
+
+void KWndWidget::mouseReleaseEvent(QMouseEvent* e)
+{
+    if (!m_pWnd) return;
+    const UINT f = KeyFlags(e->buttons(), e->modifiers());
+    if (e->button() == Qt::LeftButton) m_pWnd->OnLButtonUp(f, ToPoint(e->position()));
+    else if (e->button() == Qt::RightButton) m_pWnd->OnRButtonUp(f, ToPoint(e->position()));
+}
+
+void KWndWidget::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    if (!m_pWnd) return;
+    const UINT f = KeyFlags(e->buttons(), e->modifiers());
+    if (e->button() == Qt::LeftButton) m_pWnd->OnLButtonDblClk(f, ToPoint(e->position()));
+    else if (e->button() == Qt::RightButton) m_pWnd->OnRButtonDown(f, ToPoint(e->position()));
+}
+
+void KWndWidget::mouseMoveEvent(QMouseEvent* e)
+{
+    if (m_pWnd) m_pWnd->OnMouseMove(KeyFlags(e->buttons(), e->modifiers()), ToPoint(e->position()));
+}
+
+void KWndWidget::wheelEvent(QWheelEvent* e)
+{
+    if (!m_pWnd) return;
+    const int delta = e->angleDelta().y();
+    m_pWnd->OnMouseWheel(KeyFlags(e->buttons(), e->modifiers()), short(delta),
+                         ToPoint(e->globalPosition()));
+}
+
+void KWndWidget::keyPressEvent(QKeyEvent* e)
+{
+    if (!m_pWnd) return;
+    // Bit 30 of the flags: the key was down before (auto-repeat).
+    const UINT flags = e->isAutoRepeat() ? 0x4000u : 0u;
+    if (const UINT vk = VirtualKey(e->key())) m_pWnd->OnKeyDown(vk, 1, flags);
+    const QString text = e->text();
+    if (!m_pWnd) return;
+    if (!text.isEmpty() && text.at(0).unicode() >= 0x20 && text.at(0).unicode() != 0x7F)
+        m_pWnd->OnChar(text.at(0).unicode(), 1, flags);
+    else if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter || e->key() == Qt::Key_Backspace ||
+             e->key() == Qt::Key_Escape || e->key() == Qt::Key_Tab)
+        m_pWnd->OnChar(VirtualKey(e->key()), 1, flags);
+}
+
+void KWndWidget::keyReleaseEvent(QKeyEvent* e)
+{
+    if (!m_pWnd || e->isAutoRepeat()) return;
+    if (const UINT vk = VirtualKey(e->key())) m_pWnd->OnKeyUp(vk, 1, 0xC000u);
+}
+
+void KWndWidget::contextMenuEvent(QContextMenuEvent* e)
+{
+    if (!m_pWnd) return;
+    const CPoint pt = e->reason() == QContextMenuEvent::Keyboard ? CPoint(-1, -1)
+                                                                 : CPoint(e->globalPos().x(), e->globalPos().y());
+    m_pWnd->OnContextMenu(m_pWnd, pt);
+}
+
+void KWndWidget::focusInEvent(QFocusEvent*)
+{
+    if (m_pWnd) m_pWnd->OnSetFocus(nullptr);
+}
+
+void KWndWidget::focusOutEvent(QFocusEvent*)
+{
+    if (m_pWnd) m_pWnd->OnKillFocus(nullptr);
+}
+
+void KWndWidget::dragEnterEvent(QDragEnterEvent* e)
+{
+    if (e->mimeData()->hasUrls()) e->acceptProposedAction();
+}
+
+void KWndWidget::dropEvent(QDropEvent* e)
+{
+    if (!m_pWnd) return;
+    std::vector<CString> files;
+    for (const QUrl& url : e->mimeData()->urls()) {
+        if (url.isLocalFile()) files.emplace_back(url.toLocalFile().toUtf8().toStdString());
+    }
+    if (files.empty()) return;
+    e->acceptProposedAction();
+    m_pWnd->OnDropFiles(files);
+}
 
 CWnd::CWnd() = default;
 
 CWnd::~CWnd()
 {
     m_pSelf.reset();
+    if (g_pCapture == this) ReleaseCapture();
+    if (KWndWidget* w = GetWndWidget()) w->ForgetWnd();
+    if (m_pSurface) m_pSurface->SetChangeListener(nullptr);
+    if (m_pWidget && m_bOwnsWidget) m_pWidget->setProperty(kWndProperty, QVariant());
+    m_dcs.clear();
     ForgetControls();
     if (m_bOwnsWidget)
         delete m_pWidget;
@@ -35,11 +307,14 @@ void CWnd::Attach(QWidget* pWidget, bool bOwns)
 {
     m_pWidget = pWidget;
     m_bOwnsWidget = bOwns;
+    if (pWidget && bOwns)
+        pWidget->setProperty(kWndProperty, QVariant::fromValue<quintptr>(reinterpret_cast<quintptr>(this)));
 }
 
 QWidget* CWnd::Detach()
 {
     QWidget* w = m_pWidget;
+    if (w && m_bOwnsWidget) w->setProperty(kWndProperty, QVariant());
     m_pWidget = nullptr;
     m_bOwnsWidget = false;
     return w;
@@ -53,6 +328,8 @@ CWnd* CWnd::GetDlgItem(int nID)
     QWidget* w = m_pWidget ? KFindControl(m_pWidget, nID) : nullptr;
     if (!w)
         return nullptr;
+    if (CWnd* own = FromWidget(w))
+        return own; // a window made by Create answers for itself, uncached
     auto wrapper = std::make_unique<CWnd>();
     wrapper->Attach(w, false);
     return (m_controls[nID] = std::move(wrapper)).get();
@@ -241,3 +518,290 @@ int CWnd::MessageBox(const CString& text, const CString& caption, UINT nType)
 {
     return UserInteraction().MessageBox(text, caption, nType);
 }
+
+// ---- windows of our own ----
+
+KWndWidget* CWnd::GetWndWidget() const
+{
+    return dynamic_cast<KWndWidget*>(m_pWidget);
+}
+
+CWnd* CWnd::FromWidget(QWidget* pWidget)
+{
+    if (auto* w = dynamic_cast<KWndWidget*>(pWidget)) return w->Wnd();
+    const QVariant v = pWidget ? pWidget->property(kWndProperty) : QVariant();
+    return v.isValid() ? reinterpret_cast<CWnd*>(v.value<quintptr>()) : nullptr;
+}
+
+CWnd* CWnd::GetParentOwner() const
+{
+    const CWnd* w = this;
+    while (w && w->m_pWidget && !w->m_pWidget->isWindow()) w = w->GetParent();
+    return const_cast<CWnd*>(w);
+}
+
+BOOL CWnd::Create(const char*, const char* lpszWindowName, DWORD dwStyle, const RECT& rect,
+                  CWnd* pParentWnd, UINT nID)
+{
+    if (m_pWidget) return FALSE;
+    const bool child = (dwStyle & WS_CHILD) != 0;
+    if (child && (!pParentWnd || !pParentWnd->m_pWidget)) return FALSE;
+    auto* w = new KWndWidget(this, child ? pParentWnd->m_pWidget : nullptr);
+    if (!child && pParentWnd && pParentWnd->m_pWidget) {
+        // An owned top-level window stays above its owner.
+        w->setParent(pParentWnd->m_pWidget, Qt::Window);
+    }
+    Attach(w, true);
+    if (nID) w->setProperty("ctrlId", int(nID));
+    if (lpszWindowName) w->setWindowTitle(QString::fromUtf8(lpszWindowName));
+    m_pSurface = std::make_unique<CSurface>();
+    m_pSurface->SetChangeListener([w](const CRect& r) {
+        w->update(QRect(r.left, r.top, r.Width(), r.Height()));
+    });
+    w->setGeometry(rect.left, rect.top, std::max<LONG>(0, rect.right - rect.left),
+                   std::max<LONG>(0, rect.bottom - rect.top));
+    if (dwStyle & WS_HSCROLL) w->ShowBar(true, true);
+    if (dwStyle & WS_VSCROLL) w->ShowBar(false, true);
+    surfaceFollowsClient();
+    if (dwStyle & WS_VISIBLE) w->show();
+    return TRUE;
+}
+
+void CWnd::surfaceFollowsClient()
+{
+    KWndWidget* w = GetWndWidget();
+    if (!w || !m_pSurface) return;
+    const QRect c = w->ClientArea();
+    if (c.width() == m_pSurface->Width() && c.height() == m_pSurface->Height()) return;
+    m_pSurface->Resize(c.width(), c.height(), true);
+    m_pSurface->TakeChangedRect();
+    Invalidate(TRUE);
+    OnSize(SIZE_RESTORED, c.width(), c.height());
+}
+
+CWnd* CWnd::GetParent() const
+{
+    for (QWidget* p = m_pWidget ? m_pWidget->parentWidget() : nullptr; p; p = p->parentWidget()) {
+        if (CWnd* w = FromWidget(p)) return w;
+    }
+    return nullptr;
+}
+
+void CWnd::GetClientRect(LPRECT lpRect) const
+{
+    QRect c;
+    if (KWndWidget* w = GetWndWidget()) c = w->ClientArea();
+    else if (m_pWidget) c = m_pWidget->rect();
+    *lpRect = CRect(0, 0, c.width(), c.height());
+}
+
+void CWnd::GetWindowRect(LPRECT lpRect) const
+{
+    if (!m_pWidget) { *lpRect = CRect(); return; }
+    const QPoint p = m_pWidget->mapToGlobal(QPoint(0, 0));
+    *lpRect = CRect(p.x(), p.y(), p.x() + m_pWidget->width(), p.y() + m_pWidget->height());
+}
+
+void CWnd::MoveWindow(int x, int y, int cx, int cy, BOOL bRepaint)
+{
+    if (!m_pWidget) return;
+    m_pWidget->setGeometry(x, y, std::max(cx, 0), std::max(cy, 0));
+    // The size reaches OnSize now, as on the platform, not at the next show.
+    if (KWndWidget* w = GetWndWidget()) w->LayoutBars();
+    if (bRepaint) Invalidate(TRUE);
+}
+
+void CWnd::MoveWindow(LPCRECT r, BOOL bRepaint)
+{
+    MoveWindow(r->left, r->top, r->right - r->left, r->bottom - r->top, bRepaint);
+}
+
+void CWnd::ClientToScreen(LPPOINT p) const
+{
+    if (!m_pWidget) return;
+    const QPoint q = m_pWidget->mapToGlobal(QPoint(p->x, p->y));
+    p->x = q.x();
+    p->y = q.y();
+}
+
+void CWnd::ClientToScreen(LPRECT r) const
+{
+    POINT a{r->left, r->top}, b{r->right, r->bottom};
+    ClientToScreen(&a);
+    ClientToScreen(&b);
+    *r = CRect(a.x, a.y, b.x, b.y);
+}
+
+void CWnd::ScreenToClient(LPPOINT p) const
+{
+    if (!m_pWidget) return;
+    const QPoint q = m_pWidget->mapFromGlobal(QPoint(p->x, p->y));
+    p->x = q.x();
+    p->y = q.y();
+}
+
+void CWnd::ScreenToClient(LPRECT r) const
+{
+    POINT a{r->left, r->top}, b{r->right, r->bottom};
+    ScreenToClient(&a);
+    ScreenToClient(&b);
+    *r = CRect(a.x, a.y, b.x, b.y);
+}
+
+void CWnd::Invalidate(BOOL bErase)
+{
+    CRect c;
+    GetClientRect(&c);
+    InvalidateRect(&c, bErase);
+}
+
+void CWnd::InvalidateRect(LPCRECT lpRect, BOOL bErase)
+{
+    CRect c;
+    GetClientRect(&c);
+    CRect r;
+    if (lpRect) r.IntersectRect(lpRect, &c);
+    else r = c;
+    if (r.IsRectEmpty()) return;
+    m_rcInvalid.UnionRect(&m_rcInvalid, &r);
+    if (bErase) m_bEraseInvalid = true;
+    if (m_pWidget) m_pWidget->update(QRect(r.left, r.top, r.Width(), r.Height()));
+}
+
+void CWnd::ValidateRect(LPCRECT lpRect)
+{
+    // The invalid area is one rectangle: validating part of it keeps the whole.
+    CRect r = lpRect ? CRect(*lpRect) : m_rcInvalid;
+    CRect both;
+    both.UnionRect(&r, &m_rcInvalid);
+    if (both.left == r.left && both.top == r.top && both.right == r.right && both.bottom == r.bottom) {
+        m_rcInvalid.SetRectEmpty();
+        m_bEraseInvalid = false;
+    }
+}
+
+bool CWnd::GetUpdateRect(LPRECT lpRect) const
+{
+    if (lpRect) *lpRect = m_rcInvalid;
+    return !m_rcInvalid.IsRectEmpty();
+}
+
+void CWnd::UpdateWindow()
+{
+    if (!m_pSurface || m_rcInvalid.IsRectEmpty()) return;
+    OnPaint();
+}
+
+CDC* CWnd::GetDC()
+{
+    if (!m_pSurface) return nullptr;
+    m_dcs.push_back(std::make_unique<CClientDC>(this));
+    return m_dcs.back().get();
+}
+
+int CWnd::ReleaseDC(CDC* pDC)
+{
+    for (auto it = m_dcs.begin(); it != m_dcs.end(); ++it) {
+        if (it->get() == pDC) {
+            m_dcs.erase(it);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+CWnd* CWnd::SetCapture()
+{
+    CWnd* old = g_pCapture;
+    g_pCapture = this;
+    return old;
+}
+
+CWnd* CWnd::GetCapture()
+{
+    return g_pCapture;
+}
+
+BOOL CWnd::ReleaseCapture()
+{
+    g_pCapture = nullptr;
+    return TRUE;
+}
+
+CWnd* CWnd::GetFocus()
+{
+    return FromWidget(QApplication::focusWidget());
+}
+
+void CWnd::DragAcceptFiles(BOOL bAccept)
+{
+    if (m_pWidget) m_pWidget->setAcceptDrops(bAccept != FALSE);
+}
+
+void CWnd::OnPaint()
+{
+    CPaintDC dc(this);
+}
+
+BOOL CWnd::OnEraseBkgnd(CDC* pDC)
+{
+    CRect r;
+    GetClientRect(&r);
+    pDC->FillSolidRect(&r, RGB(255, 255, 255));
+    return TRUE;
+}
+
+void CWnd::OnSize(UINT, int, int) {}
+void CWnd::OnLButtonDown(UINT, CPoint) {}
+void CWnd::OnLButtonUp(UINT, CPoint) {}
+void CWnd::OnLButtonDblClk(UINT, CPoint) {}
+void CWnd::OnRButtonDown(UINT, CPoint) {}
+void CWnd::OnRButtonUp(UINT, CPoint) {}
+void CWnd::OnMouseMove(UINT, CPoint) {}
+BOOL CWnd::OnMouseWheel(UINT, short, CPoint) { return FALSE; }
+void CWnd::OnKeyDown(UINT, UINT, UINT) {}
+void CWnd::OnKeyUp(UINT, UINT, UINT) {}
+void CWnd::OnChar(UINT, UINT, UINT) {}
+void CWnd::OnSetFocus(CWnd*) {}
+void CWnd::OnKillFocus(CWnd*) {}
+void CWnd::OnDropFiles(const std::vector<CString>&) {}
+
+void CWnd::OnContextMenu(CWnd* pWnd, CPoint point)
+{
+    if (m_pWidget && m_pWidget->isWindow()) return;
+    if (CWnd* parent = GetParent()) parent->OnContextMenu(pWnd, point);
+}
+
+bool CWnd::IsCommandHandled(UINT nID)
+{
+    return HasCommandHandler(nID);
+}
+
+// ---- contexts over a window ----
+
+CPaintDC::CPaintDC(CWnd* pWnd) : CDC(pWnd->GetSurface()), m_pWnd(pWnd)
+{
+    m_ps.rcPaint = pWnd->m_rcInvalid;
+    m_ps.fErase = pWnd->m_bEraseInvalid ? TRUE : FALSE;
+    pWnd->m_rcInvalid.SetRectEmpty();
+    pWnd->m_bEraseInvalid = false;
+    SetDeviceLimit(CRect(m_ps.rcPaint));
+    if (m_ps.rcPaint.right <= m_ps.rcPaint.left || m_ps.rcPaint.bottom <= m_ps.rcPaint.top) {
+        // Nothing was invalid: a paint without an invalid area draws nothing.
+        SetDeviceLimit(CRect(0, 0, 0, 0));
+        SetTargetSurface(nullptr);
+    }
+    else if (m_ps.fErase) {
+        // The background is erased before the painter draws; OnEraseBkgnd
+        // returning 0 leaves the erase pending, which no one asks about here.
+        SaveDC();
+        pWnd->OnEraseBkgnd(this);
+        RestoreDC(-1);
+    }
+}
+
+CPaintDC::~CPaintDC() = default;
+
+CClientDC::CClientDC(CWnd* pWnd) : CDC(pWnd->GetSurface()), m_pWnd(pWnd) {}
+
+CClientDC::~CClientDC() = default;

@@ -9,8 +9,15 @@
 #include "framework/base/UserServices.h"
 #include "framework/audio/WaveAudio.h"
 #include "framework/ui/CCmdTarget.h"
+#include "framework/ui/CDC.h"
+#include "framework/ui/WinTypes.h"
+
+#include <vector>
 
 class QWidget;
+class CDC;
+class CSurface;
+class KWndWidget;
 
 typedef std::intptr_t LRESULT;
 typedef std::intptr_t INT_PTR;
@@ -23,6 +30,40 @@ enum : UINT {
     WM_SYSCOMMAND = 0x0112,
 };
 enum : int { SW_HIDE = 0, SW_SHOW = 5 };
+
+// Window styles that mean something here.
+enum : DWORD {
+    WS_OVERLAPPED = 0x00000000, WS_POPUP = 0x80000000, WS_CHILD = 0x40000000,
+    WS_VISIBLE = 0x10000000, WS_CLIPSIBLINGS = 0x04000000, WS_CLIPCHILDREN = 0x02000000,
+    WS_CAPTION = 0x00C00000, WS_BORDER = 0x00800000, WS_SYSMENU = 0x00080000,
+    WS_THICKFRAME = 0x00040000, WS_VSCROLL = 0x00200000, WS_HSCROLL = 0x00100000,
+    WS_OVERLAPPEDWINDOW = 0x00CF0000
+};
+
+// Key and button state carried with mouse messages.
+enum : UINT {
+    MK_LBUTTON = 0x0001, MK_RBUTTON = 0x0002, MK_SHIFT = 0x0004, MK_CONTROL = 0x0008,
+    MK_MBUTTON = 0x0010
+};
+
+// Virtual key codes; letters and digits are their upper-case ASCII codes.
+enum : UINT {
+    VK_BACK = 0x08, VK_TAB = 0x09, VK_RETURN = 0x0D, VK_SHIFT = 0x10, VK_CONTROL = 0x11,
+    VK_MENU = 0x12, VK_ESCAPE = 0x1B, VK_SPACE = 0x20, VK_PRIOR = 0x21, VK_NEXT = 0x22,
+    VK_END = 0x23, VK_HOME = 0x24, VK_LEFT = 0x25, VK_UP = 0x26, VK_RIGHT = 0x27,
+    VK_DOWN = 0x28, VK_INSERT = 0x2D, VK_DELETE = 0x2E, VK_ADD = 0x6B, VK_SUBTRACT = 0x6D,
+    VK_F1 = 0x70, VK_F12 = 0x7B
+};
+// High bit set while the key is down.
+short GetKeyState(int nVirtKey);
+
+// OnSize kinds.
+enum : UINT { SIZE_RESTORED = 0, SIZE_MINIMIZED = 1, SIZE_MAXIMIZED = 2 };
+
+struct PAINTSTRUCT {
+    BOOL fErase = FALSE;
+    RECT rcPaint{};
+};
 enum : int { BST_UNCHECKED = 0, BST_CHECKED = 1 };
 
 class CWnd : public CCmdTarget, public IWaveNotifySink {
@@ -34,6 +75,50 @@ public:
 
     // The control with this ID among this window's descendants, or nullptr.
     CWnd* GetDlgItem(int nID);
+
+    // A plain window with its own picture: a child of pParentWnd with WS_CHILD,
+    // otherwise a top-level one. The rectangle is in the parent's client
+    // coordinates (screen ones for a top-level window).
+    BOOL Create(const char* lpszClassName, const char* lpszWindowName, DWORD dwStyle,
+                const RECT& rect, CWnd* pParentWnd, UINT nID = 0);
+    CWnd* GetParent() const;
+    // The nearest of this window and its ancestors that is not a child
+    // window: the owner of a view's popup menus, so their commands go
+    // through the frame.
+    CWnd* GetParentOwner() const;
+    // The window object of a widget made by Create, or nullptr.
+    static CWnd* FromWidget(QWidget* pWidget);
+
+    void GetClientRect(LPRECT lpRect) const;
+    void GetWindowRect(LPRECT lpRect) const;
+    void MoveWindow(int x, int y, int cx, int cy, BOOL bRepaint = TRUE);
+    void MoveWindow(LPCRECT lpRect, BOOL bRepaint = TRUE);
+    void ClientToScreen(LPPOINT lpPoint) const;
+    void ClientToScreen(LPRECT lpRect) const;
+    void ScreenToClient(LPPOINT lpPoint) const;
+    void ScreenToClient(LPRECT lpRect) const;
+
+    // Painting: the invalid area collects until the next paint, which
+    // OnPaint does through a CPaintDC; UpdateWindow paints at once.
+    void Invalidate(BOOL bErase = TRUE);
+    void InvalidateRect(LPCRECT lpRect, BOOL bErase = TRUE);
+    void ValidateRect(LPCRECT lpRect);
+    void UpdateWindow();
+    bool GetUpdateRect(LPRECT lpRect) const;
+    // The window's picture (sized to the client area); null before Create.
+    CSurface* GetSurface() const { return m_pSurface.get(); }
+    // A client context the caller gives back with ReleaseDC.
+    CDC* GetDC();
+    int ReleaseDC(CDC* pDC);
+
+    // Mouse capture: one window at a time holds it.
+    CWnd* SetCapture();
+    static CWnd* GetCapture();
+    static BOOL ReleaseCapture();
+    static CWnd* GetFocus();
+
+    // Files dropped from a file manager arrive as OnDropFiles with their paths.
+    void DragAcceptFiles(BOOL bAccept = TRUE);
     int GetDlgCtrlID() const;
 
     void SetWindowText(const CString& text);
@@ -71,6 +156,31 @@ public:
     // The sound devices' notifications arrive as posted window messages.
     void PostWaveMessage(UINT message, WPARAM device, LPARAM header) override { PostMessage(message, device, header); }
 
+    // Message handlers, called with the platform's arguments. Points are in
+    // client coordinates, but the wheel's and the context menu's are on the
+    // screen; the context menu's is (-1, -1) when it came from the keyboard.
+    virtual void OnPaint();
+    virtual BOOL OnEraseBkgnd(CDC* pDC);
+    virtual void OnSize(UINT nType, int cx, int cy);
+    virtual void OnLButtonDown(UINT nFlags, CPoint point);
+    virtual void OnLButtonUp(UINT nFlags, CPoint point);
+    virtual void OnLButtonDblClk(UINT nFlags, CPoint point);
+    virtual void OnRButtonDown(UINT nFlags, CPoint point);
+    virtual void OnRButtonUp(UINT nFlags, CPoint point);
+    virtual void OnMouseMove(UINT nFlags, CPoint point);
+    virtual BOOL OnMouseWheel(UINT nFlags, short zDelta, CPoint pt);
+    virtual void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+    virtual void OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags);
+    virtual void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags);
+    // Default: the parent's, as for an unhandled context menu on the platform.
+    virtual void OnContextMenu(CWnd* pWnd, CPoint point);
+    virtual void OnSetFocus(CWnd* pOldWnd);
+    virtual void OnKillFocus(CWnd* pNewWnd);
+    virtual void OnDropFiles(const std::vector<CString>& files);
+    // Whether a command of a menu would find a handler through this window;
+    // menu items without one are greyed. Windows that route further override it.
+    virtual bool IsCommandHandled(UINT nID);
+
     int MessageBox(const CString& text, const CString& caption = CString(), UINT nType = 0);
 
     QWidget* GetWidget() const { return m_pWidget; }
@@ -79,6 +189,8 @@ public:
     QWidget* Detach();
 
 protected:
+    // The widget Create made, when it made one.
+    KWndWidget* GetWndWidget() const;
     // Drops the wrappers of controls and the timers, before the widget goes.
     void ForgetControls();
 
@@ -86,9 +198,47 @@ protected:
     bool m_bOwnsWidget = false;
 
 private:
+    friend class KWndWidget;
+    friend class CPaintDC;
+    void surfaceFollowsClient();
+
+    std::unique_ptr<CSurface> m_pSurface;
+    CRect m_rcInvalid;
+    bool m_bEraseInvalid = false;
+    std::vector<std::unique_ptr<CDC>> m_dcs;
+
     // Messages still queued when the window object goes are dropped: they
     // hold only a weak reference to this.
     std::shared_ptr<CWnd*> m_pSelf = std::make_shared<CWnd*>(this);
     std::map<int, std::unique_ptr<CWnd>> m_controls;
     std::map<UINT_PTR, void*> m_timers;
+};
+
+// The context of a paint: limited to the invalid area, which it validates;
+// the background is erased first when the invalidation asked for it.
+class CPaintDC : public CDC {
+public:
+    explicit CPaintDC(CWnd* pWnd);
+    ~CPaintDC() override;
+    PAINTSTRUCT m_ps;
+
+protected:
+    CWnd* m_pWnd;
+};
+
+// Drawing on a window outside a paint (carets, inverted selections): it
+// lands in the same picture and is shown.
+class CClientDC : public CDC {
+public:
+    explicit CClientDC(CWnd* pWnd);
+    ~CClientDC() override;
+
+protected:
+    CWnd* m_pWnd;
+};
+
+// The whole window; its scroll bars are separate controls here, so it is the client area.
+class CWindowDC : public CClientDC {
+public:
+    explicit CWindowDC(CWnd* pWnd) : CClientDC(pWnd) {}
 };

@@ -192,6 +192,13 @@ TEST(KWaveFilm, PowerFileLevelsAndSentinels)
     std::vector<int> s(4000, 0);
     s[2 * 100 + 10] = -32768;
     std::string path = writeFile("power.wav", pcm16(1, 16000, s));
+    // A temporary folder of its own: films of tests running beside this
+    // one make power files too.
+    const char* outer = std::getenv("TMPDIR");
+    std::string saved = outer ? outer : "";
+    std::string own = tempPath("power-tmp");
+    ::mkdir(own.c_str(), 0777);
+    ::setenv("TMPDIR", own.c_str(), 1);
     int before = countTempFiles("KP");
     {
         CKWaveFilm f;
@@ -241,6 +248,10 @@ TEST(KWaveFilm, PowerFileLevelsAndSentinels)
         EXPECT_EQ(f.GetKWaveWindowSamplePosition(), 0);
     }
     EXPECT_EQ(countTempFiles("KP"), before);
+    if (outer)
+        ::setenv("TMPDIR", saved.c_str(), 1);
+    else
+        ::unsetenv("TMPDIR");
 }
 
 TEST(KWaveFilm, FragmentFilm)

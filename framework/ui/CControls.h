@@ -1,0 +1,83 @@
+// The dialog's common controls, each a thin wrapper of one control found
+// by ID (CDialog::GetDlgItemAs<CComboBox>(nID)): up-down arrows, combo and
+// list boxes, progress bars, check boxes and radio buttons.
+#pragma once
+#include "framework/ui/CWnd.h"
+
+// A control's notification with data, as its dialog's handlers receive it.
+struct NMHDR {
+    void* hwndFrom = nullptr; // the control's wrapper
+    UINT_PTR idFrom = 0;
+    UINT code = 0;
+};
+struct NMUPDOWN {
+    NMHDR hdr;
+    int iPos = 0;   // position before the change
+    int iDelta = 0; // the proposed change
+};
+typedef NMUPDOWN NM_UPDOWN;
+
+enum : UINT { UDN_DELTAPOS = UINT(-722) };
+enum : int { CB_ERR = -1, LB_ERR = -1 };
+
+// Up-down arrows (a scroll bar on the form). An arrow first sends
+// UDN_DELTAPOS with the proposed delta; unless the handler sets a nonzero
+// result, the position moves by it, held inside the range. The upper arrow
+// moves toward the range's upper end, so with the default range (100 … 0)
+// it reports a negative delta.
+class CSpinButtonCtrl : public CWnd {
+public:
+    static bool IsControl(const QWidget* w);
+    void SetRange(int nLower, int nUpper);
+    void GetRange(int& nLower, int& nUpper) const;
+    // Held inside the range; returns the previous position.
+    int SetPos(int nPos);
+    int GetPos() const;
+};
+
+class CComboBox : public CWnd {
+public:
+    static bool IsControl(const QWidget* w);
+    // Returns the new item's index. Adding never changes the selection.
+    int AddString(const CString& text);
+    void ResetContent();
+    int GetCount() const;
+    // -1, or an index past the end, clears the selection (and gives CB_ERR).
+    int SetCurSel(int nSelect);
+    int GetCurSel() const;
+    // The text's length, or CB_ERR for an index out of range.
+    int GetLBText(int nIndex, CString& text) const;
+};
+
+class CListBox : public CWnd {
+public:
+    static bool IsControl(const QWidget* w);
+    int AddString(const CString& text);
+    void ResetContent();
+    int GetCount() const;
+    int SetCurSel(int nSelect);
+    int GetCurSel() const;
+    int GetText(int nIndex, CString& text) const;
+};
+
+class CProgressCtrl : public CWnd {
+public:
+    static bool IsControl(const QWidget* w);
+    void SetRange(short nLower, short nUpper);
+    void GetRange(int& nLower, int& nUpper) const;
+    // Held inside the range; returns the previous position.
+    int SetPos(int nPos);
+    int GetPos() const;
+    int OffsetPos(int nPos);
+    int SetStep(int nStep);
+    // Past the upper end the bar starts again from the lower one.
+    int StepIt();
+};
+
+// A check box or a radio button.
+class CButton : public CWnd {
+public:
+    static bool IsControl(const QWidget* w);
+    void SetCheck(int nCheck);
+    int GetCheck() const;
+};

@@ -1,0 +1,51 @@
+// The widget behind a window made by CWnd::Create: it shows the window's
+// picture and turns Qt events into the window's message handlers. Private
+// to the window layer.
+#pragma once
+#include <QWidget>
+
+class CWnd;
+class QScrollBar;
+
+class KWndWidget : public QWidget {
+public:
+    KWndWidget(CWnd* pWnd, QWidget* pParent);
+    ~KWndWidget() override;
+
+    CWnd* Wnd() const { return m_pWnd; }
+    void ForgetWnd() { m_pWnd = nullptr; }
+
+    // Scroll bars beside the client area; null while not shown.
+    QScrollBar* HorzBar() const { return m_pHorz; }
+    QScrollBar* VertBar() const { return m_pVert; }
+    QScrollBar* EnsureBar(bool bHorz);
+    void ShowBar(bool bHorz, bool bShow);
+    bool IsBarShown(bool bHorz) const;
+    static int BarThickness();
+    // The widget's area without the shown scroll bars.
+    QRect ClientArea() const;
+    void LayoutBars();
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
+
+private:
+    CWnd* m_pWnd;
+    QScrollBar* m_pHorz = nullptr;
+    QScrollBar* m_pVert = nullptr;
+    bool m_bHorzShown = false;
+    bool m_bVertShown = false;
+};

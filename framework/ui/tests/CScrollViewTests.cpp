@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include <QScrollBar>
+#include <QWidget>
+
+#include "UiTestApp.h"
+#include "framework/ui/CDocument.h"
+#include "framework/ui/CScrollView.h"
+#include "framework/ui/CSurface.h"
+
+namespace {
+
+class KTestView : public CScrollView {
+public:
+    void OnDraw(CDC* pDC) override
+    {
+        ++nDraws;
+        // A mark at logical (100, 50): on screen it moves with the scroll position.
+        pDC->FillSolidRect(100, 50, 1, 1, RGB(255, 0, 0));
+    }
+    void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) override
+    {
+        updates.push_back({pSender, lHint, pHint});
+    }
+    struct Update {
+        CView* sender;
+        LPARAM hint;
+        CObject* object;
+    };
+    std::vector<Update> updates;
+    int nDraws = 0;
+};
+
+class CScrollViewTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        EnsureUiTestApplication();
+        ASSERT_TRUE(view.Create(nullptr, "", 0, CRect(0, 0, 200, 100), nullptr));
+        // Total 1000 x 50: only the horizontal bar, client 200 x (100 - bar).
+        view.SetScrollSizes(MM_TEXT, CSize(1000, 50), CSize(150, 40), CSize(64, 5));
+        view.GetClientRect(&client);
+    }
+    int X() const { return view.GetScrollPosition().x; }
+    KTestView view;
+    CRect client;
+};
+
+TEST_F(CScrollViewTest, BarsTakeRoomOnlyWhereNeeded)
+{
+    EXPECT_EQ(200, client.Width());
+    EXPECT_LT(client.Height(), 100);
+    EXPECT_EQ(800, view.GetScrollLimit(SB_HORZ));
+    EXPECT_EQ(0, view.GetScrollLimit(SB_VERT));
+}
+
+TEST_F(CScrollViewTest, EveryCodeMovesAsThePlatformDoes)
+{
+    view.OnHScroll(SB_LINELEFT, 0, nullptr);
+    EXPECT_EQ(0, X()) << "clamped at the start";
+    view.OnHScroll(SB_LINERIGHT, 0, nullptr);
+    EXPECT_EQ(64, X());
+    view.OnHScroll(SB_PAGERIGHT, 0, nullptr);
+    EXPECT_EQ(214, X());
+    view.OnHScroll(SB_PAGELEFT, 0, nullptr);
+    EXPECT_EQ(64, X());
+    view.OnHScroll(SB_THUMBTRACK, 500, nullptr);
+    EXPECT_EQ(500, X());
+    view.OnHScroll(SB_THUMBPOSITION, 321, nullptr);
+    EXPECT_EQ(321, X());
+    view.OnHScroll(SB_ENDSCROLL, 0, nullptr);
+    EXPECT_EQ(321, X());
+    view.OnHScroll(SB_RIGHT, 0, nullptr);
+    EXPECT_EQ(800, X());
+    view.OnHScroll(SB_LINERIGHT, 0, nullptr);
+    EXPECT_EQ(800, X()) << "clamped at the end: total minus client";
+    view.OnHScroll(SB_LEFT, 0, nullptr);
+    EXPECT_EQ(0, X());
+    view.OnVScroll(SB_PAGEDOWN, 0, nullptr);
+    EXPECT_EQ(0, view.GetScrollPosition().y) << "no vertical room";
+}
+
+TEST_F(CScrollViewTest, ThumbPositionsBeyondSixteenBits)
+{
+    view.SetScrollSizes(MM_TEXT, CSize(200000, 50), CSize(150, 40), CSize(64, 5));
+    view.OnHScroll(SB_THUMBTRACK, 70000, nullptr);
+    EXPECT_EQ(70000, X());
+    SCROLLINFO si;
+    view.GetScrollInfo(SB_HORZ, &si, SIF_ALL);
+    EXPECT_EQ(70000, si.nPos);
+    EXPECT_EQ(199999, si.nMax);
+    EXPECT_EQ(UINT(client.Width()), si.nPage);
+    view.ScrollToPosition(CPoint(300000, 0));
+    EXPECT_EQ(200000 - client.Width(), X());
+    // Shrinking the extent pulls the position back inside it.
+    view.SetScrollSizes(MM_TEXT, CSize(300, 50));
+    EXPECT_EQ(100, X());
+}
+
+TEST_F(CScrollViewTest, DrawingFollowsTheScrollPosition)
+{
+    view.UpdateWindow();
+    EXPECT_EQ(RGB(255, 0, 0), view.GetSurface()->GetPixel(100, 50));
+    view.OnHScroll(SB_LINERIGHT, 0, nullptr);
+    const int draws = view.nDraws;
+    view.UpdateWindow();
+    EXPECT_EQ(draws + 1, view.nDraws) << "scrolling repaints";
+    EXPECT_EQ(RGB(255, 0, 0), view.GetSurface()->GetPixel(100 - 64, 50));
+    EXPECT_EQ(RGB(255, 255, 255), view.GetSurface()->GetPixel(100, 50));
+}
+
+class KCodeView : public KTestView {
+public:
+    void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pBar) override
+    {
+        codes.push_back(nSBCode);
+        SCROLLINFO si;
+        GetScrollInfo(SB_HORZ, &si, SIF_TRACKPOS);
+        tracks.push_back(si.nTrackPos);
+        // Like the sonogram: a dragged thumb does not scroll until released.
+        if (nSBCode != SB_THUMBTRACK) CScrollView::OnHScroll(nSBCode, nPos, pBar);
+    }
+    std::vector<UINT> codes;
+    std::vector<int> tracks;
+};
+
+TEST(CScrollBarTest, QtScrollBarSendsTheCodes)
+{
+    EnsureUiTestApplication();
+    KCodeView view;
+    ASSERT_TRUE(view.Create(nullptr, "", 0, CRect(0, 0, 200, 100), nullptr));
+    view.SetScrollSizes(MM_TEXT, CSize(100000, 50), CSize(150, 40), CSize(64, 5));
+    QScrollBar* bar = view.GetWidget()->findChild<QScrollBar*>();
+    ASSERT_NE(nullptr, bar);
+    ASSERT_EQ(Qt::Horizontal, bar->orientation());
+    bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ((std::vector<UINT>{SB_PAGERIGHT, SB_ENDSCROLL}), view.codes);
+    EXPECT_EQ(150, view.GetScrollPosition().x) << "the view's page, not the bar's";
+    EXPECT_EQ(150, bar->value());
+
+    view.codes.clear();
+    view.tracks.clear();
+    bar->setSliderDown(true);
+    bar->setSliderPosition(70000);
+    EXPECT_EQ(150, view.GetScrollPosition().x) << "still dragging";
+    bar->setSliderDown(false);
+    ASSERT_EQ((std::vector<UINT>{SB_THUMBTRACK, SB_THUMBPOSITION, SB_ENDSCROLL}), view.codes);
+    EXPECT_EQ(70000, view.tracks[0]);
+    EXPECT_EQ(70000, view.tracks[1]);
+    EXPECT_EQ(70000, view.GetScrollPosition().x);
+    EXPECT_EQ(70000, bar->value());
+}
+
+TEST(CDocumentTest, UpdatesReachEveryViewButTheSender)
+{
+    EnsureUiTestApplication();
+    CDocument doc;
+    KTestView a, b, c;
+    doc.AddView(&a);
+    doc.AddView(&b);
+    doc.AddView(&c);
+    EXPECT_EQ(&doc, b.GetDocument());
+    CObject* object = reinterpret_cast<CObject*>(&doc);
+    doc.UpdateAllViews(&b, 9, object);
+    ASSERT_EQ(1u, a.updates.size());
+    EXPECT_TRUE(b.updates.empty());
+    ASSERT_EQ(1u, c.updates.size());
+    EXPECT_EQ(&b, a.updates[0].sender);
+    EXPECT_EQ(9, c.updates[0].hint);
+    EXPECT_EQ(object, c.updates[0].object);
+    doc.UpdateAllViews(nullptr, 11);
+    EXPECT_EQ(1u, b.updates.size()) << "a null sender reaches every view";
+
+    {
+        KTestView gone;
+        doc.AddView(&gone);
+    }
+    doc.RemoveView(&a);
+    EXPECT_EQ(nullptr, a.GetDocument());
+    doc.UpdateAllViews(nullptr, 4);
+    EXPECT_EQ(2u, a.updates.size()) << "removed views hear nothing more";
+    EXPECT_EQ(3u, c.updates.size());
+    EXPECT_FALSE(doc.IsModified());
+    doc.SetModifiedFlag();
+    EXPECT_TRUE(doc.IsModified());
+}
+
+}  // namespace
