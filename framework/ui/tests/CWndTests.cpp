@@ -30,8 +30,6 @@ public:
         ++nPaints;
         CPaintDC dc(this);
         rcLastPaint = dc.m_ps.rcPaint;
-        CRect r;
-        GetClientRect(&r);
         dc.FillSolidRect(0, 0, 10, 10, kRed);
     }
     BOOL OnEraseBkgnd(CDC* pDC) override
