@@ -12,13 +12,6 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-CString fileTitleOf(const CString& path)
-{
-    CString name = path.Mid(path.ReverseFind('/') + 1);
-    int dot = name.ReverseFind('.');
-    return dot > 0 ? name.Left(dot) : name;
-}
-
 bool parseDouble(const CString& s, double& v)
 {
     char* end = nullptr;
@@ -77,7 +70,7 @@ int RunSpectrum(const ToolArgs& args)
         return 2;
     }
     CKSpectrum s;
-    if (!s.Wave.OpenKWaveFile(args[0], fileTitleOf(args[0])))
+    if (!s.Wave.OpenKWaveFile(args[0], FileTitleOf(args[0])))
         return 1;
     const double fs = double(s.Wave.GetKWaveFrADC());
     if (sigmaf == 0) {
@@ -108,7 +101,7 @@ int RunPower(const ToolArgs& args)
         return 2;
     }
     CKWaveFilm film;
-    if (!film.OpenKWaveFile(args[0], fileTitleOf(args[0])))
+    if (!film.OpenKWaveFile(args[0], FileTitleOf(args[0])))
         return 1;
     film.SetNFFTandOptimumCadreParams(int(nfft));
     film.SetFirstAndLastSample(0, film.GetKWaveSizeInSamples());

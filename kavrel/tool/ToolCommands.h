@@ -12,5 +12,8 @@ int RunSamples(const ToolArgs& args);
 int RunSpectrum(const ToolArgs& args);
 int RunPower(const ToolArgs& args);
 
+// The file's name without folder and extension, as the reader shows it.
+CString FileTitleOf(const CString& path);
+
 // Parses a whole decimal number; false on anything else.
 bool ParseLong(const CString& s, long& value);

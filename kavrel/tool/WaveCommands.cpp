@@ -17,16 +17,12 @@ bool ParseLong(const CString& s, long& value)
     return errno == 0 && end && *end == '\0';
 }
 
-namespace {
-
-CString fileTitleOf(const CString& path)
+CString FileTitleOf(const CString& path)
 {
     CString name = path.Mid(path.ReverseFind('/') + 1);
     int dot = name.ReverseFind('.');
     return dot > 0 ? name.Left(dot) : name;
 }
-
-} // namespace
 
 int RunInfo(const ToolArgs& args)
 {
@@ -35,7 +31,7 @@ int RunInfo(const ToolArgs& args)
         return 2;
     }
     CKWave wave;
-    if (!wave.OpenKWaveFile(args[0], fileTitleOf(args[0])))
+    if (!wave.OpenKWaveFile(args[0], FileTitleOf(args[0])))
         return 1;
     WAVEFORMATEX f = wave.GetKWaveFormat();
     std::printf("channels: %d\n", wave.GetKWaveNChannels());
@@ -58,7 +54,7 @@ int RunSamples(const ToolArgs& args)
     }
     CKWave wave;
     wave.nChannel = int(channel);
-    if (!wave.OpenKWaveFile(args[0], fileTitleOf(args[0])))
+    if (!wave.OpenKWaveFile(args[0], FileTitleOf(args[0])))
         return 1;
     // In pieces, so that a long stretch costs no more memory than a short one.
     const long kPiece = 65536;
