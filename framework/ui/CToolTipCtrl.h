@@ -1,0 +1,41 @@
+// CToolTipCtrl: the text that follows the mouse over a window. Views keep
+// one tool covering their whole client area and rebuild its text on every
+// mouse move; the text is shown by Qt after its usual delay.
+#pragma once
+#include <map>
+
+#include "framework/ui/CWnd.h"
+
+enum : DWORD { TTS_ALWAYSTIP = 0x01, TTS_NOPREFIX = 0x02 };
+enum : UINT { TTDT_AUTOMATIC = 0, TTDT_RESHOW = 1, TTDT_AUTOPOP = 2, TTDT_INITIAL = 3 };
+
+class CToolTipCtrl : public CWnd {
+public:
+    CToolTipCtrl();
+    ~CToolTipCtrl() override;
+
+    // The control belongs to pParentWnd; it fails without a parent window.
+    BOOL Create(CWnd* pParentWnd, DWORD dwStyle = 0);
+    // One tool per window here: the window's whole client area.
+    BOOL AddTool(CWnd* pWnd, const char* lpszText = "", LPCRECT lpRectTool = nullptr, UINT_PTR nIDTool = 0);
+    void DelTool(CWnd* pWnd, UINT_PTR nIDTool = 0);
+    // A shown tip changes at once, in place.
+    void UpdateTipText(const char* lpszText, CWnd* pWnd, UINT_PTR nIDTool = 0);
+    CString GetText(CWnd* pWnd, UINT_PTR nIDTool = 0) const;
+    void Activate(BOOL bActivate);
+    BOOL IsActive() const { return m_bActive; }
+    void SetDelayTime(DWORD dwDuration, int iTime);
+    void SetDelayTime(UINT nDelay) { SetDelayTime(TTDT_AUTOMATIC, int(nDelay)); }
+    int GetDelayTime(DWORD dwDuration) const;
+    // Mouse messages reach the tool by Qt's own tooltip events; kept for
+    // the views' PreTranslateMessage, which relays every message.
+    void RelayEvent(UINT message) { (void)message; }
+
+private:
+    void applyTo(CWnd* pWnd);
+
+    CWnd* m_pOwner = nullptr;
+    bool m_bActive = false;
+    int m_nInitialDelay = 500;
+    std::map<CWnd*, CString> m_tools;
+};
