@@ -1,5 +1,8 @@
 #include "framework/ui/CCmdTarget.h"
 
+const CRuntimeClass CCmdTarget::classCCmdTarget = {"CCmdTarget", int(sizeof(CCmdTarget)), 0xFFFF, nullptr,
+                                                   RUNTIME_CLASS(CObject)};
+
 bool CCmdTarget::OnCmdMsg(UINT nID, UINT nCode)
 {
     auto it = m_handlers.find({nID, nCode});

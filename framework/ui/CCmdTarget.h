@@ -39,6 +39,9 @@ enum : UINT {
 
 class CCmdTarget : public CObject {
 public:
+    static const CRuntimeClass classCCmdTarget;
+    const CRuntimeClass* GetRuntimeClass() const override { return &classCCmdTarget; }
+
     // Runs the handler registered for (id, code); false when there is none.
     virtual bool OnCmdMsg(UINT nID, UINT nCode = BN_CLICKED);
     // Asks the update handler of pCmdUI's command; false when there is none.
@@ -49,6 +52,11 @@ protected:
     template <class T> void MapCommand(UINT nID, void (T::*fn)())
     {
         m_handlers[{nID, BN_CLICKED}] = [this, fn] { (static_cast<T*>(this)->*fn)(); };
+    }
+    // One handler for a range of commands: it is told which one came.
+    template <class T> void MapCommandWithId(UINT nID, void (T::*fn)(UINT))
+    {
+        m_handlers[{nID, BN_CLICKED}] = [this, fn, nID] { (static_cast<T*>(this)->*fn)(nID); };
     }
     template <class T> void MapNotify(UINT nID, UINT nCode, void (T::*fn)())
     {

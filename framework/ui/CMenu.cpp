@@ -161,6 +161,12 @@ KMenuTemplate::KMenuTemplate(UINT nID, std::vector<KMenuItem> bar)
     resources()[nID] = std::move(bar);
 }
 
+const std::vector<KMenuItem>* KFindMenuResource(UINT nID)
+{
+    auto it = resources().find(nID);
+    return it == resources().end() ? nullptr : &it->second;
+}
+
 MenuDriver SetMenuDriver(MenuDriver d)
 {
     MenuDriver old = std::move(driver());

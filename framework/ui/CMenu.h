@@ -39,6 +39,8 @@ struct KMenuItem {
 struct KMenuTemplate {
     KMenuTemplate(UINT nID, std::vector<KMenuItem> bar);
 };
+// The items of menu resource nID, or null when none is registered.
+const std::vector<KMenuItem>* KFindMenuResource(UINT nID);
 
 class CMenu {
 public:

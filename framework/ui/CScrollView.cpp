@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <climits>
 
+#include "framework/ui/CSplitterWnd.h"
 #include "framework/ui/KWndWidget.h"
+
+IMPLEMENT_DYNAMIC(CScrollView, CView)
 
 CScrollView::CScrollView() = default;
 CScrollView::~CScrollView() = default;
@@ -88,6 +91,9 @@ void CScrollView::updateBars()
         bool needH = m_sizeTotal.cx > fw, needV = m_sizeTotal.cy > fh;
         if (needH && !needV) needV = m_sizeTotal.cy > fh - t;
         if (needV && !needH) needH = m_sizeTotal.cx > fw - t;
+        // Inside a splitter with shared bars the splitter shows them.
+        if (sharingSplitter(true)) needH = false;
+        if (sharingSplitter(false)) needV = false;
         if (needH) connectBar(true);
         if (needV) connectBar(false);
         w->ShowBar(true, needH);
@@ -112,6 +118,12 @@ void CScrollView::updateBars()
             bar->setValue(h ? m_ptPos.x : m_ptPos.y);
         }
     }
+    CRect c;
+    GetClientRect(&c);
+    if (CSplitterWnd* sp = sharingSplitter(true))
+        sp->UpdateSharedBar(this, true, GetScrollLimit(SB_HORZ), c.Width(), m_sizeLine.cx, m_ptPos.x);
+    if (CSplitterWnd* sp = sharingSplitter(false))
+        sp->UpdateSharedBar(this, false, GetScrollLimit(SB_VERT), c.Height(), m_sizeLine.cy, m_ptPos.y);
     m_bInUpdate = false;
 }
 
@@ -125,6 +137,7 @@ void CScrollView::ScrollToPosition(POINT pt)
         if (QScrollBar* b = w->HorzBar()) { const QSignalBlocker block(b); b->setValue(m_ptPos.x); }
         if (QScrollBar* b = w->VertBar()) { const QSignalBlocker block(b); b->setValue(m_ptPos.y); }
     }
+    updateBars();
     Invalidate(TRUE);
 }
 
@@ -196,4 +209,21 @@ void CScrollView::OnSize(UINT nType, int cx, int cy)
 {
     CView::OnSize(nType, cx, cy);
     updateBars();
+}
+
+CSplitterWnd* CScrollView::sharingSplitter(bool bHorz) const
+{
+    auto* sp = dynamic_cast<CSplitterWnd*>(GetParent());
+    return sp && sp->HasSharedBar(bHorz) ? sp : nullptr;
+}
+
+void CScrollView::OnSharedScroll(bool bHorz, UINT nSBCode, int nPos)
+{
+    if (nSBCode == SB_THUMBTRACK) {
+        (bHorz ? m_ptTrack.x : m_ptTrack.y) = nPos;
+        (bHorz ? m_bTrackH : m_bTrackV) = true;
+    }
+    if (bHorz) OnHScroll(nSBCode, UINT(nPos), nullptr);
+    else OnVScroll(nSBCode, UINT(nPos), nullptr);
+    if (nSBCode == SB_THUMBPOSITION || nSBCode == SB_ENDSCROLL) (bHorz ? m_bTrackH : m_bTrackV) = false;
 }

@@ -27,6 +27,7 @@ struct SCROLLINFO {
 typedef SCROLLINFO* LPSCROLLINFO;
 
 class CScrollView : public CView {
+    DECLARE_DYNAMIC(CScrollView)
 public:
     CScrollView();
     ~CScrollView() override;
@@ -52,6 +53,10 @@ public:
     // Default: three lines a notch, vertically when the view scrolls so.
     BOOL OnMouseWheel(UINT nFlags, short zDelta, CPoint pt) override;
 
+    // A scroll bar of the splitter the view lives in moved (shared by the
+    // panes of a column or a row).
+    void OnSharedScroll(bool bHorz, UINT nSBCode, int nPos);
+
     void OnPrepareDC(CDC* pDC, CPrintInfo* pInfo = nullptr) override;
     void OnSize(UINT nType, int cx, int cy) override;
 
@@ -61,6 +66,8 @@ protected:
 
 private:
     void updateBars();
+    // The splitter whose bar this view uses in that direction, or null.
+    class CSplitterWnd* sharingSplitter(bool bHorz) const;
     void connectBar(bool bHorz);
 
     CSize m_sizeTotal{0, 0};

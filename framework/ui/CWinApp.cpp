@@ -1,7 +1,9 @@
 #include "framework/ui/CWinApp.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QSettings>
+#include <QWidget>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -9,6 +11,13 @@
 #include "framework/audio/AudioServices.h"
 #include "framework/audio/VirtualAudio.h"
 #include "framework/audio/WaveAudio.h"
+#include "framework/ui/AfxIds.h"
+#include "framework/ui/CDocTemplate.h"
+#include "framework/ui/CDocument.h"
+#include "framework/ui/CFrameWnd.h"
+#include "framework/ui/CMDIFrameWnd.h"
+#include "framework/ui/CView.h"
+#include "framework/ui/CWnd.h"
 #include "framework/ui/QtUserInteraction.h"
 
 #include <atomic>
@@ -19,10 +28,13 @@
 
 namespace {
 CWinApp* g_app = nullptr;
+const char* const kRecentSection = "Recent File List";
 
 std::unique_ptr<QSettings> profile(const CString& app)
 {
-    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "Kavrel",
+    const CWinApp* a = AfxGetApp();
+    const QString company = QString::fromUtf8(a ? a->m_pszRegistryKey.GetString() : "Kavrel");
+    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, company,
                                        QString::fromUtf8(app.GetString()));
 }
 
@@ -86,6 +98,9 @@ bool KCanShowWindows(const char* programName)
 CWinApp::CWinApp(const char* pszAppName) : m_pszAppName(pszAppName)
 {
     g_app = this;
+    MapCommand(ID_APP_EXIT, &CWinApp::OnAppExit);
+    for (UINT id = ID_FILE_MRU_FIRST; id <= ID_FILE_MRU_LAST; ++id)
+        MapCommandWithId(id, &CWinApp::OnOpenRecentFile);
 }
 
 CWinApp::~CWinApp()
@@ -117,6 +132,9 @@ int CWinApp::Run(int argc, char** argv)
         cmd += argv[i];
     }
     m_lpCmdLine = cmd;
+    m_argv.clear();
+    for (int i = 1; i < argc; ++i)
+        m_argv.emplace_back(argv[i]);
     CQtUserInteraction ui;
     IUserInteraction* previous = SetUserInteraction(&ui);
     KInstallAudioServices();
@@ -161,4 +179,181 @@ bool CWinApp::WriteProfileString(const char* section, const char* entry, const c
     s->setValue(key(section, entry), QString::fromUtf8(pszValue));
     s->sync();
     return s->status() == QSettings::NoError;
+}
+
+void CWinApp::SetRegistryKey(const char* lpszRegistryKey)
+{
+    m_pszRegistryKey = lpszRegistryKey && *lpszRegistryKey ? lpszRegistryKey : "Kavrel";
+}
+
+void CWinApp::LoadStdProfileSettings(UINT nMaxMRU)
+{
+    m_nMaxMRU = std::min<UINT>(nMaxMRU, ID_FILE_MRU_LAST - ID_FILE_MRU_FIRST + 1);
+    m_recentFiles.clear();
+    for (UINT i = 1; i <= m_nMaxMRU; ++i) {
+        CString entry;
+        entry.Format("File%u", i);
+        const CString path = GetProfileString(kRecentSection, entry, "");
+        if (!path.IsEmpty()) m_recentFiles.push_back(path);
+    }
+}
+
+void CWinApp::AddToRecentFileList(const char* lpszPathName)
+{
+    if (m_nMaxMRU == 0 || !lpszPathName || !*lpszPathName) return;
+    const CString path(lpszPathName);
+    m_recentFiles.erase(std::remove(m_recentFiles.begin(), m_recentFiles.end(), path), m_recentFiles.end());
+    m_recentFiles.insert(m_recentFiles.begin(), path);
+    if (m_recentFiles.size() > m_nMaxMRU) m_recentFiles.resize(m_nMaxMRU);
+    saveRecentFileList();
+}
+
+void CWinApp::RemoveFromRecentFileList(int nIndex)
+{
+    if (nIndex < 0 || nIndex >= int(m_recentFiles.size())) return;
+    m_recentFiles.erase(m_recentFiles.begin() + nIndex);
+    saveRecentFileList();
+}
+
+void CWinApp::saveRecentFileList()
+{
+    for (UINT i = 1; i <= m_nMaxMRU; ++i) {
+        CString entry;
+        entry.Format("File%u", i);
+        WriteProfileString(kRecentSection, entry, i <= m_recentFiles.size() ? m_recentFiles[i - 1].GetString() : "");
+    }
+}
+
+void CWinApp::OnOpenRecentFile(UINT nID)
+{
+    const int index = int(nID - ID_FILE_MRU_FIRST);
+    if (index < 0 || index >= int(m_recentFiles.size())) return;
+    const CString path = m_recentFiles[size_t(index)];
+    // A file that cannot be opened any more leaves the list.
+    if (!OpenDocumentFile(path)) {
+        const auto it = std::find(m_recentFiles.begin(), m_recentFiles.end(), path);
+        if (it != m_recentFiles.end()) RemoveFromRecentFileList(int(it - m_recentFiles.begin()));
+    }
+}
+
+void CWinApp::AddDocTemplate(CDocTemplate* pTemplate)
+{
+    if (pTemplate) m_templates.emplace_back(pTemplate);
+}
+
+CDocument* CWinApp::OpenDocumentFile(const char* lpszFileName)
+{
+    if (m_templates.empty() || !lpszFileName) return nullptr;
+    CDocTemplate* best = nullptr;
+    CDocTemplate::Confidence bestMatch = CDocTemplate::noAttempt;
+    for (const auto& t : m_templates) {
+        CDocument* open = nullptr;
+        const CDocTemplate::Confidence c = t->MatchDocType(lpszFileName, open);
+        if (c == CDocTemplate::yesAlreadyOpen) {
+            // Already open: its first view's frame comes forward.
+            for (CView* v : open->GetViews()) {
+                if (CFrameWnd* f = v->GetParentFrame()) {
+                    f->ShowWindow(SW_SHOW);
+                    if (f->GetWidget()) f->GetWidget()->activateWindow();
+                    if (auto* mdi = dynamic_cast<CMDIChildWnd*>(f)) mdi->MDIActivate();
+                    break;
+                }
+            }
+            return open;
+        }
+        if (c > bestMatch) {
+            bestMatch = c;
+            best = t.get();
+        }
+    }
+    return best ? best->OpenDocumentFile(lpszFileName) : nullptr;
+}
+
+void CWinApp::OnFileNew()
+{
+    if (!m_templates.empty()) m_templates.front()->OpenDocumentFile(nullptr);
+}
+
+void CWinApp::OnFileOpen()
+{
+    CString name;
+    if (!DoPromptFileName(name, "Открыть", OFN_HIDEREADONLY | OFN_FILEMUSTEXIST, TRUE, nullptr)) return;
+    OpenDocumentFile(name);
+}
+
+void CWinApp::OnAppExit()
+{
+    if (m_pMainWnd) {
+        if (auto* frame = dynamic_cast<CFrameWnd*>(m_pMainWnd)) {
+            frame->OnClose();
+            return;
+        }
+    }
+    if (SaveAllModified()) {
+        CloseAllDocuments(FALSE);
+        QCoreApplication::quit();
+    }
+}
+
+BOOL CWinApp::SaveAllModified()
+{
+    for (const auto& t : m_templates)
+        if (!t->SaveAllModified()) return FALSE;
+    return TRUE;
+}
+
+void CWinApp::CloseAllDocuments(BOOL bEndSession)
+{
+    for (const auto& t : m_templates) t->CloseAllDocuments(bEndSession);
+}
+
+BOOL CWinApp::DoPromptFileName(CString& fileName, const char* lpszTitle, DWORD lFlags, BOOL bOpenFileDialog,
+                               CDocTemplate* pTemplate)
+{
+    FileDialogRequest r;
+    r.bOpen = bOpenFileDialog != FALSE;
+    r.nFlags = lFlags;
+    r.sTitle = lpszTitle ? lpszTitle : "";
+    r.sFileName = fileName;
+    CString filter;
+    auto addFilter = [&filter, &r](CDocTemplate* t) {
+        CString name, ext;
+        t->GetDocString(name, CDocTemplate::filterName);
+        t->GetDocString(ext, CDocTemplate::filterExt);
+        if (name.IsEmpty() || ext.IsEmpty()) return;
+        filter += name + "|*" + ext + "|";
+        if (r.sDefaultExt.IsEmpty()) r.sDefaultExt = CString(ext.GetString() + (ext.GetString()[0] == '.' ? 1 : 0));
+    };
+    if (pTemplate) addFilter(pTemplate);
+    else
+        for (const auto& t : m_templates) addFilter(t.get());
+    filter += "Все файлы (*.*)|*.*||";
+    r.sFilter = filter;
+    if (!UserInteraction().FileDialog(r)) return FALSE;
+    fileName = r.sPathName;
+    return TRUE;
+}
+
+void CWinApp::ParseCommandLine(CCommandLineInfo& rCmdInfo)
+{
+    for (const CString& arg : m_argv) {
+        const char* a = arg.GetString();
+        if (*a == '-' || *a == '/') continue;
+        rCmdInfo.m_strFileName = arg;
+        rCmdInfo.m_nShellCommand = CCommandLineInfo::FileOpen;
+        return;
+    }
+}
+
+BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& rCmdInfo)
+{
+    switch (rCmdInfo.m_nShellCommand) {
+    case CCommandLineInfo::FileNew:
+        OnFileNew();
+        return m_pMainWnd != nullptr;
+    case CCommandLineInfo::FileOpen:
+        return OpenDocumentFile(rCmdInfo.m_strFileName) != nullptr;
+    default:
+        return TRUE;
+    }
 }

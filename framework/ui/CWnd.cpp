@@ -190,6 +190,8 @@ void KWndWidget::resizeEvent(QResizeEvent*)
 void KWndWidget::mousePressEvent(QMouseEvent* e)
 {
     if (!m_pWnd) return;
+    m_pWnd->OnMouseActivate();
+    if (!m_pWnd) return;
     const UINT f = KeyFlags(e->buttons(), e->modifiers());
     if (e->button() == Qt::LeftButton) m_pWnd->OnLButtonDown(f, ToPoint(e->position()));
     else if (e->button() == Qt::RightButton) m_pWnd->OnRButtonDown(f, ToPoint(e->position()));
@@ -301,6 +303,16 @@ void CWnd::ForgetControls()
         delete static_cast<QTimer*>(timer);
     m_timers.clear();
     m_controls.clear();
+}
+
+QWidget* CWnd::ReleaseWidget()
+{
+    if (g_pCapture == this) ReleaseCapture();
+    if (KWndWidget* w = GetWndWidget()) w->ForgetWnd();
+    if (m_pSurface) m_pSurface->SetChangeListener(nullptr);
+    m_dcs.clear();
+    ForgetControls();
+    return Detach();
 }
 
 void CWnd::Attach(QWidget* pWidget, bool bOwns)
@@ -546,7 +558,7 @@ BOOL CWnd::Create(const char*, const char* lpszWindowName, DWORD dwStyle, const 
     if (m_pWidget) return FALSE;
     const bool child = (dwStyle & WS_CHILD) != 0;
     if (child && (!pParentWnd || !pParentWnd->m_pWidget)) return FALSE;
-    auto* w = new KWndWidget(this, child ? pParentWnd->m_pWidget : nullptr);
+    auto* w = new KWndWidget(this, child ? pParentWnd->ChildParentWidget() : nullptr);
     if (!child && pParentWnd && pParentWnd->m_pWidget) {
         // An owned top-level window stays above its owner.
         w->setParent(pParentWnd->m_pWidget, Qt::Window);
@@ -591,7 +603,7 @@ void CWnd::GetClientRect(LPRECT lpRect) const
 {
     QRect c;
     if (KWndWidget* w = GetWndWidget()) c = w->ClientArea();
-    else if (m_pWidget) c = m_pWidget->rect();
+    else if (QWidget* client = ChildParentWidget()) c = client->rect();
     *lpRect = CRect(0, 0, c.width(), c.height());
 }
 
@@ -771,6 +783,8 @@ void CWnd::OnContextMenu(CWnd* pWnd, CPoint point)
     if (m_pWidget && m_pWidget->isWindow()) return;
     if (CWnd* parent = GetParent()) parent->OnContextMenu(pWnd, point);
 }
+
+void CWnd::OnMouseActivate() {}
 
 bool CWnd::IsCommandHandled(UINT nID)
 {

@@ -68,6 +68,8 @@ enum : int { BST_UNCHECKED = 0, BST_CHECKED = 1 };
 
 class CWnd : public CCmdTarget, public IWaveNotifySink {
 public:
+    static const CRuntimeClass classCWnd;
+    const CRuntimeClass* GetRuntimeClass() const override { return &classCWnd; }
     CWnd();
     ~CWnd() override;
     CWnd(const CWnd&) = delete;
@@ -180,6 +182,8 @@ public:
     // Whether a command of a menu would find a handler through this window;
     // menu items without one are greyed. Windows that route further override it.
     virtual bool IsCommandHandled(UINT nID);
+    // A mouse button went down in the window: a view becomes its frame's active view.
+    virtual void OnMouseActivate();
 
     int MessageBox(const CString& text, const CString& caption = CString(), UINT nType = 0);
 
@@ -189,10 +193,15 @@ public:
     QWidget* Detach();
 
 protected:
+    // Where this window's child windows live: a frame keeps them in its client area.
+    virtual QWidget* ChildParentWidget() const { return m_pWidget; }
     // The widget Create made, when it made one.
     KWndWidget* GetWndWidget() const;
     // Drops the wrappers of controls and the timers, before the widget goes.
     void ForgetControls();
+    // Lets go of the widget without deleting it: no event reaches this
+    // object any more. Returns the widget, for the caller to delete.
+    QWidget* ReleaseWidget();
 
     QWidget* m_pWidget = nullptr;
     bool m_bOwnsWidget = false;

@@ -1,0 +1,286 @@
+#include "framework/ui/CMDIFrameWnd.h"
+
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPainter>
+#include <QResizeEvent>
+
+#include "framework/ui/CDocument.h"
+#include "framework/ui/CSurface.h"
+#include "framework/ui/CView.h"
+#include "framework/ui/KFrameWidget.h"
+
+IMPLEMENT_DYNAMIC(CMDIFrameWnd, CFrameWnd)
+IMPLEMENT_DYNCREATE(CMDIChildWnd, CFrameWnd)
+
+namespace {
+
+// The client of the main frame: its empty background is painted by the
+// program's painter window, whose picture follows the client's size.
+class KMdiArea : public QMdiArea {
+public:
+    explicit KMdiArea(QWidget* parent) : QMdiArea(parent) {}
+    CWnd* m_pPainter = nullptr;
+    QImage m_background;
+
+    void repaintBackground()
+    {
+        if (!m_pPainter || viewport()->width() <= 0 || viewport()->height() <= 0) return;
+        CSurface surface;
+        surface.Resize(viewport()->width(), viewport()->height(), false);
+        CDC dc(&surface);
+        m_pPainter->OnEraseBkgnd(&dc);
+        m_background = *static_cast<const QImage*>(surface.NativeImage());
+        setBackground(QBrush(m_background));
+        viewport()->update();
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* e) override
+    {
+        QMdiArea::resizeEvent(e);
+        repaintBackground();
+    }
+};
+
+} // namespace
+
+// ---- the main frame ----
+
+CMDIFrameWnd::CMDIFrameWnd()
+{
+    MapCommand(ID_WINDOW_CASCADE, &CMDIFrameWnd::OnWindowCascade);
+    MapCommand(ID_WINDOW_TILE_HORZ, &CMDIFrameWnd::OnWindowTile);
+    MapCommand(ID_WINDOW_TILE_VERT, &CMDIFrameWnd::OnWindowTile);
+    MapCommand(ID_WINDOW_ARRANGE, &CMDIFrameWnd::OnWindowArrange);
+}
+
+CMDIFrameWnd::~CMDIFrameWnd() = default;
+
+QMainWindow* CMDIFrameWnd::CreateFrameWidget(CWnd* pParentWnd, DWORD dwStyle)
+{
+    return CFrameWnd::CreateFrameWidget(pParentWnd, dwStyle);
+}
+
+void CMDIFrameWnd::RecalcLayout(BOOL)
+{
+    if (!m_pClient) return;
+    if (!m_pMdiArea) {
+        auto* area = new KMdiArea(m_pClient);
+        area->setActivationOrder(QMdiArea::ActivationHistoryOrder);
+        QObject::connect(area, &QMdiArea::subWindowActivated, area, [this](QMdiSubWindow*) { childActivated(); });
+        area->show();
+        m_pMdiArea = area;
+    }
+    m_pMdiArea->setGeometry(m_pClient->rect());
+}
+
+BOOL CMDIFrameWnd::SubclassMDIClient(CWnd* pWnd)
+{
+    auto* area = dynamic_cast<KMdiArea*>(m_pMdiArea);
+    if (!area || !pWnd) return FALSE;
+    area->m_pPainter = pWnd;
+    area->repaintBackground();
+    return TRUE;
+}
+
+std::vector<CMDIChildWnd*> CMDIFrameWnd::GetChildFrames() const
+{
+    std::vector<CMDIChildWnd*> out;
+    if (!m_pMdiArea) return out;
+    for (QMdiSubWindow* sw : m_pMdiArea->subWindowList(QMdiArea::CreationOrder))
+        if (auto* child = dynamic_cast<CMDIChildWnd*>(CWnd::FromWidget(sw->widget()))) out.push_back(child);
+    return out;
+}
+
+CMDIChildWnd* CMDIFrameWnd::MDIGetActive() const
+{
+    if (!m_pMdiArea) return nullptr;
+    QMdiSubWindow* sw = m_pMdiArea->activeSubWindow();
+    if (!sw) sw = m_pMdiArea->currentSubWindow();
+    return sw ? dynamic_cast<CMDIChildWnd*>(CWnd::FromWidget(sw->widget())) : nullptr;
+}
+
+void CMDIFrameWnd::MDIActivate(CWnd* pWndActivate)
+{
+    if (auto* child = dynamic_cast<CMDIChildWnd*>(pWndActivate)) child->MDIActivate();
+}
+
+void CMDIFrameWnd::MDICascade()
+{
+    if (m_pMdiArea) m_pMdiArea->cascadeSubWindows();
+}
+
+void CMDIFrameWnd::MDITile(int)
+{
+    if (m_pMdiArea) m_pMdiArea->tileSubWindows();
+}
+
+void CMDIFrameWnd::MDIIconArrange()
+{
+    if (!m_pMdiArea) return;
+    // Minimised children line up along the bottom of the client.
+    int x = 0;
+    for (QMdiSubWindow* sw : m_pMdiArea->subWindowList(QMdiArea::CreationOrder)) {
+        if (!sw->isMinimized()) continue;
+        sw->move(x, m_pMdiArea->viewport()->height() - sw->height());
+        x += sw->width();
+    }
+}
+
+CFrameWnd* CMDIFrameWnd::GetActiveFrame()
+{
+    CMDIChildWnd* child = MDIGetActive();
+    return child ? static_cast<CFrameWnd*>(child) : this;
+}
+
+CView* CMDIFrameWnd::GetActiveViewOfChild() const
+{
+    CMDIChildWnd* child = MDIGetActive();
+    return child ? child->GetActiveView() : nullptr;
+}
+
+CDocument* CMDIFrameWnd::GetActiveDocument()
+{
+    CMDIChildWnd* child = MDIGetActive();
+    return child ? child->GetActiveDocument() : nullptr;
+}
+
+bool CMDIFrameWnd::OnCmdMsg(UINT nID, UINT nCode)
+{
+    if (CMDIChildWnd* child = MDIGetActive(); child && child->OnCmdMsg(nID, nCode)) return true;
+    return CFrameWnd::OnCmdMsg(nID, nCode);
+}
+
+bool CMDIFrameWnd::OnUpdateCmdUI(CCmdUI* pCmdUI)
+{
+    if (CMDIChildWnd* child = MDIGetActive(); child && child->OnUpdateCmdUI(pCmdUI)) return true;
+    return CFrameWnd::OnUpdateCmdUI(pCmdUI);
+}
+
+bool CMDIFrameWnd::IsCommandHandled(UINT nID)
+{
+    if (CMDIChildWnd* child = MDIGetActive(); child && child->IsCommandHandled(nID)) return true;
+    return CFrameWnd::IsCommandHandled(nID);
+}
+
+void CMDIFrameWnd::OnUpdateFrameTitle(BOOL bAddToTitle)
+{
+    if (!m_pWidget) return;
+    CString title = m_strTitle;
+    CDocument* doc = GetActiveDocument();
+    if (bAddToTitle && (m_dwStyleCreated & FWS_ADDTOTITLE) && doc) title = m_strTitle + " - " + doc->GetTitle();
+    m_pWidget->setWindowTitle(QString::fromUtf8(title.GetString()));
+}
+
+void CMDIFrameWnd::OnIdleUpdateCmdUI()
+{
+    CFrameWnd::OnIdleUpdateCmdUI();
+}
+
+void CMDIFrameWnd::childActivated()
+{
+    // The menu bar is the active document's, or the frame's own without one.
+    CMDIChildWnd* child = MDIGetActive();
+    const UINT want = child && child->GetMenuResource() ? child->GetMenuResource() : m_nIDDefaultMenu;
+    if (want && want != m_nIDMenu) {
+        m_nIDMenu = want;
+        rebuildMenuBar();
+    }
+    if (child) {
+        m_accelsOfChild = child->m_accels;
+    } else {
+        m_accelsOfChild.clear();
+    }
+    OnUpdateFrameTitle(TRUE);
+}
+
+bool CMDIFrameWnd::TranslateAccelerator(UINT vk, bool bShift, bool bCtrl, bool bAlt)
+{
+    // The active document's keys first, then the frame's own.
+    const std::vector<ACCEL> own = m_accels;
+    if (!m_accelsOfChild.empty()) {
+        m_accels = m_accelsOfChild;
+        const bool done = CFrameWnd::TranslateAccelerator(vk, bShift, bCtrl, bAlt);
+        m_accels = own;
+        if (done) return true;
+    }
+    return CFrameWnd::TranslateAccelerator(vk, bShift, bCtrl, bAlt);
+}
+
+// ---- a document's child frame ----
+
+CMDIChildWnd::CMDIChildWnd() = default;
+CMDIChildWnd::~CMDIChildWnd() = default;
+
+BOOL CMDIChildWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentWnd, CCreateContext* pContext)
+{
+    m_pMDIFrame = dynamic_cast<CMDIFrameWnd*>(pParentWnd);
+    if (!m_pMDIFrame || !m_pMDIFrame->GetMDIClient()) return FALSE;
+    return CFrameWnd::LoadFrame(nIDResource, dwDefaultStyle, pParentWnd, pContext);
+}
+
+QMainWindow* CMDIChildWnd::CreateFrameWidget(CWnd*, DWORD)
+{
+    auto* w = new KFrameWidget(this, nullptr);
+    w->setWindowFlags(Qt::Widget);
+    QMdiSubWindow* sw = m_pMDIFrame->GetMDIClient()->addSubWindow(w);
+    sw->setAttribute(Qt::WA_DeleteOnClose, false);
+    m_pSubWindow = sw;
+    return w;
+}
+
+void CMDIChildWnd::OnDestroyWidget(QWidget* w)
+{
+    if (m_pSubWindow) {
+        if (m_pMDIFrame && m_pMDIFrame->GetMDIClient())
+            m_pMDIFrame->GetMDIClient()->removeSubWindow(m_pSubWindow);
+        m_pSubWindow->deleteLater();
+        m_pSubWindow = nullptr;
+    }
+    if (w) w->deleteLater();
+    if (m_pMDIFrame) m_pMDIFrame->childActivated();
+}
+
+void CMDIChildWnd::ActivateFrame(int nCmdShow)
+{
+    if (!m_pWidget || !m_pSubWindow) return;
+    if (nCmdShow == -1) nCmdShow = (m_dwStyleCreated & WS_MAXIMIZE) ? int(SW_SHOWMAXIMIZED) : int(SW_SHOW);
+    m_pWidget->show();
+    if (nCmdShow == SW_SHOWMAXIMIZED) m_pSubWindow->showMaximized();
+    else if (nCmdShow == SW_SHOWMINIMIZED) m_pSubWindow->showMinimized();
+    else m_pSubWindow->show();
+    MDIActivate();
+}
+
+void CMDIChildWnd::MDIActivate()
+{
+    if (m_pMDIFrame && m_pSubWindow)
+        m_pMDIFrame->GetMDIClient()->setActiveSubWindow(static_cast<QMdiSubWindow*>(m_pSubWindow));
+    if (m_pMDIFrame) m_pMDIFrame->childActivated();
+}
+
+void CMDIChildWnd::MDIMaximize()
+{
+    if (m_pSubWindow) m_pSubWindow->showMaximized();
+}
+
+void CMDIChildWnd::MDIRestore()
+{
+    if (m_pSubWindow) m_pSubWindow->showNormal();
+}
+
+bool CMDIChildWnd::IsMaximized() const
+{
+    return m_pSubWindow && m_pSubWindow->isMaximized();
+}
+
+void CMDIChildWnd::OnUpdateFrameTitle(BOOL bAddToTitle)
+{
+    if (!m_pWidget) return;
+    CDocument* doc = GetActiveDocument();
+    const CString title = bAddToTitle && doc ? doc->GetTitle() : m_strTitle;
+    m_pWidget->setWindowTitle(QString::fromUtf8(title.GetString()));
+    if (m_pSubWindow) m_pSubWindow->setWindowTitle(QString::fromUtf8(title.GetString()));
+}

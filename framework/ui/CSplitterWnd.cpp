@@ -1,0 +1,345 @@
+#include "framework/ui/CSplitterWnd.h"
+
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <algorithm>
+
+#include "framework/ui/CDocument.h"
+#include "framework/ui/CFrameWnd.h"
+#include "framework/ui/CScrollView.h"
+#include "framework/ui/KWndWidget.h"
+
+IMPLEMENT_DYNAMIC(CSplitterWnd, CWnd)
+
+namespace {
+// Where each of n tracks starts and how long it is: all but the last keep
+// their size while room lasts, the last takes what is left; bars lie between.
+std::vector<std::pair<int, int>> Tracks(const std::vector<int>& sizes, int total, int bar)
+{
+    std::vector<std::pair<int, int>> out;
+    int pos = 0;
+    for (size_t i = 0; i < sizes.size(); ++i) {
+        const int room = std::max(0, total - pos);
+        const int len = i + 1 == sizes.size() ? room : std::clamp(sizes[i], 0, room);
+        out.emplace_back(pos, len);
+        pos += len + bar;
+    }
+    return out;
+}
+} // namespace
+
+CSplitterWnd::CSplitterWnd() = default;
+
+CSplitterWnd::~CSplitterWnd()
+{
+    // Panes go before the widget they live in.
+    m_panes.clear();
+}
+
+BOOL CSplitterWnd::CreateStatic(CWnd* pParentWnd, int nRows, int nCols, DWORD dwStyle, UINT nID)
+{
+    if (GetWidget() || !pParentWnd || nRows < 1 || nCols < 1 || nRows > 16 || nCols > 16) return FALSE;
+    m_bSharedH = (dwStyle & WS_HSCROLL) != 0;
+    m_bSharedV = (dwStyle & WS_VSCROLL) != 0;
+    const CRect r(0, 0, 0, 0);
+    if (!CWnd::Create(nullptr, nullptr, (dwStyle | WS_CHILD) & ~(WS_HSCROLL | WS_VSCROLL), r, pParentWnd, nID))
+        return FALSE;
+    m_rows.assign(size_t(nRows), Info{});
+    m_cols.assign(size_t(nCols), Info{});
+    m_panes.clear();
+    m_panes.resize(size_t(nRows * nCols));
+    QWidget* w = GetWidget();
+    w->setFocusPolicy(Qt::NoFocus);
+    if (m_bSharedH)
+        for (int c = 0; c < nCols; ++c) {
+            auto* bar = new QScrollBar(Qt::Horizontal, w);
+            connectShared(bar, true, c);
+            m_hBars.push_back(bar);
+        }
+    if (m_bSharedV)
+        for (int rr = 0; rr < nRows; ++rr) {
+            auto* bar = new QScrollBar(Qt::Vertical, w);
+            connectShared(bar, false, rr);
+            m_vBars.push_back(bar);
+        }
+    if (auto* frame = dynamic_cast<CFrameWnd*>(pParentWnd)) frame->RecalcLayout();
+    return TRUE;
+}
+
+BOOL CSplitterWnd::CreateView(int row, int col, const CRuntimeClass* pViewClass, SIZE sizeInit,
+                              CCreateContext* pContext)
+{
+    if (row < 0 || col < 0 || row >= GetRowCount() || col >= GetColumnCount() || !pViewClass) return FALSE;
+    auto& slot = m_panes[size_t(row * GetColumnCount() + col)];
+    if (slot) return FALSE;
+    CObject* obj = pViewClass->CreateObject();
+    auto* wnd = dynamic_cast<CWnd*>(obj);
+    if (!wnd) {
+        delete obj;
+        return FALSE;
+    }
+    const CRect r(0, 0, std::max<LONG>(0, sizeInit.cx), std::max<LONG>(0, sizeInit.cy));
+    if (!wnd->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER, r, this, UINT(IdFromRowCol(row, col)))) {
+        delete wnd;
+        return FALSE;
+    }
+    if (auto* view = dynamic_cast<CView*>(wnd); view && pContext && pContext->m_pCurrentDoc)
+        pContext->m_pCurrentDoc->AddView(view);
+    slot.reset(wnd);
+    // The initial size is the pane's ideal size, as the platform takes it.
+    if (m_cols[size_t(col)].nCur == 0 && sizeInit.cx > 0) m_cols[size_t(col)].nCur = sizeInit.cx;
+    if (m_rows[size_t(row)].nCur == 0 && sizeInit.cy > 0) m_rows[size_t(row)].nCur = sizeInit.cy;
+    RecalcLayout();
+    return TRUE;
+}
+
+void CSplitterWnd::SetRowInfo(int row, int cyIdeal, int cyMin)
+{
+    if (row < 0 || row >= GetRowCount()) return;
+    m_rows[size_t(row)] = Info{std::max(0, cyIdeal), std::max(0, cyMin)};
+}
+
+void CSplitterWnd::GetRowInfo(int row, int& cyCur, int& cyMin) const
+{
+    cyCur = cyMin = 0;
+    if (row < 0 || row >= GetRowCount()) return;
+    CRect c;
+    GetClientRect(&c);
+    std::vector<int> sizes;
+    for (const Info& i : m_rows) sizes.push_back(i.nCur);
+    const int avail = c.Height() - (m_bSharedH ? KWndWidget::BarThickness() : 0);
+    cyCur = Tracks(sizes, avail, cxSplitter)[size_t(row)].second;
+    cyMin = m_rows[size_t(row)].nMin;
+}
+
+void CSplitterWnd::SetColumnInfo(int col, int cxIdeal, int cxMin)
+{
+    if (col < 0 || col >= GetColumnCount()) return;
+    m_cols[size_t(col)] = Info{std::max(0, cxIdeal), std::max(0, cxMin)};
+}
+
+void CSplitterWnd::GetColumnInfo(int col, int& cxCur, int& cxMin) const
+{
+    cxCur = cxMin = 0;
+    if (col < 0 || col >= GetColumnCount()) return;
+    CRect c;
+    GetClientRect(&c);
+    std::vector<int> sizes;
+    for (const Info& i : m_cols) sizes.push_back(i.nCur);
+    const int avail = c.Width() - (m_bSharedV ? KWndWidget::BarThickness() : 0);
+    cxCur = Tracks(sizes, avail, cxSplitter)[size_t(col)].second;
+    cxMin = m_cols[size_t(col)].nMin;
+}
+
+CWnd* CSplitterWnd::GetPane(int row, int col) const
+{
+    if (row < 0 || col < 0 || row >= GetRowCount() || col >= GetColumnCount()) return nullptr;
+    return m_panes[size_t(row * GetColumnCount() + col)].get();
+}
+
+bool CSplitterWnd::IsChildPane(CWnd* pWnd, int* pRow, int* pCol) const
+{
+    for (int r = 0; r < GetRowCount(); ++r)
+        for (int c = 0; c < GetColumnCount(); ++c)
+            if (GetPane(r, c) == pWnd && pWnd) {
+                if (pRow) *pRow = r;
+                if (pCol) *pCol = c;
+                return true;
+            }
+    return false;
+}
+
+void CSplitterWnd::SetActivePane(int row, int col, CWnd* pWnd)
+{
+    CWnd* pane = pWnd ? pWnd : GetPane(row, col);
+    int r = row, c = col;
+    if (!pane || !IsChildPane(pane, &r, &c)) return;
+    m_nActiveRow = r;
+    m_nActiveCol = c;
+    if (CFrameWnd* f = CFrameWnd::GetParentFrameOf(this)) {
+        if (auto* v = dynamic_cast<CView*>(pane)) f->SetActiveView(v);
+    }
+}
+
+CWnd* CSplitterWnd::GetActivePane(int* pRow, int* pCol) const
+{
+    CWnd* active = nullptr;
+    if (CFrameWnd* f = CFrameWnd::GetParentFrameOf(this)) active = f->GetActiveView();
+    if (!active || !IsChildPane(active, pRow, pCol)) {
+        active = GetPane(m_nActiveRow, m_nActiveCol);
+        if (pRow) *pRow = m_nActiveRow;
+        if (pCol) *pCol = m_nActiveCol;
+    }
+    return active;
+}
+
+void CSplitterWnd::RecalcLayout()
+{
+    if (!GetWidget()) return;
+    CRect c;
+    GetClientRect(&c);
+    const int t = KWndWidget::BarThickness();
+    const int aw = std::max(0, int(c.Width()) - (m_bSharedV ? t : 0));
+    const int ah = std::max(0, int(c.Height()) - (m_bSharedH ? t : 0));
+    std::vector<int> ws, hs;
+    for (const Info& i : m_cols) ws.push_back(i.nCur);
+    for (const Info& i : m_rows) hs.push_back(i.nCur);
+    const auto cols = Tracks(ws, aw, cxSplitter);
+    const auto rows = Tracks(hs, ah, cxSplitter);
+    for (int r = 0; r < GetRowCount(); ++r)
+        for (int cc = 0; cc < GetColumnCount(); ++cc) {
+            CWnd* pane = GetPane(r, cc);
+            if (!pane || !pane->GetWidget()) continue;
+            const auto [x, w] = cols[size_t(cc)];
+            const auto [y, h] = rows[size_t(r)];
+            pane->MoveWindow(x, y, w, h, TRUE);
+            pane->GetWidget()->setVisible(w > 0 && h > 0);
+        }
+    for (size_t i = 0; i < m_hBars.size(); ++i) {
+        m_hBars[i]->setGeometry(cols[i].first, ah, cols[i].second, t);
+        m_hBars[i]->setVisible(cols[i].second > 0);
+    }
+    for (size_t i = 0; i < m_vBars.size(); ++i) {
+        m_vBars[i]->setGeometry(aw, rows[i].first, t, rows[i].second);
+        m_vBars[i]->setVisible(rows[i].second > 0);
+    }
+    Invalidate(TRUE);
+}
+
+void CSplitterWnd::DragRowBar(int row, int pos)
+{
+    if (row < 0 || row + 1 >= GetRowCount()) return;
+    int start = 0;
+    for (int r = 0; r < row; ++r) {
+        int cur, mn;
+        GetRowInfo(r, cur, mn);
+        start += cur + cxSplitter;
+    }
+    Info& i = m_rows[size_t(row)];
+    i.nCur = std::max(0, pos - start);
+    if (i.nCur < i.nMin) i.nCur = 0; // a pane smaller than its minimum closes
+    RecalcLayout();
+}
+
+void CSplitterWnd::DragColumnBar(int col, int pos)
+{
+    if (col < 0 || col + 1 >= GetColumnCount()) return;
+    int start = 0;
+    for (int c = 0; c < col; ++c) {
+        int cur, mn;
+        GetColumnInfo(c, cur, mn);
+        start += cur + cxSplitter;
+    }
+    Info& i = m_cols[size_t(col)];
+    i.nCur = std::max(0, pos - start);
+    if (i.nCur < i.nMin) i.nCur = 0;
+    RecalcLayout();
+}
+
+void CSplitterWnd::OnSize(UINT, int, int)
+{
+    RecalcLayout();
+}
+
+void CSplitterWnd::OnPaint()
+{
+    CPaintDC dc(this);
+    CRect c;
+    GetClientRect(&c);
+    dc.FillSolidRect(&c, RGB(212, 208, 200)); // the bars and the corner between scroll bars
+}
+
+void CSplitterWnd::connectShared(QScrollBar* bar, bool bHorz, int index)
+{
+    QObject::connect(bar, &QAbstractSlider::actionTriggered, bar, [this, bar, bHorz, index](int action) {
+        UINT code = SB_ENDSCROLL;
+        switch (action) {
+        case QAbstractSlider::SliderSingleStepSub: code = SB_LINEUP; break;
+        case QAbstractSlider::SliderSingleStepAdd: code = SB_LINEDOWN; break;
+        case QAbstractSlider::SliderPageStepSub: code = SB_PAGEUP; break;
+        case QAbstractSlider::SliderPageStepAdd: code = SB_PAGEDOWN; break;
+        case QAbstractSlider::SliderToMinimum: code = SB_TOP; break;
+        case QAbstractSlider::SliderToMaximum: code = SB_BOTTOM; break;
+        case QAbstractSlider::SliderMove:
+            sharedScroll(bHorz, index, SB_THUMBTRACK, bar->sliderPosition());
+            return;
+        default: return;
+        }
+        sharedScroll(bHorz, index, code, 0);
+        sharedScroll(bHorz, index, SB_ENDSCROLL, 0);
+    });
+    QObject::connect(bar, &QAbstractSlider::sliderReleased, bar, [this, bar, bHorz, index] {
+        sharedScroll(bHorz, index, SB_THUMBPOSITION, bar->sliderPosition());
+        sharedScroll(bHorz, index, SB_ENDSCROLL, 0);
+    });
+}
+
+void CSplitterWnd::sharedScroll(bool bHorz, int index, UINT code, int pos)
+{
+    // Every pane of the column (row) hears the bar, as on the platform.
+    const int n = bHorz ? GetRowCount() : GetColumnCount();
+    for (int k = 0; k < n; ++k) {
+        CWnd* pane = bHorz ? GetPane(k, index) : GetPane(index, k);
+        if (auto* v = dynamic_cast<CScrollView*>(pane)) v->OnSharedScroll(bHorz, code, pos);
+    }
+}
+
+void CSplitterWnd::UpdateSharedBar(CScrollView* pView, bool bHorz, int nLimit, int nPage, int nLine, int nPos)
+{
+    QScrollBar* bar = GetSharedBar(pView, bHorz);
+    if (!bar) return;
+    const QSignalBlocker block(bar);
+    bar->setRange(0, std::max(0, nLimit));
+    bar->setPageStep(std::max(1, nPage));
+    bar->setSingleStep(std::max(1, nLine));
+    if (!bar->isSliderDown()) bar->setValue(nPos);
+}
+
+QScrollBar* CSplitterWnd::GetSharedBar(CWnd* pPane, bool bHorz) const
+{
+    int r = 0, c = 0;
+    if (!IsChildPane(pPane, &r, &c)) return nullptr;
+    if (bHorz) return c < int(m_hBars.size()) ? m_hBars[size_t(c)] : nullptr;
+    return r < int(m_vBars.size()) ? m_vBars[size_t(r)] : nullptr;
+}
+
+void CSplitterWnd::OnLButtonDown(UINT, CPoint point)
+{
+    // A press on a bar starts dragging it.
+    int pos = 0;
+    for (int c = 0; c + 1 < GetColumnCount(); ++c) {
+        int cur, mn;
+        GetColumnInfo(c, cur, mn);
+        pos += cur;
+        if (point.x >= pos && point.x < pos + cxSplitter) {
+            m_nDragCol = c;
+            SetCapture();
+            return;
+        }
+        pos += cxSplitter;
+    }
+    pos = 0;
+    for (int r = 0; r + 1 < GetRowCount(); ++r) {
+        int cur, mn;
+        GetRowInfo(r, cur, mn);
+        pos += cur;
+        if (point.y >= pos && point.y < pos + cxSplitter) {
+            m_nDragRow = r;
+            SetCapture();
+            return;
+        }
+        pos += cxSplitter;
+    }
+}
+
+void CSplitterWnd::OnMouseMove(UINT, CPoint point)
+{
+    if (m_nDragCol >= 0) DragColumnBar(m_nDragCol, point.x);
+    else if (m_nDragRow >= 0) DragRowBar(m_nDragRow, point.y);
+}
+
+void CSplitterWnd::OnLButtonUp(UINT, CPoint)
+{
+    if (m_nDragCol >= 0 || m_nDragRow >= 0) ReleaseCapture();
+    m_nDragCol = m_nDragRow = -1;
+}
