@@ -167,6 +167,7 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentW
         return FALSE;
     }
     auto* idle = new QTimer(w);
+    m_pIdleTimer = idle;
     idle->setInterval(250);
     QObject::connect(idle, &QTimer::timeout, w, [this] {
         if (m_pWidget && m_pWidget->isVisible()) OnIdleUpdateCmdUI();
@@ -310,7 +311,9 @@ void CFrameWnd::ShowControlBar(CControlBar* pBar, BOOL bShow, BOOL)
 
 CControlBar* CFrameWnd::GetControlBar(UINT nID)
 {
-    return dynamic_cast<CControlBar*>(GetDlgItem(int(nID)));
+    for (CControlBar* bar : m_bars)
+        if (bar->GetDlgCtrlID() == int(nID)) return bar;
+    return nullptr;
 }
 
 void CFrameWnd::SetMessageText(const char* lpszText)
@@ -567,6 +570,8 @@ void CFrameWnd::OnClose()
             return;
         }
         app->CloseAllDocuments(FALSE);
+        // A single-document frame went with its document.
+        if (app->m_pMainWnd != this) return;
         m_bInClose = false;
         DestroyWindow();
         return;
@@ -596,6 +601,8 @@ BOOL CFrameWnd::DestroyWindow()
     m_pViewActive = nullptr;
     for (QObject* s : m_shortcuts) delete s;
     m_shortcuts.clear();
+    delete m_pIdleTimer;
+    m_pIdleTimer = nullptr;
     // Views go before the widgets they live in.
     while (!m_ownedWindows.empty()) {
         std::unique_ptr<CWnd> w = std::move(m_ownedWindows.back());

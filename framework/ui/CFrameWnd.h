@@ -158,6 +158,7 @@ protected:
     std::vector<ACCEL> m_accels;
     UINT m_nIDDefaultMenu = 0;
     std::vector<QObject*> m_shortcuts;
+    QObject* m_pIdleTimer = nullptr;
     bool m_bDestroyed = false;
     bool m_bInClose = false;
     DWORD m_dwStyleCreated = 0;

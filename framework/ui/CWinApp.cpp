@@ -217,11 +217,12 @@ void CWinApp::RemoveFromRecentFileList(int nIndex)
 
 void CWinApp::saveRecentFileList()
 {
+    auto s = profile(m_pszAppName);
     for (UINT i = 1; i <= m_nMaxMRU; ++i) {
-        CString entry;
-        entry.Format("File%u", i);
-        WriteProfileString(kRecentSection, entry, i <= m_recentFiles.size() ? m_recentFiles[i - 1].GetString() : "");
+        const QString value = i <= m_recentFiles.size() ? QString::fromUtf8(m_recentFiles[i - 1].GetString()) : QString();
+        s->setValue(QString("%1/File%2").arg(kRecentSection).arg(i), value);
     }
+    s->sync();
 }
 
 void CWinApp::OnOpenRecentFile(UINT nID)
