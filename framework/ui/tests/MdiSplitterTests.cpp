@@ -1,0 +1,304 @@
+#include <gtest/gtest.h>
+
+#include <QMdiArea>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QSettings>
+#include <QWidget>
+
+#include "FrameTestSupport.h"
+#include "UiTestApp.h"
+#include "framework/base/ScriptedUserInteraction.h"
+#include "framework/ui/CDocTemplate.h"
+#include "framework/ui/CMDIFrameWnd.h"
+#include "framework/ui/CMiniFrameWnd.h"
+#include "framework/ui/CSplitterWnd.h"
+#include "framework/ui/CSurface.h"
+#include "framework/ui/CToolTipCtrl.h"
+#include "framework/ui/CWinApp.h"
+
+using namespace frame_test;
+
+namespace {
+
+class CMdiApp : public CWinApp {
+public:
+    CMdiApp() : CWinApp("MdiTest") { MapCommand(ID_FILE_NEW, &CMdiApp::OnFileNew); }
+};
+
+// Paints the empty client of the main frame.
+class CBackgroundPainter : public CWnd {
+public:
+    BOOL OnEraseBkgnd(CDC* pDC) override
+    {
+        pDC->FillSolidRect(0, 0, 2000, 2000, RGB(0, 0, 127));
+        return TRUE;
+    }
+};
+
+class MdiTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        EnsureUiTestApplication();
+        CNumberDoc::calls.clear();
+        app.AddDocTemplate(new CMultiDocTemplate(IDR_MDI_DOC, RUNTIME_CLASS(CNumberDoc), RUNTIME_CLASS(CMDIChildWnd),
+                                                 RUNTIME_CLASS(CNumberView)));
+        main = new CMDIFrameWnd;
+        main->m_bAutoDelete = true;
+        ASSERT_TRUE(main->LoadFrame(IDR_MDI_MAIN));
+        app.m_pMainWnd = main;
+        main->GetWidget()->resize(900, 700);
+        main->ShowWindow(SW_SHOW);
+    }
+    void TearDown() override
+    {
+        if (app.m_pMainWnd) main->OnClose();
+        Pump();
+    }
+    bool MenuHas(const char* text)
+    {
+        for (const auto& it : main->GetShownMenu())
+            if (it.sText == text) return true;
+        return false;
+    }
+
+    CMdiApp app;
+    CScriptedUserInteraction ui;
+    CMDIFrameWnd* main = nullptr;
+};
+
+} // namespace
+
+TEST_F(MdiTest, EachDocumentGetsAChildFrameAndTheActiveOneCarriesTheMenu)
+{
+    EXPECT_FALSE(MenuHas("&Окно"));
+    app.OnFileNew();
+    app.OnFileNew();
+    Pump();
+    ASSERT_EQ(main->GetChildFrames().size(), 2u);
+    CMDIChildWnd* active = main->MDIGetActive();
+    ASSERT_EQ(active, main->GetChildFrames()[1]);
+    EXPECT_STREQ(main->GetActiveDocument()->GetTitle(), "Число2");
+    EXPECT_EQ(main->GetWidget()->windowTitle().toStdString(), "Числа - Число2");
+    EXPECT_TRUE(MenuHas("&Окно"));
+
+    // The main frame's menu command reaches the active child's view.
+    EXPECT_TRUE(main->ChooseMenuCommand(ID_VIEW_CMD));
+    EXPECT_EQ(CNumberDoc::calls, std::vector<UINT>{ID_VIEW_CMD});
+    EXPECT_TRUE(main->TranslateAccelerator(VK_SPACE, false, false, false)); // the document's key table
+    Pump();
+    EXPECT_EQ(CNumberDoc::calls.size(), 2u);
+
+    EXPECT_TRUE(main->ChooseMenuCommand(ID_WINDOW_CASCADE));
+    EXPECT_TRUE(main->ChooseMenuCommand(ID_WINDOW_TILE_HORZ));
+    Pump();
+
+    // Closing a child closes its document; the last one gives the frame its own menu back.
+    main->GetChildFrames()[0]->MDIActivate();
+    EXPECT_TRUE(main->ChooseMenuCommand(ID_FILE_CLOSE));
+    Pump();
+    ASSERT_EQ(main->GetChildFrames().size(), 1u);
+    EXPECT_STREQ(main->GetActiveDocument()->GetTitle(), "Число2");
+    main->MDIGetActive()->OnClose();
+    Pump();
+    EXPECT_TRUE(main->GetChildFrames().empty());
+    EXPECT_EQ(main->GetActiveDocument(), nullptr);
+    EXPECT_FALSE(MenuHas("&Окно"));
+    EXPECT_TRUE(app.GetDocTemplates().front()->GetDocuments().empty());
+}
+
+TEST_F(MdiTest, ClosingTheProgramAsksForEveryModifiedDocument)
+{
+    app.OnFileNew();
+    app.OnFileNew();
+    Pump();
+    for (CDocument* d : app.GetDocTemplates().front()->GetDocuments()) d->SetModifiedFlag();
+    ui.QueueAnswer(IDNO);
+    ui.QueueAnswer(IDCANCEL);
+    main->OnClose();
+    EXPECT_EQ(ui.m_messages.size(), 2u);
+    EXPECT_EQ(app.m_pMainWnd, main); // cancelled: everything stays
+    EXPECT_EQ(main->GetChildFrames().size(), 2u);
+    ui.QueueAnswer(IDNO);
+    ui.QueueAnswer(IDNO);
+    main->OnClose();
+    EXPECT_EQ(app.m_pMainWnd, nullptr);
+}
+
+TEST_F(MdiTest, ClientBackgroundIsPaintedByTheProgramsWindow)
+{
+    CBackgroundPainter painter;
+    main->RecalcLayout();
+    ASSERT_TRUE(main->SubclassMDIClient(&painter));
+    const QImage bg = main->GetMDIClient()->background().textureImage();
+    ASSERT_FALSE(bg.isNull());
+    EXPECT_EQ(bg.pixel(3, 3), qRgb(0, 0, 127));
+    main->SubclassMDIClient(nullptr);
+}
+
+// ---- splitters ----
+
+namespace {
+
+class CSplitFrame : public CFrameWnd {
+public:
+    BOOL OnCreateClient(LPCREATESTRUCT, CCreateContext* pContext) override
+    {
+        if (!m_wndSplitter.CreateStatic(this, 3, 3, WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL)) return FALSE;
+        for (int c = 0; c < 3; ++c) {
+            if (!m_wndSplitter.CreateView(0, c, RUNTIME_CLASS(CNumberView), CSize(0, 80), pContext) ||
+                !m_wndSplitter.CreateView(1, c, RUNTIME_CLASS(CNumberView), CSize(0, 512), pContext) ||
+                !m_wndSplitter.CreateView(2, c, RUNTIME_CLASS(CNumberView), CSize(1000, 40), pContext))
+                return FALSE;
+        }
+        m_wndSplitter.SetRowInfo(0, 80, 0);
+        m_wndSplitter.SetRowInfo(1, 512, 0);
+        m_wndSplitter.SetRowInfo(2, 40, 0);
+        m_wndSplitter.SetColumnInfo(0, 0, 0);
+        m_wndSplitter.SetColumnInfo(1, 0, 0);
+        m_wndSplitter.SetColumnInfo(2, 1000, 0);
+        SetActiveView(static_cast<CView*>(m_wndSplitter.GetPane(0, 0)));
+        return TRUE;
+    }
+    CSplitterWnd m_wndSplitter;
+};
+
+class SplitterTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        EnsureUiTestApplication();
+        CNumberView::nTotal = 100000;
+        CCreateContext ctx;
+        ctx.m_pCurrentDoc = &doc;
+        ASSERT_TRUE(frame.LoadFrame(IDR_SDI, WS_OVERLAPPEDWINDOW, nullptr, &ctx));
+        frame.GetWidget()->resize(900, 800);
+        frame.ShowWindow(SW_SHOW);
+        frame.InitialUpdateFrame(&doc, TRUE);
+        Pump();
+        sp = &frame.m_wndSplitter;
+        sp->RecalcLayout();
+    }
+    void TearDown() override { CNumberView::nTotal = 1000; }
+    CNumberView* Pane(int r, int c) { return static_cast<CNumberView*>(sp->GetPane(r, c)); }
+
+    CNumberDoc doc;
+    CSplitFrame frame;
+    CSplitterWnd* sp = nullptr;
+};
+
+} // namespace
+
+TEST_F(SplitterTest, StaticGridKeepsZeroWidthColumnsClosedUntilTheirBarIsDragged)
+{
+    int cur, mn;
+    CRect client;
+    sp->GetClientRect(&client);
+    const int usable = client.Width() - 16; // the shared vertical bars
+    sp->GetColumnInfo(0, cur, mn);
+    EXPECT_EQ(cur, 0);
+    sp->GetColumnInfo(2, cur, mn);
+    EXPECT_EQ(cur, usable - 2 * CSplitterWnd::cxSplitter);
+    sp->GetRowInfo(1, cur, mn);
+    EXPECT_EQ(cur, 512);
+    EXPECT_FALSE(Pane(1, 0)->GetWidget()->isVisible());
+    EXPECT_TRUE(Pane(1, 2)->GetWidget()->isVisible());
+    EXPECT_EQ(Pane(1, 2)->GetWidget()->geometry(), QRect(12, 86, usable - 12, 512));
+    EXPECT_EQ(doc.GetViews().size(), 9u);
+
+    sp->DragColumnBar(1, 300);
+    sp->GetColumnInfo(1, cur, mn);
+    EXPECT_EQ(cur, 294);
+    EXPECT_TRUE(Pane(1, 1)->GetWidget()->isVisible());
+    sp->GetColumnInfo(2, cur, mn);
+    EXPECT_EQ(cur, usable - 300 - CSplitterWnd::cxSplitter);
+}
+
+TEST_F(SplitterTest, AColumnsPanesScrollTogetherAndOtherColumnsStay)
+{
+    sp->DragColumnBar(1, 300);
+    QScrollBar* bar = sp->GetSharedBar(Pane(0, 2), true);
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar, sp->GetSharedBar(Pane(2, 2), true));
+    EXPECT_NE(bar, sp->GetSharedBar(Pane(0, 1), true));
+    EXPECT_FALSE(Pane(1, 2)->GetWidget()->findChild<QScrollBar*>() &&
+                 Pane(1, 2)->GetWidget()->findChild<QScrollBar*>()->isVisible());
+
+    // A thumb drag past 32767 reaches every pane of the column with its whole position.
+    bar->setSliderDown(true);
+    bar->setSliderPosition(50000);
+    for (int r = 0; r < 3; ++r) {
+        SCROLLINFO si;
+        Pane(r, 2)->GetScrollInfo(SB_HORZ, &si, SIF_TRACKPOS);
+        EXPECT_EQ(si.nTrackPos, 50000);
+        EXPECT_EQ(Pane(r, 2)->GetScrollPosition().x, 50000);
+    }
+    bar->setSliderDown(false);
+    EXPECT_EQ(Pane(1, 1)->GetScrollPosition().x, 0);
+    // A page is a tenth of the total when the view gives none: 10000 here.
+    bar->triggerAction(QAbstractSlider::SliderPageStepSub);
+    EXPECT_EQ(Pane(0, 2)->GetScrollPosition().x, 40000);
+    EXPECT_EQ(Pane(2, 2)->GetScrollPosition().x, 40000);
+    EXPECT_EQ(Pane(2, 1)->GetScrollPosition().x, 0);
+}
+
+TEST_F(SplitterTest, ClickingAPaneMakesItTheActiveViewForCommands)
+{
+    EXPECT_EQ(frame.GetActiveView(), Pane(0, 0));
+    QWidget* w = Pane(1, 2)->GetWidget();
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), w->mapToGlobal(QPointF(5, 5)), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &press);
+    EXPECT_EQ(frame.GetActiveView(), Pane(1, 2));
+    int r = -1, c = -1;
+    EXPECT_EQ(sp->GetActivePane(&r, &c), Pane(1, 2));
+    EXPECT_EQ(r, 1);
+    EXPECT_EQ(c, 2);
+}
+
+// ---- floating windows and tips ----
+
+TEST(MiniFrame, CloseBoxOnlyHidesAndTheWindowDrawsIntoItsPicture)
+{
+    EnsureUiTestApplication();
+    CWnd owner;
+    ASSERT_TRUE(owner.Create(nullptr, "owner", WS_OVERLAPPED, CRect(0, 0, 200, 200), nullptr));
+    CMiniFrameWnd mini;
+    ASSERT_TRUE(mini.Create(nullptr, "Спектр", WS_POPUP | WS_CAPTION | WS_VISIBLE, CRect(10, 10, 110, 90), &owner));
+    EXPECT_TRUE(mini.GetWidget()->isWindow());
+    EXPECT_TRUE(mini.GetWidget()->windowFlags() & Qt::Tool);
+    EXPECT_TRUE(mini.IsWindowVisible());
+    mini.GetWidget()->close();
+    EXPECT_FALSE(mini.IsWindowVisible());
+    ASSERT_NE(mini.GetWidget(), nullptr);
+    mini.ShowWindow(SW_SHOW);
+    EXPECT_TRUE(mini.IsWindowVisible());
+    {
+        CClientDC dc(&mini);
+        dc.FillSolidRect(2, 2, 3, 3, RGB(0, 255, 0));
+    }
+    EXPECT_EQ(mini.GetSurface()->GetPixel(3, 3), RGB(0, 255, 0));
+    EXPECT_STREQ(mini.GetWindowText(), "Спектр");
+}
+
+TEST(ToolTip, TextFollowsUpdatesAndDeactivationHidesIt)
+{
+    EnsureUiTestApplication();
+    CWnd view;
+    ASSERT_TRUE(view.Create(nullptr, "view", WS_OVERLAPPED, CRect(0, 0, 100, 100), nullptr));
+    CToolTipCtrl tip;
+    EXPECT_FALSE(tip.Create(nullptr));
+    ASSERT_TRUE(tip.Create(&view));
+    ASSERT_TRUE(tip.AddTool(&view, ""));
+    tip.Activate(TRUE);
+    tip.UpdateTipText("1.250 c; 440.0 Гц", &view);
+    EXPECT_EQ(view.GetWidget()->toolTip().toStdString(), "1.250 c; 440.0 Гц");
+    EXPECT_STREQ(tip.GetText(&view), "1.250 c; 440.0 Гц");
+    tip.Activate(FALSE);
+    EXPECT_TRUE(view.GetWidget()->toolTip().isEmpty());
+    tip.Activate(TRUE);
+    EXPECT_EQ(view.GetWidget()->toolTip().toStdString(), "1.250 c; 440.0 Гц");
+    tip.UpdateTipText("", &view);
+    EXPECT_TRUE(view.GetWidget()->toolTip().isEmpty());
+}
