@@ -18,6 +18,7 @@
 #include "framework/ui/CMDIFrameWnd.h"
 #include "framework/ui/CView.h"
 #include "framework/ui/CWnd.h"
+#include "framework/ui/KUiScript.h"
 #include "framework/ui/QtUserInteraction.h"
 
 #include <atomic>
@@ -143,12 +144,17 @@ int CWinApp::Run(int argc, char** argv)
     if (audio && std::string(audio) == "virtual")
         CVirtualAudio::SetRealTimeClock(true);
     SetToneFunction(playTone);
+    if (!KInstallUiScriptFromEnvironment()) {
+        SetUserInteraction(previous);
+        return 2;
+    }
     int rc = 0;
     if (InitInstance())
         rc = QApplication::exec();
     int exitRc = ExitInstance();
     if (exitRc)
         rc = exitRc;
+    KRemoveUiScript();
     SetUserInteraction(previous);
     return rc;
 }

@@ -1,0 +1,107 @@
+#include "framework/ui/KUiScript.h"
+
+#include <QWidget>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "framework/base/ScriptedUserInteraction.h"
+#include "framework/ui/CDialog.h"
+
+namespace {
+
+struct Script {
+    std::deque<std::string> lines;
+    std::unique_ptr<CScriptedUserInteraction> ui;
+};
+
+Script& script()
+{
+    static Script s;
+    return s;
+}
+
+// Runs lines until one belongs to another dialog's life: returns when the
+// dialog ends or says "close".
+void drive(CDialog& dlg)
+{
+    Script& s = script();
+    while (!s.lines.empty() && !dlg.IsEnded()) {
+        const std::string line = s.lines.front();
+        s.lines.pop_front();
+        std::istringstream in(line);
+        std::string verb;
+        in >> verb;
+        std::string rest;
+        std::getline(in, rest);
+        if (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
+        if (verb == "file") {
+            s.ui->QueueFile(rest.c_str());
+        } else if (verb == "answer") {
+            s.ui->QueueAnswer(std::atoi(rest.c_str()));
+        } else if (verb == "set" || verb == "leave" || verb == "press") {
+            std::istringstream args(rest);
+            int id = 0;
+            args >> id;
+            std::string text;
+            std::getline(args, text);
+            if (!text.empty() && text[0] == ' ') text.erase(0, 1);
+            if (verb == "set") dlg.SetDlgItemText(id, text.c_str());
+            else if (verb == "leave") dlg.NotifyKillFocus(id);
+            else dlg.ClickDlgButton(id);
+        } else if (verb == "grab") {
+            if (QWidget* w = dlg.GetWidget()) {
+                w->adjustSize();
+                w->show();
+                w->grab().save(QString::fromUtf8(rest.c_str()));
+            }
+        } else if (verb == "close") {
+            break;
+        }
+    }
+}
+
+// Message boxes answered from the script are also printed, so a run can be read afterwards.
+class KLoggingScriptedUi : public CScriptedUserInteraction {
+public:
+    int MessageBox(const CString& text, const CString& caption, UINT style) override
+    {
+        const int r = CScriptedUserInteraction::MessageBox(text, caption, style);
+        std::fprintf(stderr, "[%s] %s -> %d\n", caption.GetString(), text.GetString(), r);
+        return r;
+    }
+};
+
+} // namespace
+
+bool KInstallUiScriptFromEnvironment()
+{
+    const char* path = std::getenv("KAVREL_UI_SCRIPT");
+    if (!path || !*path) return true;
+    std::ifstream f(path);
+    if (!f) {
+        std::fprintf(stderr, "KAVREL_UI_SCRIPT: cannot read %s\n", path);
+        return false;
+    }
+    Script& s = script();
+    for (std::string line; std::getline(f, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty() || line[0] == '#') continue;
+        s.lines.push_back(line);
+    }
+    s.ui = std::make_unique<KLoggingScriptedUi>();
+    SetDialogDriver(drive);
+    return true;
+}
+
+void KRemoveUiScript()
+{
+    if (!script().ui) return;
+    SetDialogDriver(nullptr);
+    script().ui.reset();
+    script().lines.clear();
+}

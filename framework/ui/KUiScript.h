@@ -1,0 +1,18 @@
+// A script that drives a real program as a user would, for tests that run
+// the installed binary: KAVREL_UI_SCRIPT names a text file of lines
+//   file PATH        the next file dialog chooses PATH ("file" alone cancels it)
+//   answer N         the next message box returns N (IDYES = 6, IDNO = 7, ...)
+//   set ID TEXT      types TEXT into control ID of the dialog being driven
+//   leave ID         the focus leaves control ID
+//   press ID         clicks button ID (IDOK = 1, IDCANCEL = 2)
+//   grab PATH        saves a picture of the dialog being driven
+//   close            ends the dialog being driven (with Cancel unless it ended)
+// Every modal dialog reads the lines that follow until its own "close" or
+// until it ends; lines beginning with # are comments. A message box with no
+// answer queued gets its first button, and what was shown is printed.
+#pragma once
+
+// Installs the script when KAVREL_UI_SCRIPT is set; false when the file cannot be read.
+bool KInstallUiScriptFromEnvironment();
+// Removes it again at the end of the program.
+void KRemoveUiScript();
