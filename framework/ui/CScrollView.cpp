@@ -48,15 +48,7 @@ void CScrollView::connectBar(bool bHorz)
         bar->setSliderPosition(bHorz ? m_ptPos.x : m_ptPos.y);
     };
     QObject::connect(bar, &QAbstractSlider::actionTriggered, w, [this, bar, bHorz, send, settle](int action) {
-        UINT code = SB_ENDSCROLL;
-        switch (action) {
-        case QAbstractSlider::SliderSingleStepSub: code = SB_LINEUP; break;
-        case QAbstractSlider::SliderSingleStepAdd: code = SB_LINEDOWN; break;
-        case QAbstractSlider::SliderPageStepSub: code = SB_PAGEUP; break;
-        case QAbstractSlider::SliderPageStepAdd: code = SB_PAGEDOWN; break;
-        case QAbstractSlider::SliderToMinimum: code = SB_TOP; break;
-        case QAbstractSlider::SliderToMaximum: code = SB_BOTTOM; break;
-        case QAbstractSlider::SliderMove: {
+        if (action == QAbstractSlider::SliderMove) {
             // The thumb follows the mouse; the view decides what to show.
             const int track = bar->sliderPosition();
             (bHorz ? m_ptTrack.x : m_ptTrack.y) = track;
@@ -64,8 +56,8 @@ void CScrollView::connectBar(bool bHorz)
             send(SB_THUMBTRACK, UINT(track));
             return;
         }
-        default: return;
-        }
+        UINT code;
+        if (!KScrollCodeOfSliderAction(action, &code)) return;
         send(code, 0);
         send(SB_ENDSCROLL, 0);
         settle();
@@ -226,4 +218,17 @@ void CScrollView::OnSharedScroll(bool bHorz, UINT nSBCode, int nPos)
     if (bHorz) OnHScroll(nSBCode, UINT(nPos), nullptr);
     else OnVScroll(nSBCode, UINT(nPos), nullptr);
     if (nSBCode == SB_THUMBPOSITION || nSBCode == SB_ENDSCROLL) (bHorz ? m_bTrackH : m_bTrackV) = false;
+}
+
+bool KScrollCodeOfSliderAction(int action, UINT* pCode)
+{
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepSub: *pCode = SB_LINEUP; return true;
+    case QAbstractSlider::SliderSingleStepAdd: *pCode = SB_LINEDOWN; return true;
+    case QAbstractSlider::SliderPageStepSub: *pCode = SB_PAGEUP; return true;
+    case QAbstractSlider::SliderPageStepAdd: *pCode = SB_PAGEDOWN; return true;
+    case QAbstractSlider::SliderToMinimum: *pCode = SB_TOP; return true;
+    case QAbstractSlider::SliderToMaximum: *pCode = SB_BOTTOM; return true;
+    default: return false;
+    }
 }

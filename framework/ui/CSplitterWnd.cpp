@@ -252,19 +252,12 @@ void CSplitterWnd::OnPaint()
 void CSplitterWnd::connectShared(QScrollBar* bar, bool bHorz, int index)
 {
     QObject::connect(bar, &QAbstractSlider::actionTriggered, bar, [this, bar, bHorz, index](int action) {
-        UINT code = SB_ENDSCROLL;
-        switch (action) {
-        case QAbstractSlider::SliderSingleStepSub: code = SB_LINEUP; break;
-        case QAbstractSlider::SliderSingleStepAdd: code = SB_LINEDOWN; break;
-        case QAbstractSlider::SliderPageStepSub: code = SB_PAGEUP; break;
-        case QAbstractSlider::SliderPageStepAdd: code = SB_PAGEDOWN; break;
-        case QAbstractSlider::SliderToMinimum: code = SB_TOP; break;
-        case QAbstractSlider::SliderToMaximum: code = SB_BOTTOM; break;
-        case QAbstractSlider::SliderMove:
+        if (action == QAbstractSlider::SliderMove) {
             sharedScroll(bHorz, index, SB_THUMBTRACK, bar->sliderPosition());
             return;
-        default: return;
         }
+        UINT code;
+        if (!KScrollCodeOfSliderAction(action, &code)) return;
         sharedScroll(bHorz, index, code, 0);
         sharedScroll(bHorz, index, SB_ENDSCROLL, 0);
     });

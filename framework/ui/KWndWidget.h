@@ -49,3 +49,7 @@ private:
     bool m_bHorzShown = false;
     bool m_bVertShown = false;
 };
+
+// The platform's scroll code of a Qt scroll bar action (not the thumb's
+// move, which carries a position); false for actions without one.
+bool KScrollCodeOfSliderAction(int action, unsigned* pCode);
