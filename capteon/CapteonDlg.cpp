@@ -496,10 +496,11 @@ LRESULT CCapteonDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         OnWaveInData(wParam, reinterpret_cast<WAVEHDR*>(lParam));
         return 0;
     }
-    if (message == MM_WIM_CLOSE) {
-        OnWaveInClose();
+    // MM_WIM_CLOSE asks nothing more: whoever closes the device has written
+    // the file's sizes already, and a late word of an old device must not
+    // close the file of a new recording.
+    if (message == MM_WIM_CLOSE)
         return 0;
-    }
     return CDialog::WindowProc(message, wParam, lParam);
 }
 
@@ -513,12 +514,6 @@ void CCapteonDlg::OnWaveInData(WPARAM device, WAVEHDR* pwh)
     HandleReturnedBuffers(true);
     if (m_bWriteFailed)
         StopRecording(true);
-}
-
-void CCapteonDlg::OnWaveInClose()
-{
-    // Stop has written the sizes already; this only catches a device that closed by itself.
-    FinishWaveFile();
 }
 
 void CCapteonDlg::HandleReturnedBuffers(bool bRequeue)

@@ -79,9 +79,8 @@ public:
     void OnFrequencyChange();
     void OnChannelsChange();
 
-    // MM_WIM_DATA and MM_WIM_CLOSE.
+    // MM_WIM_DATA: a buffer came back from the device.
     void OnWaveInData(WPARAM device, WAVEHDR* pwh);
-    void OnWaveInClose();
 
 private:
     enum class EButtons { Start, FileChosen, Recording, Paused, Stopped };
