@@ -67,6 +67,7 @@ std::vector<int> asInts(const std::vector<short>& v)
 // silence, and half a second at half scale.
 TEST(Capteon, MonoRecordingIsTheSourceWithItsLevels)
 {
+    useOwnProfile();
     CVirtualAudio::Use();
     setProfile(8000, 1);
     std::vector<short> source(28000);
@@ -121,6 +122,7 @@ TEST(Capteon, MonoRecordingIsTheSourceWithItsLevels)
 // Seconds count frames, overflows count samples of both channels.
 TEST(Capteon, StereoRecordingCountsFramesAndBothChannels)
 {
+    useOwnProfile();
     CVirtualAudio::Use();
     setProfile(16000, 2);
     std::vector<short> source;
@@ -153,6 +155,7 @@ TEST(Capteon, StereoRecordingCountsFramesAndBothChannels)
 // nothing is recorded, so the file is the source without a gap or a repeat.
 TEST(Capteon, PauseLosesNothingAndRecordsNothing)
 {
+    useOwnProfile();
     CVirtualAudio::Use();
     setProfile(8000, 1);
     std::vector<short> source(60000);
@@ -187,6 +190,7 @@ TEST(Capteon, PauseLosesNothingAndRecordsNothing)
 
 TEST(Capteon, StoredSettingsAreCheckedAndRewritten)
 {
+    useOwnProfile();
     CVirtualAudio::Use();
     setProfile(12345, 3);
     CScriptedUserInteraction ui;
@@ -222,6 +226,7 @@ TEST(Capteon, StoredSettingsAreCheckedAndRewritten)
 // file; Cancel offers to delete the last one and No keeps the dialog.
 TEST(Capteon, AfterStopANewFileAndCancelAsksToDelete)
 {
+    useOwnProfile();
     CVirtualAudio::Use();
     setProfile(8000, 1);
     CVirtualAudio::SetInputSamples(std::vector<short>(100000, 1234));
@@ -268,6 +273,7 @@ TEST(Capteon, AfterStopANewFileAndCancelAsksToDelete)
 // Closing the window in the middle of a recording stops it and still asks.
 TEST(Capteon, CancelWhileRecordingStopsFirst)
 {
+    useOwnProfile();
     CVirtualAudio::Use();
     setProfile(8000, 1);
     CVirtualAudio::SetInputSamples(std::vector<short>(100000, -77));
@@ -293,6 +299,7 @@ TEST(Capteon, CancelWhileRecordingStopsFirst)
 // message, and the file holds every whole buffer written before, with its sizes.
 TEST(Capteon, WriteFailureLeavesAWholeFileOfWhatWasWritten)
 {
+    useOwnProfile();
     CVirtualAudio::Use();
     setProfile(8000, 1);
     std::vector<short> source(50000);
@@ -332,6 +339,7 @@ TEST(Capteon, WriteFailureLeavesAWholeFileOfWhatWasWritten)
 
 TEST(Capteon, DeviceErrorsAreShownAndLeaveNoOpenFile)
 {
+    useOwnProfile();
     CVirtualAudio::Use();
     setProfile(8000, 1);
     std::string path = tempPath("capteon-nodevice.wav");
@@ -359,6 +367,7 @@ TEST(Capteon, DeviceErrorsAreShownAndLeaveNoOpenFile)
 // OK in the middle of a recording ends it properly and hands back the file.
 TEST(Capteon, OkWhileRecordingFinishesTheFile)
 {
+    useOwnProfile();
     CVirtualAudio::Use();
     setProfile(4000, 2);
     CVirtualAudio::SetInputFunction([](long f, int ch) { return short(ch ? -f : f); });

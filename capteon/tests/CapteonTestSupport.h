@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 
 #include "framework/audio/VirtualAudio.h"
 #include "framework/ui/CWinApp.h"
@@ -25,6 +28,18 @@ public:
             new CWinApp("Capteon");
     }
 };
+
+// CTest runs every case in a process of its own, side by side: each case
+// keeps its settings in a profile of its own, starting empty.
+inline void useOwnProfile()
+{
+    const testing::TestInfo* t = testing::UnitTest::GetInstance()->current_test_info();
+    const std::string name = std::string("capteon-") + t->test_suite_name() + "-" + t->name();
+    AfxGetApp()->m_pszAppName = name.c_str();
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config && *config)
+        std::remove((std::string(config) + "/Kavrel/" + name + ".ini").c_str());
+}
 
 // Lets n seconds of simulated time pass, one buffer's worth at a time,
 // with the device's notifications delivered after each.
