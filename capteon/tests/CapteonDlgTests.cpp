@@ -21,12 +21,17 @@ void setProfile(int rate, int channels)
     AfxGetApp()->WriteProfileInt("Settings", "NChannels", channels);
 }
 
+// The other dialogs the recorder opened: template and window title.
+std::vector<std::pair<UINT, CString>> g_opened;
+
 // Runs the recorder with these steps; other dialogs are closed with OK.
 // The recorder ends with OK unless the steps ended it.
 INT_PTR runCapteon(CCapteonDlg& dlg, const std::function<void(CCapteonDlg&)>& steps)
 {
+    g_opened.clear();
     DialogDriver old = SetDialogDriver([&](CDialog& d) {
         if (d.GetTemplateID() != IDD_CAPTEON_DIALOG) {
+            g_opened.push_back({d.GetTemplateID(), d.GetDlgItemText(5001)});
             d.EndDialog(IDOK);
             return;
         }
@@ -104,7 +109,12 @@ TEST(Capteon, MonoRecordingIsTheSourceWithItsLevels)
         EXPECT_EQ(d.GetDlgItemText(IDC_OVERFLOWS), "8");
         EXPECT_EQ(d.PowerLevel.nCount, 4);
         QApplication::processEvents(); // late notifications of the closed device change nothing
+        d.ClickDlgButton(IDC_PLAY);
+        d.OnSysCommand(IDM_ABOUTBOX);
     });
+    ASSERT_EQ(g_opened.size(), 2u);
+    EXPECT_EQ(g_opened[0], std::make_pair(UINT(4129), CString(path))); // the whole-file player on the file
+    EXPECT_EQ(g_opened[1].first, UINT(IDD_ABOUTBOX));
     EXPECT_EQ(dlg.nRecordedSamples, 28000);
     EXPECT_NEAR(dlg.dCurrentLevel, -6.0206, 1e-4);
     EXPECT_NEAR(dlg.dLowestLevel, -96.3296, 1e-4);
@@ -270,31 +280,6 @@ TEST(Capteon, AfterStopANewFileAndCancelAsksToDelete)
     }
 }
 
-// Closing the window in the middle of a recording stops it and still asks.
-TEST(Capteon, CancelWhileRecordingStopsFirst)
-{
-    useOwnProfile();
-    CVirtualAudio::Use();
-    setProfile(8000, 1);
-    CVirtualAudio::SetInputSamples(std::vector<short>(100000, -77));
-    std::string path = tempPath("capteon-cancel.wav");
-    CScriptedUserInteraction ui;
-    ui.QueueFile(path.c_str());
-    ui.QueueAnswer(IDNO);
-    CCapteonDlg dlg;
-    runCapteon(dlg, [&](CCapteonDlg& d) {
-        d.ClickDlgButton(IDC_CHOOSE_FILE);
-        d.ClickDlgButton(IDC_RECORD);
-        passSeconds(8000, 1.25);
-        d.OnCancel();
-        EXPECT_FALSE(d.IsEnded());
-        EXPECT_EQ(d.hWaveIn, nullptr);
-        d.ClickDlgButton(IDOK);
-    });
-    EXPECT_EQ(readFile(path), recorderWav(1, 8000, std::vector<int>(10000, -77)));
-    ASSERT_EQ(ui.m_messages.size(), 1u);
-}
-
 // A full disk in the middle of a recording: the recording stops with the
 // message, and the file holds every whole buffer written before, with its sizes.
 TEST(Capteon, WriteFailureLeavesAWholeFileOfWhatWasWritten)
@@ -364,16 +349,19 @@ TEST(Capteon, DeviceErrorsAreShownAndLeaveNoOpenFile)
     EXPECT_EQ(readFile(path), recorderWav(1, 8000, {}));
 }
 
-// OK in the middle of a recording ends it properly and hands back the file.
-TEST(Capteon, OkWhileRecordingFinishesTheFile)
+// OK or the close box in the middle of a recording end it properly: the
+// file is whole even though the dialog is gone before the device's last words.
+TEST(Capteon, ClosingWhileRecordingFinishesTheFile)
 {
     useOwnProfile();
     CVirtualAudio::Use();
     setProfile(4000, 2);
     CVirtualAudio::SetInputFunction([](long f, int ch) { return short(ch ? -f : f); });
-    std::string path = tempPath("capteon-ok.wav");
+    std::string path = tempPath("capteon-ok.wav"), cancelled = tempPath("capteon-cancel.wav");
     CScriptedUserInteraction ui;
     ui.QueueFile(path.c_str());
+    ui.QueueFile(cancelled.c_str());
+    ui.QueueAnswer(IDNO);
     CCapteonDlg dlg;
     INT_PTR result = runCapteon(dlg, [&](CCapteonDlg& d) {
         d.ClickDlgButton(IDC_CHOOSE_FILE);
@@ -387,4 +375,17 @@ TEST(Capteon, OkWhileRecordingFinishesTheFile)
         expected.insert(expected.end(), {f, -f});
     EXPECT_EQ(readFile(path), recorderWav(2, 4000, expected));
     EXPECT_EQ(dlg.sResultPathName, path.c_str());
+
+    CCapteonDlg second;
+    runCapteon(second, [&](CCapteonDlg& d) {
+        d.ClickDlgButton(IDC_CHOOSE_FILE);
+        d.ClickDlgButton(IDC_RECORD);
+        passSeconds(4000, 0.75);
+        d.OnCancel(); // stops, asks, and No keeps the dialog
+        EXPECT_FALSE(d.IsEnded());
+        EXPECT_EQ(d.hWaveIn, nullptr);
+    });
+    EXPECT_EQ(readFile(cancelled), recorderWav(2, 4000, expected));
+    ASSERT_EQ(ui.m_messages.size(), 1u);
+    EXPECT_EQ(ui.m_messages[0].sCaption, "Что делать?");
 }
