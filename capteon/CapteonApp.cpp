@@ -37,7 +37,7 @@ private:
             return;
         CVirtualAudio::SetRealTimeClock(false);
         CVirtualAudio::SetInputFunction([](long frame, int) {
-            const double t = frame / 11025.0;
+            const double t = frame / 11025.0; // seconds at the default rate
             // The level wanders between about -45 and -5 dB, with a pause
             // now and then and two overloaded seconds.
             double level = -25.0 + 20.0 * std::sin(2 * M_PI * t / 41.0) * std::sin(2 * M_PI * t / 13.0);
@@ -57,8 +57,9 @@ private:
             return;
         dlg.ClickDlgButton(IDC_CHOOSE_FILE);
         dlg.ClickDlgButton(IDC_RECORD);
+        const DWORD rate = DWORD(dlg.nFrequencyADC);
         for (int second = 0; second < 75; ++second) {
-            CVirtualAudio::AdvanceClockByFrames(11025, 11025);
+            CVirtualAudio::AdvanceClockByFrames(rate, long(rate));
             KPumpMessages();
         }
         KSaveWindowScreenshot(&dlg, "recording");
