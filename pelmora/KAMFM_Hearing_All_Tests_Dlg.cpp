@@ -25,20 +25,6 @@ struct InitialLevel {
 constexpr InitialLevel kAM[4] = {{0.14277, 1.676625541}, {0.09758, 1.899018779}, {0.0593, 1.63938097}, {0.05425, 1.514834101}};
 constexpr InitialLevel kFM[4] = {{0.0307, 19.25821655}, {0.00602, 20.83194924}, {0.00374, 20.27321188}, {0.00262, 24.22332218}};
 
-std::tm localNow()
-{
-    std::time_t now = std::time(nullptr);
-    std::tm t{};
-    localtime_r(&now, &t);
-    return t;
-}
-
-void seedFromClock()
-{
-    std::tm t = localNow();
-    std::srand(unsigned(t.tm_hour + t.tm_min + t.tm_sec));
-}
-
 // Name, date and time, type and carrier, and the six measures of a test.
 CString testCells(const CString& name, const CKModulationTest& t)
 {
@@ -140,7 +126,7 @@ void CKAMFM_Hearing_All_Tests_Dlg::RefreshResults()
 
 void CKAMFM_Hearing_All_Tests_Dlg::LogTrial(CKModulationTest& t, int nCycleModulated, int nCycleUnmodulated, int nCycles)
 {
-    t.LastTrialTime = localNow();
+    t.LastTrialTime = KLocalNow();
     CString line = testCells(sUserName, t);
     line.AppendFormat("\t%i\t%i\t%i\t%i", nCycleModulated, nCycleUnmodulated, nCycleModulated + nCycleUnmodulated, nCycles);
     sTrialLog += line;
@@ -154,7 +140,7 @@ void CKAMFM_Hearing_All_Tests_Dlg::OnStartTrials()
         nChecked = checked - int(IDC_TEST_FIRST);
     CKModulationTest& test = Test(nChecked);
     CKModulationTest& plain = Unmodulated(nChecked);
-    seedFromClock();
+    KSeedRandomFromClock();
     int cycles = 0;
     for (;;) {
         ++cycles;

@@ -5,6 +5,20 @@
 #include <QWidget>
 #include <cstdlib>
 
+std::tm KLocalNow()
+{
+    std::time_t now = std::time(nullptr);
+    std::tm t{};
+    localtime_r(&now, &t);
+    return t;
+}
+
+void KSeedRandomFromClock()
+{
+    std::tm t = KLocalNow();
+    std::srand(unsigned(t.tm_hour + t.tm_min + t.tm_sec));
+}
+
 COLORREF KRandomLightColor()
 {
     const int r = 160 + std::rand() % 95;

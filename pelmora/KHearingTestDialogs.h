@@ -2,10 +2,17 @@
 // the question after a wrong answer, one mix of the noise test, the plain
 // playback of a sound, and the subject's name.
 #pragma once
+#include <ctime>
+
 #include "framework/ui/CDialog.h"
 #include "framework/ui/CMciWnd.h"
 #include "framework/ui/WinTypes.h"
 #include "pelmora/PelmoraResource.h"
+
+// The local time now; the random generator seeded, as every procedure
+// does, with hour + minute + second of it.
+std::tm KLocalNow();
+void KSeedRandomFromClock();
 
 // A light colour for a dialog's background: each of red, green and blue
 // 160 + (random mod 95).

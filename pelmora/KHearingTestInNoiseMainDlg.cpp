@@ -23,14 +23,6 @@ bool fileExists(const std::string& path)
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-std::tm localNow()
-{
-    std::time_t now = std::time(nullptr);
-    std::tm t{};
-    localtime_r(&now, &t);
-    return t;
-}
-
 // The earliest row of the last unbroken run of rows that satisfy the
 // condition, among the rows given; -1 when none does.
 template <class Pred> int finalRunStart(const std::vector<const CKHearingTestInNoiseMainDlg::Row*>& rows, Pred pred)
@@ -176,8 +168,7 @@ void CKHearingTestInNoiseMainDlg::OnRound()
 {
     if (!bSourcesGood)
         return;
-    std::tm now = localNow();
-    std::srand(unsigned(now.tm_hour + now.tm_min + now.tm_sec));
+    KSeedRandomFromClock();
     for (int i = 0; i < 7; ++i)
         std::rand();
     bool used[8] = {};
@@ -208,7 +199,7 @@ void CKHearingTestInNoiseMainDlg::OnRound()
         CString text = dlg.nAnswer == KANSWER_SPEECH_1 ? dlg.sSpeech1Text
                        : dlg.nAnswer == KANSWER_SPEECH_2 ? dlg.sSpeech2Text
                                                          : CString();
-        std::tm t = localNow();
+        std::tm t = KLocalNow();
         CString line;
         line.Format("\n%s\t%4i-%02i-%02i\t%2i:%02i:%02i\t%i\t%s\t%s\t", sUserName.GetString(), t.tm_year + 1900,
                     t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec, nCurrentLevel, NameOf(SoundOf(c)),

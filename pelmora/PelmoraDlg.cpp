@@ -8,16 +8,6 @@
 #include "pelmora/KHearingTestDialogs.h"
 #include "pelmora/KHearingTestInNoiseMainDlg.h"
 
-namespace {
-std::tm localNow()
-{
-    std::time_t now = std::time(nullptr);
-    std::tm t{};
-    localtime_r(&now, &t);
-    return t;
-}
-} // namespace
-
 CPelmoraDlg::CPelmoraDlg(CWnd* pParent) : CDialog(IDD_PELMORA_DIALOG, pParent), ModulationDlg(this)
 {
     MapCommand(IDC_SET_USER_NAME, &CPelmoraDlg::OnSetUserName);
@@ -191,7 +181,7 @@ bool CPelmoraDlg::WriteProtocolFile(const CString& sPath, const CString& sText)
 
 void CPelmoraDlg::OnOK()
 {
-    std::tm now = localNow();
+    std::tm now = KLocalNow();
     FileDialogRequest request;
     request.bOpen = false;
     request.sDefaultExt = "xls";
