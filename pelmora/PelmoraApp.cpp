@@ -26,6 +26,9 @@ void drawTheTestDialogs(CPelmoraDlg& main)
     sample.sPathName = KNoiseSourceFolder() + "s1.wav";
     sample.crBackground = RGB(240, 230, 180);
     sample.DoModal();
+    CKPlayWaveFileDlg play;
+    play.sPathName = KNoiseSourceFolder() + "m1.wav";
+    play.DoModal();
     CKSetUserNameDlg name;
     name.sUserName = main.sUserName;
     name.sComment = main.sComment;
