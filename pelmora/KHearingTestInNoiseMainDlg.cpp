@@ -84,6 +84,14 @@ bool CKHearingTestInNoiseMainDlg::LoadSources()
 {
     if (sFolder.IsEmpty())
         sFolder = KNoiseSourceFolder();
+    // The mix goes beside its sources, or to the temporary folder when
+    // that folder cannot be written to (an installed program's).
+    if (access(sFolder.GetString(), W_OK) == 0) {
+        sMixPath = sFolder + "mix.wav";
+    } else {
+        const char* tmp = std::getenv("TMPDIR");
+        sMixPath = CString(tmp && *tmp ? tmp : "/tmp") + "/mix.wav";
+    }
     bSourcesGood = true;
     try {
         for (int i = 0; i < 8 && bSourcesGood; ++i) {
@@ -177,16 +185,15 @@ void CKHearingTestInNoiseMainDlg::OnRound()
         while (used[c])
             c = (c + 1) % 8;
         used[c] = true;
-        const CString mixPath = sFolder + "mix.wav";
         {
             CWaitCursor wait;
             if (!WriteMix(Sources[size_t(SoundOf(c) - 1)], Sources[size_t(NoiseOf(c) - 1)], nCurrentLevel,
-                          nSourceFrADC[size_t(SoundOf(c) - 1)], mixPath))
+                          nSourceFrADC[size_t(SoundOf(c) - 1)], sMixPath))
                 return;
         }
         CKHearingTestInNoiseSampleDlg dlg(this);
         dlg.nCombination = k;
-        dlg.sPathName = mixPath;
+        dlg.sPathName = sMixPath;
         dlg.crBackground = KRandomLightColor();
         dlg.sSpeech1Text = sLastSpeech1Text;
         dlg.sSpeech2Text = sLastSpeech2Text;

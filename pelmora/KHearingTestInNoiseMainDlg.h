@@ -56,6 +56,7 @@ public:
     COLORREF crBackground = RGB(190, 255, 190);
     CString sUserName;
     CString sFolder; // empty: KNoiseSourceFolder()
+    CString sMixPath;
 
     int nCurrentLevel = -20;
     int nRounds = 0;

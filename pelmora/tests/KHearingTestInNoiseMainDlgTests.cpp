@@ -220,6 +220,7 @@ TEST(KHearingTestInNoiseMainDlg, NoRoundWithoutAllSources)
     EXPECT_EQ(ui.m_messages[1].sText,
               "Испытание в шумах провести нельзя: не удалось прочитать все восемь звуковых файлов из папки\n./1/");
     EXPECT_EQ(dlg.sFolder, "./1/");
+    EXPECT_EQ(dlg.sMixPath, "./1/mix.wav");
 }
 
 TEST(KHearingTestInNoiseMainDlg, NoiseShorterThanSignalIsRefused)
