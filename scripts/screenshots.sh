@@ -8,7 +8,7 @@ out="$build/screenshots"
 mkdir -p "$out"
 export QT_QPA_PLATFORM=offscreen KAVREL_AUDIO=virtual KAVREL_SCREENSHOT_DIR="$PWD/$out"
 export XDG_CONFIG_HOME="$PWD/$build/screenshot-config"
-for program in morvit capteon; do
+for program in morvit capteon pelmora; do
   if [ -x "$build/bin/$program" ]; then
     "$build/bin/$program" >/dev/null 2>&1 || true
   fi

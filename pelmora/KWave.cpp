@@ -1,0 +1,134 @@
+#include "pelmora/KWave.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "framework/base/UserServices.h"
+
+CKWave::~CKWave()
+{
+    CloseKWaveFile();
+}
+
+void CKWave::ShowText(const CString& text)
+{
+    AfxMessageBox("Сообщение о звуковом файле - \n" + sPathName + ":\n\n" + text, MB_OK);
+}
+
+bool CKWave::show_mmio_error_if_any(MMRESULT r)
+{
+    if (r == 0)
+        return false;
+    CString text;
+    if (r == MMIOERR_CANNOTWRITE)
+        text.Format("\n%i = MMIOERR_CANNOTWRITE", int(r));
+    else if (r == MMIOERR_CANNOTSEEK)
+        text.Format("\n%i = MMIOERR_CANNOTSEEK", int(r));
+    else if (r == MMIOERR_CHUNKNOTFOUND)
+        text.Format("\n%i = MMIOERR_CHUNKNOTFOUND", int(r));
+    else
+        text = "\nНеизвестная ошибка.";
+    ShowText(text);
+    return true;
+}
+
+bool CKWave::read_and_check_format()
+{
+    std::memset(&Format, 0, sizeof Format);
+    LONG want = LONG(std::min<DWORD>(ckFmt.cksize, sizeof Format));
+    LONG got = mmioRead(hmmio, &Format, want);
+    if (got != want) {
+        ShowText("Ошибка чтения чанка формата.");
+        if (got == -1)
+            ShowText("Плохая ошибка.\nВозвращен код ошибки -1 при чтении чанка формата");
+        return false;
+    }
+    bool accepted = Format.wFormatTag == WAVE_FORMAT_PCM && (Format.wBitsPerSample == 8 || Format.wBitsPerSample == 16) &&
+                    (Format.nChannels == 1 || Format.nChannels == 2);
+    // Frames are read as channels x bytes: a header whose block alignment
+    // says otherwise (0 among them) cannot be read correctly.
+    if (accepted && Format.nBlockAlign != Format.nChannels * Format.wBitsPerSample / 8)
+        accepted = false;
+    if (!accepted) {
+        CString text;
+        text.Format("Заданный звуковой файл не удовлетворяет текущему стандарту системы Tembrix.\n"
+                    "Его число каналов = %i.\nЧисло битов на отсчет = %i.\nБлок выравнивания (в байтах) = %i.\n"
+                    "Номер формата данных = %i.\n\nДокумент открыт не будет!\n\n"
+                    "Звуковой файл должен быть только:\nа) WAVE_FORMAT_PCM формата (номер формата данных = 1);\n"
+                    "б) 8-ми или 16-ти битовым;\nв) моно или стерео.",
+                    int(Format.nChannels), int(Format.wBitsPerSample), int(Format.nBlockAlign), int(Format.wFormatTag));
+        ShowText(text);
+    }
+    return accepted;
+}
+
+bool CKWave::OpenKWaveFile(CString sPath, CString sTitle)
+{
+    CloseKWaveFile();
+    sPathName = sPath;
+    sFileTitle = sTitle;
+    MMIOINFO info;
+    hmmio = mmioOpen(sPathName.GetString(), &info, MMIO_READ | MMIO_DENYNONE);
+    if (!hmmio) {
+        ShowText("Файл не открывается.");
+        return false;
+    }
+    ckRiff = MMCKINFO();
+    ckRiff.fccType = mmioFOURCC('W', 'A', 'V', 'E');
+    ckFmt = MMCKINFO();
+    ckFmt.ckid = mmioFOURCC('f', 'm', 't', ' ');
+    ckData = MMCKINFO();
+    ckData.ckid = mmioFOURCC('d', 'a', 't', 'a');
+    bool ok = !show_mmio_error_if_any(mmioDescend(hmmio, &ckRiff, nullptr, MMIO_FINDRIFF)) &&
+              !show_mmio_error_if_any(mmioDescend(hmmio, &ckFmt, &ckRiff, MMIO_FINDCHUNK)) && read_and_check_format();
+    // The data chunk is looked for from the start of the form, whichever side of "fmt " it stands.
+    ok = ok && mmioSeek(hmmio, LONG(ckRiff.dwDataOffset + 4), SEEK_SET) != -1 &&
+         !show_mmio_error_if_any(mmioDescend(hmmio, &ckData, &ckRiff, MMIO_FINDCHUNK));
+    if (!ok) {
+        mmioClose(hmmio, 0);
+        hmmio = nullptr;
+        return false;
+    }
+    // A data chunk that claims more than the file holds is read as far as the file goes.
+    long long available = std::max(0LL, (long long)mmioSeek(hmmio, 0, SEEK_END) - (long long)ckData.dwDataOffset);
+    nSizeInSamples = long(std::min<long long>(ckData.cksize, available) / Format.nBlockAlign);
+    bGood = true;
+    return true;
+}
+
+void CKWave::CloseKWaveFile()
+{
+    if (hmmio)
+        show_mmio_error_if_any(mmioClose(hmmio, 0));
+    hmmio = nullptr;
+    bGood = false;
+    nSizeInSamples = 0;
+}
+
+bool CKWave::ReadWholeKWave(std::vector<double>& samples)
+{
+    samples.clear();
+    if (!bGood)
+        return false;
+    const long bytes = nSizeInSamples * Format.nBlockAlign;
+    std::vector<unsigned char> raw(static_cast<size_t>(bytes));
+    if (mmioSeek(hmmio, LONG(ckData.dwDataOffset), SEEK_SET) == -1) {
+        ShowText("Не удалось позиционироваться на начало звукового сигнала.");
+        return false;
+    }
+    if (bytes > 0 && mmioRead(hmmio, raw.data(), LONG(bytes)) != LONG(bytes)) {
+        ShowText("Не удалось прочитать звуковой сигнал.");
+        return false;
+    }
+    const int channels = Format.nChannels;
+    const int channel = channels == 2 ? nChannel : 0;
+    samples.resize(size_t(nSizeInSamples));
+    for (long i = 0; i < nSizeInSamples; ++i) {
+        const long k = i * channels + channel;
+        if (Format.wBitsPerSample == 16)
+            samples[size_t(i)] = short(raw[size_t(2 * k)] | (raw[size_t(2 * k + 1)] << 8));
+        else
+            samples[size_t(i)] = (int(raw[size_t(k)]) - 128) * 256;
+    }
+    return true;
+}
