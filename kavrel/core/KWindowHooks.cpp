@@ -1,0 +1,7 @@
+#include "kavrel/core/KWindowHooks.h"
+
+KWindowHooks& KGetWindowHooks()
+{
+    static KWindowHooks hooks;
+    return hooks;
+}

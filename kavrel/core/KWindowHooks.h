@@ -1,0 +1,17 @@
+// How the core reaches the floating windows of a wave or a film (the
+// oscillogram, the instant spectrum, the phase portrait), which the views
+// layer draws. The views install the hooks when the library is built with
+// them; a core built alone has none, and nothing is drawn.
+#pragma once
+
+class CKWaveView;
+class CKWaveSpectrumView;
+class CKWaveSpectrumPhasePortraitView;
+
+struct KWindowHooks {
+    void (*RepaintWaveView)(CKWaveView*) = nullptr;
+    void (*RepaintSpectrumView)(CKWaveSpectrumView*) = nullptr;
+    void (*RepaintPhasePortraitView)(CKWaveSpectrumPhasePortraitView*) = nullptr;
+};
+
+KWindowHooks& KGetWindowHooks();
