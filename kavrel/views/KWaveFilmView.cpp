@@ -536,16 +536,7 @@ void CKWaveFilmView::DrawFreqAxes(CDC* pDC, const CRect& rc)
     const COLORREF oldText = pDC->SetTextColor(kAxisColour);
     const int oldBk = pDC->SetBkMode(OPAQUE);
     const UINT oldAlign = pDC->SetTextAlign(TA_BOTTOM);
-    const int h = pDC->GetTextExtent("0").cy;
-    const long o = long(fs * 2 * h / nfft);
-    static const long kSteps[] = {1, 2, 5, 10, 20, 50, 100, 200, 500, 1000, 2000, 5000, 10000};
-    long step = 10000;
-    for (long s : kSteps) {
-        if (s > o) {
-            step = s;
-            break;
-        }
-    }
+    const long step = FreqAxisStep(fs, nfft, pDC->GetTextExtent("0").cy);
     for (long F = 0; F < fs / 2; F += step) {
         const int y = nLines - int(double(F) / fs * nfft);
         pDC->MoveTo(rc.left, y);
@@ -558,6 +549,17 @@ void CKWaveFilmView::DrawFreqAxes(CDC* pDC, const CRect& rc)
     pDC->SetBkMode(oldBk);
     pDC->SetTextColor(oldText);
     pDC->SelectObject(oldPen);
+}
+
+long CKWaveFilmView::FreqAxisStep(double fs, int nFFT, int textHeight)
+{
+    const long o = nFFT > 0 ? long(fs * 2 * textHeight / nFFT) : 0;
+    static const long kSteps[] = {1, 2, 5, 10, 20, 50, 100, 200, 500, 1000, 2000, 5000, 10000};
+    for (long s : kSteps) {
+        if (s > o)
+            return s;
+    }
+    return 10000;
 }
 
 void CKWaveFilmView::DrawLocalMaxima(CDC* pDC, long x0)

@@ -131,6 +131,9 @@ public:
     bool AllocateImages(int nWidth);
     void CalculateSpectraFromCadre(long x0);
     void CalculateBitmapFromCadre(long x0);
+    // Hertz between two frequency labels: the first of 1, 2, 5, 10 ... 10000
+    // above the hertz that two text heights span.
+    static long FreqAxisStep(double fs, int nFFT, int textHeight);
     // Colour of picture slot s, spectral line k, as 0x00RRGGBB.
     unsigned PicturePixel(int s, int k) const;
 
