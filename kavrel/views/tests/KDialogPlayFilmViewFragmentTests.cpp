@@ -267,7 +267,7 @@ TEST(KDialogPlayFilmViewFragment, DeviceErrorsAreReportedInRussianWithTheirReaso
 {
     CVirtualAudio::Use();
     CScriptedUserInteraction ui;
-    CSonogramOnFile s("fragment-errors.wav", 1, 8000, ramp(4000, 1), 1024, 64);
+    CSonogramOnFile s("fragment-errors.wav", 1, 8000, ramp(40000, 1), 1024, 64);
     s.film.SetSelectedFragmentAbsCadres(0, 10);
     CVirtualAudio::SetDeviceCounts(0, 0);
     Dlg dlg(s.view.get());
@@ -294,6 +294,51 @@ TEST(KDialogPlayFilmViewFragment, DeviceErrorsAreReportedInRussianWithTheirReaso
         EXPECT_EQ(ui.m_messages[size_t(k + 1)].sText, CString(open) + reasons[k]) << k;
     for (const auto& m : ui.m_messages)
         EXPECT_EQ(m.sCaption, "Ошибка на звуковой плате");
+
+    // Prepare and write failures: at the start the buttons stay as for
+    // playing, so that "Стоп" ends the attempt.
+    ui.m_messages.clear();
+    s.film.SetSelectedFragmentAbsCadres(0, 100); // 10200 samples: two buffers
+    Dlg failing(s.view.get());
+    run(failing, [&](Dlg& d) {
+        CVirtualAudio::FailNextPrepare(MMSYSERR_NODRIVER);
+        d.ClickDlgButton(kFragment);
+        EXPECT_TRUE(d.IsPlaying());
+        EXPECT_EQ(d.nQueued, 0);
+        EXPECT_TRUE(d.GetDlgItem(kStop)->IsWindowEnabled());
+        d.ClickDlgButton(kStop);
+        EXPECT_FALSE(d.IsPlaying());
+        CVirtualAudio::FailNextWrite(MMSYSERR_NOMEM);
+        d.ClickDlgButton(kFragment);
+        EXPECT_EQ(d.nQueued, 0);
+        d.ClickDlgButton(kStop);
+        // While playing: the refill of a returned buffer.
+        s.film.SetSelectedFragmentAbsCadres(0, 300); // 30600 samples: almost four buffers
+        d.ClickDlgButton(kFragment);
+        EXPECT_EQ(d.nQueued, 2);
+        CVirtualAudio::FailNextPrepare(MMSYSERR_INVALHANDLE);
+        CVirtualAudio::AdvanceClockByFrames(8000, 8000);
+        QApplication::processEvents();
+        EXPECT_EQ(d.nQueued, 1);
+        CVirtualAudio::FailNextWrite(WAVERR_UNPREPARED);
+        CVirtualAudio::AdvanceClockByFrames(8000, 8000);
+        QApplication::processEvents();
+        EXPECT_EQ(d.nQueued, 0);
+        EXPECT_TRUE(d.IsPlaying()); // sound is left: "Стоп" ends it
+        d.ClickDlgButton(kStop);
+        EXPECT_FALSE(d.IsPlaying());
+    });
+    ASSERT_EQ(ui.m_messages.size(), 4u);
+    EXPECT_EQ(ui.m_messages[0].sText, "Не удалось приготовить WaveHeader [ 0 ].\n\nNo device driver is present.");
+    EXPECT_EQ(ui.m_messages[1].sText,
+              "Не удалось добавить звуковой буфер - waveOutAddBuffer.\n\nUnable to allocate or lock memory.");
+    EXPECT_EQ(ui.m_messages[2].sText, "Не удалось приготовить pCurrentWaveHeader.\n\nSpecified device handle is invalid.");
+    EXPECT_EQ(ui.m_messages[3].sText, "Не удалось добавить звуковой буфер - waveOutAddBuffer.\n\n"
+                                      "The buffer pointed to by the pwh parameter hasn't been prepared.");
+    for (const auto& m : ui.m_messages)
+        EXPECT_EQ(m.sCaption, "Ошибка на звуковой плате");
+    for (const auto& stream : CVirtualAudio::PlayedStreams())
+        EXPECT_FALSE(stream.bOpen);
 
     // The reasons of the other calls.
     using Call = Dlg::EWaveOutCall;
