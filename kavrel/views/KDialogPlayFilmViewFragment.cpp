@@ -69,6 +69,12 @@ void CKDialogPlayFilmViewFragment::showError(const CString& first, EWaveOutCall 
 
 void CKDialogPlayFilmViewFragment::freeBuffers()
 {
+    // A device that would not close may still read them: better lost than freed.
+    if (bDeviceNotClosed) {
+        pBuffer[0].release();
+        pBuffer[1].release();
+        return;
+    }
     pBuffer[0].reset();
     pBuffer[1].reset();
 }
@@ -226,10 +232,12 @@ void CKDialogPlayFilmViewFragment::StopPlaying()
         for (WAVEHDR& header : WaveHeader)
             waveOutUnprepareHeader(h, &header, sizeof(WAVEHDR));
         Status = waveOutClose(h);
-        if (Status != MMSYSERR_NOERROR)
+        if (Status != MMSYSERR_NOERROR) {
             showError("Не удалось закрыть АЦП - waveOutClose.\n\n", EWaveOutCall::Close, Status);
-        else
+            bDeviceNotClosed = true;
+        } else {
             ++nStaleClose;
+        }
         hWaveOut = nullptr;
     }
     setIdle(true);

@@ -71,4 +71,5 @@ private:
     // buffers its reset returned and its close.
     int nStaleDone = 0;
     int nStaleClose = 0;
+    bool bDeviceNotClosed = false;
 };
