@@ -192,9 +192,15 @@ unsigned char* CKSpectrum::GetCurveBehaviour()
 
 void CKSpectrum::CalculateAmpl_dB_(float* out)
 {
+    // The sonogram asks for a whole window of these on every scroll: a
+    // single-precision logarithm is enough for a single-precision result,
+    // and only powers too small for a float take the double one.
+    constexpr float k10Log10Of2 = 3.01029995663981195f;
     const int h = nBinsFor(nFFT / 2);
-    for (int i = 0; i < h; ++i)
-        out[i] = float(10.0 * std::log10(z.pArray[i].re * z.pArray[i].re + z.pArray[i].im * z.pArray[i].im + 1e-100));
+    for (int i = 0; i < h; ++i) {
+        const double p = z.pArray[i].re * z.pArray[i].re + z.pArray[i].im * z.pArray[i].im;
+        out[i] = p > 1e-30 ? k10Log10Of2 * std::log2(float(p)) : float(10.0 * std::log10(p + 1e-100));
+    }
 }
 
 void CKSpectrum::CalculateAmpl_dB_(double* out)
@@ -226,7 +232,23 @@ void PhaseDerivative(const Z* z, int h, int nFFT, double Fs, T* out)
 
 void CKSpectrum::Calculate_dPhaze_dOmega(float* out)
 {
-    PhaseDerivative(z.pArray, nBinsFor(nFFT / 2), nFFT, GetFs(), out);
+    // As above: the angle in single precision wherever a float holds the
+    // products; a float result needs no more.
+    const Z* zz = z.pArray;
+    const int h = nBinsFor(nFFT / 2);
+    if (h < 1)
+        return;
+    const float scale = float(nFFT / (2.0 * std::numbers::pi * GetFs()));
+    out[0] = 0.0f;
+    for (int i = 1; i < h; ++i) {
+        const double re = zz[i].re * zz[i - 1].re + zz[i].im * zz[i - 1].im;
+        const double im = zz[i].im * zz[i - 1].re - zz[i].re * zz[i - 1].im;
+        const double a = std::fabs(re) + std::fabs(im);
+        if (a > 1e-30 && a < 1e36)
+            out[i] = scale * std::atan2(float(im), float(re));
+        else
+            out[i] = float(double(scale) * std::atan2(im, re));
+    }
 }
 
 void CKSpectrum::Calculate_dPhaze_dOmega(double* out)
