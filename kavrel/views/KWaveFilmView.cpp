@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 #include "framework/ui/CDocument.h"
@@ -243,10 +244,22 @@ void CKWaveFilmView::calculatePairs(long x0)
             film.pS0->Wave.PositKWaveWindowOnSample(film.GetSampleFromCadreNumber(c));
             film.pS1->Wave.PositKWaveWindowOnSample(film.GetSampleFromCadreNumber(c + 1));
             film.FFT.CalculateWithWeighting(film.pS0, film.pS1);
-            film.pS0->CalculateAmpl_dB_(a0);
-            film.pS0->Calculate_dPhaze_dOmega(p0);
-            film.pS1->CalculateAmpl_dB_(a1);
-            film.pS1->Calculate_dPhaze_dOmega(p1);
+            if (film.GetNFFT() / 2 <= nLines) {
+                film.pS0->CalculateAmpl_dB_(a0);
+                film.pS0->Calculate_dPhaze_dOmega(p0);
+                film.pS1->CalculateAmpl_dB_(a1);
+                film.pS1->Calculate_dPhaze_dOmega(p1);
+            } else {
+                // Above NFFT 4096 the picture keeps the lowest 2048 lines.
+                wideLevels.resize(size_t(film.GetNFFT() / 2));
+                widePhases.resize(size_t(film.GetNFFT() / 2));
+                for (auto [s, a, p] : {std::tuple{film.pS0, a0, p0}, std::tuple{film.pS1, a1, p1}}) {
+                    s->CalculateAmpl_dB_(wideLevels.data());
+                    s->Calculate_dPhaze_dOmega(widePhases.data());
+                    std::copy(wideLevels.begin(), wideLevels.begin() + nLines, a);
+                    std::copy(widePhases.begin(), widePhases.begin() + nLines, p);
+                }
+            }
         } else {
             std::fill(a0, a0 + nLines, 0.0f);
             std::fill(a1, a1 + nLines, 0.0f);

@@ -5,6 +5,8 @@
 // Host programs derive their own sonograms from it: CalculateSpectra is
 // virtual and the handlers can be called from their overrides.
 #pragma once
+#include <vector>
+
 #include "framework/ui/CScrollView.h"
 #include "framework/ui/CToolTipCtrl.h"
 #include "kavrel/core/KArrays.h"
@@ -198,4 +200,6 @@ private:
     void fillColumn(int slot);
 
     CKWaveFilmHint filmHint;
+    // Whole spectra of films whose NFFT gives more lines than the picture holds.
+    std::vector<float> wideLevels, widePhases;
 };

@@ -6,6 +6,9 @@
 #include <QWheelEvent>
 #include <QWidget>
 
+#include "framework/audio/AudioServices.h"
+#include "framework/audio/VirtualAudio.h"
+#include "framework/base/ScriptedUserInteraction.h"
 #include "framework/ui/CDocument.h"
 #include "framework/ui/CMenu.h"
 #include "kavrel/core/KFFT.h"
@@ -329,4 +332,26 @@ TEST(KWaveFilmViewInteraction, DestroyWindowStopsTheBlinking)
     EXPECT_EQ(s.view->nTimerID, 0u);
     s.view->OnTimer(CKWaveFilmView::nBlinkTimer); // nothing to draw on: no harm
     s.view->OnMouseMove(MK_CONTROL, CPoint(3, 3));
+}
+
+TEST(KWaveFilmViewInteraction, PlayPlaysWhatTheWindowShows)
+{
+    CVirtualAudio::Use();
+    KInstallAudioServices();
+    CScriptedUserInteraction ui;
+    const std::vector<int> x = Chirp(300, 6000, 20000, 16000, kFs);
+    Sonogram s;
+    ASSERT_TRUE(s.Open("play-view.wav", x, kFs, kNFFT, kWidth, kHeight));
+    s.view->ScrollToPosition(CPoint(100, 0));
+    s.view->OnCommand(CKWaveFilmView::ID_PLAY_VIEW, 0);
+    // Cadres 100 .. 300 of 25 samples each: samples 2500 .. 7500.
+    std::vector<short> played;
+    for (const VirtualPlayedStream& st : CVirtualAudio::PlayedStreams()) {
+        const std::vector<short> v = st.Samples16();
+        played.insert(played.end(), v.begin(), v.end());
+    }
+    ASSERT_EQ(played.size(), 5000u);
+    for (size_t i = 0; i < played.size(); i += 97)
+        EXPECT_EQ(played[i], x[2500 + i]) << i;
+    EXPECT_TRUE(ui.m_messages.empty());
 }

@@ -409,3 +409,19 @@ TEST(KWaveFilmViewPicture, NoFilmOrABadFilmDrawsOnlyTheBackground)
     EXPECT_EQ(CKFFT::KFFT_nTransforms, before);
     EXPECT_EQ(view->GetSurface()->GetPixel(10, 10), RGB(0x3F, 0x3F, 0x3F));
 }
+
+TEST(KWaveFilmViewPicture, AFilmBeyondNFFT4096KeepsTheLowestLines)
+{
+    // NFFT 16384 at 16000 Hz: lines of 0.977 Hz, 8192 of them, of which the
+    // picture holds 2048 (up to 2000 Hz); the 1000 Hz sine sits on line 1024.
+    Sonogram s;
+    ASSERT_TRUE(s.Open("picture-wide.wav", Sine(1000, 32000, 48000, kFs), kFs, 16384, 120, 200));
+    EXPECT_EQ(s.view->nLines, 2048);
+    s.Paint();
+    const long c = s.view->GetScrollPosition().x + 10;
+    const float* A = s.Amplitudes(c);
+    EXPECT_EQ(std::max_element(A, A + 2048) - A, 1024);
+    int b, g, r;
+    s.Pixel(c, 1024, b, g, r);
+    EXPECT_LT(g, 3);
+}
