@@ -13,4 +13,8 @@ for program in morvit capteon pelmora; do
     "$build/bin/$program" >/dev/null 2>&1 || true
   fi
 done
+# The sonogram viewer on the demo sound, once in every display type.
+if [ -x "$build/bin/kavrel" ]; then
+  "$build/bin/kavrel" view demo/demo.wav >/dev/null 2>&1 || true
+fi
 ls "$out"/*.png

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <thread>
+#include <utility>
 
 #include "framework/audio/WaveDevice.h"
 
@@ -38,6 +39,8 @@ struct World {
     std::vector<VirtualPlayedStream> played;
     InputSource source;
     MMRESULT failNextOpen = MMSYSERR_NOERROR;
+    MMRESULT failNextPrepare = MMSYSERR_NOERROR;
+    MMRESULT failNextWrite = MMSYSERR_NOERROR;
 
     bool bRealTime = false;
     std::thread pacer;
@@ -269,6 +272,13 @@ public:
             w.StartPacer();
         return MMSYSERR_NOERROR;
     }
+    MMRESULT InjectedBufferFailure(bool bPrepare) override
+    {
+        World& w = TheWorld();
+        std::lock_guard<std::mutex> guard(w.lock);
+        MMRESULT& r = bPrepare ? w.failNextPrepare : w.failNextWrite;
+        return std::exchange(r, MMSYSERR_NOERROR);
+    }
 };
 
 } // namespace
@@ -299,6 +309,8 @@ void CVirtualAudio::Use()
         s->openNs = 0, s->timeline = 0;
     w.played.clear();
     w.failNextOpen = MMSYSERR_NOERROR;
+    w.failNextPrepare = MMSYSERR_NOERROR;
+    w.failNextWrite = MMSYSERR_NOERROR;
     if (w.bRealTime && !w.streams.empty())
         w.StartPacer();
 }
@@ -394,4 +406,18 @@ void CVirtualAudio::FailNextOpen(MMRESULT result)
     World& w = TheWorld();
     std::lock_guard<std::mutex> guard(w.lock);
     w.failNextOpen = result;
+}
+
+void CVirtualAudio::FailNextPrepare(MMRESULT result)
+{
+    World& w = TheWorld();
+    std::lock_guard<std::mutex> guard(w.lock);
+    w.failNextPrepare = result;
+}
+
+void CVirtualAudio::FailNextWrite(MMRESULT result)
+{
+    World& w = TheWorld();
+    std::lock_guard<std::mutex> guard(w.lock);
+    w.failNextWrite = result;
 }

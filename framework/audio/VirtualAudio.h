@@ -56,4 +56,8 @@ public:
 
     // The next open of either direction fails with this result.
     static void FailNextOpen(MMRESULT result);
+    // The next prepare, or the next queueing (waveOutWrite, waveInAddBuffer),
+    // of a buffer fails with this result.
+    static void FailNextPrepare(MMRESULT result);
+    static void FailNextWrite(MMRESULT result);
 };

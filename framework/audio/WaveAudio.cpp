@@ -67,6 +67,8 @@ MMRESULT Prepare(CWaveDevice* d, WAVEHDR* pwh, UINT cbwh)
         return MMSYSERR_INVALHANDLE;
     if (!pwh || cbwh < sizeof(WAVEHDR) || (!pwh->lpData && pwh->dwBufferLength > 0))
         return MMSYSERR_INVALPARAM;
+    if (MMRESULT r = WaveBackend().InjectedBufferFailure(true); r != MMSYSERR_NOERROR)
+        return r;
     std::lock_guard<std::mutex> guard(d->Lock);
     if (pwh->dwFlags & WHDR_INQUEUE)
         return WAVERR_STILLPLAYING;
@@ -93,6 +95,8 @@ MMRESULT Queue(CWaveDevice* d, WAVEHDR* pwh, UINT cbwh)
         return MMSYSERR_INVALHANDLE;
     if (!pwh || cbwh < sizeof(WAVEHDR))
         return MMSYSERR_INVALPARAM;
+    if (MMRESULT r = WaveBackend().InjectedBufferFailure(false); r != MMSYSERR_NOERROR)
+        return r;
     std::lock_guard<std::mutex> guard(d->Lock);
     if (!(pwh->dwFlags & WHDR_PREPARED))
         return WAVERR_UNPREPARED;

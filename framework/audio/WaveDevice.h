@@ -49,6 +49,13 @@ public:
     // Opens the stream of a device whose format and direction are set; a
     // checked device id or WAVE_MAPPER. Output streams run from the open.
     virtual MMRESULT OpenStream(CWaveDevice& device, UINT uDeviceID) = 0;
+    // A failure asked for in place of the next prepare (or queueing) of a
+    // buffer, for tests of the programs' error paths; none normally.
+    virtual MMRESULT InjectedBufferFailure(bool bPrepare)
+    {
+        (void)bPrepare;
+        return MMSYSERR_NOERROR;
+    }
 };
 
 // The backend chosen for this process (KAVREL_AUDIO, or a test's choice).

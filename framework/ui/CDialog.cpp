@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <cfloat>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -185,10 +186,17 @@ void DDX_Text(CDataExchange* pDX, int nID, double& value)
 
 void DDX_Text(CDataExchange* pDX, int nID, float& value)
 {
+    if (!pDX->m_bSaveAndValidate) {
+        // A float shows the digits it holds, not those of its double.
+        pDX->PrepareCtrl(nID);
+        CString s;
+        s.Format("%.*g", FLT_DIG, double(value));
+        pDX->m_pDlgWnd->SetDlgItemText(nID, s);
+        return;
+    }
     double v = value;
     DDX_Text(pDX, nID, v);
-    if (pDX->m_bSaveAndValidate)
-        value = float(v);
+    value = float(v);
 }
 
 void DDX_Check(CDataExchange* pDX, int nID, int& value)

@@ -13,6 +13,7 @@ Z* CKFFT::KFFT_z = nullptr;
 double CKFFT::KFFT_C21 = 0.0;
 double CKFFT::KFFT_MC21 = 0.0;
 int CKFFT::KFFT_N_Constructors_Destructors = 0;
+long long CKFFT::KFFT_nTransforms = 0;
 
 // The stage loops are compiled twice, for plain x86-64 and for AVX2, and the
 // loader picks the one the processor runs; both do the same arithmetic.
@@ -404,6 +405,7 @@ void CKFFT::fft(int N)
         ZeroUnsupported(KFFT_z, N);
         return;
     }
+    ++KFFT_nTransforms;
     if (!g_Fast.pRe) {
         fft_literal(N);
         return;

@@ -246,6 +246,16 @@ void CKWaveFilm::SetSelectedFragmentAbsCadres(long a, long b)
     SelectedFragmentAbsCadre1 = std::max(a, b);
 }
 
+void CKWaveFilm::PlaySelectedFragment()
+{
+    PlayKWave(GetSelectedFragmentT0(), GetSelectedFragmentT1());
+}
+
+void CKWaveFilm::PlayKWaveFilmFromCadreToCadre(long c0, long c1)
+{
+    PlayKWave(GetSampleFromCadreNumber(c0), GetSampleFromCadreNumber(c1));
+}
+
 long CKWaveFilm::SetKCaretSample(long s)
 {
     const long last = ZeroCadreSamplePosition + NCadres * CadreStepInSamples;

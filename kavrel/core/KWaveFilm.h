@@ -44,6 +44,10 @@ public:
     void SetNFFTandOptimumCadreParams(int n);
     void SetNFFTandLeaveCadreParamsUnchangable(int n);
     void SetNewSpectrumValidLevel(int n);
+    // The SigmaFr dialog on this film; on OK its NFFT, step, SigmaFr and
+    // channel become the film's. Returns the dialog's result (1 for OK).
+    // Defined with the dialogs: the core itself never opens it.
+    int DialogSetSigmaFr();
 
     // Valid levels, dB.
     double GetZeroSpectrumPowerLevel_dB() const;
@@ -54,6 +58,8 @@ public:
     // Selection.
     void SetSelectedFragmentAbsCadre(long c);
     void SetSelectedFragmentAbsCadres(long a, long b);
+    void PlaySelectedFragment();
+    void PlayKWaveFilmFromCadreToCadre(long c0, long c1);
     long GetSelectedFragmentAbsCadre0() const { return SelectedFragmentAbsCadre0; }
     long GetSelectedFragmentAbsCadre1() const { return SelectedFragmentAbsCadre1; }
     long GetSelectedFragmentSample0() const { return GetSampleFromCadreNumber(SelectedFragmentAbsCadre0); }
@@ -72,6 +78,8 @@ public:
 
     int GetInternalWaveFilmStatus() const { return InternalWaveFilmStatus; }
     bool IsInternalStatusOK() const { return InternalWaveFilmStatus == 3; }
+    // The cursor-text dialog on tooltipFlags, stored on OK (defined with the dialogs).
+    void SetHowToShowTooltip();
 
     // Power level file.
     bool PowerCreate();

@@ -11,6 +11,8 @@ int RunInfo(const ToolArgs& args);
 int RunSamples(const ToolArgs& args);
 int RunSpectrum(const ToolArgs& args);
 int RunPower(const ToolArgs& args);
+int RunSonogram(const ToolArgs& args);
+int RunView(const ToolArgs& args);
 
 // The file's name without folder and extension, as the reader shows it.
 CString FileTitleOf(const CString& path);

@@ -18,6 +18,11 @@ const Command kCommands[] = {
     {"samples", "kavrel samples FILE.wav FIRST COUNT [CHANNEL]", RunSamples},
     {"spectrum", "kavrel spectrum FILE.wav SAMPLE [--nfft N] [--sigmaf HZ]", RunSpectrum},
     {"power", "kavrel power FILE.wav [--nfft N]", RunPower},
+    {"sonogram",
+     "kavrel sonogram FILE.wav OUT.png [--nfft N] [--type grey|colour|phase|phasefreq|harmonogram] [--inverse] "
+     "[--from SECONDS --to SECONDS]",
+     RunSonogram},
+    {"view", "kavrel view FILE.wav", RunView},
 };
 
 void usage()

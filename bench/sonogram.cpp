@@ -1,0 +1,217 @@
+// The sonogram at NFFT 1024 over a ten-minute 44.1 kHz signal: a full
+// repaint of a 1920-column window with every column to compute, split into
+// its transforms, its levels and phase derivatives and its pixels; and the
+// batch export of the whole film beside the limit our FFT sets.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <random>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "kavrel/core/KFFT.h"
+#include "kavrel/core/KWaveFilmHelpers.h"
+#include "kavrel/core/KWaveWriteToFile.h"
+#include "kavrel/views/KWaveFilmPicture.h"
+#include "kavrel/views/KWaveFilmView.h"
+
+namespace {
+
+constexpr int kColumns = 1920;
+
+// Voiced-like sound: a 140 Hz harmonic series whose pitch wanders, in noise.
+std::string makeLongWav()
+{
+    std::string path =
+        std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/bench-sonogram-10min.wav";
+    if (::access(path.c_str(), R_OK) == 0)
+        return path;
+    CKWaveWriteToFile w;
+    w.Create(path.c_str(), 44100, 1);
+    std::mt19937 rng(1);
+    std::normal_distribution<double> noise(0, 500);
+    std::vector<short> block(44100);
+    double phase = 0;
+    for (int second = 0; second < 600; ++second) {
+        for (size_t i = 0; i < block.size(); ++i) {
+            const double t = second + double(i) / 44100;
+            phase += 2 * M_PI * (140 + 30 * std::sin(2 * M_PI * 0.7 * t)) / 44100;
+            double v = noise(rng);
+            for (int h = 1; h <= 12; ++h)
+                v += 2000.0 / h * std::sin(h * phase);
+            block[i] = short(std::max(-32768.0, std::min(32767.0, v)));
+        }
+        w.Write(block.data(), int(block.size() * 2));
+    }
+    w.Close();
+    return path;
+}
+
+struct Film {
+    CKWaveFilm film;
+    Film() { OpenKWaveFilmOnWholeFile(film, makeLongWav().c_str(), "bench", 1024); }
+};
+
+Film& TheFilm()
+{
+    static Film f;
+    return f;
+}
+
+class BenchView : public CKWaveFilmView {
+public:
+    using CKWaveFilmView::CalculateSpectra;
+};
+
+// A view of 1920 columns in a window, at the start of the film.
+struct Window {
+    BenchView view;
+    CKWaveFilmHint hint{&TheFilm().film};
+    Window()
+    {
+        view.Create(nullptr, CRect(0, 0, kColumns, 512 + 16));
+        view.OnUpdate(nullptr, CKWaveFilmView::HintNewFilm, &hint);
+    }
+    void AllStale()
+    {
+        for (int s = 0; s < view.nColumns; ++s)
+            view.spectraColumnMap.pArray[s] = view.bitmapColumnMap.pArray[s] = CKWaveFilmView::SlotDisplayTypeChanged;
+    }
+};
+
+void BM_FullRepaint(benchmark::State& state)
+{
+    TheFilm().film.displayFlags = int(state.range(0));
+    Window w;
+    const long long before = CKFFT::KFFT_nTransforms;
+    for (auto _ : state) {
+        w.AllStale();
+        w.view.Invalidate(FALSE);
+        w.view.UpdateWindow();
+    }
+    state.counters["transforms"] = double(CKFFT::KFFT_nTransforms - before) / double(state.iterations());
+}
+BENCHMARK(BM_FullRepaint)
+    ->ArgName("type")
+    ->Arg(CKWaveFilmView::AmplitudeGrey)
+    ->Arg(CKWaveFilmView::PhaseAmplGrowth)
+    ->Arg(CKWaveFilmView::PhaseFreqGrowth)
+    ->Arg(CKWaveFilmView::AmplitudeColour)
+    ->Arg(CKWaveFilmView::Harmonogram)
+    ->Unit(benchmark::kMillisecond);
+
+// The three parts of a pair-type repaint, each over the same 1920 cadres.
+void BM_Part_Transforms(benchmark::State& state)
+{
+    CKWaveFilm& film = TheFilm().film;
+    for (auto _ : state) {
+        for (long c = 0; c < kColumns; c += 2) {
+            film.pS0->Wave.PositKWaveWindowOnSample(film.GetSampleFromCadreNumber(c));
+            film.pS1->Wave.PositKWaveWindowOnSample(film.GetSampleFromCadreNumber(c + 1));
+            film.FFT.CalculateWithWeighting(film.pS0, film.pS1);
+        }
+    }
+}
+BENCHMARK(BM_Part_Transforms)->Unit(benchmark::kMillisecond);
+
+void BM_Part_LevelsAndPhaseDerivatives(benchmark::State& state)
+{
+    CKWaveFilm& film = TheFilm().film;
+    std::vector<float> level(512), dphase(512);
+    for (auto _ : state) {
+        for (long c = 0; c < kColumns; c += 2) {
+            for (CKSpectrum* s : {film.pS0, film.pS1}) {
+                s->CalculateAmpl_dB_(level.data());
+                s->Calculate_dPhaze_dOmega(dphase.data());
+            }
+        }
+        benchmark::DoNotOptimize(level.data());
+    }
+}
+BENCHMARK(BM_Part_LevelsAndPhaseDerivatives)->Unit(benchmark::kMillisecond);
+
+void BM_Part_Pixels(benchmark::State& state)
+{
+    TheFilm().film.displayFlags = int(state.range(0));
+    Window w;
+    for (auto _ : state) {
+        w.view.MarkPictureStale();
+        w.view.CalculateBitmap();
+    }
+}
+BENCHMARK(BM_Part_Pixels)
+    ->ArgName("type")
+    ->Arg(CKWaveFilmView::AmplitudeGrey)
+    ->Arg(CKWaveFilmView::PhaseAmplGrowth)
+    ->Arg(CKWaveFilmView::PhaseFreqGrowth)
+    ->Arg(CKWaveFilmView::AmplitudeColour)
+    ->Arg(CKWaveFilmView::Harmonogram)
+    ->Unit(benchmark::kMillisecond);
+
+// A repaint with nothing to compute: the two blits of the ring picture.
+void BM_Part_Blit(benchmark::State& state)
+{
+    TheFilm().film.displayFlags = CKWaveFilmView::AmplitudeGrey;
+    Window w;
+    for (auto _ : state) {
+        w.view.Invalidate(FALSE);
+        w.view.UpdateWindow();
+    }
+}
+BENCHMARK(BM_Part_Blit)->Unit(benchmark::kMillisecond);
+
+// The FFT-bound limit: bare 1024-point transforms; one paired transform
+// carries two cadres.
+void BM_FFT1024(benchmark::State& state)
+{
+    CKFFT fft;
+    Z* z = fft.GetZ();
+    for (int i = 0; i < 1024; ++i)
+        z[i] = Z{std::sin(0.1 * i), std::cos(0.37 * i)};
+    for (auto _ : state) {
+        fft.fft(1024);
+        benchmark::DoNotOptimize(z[5].re);
+    }
+    state.counters["transforms/s"] = benchmark::Counter(1, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["cadres/s limit"] = benchmark::Counter(2, benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_FFT1024);
+
+// What kavrel sonogram computes for the whole ten minutes (without the
+// PNG encoding).
+void BM_ExportWholeFilm(benchmark::State& state)
+{
+    CKWaveFilm& film = TheFilm().film;
+    film.displayFlags = int(state.range(0));
+    const long n = film.GetNCadres();
+    const int lines = KWaveFilmPictureHeight(film);
+    std::vector<std::uint32_t> pixels(size_t(n) * size_t(lines));
+    for (auto _ : state)
+        RenderKWaveFilmPicture(film, 0, n, pixels.data(), n);
+    state.counters["cadres"] = double(n);
+    state.counters["cadres/s"] = benchmark::Counter(double(n), benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_ExportWholeFilm)
+    ->ArgName("type")
+    ->Arg(CKWaveFilmView::AmplitudeGrey)
+    ->Arg(CKWaveFilmView::Harmonogram)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // The repaints draw into a window's picture: no display is needed.
+    if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

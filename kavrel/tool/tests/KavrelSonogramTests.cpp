@@ -1,0 +1,160 @@
+// kavrel sonogram against the sonogram view drawn on screen, and its
+// handling of the command line.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include "framework/ui/CSurface.h"
+#include "kavrel/core/KWaveFilmHelpers.h"
+#include "kavrel/core/tests/WavBytes.h"
+#include "kavrel/views/KWaveFilmView.h"
+
+namespace {
+
+const std::string kTool = std::string(KAVREL_BINARY_DIR) + "/bin/kavrel";
+
+class QtEnvironment : public testing::Environment {
+public:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char name[] = "kavrel_tool_tests";
+        static char* argv[] = {name, nullptr};
+        if (!QApplication::instance())
+            new QApplication(argc, argv);
+    }
+};
+const auto* kQt = testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+int runTool(const std::string& args)
+{
+    const int status = std::system((kTool + " " + args + " 2>/dev/null").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// A chirp from 300 to 6000 Hz over one second at 16000 Hz, then silence.
+std::string chirpFile(const std::string& name)
+{
+    std::vector<int> x(20000, 0);
+    for (int i = 0; i < 16000; ++i) {
+        const double t = i / 16000.0;
+        x[size_t(i)] = int(std::lround(20000 * std::sin(2 * M_PI * (300 * t + 5700 * t * t / 2))));
+    }
+    return wavbytes::writeFile(name, wavbytes::pcm16(1, 16000, x));
+}
+
+class OpenView : public CKWaveFilmView {};
+
+} // namespace
+
+TEST(KavrelSonogram, ThePngIsThePictureOfTheView)
+{
+    const std::string wav = chirpFile("sonogram-chirp.wav");
+    struct {
+        const char* type;
+        int flags;
+    } cases[] = {{"phase --inverse", CKWaveFilmView::PhaseAmplGrowth | CKWaveFilmView::Inverse},
+                 {"colour", CKWaveFilmView::AmplitudeColour},
+                 {"harmonogram", CKWaveFilmView::Harmonogram},
+                 {"grey", CKWaveFilmView::AmplitudeGrey}};
+    for (const auto& c : cases) {
+        const std::string png = wavbytes::tempPath("sonogram-chirp.png");
+        ::unlink(png.c_str());
+        // From 0.1 s to 0.5 s: cadres 64 .. 319 at the step of 25 samples.
+        ASSERT_EQ(runTool(std::string("sonogram '") + wav + "' '" + png + "' --nfft 256 --type " + c.type +
+                          " --from 0.1 --to 0.5"),
+                  0)
+            << c.type;
+        QImage image;
+        ASSERT_TRUE(image.load(QString::fromStdString(png))) << c.type;
+        ASSERT_EQ(image.width(), 256);
+        ASSERT_EQ(image.height(), 128);
+
+        // The same stretch on screen: a view 256 cadres wide scrolled to cadre 64.
+        CKWaveFilm film;
+        ASSERT_TRUE(OpenKWaveFilmOnWholeFile(film, wav.c_str(), "chirp", 256));
+        film.displayFlags = c.flags;
+        OpenView view;
+        ASSERT_TRUE(view.Create(nullptr, CRect(0, 0, 256, 128 + 16)));
+        CKWaveFilmHint hint(&film);
+        view.OnUpdate(nullptr, CKWaveFilmView::HintNewFilm, &hint);
+        view.ScrollToPosition(CPoint(64, 0));
+        view.Invalidate(FALSE);
+        view.UpdateWindow();
+        ASSERT_EQ(view.GetScrollPosition(), CPoint(64, 0));
+        int differ = 0;
+        for (int y = 0; y < 128; ++y)
+            for (int x = 0; x < 256; ++x) {
+                const QRgb p = image.pixel(x, y);
+                if (view.GetSurface()->GetPixel(x, y) != RGB(qRed(p), qGreen(p), qBlue(p)))
+                    ++differ;
+            }
+        EXPECT_EQ(differ, 0) << c.type;
+    }
+}
+
+TEST(KavrelSonogram, WholeFileAtTheDefaultsAndTheInversion)
+{
+    // Silence lies far below the scale (its level is held at -1000 dB):
+    // white, black when inverted. 16000 samples at the step of 102 give
+    // 156 cadres of 512 lines.
+    const std::string wav = wavbytes::writeFile("sonogram-silence.wav", wavbytes::pcm16(1, 16000, std::vector<int>(16000, 0)));
+    for (bool inverse : {false, true}) {
+        const std::string png = wavbytes::tempPath("sonogram-silence.png");
+        ::unlink(png.c_str());
+        ASSERT_EQ(runTool("sonogram '" + wav + "' '" + png + "'" + (inverse ? " --inverse" : "")), 0);
+        QImage image;
+        ASSERT_TRUE(image.load(QString::fromStdString(png)));
+        EXPECT_EQ(image.width(), 156);
+        EXPECT_EQ(image.height(), 512);
+        const QRgb expected = inverse ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
+        for (int y : {0, 200, 511})
+            for (int x : {0, 77, 155})
+                EXPECT_EQ(image.pixel(x, y), expected) << x << " " << y;
+    }
+}
+
+TEST(KavrelSonogram, RefusesBadArgumentsAndKeepsExistingFiles)
+{
+    const std::string wav = chirpFile("sonogram-args.wav");
+    const std::string png = wavbytes::tempPath("sonogram-args.png");
+    ::unlink(png.c_str());
+    EXPECT_EQ(runTool("sonogram '" + wav + "'"), 2);
+    EXPECT_EQ(runTool("sonogram '" + wav + "' '" + png + "' --type rainbow"), 2);
+    EXPECT_EQ(runTool("sonogram '" + wav + "' '" + png + "' --nfft 1000"), 2);
+    EXPECT_EQ(runTool("sonogram '" + wav + "' '" + png + "' --nfft 16384"), 2);
+    EXPECT_EQ(runTool("sonogram '" + wav + "' '" + png + "' --from -1"), 2);
+    EXPECT_EQ(runTool("sonogram '" + wav + "' '" + png + "' --from 3 --to 4"), 1); // past the end
+    EXPECT_EQ(runTool("sonogram '" + wav + "' '" + png + "' --from 0.5 --to 0.2"), 1);
+    EXPECT_EQ(runTool("sonogram /nonexistent.wav '" + png + "'"), 1);
+    EXPECT_NE(::access(png.c_str(), F_OK), 0) << "nothing written on a failure";
+    // An existing file is never overwritten.
+    wavbytes::writeFile("sonogram-args.png", wavbytes::Bytes{'x'});
+    EXPECT_EQ(runTool("sonogram '" + wav + "' '" + png + "'"), 1);
+    EXPECT_EQ(wavbytes::readFile(png), wavbytes::Bytes{'x'});
+}
+
+TEST(KavrelView, DrawsItsWindowInEveryDisplayType)
+{
+    const std::string wav = chirpFile("view-chirp.wav");
+    const std::string dir = wavbytes::tempPath("view-shots");
+    std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "'").c_str());
+    const int status = std::system(("KAVREL_SCREENSHOT_DIR='" + dir + "' " + kTool + " view '" + wav + "' 2>/dev/null").c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    // 20000 samples at 16000 Hz, step 102: 196 cadres, narrower than the
+    // window: no scroll bar under the 512 lines.
+    for (const char* type : {"grey", "grey-inverse", "colour", "phase", "phasefreq", "harmonogram"}) {
+        QImage image;
+        ASSERT_TRUE(image.load(QString::fromStdString(dir + "/kavrel-view-" + type + ".png"))) << type;
+        EXPECT_EQ(image.size(), QSize(960, 512)) << type;
+    }
+    EXPECT_EQ(runTool("view"), 2);
+}

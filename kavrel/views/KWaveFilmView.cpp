@@ -1,0 +1,954 @@
+#include "kavrel/views/KWaveFilmView.h"
+
+#include <algorithm>
+#include <cmath>
+#include <tuple>
+#include <vector>
+
+#include "framework/ui/CDocument.h"
+#include "framework/ui/CMenu.h"
+#include "framework/ui/KWndDestroy.h"
+#include "kavrel/core/KWaveFilmHelpers.h"
+
+// The window classes of the framework carry no class records; the view's
+// record hangs directly under CObject's.
+IMPLEMENT_DYNCREATE(CKWaveFilmView, CObject)
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// Wherever the picture is not covered by the film.
+constexpr COLORREF kOutsideColour = 0x3F3F3F;
+// The whole window while the scroll thumb is dragged.
+constexpr COLORREF kThumbDragColour = 0x3F3F35;
+constexpr COLORREF kAxisColour = 0xFF0000;
+constexpr COLORREF kLocalMaxColour = 0x0000FF;
+
+inline unsigned char ByteOf(double v)
+{
+    // The integer part; the formulas keep v within 0 .. 255.
+    if (!(v > 0))
+        return 0;
+    if (v >= 255)
+        return 255;
+    return static_cast<unsigned char>(v);
+}
+
+// w(s, centre) of the colour weights: a raised cosine 84 semitones wide.
+inline double SemitoneWindow(double s, double centre)
+{
+    return 1 + std::cos((kPi / 2) * (s - centre) / 21);
+}
+
+// The precision of a cursor value by its order of magnitude.
+const char* PrecisionFormat(double v, bool perSecond)
+{
+    static const char* const kHz[] = {"%.4f Гц", "%.3f Гц", "%.2f Гц", "%.1f Гц", "%.0f Гц"};
+    static const char* const kHzPerS[] = {"%.4f Гц/с", "%.3f Гц/с", "%.2f Гц/с", "%.1f Гц/с", "%.0f Гц/с"};
+    const double a = std::fabs(v);
+    // A zero (or broken) value has no order of magnitude: the "other" format.
+    int n = -1;
+    if (a > 0 && std::isfinite(a))
+        n = int(std::log10(a));
+    if (n < 0 || n > 4)
+        return perSecond ? "%.3f Гц/с" : "%.3f Гц";
+    return perSecond ? kHzPerS[n] : kHz[n];
+}
+
+} // namespace
+
+CKWaveFilmView::CKWaveFilmView()
+{
+    redWeight.SetSize(nMaxLines);
+    greenWeight.SetSize(nMaxLines);
+    blueWeight.SetSize(nMaxLines);
+    redWeight.Clear();
+    greenWeight.Clear();
+    blueWeight.Clear();
+    CaretPen.CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
+    AxisPen.CreatePen(PS_SOLID, 1, kAxisColour);
+
+    MapCommand(ID_PLAY_VIEW, &CKWaveFilmView::OnPlayView);
+    MapCommand(ID_WFV_DIALOG_ADJUST, &CKWaveFilmView::OnWfvDialogAdjust);
+    MapCommand(ID_WFV_DIALOG_PLAY_FRAGMENT, &CKWaveFilmView::OnWfvDialogPlayFragment);
+    MapCommand(ID_HOW_TO_SHOW_TOOLTIP, &CKWaveFilmView::OnHowToShowTooltip);
+    MapCommand(ID_DRAW_FREQ_AXES, &CKWaveFilmView::OnDrawFreqAxes);
+    MapUpdate(ID_DRAW_FREQ_AXES, &CKWaveFilmView::OnUpdateDrawFreqAxes);
+    MapCommand(ID_15_BITS_VIDEOMODE, &CKWaveFilmView::On15BitsVideomode);
+    MapUpdate(ID_15_BITS_VIDEOMODE, &CKWaveFilmView::OnUpdate15BitsVideomode);
+    MapCommand(ID_CALCULATE_SPECTRA, &CKWaveFilmView::OnCalculateSpectra);
+    MapCommand(ID_SHOW_LOCAL_MAX_ON_SONOGRAM, &CKWaveFilmView::OnShowLocalMaxOnSonogram);
+    MapUpdate(ID_SHOW_LOCAL_MAX_ON_SONOGRAM, &CKWaveFilmView::OnUpdateShowLocalMaxOnSonogram);
+}
+
+CKWaveFilmView::~CKWaveFilmView()
+{
+    if (nTimerID)
+        KillTimer(nTimerID);
+}
+
+// ---- window life ------------------------------------------------------------
+
+BOOL CKWaveFilmView::Create(CWnd* pParentWnd, const RECT& rect, UINT nID)
+{
+    const DWORD style = (pParentWnd ? WS_CHILD : WS_OVERLAPPEDWINDOW) | WS_VISIBLE;
+    if (!CWnd::Create(nullptr, "", style, rect, pParentWnd, nID))
+        return FALSE;
+    if (OnCreate() == -1) {
+        DestroyWindow();
+        return FALSE;
+    }
+    return TRUE;
+}
+
+int CKWaveFilmView::OnCreate(void*)
+{
+    if (!ToolTip.Create(this))
+        return -1;
+    ToolTip.AddTool(this, "");
+    return 0;
+}
+
+BOOL CKWaveFilmView::DestroyWindow()
+{
+    if (nTimerID) {
+        KillTimer(nTimerID);
+        nTimerID = 0;
+    }
+    OnDestroy();
+    ToolTip.DelTool(this);
+    ForgetControls();
+    return KDestroyWindowWidget(this);
+}
+
+void CKWaveFilmView::OnDestroy()
+{
+    if (GetCapture() == this)
+        ReleaseCapture();
+}
+
+void CKWaveFilmView::OnInitialUpdate()
+{
+    if (pWaveFilm) {
+        nOldSelectedCadre0 = pWaveFilm->GetSelectedFragmentAbsCadre0();
+        nOldSelectedCadre1 = pWaveFilm->GetSelectedFragmentAbsCadre1();
+    }
+    nTimerID = SetTimer(nBlinkTimer, 500);
+    bBlinkOn = false;
+    nCaretColumn = -1000;
+    nCaretLine = -1000000;
+    ToolTip.Activate(TRUE);
+}
+
+BOOL CKWaveFilmView::OnEraseBkgnd(CDC*)
+{
+    return 1; // OnDraw covers every pixel
+}
+
+LRESULT CKWaveFilmView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcA(message, wParam, lParam);
+}
+
+LRESULT CKWaveFilmView::DefWindowProcA(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_RECALCULATE_PICTURE) {
+        MarkPictureStale();
+        CalculateBitmap();
+        Invalidate(FALSE);
+    }
+    return CScrollView::WindowProc(message, wParam, lParam);
+}
+
+// ---- caches -----------------------------------------------------------------
+
+bool CKWaveFilmView::AllocateImages(int nWidth)
+{
+    const int nfft = pWaveFilm ? pWaveFilm->GetNFFT() : 0;
+    const int columns = (std::max(nWidth, 2) + 1) & ~1;
+    const int lines = nfft < 4 ? 2 : std::min((nfft / 2 + 1) & ~1, nMaxLines);
+    const long long cells = (long long)columns * lines;
+    bool ok = cells * 4 < 0x7FFFFFFFLL;
+    ok = ok && spectraColumnMap.SetSize(columns) && bitmapColumnMap.SetSize(columns);
+    ok = ok && bitmapBits.SetSize(int(cells * 4));
+    ok = ok && amplBuffer.SetSize(int(cells)) && phaseBuffer.SetSize(int(cells));
+    ok = ok && lineScratch.SetSize(lines);
+    if (!ok) {
+        nColumns = nLines = 0;
+        return false;
+    }
+    for (int s = 0; s < columns; ++s)
+        spectraColumnMap.pArray[s] = bitmapColumnMap.pArray[s] = SlotAfterResize;
+    std::fill(amplBuffer.pArray, amplBuffer.pArray + cells, 0.0f);
+    std::fill(phaseBuffer.pArray, phaseBuffer.pArray + cells, 0.0f);
+    std::fill(bitmapBits.pArray, bitmapBits.pArray + cells * 4, 0);
+    nColumns = columns;
+    nLines = lines;
+    return true;
+}
+
+void CKWaveFilmView::MarkPictureStale()
+{
+    for (int s = 0; s < nColumns && s < bitmapColumnMap.nSize; ++s)
+        bitmapColumnMap.pArray[s] = SlotAfterResize;
+}
+
+void CKWaveFilmView::CalculateSpectra()
+{
+    CalculateSpectraFromCadre(GetScrollPosition().x);
+}
+
+void CKWaveFilmView::CalculateBitmap()
+{
+    CalculateBitmapFromCadre(GetScrollPosition().x);
+}
+
+void CKWaveFilmView::CalculateSpectraFromCadre(long x0)
+{
+    if (!pWaveFilm || nColumns <= 0 || nLines <= 0)
+        return;
+    switch (pWaveFilm->displayFlags & DisplayTypeMask) {
+    case AmplitudeGrey:
+    case AmplitudeColour:
+    case PhaseAmplGrowth:
+    case PhaseFreqGrowth:
+        calculatePairs(x0);
+        break;
+    case Harmonogram:
+        calculateHarmonogram(x0);
+        break;
+    default:
+        break; // ФИОТ and mixed bits analyse nothing
+    }
+}
+
+void CKWaveFilmView::calculatePairs(long x0)
+{
+    CKWaveFilm& film = *pWaveFilm;
+    const long nCadres = film.GetNCadres();
+    const int nBins = std::min(nLines, film.GetNFFT() / 2);
+    for (long c = x0; c < x0 + nColumns; c += 2) {
+        const int s0 = int(c % nColumns), s1 = int((c + 1) % nColumns);
+        if (spectraColumnMap.pArray[s0] == c && spectraColumnMap.pArray[s1] == c + 1)
+            continue;
+        spectraColumnMap.pArray[s0] = int(c);
+        spectraColumnMap.pArray[s1] = int(c + 1);
+        bitmapColumnMap.pArray[s0] = SlotAfterResize;
+        bitmapColumnMap.pArray[s1] = SlotAfterResize;
+        float* a0 = amplBuffer.pArray + size_t(s0) * nLines;
+        float* a1 = amplBuffer.pArray + size_t(s1) * nLines;
+        float* p0 = phaseBuffer.pArray + size_t(s0) * nLines;
+        float* p1 = phaseBuffer.pArray + size_t(s1) * nLines;
+        if (c < nCadres && nBins > 0) {
+            film.pS0->Wave.PositKWaveWindowOnSample(film.GetSampleFromCadreNumber(c));
+            film.pS1->Wave.PositKWaveWindowOnSample(film.GetSampleFromCadreNumber(c + 1));
+            film.FFT.CalculateWithWeighting(film.pS0, film.pS1);
+            if (film.GetNFFT() / 2 <= nLines) {
+                film.pS0->CalculateAmpl_dB_(a0);
+                film.pS0->Calculate_dPhaze_dOmega(p0);
+                film.pS1->CalculateAmpl_dB_(a1);
+                film.pS1->Calculate_dPhaze_dOmega(p1);
+            } else {
+                // Above NFFT 4096 the picture keeps the lowest 2048 lines.
+                wideLevels.resize(size_t(film.GetNFFT() / 2));
+                widePhases.resize(size_t(film.GetNFFT() / 2));
+                for (auto [s, a, p] : {std::tuple{film.pS0, a0, p0}, std::tuple{film.pS1, a1, p1}}) {
+                    s->CalculateAmpl_dB_(wideLevels.data());
+                    s->Calculate_dPhaze_dOmega(widePhases.data());
+                    std::copy(wideLevels.begin(), wideLevels.begin() + nLines, a);
+                    std::copy(widePhases.begin(), widePhases.begin() + nLines, p);
+                }
+            }
+        } else {
+            std::fill(a0, a0 + nLines, 0.0f);
+            std::fill(a1, a1 + nLines, 0.0f);
+            std::fill(p0, p0 + nLines, 0.0f);
+            std::fill(p1, p1 + nLines, 0.0f);
+        }
+    }
+}
+
+void CKWaveFilmView::calculateHarmonogram(long x0)
+{
+    CKWaveFilm& film = *pWaveFilm;
+    const long nCadres = film.GetNCadres();
+    const int nBins = std::min(nLines, film.GetNFFT() / 2);
+    const long q = (film.GetSampleFromCadreNumber(1) - film.GetSampleFromCadreNumber(0)) / 4;
+    std::vector<double> sum(size_t(std::max(nBins, 1)));
+    for (long f = x0; f < x0 + nColumns; ++f) {
+        const int s = int(f % nColumns);
+        if (spectraColumnMap.pArray[s] == f)
+            continue;
+        spectraColumnMap.pArray[s] = int(f);
+        bitmapColumnMap.pArray[s] = SlotAfterResize;
+        float* a = amplBuffer.pArray + size_t(s) * nLines;
+        std::fill(a, a + nLines, 0.0f);
+        if (f >= nCadres || nBins <= 0)
+            continue;
+        const long centre = film.GetSampleFromCadreNumber(f);
+        film.pS0->Wave.PositKWaveWindowOnSample(centre);
+        film.FFT.CalculateWithWeighting(film.pS0);
+        const double* P0 = film.pS0->GetAmplPower();
+        std::fill(sum.begin(), sum.end(), 0.0);
+        for (int pass = 0; pass < 5; ++pass) {
+            const long o = pass * q;
+            film.pS2->Wave.PositKWaveWindowOnSample(centre - o);
+            film.pS3->Wave.PositKWaveWindowOnSample(centre + o);
+            film.FFT.CalculateWithWeighting(film.pS2, film.pS3);
+            const double* PL = film.pS2->GetAmplPower();
+            const double* PR = film.pS3->GetAmplPower();
+            for (int j = 0; j < nBins; ++j)
+                sum[size_t(j)] += std::max({P0[j], PL[j], PR[j]});
+        }
+        for (int j = 0; j < nBins; ++j)
+            a[j] = sum[size_t(j)] > 0 ? float(10 * std::sqrt(P0[j] / sum[size_t(j)])) : 0.0f;
+    }
+}
+
+void CKWaveFilmView::calculateColourWeights()
+{
+    const double ln2 = std::log(2.0);
+    for (int k = 0; k < nMaxLines; ++k)
+        redWeight.pArray[k] = greenWeight.pArray[k] = blueWeight.pArray[k] = 0;
+    for (int k = 1; k < nLines && k < nMaxLines; ++k) {
+        const double f = pWaveFilm->GetFreqInHertzFromSpectrumSample(k);
+        if (!(f > 0))
+            continue;
+        const double s = 12 * std::log2(f / 440);
+        const double norm = 3 / (42 * ln2 * f);
+        if (f > 440 * std::pow(2.0, -6.75) && f < 440 * std::pow(2.0, 0.25))
+            redWeight.pArray[k] = 2 * SemitoneWindow(s, -39) * norm;
+        if (f > 440 * std::pow(2.0, -3.25) && f < 440 * std::pow(2.0, 3.75))
+            greenWeight.pArray[k] = SemitoneWindow(s, 3) * norm;
+        if (f > 440 * std::pow(2.0, 0.25) && f < 440 * std::pow(2.0, 7.25))
+            blueWeight.pArray[k] = 8 * SemitoneWindow(s, 45) * norm;
+    }
+}
+
+void CKWaveFilmView::CalculateBitmapFromCadre(long x0)
+{
+    if (!pWaveFilm || nColumns <= 0 || nLines <= 0)
+        return;
+    const int type = pWaveFilm->displayFlags & DisplayTypeMask;
+    if (type != AmplitudeGrey && type != AmplitudeColour && type != PhaseAmplGrowth &&
+        type != PhaseFreqGrowth && type != Harmonogram)
+        return; // ФИОТ and mixed bits leave the picture as it is
+    if (type == AmplitudeColour)
+        calculateColourWeights();
+    for (long i = x0; i < x0 + nColumns; ++i) {
+        const int s = int(i % nColumns);
+        if (bitmapColumnMap.pArray[s] == i)
+            continue;
+        bitmapColumnMap.pArray[s] = int(i);
+        fillColumn(s);
+    }
+}
+
+void CKWaveFilmView::fillColumn(int slot)
+{
+    const CKWaveFilm& film = *pWaveFilm;
+    const int flags = film.displayFlags;
+    const int type = flags & DisplayTypeMask;
+    const bool inverse = (flags & Inverse) != 0;
+    const float* A = amplBuffer.pArray + size_t(slot) * nLines;
+    const float* phase = phaseBuffer.pArray + size_t(slot) * nLines;
+    const int nLevels = std::min(film.validDownLevel.nSize, film.validUpLevel.nSize);
+    auto pixel = [&](int k) { return bitmapBits.pArray + (size_t(k) * nColumns + slot) * 4; };
+    auto put = [&](int k, double b, double g, double r) {
+        unsigned char* p = pixel(k);
+        p[0] = ByteOf(b);
+        p[1] = ByteOf(g);
+        p[2] = ByteOf(r);
+        p[3] = 0;
+    };
+    // The line's scale, and its amplitude clamped into it.
+    auto scale = [&](int k, double& D, double& U) {
+        if (type == Harmonogram) {
+            D = film.harmonogramDown;
+            U = film.harmonogramUp;
+        } else if (k < nLevels) {
+            D = film.validDownLevel.pArray[k];
+            U = film.validUpLevel.pArray[k];
+        } else {
+            U = film.GetZeroSpectrumPowerLevel_dB();
+            D = U - 100;
+        }
+    };
+    auto clamped = [](double a, double D, double U) {
+        if (a < D) a = D;
+        if (a > U) a = U;
+        return a;
+    };
+
+    if (type == AmplitudeGrey || type == Harmonogram) {
+        for (int k = 0; k < nLines; ++k) {
+            double D, U;
+            scale(k, D, U);
+            const double a = clamped(A[k], D, U);
+            const double g = inverse ? 255 * (a - D) / (U - D) : 255 * (U - a) / (U - D);
+            put(k, g, g, g);
+        }
+        return;
+    }
+    if (type == AmplitudeColour) {
+        double R = 0, G = 0, B = 0;
+        for (int k = 1; k < nLines && k < nMaxLines; ++k) {
+            const double p = std::pow(10.0, double(A[k]) / 10);
+            R += p * redWeight.pArray[k];
+            G += p * greenWeight.pArray[k];
+            B += p * blueWeight.pArray[k];
+        }
+        const double M = std::max({R, G, B});
+        // A column with nothing on the musical scale is drawn grey.
+        double r = 1, gr = 1, b = 1;
+        if (M > 0 && std::isfinite(M)) {
+            r = R / M;
+            gr = G / M;
+            b = B / M;
+        }
+        for (int k = 0; k < nLines; ++k) {
+            double D, U;
+            scale(k, D, U);
+            const double a = clamped(A[k], D, U);
+            const double v = 255 * (a - D) / (U - D);
+            put(k, b * v, gr * v, r * v);
+        }
+        return;
+    }
+
+    // The phase types: grey amplitude tinted by the sign of a derivative.
+    const float* T = phase;
+    float N = film.phaseLimitNeg, P = film.phaseLimitPos;
+    if (type == PhaseFreqGrowth) {
+        lineScratch.pArray[0] = 0;
+        for (int k = 1; k < nLines; ++k)
+            lineScratch.pArray[k] = phase[k] - phase[k - 1];
+        T = lineScratch.pArray;
+        N = film.phaseFreqLimitNeg;
+        P = film.phaseFreqLimitPos;
+    }
+    for (int k = 0; k < nLines; ++k) {
+        double D, U;
+        scale(k, D, U);
+        const double a = clamped(A[k], D, U);
+        double t = T[k];
+        if (inverse) {
+            const double g = 255 * (a - D) / (U - D);
+            double blue = g, green = g, red = g;
+            if (t > 0) {
+                if (t > P) t = P;
+                blue = red = g * (1 - t / P);
+            } else if (t < 0) {
+                if (t < N) t = N;
+                blue = green = g * (1 - t / N);
+            }
+            put(k, blue, green, red);
+        } else {
+            const double g = 255 * (U - a) / (U - D);
+            double blue = g, green = g, red = g;
+            if (t > 0) {
+                if (t > P) t = P;
+                green = g + t * (255 - g) / P;
+            } else if (t < 0) {
+                if (t < N) t = N;
+                red = g + t * (255 - g) / N;
+            }
+            put(k, blue, green, red);
+        }
+    }
+}
+
+unsigned CKWaveFilmView::PicturePixel(int s, int k) const
+{
+    if (s < 0 || s >= nColumns || k < 0 || k >= nLines)
+        return 0;
+    const unsigned char* p = bitmapBits.pArray + (size_t(k) * nColumns + s) * 4;
+    return (unsigned(p[2]) << 16) | (unsigned(p[1]) << 8) | p[0];
+}
+
+// ---- painting -----------------------------------------------------------------
+
+void CKWaveFilmView::OnDraw(CDC* pDC)
+{
+    const CPoint pos = GetScrollPosition();
+    CRect rc;
+    GetClientRect(&rc);
+    rc.OffsetRect(pos);
+    const CSize total = GetTotalSize();
+    if (rc.right > total.cx)
+        pDC->FillSolidRect(CRect(std::max<LONG>(rc.left, total.cx), rc.top, rc.right, rc.bottom), kOutsideColour);
+    if (rc.bottom > total.cy)
+        pDC->FillSolidRect(CRect(rc.left, std::max<LONG>(rc.top, total.cy), rc.right, rc.bottom), kOutsideColour);
+
+    if (bThumbTracking) {
+        pDC->FillSolidRect(&rc, kThumbDragColour);
+        return;
+    }
+    if (!pWaveFilm || !pWaveFilm->IsInternalStatusOK() || !pWaveFilm->KWaveIsGood())
+        return;
+
+    bDrawing = true;
+    CalculateSpectra();
+    CalculateBitmap();
+
+    const long x0 = pos.x;
+    if (nColumns > 0 && nLines > 0) {
+        BITMAPINFO bmi{};
+        bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        bmi.bmiHeader.biWidth = nColumns;
+        bmi.bmiHeader.biHeight = nLines;
+        bmi.bmiHeader.biPlanes = 1;
+        bmi.bmiHeader.biBitCount = 32;
+        bmi.bmiHeader.biCompression = BI_RGB;
+        const int s0 = int(x0 % nColumns);
+        pDC->StretchDIBits(int(x0), 0, nColumns - s0, nLines, s0, 0, nColumns - s0, nLines, bitmapBits.pArray,
+                           &bmi, DIB_RGB_COLORS, SRCCOPY);
+        if (s0 > 0)
+            pDC->StretchDIBits(int(x0 + (nColumns - s0)), 0, s0, nLines, 0, 0, s0, nLines, bitmapBits.pArray, &bmi,
+                               DIB_RGB_COLORS, SRCCOPY);
+    }
+
+    if (bDrawFreqAxes)
+        DrawFreqAxes(pDC, rc);
+
+    nOldSelectedCadre0 = pWaveFilm->GetSelectedFragmentAbsCadre0();
+    nOldSelectedCadre1 = pWaveFilm->GetSelectedFragmentAbsCadre1();
+    if (nOldSelectedCadre1 > nOldSelectedCadre0)
+        pDC->PatBlt(int(nOldSelectedCadre0), rc.top, int(nOldSelectedCadre1 - nOldSelectedCadre0), rc.Height(),
+                    DSTINVERT);
+
+    if (bCaretShown)
+        DrawCaretCross(pDC, nCaretColumn, nCaretLine, int(x0), 0);
+    bDrawing = false;
+
+    if (bShowLocalMax)
+        DrawLocalMaxima(pDC, x0);
+}
+
+void CKWaveFilmView::DrawCaretCross(CDC* pDC, long column, long line, int xLeft, int yTop)
+{
+    CPen* oldPen = pDC->SelectObject(&CaretPen);
+    const int oldRop = pDC->SetROP2(R2_XORPEN);
+    pDC->MoveTo(int(column), yTop);
+    pDC->LineTo(int(column), yTop + nLines);
+    const int y = int(nLines - line - 1);
+    pDC->MoveTo(xLeft, y);
+    pDC->LineTo(xLeft + nColumns, y);
+    pDC->SetROP2(oldRop);
+    pDC->SelectObject(oldPen);
+}
+
+void CKWaveFilmView::DrawFreqAxes(CDC* pDC, const CRect& rc)
+{
+    const int nfft = pWaveFilm->GetNFFT();
+    const double fs = double(pWaveFilm->GetKWaveFrADC());
+    if (nfft <= 0 || fs <= 0)
+        return;
+    CPen* oldPen = pDC->SelectObject(&AxisPen);
+    const COLORREF oldText = pDC->SetTextColor(kAxisColour);
+    const int oldBk = pDC->SetBkMode(OPAQUE);
+    const UINT oldAlign = pDC->SetTextAlign(TA_BOTTOM);
+    const long step = FreqAxisStep(fs, nfft, pDC->GetTextExtent("0").cy);
+    for (long F = 0; F < fs / 2; F += step) {
+        const int y = nLines - int(double(F) / fs * nfft);
+        pDC->MoveTo(rc.left, y);
+        pDC->LineTo(rc.right, y);
+        CString label;
+        label.Format("%i", int(F));
+        pDC->TextOut(rc.left + 2, y, label.GetString());
+    }
+    pDC->SetTextAlign(oldAlign);
+    pDC->SetBkMode(oldBk);
+    pDC->SetTextColor(oldText);
+    pDC->SelectObject(oldPen);
+}
+
+long CKWaveFilmView::FreqAxisStep(double fs, int nFFT, int textHeight)
+{
+    const long o = nFFT > 0 ? long(fs * 2 * textHeight / nFFT) : 0;
+    static const long kSteps[] = {1, 2, 5, 10, 20, 50, 100, 200, 500, 1000, 2000, 5000, 10000};
+    for (long s : kSteps) {
+        if (s > o)
+            return s;
+    }
+    return 10000;
+}
+
+void CKWaveFilmView::DrawLocalMaxima(CDC* pDC, long x0)
+{
+    for (long c = x0; c < x0 + nColumns; ++c) {
+        const float* A = amplBuffer.pArray + size_t(c % nColumns) * nLines;
+        for (int L = 1; L <= nLines - 2; ++L) {
+            if (A[L] > A[L - 1] && A[L] > A[L + 1]) {
+                const int y = nLines - 1 - L;
+                pDC->SetPixel(int(c), y - 1, kLocalMaxColour);
+                pDC->SetPixel(int(c), y, kLocalMaxColour);
+                pDC->SetPixel(int(c), y + 1, kLocalMaxColour);
+            }
+        }
+    }
+}
+
+// ---- sizing and scrolling -----------------------------------------------------
+
+void CKWaveFilmView::OnSize(UINT nType, int cx, int cy)
+{
+    CScrollView::OnSize(nType, cx, cy);
+    SetNewScrollSizesAndRecalculateImages();
+    Invalidate(FALSE);
+}
+
+void CKWaveFilmView::SetNewScrollSizesAndRecalculateImages()
+{
+    if (!pWaveFilm)
+        return;
+    CRect rc;
+    GetClientRect(&rc);
+    int W = rc.Width(), H = rc.Height();
+    const int half = pWaveFilm->GetNFFT() / 2;
+    const CSize total(int(pWaveFilm->GetNCadres()), half);
+    SetScrollSizes(MM_TEXT, total, CSize(W, H), CSize(64, H / 8));
+    // The scroll bars may have taken room from the client.
+    GetClientRect(&rc);
+    W = rc.Width();
+    H = rc.Height();
+    if (!AllocateImages(W))
+        return;
+    const long caretCadre = pWaveFilm->GetCadreNumberFromTimeInSeconds(pWaveFilm->GetKCaretTime());
+    ScrollToPosition(CPoint(int(std::max(0L, caretCadre - (W + 1) / 2)), std::max(0, half - H)));
+    SetScrollSizes(MM_TEXT, total, CSize(W, H), CSize(64, H / 8));
+}
+
+void CKWaveFilmView::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
+{
+    bThumbTracking = false;
+    if (nSBCode == SB_THUMBTRACK) {
+        bThumbTracking = true;
+        Invalidate(FALSE);
+        return;
+    }
+    if (nSBCode == SB_THUMBPOSITION || nSBCode == SB_ENDSCROLL)
+        Invalidate(FALSE);
+    if (bDrawFreqAxes)
+        Invalidate(FALSE); // the labels sit at the left edge
+    CScrollView::OnHScroll(nSBCode, nPos, pScrollBar);
+}
+
+BOOL CKWaveFilmView::OnMouseWheel(UINT, short, CPoint)
+{
+    return 1;
+}
+
+// ---- mouse, caret, cursor text -------------------------------------------------
+
+void CKWaveFilmView::SendHint(CView* pSender, LPARAM lHint, CObject* pHint)
+{
+    if (CDocument* pDoc = GetDocument())
+        pDoc->UpdateAllViews(pSender, lHint, pHint);
+    else if (pSender != this)
+        OnUpdate(pSender, lHint, pHint);
+}
+
+long CKWaveFilmView::CadreFromClientX(int x) const
+{
+    return long(x) + GetScrollPosition().x;
+}
+
+long CKWaveFilmView::LineFromClientY(int y) const
+{
+    return long(pWaveFilm->GetNFFT() / 2) - GetScrollPosition().y - y - 1;
+}
+
+void CKWaveFilmView::SetCaretFromClientPoint(CPoint point)
+{
+    const long cadre = CadreFromClientX(point.x);
+    const long line = LineFromClientY(point.y);
+    pWaveFilm->SetKCaretCadre(cadre);
+    pWaveFilm->SetKCaretFrequency(pWaveFilm->GetFreqInHertzFromSpectrumSample(int(line)));
+    filmHint.pWaveFilm = pWaveFilm;
+    SendHint(nullptr, HintCaret, &filmHint);
+}
+
+void CKWaveFilmView::OnLButtonDown(UINT nFlags, CPoint point)
+{
+    if (!pWaveFilm)
+        return;
+    SetCaretFromClientPoint(point);
+    const long cadre = CadreFromClientX(point.x);
+    if (nFlags == MK_LBUTTON) {
+        SetCapture();
+        pWaveFilm->SetSelectedFragmentAbsCadres(cadre, cadre);
+    } else if (nFlags == (MK_LBUTTON | MK_SHIFT)) {
+        SetCapture();
+        pWaveFilm->SetSelectedFragmentAbsCadre(cadre);
+    } else {
+        return;
+    }
+    RepaintSelectedFragment();
+    SendHint(this, HintSelection);
+}
+
+void CKWaveFilmView::OnLButtonUp(UINT, CPoint point)
+{
+    if (GetCapture() != this)
+        return;
+    ReleaseCapture();
+    if (pWaveFilm)
+        SetCaretFromClientPoint(point);
+}
+
+void CKWaveFilmView::OnMouseMove(UINT nFlags, CPoint point)
+{
+    if (!pWaveFilm || pWaveFilm->GetNFFT() <= 0)
+        return;
+    const long cadre = CadreFromClientX(point.x);
+    const double f = pWaveFilm->GetFreqInHertzFromSpectrumSample(int(LineFromClientY(point.y)));
+    const bool ctrlOnly = nFlags == MK_CONTROL;
+    if (pWaveFilm->MoveCaretOnlyWithCtrl ? ctrlOnly : !ctrlOnly)
+        SetCaretFromClientPoint(point);
+    if (GetCapture() == this) {
+        SetCaretFromClientPoint(point);
+        if (nFlags == MK_LBUTTON || nFlags == (MK_LBUTTON | MK_SHIFT)) {
+            pWaveFilm->SetSelectedFragmentAbsCadre(cadre);
+            RepaintSelectedFragment();
+            SendHint(this, HintSelection);
+        }
+    }
+    BuildCursorText(cadre, f);
+    ToolTip.UpdateTipText(sCursorText.GetString(), this);
+}
+
+void CKWaveFilmView::BuildCursorText(long cadre, double f)
+{
+    sCursorText.Empty();
+    const int flags = pWaveFilm->tooltipFlags;
+    if (flags == 0)
+        return;
+    auto separate = [this] {
+        if (!sCursorText.IsEmpty())
+            sCursorText += "; ";
+    };
+    const double caretF = pWaveFilm->GetKCaretFrequency();
+    const double t = pWaveFilm->GetTimeInSecondsFromCadre(cadre);
+    const double caretT = pWaveFilm->GetKCaretTime();
+    if (f > 0 && (flags & (4 | 8))) {
+        const double v = double(float((flags & 4) ? f : f - caretF));
+        CString part;
+        part.Format(PrecisionFormat(v, false), v);
+        separate();
+        sCursorText += part;
+    }
+    if (flags & (1 | 2)) {
+        const double v = double(float((flags & 1) ? t : t - caretT));
+        CString part;
+        part.Format("%.3f c", v);
+        separate();
+        sCursorText += part;
+    }
+    if (flags & 16) {
+        const double df = f - caretF, dt = t - caretT;
+        CString part;
+        if (dt == 0) {
+            part = "? Гц/с";
+        } else {
+            const double v = double(float(df / dt));
+            part.Format(PrecisionFormat(v, true), v);
+        }
+        separate();
+        sCursorText += part;
+    }
+}
+
+void CKWaveFilmView::RepaintSelectedFragment()
+{
+    if (!pWaveFilm)
+        return;
+    const long p = nOldSelectedCadre0, q = nOldSelectedCadre1;
+    const long r = pWaveFilm->GetSelectedFragmentAbsCadre0(), s = pWaveFilm->GetSelectedFragmentAbsCadre1();
+    nOldSelectedCadre0 = r;
+    nOldSelectedCadre1 = s;
+    if (!GetSurface())
+        return;
+    CRect rc;
+    GetClientRect(&rc);
+    const long scrollX = GetScrollPosition().x;
+    CClientDC dc(this);
+    auto invert = [&](long a, long b) {
+        if (a > b)
+            std::swap(a, b);
+        if (b > a)
+            dc.PatBlt(int(a - scrollX), 0, int(b - a), rc.Height(), DSTINVERT);
+    };
+    const bool overlap = p < s && r < q;
+    if (overlap) {
+        invert(p, r);
+        invert(q, s);
+    } else {
+        invert(p, q);
+        invert(r, s);
+    }
+}
+
+void CKWaveFilmView::PutKCaret()
+{
+    if (!pWaveFilm)
+        return;
+    const long column = pWaveFilm->GetKCaretCadre();
+    const double fs = double(pWaveFilm->GetKWaveFrADC());
+    const long line = fs > 0 ? long(pWaveFilm->GetKCaretFrequency() / fs * pWaveFilm->GetNFFT()) : 0;
+    if (!bCaretShown && !bBlinkOn)
+        return;
+    if (!GetSurface())
+        return;
+    const CPoint pos = GetScrollPosition();
+    CClientDC dc(this);
+    // In client coordinates: the cross of OnDraw lands on the same pixels.
+    dc.SetViewportOrg(-pos.x, -pos.y);
+    auto cross = [&](long c, long l) { DrawCaretCross(&dc, c, l, pos.x, 0); };
+    if (bCaretShown) {
+        cross(nCaretColumn, nCaretLine);
+        if (bBlinkOn) {
+            cross(column, line);
+            nCaretColumn = column;
+            nCaretLine = line;
+        } else {
+            bCaretShown = false;
+        }
+    } else {
+        cross(column, line);
+        nCaretColumn = column;
+        nCaretLine = line;
+        bCaretShown = true;
+    }
+}
+
+void CKWaveFilmView::OnTimer(UINT_PTR nIDEvent)
+{
+    if (nIDEvent == nBlinkTimer) {
+        bBlinkOn = !bBlinkOn;
+        PutKCaret();
+    }
+    CScrollView::OnTimer(nIDEvent);
+}
+
+void CKWaveFilmView::OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags)
+{
+    CScrollView::OnKeyUp(nChar, nRepCnt, nFlags);
+}
+
+void CKWaveFilmView::OnContextMenu(CWnd*, CPoint point)
+{
+    if (point.x == -1 && point.y == -1) {
+        point = CPoint(5, 5);
+        ClientToScreen(&point);
+    }
+    CMenu menu;
+    if (!menu.LoadMenu(IDR_WAVE_FILM_VIEW_MENU))
+        return;
+    if (CMenu* popup = menu.GetSubMenu(0))
+        popup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, GetParentOwner());
+}
+
+// ---- hints ----------------------------------------------------------------------
+
+void CKWaveFilmView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint)
+{
+    switch (lHint) {
+    case HintNewFilm:
+        if (auto* h = dynamic_cast<CKWaveFilmHint*>(pHint))
+            pWaveFilm = h->pWaveFilm;
+        if (!pWaveFilm)
+            return;
+        SetNewScrollSizesAndRecalculateImages();
+        nOldSelectedCadre0 = pWaveFilm->GetSelectedFragmentAbsCadre0();
+        nOldSelectedCadre1 = pWaveFilm->GetSelectedFragmentAbsCadre1();
+        CalculateSpectra();
+        CalculateBitmap();
+        Invalidate(FALSE);
+        break;
+    case HintSelection:
+        RepaintSelectedFragment();
+        break;
+    case HintDisplayLevels:
+    case HintDisplayParameter:
+        MarkPictureStale();
+        CalculateBitmap();
+        Invalidate(FALSE);
+        break;
+    case HintCaret:
+        PutKCaret();
+        break;
+    case HintPaperColour:
+        if (!pSender)
+            Invalidate(FALSE);
+        break;
+    default:
+        break;
+    }
+}
+
+// ---- commands ---------------------------------------------------------------------
+
+void CKWaveFilmView::OnPlayView()
+{
+    if (!pWaveFilm)
+        return;
+    CRect rc;
+    GetClientRect(&rc);
+    const long x = GetScrollPosition().x;
+    PlayKWaveFilmFromCadreToCadre(*pWaveFilm, x, x + rc.Width());
+}
+
+void CKWaveFilmView::OnWfvDialogAdjust()
+{
+    // The display dialog arrives with the dialogs work; the other views follow its changes.
+    SendHint(this, HintDisplayLevels);
+}
+
+void CKWaveFilmView::OnWfvDialogPlayFragment()
+{
+    // The fragment playback dialog arrives with the dialogs work.
+}
+
+void CKWaveFilmView::OnHowToShowTooltip()
+{
+    // The cursor-values dialog (the film's SetHowToShowTooltip) arrives with the dialogs work.
+}
+
+void CKWaveFilmView::OnDrawFreqAxes()
+{
+    bDrawFreqAxes = !bDrawFreqAxes;
+    Invalidate(FALSE);
+}
+
+void CKWaveFilmView::OnUpdateDrawFreqAxes(CCmdUI* pCmdUI)
+{
+    pCmdUI->SetCheck(bDrawFreqAxes ? 1 : 0);
+}
+
+void CKWaveFilmView::On15BitsVideomode() {}
+
+void CKWaveFilmView::OnUpdate15BitsVideomode(CCmdUI*) {}
+
+void CKWaveFilmView::OnCalculateSpectra()
+{
+    for (int s = 0; s < nColumns; ++s) {
+        spectraColumnMap.pArray[s] = SlotAllSpectraAgain;
+        bitmapColumnMap.pArray[s] = SlotAllPicturesAgain;
+    }
+    CalculateSpectra();
+    CalculateBitmap();
+    Invalidate(FALSE);
+}
+
+void CKWaveFilmView::OnShowLocalMaxOnSonogram()
+{
+    bShowLocalMax = !bShowLocalMax;
+    Invalidate(FALSE);
+}
+
+void CKWaveFilmView::OnUpdateShowLocalMaxOnSonogram(CCmdUI* pCmdUI)
+{
+    pCmdUI->SetCheck(bShowLocalMax ? 1 : 0);
+}

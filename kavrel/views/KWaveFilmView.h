@@ -1,0 +1,205 @@
+// CKWaveFilmView: the sonogram. Every screen column is one cadre of the
+// film and every screen row one spectral line. Spectra and picture columns
+// are kept in ring caches the width of the window (cadre c lives in slot
+// c mod nColumns), so a paint computes only the cadres that scrolled in.
+// Host programs derive their own sonograms from it: CalculateSpectra is
+// virtual and the handlers can be called from their overrides.
+#pragma once
+#include <vector>
+
+#include "framework/ui/CScrollView.h"
+#include "framework/ui/CToolTipCtrl.h"
+#include "kavrel/core/KArrays.h"
+#include "kavrel/core/KWaveFilm.h"
+
+// The object of update hints 2 and 9: the film they are about. The film is
+// not a CObject itself, so it travels in this envelope.
+class CKWaveFilmHint : public CObject {
+public:
+    explicit CKWaveFilmHint(CKWaveFilm* p = nullptr) : pWaveFilm(p) {}
+    CKWaveFilm* pWaveFilm;
+};
+
+class CKWaveFilmView : public CScrollView {
+    DECLARE_DYNCREATE(CKWaveFilmView)
+
+protected:
+    CKWaveFilmView();
+
+public:
+    ~CKWaveFilmView() override;
+
+    // Display types (displayFlags & DisplayTypeMask) and the inversion bit.
+    enum : int {
+        AmplitudeGrey = 0x001,
+        PhaseAmplGrowth = 0x002,
+        PhaseFreqGrowth = 0x004,
+        Inverse = 0x020,
+        Harmonogram = 0x040,
+        Fiot = 0x080,
+        AmplitudeColour = 0x100,
+        DisplayTypeMask = 0x1C7
+    };
+    // Update hints shared by the documents and views of the suite.
+    enum : LPARAM {
+        HintNewFilm = 2,
+        HintSelection = 4,
+        HintDisplayLevels = 8,
+        HintCaret = 9,
+        HintPaperColour = 11,
+        HintDisplayParameter = 12
+    };
+    // Context menu, its commands and the private repaint request.
+    enum : UINT {
+        IDR_WAVE_FILM_VIEW_MENU = 4105,
+        ID_PLAY_VIEW = 36779,
+        ID_WFV_DIALOG_ADJUST = 36791,
+        ID_WFV_DIALOG_PLAY_FRAGMENT = 36802,
+        ID_15_BITS_VIDEOMODE = 36812,
+        ID_DRAW_FREQ_AXES = 36814,
+        ID_HOW_TO_SHOW_TOOLTIP = 36816,
+        ID_CALCULATE_SPECTRA = 36829,
+        ID_SHOW_LOCAL_MAX_ON_SONOGRAM = 36834,
+        WM_RECALCULATE_PICTURE = WM_USER + 6 // 1030
+    };
+    // Column-map values that are never a cadre: the slot is recomputed.
+    enum : int {
+        SlotAfterResize = -10000,
+        SlotAllSpectraAgain = -99999,
+        SlotAllPicturesAgain = -88888,
+        SlotDisplayTypeChanged = -100000
+    };
+    // The weight arrays bound the picture's height.
+    static constexpr int nMaxLines = 2048;
+    static constexpr UINT_PTR nBlinkTimer = 1;
+
+    // Creates the window as a child of pParentWnd (top-level without one)
+    // and runs OnCreate; false when either fails.
+    using CWnd::Create;
+    BOOL Create(CWnd* pParentWnd, const RECT& rect, UINT nID = 0);
+    // The tooltip with its one tool over the whole view; -1 fails the creation.
+    virtual int OnCreate(void* lpCreateStruct = nullptr);
+    // Stops the blink timer, then destroys the window.
+    virtual BOOL DestroyWindow();
+    // Message 1030 (the picture is recomputed), then the base's handling.
+    virtual LRESULT DefWindowProcA(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    void OnDraw(CDC* pDC) override;
+    void OnInitialUpdate() override;
+    void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) override;
+    BOOL OnEraseBkgnd(CDC* pDC) override;
+    void OnSize(UINT nType, int cx, int cy) override;
+    void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar) override;
+    BOOL OnMouseWheel(UINT nFlags, short zDelta, CPoint pt) override;
+    void OnLButtonDown(UINT nFlags, CPoint point) override;
+    void OnLButtonUp(UINT nFlags, CPoint point) override;
+    void OnMouseMove(UINT nFlags, CPoint point) override;
+    void OnTimer(UINT_PTR nIDEvent) override;
+    void OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags) override;
+    void OnContextMenu(CWnd* pWnd, CPoint point) override;
+    void OnDestroy();
+
+    // Menu commands.
+    void OnPlayView();
+    void OnWfvDialogAdjust();
+    void OnWfvDialogPlayFragment();
+    void OnHowToShowTooltip();
+    void OnDrawFreqAxes();
+    void OnUpdateDrawFreqAxes(CCmdUI* pCmdUI);
+    void On15BitsVideomode();
+    void OnUpdate15BitsVideomode(CCmdUI* pCmdUI);
+    void OnCalculateSpectra();
+    void OnShowLocalMaxOnSonogram();
+    void OnUpdateShowLocalMaxOnSonogram(CCmdUI* pCmdUI);
+
+    // Fills the picture columns of the visible cadres that are stale.
+    void CalculateBitmap();
+    // Sizes scroll range, caches and picture to the window and the film,
+    // and centres the view on the caret.
+    void SetNewScrollSizesAndRecalculateImages();
+    // Inverts on screen exactly the columns in which the film's selection
+    // differs from the one shown.
+    void RepaintSelectedFragment();
+    // One step of the blinking caret cross.
+    void PutKCaret();
+    // Every picture slot holds no cadre: the next CalculateBitmap redraws all.
+    void MarkPictureStale();
+
+    // The same computation for any first cadre, with no window: the
+    // batch export renders the film through these, band after band.
+    // AllocateImages sizes the caches for nWidth columns (false: no memory,
+    // and nColumns = nLines = 0).
+    bool AllocateImages(int nWidth);
+    void CalculateSpectraFromCadre(long x0);
+    void CalculateBitmapFromCadre(long x0);
+    // Hertz between two frequency labels: the first of 1, 2, 5, 10 ... 10000
+    // above the hertz that two text heights span.
+    static long FreqAxisStep(double fs, int nFFT, int textHeight);
+    // Colour of picture slot s, spectral line k, as 0x00RRGGBB.
+    unsigned PicturePixel(int s, int k) const;
+
+    CKWaveFilm* GetWaveFilm() const { return pWaveFilm; }
+    const CString& GetCursorText() const { return sCursorText; }
+    CToolTipCtrl& GetToolTip() { return ToolTip; }
+
+    // The film shown (set by hint 2; never owned).
+    CKWaveFilm* pWaveFilm = nullptr;
+
+    // Ring caches (see above).
+    int nColumns = 0;
+    int nLines = 0;
+    CKArrayFloat amplBuffer;    // nColumns x nLines, column-major: dB, or the harmonogram ratio
+    CKArrayFloat phaseBuffer;   // same shape: dPhase/dOmega
+    CKArrayFloat lineScratch;   // nLines: line-to-line phase difference
+    CKArrayBYTE bitmapBits;     // bottom-up 32-bit picture nColumns x nLines, row k = line k
+    CKArrayInt spectraColumnMap; // cadre whose spectra slot s holds
+    CKArrayInt bitmapColumnMap;  // cadre whose pixels slot s holds
+    CKArrayDouble redWeight;
+    CKArrayDouble greenWeight;
+    CKArrayDouble blueWeight;
+
+    // Interaction state.
+    bool bDrawFreqAxes = false;
+    bool bCaretShown = false;
+    bool bBlinkOn = false;
+    long nCaretColumn = -1000;
+    long nCaretLine = -1000000;
+    bool bDrawing = false;
+    bool bThumbTracking = false;
+    bool bShowLocalMax = false;
+    long nOldSelectedCadre0 = 0;
+    long nOldSelectedCadre1 = 0;
+    UINT_PTR nTimerID = 0;
+    CToolTipCtrl ToolTip;
+    CString sCursorText;
+    CPen CaretPen;
+    CPen AxisPen;
+
+protected:
+    // Fills the spectra of the visible cadres whose slot is stale. A derived
+    // view may replace the analysis.
+    virtual void CalculateSpectra();
+
+    // The update hint to every view of the document (to this view alone
+    // when it has no document); pSender is left out.
+    void SendHint(CView* pSender, LPARAM lHint, CObject* pHint = nullptr);
+    // The cadre and spectral line under a client point.
+    long CadreFromClientX(int x) const;
+    long LineFromClientY(int y) const;
+    void SetCaretFromClientPoint(CPoint point);
+    void BuildCursorText(long cadre, double f);
+    void DrawCaretCross(CDC* pDC, long column, long line, int x0, int yTop);
+    void DrawFreqAxes(CDC* pDC, const CRect& rcClient);
+    void DrawLocalMaxima(CDC* pDC, long x0);
+
+private:
+    void calculatePairs(long x0);
+    void calculateHarmonogram(long x0);
+    void calculateColourWeights();
+    void fillColumn(int slot);
+
+    CKWaveFilmHint filmHint;
+    // Whole spectra of films whose NFFT gives more lines than the picture holds.
+    std::vector<float> wideLevels, widePhases;
+};

@@ -1,0 +1,87 @@
+// Sonograms over generated sounds for the view's tests: a WAV file written
+// byte by byte, a film over all of it and a view on the film in a window.
+#pragma once
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/ui/CSurface.h"
+#include "kavrel/core/KWaveFilmHelpers.h"
+#include "kavrel/core/tests/WavBytes.h"
+#include "kavrel/views/KWaveFilmView.h"
+
+namespace sonogram_test {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// The view with its analysis reachable from the tests.
+class TestView : public CKWaveFilmView {
+public:
+    using CKWaveFilmView::CalculateSpectra;
+    using CKWaveFilmView::SendHint;
+};
+
+inline std::vector<int> Sine(double f, double amplitude, long n, double fs)
+{
+    std::vector<int> x(static_cast<size_t>(n));
+    for (long i = 0; i < n; ++i)
+        x[size_t(i)] = int(std::lround(amplitude * std::sin(2 * kPi * f * double(i) / fs)));
+    return x;
+}
+
+// Frequency rising linearly from f0 to f1 over the n samples.
+inline std::vector<int> Chirp(double f0, double f1, double amplitude, long n, double fs)
+{
+    std::vector<int> x(static_cast<size_t>(n));
+    const double T = double(n) / fs;
+    for (long i = 0; i < n; ++i) {
+        const double t = double(i) / fs;
+        x[size_t(i)] = int(std::lround(amplitude * std::sin(2 * kPi * (f0 * t + (f1 - f0) * t * t / (2 * T)))));
+    }
+    return x;
+}
+
+struct Sonogram {
+    CKWaveFilm film;
+    std::unique_ptr<TestView> view = std::make_unique<TestView>();
+    CKWaveFilmHint hint{&film};
+
+    // A film of the whole sound at this NFFT and a view of cx x cy on it.
+    bool Open(const std::string& name, const std::vector<int>& samples, unsigned rate, int nfft, int cx, int cy)
+    {
+        const std::string path = wavbytes::writeFile(name, wavbytes::pcm16(1, rate, samples));
+        if (!OpenKWaveFilmOnWholeFile(film, path.c_str(), name.c_str(), nfft))
+            return false;
+        if (!view->Create(nullptr, CRect(0, 0, cx, cy)))
+            return false;
+        view->OnUpdate(nullptr, CKWaveFilmView::HintNewFilm, &hint);
+        view->OnInitialUpdate();
+        return true;
+    }
+
+    void Paint()
+    {
+        view->Invalidate(FALSE);
+        view->UpdateWindow();
+    }
+
+    // The screen pixel (0x00BBGGRR) at a client point.
+    COLORREF Screen(int x, int y) const { return view->GetSurface()->GetPixel(x, y); }
+
+    // Picture pixel of a cadre and a spectral line, as blue, green, red.
+    void Pixel(long cadre, int line, int& b, int& g, int& r) const
+    {
+        const unsigned p = view->PicturePixel(int(cadre % view->nColumns), line);
+        b = int(p & 0xFF);
+        g = int((p >> 8) & 0xFF);
+        r = int((p >> 16) & 0xFF);
+    }
+
+    const float* Amplitudes(long cadre) const
+    {
+        return view->amplBuffer.pArray + size_t(cadre % view->nColumns) * size_t(view->nLines);
+    }
+};
+
+} // namespace sonogram_test
