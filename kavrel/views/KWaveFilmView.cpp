@@ -17,6 +17,7 @@ IMPLEMENT_DYNCREATE(CKWaveFilmView, CObject)
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
+constexpr double kLn10Over10 = 0.230258509299404568;
 
 // Wherever the picture is not covered by the film.
 constexpr COLORREF kOutsideColour = 0x3F3F3F;
@@ -394,7 +395,7 @@ void CKWaveFilmView::fillColumn(int slot)
     if (type == AmplitudeColour) {
         double R = 0, G = 0, B = 0;
         for (int k = 1; k < nLines && k < nMaxLines; ++k) {
-            const double p = std::pow(10.0, double(A[k]) / 10);
+            const double p = std::exp(kLn10Over10 * double(A[k])); // 10^(A/10)
             R += p * redWeight.pArray[k];
             G += p * greenWeight.pArray[k];
             B += p * blueWeight.pArray[k];
