@@ -477,13 +477,21 @@ void CKWaveFilmView::OnDraw(CDC* pDC)
     GetClientRect(&rc);
     rc.OffsetRect(pos);
     const CSize total = GetTotalSize();
-    if (rc.right > total.cx)
-        pDC->FillSolidRect(CRect(std::max<LONG>(rc.left, total.cx), rc.top, rc.right, rc.bottom), kOutsideColour);
-    if (rc.bottom > total.cy)
-        pDC->FillSolidRect(CRect(rc.left, std::max<LONG>(rc.top, total.cy), rc.right, rc.bottom), kOutsideColour);
+    // Brushes, not solid fills: the background colour stays that of the
+    // context for the axis labels.
+    CBrush outside(kOutsideColour);
+    if (rc.right > total.cx) {
+        const CRect r(std::max<LONG>(rc.left, total.cx), rc.top, rc.right, rc.bottom);
+        pDC->FillRect(&r, &outside);
+    }
+    if (rc.bottom > total.cy) {
+        const CRect r(rc.left, std::max<LONG>(rc.top, total.cy), rc.right, rc.bottom);
+        pDC->FillRect(&r, &outside);
+    }
 
     if (bThumbTracking) {
-        pDC->FillSolidRect(&rc, kThumbDragColour);
+        CBrush drag(kThumbDragColour);
+        pDC->FillRect(&rc, &drag);
         return;
     }
     if (!pWaveFilm || !pWaveFilm->IsInternalStatusOK() || !pWaveFilm->KWaveIsGood())
