@@ -205,9 +205,16 @@ void CKWaveFilmView::CalculateBitmap()
     CalculateBitmapFromCadre(GetScrollPosition().x);
 }
 
+// A film without its parameters or its sound has nothing to analyse (its
+// levels are not even set), whatever asks.
+bool CKWaveFilmView::FilmIsDrawable() const
+{
+    return pWaveFilm && pWaveFilm->IsInternalStatusOK() && pWaveFilm->KWaveIsGood() && nColumns > 0 && nLines > 0;
+}
+
 void CKWaveFilmView::CalculateSpectraFromCadre(long x0)
 {
-    if (!pWaveFilm || nColumns <= 0 || nLines <= 0)
+    if (!FilmIsDrawable())
         return;
     switch (pWaveFilm->displayFlags & DisplayTypeMask) {
     case AmplitudeGrey:
@@ -329,7 +336,7 @@ void CKWaveFilmView::calculateColourWeights()
 
 void CKWaveFilmView::CalculateBitmapFromCadre(long x0)
 {
-    if (!pWaveFilm || nColumns <= 0 || nLines <= 0)
+    if (!FilmIsDrawable())
         return;
     const int type = pWaveFilm->displayFlags & DisplayTypeMask;
     if (type != AmplitudeGrey && type != AmplitudeColour && type != PhaseAmplGrowth &&
