@@ -314,6 +314,24 @@ TEST(KWaveFilmViewInteraction, HintsOfTheDocument)
     EXPECT_EQ(s.view->GetWaveFilm(), &other);
     EXPECT_EQ(s.view->nLines, 512);
     EXPECT_EQ(s.view->GetTotalSize(), CSize(int(other.GetNCadres()), 512));
+    // Hint 11 repaints only when the document itself sends it.
+    s.Paint();
+    CRect invalid;
+    s.view->OnUpdate(&spy, CKWaveFilmView::HintPaperColour, nullptr);
+    EXPECT_FALSE(s.view->GetUpdateRect(&invalid));
+    s.view->OnUpdate(nullptr, CKWaveFilmView::HintPaperColour, nullptr);
+    EXPECT_TRUE(s.view->GetUpdateRect(&invalid));
+    // Hint 12 redraws the picture from the kept spectra.
+    const unsigned before = s.view->PicturePixel(int(s.view->GetScrollPosition().x % s.view->nColumns), 32);
+    other.displayFlags = CKWaveFilmView::AmplitudeGrey | CKWaveFilmView::Inverse;
+    const long long transforms = CKFFT::KFFT_nTransforms;
+    s.view->OnUpdate(&spy, CKWaveFilmView::HintDisplayParameter, nullptr);
+    EXPECT_EQ(CKFFT::KFFT_nTransforms, transforms);
+    // Inverted grey: g + g' = 255 less the two truncations.
+    const unsigned after = s.view->PicturePixel(int(s.view->GetScrollPosition().x % s.view->nColumns), 32);
+    EXPECT_GE((before & 0xFF) + (after & 0xFF), 254u);
+    EXPECT_LE((before & 0xFF) + (after & 0xFF), 255u);
+    EXPECT_NE(before & 0xFF, after & 0xFF);
     // The adjustment command tells the other views that the levels changed.
     spy.hints.clear();
     s.view->OnCommand(CKWaveFilmView::ID_WFV_DIALOG_ADJUST, 0);
