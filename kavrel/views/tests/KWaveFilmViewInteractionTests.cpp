@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <QWheelEvent>
 #include <QWidget>
 
@@ -372,4 +373,28 @@ TEST(KWaveFilmViewInteraction, PlayPlaysWhatTheWindowShows)
     for (size_t i = 0; i < played.size(); i += 97)
         EXPECT_EQ(played[i], x[2500 + i]) << i;
     EXPECT_TRUE(ui.m_messages.empty());
+}
+
+TEST(KWaveFilmViewInteraction, RealMouseEventsReachTheHandlers)
+{
+    Sonogram s;
+    ASSERT_TRUE(OpenChirp(s, "mouse-real.wav"));
+    QWidget* w = s.view->GetWidget();
+    auto send = [&](QEvent::Type type, QPointF at, Qt::MouseButtons buttons, Qt::KeyboardModifiers mods) {
+        QMouseEvent e(type, at, w->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                      buttons, mods);
+        QApplication::sendEvent(w, &e);
+    };
+    // A Ctrl click: the caret only.
+    send(QEvent::MouseButtonPress, QPointF(33, 40), Qt::LeftButton, Qt::ControlModifier);
+    send(QEvent::MouseButtonRelease, QPointF(33, 40), Qt::NoButton, Qt::ControlModifier);
+    EXPECT_EQ(s.film.GetKCaretCadre(), 33);
+    EXPECT_EQ(s.film.GetSelectedFragmentAbsCadre1(), 0);
+    // A drag: a selection.
+    send(QEvent::MouseButtonPress, QPointF(50, 40), Qt::LeftButton, Qt::NoModifier);
+    send(QEvent::MouseMove, QPointF(90, 40), Qt::LeftButton, Qt::NoModifier);
+    send(QEvent::MouseButtonRelease, QPointF(90, 40), Qt::NoButton, Qt::NoModifier);
+    EXPECT_EQ(s.film.GetSelectedFragmentAbsCadre0(), 50);
+    EXPECT_EQ(s.film.GetSelectedFragmentAbsCadre1(), 90);
+    EXPECT_EQ(CWnd::GetCapture(), nullptr);
 }
