@@ -194,12 +194,12 @@ void CKSpectrum::CalculateAmpl_dB_(float* out)
 {
     // The sonogram asks for a whole window of these on every scroll: a
     // single-precision logarithm is enough for a single-precision result,
-    // and only powers too small for a float take the double one.
+    // and only powers out of a float's range take the double one.
     constexpr float k10Log10Of2 = 3.01029995663981195f;
     const int h = nBinsFor(nFFT / 2);
     for (int i = 0; i < h; ++i) {
         const double p = z.pArray[i].re * z.pArray[i].re + z.pArray[i].im * z.pArray[i].im;
-        out[i] = p > 1e-30 ? k10Log10Of2 * std::log2(float(p)) : float(10.0 * std::log10(p + 1e-100));
+        out[i] = p > 1e-30 && p < 1e37 ? k10Log10Of2 * std::log2(float(p)) : float(10.0 * std::log10(p + 1e-100));
     }
 }
 

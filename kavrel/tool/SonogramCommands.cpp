@@ -134,7 +134,9 @@ int RunSonogram(const ToolArgs& args)
     }
     if (showProgress)
         std::fprintf(stderr, "\r");
-    if (!image.save(QString::fromUtf8(out.GetString()), "PNG")) {
+    // A light deflate: ten minutes of film are half a gigabyte of pixels,
+    // and zlib's default level takes many times longer than the analysis.
+    if (!image.save(QString::fromUtf8(out.GetString()), "PNG", 80)) {
         std::fprintf(stderr, "Не удалось записать файл %s\n", out.GetString());
         ::unlink(out.GetString());
         return 1;

@@ -98,8 +98,21 @@ public:
     }
 
 private:
+    // What the display dialog does on a change of type: spectra and picture anew.
+    void setType(int flags)
+    {
+        m_Doc.Film.displayFlags = flags;
+        for (int s = 0; s < m_pView->nColumns; ++s)
+            m_pView->spectraColumnMap.pArray[s] = m_pView->bitmapColumnMap.pArray[s] =
+                CKWaveFilmView::SlotDisplayTypeChanged;
+        m_pView->SendMessage(CKWaveFilmView::WM_RECALCULATE_PICTURE);
+        m_pView->UpdateWindow();
+    }
+
     void shootEveryType(const char* dir)
     {
+        // The caret blinks by ticks of this program alone while it shoots.
+        m_pView->KillTimer(CKWaveFilmView::nBlinkTimer);
         static const struct {
             const char* name;
             int flags;
@@ -110,17 +123,24 @@ private:
                       {"phasefreq", CKWaveFilmView::PhaseFreqGrowth | CKWaveFilmView::Inverse},
                       {"harmonogram", CKWaveFilmView::Harmonogram}};
         for (const auto& t : kTypes) {
-            m_Doc.Film.displayFlags = t.flags;
-            // What the display dialog does on a change of type.
-            for (int s = 0; s < m_pView->nColumns; ++s)
-                m_pView->spectraColumnMap.pArray[s] = m_pView->bitmapColumnMap.pArray[s] =
-                    CKWaveFilmView::SlotDisplayTypeChanged;
-            m_pView->SendMessage(CKWaveFilmView::WM_RECALCULATE_PICTURE);
-            m_pView->UpdateWindow();
+            setType(t.flags);
             CString path;
             path.Format("%s/kavrel-view-%s.png", dir, t.name);
             KSaveWindowPicture(&m_Frame, path);
         }
+        // The overlays: frequency axes, a selected fragment and the caret cross.
+        CKWaveFilm& film = m_Doc.Film;
+        m_pView->OnCommand(CKWaveFilmView::ID_DRAW_FREQ_AXES, BN_CLICKED);
+        const long n = film.GetNCadres();
+        film.SetSelectedFragmentAbsCadres(n / 4, n / 2);
+        film.SetKCaretCadre(3 * n / 4);
+        film.SetKCaretFrequency(1500);
+        setType(CKWaveFilmView::AmplitudeGrey);
+        for (int tick = 0; tick < 2 && !m_pView->bCaretShown; ++tick)
+            m_pView->OnTimer(CKWaveFilmView::nBlinkTimer);
+        CString path;
+        path.Format("%s/kavrel-view-overlays.png", dir);
+        KSaveWindowPicture(&m_Frame, path);
     }
 
     CString m_sPath;

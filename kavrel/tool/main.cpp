@@ -18,11 +18,13 @@ const Command kCommands[] = {
     {"samples", "kavrel samples FILE.wav FIRST COUNT [CHANNEL]", RunSamples},
     {"spectrum", "kavrel spectrum FILE.wav SAMPLE [--nfft N] [--sigmaf HZ]", RunSpectrum},
     {"power", "kavrel power FILE.wav [--nfft N]", RunPower},
+#if KAVREL_TOOL_GUI
     {"sonogram",
      "kavrel sonogram FILE.wav OUT.png [--nfft N] [--type grey|colour|phase|phasefreq|harmonogram] [--inverse] "
      "[--from SECONDS --to SECONDS]",
      RunSonogram},
     {"view", "kavrel view FILE.wav", RunView},
+#endif
 };
 
 void usage()

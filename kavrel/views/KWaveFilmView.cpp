@@ -17,6 +17,7 @@ IMPLEMENT_DYNCREATE(CKWaveFilmView, CObject)
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
+constexpr double kLn10Over10 = 0.230258509299404568;
 
 // Wherever the picture is not covered by the film.
 constexpr COLORREF kOutsideColour = 0x3F3F3F;
@@ -204,9 +205,16 @@ void CKWaveFilmView::CalculateBitmap()
     CalculateBitmapFromCadre(GetScrollPosition().x);
 }
 
+// A film without its parameters or its sound has nothing to analyse (its
+// levels are not even set), whatever asks.
+bool CKWaveFilmView::FilmIsDrawable() const
+{
+    return pWaveFilm && pWaveFilm->IsInternalStatusOK() && pWaveFilm->KWaveIsGood() && nColumns > 0 && nLines > 0;
+}
+
 void CKWaveFilmView::CalculateSpectraFromCadre(long x0)
 {
-    if (!pWaveFilm || nColumns <= 0 || nLines <= 0)
+    if (!FilmIsDrawable())
         return;
     switch (pWaveFilm->displayFlags & DisplayTypeMask) {
     case AmplitudeGrey:
@@ -328,7 +336,7 @@ void CKWaveFilmView::calculateColourWeights()
 
 void CKWaveFilmView::CalculateBitmapFromCadre(long x0)
 {
-    if (!pWaveFilm || nColumns <= 0 || nLines <= 0)
+    if (!FilmIsDrawable())
         return;
     const int type = pWaveFilm->displayFlags & DisplayTypeMask;
     if (type != AmplitudeGrey && type != AmplitudeColour && type != PhaseAmplGrowth &&
@@ -394,7 +402,7 @@ void CKWaveFilmView::fillColumn(int slot)
     if (type == AmplitudeColour) {
         double R = 0, G = 0, B = 0;
         for (int k = 1; k < nLines && k < nMaxLines; ++k) {
-            const double p = std::pow(10.0, double(A[k]) / 10);
+            const double p = std::exp(kLn10Over10 * double(A[k])); // 10^(A/10)
             R += p * redWeight.pArray[k];
             G += p * greenWeight.pArray[k];
             B += p * blueWeight.pArray[k];
@@ -476,13 +484,21 @@ void CKWaveFilmView::OnDraw(CDC* pDC)
     GetClientRect(&rc);
     rc.OffsetRect(pos);
     const CSize total = GetTotalSize();
-    if (rc.right > total.cx)
-        pDC->FillSolidRect(CRect(std::max<LONG>(rc.left, total.cx), rc.top, rc.right, rc.bottom), kOutsideColour);
-    if (rc.bottom > total.cy)
-        pDC->FillSolidRect(CRect(rc.left, std::max<LONG>(rc.top, total.cy), rc.right, rc.bottom), kOutsideColour);
+    // Brushes, not solid fills: the background colour stays that of the
+    // context for the axis labels.
+    CBrush outside(kOutsideColour);
+    if (rc.right > total.cx) {
+        const CRect r(std::max<LONG>(rc.left, total.cx), rc.top, rc.right, rc.bottom);
+        pDC->FillRect(&r, &outside);
+    }
+    if (rc.bottom > total.cy) {
+        const CRect r(rc.left, std::max<LONG>(rc.top, total.cy), rc.right, rc.bottom);
+        pDC->FillRect(&r, &outside);
+    }
 
     if (bThumbTracking) {
-        pDC->FillSolidRect(&rc, kThumbDragColour);
+        CBrush drag(kThumbDragColour);
+        pDC->FillRect(&rc, &drag);
         return;
     }
     if (!pWaveFilm || !pWaveFilm->IsInternalStatusOK() || !pWaveFilm->KWaveIsGood())

@@ -194,6 +194,7 @@ protected:
     void DrawLocalMaxima(CDC* pDC, long x0);
 
 private:
+    bool FilmIsDrawable() const;
     void calculatePairs(long x0);
     void calculateHarmonogram(long x0);
     void calculateColourWeights();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <QWheelEvent>
 #include <QWidget>
 
@@ -314,6 +315,24 @@ TEST(KWaveFilmViewInteraction, HintsOfTheDocument)
     EXPECT_EQ(s.view->GetWaveFilm(), &other);
     EXPECT_EQ(s.view->nLines, 512);
     EXPECT_EQ(s.view->GetTotalSize(), CSize(int(other.GetNCadres()), 512));
+    // Hint 11 repaints only when the document itself sends it.
+    s.Paint();
+    CRect invalid;
+    s.view->OnUpdate(&spy, CKWaveFilmView::HintPaperColour, nullptr);
+    EXPECT_FALSE(s.view->GetUpdateRect(&invalid));
+    s.view->OnUpdate(nullptr, CKWaveFilmView::HintPaperColour, nullptr);
+    EXPECT_TRUE(s.view->GetUpdateRect(&invalid));
+    // Hint 12 redraws the picture from the kept spectra.
+    const unsigned before = s.view->PicturePixel(int(s.view->GetScrollPosition().x % s.view->nColumns), 32);
+    other.displayFlags = CKWaveFilmView::AmplitudeGrey | CKWaveFilmView::Inverse;
+    const long long transforms = CKFFT::KFFT_nTransforms;
+    s.view->OnUpdate(&spy, CKWaveFilmView::HintDisplayParameter, nullptr);
+    EXPECT_EQ(CKFFT::KFFT_nTransforms, transforms);
+    // Inverted grey: g + g' = 255 less the two truncations.
+    const unsigned after = s.view->PicturePixel(int(s.view->GetScrollPosition().x % s.view->nColumns), 32);
+    EXPECT_GE((before & 0xFF) + (after & 0xFF), 254u);
+    EXPECT_LE((before & 0xFF) + (after & 0xFF), 255u);
+    EXPECT_NE(before & 0xFF, after & 0xFF);
     // The adjustment command tells the other views that the levels changed.
     spy.hints.clear();
     s.view->OnCommand(CKWaveFilmView::ID_WFV_DIALOG_ADJUST, 0);
@@ -354,4 +373,28 @@ TEST(KWaveFilmViewInteraction, PlayPlaysWhatTheWindowShows)
     for (size_t i = 0; i < played.size(); i += 97)
         EXPECT_EQ(played[i], x[2500 + i]) << i;
     EXPECT_TRUE(ui.m_messages.empty());
+}
+
+TEST(KWaveFilmViewInteraction, RealMouseEventsReachTheHandlers)
+{
+    Sonogram s;
+    ASSERT_TRUE(OpenChirp(s, "mouse-real.wav"));
+    QWidget* w = s.view->GetWidget();
+    auto send = [&](QEvent::Type type, QPointF at, Qt::MouseButtons buttons, Qt::KeyboardModifiers mods) {
+        QMouseEvent e(type, at, w->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                      buttons, mods);
+        QApplication::sendEvent(w, &e);
+    };
+    // A Ctrl click: the caret only.
+    send(QEvent::MouseButtonPress, QPointF(33, 40), Qt::LeftButton, Qt::ControlModifier);
+    send(QEvent::MouseButtonRelease, QPointF(33, 40), Qt::NoButton, Qt::ControlModifier);
+    EXPECT_EQ(s.film.GetKCaretCadre(), 33);
+    EXPECT_EQ(s.film.GetSelectedFragmentAbsCadre1(), 0);
+    // A drag: a selection.
+    send(QEvent::MouseButtonPress, QPointF(50, 40), Qt::LeftButton, Qt::NoModifier);
+    send(QEvent::MouseMove, QPointF(90, 40), Qt::LeftButton, Qt::NoModifier);
+    send(QEvent::MouseButtonRelease, QPointF(90, 40), Qt::NoButton, Qt::NoModifier);
+    EXPECT_EQ(s.film.GetSelectedFragmentAbsCadre0(), 50);
+    EXPECT_EQ(s.film.GetSelectedFragmentAbsCadre1(), 90);
+    EXPECT_EQ(CWnd::GetCapture(), nullptr);
 }
