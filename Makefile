@@ -19,11 +19,11 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-# The wave transform program until the workshop arrives; without a display
-# it says how to run it under xvfb-run.
+# The sonogram viewer on the demo sound until the workshop arrives; without a
+# display it says how to run it under xvfb-run.
 run: build
 	@$(BUILD)/bin/kavrel info $(DEMO)
-	-@$(BUILD)/bin/morvit
+	-@$(BUILD)/bin/kavrel view $(DEMO)
 
 screenshots: build
 	@bash scripts/screenshots.sh

@@ -13,8 +13,3 @@ bool OpenKWaveFilmOnWholeFile(CKWaveFilm& film, const CString& sPath, const CStr
     film.SetFirstAndLastSample(0, film.GetKWaveSizeInSamples());
     return true;
 }
-
-void PlayKWaveFilmFromCadreToCadre(CKWaveFilm& film, long c0, long c1)
-{
-    film.PlayKWave(film.GetSampleFromCadreNumber(c0), film.GetSampleFromCadreNumber(c1));
-}

@@ -1,5 +1,5 @@
 // Film operations that the sonogram, its viewer and the batch export share:
-// a film over a whole file, ready to draw, and playback between two cadres.
+// a film over a whole file, ready to draw.
 #pragma once
 #include "kavrel/core/KWaveFilm.h"
 
@@ -7,6 +7,3 @@
 // with the optimum cadre parameters and spans the film over every sample.
 // False (the reader has shown why) when the file cannot be opened.
 bool OpenKWaveFilmOnWholeFile(CKWaveFilm& film, const CString& sPath, const CString& sTitle, int nFFT);
-
-// Plays the sound from the sample of cadre c0 to the sample of cadre c1.
-void PlayKWaveFilmFromCadreToCadre(CKWaveFilm& film, long c0, long c1);

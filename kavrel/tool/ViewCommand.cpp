@@ -2,6 +2,7 @@
 // before the workshop exists. With KAVREL_SCREENSHOT_DIR set it draws itself
 // in every display type into that folder and ends.
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "framework/ui/CDocument.h"
@@ -158,8 +159,9 @@ int RunView(const ToolArgs& args)
         std::fprintf(stderr, "Использование: kavrel view FILE.wav\n");
         return 2;
     }
-    static char name[] = "kavrel";
-    char* argv[] = {name, nullptr};
+    // Without a display the program says how to run it: with this whole command.
+    std::string name = "kavrel view " + std::string(args[0].GetString());
+    char* argv[] = {name.data(), nullptr};
     CKViewerApp app(args[0]);
     return app.Run(1, argv);
 }

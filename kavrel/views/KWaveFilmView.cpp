@@ -9,10 +9,12 @@
 #include "framework/ui/CMenu.h"
 #include "framework/ui/KWndDestroy.h"
 #include "kavrel/core/KWaveFilmHelpers.h"
+#include "kavrel/views/DialogAdjustSpectraVisualLevels.h"
+#include "kavrel/views/KDialogPlayFilmViewFragment.h"
 
 // The window classes of the framework carry no class records; the view's
 // record hangs directly under CObject's.
-IMPLEMENT_DYNCREATE(CKWaveFilmView, CObject)
+IMPLEMENT_DYNCREATE(CKWaveFilmView, CScrollView)
 
 namespace {
 
@@ -913,23 +915,31 @@ void CKWaveFilmView::OnPlayView()
     CRect rc;
     GetClientRect(&rc);
     const long x = GetScrollPosition().x;
-    PlayKWaveFilmFromCadreToCadre(*pWaveFilm, x, x + rc.Width());
+    pWaveFilm->PlayKWaveFilmFromCadreToCadre(x, x + rc.Width());
 }
 
 void CKWaveFilmView::OnWfvDialogAdjust()
 {
-    // The display dialog arrives with the dialogs work; the other views follow its changes.
+    if (!pWaveFilm)
+        return;
+    // The dialog recomputes this picture itself (message 1030); the other views follow.
+    CDialogAdjustSpectraVisualLevels dlg(this, GetParentOwner());
+    dlg.DoModal();
     SendHint(this, HintDisplayLevels);
 }
 
 void CKWaveFilmView::OnWfvDialogPlayFragment()
 {
-    // The fragment playback dialog arrives with the dialogs work.
+    if (!pWaveFilm)
+        return;
+    CKDialogPlayFilmViewFragment dlg(this, GetParentOwner());
+    dlg.DoModal();
 }
 
 void CKWaveFilmView::OnHowToShowTooltip()
 {
-    // The cursor-values dialog (the film's SetHowToShowTooltip) arrives with the dialogs work.
+    if (pWaveFilm)
+        pWaveFilm->SetHowToShowTooltip();
 }
 
 void CKWaveFilmView::OnDrawFreqAxes()

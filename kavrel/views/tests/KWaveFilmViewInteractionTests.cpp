@@ -10,6 +10,7 @@
 #include "framework/audio/AudioServices.h"
 #include "framework/audio/VirtualAudio.h"
 #include "framework/base/ScriptedUserInteraction.h"
+#include "framework/ui/CDialog.h"
 #include "framework/ui/CDocument.h"
 #include "framework/ui/CMenu.h"
 #include "kavrel/core/KFFT.h"
@@ -397,4 +398,26 @@ TEST(KWaveFilmViewInteraction, RealMouseEventsReachTheHandlers)
     EXPECT_EQ(s.film.GetSelectedFragmentAbsCadre0(), 50);
     EXPECT_EQ(s.film.GetSelectedFragmentAbsCadre1(), 90);
     EXPECT_EQ(CWnd::GetCapture(), nullptr);
+}
+
+TEST(KWaveFilmViewInteraction, MenuCommandsOpenTheirDialogs)
+{
+    Sonogram s;
+    ASSERT_TRUE(OpenChirp(s, "dialogs.wav"));
+    std::vector<UINT> opened;
+    DialogDriver oldDlg = SetDialogDriver([&](CDialog& d) {
+        opened.push_back(d.GetTemplateID());
+        // OK in the cursor dialog keeps the word; the others are cancelled.
+        d.EndDialog(d.GetTemplateID() == 4149 ? IDOK : IDCANCEL);
+    });
+    s.film.tooltipFlags = 0x25;
+    const COLORREF before = s.view->GetSurface()->GetPixel(10, 10);
+    s.view->SendMessage(WM_COMMAND, CKWaveFilmView::ID_WFV_DIALOG_ADJUST);
+    s.view->SendMessage(WM_COMMAND, CKWaveFilmView::ID_WFV_DIALOG_PLAY_FRAGMENT);
+    s.view->SendMessage(WM_COMMAND, CKWaveFilmView::ID_HOW_TO_SHOW_TOOLTIP);
+    SetDialogDriver(oldDlg);
+    EXPECT_EQ(opened, (std::vector<UINT>{4133, 4140, 4149}));
+    EXPECT_EQ(s.film.tooltipFlags, 0x25); // rebuilt from its own radios
+    s.view->UpdateWindow();
+    EXPECT_EQ(s.view->GetSurface()->GetPixel(10, 10), before); // the adjustment was cancelled
 }
