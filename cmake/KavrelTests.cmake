@@ -12,9 +12,10 @@ function(kavrel_add_tests name dir)
   target_compile_definitions(${name} PRIVATE
     KAVREL_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
     KAVREL_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  # A dialog left waiting for a user would hang the run: no case may take long.
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT
+    PROPERTIES TIMEOUT 120 ENVIRONMENT
       "QT_QPA_PLATFORM=offscreen;KAVREL_AUDIO=virtual;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-config;TMPDIR=${CMAKE_BINARY_DIR}/test-tmp")
   file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/test-config ${CMAKE_BINARY_DIR}/test-tmp)
 endfunction()

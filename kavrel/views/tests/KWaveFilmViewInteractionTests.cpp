@@ -336,7 +336,9 @@ TEST(KWaveFilmViewInteraction, HintsOfTheDocument)
     EXPECT_NE(before & 0xFF, after & 0xFF);
     // The adjustment command tells the other views that the levels changed.
     spy.hints.clear();
+    DialogDriver oldDlg = SetDialogDriver([](CDialog& d) { d.EndDialog(IDOK); });
     s.view->OnCommand(CKWaveFilmView::ID_WFV_DIALOG_ADJUST, 0);
+    SetDialogDriver(oldDlg);
     EXPECT_EQ(spy.hints, std::vector<LPARAM>({CKWaveFilmView::HintDisplayLevels}));
     doc.RemoveView(s.view.get());
     doc.RemoveView(&spy);
