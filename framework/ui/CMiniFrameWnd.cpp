@@ -49,3 +49,9 @@ BOOL CMiniFrameWnd::DestroyWindow()
     m_bDestroyed = true;
     return w != nullptr;
 }
+
+void CMiniFrameWnd::SetMinTrackSize(int cx, int cy)
+{
+    if (QWidget* w = GetWidget())
+        w->setMinimumSize(std::max(0, cx), std::max(0, cy));
+}
