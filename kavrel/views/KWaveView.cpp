@@ -40,6 +40,9 @@ CKWaveView::~CKWaveView()
 {
     if (GetWidget())
         DestroyWindow();
+    // The owner's window may have taken ours, and the controls', with it.
+    Spin.Detach();
+    PlayButton.Detach();
 }
 
 // ---- window life ------------------------------------------------------------
