@@ -2,6 +2,8 @@
 // file, scrolling, caret and selection, cursor text, wheel and menu.
 #include <gtest/gtest.h>
 
+#include "framework/base/MciService.h"
+
 #include <QApplication>
 #include <cmath>
 #include <memory>
@@ -23,6 +25,29 @@ constexpr COLORREF kDarkGreen = 0x003F00;
 class TestPowerView : public CKPowerFilmView {
 public:
     TestPowerView() = default;
+};
+
+// Records what would be played.
+class CRecordingMci : public IMciService {
+public:
+    MCIERROR Open(const CString&, const CString&, MCIDEVICEID* id) override
+    {
+        *id = 1;
+        return 0;
+    }
+    MCIERROR SetTimeFormat(MCIDEVICEID, DWORD) override { return 0; }
+    MCIERROR StatusLength(MCIDEVICEID, DWORD* n) override
+    {
+        *n = 1000000;
+        return 0;
+    }
+    MCIERROR PlayWait(MCIDEVICEID, DWORD from, DWORD to) override
+    {
+        played.emplace_back(long(from), long(to));
+        return 0;
+    }
+    MCIERROR Close(MCIDEVICEID) override { return 0; }
+    std::vector<std::pair<long, long>> played;
 };
 
 struct PowerCurve {
@@ -283,4 +308,18 @@ TEST(KPowerFilmView, ContextMenuChecksTheRangeAndSetsIt)
         EXPECT_STREQ(it.sText, text.GetString());
         EXPECT_EQ(it.bChecked, k == 5) << k; // 60 dB at first
     }
+}
+
+TEST(KPowerFilmView, PlayCommandPlaysTheVisibleCadres)
+{
+    PowerCurve p;
+    ASSERT_TRUE(p.Open("power-play.wav", std::vector<int>(32000, 0), 200, 110));
+    p.view->OnHScroll(SB_THUMBPOSITION, 50, nullptr);
+    CRecordingMci mci;
+    IMciService* before = SetMciService(&mci);
+    EXPECT_TRUE(p.view->OnCmdMsg(36779));
+    SetMciService(before);
+    // Cadres 50 to 50 + width, 102 samples apart.
+    const long w = p.Client().Width();
+    EXPECT_EQ(mci.played, (std::vector<std::pair<long, long>>{{50 * 102, (50 + w) * 102}}));
 }

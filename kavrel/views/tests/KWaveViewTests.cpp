@@ -3,6 +3,8 @@
 // life under its wave.
 #include <gtest/gtest.h>
 
+#include "framework/base/MciService.h"
+
 #include <QApplication>
 #include <QWidget>
 #include <cmath>
@@ -18,6 +20,29 @@ namespace {
 
 constexpr unsigned kFs = 16000;
 constexpr COLORREF kGreen = 0x00FF00;
+
+// Records what would be played.
+class CRecordingMci : public IMciService {
+public:
+    MCIERROR Open(const CString&, const CString&, MCIDEVICEID* id) override
+    {
+        *id = 1;
+        return 0;
+    }
+    MCIERROR SetTimeFormat(MCIDEVICEID, DWORD) override { return 0; }
+    MCIERROR StatusLength(MCIDEVICEID, DWORD* n) override
+    {
+        *n = 1000000;
+        return 0;
+    }
+    MCIERROR PlayWait(MCIDEVICEID, DWORD from, DWORD to) override
+    {
+        played.emplace_back(long(from), long(to));
+        return 0;
+    }
+    MCIERROR Close(MCIDEVICEID) override { return 0; }
+    std::vector<std::pair<long, long>> played;
+};
 
 struct Oscillogram {
     CKWave wave;
@@ -305,4 +330,15 @@ TEST(KWaveView, CloseBoxOnlyHidesAndTheWaveOwnsTheWindow)
     ASSERT_TRUE(other->OpenKWaveFile(o.path.c_str(), "osc-life.wav"));
     ASSERT_TRUE(other->CreateKWaveView(nullptr));
     other.reset();
+}
+
+TEST(KWaveView, PlayButtonPlaysTheWindow)
+{
+    Oscillogram o;
+    ASSERT_TRUE(o.Open("osc-play.wav", std::vector<int>(8000, 0), 256, 4000));
+    CRecordingMci mci;
+    IMciService* before = SetMciService(&mci);
+    o.view->ClickDlgButton(CKWaveView::IDC_WAVE_VIEW_PLAY);
+    SetMciService(before);
+    EXPECT_EQ(mci.played, (std::vector<std::pair<long, long>>{{4000 - 128, 4000 + 128}}));
 }
