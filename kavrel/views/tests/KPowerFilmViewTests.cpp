@@ -5,11 +5,16 @@
 #include "framework/base/MciService.h"
 
 #include <QApplication>
+#include <QScrollBar>
+#include <QWidget>
 #include <cmath>
 #include <memory>
 
 #include "framework/base/ProgressService.h"
+#include "framework/ui/CDocument.h"
+#include "framework/ui/CFrameWnd.h"
 #include "framework/ui/CMenu.h"
+#include "framework/ui/CSplitterWnd.h"
 #include "framework/ui/CSurface.h"
 #include "kavrel/core/KWaveFilmHelpers.h"
 #include "kavrel/core/tests/WavBytes.h"
@@ -322,4 +327,68 @@ TEST(KPowerFilmView, PlayCommandPlaysTheVisibleCadres)
     // Cadres 50 to 50 + width, 102 samples apart.
     const long w = p.Client().Width();
     EXPECT_EQ(mci.played, (std::vector<std::pair<long, long>>{{50 * 102, (50 + w) * 102}}));
+}
+
+namespace {
+
+// The power curve above a sonogram, as the programs place them.
+class CPowerOverSonogramFrame : public CFrameWnd {
+public:
+    BOOL OnCreateClient(LPCREATESTRUCT, CCreateContext* pContext) override
+    {
+        if (!m_wndSplitter.CreateStatic(this, 2, 1, DWORD(WS_CHILD) | DWORD(WS_VISIBLE) | DWORD(WS_HSCROLL)))
+            return FALSE;
+        return m_wndSplitter.CreateView(0, 0, RUNTIME_CLASS(CKPowerFilmView), CSize(0, 100), pContext) &&
+               m_wndSplitter.CreateView(1, 0, RUNTIME_CLASS(CKWaveFilmView), CSize(0, 128), pContext);
+    }
+    CSplitterWnd m_wndSplitter;
+};
+
+} // namespace
+
+TEST(KPowerFilmView, LinesUpWithTheSonogramAndScrollsWithItInASplitter)
+{
+    CKWaveFilm film;
+    const std::string path = wavbytes::writeFile("power-split.wav", wavbytes::pcm16(1, kFs, RisingTone(32000)));
+    ASSERT_TRUE(OpenKWaveFilmOnWholeFile(film, path.c_str(), "power-split.wav", 256));
+    {
+        CScriptedProgressService progress;
+        ASSERT_TRUE(film.PowerCreate());
+    }
+    CDocument doc;
+    CCreateContext ctx;
+    ctx.m_pCurrentDoc = &doc;
+    auto frame = std::make_unique<CPowerOverSonogramFrame>();
+    ASSERT_TRUE(frame->LoadFrame(9701, WS_OVERLAPPEDWINDOW, nullptr, &ctx));
+    frame->GetWidget()->resize(400, 300);
+    CKWaveFilmHint hint(&film);
+    doc.UpdateAllViews(nullptr, 2, &hint);
+    frame->InitialUpdateFrame(&doc, TRUE);
+    QApplication::processEvents();
+    auto* power = static_cast<CKPowerFilmView*>(frame->m_wndSplitter.GetPane(0, 0));
+    auto* sonogram = static_cast<CKWaveFilmView*>(frame->m_wndSplitter.GetPane(1, 0));
+    // Same left edge and width: column x is the same cadre in both.
+    EXPECT_EQ(power->GetWidget()->geometry().left(), sonogram->GetWidget()->geometry().left());
+    EXPECT_EQ(power->GetWidget()->geometry().width(), sonogram->GetWidget()->geometry().width());
+    EXPECT_EQ(power->GetTotalSize().cx, film.GetNCadres());
+    EXPECT_EQ(sonogram->GetTotalSize().cx, film.GetNCadres());
+
+    QScrollBar* bar = frame->m_wndSplitter.GetSharedBar(power, true);
+    ASSERT_NE(bar, nullptr);
+    bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_GT(power->GetScrollPosition().x, 0);
+    EXPECT_EQ(power->GetScrollPosition().x, sonogram->GetScrollPosition().x);
+
+    // A click in the curve moves the sonogram's caret too, through the document.
+    power->OnLButtonDown(MK_LBUTTON | MK_CONTROL, CPoint(30, 10));
+    EXPECT_EQ(film.GetKCaretCadre(), power->GetScrollPosition().x + 30);
+    EXPECT_EQ(power->nCaretColumn, film.GetKCaretCadre());
+
+    for (CView* v : doc.GetViews())
+        doc.RemoveView(v);
+    frame->DestroyWindow();
+    frame.reset();
+    film.CloseKWaveFile();
+    std::remove(path.c_str());
 }
