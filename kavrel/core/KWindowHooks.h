@@ -12,6 +12,9 @@ struct KWindowHooks {
     void (*RepaintWaveView)(CKWaveView*) = nullptr;
     void (*RepaintSpectrumView)(CKWaveSpectrumView*) = nullptr;
     void (*RepaintPhasePortraitView)(CKWaveSpectrumPhasePortraitView*) = nullptr;
+    // A film going away takes its floating windows with it: they draw from it.
+    void (*DestroySpectrumView)(CKWaveSpectrumView*) = nullptr;
+    void (*DestroyPhasePortraitView)(CKWaveSpectrumPhasePortraitView*) = nullptr;
 };
 
 KWindowHooks& KGetWindowHooks();

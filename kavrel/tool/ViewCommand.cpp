@@ -9,6 +9,7 @@
 #include "framework/ui/KWndDestroy.h"
 #include "framework/ui/KWndPicture.h"
 #include "kavrel/core/KWaveFilmHelpers.h"
+#include "kavrel/tool/FloatingWindowShots.h"
 #include "kavrel/tool/ToolCommands.h"
 #include "kavrel/views/KWaveFilmView.h"
 
@@ -78,6 +79,7 @@ public:
 
         if (const char* dir = std::getenv("KAVREL_SCREENSHOT_DIR"); dir && *dir) {
             shootEveryType(dir);
+            ShootFilmFloatingWindows(m_Doc.Film, &m_Frame, dir);
             return false;
         }
         return true;
