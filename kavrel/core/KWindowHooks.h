@@ -15,6 +15,9 @@ struct KWindowHooks {
     void (*RepaintPhasePortraitView)(CKWaveSpectrumPhasePortraitView*) = nullptr;
     // A wave going away takes its oscillogram window with it.
     void (*DestroyWaveViews)(CKWave*) = nullptr;
+    // A film going away takes its floating windows with it: they draw from it.
+    void (*DestroySpectrumView)(CKWaveSpectrumView*) = nullptr;
+    void (*DestroyPhasePortraitView)(CKWaveSpectrumPhasePortraitView*) = nullptr;
 };
 
 KWindowHooks& KGetWindowHooks();

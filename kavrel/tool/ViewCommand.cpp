@@ -1,6 +1,6 @@
 // view: a window with the power curve above the sonogram of a whole file,
 // for trying the views out before the workshop exists. The "Окна" menu
-// shows the film's floating windows. With KAVREL_SCREENSHOT_DIR set it
+// shows the floating oscillogram, instant spectrum and phase portrait. With KAVREL_SCREENSHOT_DIR set it
 // draws itself in every display type, and the floating windows, into that
 // folder and ends.
 #include <cstdlib>
@@ -13,8 +13,10 @@
 #include "framework/ui/KWndDestroy.h"
 #include "framework/ui/KWndPicture.h"
 #include "kavrel/core/KWaveFilmHelpers.h"
+#include "kavrel/tool/FloatingWindowShots.h"
 #include "kavrel/tool/ToolCommands.h"
 #include "kavrel/views/KPowerFilmView.h"
+#include "kavrel/views/KWaveFilmFloatingWindows.h"
 #include "kavrel/views/KWaveFilmView.h"
 #include "kavrel/views/KWaveView.h"
 
@@ -23,11 +25,15 @@ namespace {
 // The viewer's frame and its menu bar.
 constexpr UINT IDR_VIEWER = 700;
 constexpr UINT ID_VIEWER_OSCILLOGRAM = 40001;
+constexpr UINT ID_VIEWER_SPECTRUM = 40002;
+constexpr UINT ID_VIEWER_PHASE_PORTRAIT = 40003;
 constexpr int kPowerHeight = 120;
 
 const KMenuTemplate kViewerMenu(IDR_VIEWER, {
     KMenuItem("Окна", {
         KMenuItem("Осциллограмма", ID_VIEWER_OSCILLOGRAM),
+        KMenuItem("Мгновенный спектр", ID_VIEWER_SPECTRUM),
+        KMenuItem("Фазовый портрет", ID_VIEWER_PHASE_PORTRAIT),
     }),
 });
 
@@ -35,7 +41,11 @@ const KMenuTemplate kViewerMenu(IDR_VIEWER, {
 class CKViewerDoc : public CDocument {
 public:
     CKWaveFilm Film;
-    ~CKViewerDoc() override { Film.DestroyKWaveViews(); }
+    ~CKViewerDoc() override
+    {
+        DestroyKWaveFilmFloatingWindows(Film);
+        Film.DestroyKWaveViews();
+    }
 };
 
 // The power curve over the sonogram, one pixel per cadre in both, with one
@@ -45,6 +55,8 @@ public:
     CKViewerFrame(CKViewerDoc& doc, int cx, int cy) : m_Doc(doc), m_cx(cx), m_cy(cy)
     {
         MapCommand(ID_VIEWER_OSCILLOGRAM, &CKViewerFrame::OnShowOscillogram);
+        MapCommand(ID_VIEWER_SPECTRUM, &CKViewerFrame::OnShowSpectrum);
+        MapCommand(ID_VIEWER_PHASE_PORTRAIT, &CKViewerFrame::OnShowPhasePortrait);
     }
 
     BOOL PreCreateWindow(CREATESTRUCT& cs) override
@@ -79,6 +91,10 @@ public:
         if (m_Doc.Film.CreateKWaveView(this))
             m_Doc.Film.ShowKWaveWindow(true);
     }
+
+    // The film shows a window it made before again.
+    void OnShowSpectrum() { m_Doc.Film.CreateKWaveSpectrumView(this); }
+    void OnShowPhasePortrait() { m_Doc.Film.CreateKWaveSpectrumPhasePortraitView(this); }
 
     CSplitterWnd m_wndSplitter;
 
@@ -117,6 +133,7 @@ public:
         if (const char* dir = std::getenv("KAVREL_SCREENSHOT_DIR"); dir && *dir) {
             shootEveryType(dir);
             shootFloatingWindows(dir);
+            ShootFilmFloatingWindows(m_Doc.Film, m_pFrame, dir);
             return false;
         }
         return true;
@@ -126,6 +143,7 @@ public:
     {
         // The windows go while the window system is still there, the
         // floating ones and the views before the document and its film.
+        DestroyKWaveFilmFloatingWindows(m_Doc.Film);
         m_Doc.Film.DestroyKWaveViews();
         if (m_pFrame) {
             for (CView* v : m_Doc.GetViews())

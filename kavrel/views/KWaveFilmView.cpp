@@ -9,6 +9,8 @@
 #include "framework/ui/CMenu.h"
 #include "framework/ui/KWndDestroy.h"
 #include "kavrel/core/KWaveFilmHelpers.h"
+#include "kavrel/views/DialogAdjustSpectraVisualLevels.h"
+#include "kavrel/views/KWaveSpectrumView.h"
 
 // The window classes of the framework carry no class records; the view's
 // record hangs directly under CObject's.
@@ -902,8 +904,15 @@ void CKWaveFilmView::OnPlayView()
 
 void CKWaveFilmView::OnWfvDialogAdjust()
 {
-    // The display dialog arrives with the dialogs work; the other views follow its changes.
+    if (!pWaveFilm)
+        return;
+    CDialogAdjustSpectraVisualLevels dlg(this);
+    dlg.DoModal();
+    // The other views follow the changes, and so does the instant spectrum,
+    // which draws the levels.
     SendHint(this, HintDisplayLevels);
+    if (CKWaveSpectrumView* p = pWaveFilm->pKWaveSpectrumView)
+        p->Invalidate(FALSE);
 }
 
 void CKWaveFilmView::OnWfvDialogPlayFragment()

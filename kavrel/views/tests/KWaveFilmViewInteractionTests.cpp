@@ -9,6 +9,7 @@
 #include "framework/audio/AudioServices.h"
 #include "framework/audio/VirtualAudio.h"
 #include "framework/base/ScriptedUserInteraction.h"
+#include "framework/ui/CDialog.h"
 #include "framework/ui/CDocument.h"
 #include "framework/ui/CMenu.h"
 #include "kavrel/core/KFFT.h"
@@ -314,9 +315,17 @@ TEST(KWaveFilmViewInteraction, HintsOfTheDocument)
     EXPECT_EQ(s.view->GetWaveFilm(), &other);
     EXPECT_EQ(s.view->nLines, 512);
     EXPECT_EQ(s.view->GetTotalSize(), CSize(int(other.GetNCadres()), 512));
-    // The adjustment command tells the other views that the levels changed.
+    // The adjustment command opens the display dialog, then tells the other
+    // views that the levels changed.
     spy.hints.clear();
+    std::vector<int> dialogs;
+    DialogDriver old = SetDialogDriver([&](CDialog& d) {
+        dialogs.push_back(int(d.GetTemplateID()));
+        d.ClickDlgButton(IDOK);
+    });
     s.view->OnCommand(CKWaveFilmView::ID_WFV_DIALOG_ADJUST, 0);
+    SetDialogDriver(old);
+    EXPECT_EQ(dialogs, std::vector<int>({4133}));
     EXPECT_EQ(spy.hints, std::vector<LPARAM>({CKWaveFilmView::HintDisplayLevels}));
     doc.RemoveView(s.view.get());
     doc.RemoveView(&spy);

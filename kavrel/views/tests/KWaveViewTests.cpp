@@ -13,6 +13,7 @@
 #include "framework/ui/CMenu.h"
 #include "framework/ui/CSurface.h"
 #include "kavrel/core/KWave.h"
+#include "kavrel/core/KWaveFilmHelpers.h"
 #include "kavrel/core/tests/WavBytes.h"
 #include "kavrel/views/KWaveView.h"
 
@@ -341,4 +342,27 @@ TEST(KWaveView, PlayButtonPlaysTheWindow)
     o.view->ClickDlgButton(CKWaveView::IDC_WAVE_VIEW_PLAY);
     SetMciService(before);
     EXPECT_EQ(mci.played, (std::vector<std::pair<long, long>>{{4000 - 128, 4000 + 128}}));
+}
+
+TEST(KWaveView, CaretMovesOfTheFilmRepaintItsOscillogram)
+{
+    std::vector<int> x(16000);
+    for (size_t i = 0; i < x.size(); ++i)
+        x[i] = int(i % 200) * 100 - 10000;
+    const std::string path = wavbytes::writeFile("osc-caret.wav", wavbytes::pcm16(1, kFs, x));
+    CKWaveFilm film;
+    ASSERT_TRUE(OpenKWaveFilmOnWholeFile(film, path.c_str(), "osc-caret.wav", 1024));
+    ASSERT_TRUE(film.CreateKWaveView(nullptr));
+    CKWaveView* view = film.pKWaveView;
+    view->UpdateWindow();
+    CRect dirty;
+    ASSERT_FALSE(view->GetUpdateRect(&dirty));
+    // A click in the sonogram moves the film's caret: the window follows it.
+    film.SetKCaretCadre(40);
+    EXPECT_TRUE(view->GetUpdateRect(&dirty));
+    EXPECT_EQ(film.GetKWaveWindowSamplePosition(), 40 * 102);
+    EXPECT_EQ(view->PositionCaption(film.GetKWaveWindowSamplePosition()), "0.255 с"); // 4080 / 16000
+    film.DestroyKWaveViews();
+    film.CloseKWaveFile();
+    std::remove(path.c_str());
 }
