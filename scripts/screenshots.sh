@@ -13,7 +13,8 @@ for program in morvit capteon pelmora; do
     "$build/bin/$program" >/dev/null 2>&1 || true
   fi
 done
-# The sonogram viewer on the demo sound, once in every display type.
+# The viewer on the demo sound: the power curve over the sonogram once in
+# every display type, then the power curve and the oscillogram alone.
 if [ -x "$build/bin/kavrel" ]; then
   "$build/bin/kavrel" view demo/demo.wav >/dev/null 2>&1 || true
 fi

@@ -18,6 +18,11 @@ struct NMUPDOWN {
 typedef NMUPDOWN NM_UPDOWN;
 
 enum : UINT { UDN_DELTAPOS = UINT(-722) };
+// A control's notification with data reaches its parent as this message:
+// wParam the control's ID, lParam the NMHDR.
+enum : UINT { WM_NOTIFY = 0x004E };
+// Styles of controls created at run time.
+enum : DWORD { UDS_HORZ = 0x0040, BS_PUSHBUTTON = 0x0000 };
 enum : int { CB_ERR = -1, LB_ERR = -1 };
 
 // Up-down arrows (a scroll bar on the form). An arrow first sends
@@ -28,6 +33,12 @@ enum : int { CB_ERR = -1, LB_ERR = -1 };
 class CSpinButtonCtrl : public CWnd {
 public:
     static bool IsControl(const QWidget* w);
+    // An up-down made on a window at run time (UDS_HORZ: left and right
+    // arrows); its parent gets UDN_DELTAPOS as WM_NOTIFY and refuses the
+    // move by returning nonzero.
+    BOOL Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID);
+    // What a user's click on an arrow of a run-time up-down does.
+    void PressArrow(bool bUpperArrow);
     void SetRange(int nLower, int nUpper);
     void GetRange(int& nLower, int& nUpper) const;
     // Held inside the range; returns the previous position.
@@ -74,10 +85,12 @@ public:
     int StepIt();
 };
 
-// A check box or a radio button.
+// A check box or a radio button; or a push button made on a window at run
+// time, whose click reaches the parent as the command (nID, BN_CLICKED).
 class CButton : public CWnd {
 public:
     static bool IsControl(const QWidget* w);
+    BOOL Create(const char* lpszCaption, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID);
     void SetCheck(int nCheck);
     int GetCheck() const;
 };

@@ -1,8 +1,29 @@
 #include "framework/ui/CMiniFrameWnd.h"
 
+#include <QEvent>
 #include <QWidget>
 
 IMPLEMENT_DYNCREATE(CMiniFrameWnd, CFrameWnd)
+
+namespace {
+// The close box reaches OnClose, as WM_CLOSE does on the platform, so that
+// a tool window can stop its timers when it is hidden.
+class KMiniFrameCloseFilter : public QObject {
+public:
+    KMiniFrameCloseFilter(CMiniFrameWnd* pWnd, QObject* pParent) : QObject(pParent), m_pWnd(pWnd) {}
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() != QEvent::Close)
+            return false;
+        e->ignore();
+        m_pWnd->OnClose();
+        return true;
+    }
+
+private:
+    CMiniFrameWnd* m_pWnd;
+};
+} // namespace
 
 CMiniFrameWnd::CMiniFrameWnd() = default;
 
@@ -22,6 +43,7 @@ BOOL CMiniFrameWnd::Create(const char* lpClassName, const char* lpWindowName, DW
     w->setGeometry(rect.left, rect.top, std::max<LONG>(0, rect.right - rect.left),
                    std::max<LONG>(0, rect.bottom - rect.top));
     m_strTitle = lpWindowName ? lpWindowName : "";
+    w->installEventFilter(new KMiniFrameCloseFilter(this, w));
     if (dwStyle & WS_VISIBLE) w->show();
     return TRUE;
 }
@@ -48,4 +70,10 @@ BOOL CMiniFrameWnd::DestroyWindow()
     delete w;
     m_bDestroyed = true;
     return w != nullptr;
+}
+
+void CMiniFrameWnd::SetMinTrackSize(int cx, int cy)
+{
+    if (QWidget* w = GetWidget())
+        w->setMinimumSize(std::max(0, cx), std::max(0, cy));
 }

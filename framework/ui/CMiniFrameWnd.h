@@ -22,4 +22,7 @@ public:
     void OnClose() override;
     void OnPaint() override;
     BOOL DestroyWindow() override;
+    // The smallest size the user can drag the window to (what a WM_SIZING
+    // handler that holds the edges enforces on the platform).
+    void SetMinTrackSize(int cx, int cy);
 };

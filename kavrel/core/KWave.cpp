@@ -1,4 +1,5 @@
 #include "kavrel/core/KWave.h"
+#include "kavrel/core/KWindowHooks.h"
 
 #include <algorithm>
 #include <chrono>
@@ -30,7 +31,16 @@ CKWave::CKWave()
 
 CKWave::~CKWave()
 {
+    // The window would otherwise outlive the samples it draws.
+    if (pKWaveView && KGetWindowHooks().DestroyWaveViews)
+        KGetWindowHooks().DestroyWaveViews(this);
     CloseKWaveFile();
+}
+
+void CKWave::RepaintKWaveWindow()
+{
+    if (pKWaveView && KGetWindowHooks().RepaintWaveView)
+        KGetWindowHooks().RepaintWaveView(pKWaveView);
 }
 
 void CKWave::ShowText(const CString& text)

@@ -8,6 +8,7 @@
 #include "kavrel/core/KArrays.h"
 
 class CKWaveView;
+class CWnd;
 
 class CKWave {
 public:
@@ -47,6 +48,14 @@ public:
     // times in seconds, and returns when it has been played.
     void PlayKWave(long nFrom, long nTo);
     void PlayKWave(double t0, double t1);
+
+    // The oscillogram window of this wave. Creating, destroying and showing
+    // it are defined with the views; a repaint request reaches the window
+    // through the views' hook, so core code may ask for one.
+    bool CreateKWaveView(CWnd* pParent);
+    void DestroyKWaveViews();
+    void ShowKWaveWindow(bool bShow);
+    void RepaintKWaveWindow();
 
     void ShowKWaveErrors() { bShowErrors = true; }
     void DoNotShowKWaveErrors() { bShowErrors = false; }

@@ -7,6 +7,7 @@
 #include "framework/base/ProgressService.h"
 #include "framework/base/TempFile.h"
 #include "framework/base/UserServices.h"
+#include "kavrel/core/KWindowHooks.h"
 
 const float CKWaveFilm::kPowerUnreadable = float(20.0 * std::log10(std::pow(2.0, -16.0)));
 
@@ -22,6 +23,13 @@ CKWaveFilm::CKWaveFilm()
 
 CKWaveFilm::~CKWaveFilm()
 {
+    const KWindowHooks& hooks = KGetWindowHooks();
+    if (pKWaveSpectrumView && hooks.DestroySpectrumView)
+        hooks.DestroySpectrumView(pKWaveSpectrumView);
+    pKWaveSpectrumView = nullptr;
+    if (pKWaveSpectrumPhasePortraitView && hooks.DestroyPhasePortraitView)
+        hooks.DestroyPhasePortraitView(pKWaveSpectrumPhasePortraitView);
+    pKWaveSpectrumPhasePortraitView = nullptr;
     ClosePowerFile();
     delete pS0;
     delete pS1;
@@ -203,6 +211,7 @@ void CKWaveFilm::SetDefaultsSpectrumAmplValidUpAndDownLevel_dB()
         validUpLevel.pArray[i] = up;
         validDownLevel.pArray[i] = up - 100;
     }
+    RepaintSpectrumView();
 }
 
 void CKWaveFilm::MoveSpectrumAmplValidUpLevel_dB(double d)
@@ -213,6 +222,7 @@ void CKWaveFilm::MoveSpectrumAmplValidUpLevel_dB(double d)
         if (validUpLevel.pArray[i] <= validDownLevel.pArray[i])
             validDownLevel.pArray[i] = validUpLevel.pArray[i] - 1;
     }
+    RepaintSpectrumView();
 }
 
 void CKWaveFilm::MoveSpectrumAmplValidDownLevel_dB(double d)
@@ -223,6 +233,15 @@ void CKWaveFilm::MoveSpectrumAmplValidDownLevel_dB(double d)
         if (validDownLevel.pArray[i] >= validUpLevel.pArray[i])
             validUpLevel.pArray[i] = validDownLevel.pArray[i] + 1;
     }
+    RepaintSpectrumView();
+}
+
+// The spectrum window draws the levels beside the spectrum.
+void CKWaveFilm::RepaintSpectrumView()
+{
+    const KWindowHooks& hooks = KGetWindowHooks();
+    if (pKWaveSpectrumView && hooks.RepaintSpectrumView)
+        hooks.RepaintSpectrumView(pKWaveSpectrumView);
 }
 
 // ---- selection and caret ----------------------------------------------------
@@ -261,6 +280,13 @@ long CKWaveFilm::SetKCaretSample(long s)
     const long last = ZeroCadreSamplePosition + NCadres * CadreStepInSamples;
     KCaretSample = std::clamp(s, 0L, std::max(last, 0L));
     PositKWaveWindowOnSample(KCaretSample);
+    // The floating windows all show the caret's neighbourhood.
+    const KWindowHooks& hooks = KGetWindowHooks();
+    if (pKWaveView && hooks.RepaintWaveView)
+        hooks.RepaintWaveView(pKWaveView);
+    RepaintSpectrumView();
+    if (pKWaveSpectrumPhasePortraitView && hooks.RepaintPhasePortraitView)
+        hooks.RepaintPhasePortraitView(pKWaveSpectrumPhasePortraitView);
     return KCaretSample;
 }
 

@@ -11,6 +11,7 @@
 
 class CKWaveSpectrumView;
 class CKWaveSpectrumPhasePortraitView;
+class CWnd;
 
 class CKWaveFilm : public CKWave {
 public:
@@ -80,6 +81,11 @@ public:
     bool IsInternalStatusOK() const { return InternalWaveFilmStatus == 3; }
     // The cursor-text dialog on tooltipFlags, stored on OK (defined with the dialogs).
     void SetHowToShowTooltip();
+    // The floating instant spectrum and phase portrait of this film, made on
+    // pParent and kept in pKWaveSpectrumView and pKWaveSpectrumPhasePortraitView;
+    // a window that exists already is shown again. Defined with the views.
+    bool CreateKWaveSpectrumView(CWnd* pParent);
+    bool CreateKWaveSpectrumPhasePortraitView(CWnd* pParent);
 
     // Power level file.
     bool PowerCreate();
@@ -142,4 +148,5 @@ private:
     int ReOpenPowerFile();
     void ClosePowerFile();
     void ShowPowerSeekOrReadError(bool seek);
+    void RepaintSpectrumView();
 };

@@ -4,6 +4,7 @@
 // them; a core built alone has none, and nothing is drawn.
 #pragma once
 
+class CKWave;
 class CKWaveView;
 class CKWaveSpectrumView;
 class CKWaveSpectrumPhasePortraitView;
@@ -12,6 +13,11 @@ struct KWindowHooks {
     void (*RepaintWaveView)(CKWaveView*) = nullptr;
     void (*RepaintSpectrumView)(CKWaveSpectrumView*) = nullptr;
     void (*RepaintPhasePortraitView)(CKWaveSpectrumPhasePortraitView*) = nullptr;
+    // A wave going away takes its oscillogram window with it.
+    void (*DestroyWaveViews)(CKWave*) = nullptr;
+    // A film going away takes its floating windows with it: they draw from it.
+    void (*DestroySpectrumView)(CKWaveSpectrumView*) = nullptr;
+    void (*DestroyPhasePortraitView)(CKWaveSpectrumPhasePortraitView*) = nullptr;
 };
 
 KWindowHooks& KGetWindowHooks();

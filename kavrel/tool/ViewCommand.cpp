@@ -1,43 +1,107 @@
-// view: a window with the sonogram of a whole file, for trying the view out
-// before the workshop exists. With KAVREL_SCREENSHOT_DIR set it draws itself
-// in every display type into that folder and ends.
+// view: a window with the power curve above the sonogram of a whole file,
+// for trying the views out before the workshop exists. The "Окна" menu
+// shows the floating oscillogram, instant spectrum and phase portrait. With KAVREL_SCREENSHOT_DIR set it
+// draws itself in every display type, and the floating windows, into that
+// folder and ends.
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "framework/ui/CDocument.h"
+#include "framework/ui/CFrameWnd.h"
+#include "framework/ui/CSplitterWnd.h"
 #include "framework/ui/CWinApp.h"
 #include "framework/ui/KWndDestroy.h"
 #include "framework/ui/KWndPicture.h"
 #include "kavrel/core/KWaveFilmHelpers.h"
+#include "kavrel/tool/FloatingWindowShots.h"
 #include "kavrel/tool/ToolCommands.h"
+#include "kavrel/views/KPowerFilmView.h"
+#include "kavrel/views/KWaveFilmFloatingWindows.h"
 #include "kavrel/views/KWaveFilmView.h"
+#include "kavrel/views/KWaveView.h"
 
 namespace {
 
-// The top-level window: the view fills it, and the commands of the view's
-// popup menu, which the menu sends to this owner, go on to the view.
-class CKViewerWnd : public CWnd {
-public:
-    CKWaveFilmView* pView = nullptr;
+// The viewer's frame and its menu bar.
+constexpr UINT IDR_VIEWER = 700;
+constexpr UINT ID_VIEWER_OSCILLOGRAM = 40001;
+constexpr UINT ID_VIEWER_SPECTRUM = 40002;
+constexpr UINT ID_VIEWER_PHASE_PORTRAIT = 40003;
+constexpr int kPowerHeight = 120;
 
-    void OnSize(UINT, int cx, int cy) override
-    {
-        if (pView && pView->GetWidget())
-            pView->MoveWindow(0, 0, cx, cy);
-    }
-    bool OnCmdMsg(UINT nID, UINT nCode) override
-    {
-        return (pView && pView->OnCmdMsg(nID, nCode)) || CWnd::OnCmdMsg(nID, nCode);
-    }
-    bool OnUpdateCmdUI(CCmdUI* pCmdUI) override { return pView && pView->OnUpdateCmdUI(pCmdUI); }
-    bool IsCommandHandled(UINT nID) override { return pView && pView->IsCommandHandled(nID); }
-};
+const KMenuTemplate kViewerMenu(IDR_VIEWER, {
+    KMenuItem("Окна", {
+        KMenuItem("Осциллограмма", ID_VIEWER_OSCILLOGRAM),
+        KMenuItem("Мгновенный спектр", ID_VIEWER_SPECTRUM),
+        KMenuItem("Фазовый портрет", ID_VIEWER_PHASE_PORTRAIT),
+    }),
+});
 
 // The view's document: it owns the film and carries the hints between views.
 class CKViewerDoc : public CDocument {
 public:
     CKWaveFilm Film;
+    ~CKViewerDoc() override
+    {
+        DestroyKWaveFilmFloatingWindows(Film);
+        Film.DestroyKWaveViews();
+    }
+};
+
+// The power curve over the sonogram, one pixel per cadre in both, with one
+// horizontal scroll bar for the two.
+class CKViewerFrame : public CFrameWnd {
+public:
+    CKViewerFrame(CKViewerDoc& doc, int cx, int cy) : m_Doc(doc), m_cx(cx), m_cy(cy)
+    {
+        MapCommand(ID_VIEWER_OSCILLOGRAM, &CKViewerFrame::OnShowOscillogram);
+        MapCommand(ID_VIEWER_SPECTRUM, &CKViewerFrame::OnShowSpectrum);
+        MapCommand(ID_VIEWER_PHASE_PORTRAIT, &CKViewerFrame::OnShowPhasePortrait);
+    }
+
+    BOOL PreCreateWindow(CREATESTRUCT& cs) override
+    {
+        cs.cx = m_cx;
+        cs.cy = m_cy;
+        return TRUE;
+    }
+
+    BOOL OnCreateClient(LPCREATESTRUCT, CCreateContext* pContext) override
+    {
+        const int sonogramHeight = m_Doc.Film.GetNFFT() / 2;
+        if (!m_wndSplitter.CreateStatic(this, 2, 1, DWORD(WS_CHILD) | DWORD(WS_VISIBLE) | DWORD(WS_HSCROLL)))
+            return FALSE;
+        if (!m_wndSplitter.CreateView(0, 0, RUNTIME_CLASS(CKPowerFilmView), CSize(m_cx, kPowerHeight), pContext) ||
+            !m_wndSplitter.CreateView(1, 0, RUNTIME_CLASS(CKWaveFilmView), CSize(m_cx, sonogramHeight), pContext))
+            return FALSE;
+        m_wndSplitter.SetRowInfo(0, kPowerHeight, 20);
+        m_wndSplitter.SetRowInfo(1, sonogramHeight, 20);
+        // The splitter makes plain windows of its panes: their tooltips come here.
+        if (PowerView()->OnCreate() == -1 || SonogramView()->OnCreate() == -1)
+            return FALSE;
+        SetActiveView(SonogramView());
+        return TRUE;
+    }
+
+    CKPowerFilmView* PowerView() const { return static_cast<CKPowerFilmView*>(m_wndSplitter.GetPane(0, 0)); }
+    CKWaveFilmView* SonogramView() const { return static_cast<CKWaveFilmView*>(m_wndSplitter.GetPane(1, 0)); }
+
+    void OnShowOscillogram()
+    {
+        if (m_Doc.Film.CreateKWaveView(this))
+            m_Doc.Film.ShowKWaveWindow(true);
+    }
+
+    // The film shows a window it made before again.
+    void OnShowSpectrum() { m_Doc.Film.CreateKWaveSpectrumView(this); }
+    void OnShowPhasePortrait() { m_Doc.Film.CreateKWaveSpectrumPhasePortraitView(this); }
+
+    CSplitterWnd m_wndSplitter;
+
+private:
+    CKViewerDoc& m_Doc;
+    int m_cx, m_cy;
 };
 
 class CKViewerApp : public CWinApp {
@@ -47,38 +111,31 @@ public:
     bool InitInstance() override
     {
         CKWaveFilm& film = m_Doc.Film;
-        if (!OpenKWaveFilmOnWholeFile(film, m_sPath, FileTitleOf(m_sPath), 1024)) {
+        if (!OpenKWaveFilmOnWholeFile(film, m_sPath, FileTitleOf(m_sPath), 1024) || !film.PowerCreate()) {
             m_nResult = 1;
             return false;
         }
-        // Every line, and the scroll bar when the film is wider than the window.
-        const int width = 960;
-        const int height = film.GetNFFT() / 2 + (film.GetNCadres() > width ? 16 : 0);
+        m_pFrame = new CKViewerFrame(m_Doc, 960, kPowerHeight + film.GetNFFT() / 2 + 48);
         CString title;
         title.Format("Сонограмма - %s", film.GetKWaveFileTitle().GetString());
-        if (!m_Frame.Create(nullptr, title.GetString(), WS_OVERLAPPEDWINDOW, CRect(80, 80, 80 + width, 80 + height),
-                            nullptr)) {
+        m_pFrame->SetTitle(title);
+        CCreateContext ctx;
+        ctx.m_pCurrentDoc = &m_Doc;
+        if (!m_pFrame->LoadFrame(IDR_VIEWER, WS_OVERLAPPEDWINDOW, nullptr, &ctx)) {
             m_nResult = 1;
             return false;
         }
-        m_pView.reset(static_cast<CKWaveFilmView*>(RUNTIME_CLASS(CKWaveFilmView)->CreateObject()));
-        CRect rc;
-        m_Frame.GetClientRect(&rc);
-        if (!m_pView->Create(&m_Frame, rc)) {
-            m_nResult = 1;
-            return false;
-        }
-        m_Frame.pView = m_pView.get();
-        m_Doc.AddView(m_pView.get());
+        m_pMainWnd = m_pFrame;
         CKWaveFilmHint hint(&film);
         m_Doc.UpdateAllViews(nullptr, CKWaveFilmView::HintNewFilm, &hint);
-        m_pView->OnInitialUpdate();
-        m_pMainWnd = &m_Frame;
-        m_Frame.ShowWindow(SW_SHOW);
-        m_pView->SetFocus();
+        m_pFrame->InitialUpdateFrame(&m_Doc, TRUE);
+        m_pFrame->SonogramView()->SetFocus();
 
         if (const char* dir = std::getenv("KAVREL_SCREENSHOT_DIR"); dir && *dir) {
             shootEveryType(dir);
+            shootOverlays(dir);
+            shootFloatingWindows(dir);
+            ShootFilmFloatingWindows(m_Doc.Film, m_pFrame, dir);
             return false;
         }
         return true;
@@ -86,14 +143,17 @@ public:
 
     int ExitInstance() override
     {
-        // The windows go while the window system is still there, the view
-        // before its document and film.
-        if (m_pView) {
-            m_Doc.RemoveView(m_pView.get());
-            m_Frame.pView = nullptr;
-            m_pView.reset();
+        // The windows go while the window system is still there, the
+        // floating ones and the views before the document and its film.
+        DestroyKWaveFilmFloatingWindows(m_Doc.Film);
+        m_Doc.Film.DestroyKWaveViews();
+        if (m_pFrame) {
+            for (CView* v : m_Doc.GetViews())
+                m_Doc.RemoveView(v);
+            KDestroyWindowWidget(m_pFrame);
+            delete m_pFrame;
+            m_pFrame = nullptr;
         }
-        KDestroyWindowWidget(&m_Frame);
         m_pMainWnd = nullptr;
         return m_nResult;
     }
@@ -102,18 +162,19 @@ private:
     // What the display dialog does on a change of type: spectra and picture anew.
     void setType(int flags)
     {
+        CKWaveFilmView* view = m_pFrame->SonogramView();
         m_Doc.Film.displayFlags = flags;
-        for (int s = 0; s < m_pView->nColumns; ++s)
-            m_pView->spectraColumnMap.pArray[s] = m_pView->bitmapColumnMap.pArray[s] =
+        for (int s = 0; s < view->nColumns; ++s)
+            view->spectraColumnMap.pArray[s] = view->bitmapColumnMap.pArray[s] =
                 CKWaveFilmView::SlotDisplayTypeChanged;
-        m_pView->SendMessage(CKWaveFilmView::WM_RECALCULATE_PICTURE);
-        m_pView->UpdateWindow();
+        view->SendMessage(CKWaveFilmView::WM_RECALCULATE_PICTURE);
+        view->UpdateWindow();
     }
 
     void shootEveryType(const char* dir)
     {
         // The caret blinks by ticks of this program alone while it shoots.
-        m_pView->KillTimer(CKWaveFilmView::nBlinkTimer);
+        m_pFrame->SonogramView()->KillTimer(CKWaveFilmView::nBlinkTimer);
         static const struct {
             const char* name;
             int flags;
@@ -123,32 +184,70 @@ private:
                       {"phase", CKWaveFilmView::PhaseAmplGrowth | CKWaveFilmView::Inverse},
                       {"phasefreq", CKWaveFilmView::PhaseFreqGrowth | CKWaveFilmView::Inverse},
                       {"harmonogram", CKWaveFilmView::Harmonogram}};
+        m_pFrame->PowerView()->Invalidate(TRUE);
+        m_pFrame->PowerView()->UpdateWindow();
         for (const auto& t : kTypes) {
             setType(t.flags);
             CString path;
             path.Format("%s/kavrel-view-%s.png", dir, t.name);
-            KSaveWindowPicture(&m_Frame, path);
+            KSaveWindowPicture(m_pFrame, path);
         }
-        // The overlays: frequency axes, a selected fragment and the caret cross.
+    }
+
+    // The overlays: frequency axes, a selected fragment and the caret cross.
+    void shootOverlays(const char* dir)
+    {
         CKWaveFilm& film = m_Doc.Film;
-        m_pView->OnCommand(CKWaveFilmView::ID_DRAW_FREQ_AXES, BN_CLICKED);
+        CKWaveFilmView* view = m_pFrame->SonogramView();
+        view->OnCommand(CKWaveFilmView::ID_DRAW_FREQ_AXES, BN_CLICKED);
         const long n = film.GetNCadres();
         film.SetSelectedFragmentAbsCadres(n / 4, n / 2);
         film.SetKCaretCadre(3 * n / 4);
         film.SetKCaretFrequency(1500);
         setType(CKWaveFilmView::AmplitudeGrey);
-        for (int tick = 0; tick < 2 && !m_pView->bCaretShown; ++tick)
-            m_pView->OnTimer(CKWaveFilmView::nBlinkTimer);
+        for (int tick = 0; tick < 2 && !view->bCaretShown; ++tick)
+            view->OnTimer(CKWaveFilmView::nBlinkTimer);
         CString path;
         path.Format("%s/kavrel-view-overlays.png", dir);
-        KSaveWindowPicture(&m_Frame, path);
+        KSaveWindowPicture(m_pFrame, path);
+        view->OnCommand(CKWaveFilmView::ID_DRAW_FREQ_AXES, BN_CLICKED);
+    }
+
+    // The power curve alone, and the oscillogram at the caret put on the
+    // loudest cadre, with a selection to show its inversion.
+    void shootFloatingWindows(const char* dir)
+    {
+        CKWaveFilm& film = m_Doc.Film;
+        long loudest = 0;
+        for (long c = 0; c < film.GetNCadres(); ++c)
+            if (film.GetPowerInCadre(c) > film.GetPowerInCadre(loudest))
+                loudest = c;
+        film.SetSelectedFragmentAbsCadres(loudest - 20, loudest + 20);
+        film.SetKCaretCadre(loudest);
+        CKWaveFilmHint hint(&film);
+        m_Doc.UpdateAllViews(nullptr, CKWaveFilmView::HintSelection);
+        m_Doc.UpdateAllViews(nullptr, CKWaveFilmView::HintCaret, &hint);
+        CKPowerFilmView* power = m_pFrame->PowerView();
+        power->OnCmdMsg(CKPowerFilmView::ID_POWER_RANGE_10 + 7);
+        for (CView* v : m_Doc.GetViews()) {
+            v->Invalidate(TRUE);
+            v->UpdateWindow();
+        }
+        KSaveWindowPicture(power, CString(dir) + "/kavrel-view-power.png");
+        KSaveWindowPicture(m_pFrame, CString(dir) + "/kavrel-view-frame.png");
+
+        m_pFrame->OnShowOscillogram();
+        if (CKWaveView* osc = film.pKWaveView) {
+            osc->Invalidate(TRUE);
+            osc->UpdateWindow();
+            KSaveWindowPicture(osc, CString(dir) + "/kavrel-view-oscillogram.png");
+        }
     }
 
     CString m_sPath;
     int m_nResult = 0;
     CKViewerDoc m_Doc;
-    CKViewerWnd m_Frame;
-    std::unique_ptr<CKWaveFilmView> m_pView;
+    CKViewerFrame* m_pFrame = nullptr;
 };
 
 } // namespace

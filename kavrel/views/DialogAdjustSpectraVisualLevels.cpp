@@ -7,6 +7,7 @@
 #include "kavrel/core/KWaveFilm.h"
 #include "kavrel/views/KHearingThreshold.h"
 #include "kavrel/views/KWaveFilmView.h"
+#include "kavrel/views/KWaveSpectrumView.h"
 
 namespace {
 constexpr int kTypeRadios[6] = {5074, 5124, 5102, 5069, 5121, 5122};
@@ -105,6 +106,7 @@ INT_PTR CDialogAdjustSpectraVisualLevels::DoModal()
             pView->bitmapColumnMap.Clear(CKWaveFilmView::SlotDisplayTypeChanged);
         }
         f->displayFlags = savedDisplayFlags;
+        repaintSpectrumWindow();
     }
     recalculatePicture();
     return result;
@@ -146,6 +148,12 @@ void CDialogAdjustSpectraVisualLevels::recalculatePicture()
 {
     if (pView)
         pView->SendMessage(CKWaveFilmView::WM_RECALCULATE_PICTURE);
+}
+
+void CDialogAdjustSpectraVisualLevels::repaintSpectrumWindow()
+{
+    if (CKWaveSpectrumView* p = film()->pKWaveSpectrumView)
+        p->Invalidate(FALSE);
 }
 
 void CDialogAdjustSpectraVisualLevels::OnDisplayType()
@@ -205,6 +213,7 @@ template <class Value> void CDialogAdjustSpectraVisualLevels::setChosenLevel(Val
         level.pArray[i] = float(value(i));
     keepMargin();
     recalculatePicture();
+    repaintSpectrumWindow();
 }
 
 // Over the view's visible columns: per line the maximum and the mean; over
@@ -338,6 +347,7 @@ void CDialogAdjustSpectraVisualLevels::OnDeltaposSpinAmplitude(NMHDR* pNMHDR, LR
         return;
     }
     recalculatePicture();
+    repaintSpectrumWindow();
 }
 
 // ---- phase limits -----------------------------------------------------------

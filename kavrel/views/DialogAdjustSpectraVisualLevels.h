@@ -58,6 +58,8 @@ private:
     void columnStatistics();
     void setPhaseLimits(double positive, double negative);
     void recalculatePicture();
+    // The film's instant spectrum draws the levels too.
+    void repaintSpectrumWindow();
 
     // Copies of everything the dialog changes, for Cancel.
     CKArrayFloat savedUp, savedDown;

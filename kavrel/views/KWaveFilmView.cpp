@@ -11,6 +11,7 @@
 #include "kavrel/core/KWaveFilmHelpers.h"
 #include "kavrel/views/DialogAdjustSpectraVisualLevels.h"
 #include "kavrel/views/KDialogPlayFilmViewFragment.h"
+#include "kavrel/views/KWaveSpectrumView.h"
 
 // The window classes of the framework carry no class records; the view's
 // record hangs directly under CObject's.
@@ -922,10 +923,14 @@ void CKWaveFilmView::OnWfvDialogAdjust()
 {
     if (!pWaveFilm)
         return;
-    // The dialog recomputes this picture itself (message 1030); the other views follow.
     CDialogAdjustSpectraVisualLevels dlg(this, GetParentOwner());
     dlg.DoModal();
+    // The dialog recomputed this picture itself (message 1030); the other
+    // views follow the changes, and so does the instant spectrum, which
+    // draws the levels.
     SendHint(this, HintDisplayLevels);
+    if (CKWaveSpectrumView* p = pWaveFilm->pKWaveSpectrumView)
+        p->Invalidate(FALSE);
 }
 
 void CKWaveFilmView::OnWfvDialogPlayFragment()

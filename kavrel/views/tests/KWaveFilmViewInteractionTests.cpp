@@ -334,11 +334,17 @@ TEST(KWaveFilmViewInteraction, HintsOfTheDocument)
     EXPECT_GE((before & 0xFF) + (after & 0xFF), 254u);
     EXPECT_LE((before & 0xFF) + (after & 0xFF), 255u);
     EXPECT_NE(before & 0xFF, after & 0xFF);
-    // The adjustment command tells the other views that the levels changed.
+    // The adjustment command opens the display dialog, then tells the other
+    // views that the levels changed.
     spy.hints.clear();
-    DialogDriver oldDlg = SetDialogDriver([](CDialog& d) { d.EndDialog(IDOK); });
+    std::vector<int> dialogs;
+    DialogDriver old = SetDialogDriver([&](CDialog& d) {
+        dialogs.push_back(int(d.GetTemplateID()));
+        d.ClickDlgButton(IDOK);
+    });
     s.view->OnCommand(CKWaveFilmView::ID_WFV_DIALOG_ADJUST, 0);
-    SetDialogDriver(oldDlg);
+    SetDialogDriver(old);
+    EXPECT_EQ(dialogs, std::vector<int>({4133}));
     EXPECT_EQ(spy.hints, std::vector<LPARAM>({CKWaveFilmView::HintDisplayLevels}));
     doc.RemoveView(s.view.get());
     doc.RemoveView(&spy);

@@ -150,11 +150,22 @@ TEST(KavrelView, DrawsItsWindowInEveryDisplayType)
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     // 20000 samples at 16000 Hz, step 102: 196 cadres, narrower than the
-    // window: no scroll bar under the 512 lines.
-    for (const char* type : {"grey", "grey-inverse", "colour", "phase", "phasefreq", "harmonogram"}) {
+    // window. The frame holds its menu bar, the power curve (120 rows) above
+    // the sonogram's 512 lines, and the shared scroll bar.
+    for (const char* type : {"grey", "grey-inverse", "colour", "phase", "phasefreq", "harmonogram", "frame"}) {
         QImage image;
         ASSERT_TRUE(image.load(QString::fromStdString(dir + "/kavrel-view-" + type + ".png"))) << type;
-        EXPECT_EQ(image.size(), QSize(960, 512)) << type;
+        EXPECT_EQ(image.size(), QSize(960, 120 + 512 + 48)) << type;
+        // Past the film's end the power view shows its dark green paper.
+        int paper = 0;
+        for (int y = 0; y < 160; ++y)
+            paper += image.pixel(900, y) == qRgb(0, 0x3F, 0) ? 1 : 0;
+        EXPECT_GT(paper, 80) << type;
     }
+    QImage power, oscillogram;
+    ASSERT_TRUE(power.load(QString::fromStdString(dir + "/kavrel-view-power.png")));
+    EXPECT_EQ(power.size(), QSize(960, 120));
+    ASSERT_TRUE(oscillogram.load(QString::fromStdString(dir + "/kavrel-view-oscillogram.png")));
+    EXPECT_EQ(oscillogram.size(), QSize(300, 150));
     EXPECT_EQ(runTool("view"), 2);
 }

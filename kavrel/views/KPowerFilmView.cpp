@@ -1,0 +1,388 @@
+#include "kavrel/views/KPowerFilmView.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "framework/ui/CDocument.h"
+#include "framework/ui/CMenu.h"
+#include "framework/ui/KWndDestroy.h"
+#include "kavrel/core/KWaveFilmHelpers.h"
+
+IMPLEMENT_DYNCREATE(CKPowerFilmView, CObject)
+
+CKPowerFilmView::CKPowerFilmView()
+{
+    CaretPen.CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
+    GridPen.CreatePen(PS_SOLID, 1, kGridColour);
+    CurvePen.CreatePen(PS_SOLID, 1, kCurveColour);
+    CurveOnLightPen.CreatePen(PS_SOLID, 1, kCurveOnLightColour);
+
+    MapCommand(ID_PLAY_VIEW, &CKPowerFilmView::OnPlayView);
+    for (UINT id = ID_POWER_RANGE_10; id <= ID_POWER_RANGE_110; ++id) {
+        MapCommandWithId(id, &CKPowerFilmView::OnPowerRange);
+        MapUpdate(id, &CKPowerFilmView::OnUpdatePowerRange);
+    }
+}
+
+CKPowerFilmView::~CKPowerFilmView()
+{
+    if (nTimerID)
+        KillTimer(nTimerID);
+}
+
+// ---- window life ------------------------------------------------------------
+
+BOOL CKPowerFilmView::Create(CWnd* pParentWnd, const RECT& rect, UINT nID)
+{
+    const DWORD style = (pParentWnd ? WS_CHILD : WS_OVERLAPPEDWINDOW) | WS_VISIBLE;
+    if (!CWnd::Create(nullptr, "", style, rect, pParentWnd, nID))
+        return FALSE;
+    if (OnCreate() == -1) {
+        DestroyWindow();
+        return FALSE;
+    }
+    return TRUE;
+}
+
+int CKPowerFilmView::OnCreate(void*)
+{
+    return ToolTip.Create(this) ? 0 : -1;
+}
+
+BOOL CKPowerFilmView::DestroyWindow()
+{
+    if (nTimerID) {
+        KillTimer(nTimerID);
+        nTimerID = 0;
+    }
+    if (GetCapture() == this)
+        ReleaseCapture();
+    ToolTip.DelTool(this);
+    ForgetControls();
+    return KDestroyWindowWidget(this);
+}
+
+void CKPowerFilmView::OnInitialUpdate()
+{
+    SetNewScrollSizes();
+    nTimerID = SetTimer(nBlinkTimer, 500);
+    if (pWaveFilm)
+        nCaretColumn = pWaveFilm->GetKCaretCadre();
+    PutKCaret();
+    ToolTip.Activate(TRUE);
+    ToolTip.AddTool(this, "");
+    // The tip comes up sooner than the system's default.
+    ToolTip.SetDelayTime(TTDT_AUTOMATIC, 200);
+}
+
+void CKPowerFilmView::SetNewScrollSizes()
+{
+    if (!pWaveFilm)
+        return;
+    CRect rc;
+    GetClientRect(&rc);
+    SetScrollSizes(MM_TEXT, CSize(int(pWaveFilm->GetNCadres()), 1), CSize(rc.Width(), rc.Height()),
+                   CSize(64, rc.Height() / 8));
+}
+
+void CKPowerFilmView::OnSize(UINT nType, int cx, int cy)
+{
+    CScrollView::OnSize(nType, cx, cy);
+    SetNewScrollSizes();
+    Invalidate(TRUE);
+}
+
+// ---- painting -----------------------------------------------------------------
+
+BOOL CKPowerFilmView::OnEraseBkgnd(CDC* pDC)
+{
+    CRect rc;
+    GetClientRect(&rc);
+    if (!pWaveFilm) {
+        pDC->FillSolidRect(&rc, kBackground);
+        return 1;
+    }
+    pDC->FillSolidRect(&rc, pWaveFilm->lightBackground ? kLightBackground : kBackground);
+    // One line every 10 dB from the top.
+    CPen* oldPen = pDC->SelectObject(&GridPen);
+    const int n = int(Range / 10);
+    for (int i = 0; i < n; ++i) {
+        const int y = int(i * rc.Height() / Range * 10);
+        pDC->MoveTo(0, y);
+        pDC->LineTo(rc.Width(), y);
+    }
+    pDC->SelectObject(oldPen);
+    return 1;
+}
+
+void CKPowerFilmView::OnDraw(CDC* pDC)
+{
+    if (!pWaveFilm || !pWaveFilm->PowerFileIsReady())
+        return;
+    CRect rc;
+    GetClientRect(&rc);
+    const double k = rc.Height() / double(Range); // pixels per dB
+    const long x0 = GetScrollPosition().x;
+    const long W = rc.right;
+    long first = 0, n = 0;
+    if (x0 <= 0) {
+        first = 0;
+        n = W + x0 + 1;
+    } else {
+        first = x0 - 1;
+        n = W + 2;
+    }
+    if (n > 0) {
+        const float* v = pWaveFilm->PowerPositBufferOnCadre(first, n);
+        if (v) {
+            std::vector<POINT> points(static_cast<size_t>(n));
+            for (long i = 0; i < n; ++i) {
+                points[size_t(i)].x = LONG(first + i);
+                points[size_t(i)].y = LONG((TopLevel - v[i]) * k);
+            }
+            CPen* oldPen = pDC->SelectObject(pWaveFilm->lightBackground ? &CurveOnLightPen : &CurvePen);
+            pDC->Polyline(points.data(), int(n));
+            pDC->SelectObject(oldPen);
+        }
+    }
+    if (nOldSelectedCadre1 > nOldSelectedCadre0)
+        pDC->PatBlt(int(nOldSelectedCadre0), 0, int(nOldSelectedCadre1 - nOldSelectedCadre0), rc.Height(), DSTINVERT);
+    if (bCaretShown) {
+        CPen* oldPen = pDC->SelectObject(&CaretPen);
+        const int oldRop = pDC->SetROP2(R2_XORPEN);
+        pDC->MoveTo(int(nCaretColumn), 0);
+        pDC->LineTo(int(nCaretColumn), rc.Height());
+        pDC->SetROP2(oldRop);
+        pDC->SelectObject(oldPen);
+    }
+}
+
+void CKPowerFilmView::PutKCaret()
+{
+    bCaretShown = !bCaretShown;
+    if (!GetSurface())
+        return;
+    CRect rc;
+    GetClientRect(&rc);
+    const int x = int(nCaretColumn - GetScrollPosition().x);
+    CWindowDC dc(this);
+    CPen* oldPen = dc.SelectObject(&CaretPen);
+    const int oldRop = dc.SetROP2(R2_XORPEN);
+    dc.MoveTo(x, 0);
+    dc.LineTo(x, rc.bottom);
+    dc.SetROP2(oldRop);
+    dc.SelectObject(oldPen);
+}
+
+void CKPowerFilmView::RepaintSelectedFragment()
+{
+    if (!pWaveFilm)
+        return;
+    const long p = nOldSelectedCadre0, q = nOldSelectedCadre1;
+    const long r = pWaveFilm->GetSelectedFragmentAbsCadre0(), s = pWaveFilm->GetSelectedFragmentAbsCadre1();
+    nOldSelectedCadre0 = r;
+    nOldSelectedCadre1 = s;
+    if (!GetSurface())
+        return;
+    CRect rc;
+    GetClientRect(&rc);
+    const long scrollX = GetScrollPosition().x;
+    CClientDC dc(this);
+    auto invert = [&](long a, long b) {
+        if (a > b)
+            std::swap(a, b);
+        if (b > a)
+            dc.PatBlt(int(a - scrollX), 0, int(b - a), rc.Height(), DSTINVERT);
+    };
+    if (p < s && r < q) {
+        invert(p, r);
+        invert(q, s);
+    } else {
+        invert(p, q);
+        invert(r, s);
+    }
+}
+
+// ---- scrolling ------------------------------------------------------------------
+
+void CKPowerFilmView::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
+{
+    // The line would be left behind where the view scrolls away from it.
+    if (bCaretShown)
+        PutKCaret();
+    CScrollView::OnHScroll(nSBCode, nPos, pScrollBar);
+}
+
+BOOL CKPowerFilmView::OnMouseWheel(UINT, short, CPoint)
+{
+    return 1;
+}
+
+// ---- mouse, caret, cursor text ---------------------------------------------------
+
+void CKPowerFilmView::SendHint(CView* pSender, LPARAM lHint, CObject* pHint)
+{
+    if (CDocument* pDoc = GetDocument())
+        pDoc->UpdateAllViews(pSender, lHint, pHint);
+    else if (pSender != this)
+        OnUpdate(pSender, lHint, pHint);
+}
+
+void CKPowerFilmView::SetCaretFromClientPoint(CPoint point)
+{
+    pWaveFilm->SetKCaretCadre(long(point.x) + GetScrollPosition().x);
+    filmHint.pWaveFilm = pWaveFilm;
+    SendHint(nullptr, CKWaveFilmView::HintCaret, &filmHint);
+}
+
+void CKPowerFilmView::OnLButtonDown(UINT nFlags, CPoint point)
+{
+    if (!pWaveFilm)
+        return;
+    SetCaretFromClientPoint(point);
+    const long cadre = long(point.x) + GetScrollPosition().x;
+    if (nFlags == MK_LBUTTON) {
+        SetCapture();
+        pWaveFilm->SetSelectedFragmentAbsCadres(cadre, cadre);
+    } else if (nFlags == (MK_LBUTTON | MK_SHIFT)) {
+        SetCapture();
+        pWaveFilm->SetSelectedFragmentAbsCadre(cadre);
+    } else {
+        return;
+    }
+    RepaintSelectedFragment();
+    SendHint(this, CKWaveFilmView::HintSelection);
+}
+
+void CKPowerFilmView::OnLButtonUp(UINT, CPoint point)
+{
+    if (GetCapture() != this)
+        return;
+    ReleaseCapture();
+    if (pWaveFilm)
+        SetCaretFromClientPoint(point);
+}
+
+void CKPowerFilmView::OnMouseMove(UINT nFlags, CPoint point)
+{
+    if (!pWaveFilm || !pWaveFilm->PowerFileIsReady())
+        return;
+    const long cadre = long(point.x) + GetScrollPosition().x;
+    const bool ctrlOnly = nFlags == MK_CONTROL;
+    if (pWaveFilm->MoveCaretOnlyWithCtrl ? ctrlOnly : !ctrlOnly)
+        SetCaretFromClientPoint(point);
+    if (GetCapture() == this) {
+        SetCaretFromClientPoint(point);
+        if (nFlags == MK_LBUTTON || nFlags == (MK_LBUTTON | MK_SHIFT)) {
+            pWaveFilm->SetSelectedFragmentAbsCadre(cadre);
+            RepaintSelectedFragment();
+            SendHint(this, CKWaveFilmView::HintSelection);
+        }
+    }
+    BuildCursorText(cadre);
+    ToolTip.UpdateTipText(sCursorText.GetString(), this);
+}
+
+void CKPowerFilmView::BuildCursorText(long cadre)
+{
+    sCursorText.Empty();
+    const int flags = pWaveFilm->tooltipFlags;
+    if (flags == 0)
+        return;
+    // Both power bits show the absolute power: a relative one has no meaning here.
+    if (flags & (32 | 64)) {
+        CString part;
+        part.Format("%.1f дБ", double(pWaveFilm->GetPowerInCadre(cadre)));
+        sCursorText += part;
+    }
+    if (flags & (1 | 2)) {
+        const double t = pWaveFilm->GetTimeInSecondsFromCadre(cadre);
+        const double v = (flags & 1) ? t : t - pWaveFilm->GetKCaretTime();
+        CString part;
+        part.Format("%.3f c", v);
+        if (!sCursorText.IsEmpty())
+            sCursorText += " ";
+        sCursorText += part;
+    }
+}
+
+void CKPowerFilmView::OnTimer(UINT_PTR nIDEvent)
+{
+    if (nIDEvent == nBlinkTimer)
+        PutKCaret();
+    CScrollView::OnTimer(nIDEvent);
+}
+
+void CKPowerFilmView::OnContextMenu(CWnd*, CPoint point)
+{
+    if (point.x == -1 && point.y == -1) {
+        point = CPoint(5, 5);
+        ClientToScreen(&point);
+    }
+    CMenu menu;
+    if (!menu.LoadMenu(IDR_POWER_FILM_VIEW_MENU))
+        return;
+    if (CMenu* popup = menu.GetSubMenu(0))
+        popup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, GetParentOwner());
+}
+
+// ---- hints ----------------------------------------------------------------------
+
+void CKPowerFilmView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint)
+{
+    switch (lHint) {
+    case CKWaveFilmView::HintPaperColour:
+        if (!pSender)
+            Invalidate(TRUE);
+        break;
+    case CKWaveFilmView::HintNewFilm:
+        if (auto* h = dynamic_cast<CKWaveFilmHint*>(pHint))
+            pWaveFilm = h->pWaveFilm;
+        if (!pWaveFilm)
+            return;
+        SetNewScrollSizes();
+        nOldSelectedCadre0 = pWaveFilm->GetSelectedFragmentAbsCadre0();
+        nOldSelectedCadre1 = pWaveFilm->GetSelectedFragmentAbsCadre1();
+        Invalidate(TRUE);
+        break;
+    case CKWaveFilmView::HintSelection:
+        RepaintSelectedFragment();
+        break;
+    case CKWaveFilmView::HintCaret:
+        if (!pWaveFilm)
+            return;
+        if (bCaretShown) {
+            PutKCaret();
+            nCaretColumn = pWaveFilm->GetKCaretCadre();
+            PutKCaret();
+        } else {
+            nCaretColumn = pWaveFilm->GetKCaretCadre();
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+// ---- commands ---------------------------------------------------------------------
+
+void CKPowerFilmView::OnPlayView()
+{
+    if (!pWaveFilm)
+        return;
+    CRect rc;
+    GetClientRect(&rc);
+    const long x = GetScrollPosition().x;
+    pWaveFilm->PlayKWaveFilmFromCadreToCadre(x, x + rc.Width());
+}
+
+void CKPowerFilmView::OnPowerRange(UINT nID)
+{
+    Range = 10.0f * float(nID - ID_POWER_RANGE_10 + 1);
+    Invalidate(TRUE);
+}
+
+void CKPowerFilmView::OnUpdatePowerRange(CCmdUI* pCmdUI)
+{
+    pCmdUI->SetCheck(Range == 10.0f * float(pCmdUI->m_nID - ID_POWER_RANGE_10 + 1) ? 1 : 0);
+}
