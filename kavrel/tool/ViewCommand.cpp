@@ -204,6 +204,7 @@ private:
         film.SetSelectedFragmentAbsCadres(n / 4, n / 2);
         film.SetKCaretCadre(3 * n / 4);
         film.SetKCaretFrequency(1500);
+        m_Doc.UpdateAllViews(nullptr, CKWaveFilmView::HintSelection);
         setType(CKWaveFilmView::AmplitudeGrey);
         for (int tick = 0; tick < 2 && !view->bCaretShown; ++tick)
             view->OnTimer(CKWaveFilmView::nBlinkTimer);
