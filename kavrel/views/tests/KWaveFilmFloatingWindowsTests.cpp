@@ -73,6 +73,23 @@ TEST(KWaveFilmFloatingWindows, MadeByTheFilmHiddenByTheCloseBoxShownAgain)
     EXPECT_TRUE(s->IsWindowVisible());
     EXPECT_TRUE(p->IsWindowVisible());
     EXPECT_NE(s->nTimerID, 0u);
+    // An owner that goes takes the windows' widgets along; asked for again,
+    // the film makes new windows.
+    {
+        CWnd second;
+        ASSERT_TRUE(second.Create(nullptr, "second", WS_OVERLAPPED, CRect(0, 0, 600, 800), nullptr));
+        DestroyKWaveFilmFloatingWindows(f.film);
+        ASSERT_TRUE(f.film.CreateKWaveSpectrumView(&second));
+        ASSERT_TRUE(f.film.CreateKWaveSpectrumPhasePortraitView(&second));
+    }
+    EXPECT_EQ(f.film.pKWaveSpectrumView->GetWidget(), nullptr);
+    f.film.SetKCaretSample(3000); // repaints of windows without widgets do no harm
+    f.film.pKWaveSpectrumView->OnTimer(CKWaveSpectrumView::nBlinkTimer);
+    ASSERT_TRUE(f.film.CreateKWaveSpectrumView(&owner));
+    ASSERT_TRUE(f.film.CreateKWaveSpectrumPhasePortraitView(&owner));
+    EXPECT_NE(f.film.pKWaveSpectrumView->GetWidget(), nullptr);
+    EXPECT_NE(f.film.pKWaveSpectrumPhasePortraitView->GetWidget(), nullptr);
+    EXPECT_TRUE(f.film.pKWaveSpectrumView->IsWindowVisible());
     DestroyKWaveFilmFloatingWindows(f.film);
     EXPECT_EQ(f.film.pKWaveSpectrumView, nullptr);
     EXPECT_EQ(f.film.pKWaveSpectrumPhasePortraitView, nullptr);
