@@ -141,10 +141,12 @@ TEST_F(PhasePortrait, PredictionStepOfTwoCadres)
     EXPECT_EQ(v->nPredictionStep, 2);
     // The edit items have no handler here: grey.
     for (const KShownMenuItem& it : shown.items) {
-        if (!it.bSeparator)
+        if (!it.bSeparator) {
             EXPECT_EQ(it.bEnabled, it.nID == View::ID_PREDICTION_TWO_CADRES) << it.nID;
-        if (it.nID == View::ID_PREDICTION_TWO_CADRES)
+        }
+        if (it.nID == View::ID_PREDICTION_TWO_CADRES) {
             EXPECT_FALSE(it.bChecked);
+        }
     }
     Paint(v);
     EXPECT_EQ(v->GetCadre(0).nSample, caret - 204);
@@ -157,9 +159,11 @@ TEST_F(PhasePortrait, PredictionStepOfTwoCadres)
     // Checked now; choosing it again goes back to one cadre.
     v->OnContextMenu(v, CPoint(-1, -1));
     QApplication::processEvents();
-    for (const KShownMenuItem& it : shown.items)
-        if (it.nID == View::ID_PREDICTION_TWO_CADRES)
+    for (const KShownMenuItem& it : shown.items) {
+        if (it.nID == View::ID_PREDICTION_TWO_CADRES) {
             EXPECT_TRUE(it.bChecked);
+        }
+    }
     EXPECT_EQ(v->nPredictionStep, 1);
     SetMenuDriver(old);
 }
@@ -178,8 +182,10 @@ TEST_F(PhasePortrait, WithoutQualifyingPetalsOnlyTheFrameAndAnEmptyDistribution)
     EXPECT_EQ(Pixel(v, 20, 400), RGB(0, 0, 0));
     EXPECT_EQ(Pixel(v, 5, 320), RGB(0, 0, 0));
     for (int y = 21; y < 619; ++y)
-        for (int x = 21; x < 531; ++x)
-            if (y != 320)
+        for (int x = 21; x < 531; ++x) {
+            if (y != 320) {
                 ASSERT_EQ(Pixel(v, x, y), RGB(255, 255, 255)) << x << " " << y;
+            }
+        }
     EXPECT_EQ(Pixel(v, 5, 5), RGB(255, 255, 255));
 }
