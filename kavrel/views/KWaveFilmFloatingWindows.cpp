@@ -9,10 +9,13 @@
 
 bool CKWaveFilm::CreateKWaveSpectrumView(CWnd* pParent)
 {
-    if (pKWaveSpectrumView) {
+    if (pKWaveSpectrumView && pKWaveSpectrumView->GetWidget()) {
         pKWaveSpectrumView->ShowKWindow();
         return true;
     }
+    // A window whose owner took it away is made anew.
+    delete pKWaveSpectrumView;
+    pKWaveSpectrumView = nullptr;
     auto* p = static_cast<CKWaveSpectrumView*>(RUNTIME_CLASS(CKWaveSpectrumView)->CreateObject());
     if (!p)
         return false;
@@ -26,10 +29,12 @@ bool CKWaveFilm::CreateKWaveSpectrumView(CWnd* pParent)
 
 bool CKWaveFilm::CreateKWaveSpectrumPhasePortraitView(CWnd* pParent)
 {
-    if (pKWaveSpectrumPhasePortraitView) {
+    if (pKWaveSpectrumPhasePortraitView && pKWaveSpectrumPhasePortraitView->GetWidget()) {
         pKWaveSpectrumPhasePortraitView->ShowKWindow();
         return true;
     }
+    delete pKWaveSpectrumPhasePortraitView;
+    pKWaveSpectrumPhasePortraitView = nullptr;
     auto* p = static_cast<CKWaveSpectrumPhasePortraitView*>(
         RUNTIME_CLASS(CKWaveSpectrumPhasePortraitView)->CreateObject());
     if (!p)
