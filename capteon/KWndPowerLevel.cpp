@@ -36,14 +36,12 @@ CKWndPowerLevel::~CKWndPowerLevel()
 
 bool CKWndPowerLevel::Create(const RECT& rect, CWnd* pParent, UINT nID)
 {
-    if (!CWnd::Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, rect, pParent, nID))
-        return false;
     nWidth = rect.right - rect.left;
     nHeight = rect.bottom - rect.top;
-    return OnCreate() == 0;
+    return CWnd::Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, rect, pParent, nID) != FALSE;
 }
 
-int CKWndPowerLevel::OnCreate()
+int CKWndPowerLevel::OnCreate(LPCREATESTRUCT)
 {
     CClientDC dc(this);
     if (!MemDC.CreateCompatibleDC(&dc)) {

@@ -54,7 +54,7 @@ public:
     bool IsCommandHandled(UINT nID) override;
 
 private:
-    int OnCreate();
+    int OnCreate(LPCREATESTRUCT lpCreateStruct = nullptr) override;
     void ComputeGridRows();
 
     CBitmap* m_pOldBitmap = nullptr;

@@ -30,13 +30,6 @@ struct CCreateContext {
     class CFrameWnd* m_pCurrentFrame = nullptr;
 };
 
-struct CREATESTRUCT {
-    DWORD style = 0;
-    int x = 0, y = 0, cx = 0, cy = 0;
-    CString lpszName;
-};
-typedef CREATESTRUCT* LPCREATESTRUCT;
-
 enum : DWORD { FWS_ADDTOTITLE = 0x00008000, FWS_PREFIXTITLE = 0x00004000, WS_MAXIMIZE = 0x01000000,
                WS_MINIMIZE = 0x20000000 };
 enum : int { SW_SHOWNORMAL = 1, SW_SHOWMINIMIZED = 2, SW_SHOWMAXIMIZED = 3, SW_MAXIMIZE = 3, SW_RESTORE = 9 };
@@ -64,7 +57,7 @@ public:
                            CWnd* pParentWnd = nullptr, CCreateContext* pContext = nullptr);
     virtual BOOL PreCreateWindow(CREATESTRUCT& cs);
     // Creates the control bars in a program's frame; -1 fails the creation.
-    virtual int OnCreate(LPCREATESTRUCT lpCreateStruct);
+    int OnCreate(LPCREATESTRUCT lpCreateStruct) override;
     // Default: one view of the context's class as pane AFX_IDW_PANE_FIRST.
     virtual BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext);
     CWnd* CreateView(CCreateContext* pContext, UINT nID = AFX_IDW_PANE_FIRST);

@@ -575,6 +575,18 @@ BOOL CWnd::Create(const char*, const char* lpszWindowName, DWORD dwStyle, const 
     if (dwStyle & WS_HSCROLL) w->ShowBar(true, true);
     if (dwStyle & WS_VSCROLL) w->ShowBar(false, true);
     surfaceFollowsClient();
+    CREATESTRUCT cs;
+    cs.style = dwStyle;
+    cs.x = rect.left;
+    cs.y = rect.top;
+    cs.cx = rect.right - rect.left;
+    cs.cy = rect.bottom - rect.top;
+    cs.lpszName = lpszWindowName ? lpszWindowName : "";
+    if (OnCreate(&cs) == -1) {
+        delete ReleaseWidget();
+        m_pSurface.reset();
+        return FALSE;
+    }
     if (dwStyle & WS_VISIBLE) w->show();
     return TRUE;
 }
@@ -784,6 +796,7 @@ void CWnd::OnContextMenu(CWnd* pWnd, CPoint point)
     if (CWnd* parent = GetParent()) parent->OnContextMenu(pWnd, point);
 }
 
+int CWnd::OnCreate(LPCREATESTRUCT) { return 0; }
 void CWnd::OnMouseActivate() {}
 
 bool CWnd::IsCommandHandled(UINT nID)

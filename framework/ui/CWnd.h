@@ -60,6 +60,14 @@ short GetKeyState(int nVirtKey);
 // OnSize kinds.
 enum : UINT { SIZE_RESTORED = 0, SIZE_MINIMIZED = 1, SIZE_MAXIMIZED = 2 };
 
+// What a window is being created with, as its OnCreate sees it.
+struct CREATESTRUCT {
+    DWORD style = 0;
+    int x = 0, y = 0, cx = 0, cy = 0;
+    CString lpszName;
+};
+typedef CREATESTRUCT* LPCREATESTRUCT;
+
 struct PAINTSTRUCT {
     BOOL fErase = FALSE;
     RECT rcPaint{};
@@ -83,6 +91,8 @@ public:
     // coordinates (screen ones for a top-level window).
     BOOL Create(const char* lpszClassName, const char* lpszWindowName, DWORD dwStyle,
                 const RECT& rect, CWnd* pParentWnd, UINT nID = 0);
+    // The window exists (with its size) but is not shown yet; -1 fails Create.
+    virtual int OnCreate(LPCREATESTRUCT lpCreateStruct);
     CWnd* GetParent() const;
     // The nearest of this window and its ancestors that is not a child
     // window: the owner of a view's popup menus, so their commands go

@@ -77,9 +77,6 @@ public:
             return FALSE;
         m_wndSplitter.SetRowInfo(0, kPowerHeight, 20);
         m_wndSplitter.SetRowInfo(1, sonogramHeight, 20);
-        // The splitter makes plain windows of its panes: their tooltips come here.
-        if (PowerView()->OnCreate() == -1 || SonogramView()->OnCreate() == -1)
-            return FALSE;
         SetActiveView(SonogramView());
         return TRUE;
     }

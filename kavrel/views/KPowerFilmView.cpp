@@ -35,16 +35,10 @@ CKPowerFilmView::~CKPowerFilmView()
 BOOL CKPowerFilmView::Create(CWnd* pParentWnd, const RECT& rect, UINT nID)
 {
     const DWORD style = (pParentWnd ? WS_CHILD : WS_OVERLAPPEDWINDOW) | WS_VISIBLE;
-    if (!CWnd::Create(nullptr, "", style, rect, pParentWnd, nID))
-        return FALSE;
-    if (OnCreate() == -1) {
-        DestroyWindow();
-        return FALSE;
-    }
-    return TRUE;
+    return CWnd::Create(nullptr, "", style, rect, pParentWnd, nID);
 }
 
-int CKPowerFilmView::OnCreate(void*)
+int CKPowerFilmView::OnCreate(LPCREATESTRUCT)
 {
     return ToolTip.Create(this) ? 0 : -1;
 }

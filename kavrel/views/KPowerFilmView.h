@@ -33,11 +33,11 @@ public:
     static constexpr COLORREF kCurveOnLightColour = 0x000000;
 
     // Creates the window as a child of pParentWnd (top-level without one)
-    // and runs OnCreate; false when either fails.
+    // (OnCreate runs inside); false when it fails.
     using CWnd::Create;
     BOOL Create(CWnd* pParentWnd, const RECT& rect, UINT nID = 0);
     // The tooltip; -1 fails the creation.
-    virtual int OnCreate(void* lpCreateStruct = nullptr);
+    int OnCreate(LPCREATESTRUCT lpCreateStruct = nullptr) override;
     // Stops the blink timer, then destroys the window.
     virtual BOOL DestroyWindow();
 

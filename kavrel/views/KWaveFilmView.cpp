@@ -97,16 +97,10 @@ CKWaveFilmView::~CKWaveFilmView()
 BOOL CKWaveFilmView::Create(CWnd* pParentWnd, const RECT& rect, UINT nID)
 {
     const DWORD style = (pParentWnd ? WS_CHILD : WS_OVERLAPPEDWINDOW) | WS_VISIBLE;
-    if (!CWnd::Create(nullptr, "", style, rect, pParentWnd, nID))
-        return FALSE;
-    if (OnCreate() == -1) {
-        DestroyWindow();
-        return FALSE;
-    }
-    return TRUE;
+    return CWnd::Create(nullptr, "", style, rect, pParentWnd, nID);
 }
 
-int CKWaveFilmView::OnCreate(void*)
+int CKWaveFilmView::OnCreate(LPCREATESTRUCT)
 {
     if (!ToolTip.Create(this))
         return -1;

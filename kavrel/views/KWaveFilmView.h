@@ -74,11 +74,11 @@ public:
     static constexpr UINT_PTR nBlinkTimer = 1;
 
     // Creates the window as a child of pParentWnd (top-level without one)
-    // and runs OnCreate; false when either fails.
+    // (OnCreate runs inside); false when it fails.
     using CWnd::Create;
     BOOL Create(CWnd* pParentWnd, const RECT& rect, UINT nID = 0);
     // The tooltip with its one tool over the whole view; -1 fails the creation.
-    virtual int OnCreate(void* lpCreateStruct = nullptr);
+    int OnCreate(LPCREATESTRUCT lpCreateStruct = nullptr) override;
     // Stops the blink timer, then destroys the window.
     virtual BOOL DestroyWindow();
     // Message 1030 (the picture is recomputed), then the base's handling.

@@ -64,15 +64,11 @@ BOOL CKWaveView::Create(CKWave* pKWave, CWnd* pParent)
     if (!CMiniFrameWnd::Create(nullptr, title.GetString(), WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, rc,
                                pParent))
         return FALSE;
-    if (OnCreate() == -1) {
-        DestroyWindow();
-        return FALSE;
-    }
     SetMinTrackSize(nMinWidth, nMinHeight);
     return TRUE;
 }
 
-int CKWaveView::OnCreate()
+int CKWaveView::OnCreate(LPCREATESTRUCT)
 {
     CRect rc;
     GetClientRect(&rc);

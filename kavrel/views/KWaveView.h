@@ -48,7 +48,7 @@ public:
     using CMiniFrameWnd::Create;
     BOOL Create(CKWave* pKWave, CWnd* pParent);
     // The up-down and the button, shown, and the crosshair's timer.
-    int OnCreate();
+    int OnCreate(LPCREATESTRUCT lpCreateStruct = nullptr) override;
     BOOL DestroyWindow() override;
 
     void OnPaint() override;

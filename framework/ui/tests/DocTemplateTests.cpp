@@ -2,6 +2,7 @@
 
 #include <QSettings>
 #include <QWidget>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -158,7 +159,11 @@ TEST_F(SdiTest, ShortFileIsRefusedWithAMessageAndTheDocumentStaysEmpty)
 
 TEST_F(SdiTest, RecentFilesKeepSixteenNewestFirstAndSurviveARestart)
 {
-    for (int i = 0; i < 20; ++i) app.AddToRecentFileList((dir / ("f" + std::to_string(i) + ".num")).c_str());
+    for (int i = 0; i < 20; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "f%d.num", i);
+        app.AddToRecentFileList((dir / name).c_str());
+    }
     app.AddToRecentFileList((dir / "f5.num").c_str()); // again: moves to the top
     ASSERT_EQ(app.GetRecentFileList().size(), 16u);
     EXPECT_STREQ(app.GetRecentFileList()[0], (dir / "f5.num").c_str());
