@@ -286,3 +286,32 @@ TEST_F(CWndTest, DroppedFilesArriveAsPaths)
 }
 
 }  // namespace
+
+namespace {
+// Creation ends in OnCreate: it sees the window's size, and -1 refuses it.
+class KCreateWnd : public CWnd {
+public:
+    int OnCreate(LPCREATESTRUCT lpcs) override
+    {
+        CRect r;
+        GetClientRect(&r);
+        seen = CSize(r.Width(), lpcs->cy);
+        return nResult;
+    }
+    int nResult = 0;
+    CSize seen;
+};
+} // namespace
+
+TEST(CWndCreateTest, OnCreateSeesTheWindowAndCanRefuseIt)
+{
+    EnsureUiTestApplication();
+    KCreateWnd ok;
+    ASSERT_TRUE(ok.Create(nullptr, "a", WS_OVERLAPPED, CRect(0, 0, 70, 40), nullptr));
+    EXPECT_EQ(ok.seen, CSize(70, 40));
+    KCreateWnd refused;
+    refused.nResult = -1;
+    EXPECT_FALSE(refused.Create(nullptr, "b", WS_OVERLAPPED, CRect(0, 0, 70, 40), nullptr));
+    EXPECT_EQ(refused.GetWidget(), nullptr);
+    EXPECT_EQ(refused.GetSurface(), nullptr);
+}
