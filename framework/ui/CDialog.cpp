@@ -462,15 +462,15 @@ bool CDialog::Create(UINT nIDTemplate, CWnd* pParent)
     return true;
 }
 
-void CDialog::DestroyWindow()
+BOOL CDialog::DestroyWindow()
 {
-    if (m_pWidget && m_bOwnsWidget) {
-        m_typedControls.clear();
-        ForgetControls();
-        QWidget* w = Detach();
-        w->hide();
-        w->deleteLater();
-    }
+    if (!m_pWidget || !m_bOwnsWidget) return FALSE;
+    m_typedControls.clear();
+    ForgetControls();
+    QWidget* w = Detach();
+    w->hide();
+    w->deleteLater();
+    return TRUE;
 }
 
 void CDialog::EndDialog(int nResult)

@@ -57,7 +57,7 @@ public:
     virtual INT_PTR DoModal();
     // Modeless.
     bool Create(UINT nIDTemplate, CWnd* pParent = nullptr);
-    void DestroyWindow();
+    BOOL DestroyWindow() override;
     void EndDialog(int nResult);
     bool IsEnded() const { return m_bEnded; }
     UINT GetTemplateID() const { return m_nIDTemplate; }

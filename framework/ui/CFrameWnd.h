@@ -111,7 +111,7 @@ public:
 
     // The user closes the window: the document is asked to save first.
     virtual void OnClose();
-    virtual BOOL DestroyWindow();
+    BOOL DestroyWindow() override;
     bool IsDestroyed() const { return m_bDestroyed; }
 
     // Windows the frame made (views, splitters) and deletes when it goes.

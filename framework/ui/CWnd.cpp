@@ -315,6 +315,14 @@ QWidget* CWnd::ReleaseWidget()
     return Detach();
 }
 
+BOOL CWnd::DestroyWindow()
+{
+    if (!m_pWidget || !m_bOwnsWidget) return FALSE;
+    delete ReleaseWidget();
+    m_pSurface.reset();
+    return TRUE;
+}
+
 void CWnd::Attach(QWidget* pWidget, bool bOwns)
 {
     m_pWidget = pWidget;

@@ -212,6 +212,10 @@ protected:
     // Lets go of the widget without deleting it: no event reaches this
     // object any more. Returns the widget, for the caller to delete.
     QWidget* ReleaseWidget();
+public:
+    // The window goes; the object stays and may be created again.
+    virtual BOOL DestroyWindow();
+protected:
 
     QWidget* m_pWidget = nullptr;
     bool m_bOwnsWidget = false;

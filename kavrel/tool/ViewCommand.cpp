@@ -11,7 +11,6 @@
 #include "framework/ui/CFrameWnd.h"
 #include "framework/ui/CSplitterWnd.h"
 #include "framework/ui/CWinApp.h"
-#include "framework/ui/KWndDestroy.h"
 #include "framework/ui/KWndPicture.h"
 #include "kavrel/core/KWaveFilmHelpers.h"
 #include "kavrel/tool/FloatingWindowShots.h"
@@ -145,9 +144,10 @@ public:
         DestroyKWaveFilmFloatingWindows(m_Doc.Film);
         m_Doc.Film.DestroyKWaveViews();
         if (m_pFrame) {
-            for (CView* v : m_Doc.GetViews())
+            const std::vector<CView*> views = m_Doc.GetViews(); // a copy: removing changes the list
+            for (CView* v : views)
                 m_Doc.RemoveView(v);
-            KDestroyWindowWidget(m_pFrame);
+            m_pFrame->DestroyWindow();
             delete m_pFrame;
             m_pFrame = nullptr;
         }

@@ -5,7 +5,6 @@
 
 #include "framework/ui/CDocument.h"
 #include "framework/ui/CMenu.h"
-#include "framework/ui/KWndDestroy.h"
 #include "kavrel/core/KWaveFilmHelpers.h"
 
 IMPLEMENT_DYNCREATE(CKPowerFilmView, CObject)
@@ -53,7 +52,7 @@ BOOL CKPowerFilmView::DestroyWindow()
         ReleaseCapture();
     ToolTip.DelTool(this);
     ForgetControls();
-    return KDestroyWindowWidget(this);
+    return CScrollView::DestroyWindow();
 }
 
 void CKPowerFilmView::OnInitialUpdate()

@@ -39,7 +39,7 @@ public:
     // The tooltip; -1 fails the creation.
     int OnCreate(LPCREATESTRUCT lpCreateStruct = nullptr) override;
     // Stops the blink timer, then destroys the window.
-    virtual BOOL DestroyWindow();
+    BOOL DestroyWindow() override;
 
     void OnDraw(CDC* pDC) override;
     void OnInitialUpdate() override;

@@ -7,7 +7,6 @@
 
 #include "framework/ui/CDocument.h"
 #include "framework/ui/CMenu.h"
-#include "framework/ui/KWndDestroy.h"
 #include "kavrel/core/KWaveFilmHelpers.h"
 #include "kavrel/views/DialogAdjustSpectraVisualLevels.h"
 #include "kavrel/views/KDialogPlayFilmViewFragment.h"
@@ -117,7 +116,7 @@ BOOL CKWaveFilmView::DestroyWindow()
     OnDestroy();
     ToolTip.DelTool(this);
     ForgetControls();
-    return KDestroyWindowWidget(this);
+    return CScrollView::DestroyWindow();
 }
 
 void CKWaveFilmView::OnDestroy()

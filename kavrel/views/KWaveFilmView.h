@@ -80,7 +80,7 @@ public:
     // The tooltip with its one tool over the whole view; -1 fails the creation.
     int OnCreate(LPCREATESTRUCT lpCreateStruct = nullptr) override;
     // Stops the blink timer, then destroys the window.
-    virtual BOOL DestroyWindow();
+    BOOL DestroyWindow() override;
     // Message 1030 (the picture is recomputed), then the base's handling.
     virtual LRESULT DefWindowProcA(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
