@@ -13,7 +13,7 @@
 #include "framework/ui/CWinApp.h"
 #include "framework/ui/KWndPicture.h"
 #include "kavrel/core/KWaveFilmHelpers.h"
-#include "kavrel/tool/FloatingWindowShots.h"
+#include "kavrel/tool/gui/FloatingWindowShots.h"
 #include "kavrel/tool/ToolCommands.h"
 #include "kavrel/views/KPowerFilmView.h"
 #include "kavrel/views/KWaveFilmFloatingWindows.h"
