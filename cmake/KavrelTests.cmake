@@ -7,7 +7,7 @@ function(kavrel_add_tests name dir)
   if(NOT _srcs)
     return()
   endif()
-  add_executable(${name} ${_srcs})
+  add_executable(${name} ${_srcs} ${CMAKE_SOURCE_DIR}/cmake/KavrelTestProcess.cpp)
   target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE
     KAVREL_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
