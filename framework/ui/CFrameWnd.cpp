@@ -107,7 +107,8 @@ CFrameWnd::CFrameWnd() = default;
 
 CFrameWnd::~CFrameWnd()
 {
-    if (!m_bDestroyed && m_pWidget) DestroyWindow();
+    m_bAutoDelete = false; // already being deleted
+    if (!m_bDestroyed && m_pWidget) CFrameWnd::DestroyWindow();
 }
 
 QWidget* CFrameWnd::ChildParentWidget() const
