@@ -76,14 +76,15 @@ CFrameWnd* CDocTemplate::CreateNewFrame(CDocument* pDoc, CFrameWnd* pOther)
         delete obj;
         return nullptr;
     }
-    frame->m_bAutoDelete = true;
     CWinApp* app = AfxGetApp();
     CWnd* parent = app ? app->m_pMainWnd : nullptr;
     if (parent == frame) parent = nullptr;
     if (!frame->LoadFrame(m_nIDResource, DWORD(WS_OVERLAPPEDWINDOW) | DWORD(FWS_ADDTOTITLE), parent, &context)) {
-        // A frame whose creation failed has destroyed (and deleted) itself.
+        delete frame;
         return nullptr;
     }
+    // From now on the frame goes with its window.
+    frame->m_bAutoDelete = true;
     return frame;
 }
 

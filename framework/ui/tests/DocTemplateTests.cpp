@@ -240,3 +240,26 @@ TEST_F(SdiTest, ToolbarStatusBarAndAcceleratorsFollowTheUpdateHandlers)
     Pump();
     EXPECT_EQ(CNumberDoc::calls, (std::vector<UINT>{ID_VIEW_CMD, ID_VIEW_CMD}));
 }
+
+namespace {
+class CRefusingFrame : public CFrameWnd {
+    DECLARE_DYNCREATE(CRefusingFrame)
+public:
+    int OnCreate(LPCREATESTRUCT) override { return -1; }
+};
+IMPLEMENT_DYNCREATE(CRefusingFrame, CFrameWnd)
+} // namespace
+
+TEST(DocTemplateFailures, AFrameThatCannotBeMadeLeavesNoDocumentBehind)
+{
+    EnsureUiTestApplication();
+    CTestApp app("RefusingFrameTest");
+    CScriptedUserInteraction ui;
+    auto* t = new CMultiDocTemplate(IDR_MDI_DOC, RUNTIME_CLASS(CNumberDoc), RUNTIME_CLASS(CRefusingFrame),
+                                    RUNTIME_CLASS(CNumberView));
+    app.AddDocTemplate(t);
+    EXPECT_EQ(t->OpenDocumentFile(nullptr), nullptr);
+    EXPECT_TRUE(t->GetDocuments().empty());
+    ASSERT_EQ(ui.m_messages.size(), 1u);
+    EXPECT_STREQ(ui.m_messages[0].sText, "Не удалось создать окно документа.");
+}
