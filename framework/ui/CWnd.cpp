@@ -18,6 +18,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollBar>
 #include <QUrl>
 #include <QWheelEvent>
@@ -641,6 +642,26 @@ void CWnd::MoveWindow(int x, int y, int cx, int cy, BOOL bRepaint)
     // The size reaches OnSize now, as on the platform, not at the next show.
     if (KWndWidget* w = GetWndWidget()) w->LayoutBars();
     if (bRepaint) Invalidate(TRUE);
+}
+
+void CWnd::CenterWindow(CWnd* pAlternateOwner)
+{
+    if (!m_pWidget) return;
+    CWnd* owner = pAlternateOwner ? pAlternateOwner : GetParent();
+    QRect area;
+    if (owner && owner->m_pWidget) {
+        CRect r;
+        owner->GetWindowRect(&r);
+        area = QRect(r.left, r.top, r.Width(), r.Height());
+    } else if (QScreen* screen = m_pWidget->screen()) {
+        area = screen->availableGeometry();
+    }
+    QPoint topLeft(area.left() + (area.width() - m_pWidget->width()) / 2,
+                     area.top() + (area.height() - m_pWidget->height()) / 2);
+    // A child window moves in its parent's client coordinates.
+    if (!m_pWidget->isWindow() && m_pWidget->parentWidget())
+        topLeft = m_pWidget->parentWidget()->mapFromGlobal(topLeft);
+    MoveWindow(topLeft.x(), topLeft.y(), m_pWidget->width(), m_pWidget->height(), TRUE);
 }
 
 void CWnd::MoveWindow(LPCRECT r, BOOL bRepaint)

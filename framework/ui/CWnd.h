@@ -105,6 +105,9 @@ public:
     void GetWindowRect(LPRECT lpRect) const;
     void MoveWindow(int x, int y, int cx, int cy, BOOL bRepaint = TRUE);
     void MoveWindow(LPCRECT lpRect, BOOL bRepaint = TRUE);
+    // Centres the window on its owner (or pAlternateOwner), keeping its size;
+    // a window without either is centred on the screen.
+    void CenterWindow(CWnd* pAlternateOwner = nullptr);
     void ClientToScreen(LPPOINT lpPoint) const;
     void ClientToScreen(LPRECT lpRect) const;
     void ScreenToClient(LPPOINT lpPoint) const;

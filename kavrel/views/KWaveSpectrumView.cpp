@@ -71,16 +71,11 @@ bool CKWaveSpectrumView::KCreateWnd(CKWaveFilm* pFilm, CWnd* pParent)
     pWaveFilm = pFilm;
     CString title;
     title.Format("Спектр - %s", pFilm ? pFilm->GetKWaveFileTitle().GetString() : "");
-    CRect rc(0, 0, nOuterWidth, nOuterHeight);
-    if (pParent && pParent->GetWidget()) {
-        CRect parent;
-        pParent->GetWindowRect(&parent);
-        rc.OffsetRect(parent.left + (parent.Width() - nOuterWidth) / 2,
-                      parent.top + (parent.Height() - nOuterHeight) / 2);
-    }
+    const CRect rc(0, 0, nOuterWidth, nOuterHeight);
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_VISIBLE;
     if (!Create(nullptr, title.GetString(), style, rc, pParent))
         return false;
+    CenterWindow();
     nTimerID = SetTimer(nBlinkTimer, 500);
     Invalidate(FALSE);
     return true;

@@ -53,17 +53,12 @@ BOOL CKWaveView::Create(CKWave* pKWave, CWnd* pParent)
     CString title = "Осциллограмма - ";
     if (pWave)
         title += pWave->GetKWaveFileTitle();
-    CRect rc(100, 100, 100 + nOuterWidth, 100 + nOuterHeight);
-    if (pParent && pParent->GetWidget()) {
-        CRect owner;
-        pParent->GetWindowRect(&owner);
-        const CPoint c = owner.CenterPoint();
-        rc = CRect(c.x - nOuterWidth / 2, c.y - nOuterHeight / 2, c.x - nOuterWidth / 2 + nOuterWidth,
-                   c.y - nOuterHeight / 2 + nOuterHeight);
-    }
+    const CRect rc(100, 100, 100 + nOuterWidth, 100 + nOuterHeight);
     if (!CMiniFrameWnd::Create(nullptr, title.GetString(), WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, rc,
                                pParent))
         return FALSE;
+    if (pParent && pParent->GetWidget())
+        CenterWindow();
     SetMinTrackSize(nMinWidth, nMinHeight);
     return TRUE;
 }

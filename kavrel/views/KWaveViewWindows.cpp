@@ -52,13 +52,8 @@ void CKWave::ShowKWaveWindow(bool bShow)
     if (!pKWaveView || !pKWaveView->GetWidget())
         return;
     if (bShow) {
-        if (CWnd* owner = pKWaveView->GetParent()) {
-            CRect rcOwner, rc;
-            owner->GetWindowRect(&rcOwner);
-            pKWaveView->GetWindowRect(&rc);
-            const CPoint c = rcOwner.CenterPoint();
-            pKWaveView->MoveWindow(c.x - rc.Width() / 2, c.y - rc.Height() / 2, rc.Width(), rc.Height());
-        }
+        if (pKWaveView->GetParent())
+            pKWaveView->CenterWindow();
         pKWaveView->ShowWindow(SW_SHOW);
     } else {
         pKWaveView->ShowWindow(SW_HIDE);

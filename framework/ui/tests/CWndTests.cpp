@@ -315,3 +315,24 @@ TEST(CWndCreateTest, OnCreateSeesTheWindowAndCanRefuseIt)
     EXPECT_EQ(refused.GetWidget(), nullptr);
     EXPECT_EQ(refused.GetSurface(), nullptr);
 }
+
+TEST(CWndCreateTest, CenterWindowPutsAWindowInTheMiddleOfItsOwner)
+{
+    EnsureUiTestApplication();
+    CWnd owner;
+    ASSERT_TRUE(owner.Create(nullptr, "owner", WS_OVERLAPPED, CRect(100, 100, 400, 300), nullptr));
+    CWnd floating;
+    ASSERT_TRUE(floating.Create(nullptr, "floating", WS_POPUP, CRect(0, 0, 101, 50), &owner));
+    floating.CenterWindow();
+    CRect o, r;
+    owner.GetWindowRect(&o);
+    floating.GetWindowRect(&r);
+    EXPECT_EQ(r.left - o.left, (300 - 101) / 2);
+    EXPECT_EQ(r.top - o.top, (200 - 50) / 2);
+    EXPECT_EQ(r.Width(), 101);
+    // A child window is centred inside its parent's client area.
+    CWnd child;
+    ASSERT_TRUE(child.Create(nullptr, "child", WS_CHILD, CRect(0, 0, 40, 20), &owner));
+    child.CenterWindow();
+    EXPECT_EQ(child.GetWidget()->geometry(), QRect(130, 90, 40, 20));
+}
