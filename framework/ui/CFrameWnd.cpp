@@ -136,7 +136,6 @@ QMainWindow* CFrameWnd::CreateFrameWidget(CWnd* pParentWnd, DWORD)
 BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentWnd, CCreateContext* pContext)
 {
     if (m_pWidget) return FALSE;
-    m_nIDHelp = nIDResource;
     const CString strings = AfxLoadString(nIDResource);
     if (m_strTitle.IsEmpty()) m_strTitle = AfxExtractSubString(strings, 0);
 

@@ -142,7 +142,6 @@ protected:
     // A document's child frame leaves its menu and keys to the main frame.
     virtual bool OwnsMenuBar() const { return true; }
 
-    UINT m_nIDHelp = 0;
     UINT m_nIDMenu = 0;
     CString m_strTitle;
     DWORD m_dwDockStyle = 0;

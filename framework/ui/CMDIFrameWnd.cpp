@@ -135,12 +135,6 @@ CFrameWnd* CMDIFrameWnd::GetActiveFrame()
     return child ? static_cast<CFrameWnd*>(child) : this;
 }
 
-CView* CMDIFrameWnd::GetActiveViewOfChild() const
-{
-    CMDIChildWnd* child = MDIGetActive();
-    return child ? child->GetActiveView() : nullptr;
-}
-
 CDocument* CMDIFrameWnd::GetActiveDocument()
 {
     CMDIChildWnd* child = MDIGetActive();
@@ -172,11 +166,6 @@ void CMDIFrameWnd::OnUpdateFrameTitle(BOOL bAddToTitle)
     CDocument* doc = GetActiveDocument();
     if (bAddToTitle && (m_dwStyleCreated & FWS_ADDTOTITLE) && doc) title = m_strTitle + " - " + doc->GetTitle();
     m_pWidget->setWindowTitle(QString::fromUtf8(title.GetString()));
-}
-
-void CMDIFrameWnd::OnIdleUpdateCmdUI()
-{
-    CFrameWnd::OnIdleUpdateCmdUI();
 }
 
 void CMDIFrameWnd::childActivated()

@@ -29,13 +29,11 @@ public:
     BOOL SubclassMDIClient(CWnd* pWnd);
 
     CFrameWnd* GetActiveFrame() override;
-    CView* GetActiveViewOfChild() const;
     CDocument* GetActiveDocument() override;
     bool OnCmdMsg(UINT nID, UINT nCode = 0) override;
     bool OnUpdateCmdUI(CCmdUI* pCmdUI) override;
     bool IsCommandHandled(UINT nID) override;
     void OnUpdateFrameTitle(BOOL bAddToTitle) override;
-    void OnIdleUpdateCmdUI() override;
     bool TranslateAccelerator(UINT vk, bool bShift, bool bCtrl, bool bAlt) override;
     void RecalcLayout(BOOL bNotify = TRUE) override;
 

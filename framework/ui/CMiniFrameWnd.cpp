@@ -59,11 +59,6 @@ void CMiniFrameWnd::OnClose()
     ShowWindow(SW_HIDE);
 }
 
-void CMiniFrameWnd::OnPaint()
-{
-    CWnd::OnPaint();
-}
-
 BOOL CMiniFrameWnd::DestroyWindow()
 {
     QWidget* w = ReleaseWidget();

@@ -20,7 +20,6 @@ public:
                   const RECT& rect, CWnd* pParentWnd = nullptr, UINT nID = 0);
     // The close box: hides the window.
     void OnClose() override;
-    void OnPaint() override;
     BOOL DestroyWindow() override;
     // The smallest size the user can drag the window to (what a WM_SIZING
     // handler that holds the edges enforces on the platform).
