@@ -315,7 +315,7 @@ void CCapteonDlg::FinishWaveFile()
     const long long end = (long long)ckData.dwDataOffset + (long long)m_nDataBytes;
     // A failed write may have left part of a buffer after the last whole one.
     if (m_bWriteFailed)
-        mmioSeek(hmmio, LONG(std::min<long long>(end, 0x7FFFFFFF)), SEEK_SET);
+        mmioSeek(hmmio, end, SEEK_SET);
     const bool ok = mmioAscend(hmmio, &ckData, 0) == MMSYSERR_NOERROR &&
                     mmioAscend(hmmio, &ckRiff, 0) == MMSYSERR_NOERROR;
     mmioClose(hmmio);

@@ -83,6 +83,8 @@ public:
     void OnWaveInData(WPARAM device, WAVEHDR* pwh);
 
 private:
+    // Lets a test start a recording as if gigabytes were behind it.
+    friend struct CapteonTestAccess;
     enum class EButtons { Start, FileChosen, Recording, Paused, Stopped };
     void SetButtons(EButtons set);
     bool IsEnabled(int nID);

@@ -12,6 +12,7 @@ constexpr long kBlock = 16384;
 constexpr long kAddBlock = 2048;
 const char* const kNotMono = "Данный файл не монофонический.\nВсе дальнейшие вычисления будут не корректными!";
 const char* const kWriteFailed = "Не удалось записать в выходной файл.";
+const char* const kOutputIsInput = "Выходной файл совпадает с входным.\nВыберите для результата другой файл.";
 } // namespace
 
 CMorvitDlg::CMorvitDlg(CWnd* pParent) : CDialog(IDD_MORVIT_DIALOG, pParent)
@@ -75,17 +76,46 @@ void CMorvitDlg::OnEditKillFocus()
 
 void CMorvitDlg::OnOpenInput()
 {
-    if (!InputWave.OpenKWaveFile())
+    // The reader's own dialog closes the file before it asks; whatever
+    // becomes of the new choice, the dialog shows the file that is open.
+    const CString sOldPath = InputWave.KWaveIsGood() ? InputWave.GetKWaveFilePathName() : CString();
+    const CString sOldTitle = InputWave.GetKWaveFileTitle();
+    if (!InputWave.OpenKWaveFile() || !InputIsUsable()) {
+        InputWave.CloseKWaveFile();
+        if (!sOldPath.IsEmpty()) {
+            InputWave.DoNotShowKWaveErrors();
+            InputWave.OpenKWaveFile(sOldPath, sOldTitle);
+            InputWave.ShowKWaveErrors();
+        }
+        ShowInput();
         return;
+    }
+    ShowInput();
+}
+
+// 16-bit PCM only; says why not otherwise.
+bool CMorvitDlg::InputIsUsable()
+{
     WAVEFORMATEX f = InputWave.GetKWaveFormat();
     if (f.wFormatTag != WAVE_FORMAT_PCM) {
         AfxMessageBox("Этот звуковой файл не формате WAVE_FORMAT_PCM.\n Работа с ним вестись не будет.", MB_OK);
-        InputWave.CloseKWaveFile();
-        return;
+        return false;
     }
     if (f.nBlockAlign / f.nChannels != 2) {
         AfxMessageBox("Это не монофонический сигнал.\n Работа с ним вестись не будет.", MB_OK);
-        InputWave.CloseKWaveFile();
+        return false;
+    }
+    return true;
+}
+
+void CMorvitDlg::ShowInput()
+{
+    if (!InputWave.KWaveIsGood()) {
+        sInputPath.Empty();
+        sFrADCText.Empty();
+        SetDlgItemText(IDC_INPUT_PATH, sInputPath);
+        SetDlgItemText(IDC_FRADC_TEXT, sFrADCText);
+        GetDlgItem(IDC_PLAY_INPUT)->EnableWindow(false);
         return;
     }
     InputWave.nChannel = 0;
@@ -96,12 +126,22 @@ void CMorvitDlg::OnOpenInput()
     SetDlgItemText(IDC_FRADC_TEXT, sFrADCText);
 }
 
+// Only the path is chosen here: the file is created when a transform runs,
+// so that choosing never destroys a file the user may still change his
+// mind about.
 void CMorvitDlg::OnOpenOutput()
 {
-    if (!OutputWave.Create())
+    CString sPath;
+    if (!CKWaveWriteToFile::ChooseFile(sPath))
         return;
-    sOutputPath = OutputWave.GetWaveFilePath();
+    if (InputWave.KWaveIsGood() && KIsSameFile(sPath, InputWave.GetKWaveFilePathName())) {
+        AfxMessageBox(kOutputIsInput, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    OutputWave.Close();
+    sOutputPath = sPath;
     SetDlgItemText(IDC_OUTPUT_PATH, sOutputPath);
+    GetDlgItem(IDC_PLAY_OUTPUT)->EnableWindow(false);
 }
 
 void CMorvitDlg::OnPlayInput()
@@ -132,6 +172,11 @@ bool CMorvitDlg::ReadyForTransform()
         AfxMessageBox("Сначала выберите выходной звуковой файл.", MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
+    // The input may have been chosen after the output.
+    if (KIsSameFile(sOutputPath, InputWave.GetKWaveFilePathName())) {
+        AfxMessageBox(kOutputIsInput, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
     return true;
 }
 
@@ -149,7 +194,9 @@ void CMorvitDlg::OnCosineMultiplication()
     const double fs = double(InputWave.GetKWaveFrADC());
     const double a = dFrequencyGrowth, b = dStartFrequency, phi = dStartPhase;
     OutputWave.Close();
-    if (OutputWave.Create(sOutputPath, (unsigned long)InputWave.GetKWaveFrADC(), InputWave.GetKWaveNChannels())) {
+    // One channel is read, so one is written: a stereo header over mono
+    // samples would play at half the length with the channels alternating.
+    if (OutputWave.Create(sOutputPath, (unsigned long)InputWave.GetKWaveFrADC(), 1)) {
         InputWave.SetKWaveWindowWidthInSamples(kBlock);
         const long length = InputWave.GetKWaveSizeInSamples();
         bool ok = true;
@@ -175,8 +222,8 @@ void CMorvitDlg::OnCosineMultiplication()
 
 void CMorvitDlg::OnAddition()
 {
-    UpdateData(true);
-    if (!ReadyForTransform())
+    // An addend the data exchange refused is no addend to write with.
+    if (!UpdateData(true) || !ReadyForTransform())
         return;
     CWaitCursor wait;
     if (InputWave.GetKWaveNChannels() != 1)

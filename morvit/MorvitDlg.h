@@ -60,6 +60,8 @@ public:
 
 private:
     bool ReadyForTransform();
+    bool InputIsUsable();
+    void ShowInput();
     void FinishedBeeps();
     void ShowRange();
 };

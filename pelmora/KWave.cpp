@@ -70,7 +70,9 @@ bool CKWave::OpenKWaveFile(CString sPath, CString sTitle)
     MMIOINFO info;
     hmmio = mmioOpen(sPathName.GetString(), &info, MMIO_READ | MMIO_DENYNONE);
     if (!hmmio) {
-        ShowText("Файл не открывается.");
+        ShowText(info.wErrorRet == MMIOERR_INVALIDFILE
+                     ? "Файл не открывается: это не обычный файл, а устройство или канал."
+                     : "Файл не открывается.");
         return false;
     }
     ckRiff = MMCKINFO();
@@ -82,7 +84,7 @@ bool CKWave::OpenKWaveFile(CString sPath, CString sTitle)
     bool ok = !show_mmio_error_if_any(mmioDescend(hmmio, &ckRiff, nullptr, MMIO_FINDRIFF)) &&
               !show_mmio_error_if_any(mmioDescend(hmmio, &ckFmt, &ckRiff, MMIO_FINDCHUNK)) && read_and_check_format();
     // The data chunk is looked for from the start of the form, whichever side of "fmt " it stands.
-    ok = ok && mmioSeek(hmmio, LONG(ckRiff.dwDataOffset + 4), SEEK_SET) != -1 &&
+    ok = ok && mmioSeek(hmmio, (long long)ckRiff.dwDataOffset + 4, SEEK_SET) != -1 &&
          !show_mmio_error_if_any(mmioDescend(hmmio, &ckData, &ckRiff, MMIO_FINDCHUNK));
     if (!ok) {
         mmioClose(hmmio, 0);
@@ -112,7 +114,7 @@ bool CKWave::ReadWholeKWave(std::vector<double>& samples)
         return false;
     const long bytes = nSizeInSamples * Format.nBlockAlign;
     std::vector<unsigned char> raw(static_cast<size_t>(bytes));
-    if (mmioSeek(hmmio, LONG(ckData.dwDataOffset), SEEK_SET) == -1) {
+    if (mmioSeek(hmmio, ckData.dwDataOffset, SEEK_SET) == -1) {
         ShowText("Не удалось позиционироваться на начало звукового сигнала.");
         return false;
     }

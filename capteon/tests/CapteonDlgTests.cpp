@@ -282,7 +282,22 @@ TEST(Capteon, AfterStopANewFileAndCancelAsksToDelete)
 
 // A full disk in the middle of a recording: the recording stops with the
 // message, and the file holds every whole buffer written before, with its sizes.
-TEST(Capteon, WriteFailureLeavesAWholeFileOfWhatWasWritten)
+// A recording already 2.5 GiB long: the file jumps there (sparse) and the
+// recorder counts those bytes as written.
+struct CapteonTestAccess {
+    static void SkipAhead(CCapteonDlg& d, unsigned long long bytes)
+    {
+        ASSERT_EQ(mmioSeek(d.hmmio, (long long)d.ckData.dwDataOffset + (long long)bytes, SEEK_SET),
+                  (long long)d.ckData.dwDataOffset + (long long)bytes);
+        d.m_nDataBytes = bytes;
+    }
+};
+
+// Records a ramp at 8000 Hz mono into path, `before` bytes into the data
+// (skipped, sparse) with room on the disk for two more whole buffers and
+// part of a third; the recording must stop by itself.
+std::vector<short> RecordUntilTheDiskIsFull(const std::string& path, unsigned long long before,
+                                            CScriptedUserInteraction& ui)
 {
     useOwnProfile();
     CVirtualAudio::Use();
@@ -291,9 +306,7 @@ TEST(Capteon, WriteFailureLeavesAWholeFileOfWhatWasWritten)
     for (size_t i = 0; i < source.size(); ++i)
         source[i] = short(i * 7);
     CVirtualAudio::SetInputSamples(source);
-    std::string path = tempPath("capteon-full.wav");
     std::remove(path.c_str());
-    CScriptedUserInteraction ui;
     ui.QueueFile(path.c_str());
     CCapteonDlg dlg;
     rlimit saved{};
@@ -302,9 +315,10 @@ TEST(Capteon, WriteFailureLeavesAWholeFileOfWhatWasWritten)
     runCapteon(dlg, [&](CCapteonDlg& d) {
         d.ClickDlgButton(IDC_CHOOSE_FILE);
         d.ClickDlgButton(IDC_RECORD);
-        // Room for the header, two buffers and part of a third.
+        if (before)
+            CapteonTestAccess::SkipAhead(d, before);
         rlimit small = saved;
-        small.rlim_cur = 46 + 2 * 16000 + 5000;
+        small.rlim_cur = 46 + before + 2 * 16000 + 5000;
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
         passSeconds(8000, 4);
         setrlimit(RLIMIT_FSIZE, &saved);
@@ -313,6 +327,14 @@ TEST(Capteon, WriteFailureLeavesAWholeFileOfWhatWasWritten)
     });
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
+    return source;
+}
+
+TEST(Capteon, WriteFailureLeavesAWholeFileOfWhatWasWritten)
+{
+    std::string path = tempPath("capteon-full.wav");
+    CScriptedUserInteraction ui;
+    std::vector<short> source = RecordUntilTheDiskIsFull(path, 0, ui);
     ASSERT_EQ(ui.m_messages.size(), 1u);
     EXPECT_EQ(ui.m_messages[0].sText, "Ошибка номер 1 записи в файл:\n\n" + CString(path) +
                                           "\n\nВозможно, что диск уже переполнился.");
@@ -388,4 +410,30 @@ TEST(Capteon, ClosingWhileRecordingFinishesTheFile)
     EXPECT_EQ(readFile(cancelled), recorderWav(2, 4000, expected));
     ASSERT_EQ(ui.m_messages.size(), 1u);
     EXPECT_EQ(ui.m_messages[0].sCaption, "Что делать?");
+}
+
+// Past 2 GiB a failed write still rolls back to the last whole buffer and
+// patches the header with the true sizes.
+TEST(Capteon, WriteFailurePastTwoGigabytesKeepsExactSizes)
+{
+    std::string path = tempPath("capteon-big.wav");
+    CScriptedUserInteraction ui;
+    const unsigned long long before = 167772ULL * 16000; // whole one-second buffers, past 2 GiB
+    std::vector<short> source = RecordUntilTheDiskIsFull(path, before, ui);
+    ASSERT_EQ(ui.m_messages.size(), 1u);
+    FILE* f = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    unsigned char head[46];
+    ASSERT_EQ(std::fread(head, 1, 46, f), 46u);
+    auto le32 = [&](int at) { return std::uint32_t(head[at] | (head[at + 1] << 8) | (head[at + 2] << 16) | (std::uint32_t(head[at + 3]) << 24)); };
+    EXPECT_EQ(le32(4), std::uint32_t(38 + before + 32000));
+    EXPECT_EQ(le32(42), std::uint32_t(before + 32000));
+    ASSERT_EQ(::fseeko(f, 0, SEEK_END), 0);
+    EXPECT_EQ((unsigned long long)::ftello(f), 46 + before + 32000);
+    ASSERT_EQ(::fseeko(f, off_t(46 + before), SEEK_SET), 0);
+    std::vector<short> last(16000);
+    ASSERT_EQ(std::fread(last.data(), 2, 16000, f), 16000u);
+    std::fclose(f);
+    EXPECT_EQ(last, std::vector<short>(source.begin(), source.begin() + 16000));
+    std::remove(path.c_str());
 }

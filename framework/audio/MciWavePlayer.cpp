@@ -66,8 +66,8 @@ MCIERROR CMciWavePlayer::Open(const CString& deviceType, const CString& elementN
               (w.wBitsPerSample == 8 || w.wBitsPerSample == 16) &&
               w.nBlockAlign == w.nChannels * w.wBitsPerSample / 8 && w.nSamplesPerSec > 0 &&
               mmioAscend(f.hmmio, &fmt) == 0 && mmioDescend(f.hmmio, &data, &riff, MMIO_FINDCHUNK) == 0;
-    LONG fileEnd = ok ? mmioSeek(f.hmmio, 0, SEEK_END) : -1;
-    if (!ok || fileEnd < LONG(data.dwDataOffset)) {
+    long long fileEnd = ok ? mmioSeek(f.hmmio, 0, SEEK_END) : -1;
+    if (!ok || fileEnd < (long long)data.dwDataOffset) {
         mmioClose(f.hmmio);
         return MCIERR_INVALID_FILE;
     }
@@ -156,7 +156,7 @@ MCIERROR CMciWavePlayer::Stream(OpenFile& f, DWORD first, DWORD end)
             return;
         data[size_t(i)].resize(size_t(n) * align);
         LONG bytes = LONG(n * align);
-        if (mmioSeek(f.hmmio, LONG(f.nDataOffset + next * align), SEEK_SET) < 0 ||
+        if (mmioSeek(f.hmmio, (long long)f.nDataOffset + (long long)next * align, SEEK_SET) < 0 ||
             mmioRead(f.hmmio, data[size_t(i)].data(), bytes) != bytes) {
             error = MCIERR_INVALID_FILE;
             return;

@@ -81,7 +81,9 @@ bool CFile::Open(const char* path, UINT openFlags, CFileException* error)
         if (!(openFlags & modeNoTruncate))
             flags |= O_TRUNC;
     }
-    m_fd = ::open(path, flags, 0666);
+    // Not blocking while opening: a FIFO named by a damaged or hostile
+    // document would otherwise hang the program here, waiting for a writer.
+    m_fd = ::open(path, flags | O_NONBLOCK, 0666);
     if (m_fd < 0) {
         fail(errno);
         if (error)
@@ -89,14 +91,26 @@ bool CFile::Open(const char* path, UINT openFlags, CFileException* error)
         return false;
     }
     struct stat st;
-    if (::fstat(m_fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    const bool statOk = ::fstat(m_fd, &st) == 0;
+    int refusal = 0;
+    if (statOk && S_ISDIR(st.st_mode))
+        refusal = EISDIR;
+    // What is read is a document or a sound: a regular file, never a device
+    // or a pipe that could stall or feed endless bytes.
+    else if ((openFlags & 3) == modeRead && (!statOk || !S_ISREG(st.st_mode)))
+        refusal = EINVAL;
+    if (refusal) {
         ::close(m_fd);
         m_fd = -1;
-        fail(EISDIR);
+        if (refusal == EISDIR)
+            fail(EISDIR);
+        else
+            m_lastError = CFileException(CFileException::invalidFile, EINVAL, m_strFileName.GetString());
         if (error)
             *error = m_lastError;
         return false;
     }
+    ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
     return true;
 }
 
@@ -215,4 +229,12 @@ bool CFile::Flush()
         return false;
     }
     return true;
+}
+
+bool KIsSameFile(const char* a, const char* b)
+{
+    struct stat sa, sb;
+    if (!a || !b || ::stat(a, &sa) != 0 || ::stat(b, &sb) != 0)
+        return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }

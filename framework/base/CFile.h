@@ -36,6 +36,10 @@ public:
     CString m_strFileName;
 };
 
+// Whether two paths name one file (the same inode, through links or other
+// spellings of the path); false when either does not exist.
+bool KIsSameFile(const char* a, const char* b);
+
 class CFile {
 public:
     enum OpenFlags : UINT {

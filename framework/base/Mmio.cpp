@@ -14,6 +14,8 @@ namespace {
 
 constexpr FOURCC kRiff = mmioFOURCC('R', 'I', 'F', 'F');
 constexpr FOURCC kList = mmioFOURCC('L', 'I', 'S', 'T');
+// The end of a RIFF form of the largest size its 32-bit field can hold.
+constexpr long long kMaxRiffPosition = 8LL + 0xFFFFFFFFLL;
 
 bool readDword(HMMIO h, DWORD& v)
 {
@@ -66,6 +68,7 @@ HMMIO mmioOpen(const char* path, MMIOINFO* info, DWORD flags)
         if (info)
             info->wErrorRet = e.m_cause == CFileException::fileNotFound  ? MMIOERR_FILENOTFOUND
                               : e.m_cause == CFileException::accessDenied ? MMIOERR_ACCESSDENIED
+                              : e.m_cause == CFileException::invalidFile  ? MMIOERR_INVALIDFILE
                                                                           : MMIOERR_CANNOTOPEN;
         delete h;
         return nullptr;
@@ -102,7 +105,7 @@ LONG mmioWrite(HMMIO h, const void* p, LONG n)
     return h->file.Write(p, UINT(n)) ? n : -1;
 }
 
-LONG mmioSeek(HMMIO h, LONG offset, int origin)
+long long mmioSeek(HMMIO h, long long offset, int origin)
 {
     if (!h)
         return -1;
@@ -114,11 +117,11 @@ LONG mmioSeek(HMMIO h, LONG offset, int origin)
     else if (origin != SEEK_SET)
         return -1;
     long long target = base + offset;
-    if (base < 0 || target < 0 || target > 0x7FFFFFFFLL)
+    if (base < 0 || target < 0 || target > kMaxRiffPosition)
         return -1;
     if (!h->bWritable && target > h->file.GetLength())
         return -1;
-    return LONG(h->file.Seek(target, CFile::begin));
+    return h->file.Seek(target, CFile::begin);
 }
 
 MMRESULT mmioDescend(HMMIO h, MMCKINFO* ck, const MMCKINFO* parent, UINT flags)

@@ -22,6 +22,7 @@ enum : UINT {
     MMIOERR_CANNOTEXPAND = 264,
     MMIOERR_CHUNKNOTFOUND = 265,
     MMIOERR_ACCESSDENIED = 268,
+    MMIOERR_INVALIDFILE = 272, // not a regular file: a device, a pipe
 };
 
 enum : DWORD {
@@ -70,9 +71,10 @@ MMRESULT mmioClose(HMMIO h, UINT flags = 0);
 // Bytes read, 0 at the end, -1 on an error.
 LONG mmioRead(HMMIO h, void* p, LONG n);
 LONG mmioWrite(HMMIO h, const void* p, LONG n);
-// The new position, or -1. A handle opened for reading only cannot seek
-// past the end of its file.
-LONG mmioSeek(HMMIO h, LONG offset, int origin);
+// The new position, or -1. Positions are 64-bit up to the end of the
+// largest RIFF file (8 bytes of header and 4 GiB - 1 of form). A handle
+// opened for reading only cannot seek past the end of its file.
+long long mmioSeek(HMMIO h, long long offset, int origin);
 MMRESULT mmioDescend(HMMIO h, MMCKINFO* ck, const MMCKINFO* parent, UINT flags);
 MMRESULT mmioAscend(HMMIO h, MMCKINFO* ck, UINT flags = 0);
 MMRESULT mmioCreateChunk(HMMIO h, MMCKINFO* ck, UINT flags);

@@ -63,13 +63,13 @@ bool CMciWnd::load(const CString& sPathName)
              (m_Format.nChannels == 1 || m_Format.nChannels == 2) &&
              m_Format.nBlockAlign == m_Format.nChannels * m_Format.wBitsPerSample / 8;
     }
-    ok = ok && mmioSeek(h, LONG(riff.dwDataOffset + 4), SEEK_SET) != -1 && mmioDescend(h, &data, &riff, MMIO_FINDCHUNK) == 0;
+    ok = ok && mmioSeek(h, (long long)riff.dwDataOffset + 4, SEEK_SET) != -1 && mmioDescend(h, &data, &riff, MMIO_FINDCHUNK) == 0;
     if (ok) {
         // A data chunk that claims more than the file holds is played as far as the file goes.
         long long available = mmioSeek(h, 0, SEEK_END) - (long long)data.dwDataOffset;
         long long bytes = std::min<long long>(data.cksize, std::max(available, 0LL));
         bytes -= bytes % m_Format.nBlockAlign;
-        mmioSeek(h, LONG(data.dwDataOffset), SEEK_SET);
+        mmioSeek(h, data.dwDataOffset, SEEK_SET);
         m_Data.resize(size_t(bytes));
         ok = bytes == 0 || mmioRead(h, m_Data.data(), LONG(bytes)) == LONG(bytes);
         if (!ok)

@@ -1,17 +1,91 @@
 #include "framework/ui/CToolTipCtrl.h"
 
 #include <QCursor>
+#include <QEvent>
+#include <QPointer>
+#include <QTimer>
 #include <QToolTip>
 #include <QWidget>
 
-CToolTipCtrl::CToolTipCtrl() = default;
+class CToolTipTimer : public QObject {
+public:
+    explicit CToolTipTimer(CToolTipCtrl* pCtrl) : m_pCtrl(pCtrl)
+    {
+        m_timer.setSingleShot(true);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { Show(); });
+    }
+
+    void Watch(QWidget* w) { w->installEventFilter(this); }
+    void Forget(QWidget* w)
+    {
+        w->removeEventFilter(this);
+        if (m_pWidget == w) {
+            m_timer.stop();
+            m_pWidget = nullptr;
+        }
+    }
+    bool IsWaiting() const { return m_timer.isActive(); }
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override
+    {
+        auto* w = qobject_cast<QWidget*>(o);
+        if (!w)
+            return false;
+        switch (e->type()) {
+        case QEvent::ToolTip:
+            return true; // shown by our own timer instead
+        case QEvent::Enter:
+        case QEvent::MouseMove:
+            // The mouse must rest for the delay before the tip comes up;
+            // a tip already up follows the text (see applyTo).
+            if (!QToolTip::isVisible() || m_pWidget != w) {
+                m_pWidget = w;
+                m_timer.start(m_pCtrl->m_nInitialDelay);
+            }
+            break;
+        case QEvent::Leave:
+        case QEvent::MouseButtonPress:
+            m_timer.stop();
+            if (m_pWidget == w && QToolTip::isVisible())
+                QToolTip::hideText();
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    void Show()
+    {
+        if (!m_pWidget || !m_pCtrl->m_bActive)
+            return;
+        const QString text = m_pWidget->toolTip();
+        if (!text.isEmpty())
+            QToolTip::showText(QCursor::pos(), text, m_pWidget, QRect(), m_pCtrl->m_nAutoPopDelay);
+    }
+
+    CToolTipCtrl* m_pCtrl;
+    QPointer<QWidget> m_pWidget;
+    QTimer m_timer;
+};
+
+CToolTipCtrl::CToolTipCtrl() : m_pTimer(std::make_unique<CToolTipTimer>(this)) {}
 
 CToolTipCtrl::~CToolTipCtrl()
 {
     // Tools outlive nothing: a tip left on a window would show stale text.
     for (auto& [pWnd, text] : m_tools)
-        if (pWnd->GetWidget())
-            pWnd->GetWidget()->setToolTip(QString());
+        if (QWidget* w = pWnd->GetWidget()) {
+            w->setToolTip(QString());
+            m_pTimer->Forget(w);
+        }
+}
+
+bool CToolTipCtrl::IsTipPending() const
+{
+    return m_pTimer->IsWaiting();
 }
 
 BOOL CToolTipCtrl::Create(CWnd* pParentWnd, DWORD)
@@ -27,6 +101,7 @@ BOOL CToolTipCtrl::AddTool(CWnd* pWnd, const char* lpszText, LPCRECT, UINT_PTR)
     if (!m_pOwner || !pWnd || !pWnd->GetWidget())
         return FALSE;
     m_tools[pWnd] = CString(lpszText ? lpszText : "");
+    m_pTimer->Watch(pWnd->GetWidget());
     applyTo(pWnd);
     return TRUE;
 }
@@ -37,8 +112,10 @@ void CToolTipCtrl::DelTool(CWnd* pWnd, UINT_PTR)
     if (it == m_tools.end())
         return;
     m_tools.erase(it);
-    if (pWnd->GetWidget())
-        pWnd->GetWidget()->setToolTip(QString());
+    if (QWidget* w = pWnd->GetWidget()) {
+        w->setToolTip(QString());
+        m_pTimer->Forget(w);
+    }
 }
 
 void CToolTipCtrl::UpdateTipText(const char* lpszText, CWnd* pWnd, UINT_PTR)
@@ -65,13 +142,33 @@ void CToolTipCtrl::Activate(BOOL bActivate)
 
 void CToolTipCtrl::SetDelayTime(DWORD dwDuration, int iTime)
 {
-    if (dwDuration == TTDT_AUTOMATIC || dwDuration == TTDT_INITIAL)
+    switch (dwDuration) {
+    case TTDT_AUTOMATIC:
         m_nInitialDelay = iTime < 0 ? 500 : iTime;
+        m_nAutoPopDelay = 10 * m_nInitialDelay;
+        break;
+    case TTDT_INITIAL:
+        m_nInitialDelay = iTime < 0 ? 500 : iTime;
+        break;
+    case TTDT_AUTOPOP:
+        m_nAutoPopDelay = iTime < 0 ? 5000 : iTime;
+        break;
+    default:
+        break;
+    }
 }
 
 int CToolTipCtrl::GetDelayTime(DWORD dwDuration) const
 {
-    return dwDuration == TTDT_INITIAL || dwDuration == TTDT_AUTOMATIC ? m_nInitialDelay : 0;
+    switch (dwDuration) {
+    case TTDT_INITIAL:
+    case TTDT_AUTOMATIC:
+        return m_nInitialDelay;
+    case TTDT_AUTOPOP:
+        return m_nAutoPopDelay;
+    default:
+        return 0;
+    }
 }
 
 void CToolTipCtrl::applyTo(CWnd* pWnd)
@@ -81,7 +178,7 @@ void CToolTipCtrl::applyTo(CWnd* pWnd)
         return;
     const QString text = m_bActive ? QString::fromUtf8(m_tools[pWnd].GetString()) : QString();
     w->setToolTip(text);
-    w->setToolTipDuration(-1);
+    w->setToolTipDuration(m_nAutoPopDelay);
     // A tip already up follows the text, as the platform's does on TTM_UPDATETIPTEXT.
     if (QToolTip::isVisible() && w->underMouse()) {
         if (text.isEmpty())

@@ -90,6 +90,7 @@ void CKSpectrum::Fix_z_Property()
     zProperty.SigmaF = SigmaF;
     zProperty.nWindowSamplePosition = Wave.GetKWaveWindowSamplePosition();
     zProperty.nFFT = nFFT;
+    ++zProperty.nTransform;
 }
 
 int CKSpectrum::nBinsFor(int nSize) const

@@ -8,11 +8,14 @@
 #include "kavrel/core/KWave.h"
 
 // The parameters for which an array was last computed. The initial values
-// match no real spectrum.
+// match no real spectrum. nTransform tells apart two transforms with the
+// same parameters: another channel, a reopened file, or new float samples
+// at the same position all give another z.
 struct KSPECTRUM_PROPERTY {
     double SigmaF = -1.0;
     long nWindowSamplePosition = -1000000;
     int nFFT = -1000;
+    long long nTransform = -1;
 
     friend bool operator==(const KSPECTRUM_PROPERTY&, const KSPECTRUM_PROPERTY&) = default;
 };
@@ -39,8 +42,8 @@ public:
     double* GetGauss() { return Gauss.pArray; }
     Z* GetZ() { return z.pArray; }
 
-    // Marks z as about to hold the spectrum of the current window position,
-    // SigmaF and NFFT.
+    // Marks z as about to hold a new spectrum, of the current window
+    // position, SigmaF and NFFT: every derived array is computed anew.
     void Fix_z_Property();
 
     // Derived arrays, brought up to date with z first.

@@ -6,6 +6,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <ctime>
 #include <thread>
 
@@ -17,6 +18,7 @@ constexpr FOURCC kWave = mmioFOURCC('W', 'A', 'V', 'E');
 constexpr FOURCC kFmt = mmioFOURCC('f', 'm', 't', ' ');
 constexpr FOURCC kData = mmioFOURCC('d', 'a', 't', 'a');
 constexpr long kDefaultWindowWidth = 1024;
+const char* const kNotRegularFile = "Файл не открывается: это не обычный файл, а устройство или канал.";
 
 const char* const kSeekFailure =
     "FillBufFromSampleNSamples() -> ( SeekedPosition == -1 )\n\nПлохая ошибка %i.\nНе удалось провильно позиционироваться на сигнале.";
@@ -73,7 +75,7 @@ bool CKWave::open_hmmio_file_wave()
     hmmio = mmioOpen(sPathName.GetString(), &info, MMIO_READ | MMIO_DENYNONE);
     if (!hmmio) {
         if (bShowErrors)
-            ShowText("Файл не открывается.");
+            ShowText(info.wErrorRet == MMIOERR_INVALIDFILE ? kNotRegularFile : "Файл не открывается.");
         return false;
     }
     return true;
@@ -152,7 +154,7 @@ bool CKWave::OpenKWaveFile(CString sPath, CString sTitle)
     if (ok) {
         // The data chunk is looked for from the start of the form, so that
         // it is found whichever side of "fmt " it stands.
-        ok = mmioSeek(hmmio, LONG(ckRiff.dwDataOffset + 4), SEEK_SET) != -1 && descend_into_data_chunk();
+        ok = mmioSeek(hmmio, (long long)ckRiff.dwDataOffset + 4, SEEK_SET) != -1 && descend_into_data_chunk();
     }
     if (!ok) {
         mmioClose(hmmio, 0);
@@ -169,7 +171,7 @@ bool CKWave::OpenKWaveFile(CString sPath, CString sTitle)
     if (dataBytes > available)
         dataBytes = available;
     nSizeInSamples = long(dataBytes / Format.nBlockAlign);
-    mmioSeek(hmmio, LONG(ckData.dwDataOffset), SEEK_SET);
+    mmioSeek(hmmio, ckData.dwDataOffset, SEEK_SET);
     bGood = true;
 
     long w = Window.nSize / 2;
@@ -210,7 +212,7 @@ void CKWave::CloseKWaveFile()
 
 bool CKWave::SetKWaveWindowWidthInSamples(long w)
 {
-    if (w < 2 || !bGood)
+    if (w < 2)
         return false;
     if (w & 1)
         ++w;
@@ -220,19 +222,45 @@ bool CKWave::SetKWaveWindowWidthInSamples(long w)
         if (!Window.SetSize(int(2 * w)))
             return false;
     }
+    // Without a file the width is still kept, for the next open: a
+    // spectrum may be given its NFFT before its file, and its window must
+    // be NFFT wide all the same.
+    if (!bGood) {
+        Window.Clear();
+        return false;
+    }
     PositKWaveWindowOnSample(nWindowSamplePosition);
     return true;
 }
 
 bool CKWave::PositKWaveWindowOnSample(long s)
 {
+    if (!bGood)
+        return false;
     nWindowSamplePosition = s;
-    long w = Window.nSize / 2;
-    return FillKWaveBufFromSampleNSamples(Window.pArray, s - w / 2, w);
+    const long w = Window.nSize / 2;
+    // A position at the very bottom of the range must not wrap round into
+    // the file: it is wholly before the start all the same.
+    const long first = s >= std::numeric_limits<long>::min() + w / 2 ? s - w / 2 : std::numeric_limits<long>::min();
+    return FillKWaveBufFromSampleNSamples(Window.pArray, first, w);
 }
 
 bool CKWave::FillKWaveBufFromSampleNSamples(void* pDst, long nFirst, long n)
 {
+    if (n < 1 || !pDst)
+        return false;
+    // A closed wave reads nothing and says nothing; its caller gets silence.
+    if (!bGood) {
+        std::memset(pDst, 0, size_t(std::min<long>(n, 0x3FFFFFFF)) * sizeof(short));
+        return false;
+    }
+    // Far outside the data, in samples, before any product can overflow.
+    if (nFirst >= nSizeInSamples || (__int128)nFirst + n <= 0) {
+        if ((__int128)n * Format.nBlockAlign > 0x7FFFFFFF)
+            return false;
+        std::memset(pDst, 0, size_t(n) * sizeof(short));
+        return true;
+    }
     const long long B = Format.nBlockAlign;
     const long long A = (long long)nFirst * B;
     const long long N = (long long)n * B;
@@ -240,7 +268,7 @@ bool CKWave::FillKWaveBufFromSampleNSamples(void* pDst, long nFirst, long n)
     const long long T = (long long)nSizeInSamples * B;
     const long long offset = ckData.dwDataOffset;
 
-    if (N < 1 || !pDst || N > 0x7FFFFFFF)
+    if (N < 1 || N > 0x7FFFFFFF)
         return false;
     if (RawBuffer.nSize < N && !RawBuffer.SetSize(int(N)))
         return false;
@@ -251,7 +279,7 @@ bool CKWave::FillKWaveBufFromSampleNSamples(void* pDst, long nFirst, long n)
 
     int failedPath = 0;
     bool seekFailed = false;
-    auto seek = [&](long long pos) { return hmmio && mmioSeek(hmmio, LONG(pos), SEEK_SET) != -1; };
+    auto seek = [&](long long pos) { return hmmio && mmioSeek(hmmio, pos, SEEK_SET) != -1; };
     auto read = [&](BYTE* p, long long count) { return hmmio && mmioRead(hmmio, p, LONG(count)) == LONG(count); };
 
     if (E <= 0 || A >= T) {
@@ -311,9 +339,11 @@ bool CKWave::FillKWaveBufFromSampleNSamples(void* pDst, long nFirst, long n)
 
 long CKWave::SeekBlockAlignedWaveSample(long s)
 {
-    if (!hmmio)
+    // No RIFF file reaches 2^40 bytes; beyond that the product could overflow.
+    constexpr long kFar = 1L << 40;
+    if (!hmmio || s < -kFar || s > kFar)
         return -1;
-    return mmioSeek(hmmio, LONG((long long)ckData.dwDataOffset + (long long)s * Format.nBlockAlign), SEEK_SET);
+    return long(mmioSeek(hmmio, (long long)ckData.dwDataOffset + (long long)s * Format.nBlockAlign, SEEK_SET));
 }
 
 long CKWave::ReadBlockAlignedWaveSamples(void* p, long n)

@@ -54,6 +54,12 @@ bool CKWaveWriteToFile::Create(CString sPath, unsigned long nFrADC, int nChannel
 
 bool CKWaveWriteToFile::Create(unsigned long nFrADC, int nChannels)
 {
+    CString sPath;
+    return ChooseFile(sPath) && Create(sPath, nFrADC, nChannels);
+}
+
+bool CKWaveWriteToFile::ChooseFile(CString& sPath)
+{
     FileDialogRequest request;
     request.bOpen = false;
     request.sDefaultExt = "wav";
@@ -63,7 +69,8 @@ bool CKWaveWriteToFile::Create(unsigned long nFrADC, int nChannels)
     request.sTitle = "В какой файл записать звуковой сигнал?";
     if (!UserInteraction().FileDialog(request))
         return false;
-    return Create(request.sPathName, nFrADC, nChannels);
+    sPath = request.sPathName;
+    return true;
 }
 
 bool CKWaveWriteToFile::Write(const void* pData, int nBytes)

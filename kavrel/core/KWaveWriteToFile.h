@@ -36,6 +36,8 @@ public:
     bool Create(CString sPath) { return Create(sPath, 11025, 1); }
     // Asks for the file with the save dialog.
     bool Create(unsigned long nFrADC, int nChannels);
+    // The save dialog alone: the path chosen, nothing created yet.
+    static bool ChooseFile(CString& sPath);
     bool Create() { return Create(11025, 1); }
     bool Write(const void* pData, int nBytes);
     bool Close();

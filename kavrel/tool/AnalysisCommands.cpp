@@ -40,8 +40,10 @@ bool parseOptions(const ToolArgs& args, size_t from, long& nfft, double* sigmaf)
                 return false;
             }
         } else if (sigmaf && args[i] == "--sigmaf") {
-            if (!parseDouble(args[i + 1], *sigmaf) || *sigmaf <= 0) {
-                std::fprintf(stderr, "SigmaF должно быть положительным числом (Гц)\n");
+            // The frequency-resolution dialog's range: beyond it the Gaussian
+            // is no window at all and the levels are not numbers.
+            if (!parseDouble(args[i + 1], *sigmaf) || *sigmaf < 0.001 || *sigmaf > 1000000) {
+                std::fprintf(stderr, "SigmaF должно быть числом от 0.001 до 1000000 (Гц)\n");
                 return false;
             }
         } else {

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "framework/base/StringTable.h"
 #include "framework/ui/CWinApp.h"
 
 namespace {
@@ -19,9 +20,12 @@ QProgressBar* bar(CWnd* dlg)
 
 CKProgressDlg::CKProgressDlg(UINT nCaptionID) : CDialog(IDD), m_nCaptionID(nCaptionID ? nCaptionID : UINT(IDS_CAPTION)) {}
 
+// The default caption.
+static const KStringResource s_caption(CKProgressDlg::IDS_CAPTION, "K");
+
 CKProgressDlg::~CKProgressDlg()
 {
-    DestroyWindowAndOwner();
+    DestroyWindow();
 }
 
 bool CKProgressDlg::Create(CWnd* pParent)
@@ -49,18 +53,21 @@ bool CKProgressDlg::OnInitDialog()
         b->setRange(m_nLower, m_nUpper);
         b->setValue(m_nPos);
     }
-    // The caption string resource holds the single letter K.
-    SetWindowText("K");
+    CString caption;
+    if (!AfxLoadString(m_nCaptionID, caption))
+        AfxLoadString(IDS_CAPTION, caption);
+    SetWindowText(caption);
     UpdatePercent(m_nPos);
     return true;
 }
 
-void CKProgressDlg::DestroyWindowAndOwner()
+BOOL CKProgressDlg::DestroyWindow()
 {
+    // Whoever ends the progress, the owner it disabled works again.
     if (m_bParentDisabled && m_pOwner)
         m_pOwner->EnableWindow(true);
     m_bParentDisabled = false;
-    DestroyWindow();
+    return CDialog::DestroyWindow();
 }
 
 void CKProgressDlg::SetRange(int nLower, int nUpper)

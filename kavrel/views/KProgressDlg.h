@@ -13,7 +13,8 @@ public:
     ~CKProgressDlg() override;
 
     bool Create(CWnd* pParent = nullptr);
-    void DestroyWindowAndOwner();
+    // Gives the owner back its input, then destroys the window.
+    BOOL DestroyWindow() override;
 
     void SetRange(int nLower, int nUpper);
     int SetStep(int nStep);

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <cmath>
+#include <cstdio>
+#include <unistd.h>
 
 #include "framework/base/ScriptedUserInteraction.h"
 #include "kavrel/core/tests/WavBytes.h"
@@ -238,4 +240,116 @@ TEST(Morvit, PhaseOutsideAPeriodIsRejected)
     runMorvit({{Step::Type, IDC_START_PHASE, "1.5"}, {Step::Leave, IDC_START_PHASE}}, dlg);
     ASSERT_FALSE(ui.m_messages.empty());
     EXPECT_EQ(ui.m_messages[0].sText, "Введите число от 0 до 1.");
+}
+
+// One channel is read, so the output says one channel: a stereo label over
+// the first channel's samples played at half the length.
+TEST(Morvit, CosineOfAStereoInputIsMono)
+{
+    std::vector<int> inter;
+    for (int i = 0; i < 3000; ++i) {
+        inter.push_back(10000);
+        inter.push_back(-5000);
+    }
+    std::string in = writeFile("mv-cst.wav", pcm16(2, 8000, inter));
+    std::string out = tempPath("mv-cst-out.wav");
+    CScriptedUserInteraction ui;
+    ui.QueueFile(in.c_str());
+    ui.QueueFile(out.c_str());
+    CMorvitDlg dlg;
+    runMorvit(cosine("0", "0", "0"), dlg);
+    int channels = 0;
+    std::vector<int> y = samplesOf(out, nullptr, &channels);
+    EXPECT_EQ(channels, 1);
+    ASSERT_EQ(y.size(), 16384u);
+    EXPECT_EQ(y[2999], 9999);
+    EXPECT_EQ(y[3000], 0);
+    Bytes b = readFile(out);
+    EXPECT_EQ(b[32] | (b[33] << 8), 2); // block alignment of 16-bit mono
+}
+
+TEST(Morvit, AdditionStopsWhenTheAddendIsRefused)
+{
+    std::string in = writeFile("mv-bad-add.wav", pcm16(1, 8000, std::vector<int>(100, 5)));
+    std::string out = tempPath("mv-bad-add-out.wav");
+    std::remove(out.c_str());
+    CScriptedUserInteraction ui;
+    ui.QueueFile(in.c_str());
+    ui.QueueFile(out.c_str());
+    CMorvitDlg dlg;
+    runMorvit({{Step::Click, IDC_OPEN_INPUT}, {Step::Click, IDC_OPEN_OUTPUT}, {Step::Type, IDC_ADDEND, "сто"},
+               {Step::Click, IDC_ADD}},
+              dlg);
+    // The message of the addition (OK then says it once more).
+    ASSERT_FALSE(ui.m_messages.empty());
+    EXPECT_EQ(ui.m_messages[0].sText, "Введите целое число.");
+    EXPECT_TRUE(readFile(out).empty()) << "nothing is written after the message";
+    EXPECT_TRUE(ui.m_beeps.empty());
+}
+
+// A second "Открыть ..." that is cancelled, or that picks a file the program
+// refuses, keeps the first input: path, rate text and Play agree with it.
+TEST(Morvit, SecondInputChoiceThatFailsKeepsTheFirst)
+{
+    std::string in = writeFile("mv-keep.wav", pcm16(1, 11025, std::vector<int>(100, 7)));
+    std::string eight = writeFile("mv-keep-8.wav", riff({chunk("fmt ", fmtBody(1, 1, 8000, 8)), chunk("data", Bytes(100, 128))}));
+    CScriptedUserInteraction ui;
+    ui.QueueFile(in.c_str());
+    ui.QueueFile(""); // cancelled
+    ui.QueueFile(eight.c_str());
+    CMorvitDlg dlg;
+    bool playEnabled[2] = {};
+    CString paths[2];
+    DialogDriver old = SetDialogDriver([&](CDialog& d) {
+        d.ClickDlgButton(IDC_OPEN_INPUT);
+        for (int i = 0; i < 2; ++i) {
+            d.ClickDlgButton(IDC_OPEN_INPUT);
+            playEnabled[i] = d.GetDlgItem(IDC_PLAY_INPUT)->IsWindowEnabled();
+            paths[i] = d.GetDlgItemText(IDC_INPUT_PATH);
+        }
+        d.EndDialog(IDOK);
+    });
+    dlg.DoModal();
+    SetDialogDriver(old);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_TRUE(playEnabled[i]) << i;
+        EXPECT_EQ(paths[i], CString(in.c_str())) << i;
+    }
+    EXPECT_TRUE(dlg.InputWave.KWaveIsGood());
+    EXPECT_EQ(dlg.InputWave.GetKWaveFilePathName(), CString(in.c_str()));
+    EXPECT_EQ(dlg.sFrADCText, "Частота дискретного представления сигнала = 11025 Гц.");
+}
+
+// Choosing the input (or a link to it) as the output is refused, before and
+// after the input is opened, and the input survives untouched.
+TEST(Morvit, OutputThatIsTheInputIsRefused)
+{
+    std::string in = writeFile("mv-same.wav", pcm16(1, 8000, std::vector<int>(100, 7)));
+    const Bytes before = readFile(in);
+    std::string link = tempPath("mv-same-link.wav");
+    std::remove(link.c_str());
+    ASSERT_EQ(::symlink(in.c_str(), link.c_str()), 0);
+    const char* const refusal = "Выходной файл совпадает с входным.\nВыберите для результата другой файл.";
+    {
+        CScriptedUserInteraction ui;
+        ui.QueueFile(in.c_str());
+        ui.QueueFile(link.c_str());
+        CMorvitDlg dlg;
+        runMorvit({{Step::Click, IDC_OPEN_INPUT}, {Step::Click, IDC_OPEN_OUTPUT}, {Step::Click, IDC_ADD}}, dlg);
+        ASSERT_EQ(ui.m_messages.size(), 2u);
+        EXPECT_EQ(ui.m_messages[0].sText, refusal);
+        EXPECT_EQ(ui.m_messages[1].sText, "Сначала выберите выходной звуковой файл.");
+        EXPECT_TRUE(dlg.sOutputPath.IsEmpty());
+    }
+    {
+        CScriptedUserInteraction ui;
+        ui.QueueFile(in.c_str()); // the output first, then the same file as input
+        ui.QueueFile(in.c_str());
+        CMorvitDlg dlg;
+        runMorvit({{Step::Click, IDC_OPEN_OUTPUT}, {Step::Click, IDC_OPEN_INPUT}, {Step::Click, IDC_COSINE}}, dlg);
+        ASSERT_EQ(ui.m_messages.size(), 1u);
+        EXPECT_EQ(ui.m_messages[0].sText, refusal);
+    }
+    EXPECT_EQ(readFile(in), before);
+    std::remove(link.c_str());
 }

@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include "framework/base/CFile.h"
 #include "framework/base/Mmio.h"
 #include "framework/base/WaveFormat.h"
 #include "framework/base/tests/TestSupport.h"
@@ -254,4 +256,69 @@ TEST(MmioErrors, EarlierFailureDoesNotTaintLaterResults)
     EXPECT_EQ(mmioWrite(h, b, 4), -1);
     EXPECT_EQ(mmioRead(h, b, 4), -1); // opened for writing only
     EXPECT_EQ(mmioClose(h), MMSYSERR_NOERROR);
+}
+
+// Past 2 GiB a writer's positions and the sizes it patches stay exact, up to
+// the end of the largest RIFF form. The file is sparse: only the header and
+// a few bytes at the far end take room on disk.
+TEST_F(Mmio, PositionsPastTwoGigabytesAreExact)
+{
+    HMMIO h = mmioOpen(m_path.c_str(), nullptr, MMIO_CREATE | MMIO_WRITE);
+    ASSERT_NE(h, nullptr);
+    MMCKINFO riff, data;
+    riff.fccType = kWave;
+    data.ckid = kData;
+    ASSERT_EQ(mmioCreateChunk(h, &riff, MMIO_CREATERIFF), MMSYSERR_NOERROR);
+    ASSERT_EQ(mmioCreateChunk(h, &data, 0), MMSYSERR_NOERROR);
+    const long long far = 0xA0000000LL; // 2.5 GiB
+    EXPECT_EQ(mmioSeek(h, far, SEEK_SET), far);
+    const BYTE tail[4] = {1, 2, 3, 4};
+    EXPECT_EQ(mmioWrite(h, tail, 4), 4);
+    EXPECT_EQ(mmioSeek(h, 0, SEEK_CUR), far + 4);
+    EXPECT_EQ(mmioSeek(h, -4, SEEK_CUR), far);
+    EXPECT_EQ(mmioSeek(h, far + 4, SEEK_SET), far + 4);
+    ASSERT_EQ(mmioAscend(h, &data), MMSYSERR_NOERROR);
+    ASSERT_EQ(mmioAscend(h, &riff), MMSYSERR_NOERROR);
+    // The largest form ends 8 + 0xFFFFFFFF bytes in; nothing lies beyond.
+    EXPECT_EQ(mmioSeek(h, 8 + 0xFFFFFFFFLL, SEEK_SET), 8 + 0xFFFFFFFFLL);
+    EXPECT_EQ(mmioSeek(h, 9 + 0xFFFFFFFFLL, SEEK_SET), -1);
+    EXPECT_EQ(mmioClose(h), MMSYSERR_NOERROR);
+
+    CFile f;
+    ASSERT_TRUE(f.Open(m_path.c_str(), CFile::modeRead));
+    EXPECT_EQ(f.GetLength(), far + 4);
+    BYTE head[20];
+    ASSERT_EQ(f.Read(head, 20), 20u);
+    EXPECT_EQ(Bytes(head, head + 20), Cat({"RIFF", Le32(DWORD(far + 4 - 8)), "WAVE", "data", Le32(DWORD(far + 4 - 20))}));
+    ASSERT_EQ(f.Seek(far, CFile::begin), far);
+    BYTE back[4];
+    ASSERT_EQ(f.Read(back, 4), 4u);
+    EXPECT_EQ(Bytes(back, back + 4), Bytes(tail, tail + 4));
+
+    // A reader finds the data chunk's end where the writer put it.
+    h = mmioOpen(m_path.c_str(), nullptr, MMIO_READ);
+    ASSERT_NE(h, nullptr);
+    riff.fccType = kWave;
+    ASSERT_EQ(mmioDescend(h, &riff, nullptr, MMIO_FINDRIFF), MMSYSERR_NOERROR);
+    ASSERT_EQ(mmioDescend(h, &data, &riff, MMIO_FINDCHUNK), MMSYSERR_NOERROR);
+    EXPECT_EQ(data.cksize, DWORD(far + 4 - 20));
+    EXPECT_EQ(mmioSeek(h, (long long)data.dwDataOffset + data.cksize, SEEK_SET), far + 4);
+    EXPECT_EQ(mmioClose(h), MMSYSERR_NOERROR);
+}
+
+// A reader opens regular files only: a FIFO would block the program in the
+// open, waiting for a writer that never comes.
+TEST_F(Mmio, ReadersRefuseWhatIsNotARegularFile)
+{
+    const std::string fifo = m_dir / "pipe.wav";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    MMIOINFO info;
+    EXPECT_EQ(mmioOpen(fifo.c_str(), &info, MMIO_READ), nullptr);
+    EXPECT_EQ(info.wErrorRet, MMIOERR_INVALIDFILE);
+    CFile f;
+    EXPECT_FALSE(f.Open(fifo.c_str(), CFile::modeRead));
+    EXPECT_EQ(f.GetLastError().m_cause, CFileException::invalidFile);
+    EXPECT_FALSE(f.Open("/dev/zero", CFile::modeRead));
+    // Nobody reads the pipe: a writer is told so at once instead of waiting.
+    EXPECT_FALSE(f.Open(fifo.c_str(), CFile::modeWrite));
 }

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEnterEvent>
 #include <QMdiArea>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QSettings>
+#include <QToolTip>
 #include <QWidget>
 
 #include "FrameTestSupport.h"
@@ -301,4 +305,50 @@ TEST(ToolTip, TextFollowsUpdatesAndDeactivationHidesIt)
     EXPECT_EQ(view.GetWidget()->toolTip().toStdString(), "1.250 c; 440.0 Гц");
     tip.UpdateTipText("", &view);
     EXPECT_TRUE(view.GetWidget()->toolTip().isEmpty());
+}
+
+// The tip comes up after the control's own initial delay, not Qt's style
+// delay, and Qt's tooltip event never shows it early.
+TEST(ToolTip, ShowsAfterItsOwnInitialDelay)
+{
+    EnsureUiTestApplication();
+    CWnd view;
+    ASSERT_TRUE(view.Create(nullptr, "view", WS_OVERLAPPED, CRect(0, 0, 100, 100), nullptr));
+    view.ShowWindow(SW_SHOW);
+    CToolTipCtrl tip;
+    ASSERT_TRUE(tip.Create(&view));
+    ASSERT_TRUE(tip.AddTool(&view, "440.0 Гц"));
+    tip.Activate(TRUE);
+    tip.SetDelayTime(TTDT_AUTOMATIC, 200);
+    EXPECT_EQ(tip.GetDelayTime(TTDT_INITIAL), 200);
+    EXPECT_EQ(tip.GetDelayTime(TTDT_AUTOPOP), 2000);
+    QWidget* w = view.GetWidget();
+    QEnterEvent enter(QPointF(10, 10), QPointF(10, 10), QPointF(10, 10));
+    QApplication::sendEvent(w, &enter);
+    QHelpEvent early(QEvent::ToolTip, QPoint(10, 10), w->mapToGlobal(QPoint(10, 10)));
+    QApplication::sendEvent(w, &early);
+    EXPECT_FALSE(QToolTip::isVisible());
+    EXPECT_TRUE(tip.IsTipPending());
+    QElapsedTimer clock;
+    clock.start();
+    while (!QToolTip::isVisible() && clock.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_GE(clock.elapsed(), 200);
+    ASSERT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text().toStdString(), "440.0 Гц");
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(w, &leave);
+    clock.restart();
+    while (QToolTip::isVisible() && clock.elapsed() < 5000) // Qt fades it out
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_FALSE(QToolTip::isVisible());
+
+    // A long delay has not run out in a short rest.
+    tip.SetDelayTime(TTDT_INITIAL, 60000);
+    QApplication::sendEvent(w, &enter);
+    clock.restart();
+    while (clock.elapsed() < 300)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_FALSE(QToolTip::isVisible());
+    EXPECT_TRUE(tip.IsTipPending());
 }

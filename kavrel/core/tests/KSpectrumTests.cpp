@@ -143,18 +143,24 @@ TEST(KSpectrum, DerivedArraysAreComputedOncePerSpectrum)
     EXPECT_DOUBLE_EQ(dB[0], -1000.0);
     EXPECT_FLOAT_EQ(dBf[7], float(10 * std::log10(35.0 * 35.0)));
 
-    // The same position, SigmaF and NFFT: the arrays stand as computed,
-    // whatever happened to z meanwhile.
+    // Until the next transform the arrays stand as computed: asked again,
+    // they are not recomputed from z.
     s.z.pArray[2] = Z{0.0, 1.0};
-    s.Fix_z_Property();
     EXPECT_DOUBLE_EQ(s.GetAmpl_dB()[2], 20.0);
     s.CalculateAmpl_dB_(dB);
     EXPECT_DOUBLE_EQ(dB[2], 0.0);
-    // A spectrum of another position is recomputed.
-    s.Wave.nWindowSamplePosition = 11;
+    // A new transform at the same position, SigmaF and NFFT (another
+    // channel, new float samples) is a new spectrum all the same.
     s.Fix_z_Property();
     EXPECT_DOUBLE_EQ(s.GetAmpl_dB()[2], 0.0);
     EXPECT_DOUBLE_EQ(s.GetAmplLine()[2], 1.0);
+    EXPECT_DOUBLE_EQ(s.GetAmplPower()[2], 1.0);
+    EXPECT_EQ(s.GetCurveBehaviour()[2], s.GetCurveBehaviour()[2]);
+    // So is one of another position.
+    s.z.pArray[2] = Z{0.0, 2.0};
+    s.Wave.nWindowSamplePosition = 11;
+    s.Fix_z_Property();
+    EXPECT_DOUBLE_EQ(s.GetAmplLine()[2], 2.0);
 }
 
 // An impulse D samples after the window centre has the spectrum

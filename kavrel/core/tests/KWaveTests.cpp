@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdio>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "framework/base/ScriptedUserInteraction.h"
@@ -311,4 +314,61 @@ TEST(KWave, RawBlockAccess)
     EXPECT_EQ(frames[1], -2);
     EXPECT_EQ(frames[3], -3);
     EXPECT_EQ(w.ReadBlockAlignedWaveSamples(frames, 2), 0); // at the end
+}
+
+// A wave whose file is closed (a re-open that failed, say) fills nothing,
+// says nothing and reports it; the next open starts from the first sample.
+TEST(KWave, ClosedWaveWindowOperationsFailQuietly)
+{
+    std::string path = writeFile("closed.wav", pcm16(1, 8000, ramp(3000)));
+    CScriptedUserInteraction ui;
+    CKWave w;
+    ASSERT_TRUE(w.OpenKWaveFile(path.c_str(), "closed"));
+    ASSERT_TRUE(w.PositKWaveWindowOnSample(1500));
+    EXPECT_FALSE(w.OpenKWaveFile("/nonexistent/closed.wav", "gone"));
+    ui.m_messages.clear();
+    EXPECT_FALSE(w.PositKWaveWindowOnSample(700));
+    short buf[4] = {9, 9, 9, 9};
+    EXPECT_FALSE(w.FillKWaveBufFromSampleNSamples(buf, 10, 4));
+    EXPECT_EQ(std::vector<short>(buf, buf + 4), std::vector<short>(4, 0));
+    EXPECT_TRUE(ui.m_messages.empty());
+    EXPECT_EQ(w.GetKWaveWindowSamplePosition(), 0);
+}
+
+// Positions at the far ends of the range read silence: the byte offset of
+// such a sample does not exist, and must not wrap round into the file.
+TEST(KWave, PositionsFarOutsideTheFileReadZeros)
+{
+    std::vector<int> inter;
+    for (int i = 0; i < 100; ++i) {
+        inter.push_back(1000 + i);
+        inter.push_back(-1000 - i);
+    }
+    std::string path = writeFile("far.wav", pcm16(2, 8000, inter));
+    CScriptedUserInteraction ui;
+    CKWave w;
+    ASSERT_TRUE(w.OpenKWaveFile(path.c_str(), "far"));
+    for (long first : {LONG_MIN, LONG_MIN + 1, -9223372036854775000L, LONG_MIN / 4, LONG_MAX - 1, LONG_MAX / 4 + 3})
+        EXPECT_EQ(fill(w, first, 2), std::vector<short>(2, 0)) << first;
+    w.SetKWaveWindowWidthInSamples(4);
+    EXPECT_TRUE(w.PositKWaveWindowOnSample(LONG_MIN));
+    EXPECT_EQ(std::vector<short>(w.GetKWaveWindow(), w.GetKWaveWindow() + 4), std::vector<short>(4, 0));
+    EXPECT_EQ(w.SeekBlockAlignedWaveSample(LONG_MAX / 2), -1);
+    EXPECT_TRUE(ui.m_messages.empty());
+    EXPECT_EQ(fill(w, 99, 1), std::vector<short>{1099});
+}
+
+TEST(KWave, APipeOrDeviceIsRefusedAtOnce)
+{
+    std::string fifo = tempPath("kwave-fifo.wav");
+    std::remove(fifo.c_str());
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    CScriptedUserInteraction ui;
+    CKWave w;
+    EXPECT_FALSE(w.OpenKWaveFile(fifo.c_str(), "fifo"));
+    ASSERT_EQ(ui.m_messages.size(), 1u);
+    EXPECT_EQ(ui.m_messages[0].sText, "Сообщение о звуковом файле - \n" + CString(fifo.c_str()) +
+                                          ":\n\nФайл не открывается: это не обычный файл, а устройство или канал.");
+    EXPECT_FALSE(w.OpenKWaveFile("/dev/zero", "zero"));
+    std::remove(fifo.c_str());
 }

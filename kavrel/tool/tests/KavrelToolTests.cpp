@@ -164,3 +164,30 @@ TEST(KavrelTool, DemoSoundIsTheDocumentedFormat)
     EXPECT_EQ(kv["bits"], "16");
     EXPECT_EQ(kv["rate"], "22050");
 }
+
+// Positions far outside the file read zeros; an absurd resolution is
+// refused with a message instead of printing levels that are not numbers.
+TEST(KavrelTool, FarPositionsAndAbsurdOptions)
+{
+    const std::string demo = std::string(KAVREL_SOURCE_DIR) + "/demo/demo.wav";
+    int status = -1;
+    EXPECT_EQ(run(kTool + " samples '" + demo + "' -9223372036854775000 2", &status), "0\n0\n");
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(run(kTool + " samples '" + demo + "' 9223372036854775000 2", &status), "0\n0\n");
+    for (const char* sigmaf : {"1e300", "0.0001", "2e6"}) {
+        std::string err = run(kTool + " spectrum '" + demo + "' 100 --sigmaf " + sigmaf + " 2>&1 >/dev/null", &status);
+        EXPECT_EQ(status, 2) << sigmaf;
+        EXPECT_NE(err.find("SigmaF должно быть числом от 0.001 до 1000000"), std::string::npos) << err;
+    }
+    std::string out = run(kTool + " spectrum '" + demo + "' 100 --sigmaf 1000000", &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(out.find("nan"), std::string::npos);
+    // A pipe named as the sound is refused at once, not waited on.
+    const std::string fifo = scratch("tool-fifo.wav");
+    std::remove(fifo.c_str());
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::string err = run("timeout 10 " + kTool + " info '" + fifo + "' 2>&1 >/dev/null", &status);
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(err.find("это не обычный файл"), std::string::npos) << err;
+    std::remove(fifo.c_str());
+}

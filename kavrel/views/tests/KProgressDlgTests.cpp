@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "framework/base/ProgressService.h"
+#include "framework/base/StringTable.h"
 #include "framework/ui/CWinApp.h"
 #include "kavrel/views/KProgressDlg.h"
 
@@ -53,6 +54,15 @@ TEST(KProgressDlg, PercentageWrapsPastTheUpperBound)
     EXPECT_TRUE(dlg.IsWindowVisible());
 }
 
+// A host's own caption comes from the string it names.
+TEST(KProgressDlg, CaptionIsTheHostsString)
+{
+    static const KStringResource caption(61234, "Выравнивание мощности");
+    CKProgressDlg dlg(61234);
+    ASSERT_TRUE(dlg.Create());
+    EXPECT_EQ(dlg.GetWindowText(), "Выравнивание мощности");
+}
+
 TEST(KProgressDlg, OwnerIsDisabledWhileItIsUp)
 {
     CWnd owner;
@@ -63,7 +73,7 @@ TEST(KProgressDlg, OwnerIsDisabledWhileItIsUp)
         ASSERT_TRUE(dlg.Create(&owner));
         EXPECT_FALSE(owner.IsWindowEnabled());
         EXPECT_TRUE(dlg.GetWidget()->isEnabled());
-        dlg.DestroyWindowAndOwner();
+        dlg.DestroyWindow();
         EXPECT_TRUE(owner.IsWindowEnabled());
         ASSERT_TRUE(dlg.Create(&owner));
         EXPECT_FALSE(owner.IsWindowEnabled());
