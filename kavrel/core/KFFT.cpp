@@ -56,13 +56,13 @@ inline void Twiddle(const double* table, int w, double& wr, double& wi)
 // The four-point decimation-in-frequency butterfly, in place, before the
 // twiddles: y0 = x0+x1+x2+x3, y1 = (x0-x2) - i(x1-x3),
 // y2 = (x0+x2) - (x1+x3), y3 = (x0-x2) + i(x1-x3).
-inline void Butterfly(double& x0r, double& x0i, double& x1r, double& x1i,
-                      double& x2r, double& x2i, double& x3r, double& x3i)
+template <typename T>
+inline __attribute__((always_inline)) void Butterfly(T& x0r, T& x0i, T& x1r, T& x1i, T& x2r, T& x2i, T& x3r, T& x3i)
 {
-    const double s02r = x0r + x2r, s02i = x0i + x2i;
-    const double d02r = x0r - x2r, d02i = x0i - x2i;
-    const double s13r = x1r + x3r, s13i = x1i + x3i;
-    const double d13r = x1r - x3r, d13i = x1i - x3i;
+    const T s02r = x0r + x2r, s02i = x0i + x2i;
+    const T d02r = x0r - x2r, d02i = x0i - x2i;
+    const T s13r = x1r + x3r, s13i = x1i + x3i;
+    const T d13r = x1r - x3r, d13i = x1i - x3i;
     x0r = s02r + s13r;
     x0i = s02i + s13i;
     x1r = d02r + d13i;
@@ -74,9 +74,10 @@ inline void Butterfly(double& x0r, double& x0i, double& x1r, double& x1i,
 }
 
 // x *= (wr + i wi).
-inline void Rotate(double& xr, double& xi, double wr, double wi)
+template <typename T>
+inline __attribute__((always_inline)) void Rotate(T& xr, T& xi, const T& wr, const T& wi)
 {
-    const double a = xr, b = xi;
+    const T a = xr, b = xi;
     xr = a * wr - b * wi;
     xi = a * wi + b * wr;
 }
@@ -98,19 +99,76 @@ inline void RotateEighth(double& x1r, double& x1i, double& x2r, double& x2i,
     x3i = MC21 * (a3 + b3);
 }
 
+// The fast path works on four complex values at a time: a row holds the
+// real parts of four neighbours in one vector and their imaginary parts in
+// another, the layout in which a butterfly over rows is plain lane-by-lane
+// arithmetic. Within a row the lanes hold positions 0, 2, 1, 3: that is the
+// order a single unpack gives when a row is split off z or merged back into
+// it, and every twiddle table and the final pass follow it.
+typedef double V __attribute__((vector_size(32)));
+constexpr int kLane[4] = {0, 2, 1, 3};
+
+struct alignas(64) Row {
+    V re, im;
+};
+
+// The twiddles of one row of a stage: W^a, W^2a, W^3a for its four positions.
+struct RowTwiddles {
+    V w1r, w1i, w2r, w2i, w3r, w3i;
+};
+
+// The stage loops see the same arithmetic on doubles and on rows.
+#define KFFT_INLINE inline __attribute__((always_inline))
+
+KFFT_INLINE void LoadRow(const Z* z, V& re, V& im)
+{
+    V a, b;
+    __builtin_memcpy(&a, z, sizeof a);
+    __builtin_memcpy(&b, z + 2, sizeof b);
+    re = __builtin_shufflevector(a, b, 0, 4, 2, 6);
+    im = __builtin_shufflevector(a, b, 1, 5, 3, 7);
+}
+
+KFFT_INLINE void StoreRow(Z* z, const V& re, const V& im)
+{
+    const V a = __builtin_shufflevector(re, im, 0, 4, 2, 6);
+    const V b = __builtin_shufflevector(re, im, 1, 5, 3, 7);
+    __builtin_memcpy(z, &a, sizeof a);
+    __builtin_memcpy(z + 2, &b, sizeof b);
+}
+
+// Rows become columns.
+KFFT_INLINE void Transpose(V& r0, V& r1, V& r2, V& r3)
+{
+    const V t0 = __builtin_shufflevector(r0, r1, 0, 4, 2, 6);
+    const V t1 = __builtin_shufflevector(r0, r1, 1, 5, 3, 7);
+    const V t2 = __builtin_shufflevector(r2, r3, 0, 4, 2, 6);
+    const V t3 = __builtin_shufflevector(r2, r3, 1, 5, 3, 7);
+    r0 = __builtin_shufflevector(t0, t2, 0, 1, 4, 5);
+    r1 = __builtin_shufflevector(t1, t3, 0, 1, 4, 5);
+    r2 = __builtin_shufflevector(t0, t2, 2, 3, 6, 7);
+    r3 = __builtin_shufflevector(t1, t3, 2, 3, 6, 7);
+}
+
+// Butterfly and twiddles of four rows in place.
+KFFT_INLINE void RowButterfly(Row& x0, Row& x1, Row& x2, Row& x3, const RowTwiddles& w)
+{
+    Butterfly(x0.re, x0.im, x1.re, x1.im, x2.re, x2.im, x3.re, x3.im);
+    Rotate(x1.re, x1.im, w.w1r, w.w1i);
+    Rotate(x2.re, x2.im, w.w2r, w.w2i);
+    Rotate(x3.re, x3.im, w.w3r, w.w3i);
+}
+
 // What fft() keeps besides the shared buffers, built once from the cosine
-// table: the signal split into real and imaginary rows (so the stage loops
-// run over plain double arrays), the twiddles of every stage in the order
-// the loops read them, and the digit reversal of every length.
+// table: the work rows, the twiddles of every stage in the order the loops
+// read them, and the digit reversal of every length.
 struct FastTables {
-    double* pRe = nullptr;
-    double* pIm = nullptr;
-    // For the stage of group length f = 4^s (s = 2..8), t = f/4 entries of
-    // each of W1re, W1im, W2re, W2im, W3re, W3im, one row after another.
-    double* pTwiddles = nullptr;
+    Row* pWork = nullptr;
+    // For the stage of group length f = 4^s (s = 2..8), f/16 rows.
+    RowTwiddles* pTwiddles = nullptr;
     int nTwiddleOffset[nMaxStages + 1] = {};
     // For a length of S stages, N/16 entries: the base-4 reversal of r
-    // over S-2 digits, the 16-point block that lands at r.
+    // over S-2 digits.
     int* pReverse = nullptr;
     int nReverseOffset[nMaxStages + 1] = {};
 
@@ -119,15 +177,14 @@ struct FastTables {
         int nTwiddles = 0, nReverse = 0;
         for (int s = 2, f = 16; s <= nMaxStages; ++s, f *= 4) {
             nTwiddleOffset[s] = nTwiddles;
-            nTwiddles += 6 * (f / 4);
+            nTwiddles += f / 16;
             nReverseOffset[s] = nReverse;
             nReverse += f / 16;
         }
-        pRe = new (std::nothrow) double[nMaxFFT];
-        pIm = new (std::nothrow) double[nMaxFFT];
-        pTwiddles = new (std::nothrow) double[size_t(nTwiddles)];
+        pWork = new (std::nothrow) Row[nMaxFFT / 4];
+        pTwiddles = new (std::nothrow) RowTwiddles[size_t(nTwiddles)];
         pReverse = new (std::nothrow) int[size_t(nReverse)];
-        if (!pRe || !pIm || !pTwiddles || !pReverse) {
+        if (!pWork || !pTwiddles || !pReverse) {
             Free();
             return false;
         }
@@ -137,14 +194,14 @@ struct FastTables {
     void Build(const double* table)
     {
         for (int s = 2, f = 16; s <= nMaxStages; ++s, f *= 4) {
-            const int t = f / 4;
-            double* w = pTwiddles + nTwiddleOffset[s];
-            for (int a = 0; a < t; ++a) {
-                const int k = a * (nMaxFFT / f);
-                Twiddle(table, k, w[a], w[t + a]);
-                Twiddle(table, 2 * k, w[2 * t + a], w[3 * t + a]);
-                Twiddle(table, 3 * k, w[4 * t + a], w[5 * t + a]);
-            }
+            RowTwiddles* w = pTwiddles + nTwiddleOffset[s];
+            for (int b = 0; b < f / 16; ++b)
+                for (int l = 0; l < 4; ++l) {
+                    const int k = (4 * b + kLane[l]) * (nMaxFFT / f);
+                    Twiddle(table, k, w[b].w1r[l], w[b].w1i[l]);
+                    Twiddle(table, 2 * k, w[b].w2r[l], w[b].w2i[l]);
+                    Twiddle(table, 3 * k, w[b].w3r[l], w[b].w3i[l]);
+                }
             int* rev = pReverse + nReverseOffset[s];
             for (int r = 0; r < f / 16; ++r) {
                 int x = r, y = 0;
@@ -155,148 +212,94 @@ struct FastTables {
         }
     }
 
+    const RowTwiddles* TwiddlesOf(int f) const { return pTwiddles + nTwiddleOffset[StagesOf(f)]; }
+
     void Free()
     {
-        delete[] pRe;
-        delete[] pIm;
+        delete[] pWork;
         delete[] pTwiddles;
         delete[] pReverse;
-        pRe = pIm = pTwiddles = nullptr;
+        pWork = nullptr;
+        pTwiddles = nullptr;
         pReverse = nullptr;
     }
 };
 
 FastTables g_Fast;
 
+// The first stage (group length N) reads z and leaves rows.
 KFFT_VECTOR_CLONES
-void SplitIntoRows(const Z* __restrict z, double* __restrict re, double* __restrict im, int N)
+void FirstStage(const Z* z, Row* w, int N, const RowTwiddles* tw)
 {
-    for (int i = 0; i < N; ++i) {
-        re[i] = z[i].re;
-        im[i] = z[i].im;
+    const int n4 = N / 4, t = N / 16;
+    for (int b = 0; b < t; ++b) {
+        Row x0, x1, x2, x3;
+        LoadRow(z + 4 * b, x0.re, x0.im);
+        LoadRow(z + 4 * b + n4, x1.re, x1.im);
+        LoadRow(z + 4 * b + 2 * n4, x2.re, x2.im);
+        LoadRow(z + 4 * b + 3 * n4, x3.re, x3.im);
+        RowButterfly(x0, x1, x2, x3, tw[b]);
+        w[b] = x0;
+        w[b + t] = x1;
+        w[b + 2 * t] = x2;
+        w[b + 3 * t] = x3;
     }
 }
 
-// The butterflies of positions a = 1..n of the groups' four rows, with
-// their twiddles; written for the vectoriser (separate rows, no aliasing).
-inline __attribute__((always_inline)) void TwiddledRow(
-    double* __restrict r0, double* __restrict i0, double* __restrict r1, double* __restrict i1,
-    double* __restrict r2, double* __restrict i2, double* __restrict r3, double* __restrict i3,
-    const double* __restrict w1r, const double* __restrict w1i,
-    const double* __restrict w2r, const double* __restrict w2i,
-    const double* __restrict w3r, const double* __restrict w3i, int n)
-{
-    for (int a = 1; a <= n; ++a) {
-        double x0r = r0[a], x0i = i0[a], x1r = r1[a], x1i = i1[a];
-        double x2r = r2[a], x2i = i2[a], x3r = r3[a], x3i = i3[a];
-        Butterfly(x0r, x0i, x1r, x1i, x2r, x2i, x3r, x3i);
-        Rotate(x1r, x1i, w1r[a], w1i[a]);
-        Rotate(x2r, x2i, w2r[a], w2i[a]);
-        Rotate(x3r, x3i, w3r[a], w3i[a]);
-        r0[a] = x0r;
-        i0[a] = x0i;
-        r1[a] = x1r;
-        i1[a] = x1i;
-        r2[a] = x2r;
-        i2[a] = x2i;
-        r3[a] = x3r;
-        i3[a] = x3i;
-    }
-}
-
-// One stage of group length f (at least 64) over the split rows.
+// One stage of group length f (at least 64) over nRows rows.
 KFFT_VECTOR_CLONES
-void Stage(double* re, double* im, int N, int f, const double* tw)
+void Stage(Row* w, int nRows, int f, const RowTwiddles* tw)
 {
-    const int t = f / 4, e = f / 8;
-    for (int g = 0; g < N; g += f) {
-        double* r0 = re + g;
-        double* i0 = im + g;
-        double* r1 = r0 + t;
-        double* i1 = i0 + t;
-        double* r2 = r1 + t;
-        double* i2 = i1 + t;
-        double* r3 = r2 + t;
-        double* i3 = i2 + t;
-        // a = 0 needs no twiddle.
-        Butterfly(r0[0], i0[0], r1[0], i1[0], r2[0], i2[0], r3[0], i3[0]);
-        // a = f/8 has its own cheaper twiddles; the row loop goes through it
-        // with the table's, and it is redone from its inputs afterwards.
-        double e0r = r0[e], e0i = i0[e], e1r = r1[e], e1i = i1[e];
-        double e2r = r2[e], e2i = i2[e], e3r = r3[e], e3i = i3[e];
-        TwiddledRow(r0, i0, r1, i1, r2, i2, r3, i3, tw, tw + t, tw + 2 * t, tw + 3 * t,
-                    tw + 4 * t, tw + 5 * t, t - 1);
-        Butterfly(e0r, e0i, e1r, e1i, e2r, e2i, e3r, e3i);
-        RotateEighth(e1r, e1i, e2r, e2i, e3r, e3i);
-        r0[e] = e0r;
-        i0[e] = e0i;
-        r1[e] = e1r;
-        i1[e] = e1i;
-        r2[e] = e2r;
-        i2[e] = e2i;
-        r3[e] = e3r;
-        i3[e] = e3i;
-    }
+    const int t = f / 16;
+    for (Row* g = w; g < w + nRows; g += 4 * t)
+        for (int b = 0; b < t; ++b)
+            RowButterfly(g[b], g[b + t], g[b + 2 * t], g[b + 3 * t], tw[b]);
 }
 
-// The last two stages (group lengths 16 and 4) block by block, each block
-// written straight to its digit-reversed places in z: block q = rev(r)
-// holds the outputs r + b N/16 + d N/4 at its position 4b + d. Blocks of
-// neighbouring r go in pairs: the 16 output runs lie N/16 apart, on the
-// same cache sets, and writing each run two values at a time halves the
-// evictions (four at a time runs out of registers).
-template <int L>
-inline __attribute__((always_inline)) void LastStagesOfBlocks(const double* re, const double* im, int N,
-                                                               const int* rev, const double* tw16, Z* z, int r)
-{
-    const int n16 = N / 16, n4 = N / 4;
-    double xr[16][L], xi[16][L];
-    for (int l = 0; l < L; ++l) {
-        const int q = 16 * rev[r + l];
-        for (int m = 0; m < 16; ++m) {
-            xr[m][l] = re[q + m];
-            xi[m][l] = im[q + m];
-        }
-    }
-    // Group length 16: a = 0 plain, a = 2 the eighth, a = 1 and 3 from the table.
-#pragma GCC unroll 4
-    for (int a = 0; a < 4; ++a)
-        for (int l = 0; l < L; ++l)
-            Butterfly(xr[a][l], xi[a][l], xr[a + 4][l], xi[a + 4][l], xr[a + 8][l], xi[a + 8][l],
-                      xr[a + 12][l], xi[a + 12][l]);
-    for (int l = 0; l < L; ++l)
-        RotateEighth(xr[6][l], xi[6][l], xr[10][l], xi[10][l], xr[14][l], xi[14][l]);
-    for (int a = 1; a < 4; a += 2)
-        for (int l = 0; l < L; ++l) {
-            Rotate(xr[a + 4][l], xi[a + 4][l], tw16[a], tw16[4 + a]);
-            Rotate(xr[a + 8][l], xi[a + 8][l], tw16[8 + a], tw16[12 + a]);
-            Rotate(xr[a + 12][l], xi[a + 12][l], tw16[16 + a], tw16[20 + a]);
-        }
-    // Group length 4: the plain butterfly of each quarter.
-#pragma GCC unroll 4
-    for (int m = 0; m < 16; m += 4)
-        for (int l = 0; l < L; ++l)
-            Butterfly(xr[m][l], xi[m][l], xr[m + 1][l], xi[m + 1][l], xr[m + 2][l], xi[m + 2][l],
-                      xr[m + 3][l], xi[m + 3][l]);
-    for (int b = 0; b < 4; ++b)
-        for (int d = 0; d < 4; ++d) {
-            Z* out = z + r + b * n16 + d * n4;
-            for (int l = 0; l < L; ++l)
-                out[l] = Z{xr[4 * b + d][l], xi[4 * b + d][l]};
-        }
-}
+// A group that fits in the cache is taken stage after stage; a larger one
+// gets its first stage and then each quarter in turn, so that the passes
+// over memory run once per group and not once per stage.
+constexpr int nGroupInCache = 4096;
 
-KFFT_VECTOR_CLONES
-void LastStagesIntoPlace(const double* re, const double* im, int N, const int* rev,
-                         const double* tw16, Z* z)
+void StagesOfGroup(Row* w, int f)
 {
-    const int n16 = N / 16;
-    if (n16 < 2) {
-        LastStagesOfBlocks<1>(re, im, N, rev, tw16, z, 0);
+    if (f <= nGroupInCache) {
+        for (int g = f; g >= 64; g /= 4)
+            Stage(w, f / 4, g, g_Fast.TwiddlesOf(g));
         return;
     }
-    for (int r = 0; r < n16; r += 2)
-        LastStagesOfBlocks<2>(re, im, N, rev, tw16, z, r);
+    Stage(w, f / 4, f, g_Fast.TwiddlesOf(f));
+    for (int q = 0; q < 4; ++q)
+        StagesOfGroup(w + q * (f / 16), f / 4);
+}
+
+// The last two stages (group lengths 16 and 4) and the digit reversal. The
+// 16-point chunk c lands at rev(c) + b N/16 + d N/4 (b, d = 0..3), so the
+// chunks whose rev(c) are 4m..4m+3 fill whole rows of z together: they are
+// taken four at a time, one chunk per lane, which a transpose sets up
+// between the two stages.
+KFFT_VECTOR_CLONES
+void LastStagesIntoPlace(const Row* w, int N, const int* rev, const RowTwiddles& tw16, Z* z)
+{
+    const int n16 = N / 16, n4 = N / 4;
+    for (int m = 0; m < N / 64; ++m) {
+        Row x[4][4];
+        for (int i = 0; i < 4; ++i) {
+            const Row* chunk = w + 4 * rev[4 * m + kLane[i]];
+            for (int b = 0; b < 4; ++b)
+                x[i][b] = chunk[b];
+            RowButterfly(x[i][0], x[i][1], x[i][2], x[i][3], tw16);
+        }
+        for (int b = 0; b < 4; ++b) {
+            Transpose(x[0][b].re, x[1][b].re, x[2][b].re, x[3][b].re);
+            Transpose(x[0][b].im, x[1][b].im, x[2][b].im, x[3][b].im);
+            // x[l][b] now holds position kLane[l] of each chunk.
+            Butterfly(x[0][b].re, x[0][b].im, x[2][b].re, x[2][b].im, x[1][b].re, x[1][b].im, x[3][b].re,
+                      x[3][b].im);
+            for (int d = 0; d < 4; ++d)
+                StoreRow(z + d * n4 + b * n16 + 4 * m, x[kLane[d]][b].re, x[kLane[d]][b].im);
+        }
+    }
 }
 
 // Zeroes what an unsupported length asks for, within the buffer.
@@ -332,7 +335,7 @@ CKFFT::CKFFT()
     KFFT_C21 = KFFT_cosinus[8192];
     KFFT_MC21 = -KFFT_C21;
     // Without its tables fft() falls back on the literal transform.
-    if (!g_Fast.pRe && g_Fast.Allocate())
+    if (!g_Fast.pWork && g_Fast.Allocate())
         g_Fast.Build(KFFT_cosinus);
 }
 
@@ -406,18 +409,17 @@ void CKFFT::fft(int N)
         return;
     }
     ++KFFT_nTransforms;
-    if (!g_Fast.pRe) {
+    // 16 points are less than one pass of the fast path is built for.
+    if (!g_Fast.pWork || N < 64) {
         fft_literal(N);
         return;
     }
-    double* re = g_Fast.pRe;
-    double* im = g_Fast.pIm;
-    SplitIntoRows(KFFT_z, re, im, N);
-    int s = S;
-    for (int f = N; f >= 64; f /= 4, --s)
-        Stage(re, im, N, f, g_Fast.pTwiddles + g_Fast.nTwiddleOffset[s]);
-    LastStagesIntoPlace(re, im, N, g_Fast.pReverse + g_Fast.nReverseOffset[S],
-                        g_Fast.pTwiddles + g_Fast.nTwiddleOffset[2], KFFT_z);
+    Row* w = g_Fast.pWork;
+    FirstStage(KFFT_z, w, N, g_Fast.TwiddlesOf(N));
+    if (N >= 256)
+        for (int q = 0; q < 4; ++q)
+            StagesOfGroup(w + q * (N / 16), N / 4);
+    LastStagesIntoPlace(w, N, g_Fast.pReverse + g_Fast.nReverseOffset[S], *g_Fast.TwiddlesOf(16), KFFT_z);
 }
 
 namespace {
