@@ -239,10 +239,12 @@ void FirstStage(const Z* z, Row* w, int N, const RowTwiddles* tw)
         LoadRow(z + 4 * b + 2 * n4, x2.re, x2.im);
         LoadRow(z + 4 * b + 3 * n4, x3.re, x3.im);
         RowButterfly(x0, x1, x2, x3, tw[b]);
-        w[b] = x0;
-        w[b + t] = x1;
-        w[b + 2 * t] = x2;
-        w[b + 3 * t] = x3;
+        Row* const out[4] = {w + b, w + b + t, w + b + 2 * t, w + b + 3 * t};
+        const Row* const x[4] = {&x0, &x1, &x2, &x3};
+        for (int q = 0; q < 4; ++q) {
+            out[q]->re = x[q]->re;
+            out[q]->im = x[q]->im;
+        }
     }
 }
 
@@ -286,8 +288,10 @@ void LastStagesIntoPlace(const Row* w, int N, const int* rev, const RowTwiddles&
         Row x[4][4];
         for (int i = 0; i < 4; ++i) {
             const Row* chunk = w + 4 * rev[4 * m + kLane[i]];
-            for (int b = 0; b < 4; ++b)
-                x[i][b] = chunk[b];
+            for (int b = 0; b < 4; ++b) {
+                x[i][b].re = chunk[b].re;
+                x[i][b].im = chunk[b].im;
+            }
             RowButterfly(x[i][0], x[i][1], x[i][2], x[i][3], tw16);
         }
         for (int b = 0; b < 4; ++b) {
