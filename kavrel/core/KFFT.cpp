@@ -15,10 +15,11 @@ double CKFFT::KFFT_MC21 = 0.0;
 int CKFFT::KFFT_N_Constructors_Destructors = 0;
 long long CKFFT::KFFT_nTransforms = 0;
 
-// The stage loops are compiled twice, for plain x86-64 and for AVX2, and the
-// loader picks the one the processor runs; both do the same arithmetic.
+// The stage loops are compiled twice, for plain x86-64 and for the level
+// with AVX2 and FMA, and the loader picks the one the processor runs. The
+// second fuses products into sums, so its last bits may differ.
 #if defined(__GNUC__) && defined(__x86_64__) && defined(__linux__)
-#define KFFT_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#define KFFT_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v3", "default")))
 #else
 #define KFFT_VECTOR_CLONES
 #endif
