@@ -54,11 +54,15 @@ inline void Twiddle(const double* table, int w, double& wr, double& wi)
     }
 }
 
+// Butterfly and Rotate are written once for both transforms: the literal
+// one runs them on doubles, the fast path on vectors of four lanes.
+#define KFFT_INLINE inline __attribute__((always_inline))
+
 // The four-point decimation-in-frequency butterfly, in place, before the
 // twiddles: y0 = x0+x1+x2+x3, y1 = (x0-x2) - i(x1-x3),
 // y2 = (x0+x2) - (x1+x3), y3 = (x0-x2) + i(x1-x3).
 template <typename T>
-inline __attribute__((always_inline)) void Butterfly(T& x0r, T& x0i, T& x1r, T& x1i, T& x2r, T& x2i, T& x3r, T& x3i)
+KFFT_INLINE void Butterfly(T& x0r, T& x0i, T& x1r, T& x1i, T& x2r, T& x2i, T& x3r, T& x3i)
 {
     const T s02r = x0r + x2r, s02i = x0i + x2i;
     const T d02r = x0r - x2r, d02i = x0i - x2i;
@@ -76,7 +80,7 @@ inline __attribute__((always_inline)) void Butterfly(T& x0r, T& x0i, T& x1r, T& 
 
 // x *= (wr + i wi).
 template <typename T>
-inline __attribute__((always_inline)) void Rotate(T& xr, T& xi, const T& wr, const T& wi)
+KFFT_INLINE void Rotate(T& xr, T& xi, const T& wr, const T& wi)
 {
     const T a = xr, b = xi;
     xr = a * wr - b * wi;
@@ -109,6 +113,7 @@ inline void RotateEighth(double& x1r, double& x1i, double& x2r, double& x2i,
 typedef double V __attribute__((vector_size(32)));
 constexpr int kLane[4] = {0, 2, 1, 3};
 
+// One cache line.
 struct alignas(64) Row {
     V re, im;
 };
@@ -118,9 +123,7 @@ struct RowTwiddles {
     V w1r, w1i, w2r, w2i, w3r, w3i;
 };
 
-// The stage loops see the same arithmetic on doubles and on rows.
-#define KFFT_INLINE inline __attribute__((always_inline))
-
+// Four complex values of z into a row, and back.
 KFFT_INLINE void LoadRow(const Z* z, V& re, V& im)
 {
     V a, b;
@@ -136,6 +139,14 @@ KFFT_INLINE void StoreRow(Z* z, const V& re, const V& im)
     const V b = __builtin_shufflevector(re, im, 1, 5, 3, 7);
     __builtin_memcpy(z, &a, sizeof a);
     __builtin_memcpy(z + 2, &b, sizeof b);
+}
+
+// A row copied a vector at a time: a struct copy goes through 16-byte
+// halves, which the 32-byte loads that follow cannot forward from.
+KFFT_INLINE void Put(Row& to, const Row& from)
+{
+    to.re = from.re;
+    to.im = from.im;
 }
 
 // Rows become columns.
@@ -240,12 +251,10 @@ void FirstStage(const Z* z, Row* w, int N, const RowTwiddles* tw)
         LoadRow(z + 4 * b + 2 * n4, x2.re, x2.im);
         LoadRow(z + 4 * b + 3 * n4, x3.re, x3.im);
         RowButterfly(x0, x1, x2, x3, tw[b]);
-        Row* const out[4] = {w + b, w + b + t, w + b + 2 * t, w + b + 3 * t};
-        const Row* const x[4] = {&x0, &x1, &x2, &x3};
-        for (int q = 0; q < 4; ++q) {
-            out[q]->re = x[q]->re;
-            out[q]->im = x[q]->im;
-        }
+        Put(w[b], x0);
+        Put(w[b + t], x1);
+        Put(w[b + 2 * t], x2);
+        Put(w[b + 3 * t], x3);
     }
 }
 
@@ -289,10 +298,8 @@ void LastStagesIntoPlace(const Row* w, int N, const int* rev, const RowTwiddles&
         Row x[4][4];
         for (int i = 0; i < 4; ++i) {
             const Row* chunk = w + 4 * rev[4 * m + kLane[i]];
-            for (int b = 0; b < 4; ++b) {
-                x[i][b].re = chunk[b].re;
-                x[i][b].im = chunk[b].im;
-            }
+            for (int b = 0; b < 4; ++b)
+                Put(x[i][b], chunk[b]);
             RowButterfly(x[i][0], x[i][1], x[i][2], x[i][3], tw16);
         }
         for (int b = 0; b < 4; ++b) {
