@@ -2,6 +2,7 @@
 // repaint of a 1920-column window with every column to compute, split into
 // its transforms, its levels and phase derivatives and its pixels; and the
 // batch export of the whole film beside the limit our FFT sets.
+#include <numbers>
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -39,7 +40,7 @@ std::string makeLongWav()
     for (int second = 0; second < 600; ++second) {
         for (size_t i = 0; i < block.size(); ++i) {
             const double t = second + double(i) / 44100;
-            phase += 2 * M_PI * (140 + 30 * std::sin(2 * M_PI * 0.7 * t)) / 44100;
+            phase += 2 * std::numbers::pi * (140 + 30 * std::sin(2 * std::numbers::pi * 0.7 * t)) / 44100;
             double v = noise(rng);
             for (int h = 1; h <= 12; ++h)
                 v += 2000.0 / h * std::sin(h * phase);
@@ -74,7 +75,7 @@ struct Window {
     Window()
     {
         view.Create(nullptr, CRect(0, 0, kColumns, 512 + 16));
-        view.OnUpdate(nullptr, CKWaveFilmView::HintNewFilm, &hint);
+        view.OnUpdate(nullptr, HintNewFilm, &hint);
     }
     void AllStale()
     {
@@ -97,11 +98,11 @@ void BM_FullRepaint(benchmark::State& state)
 }
 BENCHMARK(BM_FullRepaint)
     ->ArgName("type")
-    ->Arg(CKWaveFilmView::AmplitudeGrey)
-    ->Arg(CKWaveFilmView::PhaseAmplGrowth)
-    ->Arg(CKWaveFilmView::PhaseFreqGrowth)
-    ->Arg(CKWaveFilmView::AmplitudeColour)
-    ->Arg(CKWaveFilmView::Harmonogram)
+    ->Arg(CKWaveFilm::DisplayAmplitudeGrey)
+    ->Arg(CKWaveFilm::DisplayPhaseAmplGrowth)
+    ->Arg(CKWaveFilm::DisplayPhaseFreqGrowth)
+    ->Arg(CKWaveFilm::DisplayAmplitudeColour)
+    ->Arg(CKWaveFilm::DisplayHarmonogram)
     ->Unit(benchmark::kMillisecond);
 
 // The three parts of a pair-type repaint, each over the same 1920 cadres.
@@ -145,17 +146,17 @@ void BM_Part_Pixels(benchmark::State& state)
 }
 BENCHMARK(BM_Part_Pixels)
     ->ArgName("type")
-    ->Arg(CKWaveFilmView::AmplitudeGrey)
-    ->Arg(CKWaveFilmView::PhaseAmplGrowth)
-    ->Arg(CKWaveFilmView::PhaseFreqGrowth)
-    ->Arg(CKWaveFilmView::AmplitudeColour)
-    ->Arg(CKWaveFilmView::Harmonogram)
+    ->Arg(CKWaveFilm::DisplayAmplitudeGrey)
+    ->Arg(CKWaveFilm::DisplayPhaseAmplGrowth)
+    ->Arg(CKWaveFilm::DisplayPhaseFreqGrowth)
+    ->Arg(CKWaveFilm::DisplayAmplitudeColour)
+    ->Arg(CKWaveFilm::DisplayHarmonogram)
     ->Unit(benchmark::kMillisecond);
 
 // A repaint with nothing to compute: the two blits of the ring picture.
 void BM_Part_Blit(benchmark::State& state)
 {
-    TheFilm().film.displayFlags = CKWaveFilmView::AmplitudeGrey;
+    TheFilm().film.displayFlags = CKWaveFilm::DisplayAmplitudeGrey;
     Window w;
     for (auto _ : state) {
         w.view.Invalidate(FALSE);
@@ -197,8 +198,8 @@ void BM_ExportWholeFilm(benchmark::State& state)
 }
 BENCHMARK(BM_ExportWholeFilm)
     ->ArgName("type")
-    ->Arg(CKWaveFilmView::AmplitudeGrey)
-    ->Arg(CKWaveFilmView::Harmonogram)
+    ->Arg(CKWaveFilm::DisplayAmplitudeGrey)
+    ->Arg(CKWaveFilm::DisplayHarmonogram)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 

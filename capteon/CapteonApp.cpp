@@ -1,4 +1,5 @@
 // Capteon: records sound from the default input device into a new WAV file.
+#include <numbers>
 #include <cmath>
 
 #include "capteon/CapteonDlg.h"
@@ -40,12 +41,12 @@ private:
             const double t = frame / 11025.0; // seconds at the default rate
             // The level wanders between about -45 and -5 dB, with a pause
             // now and then and two overloaded seconds.
-            double level = -25.0 + 20.0 * std::sin(2 * M_PI * t / 41.0) * std::sin(2 * M_PI * t / 13.0);
+            double level = -25.0 + 20.0 * std::sin(2 * std::numbers::pi * t / 41.0) * std::sin(2 * std::numbers::pi * t / 13.0);
             if (std::fmod(t, 29.0) < 1.0)
                 level = -200.0;
             if (t >= 47.0 && t < 49.0)
                 level = 6.0;
-            const double v = 32767.0 * std::pow(10.0, level / 20.0) * std::sin(2 * M_PI * 180.0 * t);
+            const double v = 32767.0 * std::pow(10.0, level / 20.0) * std::sin(2 * std::numbers::pi * 180.0 * t);
             return short(std::lround(std::fmax(-32768.0, std::fmin(32767.0, v))));
         });
         const CString path = KGetTempPath() + "capteon-screenshot.wav";

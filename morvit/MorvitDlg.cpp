@@ -1,5 +1,6 @@
 #include "morvit/MorvitDlg.h"
 
+#include <numbers>
 #include <algorithm>
 #include <cmath>
 
@@ -7,7 +8,6 @@
 #include "kavrel/views/KDialogPlayWaveFile.h"
 
 namespace {
-constexpr double kPi = 3.14159265358979323846;
 constexpr long kBlock = 16384;
 constexpr long kAddBlock = 2048;
 const char* const kNotMono = "Данный файл не монофонический.\nВсе дальнейшие вычисления будут не корректными!";
@@ -206,7 +206,7 @@ void CMorvitDlg::OnCosineMultiplication()
             for (long i = 0; i < kBlock; ++i) {
                 const long n = p + i;
                 const double t = double(n) / fs;
-                const double theta = 2 * kPi * (a * t * t / 2 + b * t + phi);
+                const double theta = 2 * std::numbers::pi * (a * t * t / 2 + b * t + phi);
                 OutputBuffer[i] = short(std::cos(theta) * (x[i] * 0.99996));
             }
             if (!OutputWave.Write(OutputBuffer, int(sizeof OutputBuffer))) {

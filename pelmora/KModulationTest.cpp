@@ -1,5 +1,6 @@
 #include "pelmora/KModulationTest.h"
 
+#include <numbers>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -10,7 +11,6 @@
 #include "framework/ui/CWinApp.h"
 
 namespace {
-constexpr double kPi = 3.14159265358979323846;
 } // namespace
 
 double AMDepthInDecibels(double m)
@@ -62,13 +62,13 @@ short CKModulationTest::StimulusSample(int nType, double fc, double m, long i)
     const double t = double(i) / double(nFrADC);
     double s;
     if (nType == KMODULATION_AM) {
-        const double e = 32000 * (1 - m * (1 + std::cos(2 * kPi * dModulationRate * t)) / 2);
-        s = e * std::cos(2 * kPi * fc * t);
+        const double e = 32000 * (1 - m * (1 + std::cos(2 * std::numbers::pi * dModulationRate * t)) / 2);
+        s = e * std::cos(2 * std::numbers::pi * fc * t);
     } else if (nType == KMODULATION_FM) {
-        s = 32000 * std::cos(2 * kPi * fc *
-                             (t + m * std::sin(2 * kPi * dModulationRate * t) / (2 * kPi * dModulationRate)));
+        s = 32000 * std::cos(2 * std::numbers::pi * fc *
+                             (t + m * std::sin(2 * std::numbers::pi * dModulationRate * t) / (2 * std::numbers::pi * dModulationRate)));
     } else {
-        s = 32000 * std::cos(2 * kPi * fc * t);
+        s = 32000 * std::cos(2 * std::numbers::pi * fc * t);
     }
     return short(s); // towards zero
 }

@@ -1,5 +1,5 @@
-// Helpers shared by the framework/base tests: a scratch folder that is
-// removed afterwards, and byte vectors written out by hand.
+// Files as bytes, and byte vectors written out by hand: the layouts that
+// the tests check files against.
 #pragma once
 #include <cstdlib>
 #include <filesystem>
@@ -11,37 +11,14 @@
 #include <string_view>
 #include <vector>
 
-#include "framework/base/TempFile.h"
 #include "framework/base/Types.h"
+#include "testsupport/TempFiles.h"
 
 namespace kavrel_test {
 
 using Bytes = std::vector<BYTE>;
 
-// A fresh folder under the temporary folder, removed with everything in it.
-class ScratchDir {
-public:
-    ScratchDir()
-    {
-        std::string t = KGetTempPath().str() + "kbt-XXXXXX";
-        if (!::mkdtemp(t.data()))
-            throw std::runtime_error("mkdtemp failed in " + KGetTempPath().str());
-        m_path = t;
-    }
-    ~ScratchDir()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-
-    const std::string& path() const { return m_path; }
-    std::string operator/(std::string_view name) const { return m_path + "/" + std::string(name); }
-
-private:
-    std::string m_path;
-};
+using ktest::ScratchDir;
 
 inline Bytes ReadAll(const std::string& path)
 {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "testsupport/TempFiles.h"
+
 namespace wavbytes {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -79,10 +81,15 @@ inline Bytes pcm16(unsigned channels, std::uint32_t rate, const std::vector<int>
     return riff({chunk("fmt ", fmtBody(1, channels, rate, 16)), chunk("data", samples16(interleaved))});
 }
 
+// The same for samples held as shorts.
+inline Bytes pcm16s(unsigned channels, std::uint32_t rate, const std::vector<short>& interleaved)
+{
+    return pcm16(channels, rate, std::vector<int>(interleaved.begin(), interleaved.end()));
+}
+
 inline std::string tempPath(const std::string& name)
 {
-    const char* dir = std::getenv("TMPDIR");
-    return std::string(dir && *dir ? dir : "/tmp") + "/" + name;
+    return ktest::TempPath(name);
 }
 
 inline std::string writeFile(const std::string& name, const Bytes& b)

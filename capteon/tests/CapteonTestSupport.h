@@ -11,7 +11,8 @@
 
 #include "framework/audio/VirtualAudio.h"
 #include "framework/ui/CWinApp.h"
-#include "kavrel/core/tests/WavBytes.h"
+#include "testsupport/WavBytes.h"
+#include "testsupport/QtTestApp.h"
 
 namespace capteontest {
 
@@ -19,11 +20,7 @@ class Environment : public testing::Environment {
 public:
     void SetUp() override
     {
-        static int argc = 1;
-        static char name[] = "capteon_tests";
-        static char* argv[] = {name, nullptr};
-        if (!QApplication::instance())
-            new QApplication(argc, argv);
+        ktest::EnsureQtApplication();
         if (!AfxGetApp())
             new CWinApp("Capteon");
     }

@@ -1,15 +1,114 @@
 #include "framework/ui/CMciWnd.h"
 
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
+#include <QSlider>
 #include <QStyle>
 #include <QWidget>
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
+#include "framework/audio/WaveAudio.h"
 #include "framework/base/Mmio.h"
+
+namespace {
+constexpr int kBuffers = 2;
+constexpr int kBufferMilliseconds = 250;
+} // namespace
+
+struct CMciWnd::Engine {
+    HMMIO hFile = nullptr;
+    WAVEFORMATEX Format{};
+    long long nDataOffset = 0;
+    long nFrames = 0;
+    HWAVEOUT hDevice = nullptr;
+    WAVEHDR Headers[kBuffers]{};
+    std::vector<char> Buffers[kBuffers];
+    long nNextFrame = 0;    // next frame to queue
+    long nPlayedFrames = 0; // frames the device has given back
+    int nQueued = 0;
+    bool bPaused = false;
+    // The controls go with the parent's widget, which may go before this object.
+    QPointer<QPushButton> pPlay, pPause, pStop;
+    QPointer<QSlider> pBar;
+    QPointer<QLabel> pTime;
+
+    ~Engine()
+    {
+        if (hFile)
+            mmioClose(hFile, 0);
+    }
+
+    // Opens the file and finds its samples; the file stays open for playing.
+    bool Open(const CString& sPathName)
+    {
+        hFile = mmioOpen(sPathName.GetString(), nullptr, MMIO_READ | MMIO_DENYNONE);
+        if (!hFile)
+            return false;
+        MMCKINFO riff, fmt, data;
+        riff.fccType = mmioFOURCC('W', 'A', 'V', 'E');
+        fmt.ckid = mmioFOURCC('f', 'm', 't', ' ');
+        data.ckid = mmioFOURCC('d', 'a', 't', 'a');
+        bool ok = mmioDescend(hFile, &riff, nullptr, MMIO_FINDRIFF) == 0 &&
+                  mmioDescend(hFile, &fmt, &riff, MMIO_FINDCHUNK) == 0;
+        if (ok) {
+            std::memset(&Format, 0, sizeof Format);
+            const LONG want = LONG(std::min<DWORD>(fmt.cksize, sizeof Format));
+            ok = want >= 16 && mmioRead(hFile, &Format, want) == want && Format.wFormatTag == WAVE_FORMAT_PCM &&
+                 (Format.wBitsPerSample == 8 || Format.wBitsPerSample == 16) &&
+                 (Format.nChannels == 1 || Format.nChannels == 2) &&
+                 Format.nBlockAlign == Format.nChannels * Format.wBitsPerSample / 8 && Format.nSamplesPerSec > 0;
+            Format.cbSize = 0;
+        }
+        // "data" is looked for from the start of the form, wherever it stands.
+        ok = ok && mmioSeek(hFile, (long long)riff.dwDataOffset + 4, SEEK_SET) != -1 &&
+             mmioDescend(hFile, &data, &riff, MMIO_FINDCHUNK) == 0;
+        if (!ok) {
+            mmioClose(hFile, 0);
+            hFile = nullptr;
+            return false;
+        }
+        // A data chunk that claims more than the file holds plays as far as the file goes.
+        const long long available = std::max(mmioSeek(hFile, 0, SEEK_END) - (long long)data.dwDataOffset, 0LL);
+        nDataOffset = data.dwDataOffset;
+        nFrames = long(std::min<long long>(data.cksize, available) / Format.nBlockAlign);
+        return true;
+    }
+
+    // Fills one buffer with the next frames of the file; false when none are left.
+    bool FillNext(int i)
+    {
+        if (nNextFrame >= nFrames)
+            return false;
+        const long align = Format.nBlockAlign;
+        const long n = std::min(long(Buffers[i].size()) / align, nFrames - nNextFrame);
+        const LONG bytes = LONG(n * align);
+        LONG got = mmioSeek(hFile, nDataOffset + (long long)nNextFrame * align, SEEK_SET) < 0
+                       ? 0
+                       : mmioRead(hFile, Buffers[i].data(), bytes);
+        if (got < bytes) // a file cut short: silence in its place
+            std::fill(Buffers[i].begin() + std::max(got, LONG(0)), Buffers[i].begin() + bytes,
+                      char(Format.wBitsPerSample == 8 ? 0x80 : 0));
+        WAVEHDR& h = Headers[i];
+        h.dwBufferLength = DWORD(bytes);
+        h.dwUser = DWORD_PTR(n);
+        h.dwFlags &= WHDR_PREPARED;
+        nNextFrame += n;
+        return true;
+    }
+
+    // Queues buffer i again if there is more to play.
+    void Requeue(int i)
+    {
+        if (FillNext(i) && waveOutWrite(hDevice, &Headers[i], sizeof(WAVEHDR)) == MMSYSERR_NOERROR)
+            ++nQueued;
+    }
+};
+
+CMciWnd::CMciWnd() : m_pEngine(std::make_unique<Engine>()) {}
 
 CMciWnd::~CMciWnd()
 {
@@ -18,123 +117,172 @@ CMciWnd::~CMciWnd()
 
 bool CMciWnd::Create(CWnd* pParent, const CString& sPathName)
 {
+    Engine& e = *m_pEngine;
     auto* w = new QWidget(pParent ? pParent->GetWidget() : nullptr);
     Attach(w, pParent == nullptr);
     auto* row = new QHBoxLayout(w);
     row->setContentsMargins(2, 2, 2, 2);
-    auto* play = new QPushButton(w->style()->standardIcon(QStyle::SP_MediaPlay), QString(), w);
-    auto* stop = new QPushButton(w->style()->standardIcon(QStyle::SP_MediaStop), QString(), w);
-    // The answer buttons of the dialogs own Enter and Escape; the media
-    // buttons are for the mouse only.
-    play->setAutoDefault(false);
-    stop->setAutoDefault(false);
-    play->setFocusPolicy(Qt::NoFocus);
-    stop->setFocusPolicy(Qt::NoFocus);
-    m_pPlay = play;
-    m_pStop = stop;
-    row->addWidget(play);
-    row->addWidget(stop);
-    row->addWidget(new QLabel(QFileInfo(QString::fromUtf8(sPathName.GetString())).fileName(), w), 1);
-    QObject::connect(play, &QPushButton::clicked, w, [this] { Play(); });
-    QObject::connect(stop, &QPushButton::clicked, w, [this] { Stop(); });
-    bool ok = load(sPathName);
+    auto button = [w, row](QStyle::StandardPixmap icon, const char* tip) {
+        auto* b = new QPushButton(w->style()->standardIcon(icon), QString(), w);
+        b->setToolTip(QString::fromUtf8(tip));
+        // The dialogs' own buttons own Enter and Escape; these are for the mouse.
+        b->setAutoDefault(false);
+        b->setFocusPolicy(Qt::NoFocus);
+        row->addWidget(b);
+        return b;
+    };
+    e.pPlay = button(QStyle::SP_MediaPlay, "Воспроизвести");
+    e.pPause = button(QStyle::SP_MediaPause, "Пауза");
+    e.pStop = button(QStyle::SP_MediaStop, "Остановить");
+    e.pBar = new QSlider(Qt::Horizontal, w);
+    e.pTime = new QLabel(w);
+    row->addWidget(e.pBar, 1);
+    row->addWidget(e.pTime);
+    QObject::connect(e.pPlay, &QPushButton::clicked, w, [this] { Play(); });
+    QObject::connect(e.pPause, &QPushButton::clicked, w, [this] { Pause(); });
+    QObject::connect(e.pStop, &QPushButton::clicked, w, [this] { Stop(); });
+    // Moving the bar while stopped chooses where the next Play starts.
+    QObject::connect(e.pBar, &QSlider::sliderMoved, w, [this](int v) {
+        if (!m_pEngine->hDevice) {
+            m_pEngine->nNextFrame = m_pEngine->nPlayedFrames = v;
+            refreshControls();
+        }
+    });
+    const bool ok = e.Open(sPathName);
+    e.pBar->setRange(0, int(std::min<long>(GetLength(), 0x7FFFFFFF)));
     refreshControls();
-    return ok;
-}
-
-// The whole data chunk is read at once: the files played here are short.
-bool CMciWnd::load(const CString& sPathName)
-{
-    m_Data.clear();
-    MMIOINFO info;
-    HMMIO h = mmioOpen(sPathName.GetString(), &info, MMIO_READ | MMIO_DENYNONE);
-    if (!h)
-        return false;
-    MMCKINFO riff, fmt, data;
-    riff.fccType = mmioFOURCC('W', 'A', 'V', 'E');
-    fmt.ckid = mmioFOURCC('f', 'm', 't', ' ');
-    data.ckid = mmioFOURCC('d', 'a', 't', 'a');
-    bool ok = mmioDescend(h, &riff, nullptr, MMIO_FINDRIFF) == 0 && mmioDescend(h, &fmt, &riff, MMIO_FINDCHUNK) == 0;
-    if (ok) {
-        std::memset(&m_Format, 0, sizeof m_Format);
-        LONG want = LONG(std::min<DWORD>(fmt.cksize, sizeof m_Format));
-        ok = want >= 16 && mmioRead(h, &m_Format, want) == want && m_Format.wFormatTag == WAVE_FORMAT_PCM &&
-             (m_Format.wBitsPerSample == 8 || m_Format.wBitsPerSample == 16) &&
-             (m_Format.nChannels == 1 || m_Format.nChannels == 2) &&
-             m_Format.nBlockAlign == m_Format.nChannels * m_Format.wBitsPerSample / 8;
-    }
-    ok = ok && mmioSeek(h, (long long)riff.dwDataOffset + 4, SEEK_SET) != -1 && mmioDescend(h, &data, &riff, MMIO_FINDCHUNK) == 0;
-    if (ok) {
-        // A data chunk that claims more than the file holds is played as far as the file goes.
-        long long available = mmioSeek(h, 0, SEEK_END) - (long long)data.dwDataOffset;
-        long long bytes = std::min<long long>(data.cksize, std::max(available, 0LL));
-        bytes -= bytes % m_Format.nBlockAlign;
-        mmioSeek(h, data.dwDataOffset, SEEK_SET);
-        m_Data.resize(size_t(bytes));
-        ok = bytes == 0 || mmioRead(h, m_Data.data(), LONG(bytes)) == LONG(bytes);
-        if (!ok)
-            m_Data.clear();
-    }
-    mmioClose(h, 0);
-    m_Format.cbSize = 0;
     return ok;
 }
 
 long CMciWnd::GetLength() const
 {
-    return m_Format.nBlockAlign ? long(m_Data.size() / m_Format.nBlockAlign) : 0;
+    return m_pEngine->hFile ? m_pEngine->nFrames : 0;
+}
+
+long CMciWnd::GetPosition() const
+{
+    return m_pEngine->nPlayedFrames;
+}
+
+const WAVEFORMATEX& CMciWnd::GetFormat() const
+{
+    return m_pEngine->Format;
+}
+
+bool CMciWnd::IsPlaying() const
+{
+    return m_pEngine->hDevice && !m_pEngine->bPaused;
+}
+
+CString CMciWnd::GetElapsedText() const
+{
+    const Engine& e = *m_pEngine;
+    const double rate = e.hFile ? double(e.Format.nSamplesPerSec) : 1.0;
+    auto fmt = [](double s) {
+        CString t;
+        t.Format("%d:%04.1f", int(s) / 60, s - 60 * (int(s) / 60));
+        return t;
+    };
+    return fmt(double(e.nPlayedFrames) / rate) + " / " + fmt(double(GetLength()) / rate);
+}
+
+void CMciWnd::refreshControls()
+{
+    Engine& e = *m_pEngine;
+    if (!e.pPlay || !e.pPause || !e.pStop || !e.pBar || !e.pTime)
+        return;
+    e.pPlay->setEnabled(GetLength() > 0 && (!e.hDevice || e.bPaused));
+    e.pPause->setEnabled(e.hDevice && !e.bPaused);
+    e.pStop->setEnabled(e.hDevice != nullptr);
+    if (!e.pBar->isSliderDown())
+        e.pBar->setValue(int(std::min<long>(e.nPlayedFrames, 0x7FFFFFFF)));
+    e.pTime->setText(QString::fromUtf8(GetElapsedText().GetString()));
 }
 
 bool CMciWnd::Play()
 {
-    if (m_Data.empty())
+    Engine& e = *m_pEngine;
+    if (GetLength() <= 0)
         return false;
-    Stop();
+    if (e.hDevice) {
+        if (e.bPaused) {
+            e.bPaused = false;
+            // Resuming queues again what the pause held back.
+            for (int i = 0; i < kBuffers; ++i)
+                if (!(e.Headers[i].dwFlags & WHDR_INQUEUE))
+                    e.Requeue(i);
+        }
+        refreshControls();
+        return true;
+    }
+    if (e.nNextFrame >= GetLength())
+        e.nNextFrame = e.nPlayedFrames = 0;
     if (waveOutGetNumDevs() == 0 ||
-        waveOutOpen(&m_hDevice, WAVE_MAPPER, &m_Format, this, 0, CALLBACK_WINDOW) != MMSYSERR_NOERROR) {
-        m_hDevice = nullptr;
+        waveOutOpen(&e.hDevice, WAVE_MAPPER, &e.Format, this, 0, CALLBACK_WINDOW) != MMSYSERR_NOERROR) {
+        e.hDevice = nullptr;
         MessageBox("Нет ни одного свободного устройства воспроизведения звука.", "Ошибка на звуковой плате",
                    MB_OK | MB_ICONEXCLAMATION);
         refreshControls();
         return false;
     }
-    m_Header = WAVEHDR{};
-    m_Header.lpData = m_Data.data();
-    m_Header.dwBufferLength = DWORD(m_Data.size());
-    waveOutPrepareHeader(m_hDevice, &m_Header, sizeof m_Header);
-    if (waveOutWrite(m_hDevice, &m_Header, sizeof m_Header) != MMSYSERR_NOERROR) {
-        Stop();
-        return false;
+    const size_t bytes =
+        size_t(e.Format.nSamplesPerSec) * e.Format.nBlockAlign * kBufferMilliseconds / 1000 + e.Format.nBlockAlign;
+    for (int i = 0; i < kBuffers; ++i) {
+        e.Buffers[i].assign(bytes, 0);
+        e.Headers[i] = WAVEHDR{};
+        e.Headers[i].lpData = e.Buffers[i].data();
+        e.Headers[i].dwBufferLength = DWORD(bytes);
+        waveOutPrepareHeader(e.hDevice, &e.Headers[i], sizeof(WAVEHDR));
     }
+    e.bPaused = false;
+    e.nQueued = 0;
+    for (int i = 0; i < kBuffers; ++i)
+        e.Requeue(i);
     refreshControls();
     return true;
 }
 
-void CMciWnd::Stop()
+void CMciWnd::Pause()
 {
-    if (!m_hDevice)
+    Engine& e = *m_pEngine;
+    if (!e.hDevice || e.bPaused)
         return;
-    HWAVEOUT h = m_hDevice;
-    m_hDevice = nullptr;
-    waveOutReset(h);
-    waveOutUnprepareHeader(h, &m_Header, sizeof m_Header);
-    waveOutClose(h);
+    e.bPaused = true;
     refreshControls();
 }
 
-void CMciWnd::refreshControls()
+void CMciWnd::Stop()
 {
-    if (!m_pPlay || !m_pStop)
+    Engine& e = *m_pEngine;
+    if (!e.hDevice)
         return;
-    m_pPlay->setEnabled(!m_Data.empty() && !m_hDevice);
-    m_pStop->setEnabled(m_hDevice != nullptr);
+    HWAVEOUT h = e.hDevice;
+    e.hDevice = nullptr; // the returned buffers are not refilled
+    waveOutReset(h);
+    for (int i = 0; i < kBuffers; ++i)
+        waveOutUnprepareHeader(h, &e.Headers[i], sizeof(WAVEHDR));
+    waveOutClose(h);
+    e.nQueued = 0;
+    e.bPaused = false;
+    e.nNextFrame = e.nPlayedFrames;
+    refreshControls();
 }
 
 LRESULT CMciWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    Engine& e = *m_pEngine;
     if (message == MM_WOM_DONE) {
-        if (m_hDevice && HWAVEOUT(wParam) == m_hDevice)
+        if (!e.hDevice || HWAVEOUT(wParam) != e.hDevice)
+            return 0; // a late notice of a device already closed
+        auto* h = reinterpret_cast<WAVEHDR*>(lParam);
+        --e.nQueued;
+        e.nPlayedFrames += long(h->dwUser);
+        const int i = int(h - e.Headers);
+        if (!e.bPaused && i >= 0 && i < kBuffers)
+            e.Requeue(i);
+        if (e.nQueued == 0 && !e.bPaused)
             Stop(); // the end of the file
+        refreshControls();
         return 0;
     }
     return CWnd::WindowProc(message, wParam, lParam);

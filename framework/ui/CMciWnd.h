@@ -1,42 +1,43 @@
-// CMciWnd: the media control window of a whole sound file, in the manner
-// of the platform's MCIWnd: a child window with play and stop buttons that
-// plays the file through the wave-out device without blocking the thread.
+// CMciWnd: the media control window of a whole sound file, in the manner of
+// the platform's MCIWnd: play, pause and stop buttons, a position bar and
+// the elapsed time, playing through the wave-out device a quarter second
+// at a time, so that the thread never blocks and long files cost no memory.
 #pragma once
-#include <QPointer>
-#include <QWidget>
-#include <vector>
+#include <memory>
 
-#include "framework/audio/WaveAudio.h"
+#include "framework/base/WaveFormat.h"
 #include "framework/ui/CWnd.h"
 
 class CMciWnd : public CWnd {
 public:
-    CMciWnd() = default;
+    CMciWnd();
     ~CMciWnd() override;
 
     // Creates the window inside pParent (a top-level one when null) and
-    // loads the file: a PCM WAV file, 8 or 16 bits, mono or stereo. False
-    // when the file cannot be read; the window then stays, with play disabled.
+    // opens the file: a PCM WAV file, 8 or 16 bits, mono or stereo. False
+    // when the file cannot be read; the window then stays, with Play disabled.
     bool Create(CWnd* pParent, const CString& sPathName);
 
+    // Plays from the position (from the start once the end was reached);
+    // after Pause, goes on.
     bool Play();
+    // What is queued plays out; nothing more is queued until Play.
+    void Pause();
+    // Stops at once; the next Play starts where the sound stopped.
     void Stop();
-    bool IsPlaying() const { return m_hDevice != nullptr; }
-    // Sample frames in the loaded file.
+    bool IsPlaying() const;
+    // Sample frames played so far and in the file.
+    long GetPosition() const;
     long GetLength() const;
-    const WAVEFORMATEX& GetFormat() const { return m_Format; }
+    // "m:ss.s / m:ss.s", played and in all.
+    CString GetElapsedText() const;
+    const WAVEFORMATEX& GetFormat() const;
 
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-private:
-    bool load(const CString& sPathName);
-    void refreshControls();
+    struct Engine;
 
-    WAVEFORMATEX m_Format{};
-    std::vector<char> m_Data;
-    HWAVEOUT m_hDevice = nullptr;
-    WAVEHDR m_Header{};
-    // The buttons go with the parent's widget, which may go before this object.
-    QPointer<QWidget> m_pPlay;
-    QPointer<QWidget> m_pStop;
+private:
+    void refreshControls();
+    std::unique_ptr<Engine> m_pEngine;
 };

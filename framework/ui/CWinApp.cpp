@@ -1,5 +1,6 @@
 #include "framework/ui/CWinApp.h"
 
+#include <numbers>
 #include <QApplication>
 #include <algorithm>
 #include <QSettings>
@@ -58,7 +59,7 @@ void playTone(DWORD frequency, DWORD duration)
     const DWORD rate = 22050;
     std::vector<short> tone(static_cast<size_t>(rate * duration / 1000));
     for (size_t i = 0; i < tone.size(); ++i)
-        tone[i] = short(12000 * std::sin(2 * M_PI * double(frequency) * double(i) / rate));
+        tone[i] = short(12000 * std::sin(2 * std::numbers::pi * double(frequency) * double(i) / rate));
     WAVEFORMATEX f{WAVE_FORMAT_PCM, 1, rate, rate * 2, 2, 16, 0};
     HWAVEOUT h = nullptr;
     if (tone.empty() || waveOutOpen(&h, WAVE_MAPPER, &f, &sink, 0, CALLBACK_WINDOW) != MMSYSERR_NOERROR) {

@@ -255,7 +255,7 @@ inline float FastAtan2(float y, float x)
     if (ay > ax)
         r = 1.57079632679489662f - r;
     if (x < 0.0f)
-        r = 3.14159265358979324f - r;
+        r = std::numbers::pi_v<float> - r;
     return std::signbit(y) ? -r : r;
 }
 

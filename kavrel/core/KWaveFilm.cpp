@@ -1,5 +1,6 @@
 #include "kavrel/core/KWaveFilm.h"
 
+#include <numbers>
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -12,7 +13,6 @@
 const float CKWaveFilm::kPowerUnreadable = float(20.0 * std::log10(std::pow(2.0, -16.0)));
 
 namespace {
-constexpr double kPi = 3.14159265358979323846;
 } // namespace
 
 CKWaveFilm::CKWaveFilm()
@@ -48,13 +48,13 @@ long CKWaveFilm::SetFirstAndLastSample(long a, long b)
         --NCadres;
     if (NCadres < 2)
         NCadres = 2;
-    InternalWaveFilmStatus |= 2;
+    InternalWaveFilmStatus |= StatusGeometry;
     return NCadres;
 }
 
 double CKWaveFilm::GetSigmaT() const
 {
-    return 1.0 / (2 * kPi * SigmaFr);
+    return 1.0 / (2 * std::numbers::pi * SigmaFr);
 }
 
 double CKWaveFilm::GetCadreStepInSeconds() const
@@ -108,7 +108,7 @@ int CKWaveFilm::GetNGaussFreqLineNeighbours() const
 
 void CKWaveFilm::ConfigureSpectra()
 {
-    InternalWaveFilmStatus |= 1;
+    InternalWaveFilmStatus |= StatusSpectra;
     for (CKSpectrum* s : {pS0, pS1}) {
         s->SetNFFT(nFFT);
         s->SetSigmaF(SigmaFr);
@@ -124,7 +124,7 @@ void CKWaveFilm::SetNFFTandOptimumCadreParams(int n)
     SetNewSpectrumValidLevel(n);
     const double fs = double(GetKWaveFrADC());
     CadreStepInSamples = (nFFT / 2) / 5;
-    SigmaFr = 1.0 / (2 * kPi * double(CadreStepInSamples) / fs);
+    SigmaFr = 1.0 / (2 * std::numbers::pi * double(CadreStepInSamples) / fs);
     if (CadreStepInSamples <= 0) {
         CString text;
         text.Format("Не удалось установить оптимальные физические параметры сонофильма.\n\nДиагностика ситуации:\n"
@@ -134,7 +134,7 @@ void CKWaveFilm::SetNFFTandOptimumCadreParams(int n)
         CadreStepInSamples += 1;
         // σT is to equal one step: with the step mended, so is SigmaFr
         // (computed from a zero step it would be infinite).
-        SigmaFr = 1.0 / (2 * kPi * double(CadreStepInSamples) / fs);
+        SigmaFr = 1.0 / (2 * std::numbers::pi * double(CadreStepInSamples) / fs);
     }
     ConfigureSpectra();
     SetKCaretFrequency(KCaretFrequency);

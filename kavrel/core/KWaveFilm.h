@@ -78,7 +78,7 @@ public:
     double GetKCaretFrequency() const { return KCaretFrequency; }
 
     int GetInternalWaveFilmStatus() const { return InternalWaveFilmStatus; }
-    bool IsInternalStatusOK() const { return InternalWaveFilmStatus == 3; }
+    bool IsInternalStatusOK() const { return InternalWaveFilmStatus == StatusReady; }
     // The cursor-text dialog on tooltipFlags, stored on OK (defined with the dialogs).
     void SetHowToShowTooltip();
     // The floating instant spectrum and phase portrait of this film, made on
@@ -119,9 +119,40 @@ public:
     double harmonogramUp = 1.0;
     double auxRangeDown = 0.0;
     double auxRangeUp = 1000000.0;
-    int displayFlags = 1;
+    // What the sonogram shows: one display type, and the inversion bit.
+    enum : int {
+        DisplayAmplitudeGrey = 0x001,   // amplitude in greys
+        DisplayPhaseAmplGrowth = 0x002, // phase, tinted where the amplitude grows
+        DisplayPhaseFreqGrowth = 0x004, // phase, tinted where the frequency grows
+        DisplayInverse = 0x020,         // the picture inverted
+        DisplayHarmonogram = 0x040,     // harmonogram
+        DisplayFiot = 0x080,            // ФИОТ: nothing is drawn
+        DisplayAmplitudeColour = 0x100, // amplitude, hue by the column's balance
+        DisplayTypeMask = 0x1C7         // the type bits without the inversion
+    };
+    int displayFlags = DisplayAmplitudeGrey;
     int lightBackground = 0;
-    int tooltipFlags = 37;
+    // What the cursor text shows: time (bits 0-1), frequency (2-4), power (5-6).
+    enum : int {
+        TooltipTimeAbsolute = 0x01,
+        TooltipTimeRelative = 0x02,         // to the caret
+        TooltipFrequencyAbsolute = 0x04,
+        TooltipFrequencyRelative = 0x08,    // to the caret
+        TooltipFrequencyDerivative = 0x10,  // Hz per second from the caret
+        TooltipPowerAbsolute = 0x20,
+        TooltipPowerRelative = 0x40,        // to the caret
+        TooltipTimeBits = 0x03,
+        TooltipFrequencyBits = 0x1C,
+        TooltipPowerBits = 0x60
+    };
+    static constexpr int kDefaultTooltipFlags = TooltipTimeAbsolute | TooltipFrequencyAbsolute | TooltipPowerAbsolute;
+    int tooltipFlags = kDefaultTooltipFlags;
+    // Which halves of the analysis are set: both make a film that can be drawn.
+    enum : unsigned char {
+        StatusSpectra = 0x01,  // NFFT and SigmaFr given to the spectra
+        StatusGeometry = 0x02, // first cadre and cadre count set
+        StatusReady = StatusSpectra | StatusGeometry
+    };
     unsigned char InternalWaveFilmStatus = 0;
     long ZeroCadreSamplePosition = 0;
     long CadreStepInSamples = 0;

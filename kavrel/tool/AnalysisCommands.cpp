@@ -1,4 +1,5 @@
 // spectrum and power: the signal core's analysis, one line per bin or cadre.
+#include <numbers>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -9,8 +10,6 @@
 #include "kavrel/tool/ToolCommands.h"
 
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
 
 bool parseDouble(const CString& s, double& v)
 {
@@ -78,7 +77,7 @@ int RunSpectrum(const ToolArgs& args)
     if (sigmaf == 0) {
         // The film's optimum: σT equal to one cadre step of (NFFT/2)/5 samples.
         long step = (nfft / 2) / 5;
-        sigmaf = fs / (2 * kPi * double(step));
+        sigmaf = fs / (2 * std::numbers::pi * double(step));
     }
     CKFFT fft;
     s.SetNFFT(int(nfft));

@@ -15,9 +15,6 @@ constexpr int kLevelRadios[2] = {5064, 5101};
 constexpr int kPhaseRadios[3] = {5105, 5107, 5065}; // "Роста", "Оба", "Спада"
 constexpr int kCoarse = 5045, kInverse = 5106, kAmplitudeSpin = 5044, kPhaseSpin = 5063;
 constexpr int kPhaseInitial = 5051, kPhaseMaximum = 5067, kFiot = 5122;
-constexpr int kInverseBit = 0x020, kTypeMask = 0x1C7;
-constexpr int kGrey = 0x001, kPhaseAmpl = 0x002, kPhaseFreq = 0x004, kHarmonogram = 0x040, kFiotType = 0x080,
-              kColour = 0x100;
 
 template <int N> void exchangeRadios(CDataExchange* pDX, const int (&ids)[N], int& index)
 {
@@ -101,7 +98,7 @@ INT_PTR CDialogAdjustSpectraVisualLevels::DoModal()
         f->auxRangeUp = savedAuxRangeUp;
         // The spectra in the view's cache were computed for the type shown
         // last; when the restored type analyses differently, they go too.
-        if ((f->displayFlags & kTypeMask) != (savedDisplayFlags & kTypeMask)) {
+        if ((f->displayFlags & CKWaveFilm::DisplayTypeMask) != (savedDisplayFlags & CKWaveFilm::DisplayTypeMask)) {
             pView->spectraColumnMap.Clear(CKWaveFilmView::SlotDisplayTypeChanged);
             pView->bitmapColumnMap.Clear(CKWaveFilmView::SlotDisplayTypeChanged);
         }
@@ -130,10 +127,10 @@ bool CDialogAdjustSpectraVisualLevels::OnInitDialog()
     nPhaseTarget = 0;
     nDisplayType = 0;
     for (int i = 0; i < 6; ++i) {
-        if ((flags & kTypeMask) == kDisplayTypes[i])
+        if ((flags & CKWaveFilm::DisplayTypeMask) == kDisplayTypes[i])
             nDisplayType = i;
     }
-    bInverse = (flags & kInverseBit) ? 1 : 0;
+    bInverse = (flags & CKWaveFilm::DisplayInverse) ? 1 : 0;
     UpdateData(false);
     OnDisplayType();
     return true;
@@ -161,9 +158,9 @@ void CDialogAdjustSpectraVisualLevels::OnDisplayType()
     readChoices();
     CKWaveFilm* f = film();
     const int type = kDisplayTypes[nDisplayType];
-    f->displayFlags = (f->displayFlags & kInverseBit) | type;
+    f->displayFlags = (f->displayFlags & CKWaveFilm::DisplayInverse) | type;
     GetDlgItem(kFiot)->EnableWindow(false);
-    const bool phase = type == kPhaseAmpl || type == kPhaseFreq || type == kFiotType;
+    const bool phase = type == CKWaveFilm::DisplayPhaseAmplGrowth || type == CKWaveFilm::DisplayPhaseFreqGrowth || type == CKWaveFilm::DisplayFiot;
     for (int id : {kPhaseRadios[0], kPhaseRadios[1], kPhaseRadios[2], kPhaseSpin, kPhaseMaximum, kPhaseInitial})
         GetDlgItem(id)->EnableWindow(phase);
     pView->spectraColumnMap.Clear(CKWaveFilmView::SlotDisplayTypeChanged);
@@ -175,7 +172,7 @@ void CDialogAdjustSpectraVisualLevels::OnInverse()
 {
     readChoices();
     CKWaveFilm* f = film();
-    f->displayFlags = bInverse ? (f->displayFlags | kInverseBit) : (f->displayFlags & ~kInverseBit);
+    f->displayFlags = bInverse ? (f->displayFlags | CKWaveFilm::DisplayInverse) : (f->displayFlags & ~CKWaveFilm::DisplayInverse);
     recalculatePicture();
 }
 
@@ -334,14 +331,14 @@ void CDialogAdjustSpectraVisualLevels::OnDeltaposSpinAmplitude(NMHDR* pNMHDR, LR
     *pResult = 0;
     readChoices();
     CKWaveFilm* f = film();
-    const int type = f->displayFlags & kTypeMask;
-    if (type == kGrey || type == kPhaseAmpl || type == kPhaseFreq || type == kColour) {
+    const int type = f->displayFlags & CKWaveFilm::DisplayTypeMask;
+    if (type == CKWaveFilm::DisplayAmplitudeGrey || type == CKWaveFilm::DisplayPhaseAmplGrowth || type == CKWaveFilm::DisplayPhaseFreqGrowth || type == CKWaveFilm::DisplayAmplitudeColour) {
         const float shift = float(bCoarse ? -10 * delta : -delta);
         CKArrayFloat& level = chosenLevel();
         for (int i = 0; i < lineCount(); ++i)
             level.pArray[i] += shift;
         keepMargin();
-    } else if (type == kHarmonogram) {
+    } else if (type == CKWaveFilm::DisplayHarmonogram) {
         (nLevel == 0 ? f->harmonogramUp : f->harmonogramDown) -= delta / 10.;
     } else {
         return;
@@ -355,7 +352,7 @@ void CDialogAdjustSpectraVisualLevels::OnDeltaposSpinAmplitude(NMHDR* pNMHDR, LR
 void CDialogAdjustSpectraVisualLevels::setPhaseLimits(double positive, double negative)
 {
     CKWaveFilm* f = film();
-    const bool freq = (f->displayFlags & kTypeMask) == kPhaseFreq;
+    const bool freq = (f->displayFlags & CKWaveFilm::DisplayTypeMask) == CKWaveFilm::DisplayPhaseFreqGrowth;
     float& pos = freq ? f->phaseFreqLimitPos : f->phaseLimitPos;
     float& neg = freq ? f->phaseFreqLimitNeg : f->phaseLimitNeg;
     if (nPhaseTarget == 0 || nPhaseTarget == 1)
@@ -370,7 +367,7 @@ void CDialogAdjustSpectraVisualLevels::OnDeltaposSpinPhase(NMHDR* pNMHDR, LRESUL
     *pResult = 0;
     readChoices();
     CKWaveFilm* f = film();
-    const bool freq = (f->displayFlags & kTypeMask) == kPhaseFreq;
+    const bool freq = (f->displayFlags & CKWaveFilm::DisplayTypeMask) == CKWaveFilm::DisplayPhaseFreqGrowth;
     const double factor = bCoarse ? std::exp2(-delta) : std::exp2(-delta / 10.);
     float& pos = freq ? f->phaseFreqLimitPos : f->phaseLimitPos;
     float& neg = freq ? f->phaseFreqLimitNeg : f->phaseLimitNeg;
@@ -387,7 +384,7 @@ void CDialogAdjustSpectraVisualLevels::OnDeltaposSpinPhase(NMHDR* pNMHDR, LRESUL
 void CDialogAdjustSpectraVisualLevels::OnPhaseInitial()
 {
     readChoices();
-    const double v = (film()->displayFlags & kTypeMask) == kPhaseFreq ? 1e-4 : 1e-3;
+    const double v = (film()->displayFlags & CKWaveFilm::DisplayTypeMask) == CKWaveFilm::DisplayPhaseFreqGrowth ? 1e-4 : 1e-3;
     setPhaseLimits(v, -v);
     recalculatePicture();
 }
@@ -395,7 +392,7 @@ void CDialogAdjustSpectraVisualLevels::OnPhaseInitial()
 void CDialogAdjustSpectraVisualLevels::OnPhaseMaximum()
 {
     readChoices();
-    const double v = (film()->displayFlags & kTypeMask) == kPhaseFreq ? 1e-28 : 1e-25;
+    const double v = (film()->displayFlags & CKWaveFilm::DisplayTypeMask) == CKWaveFilm::DisplayPhaseFreqGrowth ? 1e-28 : 1e-25;
     setPhaseLimits(v, -v);
     recalculatePicture();
 }

@@ -1,7 +1,7 @@
 // CKDialogPlayWaveFile: plays a whole WAV file in a media window.
 #pragma once
 #include "framework/ui/CDialog.h"
-#include "kavrel/views/KMediaWindow.h"
+#include "framework/ui/CMciWnd.h"
 
 class CKDialogPlayWaveFile : public CDialog {
 public:
@@ -12,5 +12,5 @@ public:
 
     CString sTitle = "Воспроизведение всего звукового файла";
     CString sPathName;
-    CKMediaWindow MediaWindow;
+    CMciWnd MediaWindow;
 };

@@ -1,5 +1,6 @@
 #include "kavrel/views/KDialogSetSigmaFr.h"
 
+#include <numbers>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -8,7 +9,6 @@
 #include "framework/base/UserServices.h"
 
 namespace {
-constexpr double kPi = 3.14159265358979323846;
 constexpr int kSigmaEdit = 5003, kSigmaSpin = 5004, kRateEdit = 5010, kStepEdit = 5012, kStepSpin = 5011;
 constexpr int kLink = 5009, kNFFT256 = 5006, kNFFT1024 = 5007, kNFFT4096 = 5008, kLeft = 5111, kRight = 5112;
 // One spin step changes the resolution or the step by 2.8 %.
@@ -36,12 +36,12 @@ CKDialogSetSigmaFr::CKDialogSetSigmaFr(CWnd* pParent) : CDialog(IDD, pParent)
 
 double CKDialogSetSigmaFr::LinesPerSigma(int n) const
 {
-    return 2 * kPi * n * double(SigmaFr) / double(FrADC);
+    return 2 * std::numbers::pi * n * double(SigmaFr) / double(FrADC);
 }
 
 int CKDialogSetSigmaFr::StepFromSigma(double sigma) const
 {
-    const double step = double(FrADC) / (2 * kPi * sigma);
+    const double step = double(FrADC) / (2 * std::numbers::pi * sigma);
     if (!(step > kMinStep))
         return kMinStep;
     return step >= kMaxStep ? kMaxStep : int(step);
@@ -49,7 +49,7 @@ int CKDialogSetSigmaFr::StepFromSigma(double sigma) const
 
 double CKDialogSetSigmaFr::SigmaFromStep(int step) const
 {
-    return double(FrADC) / (2 * kPi * step);
+    return double(FrADC) / (2 * std::numbers::pi * step);
 }
 
 void CKDialogSetSigmaFr::DoDataExchange(CDataExchange* pDX)
@@ -199,17 +199,17 @@ void CKDialogSetSigmaFr::SetCadreRatePreset(int step)
     CadreStepInSamples = step;
     if (bLinkOptimally)
         SigmaFr = float(SigmaFromStep(step));
-    const double window = 5 * double(FrADC) / (kPi * SigmaFr);
+    const double window = 5 * double(FrADC) / (std::numbers::pi * SigmaFr);
     NFFT = window > 1024 ? 4096 : window > 256 ? 1024 : 256;
     DisplayUpdate();
 }
 
 void CKDialogSetSigmaFr::SetAnalysisPreset(double sigma)
 {
-    CadreStepInSamples = int(double(FrADC) / (2 * kPi * sigma));
+    CadreStepInSamples = int(double(FrADC) / (2 * std::numbers::pi * sigma));
     if (bLinkOptimally)
         SigmaFr = float(SigmaFromStep(CadreStepInSamples));
-    NFFT = 5 * double(FrADC) / (kPi * SigmaFr) > 1024 ? 4096 : 1024;
+    NFFT = 5 * double(FrADC) / (std::numbers::pi * SigmaFr) > 1024 ? 4096 : 1024;
     DisplayUpdate();
 }
 

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "framework/ui/CDocument.h"
-#include "framework/ui/CMenu.h"
 #include "kavrel/core/KWaveFilmHelpers.h"
 
 IMPLEMENT_DYNCREATE(CKPowerFilmView, CObject)
@@ -25,32 +23,25 @@ CKPowerFilmView::CKPowerFilmView()
 
 CKPowerFilmView::~CKPowerFilmView()
 {
-    if (nTimerID)
-        KillTimer(nTimerID);
+    if (State.nTimerID)
+        KillTimer(State.nTimerID);
 }
 
 // ---- window life ------------------------------------------------------------
 
 BOOL CKPowerFilmView::Create(CWnd* pParentWnd, const RECT& rect, UINT nID)
 {
-    const DWORD style = (pParentWnd ? WS_CHILD : WS_OVERLAPPEDWINDOW) | WS_VISIBLE;
-    return CWnd::Create(nullptr, "", style, rect, pParentWnd, nID);
+    return State.CreateWindow(pParentWnd, rect, nID);
 }
 
 int CKPowerFilmView::OnCreate(LPCREATESTRUCT)
 {
-    return ToolTip.Create(this) ? 0 : -1;
+    return State.ToolTip.Create(this) ? 0 : -1;
 }
 
 BOOL CKPowerFilmView::DestroyWindow()
 {
-    if (nTimerID) {
-        KillTimer(nTimerID);
-        nTimerID = 0;
-    }
-    if (GetCapture() == this)
-        ReleaseCapture();
-    ToolTip.DelTool(this);
+    State.ReleaseWindow();
     ForgetControls();
     return CScrollView::DestroyWindow();
 }
@@ -58,14 +49,14 @@ BOOL CKPowerFilmView::DestroyWindow()
 void CKPowerFilmView::OnInitialUpdate()
 {
     SetNewScrollSizes();
-    nTimerID = SetTimer(nBlinkTimer, 500);
+    State.StartBlinking();
     if (pWaveFilm)
         nCaretColumn = pWaveFilm->GetKCaretCadre();
     PutKCaret();
-    ToolTip.Activate(TRUE);
-    ToolTip.AddTool(this, "");
+    State.ToolTip.Activate(TRUE);
+    State.ToolTip.AddTool(this, "");
     // The tip comes up sooner than the system's default.
-    ToolTip.SetDelayTime(TTDT_AUTOMATIC, 200);
+    State.ToolTip.SetDelayTime(TTDT_AUTOMATIC, 200);
 }
 
 void CKPowerFilmView::SetNewScrollSizes()
@@ -138,8 +129,9 @@ void CKPowerFilmView::OnDraw(CDC* pDC)
             pDC->SelectObject(oldPen);
         }
     }
-    if (nOldSelectedCadre1 > nOldSelectedCadre0)
-        pDC->PatBlt(int(nOldSelectedCadre0), 0, int(nOldSelectedCadre1 - nOldSelectedCadre0), rc.Height(), DSTINVERT);
+    const long a = State.nOldSelectedCadre0, b = State.nOldSelectedCadre1;
+    if (b > a)
+        pDC->PatBlt(int(a), 0, int(b - a), rc.Height(), DSTINVERT);
     if (bCaretShown) {
         CPen* oldPen = pDC->SelectObject(&CaretPen);
         const int oldRop = pDC->SetROP2(R2_XORPEN);
@@ -167,35 +159,6 @@ void CKPowerFilmView::PutKCaret()
     dc.SelectObject(oldPen);
 }
 
-void CKPowerFilmView::RepaintSelectedFragment()
-{
-    if (!pWaveFilm)
-        return;
-    const long p = nOldSelectedCadre0, q = nOldSelectedCadre1;
-    const long r = pWaveFilm->GetSelectedFragmentAbsCadre0(), s = pWaveFilm->GetSelectedFragmentAbsCadre1();
-    nOldSelectedCadre0 = r;
-    nOldSelectedCadre1 = s;
-    if (!GetSurface())
-        return;
-    CRect rc;
-    GetClientRect(&rc);
-    const long scrollX = GetScrollPosition().x;
-    CClientDC dc(this);
-    auto invert = [&](long a, long b) {
-        if (a > b)
-            std::swap(a, b);
-        if (b > a)
-            dc.PatBlt(int(a - scrollX), 0, int(b - a), rc.Height(), DSTINVERT);
-    };
-    if (p < s && r < q) {
-        invert(p, r);
-        invert(q, s);
-    } else {
-        invert(p, q);
-        invert(r, s);
-    }
-}
-
 // ---- scrolling ------------------------------------------------------------------
 
 void CKPowerFilmView::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
@@ -213,67 +176,29 @@ BOOL CKPowerFilmView::OnMouseWheel(UINT, short, CPoint)
 
 // ---- mouse, caret, cursor text ---------------------------------------------------
 
-void CKPowerFilmView::SendHint(CView* pSender, LPARAM lHint, CObject* pHint)
-{
-    if (CDocument* pDoc = GetDocument())
-        pDoc->UpdateAllViews(pSender, lHint, pHint);
-    else if (pSender != this)
-        OnUpdate(pSender, lHint, pHint);
-}
-
 void CKPowerFilmView::SetCaretFromClientPoint(CPoint point)
 {
-    pWaveFilm->SetKCaretCadre(long(point.x) + GetScrollPosition().x);
-    filmHint.pWaveFilm = pWaveFilm;
-    SendHint(nullptr, CKWaveFilmView::HintCaret, &filmHint);
+    pWaveFilm->SetKCaretCadre(State.CadreFromClientX(point.x));
+    State.SendCaretHint();
 }
 
 void CKPowerFilmView::OnLButtonDown(UINT nFlags, CPoint point)
 {
-    if (!pWaveFilm)
-        return;
-    SetCaretFromClientPoint(point);
-    const long cadre = long(point.x) + GetScrollPosition().x;
-    if (nFlags == MK_LBUTTON) {
-        SetCapture();
-        pWaveFilm->SetSelectedFragmentAbsCadres(cadre, cadre);
-    } else if (nFlags == (MK_LBUTTON | MK_SHIFT)) {
-        SetCapture();
-        pWaveFilm->SetSelectedFragmentAbsCadre(cadre);
-    } else {
-        return;
-    }
-    RepaintSelectedFragment();
-    SendHint(this, CKWaveFilmView::HintSelection);
+    State.OnLButtonDown(nFlags, point, [this](CPoint p) { SetCaretFromClientPoint(p); });
 }
 
 void CKPowerFilmView::OnLButtonUp(UINT, CPoint point)
 {
-    if (GetCapture() != this)
-        return;
-    ReleaseCapture();
-    if (pWaveFilm)
-        SetCaretFromClientPoint(point);
+    State.OnLButtonUp(point, [this](CPoint p) { SetCaretFromClientPoint(p); });
 }
 
 void CKPowerFilmView::OnMouseMove(UINT nFlags, CPoint point)
 {
     if (!pWaveFilm || !pWaveFilm->PowerFileIsReady())
         return;
-    const long cadre = long(point.x) + GetScrollPosition().x;
-    const bool ctrlOnly = nFlags == MK_CONTROL;
-    if (pWaveFilm->MoveCaretOnlyWithCtrl ? ctrlOnly : !ctrlOnly)
-        SetCaretFromClientPoint(point);
-    if (GetCapture() == this) {
-        SetCaretFromClientPoint(point);
-        if (nFlags == MK_LBUTTON || nFlags == (MK_LBUTTON | MK_SHIFT)) {
-            pWaveFilm->SetSelectedFragmentAbsCadre(cadre);
-            RepaintSelectedFragment();
-            SendHint(this, CKWaveFilmView::HintSelection);
-        }
-    }
-    BuildCursorText(cadre);
-    ToolTip.UpdateTipText(sCursorText.GetString(), this);
+    State.OnMouseMove(nFlags, point, [this](CPoint p) { SetCaretFromClientPoint(p); });
+    BuildCursorText(State.CadreFromClientX(point.x));
+    State.ShowCursorText(sCursorText);
 }
 
 void CKPowerFilmView::BuildCursorText(long cadre)
@@ -283,14 +208,14 @@ void CKPowerFilmView::BuildCursorText(long cadre)
     if (flags == 0)
         return;
     // Both power bits show the absolute power: a relative one has no meaning here.
-    if (flags & (32 | 64)) {
+    if (flags & CKWaveFilm::TooltipPowerBits) {
         CString part;
         part.Format("%.1f дБ", double(pWaveFilm->GetPowerInCadre(cadre)));
         sCursorText += part;
     }
-    if (flags & (1 | 2)) {
+    if (flags & CKWaveFilm::TooltipTimeBits) {
         const double t = pWaveFilm->GetTimeInSecondsFromCadre(cadre);
-        const double v = (flags & 1) ? t : t - pWaveFilm->GetKCaretTime();
+        const double v = (flags & CKWaveFilm::TooltipTimeAbsolute) ? t : t - pWaveFilm->GetKCaretTime();
         CString part;
         part.Format("%.3f c", v);
         if (!sCursorText.IsEmpty())
@@ -301,22 +226,14 @@ void CKPowerFilmView::BuildCursorText(long cadre)
 
 void CKPowerFilmView::OnTimer(UINT_PTR nIDEvent)
 {
-    if (nIDEvent == nBlinkTimer)
+    if (nIDEvent == CKFilmViewState::nBlinkTimer)
         PutKCaret();
     CScrollView::OnTimer(nIDEvent);
 }
 
 void CKPowerFilmView::OnContextMenu(CWnd*, CPoint point)
 {
-    if (point.x == -1 && point.y == -1) {
-        point = CPoint(5, 5);
-        ClientToScreen(&point);
-    }
-    CMenu menu;
-    if (!menu.LoadMenu(IDR_POWER_FILM_VIEW_MENU))
-        return;
-    if (CMenu* popup = menu.GetSubMenu(0))
-        popup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, GetParentOwner());
+    State.ShowContextMenu(IDR_POWER_FILM_VIEW_MENU, point);
 }
 
 // ---- hints ----------------------------------------------------------------------
@@ -324,24 +241,23 @@ void CKPowerFilmView::OnContextMenu(CWnd*, CPoint point)
 void CKPowerFilmView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint)
 {
     switch (lHint) {
-    case CKWaveFilmView::HintPaperColour:
+    case HintPaperColour:
         if (!pSender)
             Invalidate(TRUE);
         break;
-    case CKWaveFilmView::HintNewFilm:
+    case HintNewFilm:
         if (auto* h = dynamic_cast<CKWaveFilmHint*>(pHint))
             pWaveFilm = h->pWaveFilm;
         if (!pWaveFilm)
             return;
         SetNewScrollSizes();
-        nOldSelectedCadre0 = pWaveFilm->GetSelectedFragmentAbsCadre0();
-        nOldSelectedCadre1 = pWaveFilm->GetSelectedFragmentAbsCadre1();
+        State.RememberSelection();
         Invalidate(TRUE);
         break;
-    case CKWaveFilmView::HintSelection:
-        RepaintSelectedFragment();
+    case HintSelection:
+        State.RepaintSelectedFragment();
         break;
-    case CKWaveFilmView::HintCaret:
+    case HintCaret:
         if (!pWaveFilm)
             return;
         if (bCaretShown) {
@@ -361,12 +277,7 @@ void CKPowerFilmView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint)
 
 void CKPowerFilmView::OnPlayView()
 {
-    if (!pWaveFilm)
-        return;
-    CRect rc;
-    GetClientRect(&rc);
-    const long x = GetScrollPosition().x;
-    pWaveFilm->PlayKWaveFilmFromCadreToCadre(x, x + rc.Width());
+    State.PlayVisibleCadres();
 }
 
 void CKPowerFilmView::OnPowerRange(UINT nID)

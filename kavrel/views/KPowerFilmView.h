@@ -5,9 +5,8 @@
 // sonogram and chooses its vertical range from 10 to 110 dB.
 #pragma once
 #include "framework/ui/CScrollView.h"
-#include "framework/ui/CToolTipCtrl.h"
 #include "kavrel/core/KWaveFilm.h"
-#include "kavrel/views/KWaveFilmView.h"
+#include "kavrel/views/KFilmViewState.h"
 
 class CKPowerFilmView : public CScrollView {
     DECLARE_DYNCREATE(CKPowerFilmView)
@@ -25,7 +24,6 @@ public:
         ID_POWER_RANGE_10 = 36780, // 36780 + k: a range of 10·(k + 1) dB
         ID_POWER_RANGE_110 = 36790
     };
-    static constexpr UINT_PTR nBlinkTimer = 1;
     static constexpr COLORREF kBackground = 0x003F00;
     static constexpr COLORREF kLightBackground = 0xFFFFFF;
     static constexpr COLORREF kGridColour = 0x7F7F7F;
@@ -60,25 +58,20 @@ public:
 
     // Scroll range: one pixel per cadre, horizontally only.
     void SetNewScrollSizes();
-    // Inverts on screen exactly the columns in which the film's selection
-    // differs from the one shown.
-    void RepaintSelectedFragment();
     // One step of the blinking caret line.
     void PutKCaret();
 
     CKWaveFilm* GetWaveFilm() const { return pWaveFilm; }
     const CString& GetCursorText() const { return sCursorText; }
-    CToolTipCtrl& GetToolTip() { return ToolTip; }
+    CToolTipCtrl& GetToolTip() { return State.ToolTip; }
 
     CKWaveFilm* pWaveFilm = nullptr;
+    // Selection, blinking, cursor tool and hints, as the sonogram has them.
+    CKFilmViewState State{*this, pWaveFilm};
     float TopLevel = 0.0f; // dB at the top edge
     float Range = 60.0f;   // dB over the client height
-    long nOldSelectedCadre0 = 0;
-    long nOldSelectedCadre1 = 0;
     long nCaretColumn = 0;
     bool bCaretShown = false;
-    UINT_PTR nTimerID = 0;
-    CToolTipCtrl ToolTip;
     CString sCursorText;
     CPen CaretPen;
     CPen GridPen;
@@ -86,10 +79,6 @@ public:
     CPen CurveOnLightPen;
 
 protected:
-    void SendHint(CView* pSender, LPARAM lHint, CObject* pHint = nullptr);
     void SetCaretFromClientPoint(CPoint point);
     void BuildCursorText(long cadre);
-
-private:
-    CKWaveFilmHint filmHint;
 };

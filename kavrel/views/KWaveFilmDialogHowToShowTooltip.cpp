@@ -1,5 +1,7 @@
 #include "kavrel/views/KWaveFilmDialogHowToShowTooltip.h"
 
+#include "kavrel/core/KWaveFilm.h"
+
 namespace {
 // The radio buttons of each group in index order (their IDs are not consecutive).
 constexpr int kFrequencyRadios[4] = {5108, 5109, 5120, 5110};
@@ -32,10 +34,10 @@ void CKWaveFilmDialogHowToShowTooltip::DoDataExchange(CDataExchange* pDX)
 
 bool CKWaveFilmDialogHowToShowTooltip::OnInitDialog()
 {
-    const int t = tooltipFlags & TimeBits, f = tooltipFlags & FrequencyBits, p = tooltipFlags & PowerBits;
-    nTime = t == TimeAbsolute ? 0 : t == TimeRelative ? 1 : 2;
-    nFrequency = f == FrequencyAbsolute ? 0 : f == FrequencyRelative ? 1 : f == FrequencyDerivative ? 2 : 3;
-    nPower = p == PowerAbsolute ? 0 : p == PowerRelative ? 1 : 2;
+    const int t = tooltipFlags & CKWaveFilm::TooltipTimeBits, f = tooltipFlags & CKWaveFilm::TooltipFrequencyBits, p = tooltipFlags & CKWaveFilm::TooltipPowerBits;
+    nTime = t == CKWaveFilm::TooltipTimeAbsolute ? 0 : t == CKWaveFilm::TooltipTimeRelative ? 1 : 2;
+    nFrequency = f == CKWaveFilm::TooltipFrequencyAbsolute ? 0 : f == CKWaveFilm::TooltipFrequencyRelative ? 1 : f == CKWaveFilm::TooltipFrequencyDerivative ? 2 : 3;
+    nPower = p == CKWaveFilm::TooltipPowerAbsolute ? 0 : p == CKWaveFilm::TooltipPowerRelative ? 1 : 2;
     UpdateData(false);
     return CDialog::OnInitDialog();
 }
@@ -44,11 +46,11 @@ void CKWaveFilmDialogHowToShowTooltip::OnOK()
 {
     if (!UpdateData(true))
         return;
-    const int timeBits[3] = {TimeAbsolute, TimeRelative, 0};
-    const int frequencyBits[4] = {FrequencyAbsolute, FrequencyRelative, FrequencyDerivative, 0};
-    const int powerBits[3] = {PowerAbsolute, PowerRelative, 0};
+    const int timeBits[3] = {CKWaveFilm::TooltipTimeAbsolute, CKWaveFilm::TooltipTimeRelative, 0};
+    const int frequencyBits[4] = {CKWaveFilm::TooltipFrequencyAbsolute, CKWaveFilm::TooltipFrequencyRelative, CKWaveFilm::TooltipFrequencyDerivative, 0};
+    const int powerBits[3] = {CKWaveFilm::TooltipPowerAbsolute, CKWaveFilm::TooltipPowerRelative, 0};
     // Bits above the three groups are not this dialog's: they are kept.
-    tooltipFlags = (tooltipFlags & ~(TimeBits | FrequencyBits | PowerBits)) | timeBits[nTime] |
+    tooltipFlags = (tooltipFlags & ~(CKWaveFilm::TooltipTimeBits | CKWaveFilm::TooltipFrequencyBits | CKWaveFilm::TooltipPowerBits)) | timeBits[nTime] |
                    frequencyBits[nFrequency] | powerBits[nPower];
     EndDialog(IDOK);
 }

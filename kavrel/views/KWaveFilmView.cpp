@@ -10,6 +10,7 @@
 #include "kavrel/core/KWaveFilmHelpers.h"
 #include "kavrel/views/DialogAdjustSpectraVisualLevels.h"
 #include "kavrel/views/KDialogPlayFilmViewFragment.h"
+#include "kavrel/views/KSonogramColouring.h"
 #include "kavrel/views/KWaveSpectrumView.h"
 
 // The window classes of the framework carry no class records; the view's
@@ -18,31 +19,12 @@ IMPLEMENT_DYNCREATE(CKWaveFilmView, CScrollView)
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kLn10Over10 = 0.230258509299404568;
-
 // Wherever the picture is not covered by the film.
 constexpr COLORREF kOutsideColour = 0x3F3F3F;
 // The whole window while the scroll thumb is dragged.
 constexpr COLORREF kThumbDragColour = 0x3F3F35;
 constexpr COLORREF kAxisColour = 0xFF0000;
 constexpr COLORREF kLocalMaxColour = 0x0000FF;
-
-inline unsigned char ByteOf(double v)
-{
-    // The integer part; the formulas keep v within 0 .. 255.
-    if (!(v > 0))
-        return 0;
-    if (v >= 255)
-        return 255;
-    return static_cast<unsigned char>(v);
-}
-
-// w(s, centre) of the colour weights: a raised cosine 84 semitones wide.
-inline double SemitoneWindow(double s, double centre)
-{
-    return 1 + std::cos((kPi / 2) * (s - centre) / 21);
-}
 
 // The precision of a cursor value by its order of magnitude.
 const char* PrecisionFormat(double v, bool perSecond)
@@ -87,55 +69,45 @@ CKWaveFilmView::CKWaveFilmView()
 
 CKWaveFilmView::~CKWaveFilmView()
 {
-    if (nTimerID)
-        KillTimer(nTimerID);
+    if (State.nTimerID)
+        KillTimer(State.nTimerID);
 }
 
 // ---- window life ------------------------------------------------------------
 
 BOOL CKWaveFilmView::Create(CWnd* pParentWnd, const RECT& rect, UINT nID)
 {
-    const DWORD style = (pParentWnd ? WS_CHILD : WS_OVERLAPPEDWINDOW) | WS_VISIBLE;
-    return CWnd::Create(nullptr, "", style, rect, pParentWnd, nID);
+    return State.CreateWindow(pParentWnd, rect, nID);
 }
 
 int CKWaveFilmView::OnCreate(LPCREATESTRUCT)
 {
-    if (!ToolTip.Create(this))
+    if (!State.ToolTip.Create(this))
         return -1;
-    ToolTip.AddTool(this, "");
+    State.ToolTip.AddTool(this, "");
     return 0;
 }
 
 BOOL CKWaveFilmView::DestroyWindow()
 {
-    if (nTimerID) {
-        KillTimer(nTimerID);
-        nTimerID = 0;
-    }
     OnDestroy();
-    ToolTip.DelTool(this);
     ForgetControls();
     return CScrollView::DestroyWindow();
 }
 
 void CKWaveFilmView::OnDestroy()
 {
-    if (GetCapture() == this)
-        ReleaseCapture();
+    State.ReleaseWindow();
 }
 
 void CKWaveFilmView::OnInitialUpdate()
 {
-    if (pWaveFilm) {
-        nOldSelectedCadre0 = pWaveFilm->GetSelectedFragmentAbsCadre0();
-        nOldSelectedCadre1 = pWaveFilm->GetSelectedFragmentAbsCadre1();
-    }
-    nTimerID = SetTimer(nBlinkTimer, 500);
+    State.RememberSelection();
+    State.StartBlinking();
     bBlinkOn = false;
     nCaretColumn = -1000;
     nCaretLine = -1000000;
-    ToolTip.Activate(TRUE);
+    State.ToolTip.Activate(TRUE);
 }
 
 BOOL CKWaveFilmView::OnEraseBkgnd(CDC*)
@@ -212,14 +184,14 @@ void CKWaveFilmView::CalculateSpectraFromCadre(long x0)
 {
     if (!FilmIsDrawable())
         return;
-    switch (pWaveFilm->displayFlags & DisplayTypeMask) {
-    case AmplitudeGrey:
-    case AmplitudeColour:
-    case PhaseAmplGrowth:
-    case PhaseFreqGrowth:
+    switch (pWaveFilm->displayFlags & CKWaveFilm::DisplayTypeMask) {
+    case CKWaveFilm::DisplayAmplitudeGrey:
+    case CKWaveFilm::DisplayAmplitudeColour:
+    case CKWaveFilm::DisplayPhaseAmplGrowth:
+    case CKWaveFilm::DisplayPhaseFreqGrowth:
         calculatePairs(x0);
         break;
-    case Harmonogram:
+    case CKWaveFilm::DisplayHarmonogram:
         calculateHarmonogram(x0);
         break;
     default:
@@ -310,156 +282,30 @@ void CKWaveFilmView::calculateHarmonogram(long x0)
     }
 }
 
-void CKWaveFilmView::calculateColourWeights()
-{
-    const double ln2 = std::log(2.0);
-    for (int k = 0; k < nMaxLines; ++k)
-        redWeight.pArray[k] = greenWeight.pArray[k] = blueWeight.pArray[k] = 0;
-    for (int k = 1; k < nLines && k < nMaxLines; ++k) {
-        const double f = pWaveFilm->GetFreqInHertzFromSpectrumSample(k);
-        if (!(f > 0))
-            continue;
-        const double s = 12 * std::log2(f / 440);
-        const double norm = 3 / (42 * ln2 * f);
-        if (f > 440 * std::pow(2.0, -6.75) && f < 440 * std::pow(2.0, 0.25))
-            redWeight.pArray[k] = 2 * SemitoneWindow(s, -39) * norm;
-        if (f > 440 * std::pow(2.0, -3.25) && f < 440 * std::pow(2.0, 3.75))
-            greenWeight.pArray[k] = SemitoneWindow(s, 3) * norm;
-        if (f > 440 * std::pow(2.0, 0.25) && f < 440 * std::pow(2.0, 7.25))
-            blueWeight.pArray[k] = 8 * SemitoneWindow(s, 45) * norm;
-    }
-}
-
 void CKWaveFilmView::CalculateBitmapFromCadre(long x0)
 {
     if (!FilmIsDrawable())
         return;
-    const int type = pWaveFilm->displayFlags & DisplayTypeMask;
-    if (type != AmplitudeGrey && type != AmplitudeColour && type != PhaseAmplGrowth &&
-        type != PhaseFreqGrowth && type != Harmonogram)
-        return; // ФИОТ and mixed bits leave the picture as it is
-    if (type == AmplitudeColour)
-        calculateColourWeights();
+    if ((pWaveFilm->displayFlags & CKWaveFilm::DisplayTypeMask) == CKWaveFilm::DisplayAmplitudeColour)
+        KSonogramColourWeights(*pWaveFilm, std::min(nLines, int(nMaxLines)), redWeight.pArray, greenWeight.pArray,
+                               blueWeight.pArray);
+    KSonogramColumn column;
+    column.nLines = nLines;
+    column.scratch = lineScratch.pArray;
+    column.red = redWeight.pArray;
+    column.green = greenWeight.pArray;
+    column.blue = blueWeight.pArray;
+    column.nWeights = std::min(nLines, int(nMaxLines));
     for (long i = x0; i < x0 + nColumns; ++i) {
         const int s = int(i % nColumns);
         if (bitmapColumnMap.pArray[s] == i)
             continue;
+        column.level = amplBuffer.pArray + size_t(s) * nLines;
+        column.phase = phaseBuffer.pArray + size_t(s) * nLines;
+        // ФИОТ and mixed bits leave the picture as it is.
+        if (!KFillSonogramColumn(*pWaveFilm, column, bitmapBits.pArray + size_t(s) * 4, std::ptrdiff_t(nColumns) * 4))
+            return;
         bitmapColumnMap.pArray[s] = int(i);
-        fillColumn(s);
-    }
-}
-
-void CKWaveFilmView::fillColumn(int slot)
-{
-    const CKWaveFilm& film = *pWaveFilm;
-    const int flags = film.displayFlags;
-    const int type = flags & DisplayTypeMask;
-    const bool inverse = (flags & Inverse) != 0;
-    const float* A = amplBuffer.pArray + size_t(slot) * nLines;
-    const float* phase = phaseBuffer.pArray + size_t(slot) * nLines;
-    const int nLevels = std::min(film.validDownLevel.nSize, film.validUpLevel.nSize);
-    auto pixel = [&](int k) { return bitmapBits.pArray + (size_t(k) * nColumns + slot) * 4; };
-    auto put = [&](int k, double b, double g, double r) {
-        unsigned char* p = pixel(k);
-        p[0] = ByteOf(b);
-        p[1] = ByteOf(g);
-        p[2] = ByteOf(r);
-        p[3] = 0;
-    };
-    // The line's scale, and its amplitude clamped into it.
-    auto scale = [&](int k, double& D, double& U) {
-        if (type == Harmonogram) {
-            D = film.harmonogramDown;
-            U = film.harmonogramUp;
-        } else if (k < nLevels) {
-            D = film.validDownLevel.pArray[k];
-            U = film.validUpLevel.pArray[k];
-        } else {
-            U = film.GetZeroSpectrumPowerLevel_dB();
-            D = U - 100;
-        }
-    };
-    auto clamped = [](double a, double D, double U) {
-        if (a < D) a = D;
-        if (a > U) a = U;
-        return a;
-    };
-
-    if (type == AmplitudeGrey || type == Harmonogram) {
-        for (int k = 0; k < nLines; ++k) {
-            double D, U;
-            scale(k, D, U);
-            const double a = clamped(A[k], D, U);
-            const double g = inverse ? 255 * (a - D) / (U - D) : 255 * (U - a) / (U - D);
-            put(k, g, g, g);
-        }
-        return;
-    }
-    if (type == AmplitudeColour) {
-        double R = 0, G = 0, B = 0;
-        for (int k = 1; k < nLines && k < nMaxLines; ++k) {
-            const double p = std::exp(kLn10Over10 * double(A[k])); // 10^(A/10)
-            R += p * redWeight.pArray[k];
-            G += p * greenWeight.pArray[k];
-            B += p * blueWeight.pArray[k];
-        }
-        const double M = std::max({R, G, B});
-        // A column with nothing on the musical scale is drawn grey.
-        double r = 1, gr = 1, b = 1;
-        if (M > 0 && std::isfinite(M)) {
-            r = R / M;
-            gr = G / M;
-            b = B / M;
-        }
-        for (int k = 0; k < nLines; ++k) {
-            double D, U;
-            scale(k, D, U);
-            const double a = clamped(A[k], D, U);
-            const double v = 255 * (a - D) / (U - D);
-            put(k, b * v, gr * v, r * v);
-        }
-        return;
-    }
-
-    // The phase types: grey amplitude tinted by the sign of a derivative.
-    const float* T = phase;
-    float N = film.phaseLimitNeg, P = film.phaseLimitPos;
-    if (type == PhaseFreqGrowth) {
-        lineScratch.pArray[0] = 0;
-        for (int k = 1; k < nLines; ++k)
-            lineScratch.pArray[k] = phase[k] - phase[k - 1];
-        T = lineScratch.pArray;
-        N = film.phaseFreqLimitNeg;
-        P = film.phaseFreqLimitPos;
-    }
-    for (int k = 0; k < nLines; ++k) {
-        double D, U;
-        scale(k, D, U);
-        const double a = clamped(A[k], D, U);
-        double t = T[k];
-        if (inverse) {
-            const double g = 255 * (a - D) / (U - D);
-            double blue = g, green = g, red = g;
-            if (t > 0) {
-                if (t > P) t = P;
-                blue = red = g * (1 - t / P);
-            } else if (t < 0) {
-                if (t < N) t = N;
-                blue = green = g * (1 - t / N);
-            }
-            put(k, blue, green, red);
-        } else {
-            const double g = 255 * (U - a) / (U - D);
-            double blue = g, green = g, red = g;
-            if (t > 0) {
-                if (t > P) t = P;
-                green = g + t * (255 - g) / P;
-            } else if (t < 0) {
-                if (t < N) t = N;
-                red = g + t * (255 - g) / N;
-            }
-            put(k, blue, green, red);
-        }
     }
 }
 
@@ -524,10 +370,10 @@ void CKWaveFilmView::OnDraw(CDC* pDC)
     if (bDrawFreqAxes)
         DrawFreqAxes(pDC, rc);
 
-    nOldSelectedCadre0 = pWaveFilm->GetSelectedFragmentAbsCadre0();
-    nOldSelectedCadre1 = pWaveFilm->GetSelectedFragmentAbsCadre1();
-    if (nOldSelectedCadre1 > nOldSelectedCadre0)
-        pDC->PatBlt(int(nOldSelectedCadre0), rc.top, int(nOldSelectedCadre1 - nOldSelectedCadre0), rc.Height(),
+    State.RememberSelection();
+    const long a = State.nOldSelectedCadre0, b = State.nOldSelectedCadre1;
+    if (b > a)
+        pDC->PatBlt(int(a), rc.top, int(b - a), rc.Height(),
                     DSTINVERT);
 
     if (bCaretShown)
@@ -654,19 +500,6 @@ BOOL CKWaveFilmView::OnMouseWheel(UINT, short, CPoint)
 
 // ---- mouse, caret, cursor text -------------------------------------------------
 
-void CKWaveFilmView::SendHint(CView* pSender, LPARAM lHint, CObject* pHint)
-{
-    if (CDocument* pDoc = GetDocument())
-        pDoc->UpdateAllViews(pSender, lHint, pHint);
-    else if (pSender != this)
-        OnUpdate(pSender, lHint, pHint);
-}
-
-long CKWaveFilmView::CadreFromClientX(int x) const
-{
-    return long(x) + GetScrollPosition().x;
-}
-
 long CKWaveFilmView::LineFromClientY(int y) const
 {
     return long(pWaveFilm->GetNFFT() / 2) - GetScrollPosition().y - y - 1;
@@ -674,61 +507,30 @@ long CKWaveFilmView::LineFromClientY(int y) const
 
 void CKWaveFilmView::SetCaretFromClientPoint(CPoint point)
 {
-    const long cadre = CadreFromClientX(point.x);
-    const long line = LineFromClientY(point.y);
-    pWaveFilm->SetKCaretCadre(cadre);
-    pWaveFilm->SetKCaretFrequency(pWaveFilm->GetFreqInHertzFromSpectrumSample(int(line)));
-    filmHint.pWaveFilm = pWaveFilm;
-    SendHint(nullptr, HintCaret, &filmHint);
+    pWaveFilm->SetKCaretCadre(State.CadreFromClientX(point.x));
+    pWaveFilm->SetKCaretFrequency(pWaveFilm->GetFreqInHertzFromSpectrumSample(int(LineFromClientY(point.y))));
+    State.SendCaretHint();
 }
 
 void CKWaveFilmView::OnLButtonDown(UINT nFlags, CPoint point)
 {
-    if (!pWaveFilm)
-        return;
-    SetCaretFromClientPoint(point);
-    const long cadre = CadreFromClientX(point.x);
-    if (nFlags == MK_LBUTTON) {
-        SetCapture();
-        pWaveFilm->SetSelectedFragmentAbsCadres(cadre, cadre);
-    } else if (nFlags == (MK_LBUTTON | MK_SHIFT)) {
-        SetCapture();
-        pWaveFilm->SetSelectedFragmentAbsCadre(cadre);
-    } else {
-        return;
-    }
-    RepaintSelectedFragment();
-    SendHint(this, HintSelection);
+    State.OnLButtonDown(nFlags, point, [this](CPoint p) { SetCaretFromClientPoint(p); });
 }
 
 void CKWaveFilmView::OnLButtonUp(UINT, CPoint point)
 {
-    if (GetCapture() != this)
-        return;
-    ReleaseCapture();
-    if (pWaveFilm)
-        SetCaretFromClientPoint(point);
+    State.OnLButtonUp(point, [this](CPoint p) { SetCaretFromClientPoint(p); });
 }
 
 void CKWaveFilmView::OnMouseMove(UINT nFlags, CPoint point)
 {
     if (!pWaveFilm || pWaveFilm->GetNFFT() <= 0)
         return;
-    const long cadre = CadreFromClientX(point.x);
+    const long cadre = State.CadreFromClientX(point.x);
     const double f = pWaveFilm->GetFreqInHertzFromSpectrumSample(int(LineFromClientY(point.y)));
-    const bool ctrlOnly = nFlags == MK_CONTROL;
-    if (pWaveFilm->MoveCaretOnlyWithCtrl ? ctrlOnly : !ctrlOnly)
-        SetCaretFromClientPoint(point);
-    if (GetCapture() == this) {
-        SetCaretFromClientPoint(point);
-        if (nFlags == MK_LBUTTON || nFlags == (MK_LBUTTON | MK_SHIFT)) {
-            pWaveFilm->SetSelectedFragmentAbsCadre(cadre);
-            RepaintSelectedFragment();
-            SendHint(this, HintSelection);
-        }
-    }
+    State.OnMouseMove(nFlags, point, [this](CPoint p) { SetCaretFromClientPoint(p); });
     BuildCursorText(cadre, f);
-    ToolTip.UpdateTipText(sCursorText.GetString(), this);
+    State.ShowCursorText(sCursorText);
 }
 
 void CKWaveFilmView::BuildCursorText(long cadre, double f)
@@ -744,21 +546,21 @@ void CKWaveFilmView::BuildCursorText(long cadre, double f)
     const double caretF = pWaveFilm->GetKCaretFrequency();
     const double t = pWaveFilm->GetTimeInSecondsFromCadre(cadre);
     const double caretT = pWaveFilm->GetKCaretTime();
-    if (f > 0 && (flags & (4 | 8))) {
-        const double v = double(float((flags & 4) ? f : f - caretF));
+    if (f > 0 && (flags & (CKWaveFilm::TooltipFrequencyAbsolute | CKWaveFilm::TooltipFrequencyRelative))) {
+        const double v = double(float((flags & CKWaveFilm::TooltipFrequencyAbsolute) ? f : f - caretF));
         CString part;
         part.Format(PrecisionFormat(v, false), v);
         separate();
         sCursorText += part;
     }
-    if (flags & (1 | 2)) {
-        const double v = double(float((flags & 1) ? t : t - caretT));
+    if (flags & CKWaveFilm::TooltipTimeBits) {
+        const double v = double(float((flags & CKWaveFilm::TooltipTimeAbsolute) ? t : t - caretT));
         CString part;
         part.Format("%.3f c", v);
         separate();
         sCursorText += part;
     }
-    if (flags & 16) {
+    if (flags & CKWaveFilm::TooltipFrequencyDerivative) {
         const double df = f - caretF, dt = t - caretT;
         CString part;
         if (dt == 0) {
@@ -769,36 +571,6 @@ void CKWaveFilmView::BuildCursorText(long cadre, double f)
         }
         separate();
         sCursorText += part;
-    }
-}
-
-void CKWaveFilmView::RepaintSelectedFragment()
-{
-    if (!pWaveFilm)
-        return;
-    const long p = nOldSelectedCadre0, q = nOldSelectedCadre1;
-    const long r = pWaveFilm->GetSelectedFragmentAbsCadre0(), s = pWaveFilm->GetSelectedFragmentAbsCadre1();
-    nOldSelectedCadre0 = r;
-    nOldSelectedCadre1 = s;
-    if (!GetSurface())
-        return;
-    CRect rc;
-    GetClientRect(&rc);
-    const long scrollX = GetScrollPosition().x;
-    CClientDC dc(this);
-    auto invert = [&](long a, long b) {
-        if (a > b)
-            std::swap(a, b);
-        if (b > a)
-            dc.PatBlt(int(a - scrollX), 0, int(b - a), rc.Height(), DSTINVERT);
-    };
-    const bool overlap = p < s && r < q;
-    if (overlap) {
-        invert(p, r);
-        invert(q, s);
-    } else {
-        invert(p, q);
-        invert(r, s);
     }
 }
 
@@ -837,7 +609,7 @@ void CKWaveFilmView::PutKCaret()
 
 void CKWaveFilmView::OnTimer(UINT_PTR nIDEvent)
 {
-    if (nIDEvent == nBlinkTimer) {
+    if (nIDEvent == CKFilmViewState::nBlinkTimer) {
         bBlinkOn = !bBlinkOn;
         PutKCaret();
     }
@@ -851,15 +623,7 @@ void CKWaveFilmView::OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags)
 
 void CKWaveFilmView::OnContextMenu(CWnd*, CPoint point)
 {
-    if (point.x == -1 && point.y == -1) {
-        point = CPoint(5, 5);
-        ClientToScreen(&point);
-    }
-    CMenu menu;
-    if (!menu.LoadMenu(IDR_WAVE_FILM_VIEW_MENU))
-        return;
-    if (CMenu* popup = menu.GetSubMenu(0))
-        popup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, GetParentOwner());
+    State.ShowContextMenu(IDR_WAVE_FILM_VIEW_MENU, point);
 }
 
 // ---- hints ----------------------------------------------------------------------
@@ -873,14 +637,13 @@ void CKWaveFilmView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint)
         if (!pWaveFilm)
             return;
         SetNewScrollSizesAndRecalculateImages();
-        nOldSelectedCadre0 = pWaveFilm->GetSelectedFragmentAbsCadre0();
-        nOldSelectedCadre1 = pWaveFilm->GetSelectedFragmentAbsCadre1();
+        State.RememberSelection();
         CalculateSpectra();
         CalculateBitmap();
         Invalidate(FALSE);
         break;
     case HintSelection:
-        RepaintSelectedFragment();
+        State.RepaintSelectedFragment();
         break;
     case HintDisplayLevels:
     case HintDisplayParameter:
@@ -904,12 +667,7 @@ void CKWaveFilmView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint)
 
 void CKWaveFilmView::OnPlayView()
 {
-    if (!pWaveFilm)
-        return;
-    CRect rc;
-    GetClientRect(&rc);
-    const long x = GetScrollPosition().x;
-    pWaveFilm->PlayKWaveFilmFromCadreToCadre(x, x + rc.Width());
+    State.PlayVisibleCadres();
 }
 
 void CKWaveFilmView::OnWfvDialogAdjust()
@@ -921,7 +679,7 @@ void CKWaveFilmView::OnWfvDialogAdjust()
     // The dialog recomputed this picture itself (message 1030); the other
     // views follow the changes, and so does the instant spectrum, which
     // draws the levels.
-    SendHint(this, HintDisplayLevels);
+    State.SendHint(this, HintDisplayLevels);
     if (CKWaveSpectrumView* p = pWaveFilm->pKWaveSpectrumView)
         p->Invalidate(FALSE);
 }

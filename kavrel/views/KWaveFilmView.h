@@ -8,17 +8,9 @@
 #include <vector>
 
 #include "framework/ui/CScrollView.h"
-#include "framework/ui/CToolTipCtrl.h"
 #include "kavrel/core/KArrays.h"
 #include "kavrel/core/KWaveFilm.h"
-
-// The object of update hints 2 and 9: the film they are about. The film is
-// not a CObject itself, so it travels in this envelope.
-class CKWaveFilmHint : public CObject {
-public:
-    explicit CKWaveFilmHint(CKWaveFilm* p = nullptr) : pWaveFilm(p) {}
-    CKWaveFilm* pWaveFilm;
-};
+#include "kavrel/views/KFilmViewState.h"
 
 class CKWaveFilmView : public CScrollView {
     DECLARE_DYNCREATE(CKWaveFilmView)
@@ -29,26 +21,6 @@ protected:
 public:
     ~CKWaveFilmView() override;
 
-    // Display types (displayFlags & DisplayTypeMask) and the inversion bit.
-    enum : int {
-        AmplitudeGrey = 0x001,
-        PhaseAmplGrowth = 0x002,
-        PhaseFreqGrowth = 0x004,
-        Inverse = 0x020,
-        Harmonogram = 0x040,
-        Fiot = 0x080,
-        AmplitudeColour = 0x100,
-        DisplayTypeMask = 0x1C7
-    };
-    // Update hints shared by the documents and views of the suite.
-    enum : LPARAM {
-        HintNewFilm = 2,
-        HintSelection = 4,
-        HintDisplayLevels = 8,
-        HintCaret = 9,
-        HintPaperColour = 11,
-        HintDisplayParameter = 12
-    };
     // Context menu, its commands and the private repaint request.
     enum : UINT {
         IDR_WAVE_FILM_VIEW_MENU = 4105,
@@ -71,7 +43,6 @@ public:
     };
     // The weight arrays bound the picture's height.
     static constexpr int nMaxLines = 2048;
-    static constexpr UINT_PTR nBlinkTimer = 1;
 
     // Creates the window as a child of pParentWnd (top-level without one)
     // (OnCreate runs inside); false when it fails.
@@ -118,9 +89,6 @@ public:
     // Sizes scroll range, caches and picture to the window and the film,
     // and centres the view on the caret.
     void SetNewScrollSizesAndRecalculateImages();
-    // Inverts on screen exactly the columns in which the film's selection
-    // differs from the one shown.
-    void RepaintSelectedFragment();
     // One step of the blinking caret cross.
     void PutKCaret();
     // Every picture slot holds no cadre: the next CalculateBitmap redraws all.
@@ -141,10 +109,12 @@ public:
 
     CKWaveFilm* GetWaveFilm() const { return pWaveFilm; }
     const CString& GetCursorText() const { return sCursorText; }
-    CToolTipCtrl& GetToolTip() { return ToolTip; }
+    CToolTipCtrl& GetToolTip() { return State.ToolTip; }
 
     // The film shown (set by hint 2; never owned).
     CKWaveFilm* pWaveFilm = nullptr;
+    // Selection, blinking, cursor tool and hints, shared with the other film views.
+    CKFilmViewState State{*this, pWaveFilm};
 
     // Ring caches (see above).
     int nColumns = 0;
@@ -168,10 +138,6 @@ public:
     bool bDrawing = false;
     bool bThumbTracking = false;
     bool bShowLocalMax = false;
-    long nOldSelectedCadre0 = 0;
-    long nOldSelectedCadre1 = 0;
-    UINT_PTR nTimerID = 0;
-    CToolTipCtrl ToolTip;
     CString sCursorText;
     CPen CaretPen;
     CPen AxisPen;
@@ -181,11 +147,7 @@ protected:
     // view may replace the analysis.
     virtual void CalculateSpectra();
 
-    // The update hint to every view of the document (to this view alone
-    // when it has no document); pSender is left out.
-    void SendHint(CView* pSender, LPARAM lHint, CObject* pHint = nullptr);
-    // The cadre and spectral line under a client point.
-    long CadreFromClientX(int x) const;
+    // The spectral line under a client y.
     long LineFromClientY(int y) const;
     void SetCaretFromClientPoint(CPoint point);
     void BuildCursorText(long cadre, double f);
@@ -197,10 +159,7 @@ private:
     bool FilmIsDrawable() const;
     void calculatePairs(long x0);
     void calculateHarmonogram(long x0);
-    void calculateColourWeights();
-    void fillColumn(int slot);
 
-    CKWaveFilmHint filmHint;
     // Whole spectra of films whose NFFT gives more lines than the picture holds.
     std::vector<float> wideLevels, widePhases;
 };

@@ -1,5 +1,6 @@
 #include "kavrel/views/KWaveSpectrumPhasePortraitView.h"
 
+#include <numbers>
 #include <algorithm>
 #include <cmath>
 
@@ -9,8 +10,6 @@
 IMPLEMENT_DYNCREATE(CKWaveSpectrumPhasePortraitView, CMiniFrameWnd)
 
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
 
 // The plot and the zero line of the relative chirp.
 constexpr int kPlotLeft = 20;
@@ -164,8 +163,8 @@ void CKWaveSpectrumPhasePortraitView::CalculateCadres()
     for (CADRE& c : Cadres) {
         for (int i = 0; i < c.nLepestok; ++i) {
             LEPESTOK& p = c.Lepestok[i];
-            p.ForwardPrediction = p.Frequency + dt * p.Chirp / (2 * kPi);
-            p.BackwardPrediction = p.Frequency - dt * p.Chirp / (2 * kPi);
+            p.ForwardPrediction = p.Frequency + dt * p.Chirp / (2 * std::numbers::pi);
+            p.BackwardPrediction = p.Frequency - dt * p.Chirp / (2 * std::numbers::pi);
         }
     }
     linkLepestoks();
@@ -222,7 +221,7 @@ void CKWaveSpectrumPhasePortraitView::GetLepestokParameters(CADRE* pCadre, int i
     const double aMinus = A[e - 1], a0 = A[e], aPlus = A[e + 1];
     const double df = Fs / nFFT;
     const double D = (df / SigmaF) * (df / SigmaF);
-    const double P = (2 * kPi * SigmaF) * (2 * kPi * SigmaF);
+    const double P = (2 * std::numbers::pi * SigmaF) * (2 * std::numbers::pi * SigmaF);
     const double E = P / 2;
 
     const double phi = PhaseStep(z[e + 1], z[e]) + PhaseStep(z[e - 1], z[e]);
@@ -319,7 +318,7 @@ void CKWaveSpectrumPhasePortraitView::Draw(CDC* pDC)
         for (int k = 0; k < nBins; ++k) {
             const double n = 300 - k;
             const double x = n - kChirpScale * p.RelativeChirp;
-            bins[k] += weight / (std::sqrt(2 * kPi) * p.Width) * std::exp(-x * x / (2 * p.Width * p.Width));
+            bins[k] += weight / (std::sqrt(2 * std::numbers::pi) * p.Width) * std::exp(-x * x / (2 * p.Width * p.Width));
         }
         const int r = std::clamp(IntegerPart(kChirpScale * p.RelativeChirp + 0.5), -300, 300);
         pDC->FillSolidRect(p.nLine + kPlotLeft - 3, kZeroRow - r - 3, 7, 7, kBlack);

@@ -1,5 +1,6 @@
 // Morvit driven through its dialog as a user would: files chosen in the
 // file dialogs, numbers typed into the edits, buttons pressed.
+#include <numbers>
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -8,8 +9,9 @@
 #include <unistd.h>
 
 #include "framework/base/ScriptedUserInteraction.h"
-#include "kavrel/core/tests/WavBytes.h"
+#include "testsupport/WavBytes.h"
 #include "morvit/MorvitDlg.h"
+#include "testsupport/QtTestApp.h"
 
 using namespace wavbytes;
 
@@ -17,15 +19,7 @@ namespace {
 
 class QtEnvironment : public testing::Environment {
 public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char name[] = "morvit_tests";
-        static char* argv[] = {name, nullptr};
-        if (!QApplication::instance())
-            app = new QApplication(argc, argv);
-    }
-    QApplication* app = nullptr;
+    void SetUp() override { ktest::EnsureQtApplication(); }
 };
 const auto* kQt = testing::AddGlobalTestEnvironment(new QtEnvironment);
 
@@ -120,7 +114,7 @@ TEST(Morvit, CosineAtHalfTheRateAlternatesSigns)
     std::vector<int> y = samplesOf(out);
     ASSERT_EQ(y.size(), 16384u);
     for (int i = 0; i < 100; ++i)
-        ASSERT_EQ(y[size_t(i)], int(std::cos(2 * M_PI * 4000.0 * i / 8000) * ((1000 + i) * 0.99996))) << i;
+        ASSERT_EQ(y[size_t(i)], int(std::cos(2 * std::numbers::pi * 4000.0 * i / 8000) * ((1000 + i) * 0.99996))) << i;
     EXPECT_GT(y[0], 0);
     EXPECT_LT(y[1], 0);
     EXPECT_GT(y[2], 0);

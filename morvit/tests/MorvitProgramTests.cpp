@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "kavrel/core/tests/WavBytes.h"
+#include "testsupport/WavBytes.h"
 
 using namespace wavbytes;
 

@@ -1,4 +1,5 @@
 // The stimuli against their formulas, the files, and the level rules.
+#include <numbers>
 #include <cmath>
 
 #include "framework/base/ScriptedUserInteraction.h"
@@ -8,24 +9,22 @@
 using namespace pelmoratest;
 
 namespace {
-constexpr double kPi = 3.14159265358979323846;
-
 // The documented formulas, written out again here.
 short am(double fc, double m, long i)
 {
     double t = double(i) / 48000;
-    double e = 32000 * (1 - m * (1 + std::cos(2 * kPi * 7 * t)) / 2);
-    return short(e * std::cos(2 * kPi * fc * t));
+    double e = 32000 * (1 - m * (1 + std::cos(2 * std::numbers::pi * 7 * t)) / 2);
+    return short(e * std::cos(2 * std::numbers::pi * fc * t));
 }
 short fm(double fc, double m, long i)
 {
     double t = double(i) / 48000;
-    return short(32000 * std::cos(2 * kPi * fc * (t + m * std::sin(2 * kPi * 7 * t) / (2 * kPi * 7))));
+    return short(32000 * std::cos(2 * std::numbers::pi * fc * (t + m * std::sin(2 * std::numbers::pi * 7 * t) / (2 * std::numbers::pi * 7))));
 }
 short nm(double fc, long i)
 {
     double t = double(i) / 48000;
-    return short(32000 * std::cos(2 * kPi * fc * t));
+    return short(32000 * std::cos(2 * std::numbers::pi * fc * t));
 }
 
 // The largest magnitude within half a carrier period either side of sample c.

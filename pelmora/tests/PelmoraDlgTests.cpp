@@ -2,6 +2,7 @@
 // byte by byte after a scripted run of all three stages.
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QWidget>
 #include <cmath>
 #include <ctime>
 #include <filesystem>

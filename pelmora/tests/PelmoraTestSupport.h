@@ -13,7 +13,8 @@
 
 #include "framework/audio/VirtualAudio.h"
 #include "framework/ui/CDialog.h"
-#include "kavrel/core/tests/WavBytes.h"
+#include "testsupport/WavBytes.h"
+#include "testsupport/QtTestApp.h"
 
 namespace pelmoratest {
 
@@ -23,11 +24,7 @@ class PelmoraEnvironment : public testing::Environment {
 public:
     void SetUp() override
     {
-        static int argc = 1;
-        static char name[] = "pelmora_tests";
-        static char* argv[] = {name, nullptr};
-        if (!QApplication::instance())
-            new QApplication(argc, argv);
+        ktest::EnsureQtApplication();
         std::string pattern = tempPath("pelmora-XXXXXX");
         if (mkdtemp(pattern.data()))
             m_scratch = pattern;

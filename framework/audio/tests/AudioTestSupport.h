@@ -10,6 +10,7 @@
 
 #include "framework/audio/VirtualAudio.h"
 #include "framework/audio/WaveMessageQueue.h"
+#include "testsupport/WavBytes.h"
 
 namespace audiotest {
 
@@ -36,30 +37,9 @@ inline WAVEHDR Header(std::vector<short>& samples, DWORD_PTR user = 0)
     return h;
 }
 
-// RIFF, size, WAVE, "fmt ", 16, tag, channels, rate, bytes/s, align, bits, "data", size, samples.
 inline std::string WriteWav16(const std::string& name, WORD channels, DWORD rate, const std::vector<short>& s)
 {
-    std::vector<unsigned char> b;
-    auto put = [&](unsigned long v, int n) {
-        for (int i = 0; i < n; ++i)
-            b.push_back((unsigned char)(v >> (8 * i)));
-    };
-    auto id = [&](const char* t) { b.insert(b.end(), t, t + 4); };
-    DWORD data = DWORD(s.size() * 2);
-    id("RIFF"), put(36 + data, 4), id("WAVE");
-    id("fmt "), put(16, 4), put(1, 2), put(channels, 2), put(rate, 4), put(rate * channels * 2, 4);
-    put(channels * 2, 2), put(16, 2);
-    id("data"), put(data, 4);
-    for (short v : s)
-        put((unsigned short)v, 2);
-    const char* dir = std::getenv("TMPDIR");
-    std::string path = std::string(dir && *dir ? dir : "/tmp") + "/" + name;
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (f) {
-        std::fwrite(b.data(), 1, b.size(), f);
-        std::fclose(f);
-    }
-    return path;
+    return wavbytes::writeFile(name, wavbytes::pcm16s(channels, rate, s));
 }
 
 class VirtualAudioTest : public ::testing::Test {

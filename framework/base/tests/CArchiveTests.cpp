@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 #include "framework/base/CArchive.h"
-#include "framework/base/tests/TestSupport.h"
+#include "testsupport/ByteFiles.h"
 
 using namespace kavrel_test;
 

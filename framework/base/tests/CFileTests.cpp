@@ -5,7 +5,7 @@
 #include <unistd.h>
 
 #include "framework/base/CFile.h"
-#include "framework/base/tests/TestSupport.h"
+#include "testsupport/ByteFiles.h"
 
 using namespace kavrel_test;
 

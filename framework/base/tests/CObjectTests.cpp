@@ -12,7 +12,7 @@
 #include "framework/base/CArchive.h"
 #include "framework/base/CObList.h"
 #include "framework/base/CObject.h"
-#include "framework/base/tests/TestSupport.h"
+#include "testsupport/ByteFiles.h"
 
 using namespace kavrel_test;
 

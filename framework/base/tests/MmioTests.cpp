@@ -8,7 +8,7 @@
 #include "framework/base/CFile.h"
 #include "framework/base/Mmio.h"
 #include "framework/base/WaveFormat.h"
-#include "framework/base/tests/TestSupport.h"
+#include "testsupport/ByteFiles.h"
 
 using namespace kavrel_test;
 

@@ -13,7 +13,7 @@
 #include <unistd.h>
 
 #include "framework/base/ProcessLauncher.h"
-#include "framework/base/tests/TestSupport.h"
+#include "testsupport/ByteFiles.h"
 
 using kavrel_test::ScratchDir;
 using Words = std::vector<std::string>;

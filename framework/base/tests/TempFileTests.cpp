@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 
 #include "framework/base/TempFile.h"
-#include "framework/base/tests/TestSupport.h"
+#include "testsupport/ByteFiles.h"
 
 using namespace kavrel_test;
 

@@ -2,9 +2,10 @@
 
 #include <QImage>
 
-#include "UiTestApp.h"
+#include "testsupport/QtTestApp.h"
 #include "framework/ui/CDC.h"
 #include "framework/ui/CSurface.h"
+#include "testsupport/SurfaceInk.h"
 
 namespace {
 
@@ -38,24 +39,11 @@ int CountNot(const CSurface& s, COLORREF background)
     return n;
 }
 
-// Bounding box of the pixels that differ from the background (empty if none).
-CRect Ink(const CSurface& s, COLORREF background)
-{
-    CRect r(s.Width(), s.Height(), 0, 0);
-    for (int y = 0; y < s.Height(); ++y)
-        for (int x = 0; x < s.Width(); ++x)
-            if (s.GetPixel(x, y) != background) {
-                r.left = std::min<LONG>(r.left, x);
-                r.top = std::min<LONG>(r.top, y);
-                r.right = std::max<LONG>(r.right, x + 1);
-                r.bottom = std::max<LONG>(r.bottom, y + 1);
-            }
-    return r.IsRectEmpty() ? CRect() : r;
-}
+using ktest::Ink;
 
 class CDCTest : public ::testing::Test {
 protected:
-    void SetUp() override { EnsureUiTestApplication(); }
+    void SetUp() override { ktest::EnsureQtApplication(); }
 };
 
 }  // namespace

@@ -10,44 +10,21 @@
 #include "framework/audio/VirtualAudio.h"
 #include "framework/base/ScriptedUserInteraction.h"
 #include "framework/ui/CMciWnd.h"
-#include "framework/ui/tests/UiTestApp.h"
+#include "testsupport/QtTestApp.h"
+#include "testsupport/WavBytes.h"
 
 namespace {
 
-// A 16-bit PCM WAV file, byte by byte.
 std::string writeWave(const char* name, unsigned channels, unsigned rate, const std::vector<short>& samples)
 {
-    auto put = [](std::string& s, unsigned v, int n) {
-        for (int i = 0; i < n; ++i)
-            s += char((v >> (8 * i)) & 0xFF);
-    };
-    std::string b = "RIFF";
-    put(b, unsigned(36 + samples.size() * 2), 4);
-    b += "WAVEfmt ";
-    put(b, 16, 4);
-    put(b, 1, 2);
-    put(b, channels, 2);
-    put(b, rate, 4);
-    put(b, rate * 2 * channels, 4);
-    put(b, 2 * channels, 2);
-    put(b, 16, 2);
-    b += "data";
-    put(b, unsigned(samples.size() * 2), 4);
-    for (short s : samples)
-        put(b, unsigned(std::uint16_t(s)), 2);
-    const char* dir = std::getenv("TMPDIR");
-    std::string path = std::string(dir && *dir ? dir : "/tmp") + "/" + name;
-    FILE* f = std::fopen(path.c_str(), "wb");
-    std::fwrite(b.data(), 1, b.size(), f);
-    std::fclose(f);
-    return path;
+    return wavbytes::writeFile(name, wavbytes::pcm16s(channels, rate, samples));
 }
 
 } // namespace
 
 TEST(CMciWnd, PlaysTheWholeFileAndStopsAtItsEnd)
 {
-    EnsureUiTestApplication();
+    ktest::EnsureQtApplication();
     CVirtualAudio::Use();
     std::vector<short> x(12000);
     for (size_t i = 0; i < x.size(); ++i)
@@ -79,7 +56,7 @@ TEST(CMciWnd, PlaysTheWholeFileAndStopsAtItsEnd)
 
 TEST(CMciWnd, WhatCannotBePlayed)
 {
-    EnsureUiTestApplication();
+    ktest::EnsureQtApplication();
     CVirtualAudio::Use();
     CScriptedUserInteraction ui;
     CMciWnd missing;

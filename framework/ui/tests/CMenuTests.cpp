@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-#include "UiTestApp.h"
+#include "testsupport/QtTestApp.h"
 #include "framework/ui/CMenu.h"
 #include "framework/ui/CWnd.h"
 
@@ -50,7 +50,7 @@ class CMenuTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        EnsureUiTestApplication();
+        ktest::EnsureQtApplication();
         ASSERT_TRUE(owner.Create(nullptr, "", 0, CRect(0, 0, 50, 50), nullptr));
     }
     void TearDown() override { SetMenuDriver(nullptr); }

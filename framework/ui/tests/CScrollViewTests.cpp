@@ -3,7 +3,7 @@
 #include <QScrollBar>
 #include <QWidget>
 
-#include "UiTestApp.h"
+#include "testsupport/QtTestApp.h"
 #include "framework/ui/CDocument.h"
 #include "framework/ui/CScrollView.h"
 #include "framework/ui/CSurface.h"
@@ -35,7 +35,7 @@ class CScrollViewTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        EnsureUiTestApplication();
+        ktest::EnsureQtApplication();
         ASSERT_TRUE(view.Create(nullptr, "", 0, CRect(0, 0, 200, 100), nullptr));
         // Total 1000 x 50: only the horizontal bar, client 200 x (100 - bar).
         view.SetScrollSizes(MM_TEXT, CSize(1000, 50), CSize(150, 40), CSize(64, 5));
@@ -126,7 +126,7 @@ public:
 
 TEST(CScrollBarTest, QtScrollBarSendsTheCodes)
 {
-    EnsureUiTestApplication();
+    ktest::EnsureQtApplication();
     KCodeView view;
     ASSERT_TRUE(view.Create(nullptr, "", 0, CRect(0, 0, 200, 100), nullptr));
     view.SetScrollSizes(MM_TEXT, CSize(100000, 50), CSize(150, 40), CSize(64, 5));
@@ -153,7 +153,7 @@ TEST(CScrollBarTest, QtScrollBarSendsTheCodes)
 
 TEST(CDocumentTest, UpdatesReachEveryViewButTheSender)
 {
-    EnsureUiTestApplication();
+    ktest::EnsureQtApplication();
     CDocument doc;
     KTestView a, b, c;
     doc.AddView(&a);

@@ -8,7 +8,7 @@
 #include <QUrl>
 #include <QWidget>
 
-#include "UiTestApp.h"
+#include "testsupport/QtTestApp.h"
 #include "framework/ui/CSurface.h"
 #include "framework/ui/CWnd.h"
 
@@ -68,7 +68,7 @@ class CWndTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        EnsureUiTestApplication();
+        ktest::EnsureQtApplication();
         ASSERT_TRUE(wnd.Create(nullptr, "окно", WS_OVERLAPPED, CRect(0, 0, 120, 80), nullptr));
     }
     KTestWnd wnd;
@@ -242,7 +242,7 @@ public:
 
 TEST(CWndContextMenuTest, UnhandledContextMenuGoesToTheParent)
 {
-    EnsureUiTestApplication();
+    ktest::EnsureQtApplication();
     KMenuParent parent;
     ASSERT_TRUE(parent.Create(nullptr, "", 0, CRect(0, 0, 100, 100), nullptr));
     KTestWnd child;
@@ -305,7 +305,7 @@ public:
 
 TEST(CWndCreateTest, OnCreateSeesTheWindowAndCanRefuseIt)
 {
-    EnsureUiTestApplication();
+    ktest::EnsureQtApplication();
     KCreateWnd ok;
     ASSERT_TRUE(ok.Create(nullptr, "a", WS_OVERLAPPED, CRect(0, 0, 70, 40), nullptr));
     EXPECT_EQ(ok.seen, CSize(70, 40));
@@ -318,7 +318,7 @@ TEST(CWndCreateTest, OnCreateSeesTheWindowAndCanRefuseIt)
 
 TEST(CWndCreateTest, CenterWindowPutsAWindowInTheMiddleOfItsOwner)
 {
-    EnsureUiTestApplication();
+    ktest::EnsureQtApplication();
     CWnd owner;
     ASSERT_TRUE(owner.Create(nullptr, "owner", WS_OVERLAPPED, CRect(100, 100, 400, 300), nullptr));
     CWnd floating;

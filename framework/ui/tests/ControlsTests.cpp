@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "framework/ui/CDialog.h"
-#include "framework/ui/tests/UiTestApp.h"
+#include "testsupport/QtTestApp.h"
 
 namespace {
 
@@ -99,7 +99,7 @@ class Controls : public testing::Test {
 protected:
     void SetUp() override
     {
-        EnsureUiTestApplication();
+        ktest::EnsureQtApplication();
         ASSERT_TRUE(dlg.Create(IDD_CONTROLS_TEST));
     }
     KTestDlg dlg;
@@ -265,7 +265,7 @@ TEST_F(Controls, RadioGroupThroughButtonsAndDataExchange)
 
 TEST(ControlsModal, ScriptDrivesControlsOfAModalDialogThroughItsHandlers)
 {
-    EnsureUiTestApplication();
+    ktest::EnsureQtApplication();
     KTestDlg dlg;
     DialogDriver old = SetDialogDriver([](CDialog& d) {
         d.GetDlgItemAs<CSpinButtonCtrl>(IDC_SPIN)->SetRange(0, 9);

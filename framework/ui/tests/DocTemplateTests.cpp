@@ -7,9 +7,9 @@
 #include <fstream>
 
 #include "FrameTestSupport.h"
-#include "UiTestApp.h"
+#include "testsupport/QtTestApp.h"
 #include "framework/base/ScriptedUserInteraction.h"
-#include "framework/base/tests/TestSupport.h"
+#include "testsupport/ByteFiles.h"
 #include "framework/ui/CDocTemplate.h"
 #include "framework/ui/CWinApp.h"
 
@@ -41,7 +41,7 @@ class SdiTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        EnsureUiTestApplication();
+        ktest::EnsureQtApplication();
         CNumberDoc::calls.clear();
         app.LoadStdProfileSettings(16);
         app.AddDocTemplate(new CSingleDocTemplate(IDR_SDI, RUNTIME_CLASS(CNumberDoc), RUNTIME_CLASS(CTestFrame),
@@ -252,7 +252,7 @@ IMPLEMENT_DYNCREATE(CRefusingFrame, CFrameWnd)
 
 TEST(DocTemplateFailures, AFrameThatCannotBeMadeLeavesNoDocumentBehind)
 {
-    EnsureUiTestApplication();
+    ktest::EnsureQtApplication();
     CTestApp app("RefusingFrameTest");
     CScriptedUserInteraction ui;
     auto* t = new CMultiDocTemplate(IDR_MDI_DOC, RUNTIME_CLASS(CNumberDoc), RUNTIME_CLASS(CRefusingFrame),

@@ -11,7 +11,7 @@
 #include <QWidget>
 
 #include "FrameTestSupport.h"
-#include "UiTestApp.h"
+#include "testsupport/QtTestApp.h"
 #include "framework/base/ScriptedUserInteraction.h"
 #include "framework/ui/CDocTemplate.h"
 #include "framework/ui/CMDIFrameWnd.h"
@@ -44,7 +44,7 @@ class MdiTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        EnsureUiTestApplication();
+        ktest::EnsureQtApplication();
         CNumberDoc::calls.clear();
         app.AddDocTemplate(new CMultiDocTemplate(IDR_MDI_DOC, RUNTIME_CLASS(CNumberDoc), RUNTIME_CLASS(CMDIChildWnd),
                                                  RUNTIME_CLASS(CNumberView)));
@@ -172,7 +172,7 @@ class SplitterTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        EnsureUiTestApplication();
+        ktest::EnsureQtApplication();
         CNumberView::nTotal = 100000;
         CCreateContext ctx;
         ctx.m_pCurrentDoc = &doc;
@@ -265,7 +265,7 @@ TEST_F(SplitterTest, ClickingAPaneMakesItTheActiveViewForCommands)
 
 TEST(MiniFrame, CloseBoxOnlyHidesAndTheWindowDrawsIntoItsPicture)
 {
-    EnsureUiTestApplication();
+    ktest::EnsureQtApplication();
     CWnd owner;
     ASSERT_TRUE(owner.Create(nullptr, "owner", WS_OVERLAPPED, CRect(0, 0, 200, 200), nullptr));
     CMiniFrameWnd mini;
@@ -288,7 +288,7 @@ TEST(MiniFrame, CloseBoxOnlyHidesAndTheWindowDrawsIntoItsPicture)
 
 TEST(ToolTip, TextFollowsUpdatesAndDeactivationHidesIt)
 {
-    EnsureUiTestApplication();
+    ktest::EnsureQtApplication();
     CWnd view;
     ASSERT_TRUE(view.Create(nullptr, "view", WS_OVERLAPPED, CRect(0, 0, 100, 100), nullptr));
     CToolTipCtrl tip;
@@ -311,7 +311,7 @@ TEST(ToolTip, TextFollowsUpdatesAndDeactivationHidesIt)
 // delay, and Qt's tooltip event never shows it early.
 TEST(ToolTip, ShowsAfterItsOwnInitialDelay)
 {
-    EnsureUiTestApplication();
+    ktest::EnsureQtApplication();
     CWnd view;
     ASSERT_TRUE(view.Create(nullptr, "view", WS_OVERLAPPED, CRect(0, 0, 100, 100), nullptr));
     view.ShowWindow(SW_SHOW);

@@ -6,7 +6,7 @@
 #include <QScrollBar>
 
 #include "framework/ui/CControls.h"
-#include "framework/ui/tests/UiTestApp.h"
+#include "testsupport/QtTestApp.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ public:
 
 TEST(RunTimeControls, UpDownNotifiesItsParentAndMovesUnlessRefused)
 {
-    EnsureUiTestApplication();
+    ktest::EnsureQtApplication();
     CParent parent;
     ASSERT_TRUE(parent.Create(nullptr, "parent", WS_OVERLAPPED, CRect(0, 0, 200, 100), nullptr));
     CSpinButtonCtrl spin;
@@ -70,7 +70,7 @@ TEST(RunTimeControls, UpDownNotifiesItsParentAndMovesUnlessRefused)
 
 TEST(RunTimeControls, PushButtonSendsItsCommandToTheParent)
 {
-    EnsureUiTestApplication();
+    ktest::EnsureQtApplication();
     CParent parent;
     ASSERT_TRUE(parent.Create(nullptr, "parent", WS_OVERLAPPED, CRect(0, 0, 200, 100), nullptr));
     CButton button;

@@ -3,34 +3,23 @@
 #include <QFontDatabase>
 #include <QStringList>
 
-#include "UiTestApp.h"
+#include "testsupport/QtTestApp.h"
 #include "framework/ui/CDC.h"
 #include "framework/ui/CSurface.h"
+#include "testsupport/SurfaceInk.h"
 
 namespace {
 
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 
-CRect Ink(const CSurface& s, COLORREF background)
-{
-    CRect r(s.Width(), s.Height(), 0, 0);
-    for (int y = 0; y < s.Height(); ++y)
-        for (int x = 0; x < s.Width(); ++x)
-            if (s.GetPixel(x, y) != background) {
-                r.left = std::min<LONG>(r.left, x);
-                r.top = std::min<LONG>(r.top, y);
-                r.right = std::max<LONG>(r.right, x + 1);
-                r.bottom = std::max<LONG>(r.bottom, y + 1);
-            }
-    return r.IsRectEmpty() ? CRect() : r;
-}
+using ktest::Ink;
 
 class TextTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        EnsureUiTestApplication();
+        ktest::EnsureQtApplication();
         ASSERT_TRUE(font.CreateFont(14, 8, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_TT_PRECIS,
                                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, 0, "Arial Cyr"));
         dc.SelectObject(&font);

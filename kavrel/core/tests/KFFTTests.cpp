@@ -1,3 +1,4 @@
+#include <numbers>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,34 +12,16 @@
 #include "framework/base/ScriptedUserInteraction.h"
 #include "kavrel/core/KFFT.h"
 #include "kavrel/core/KSpectrum.h"
+#include "testsupport/WavBytes.h"
 
 namespace {
 
 using CL = std::complex<long double>;
-const long double kPi = 3.14159265358979323846264338327950288L;
+const long double kPi = std::numbers::pi_v<long double>;
 
-// A 16-bit mono PCM file with the plain 44-byte header.
 std::string WriteMonoWav(const char* name, int rate, const std::vector<short>& samples)
 {
-    const char* dir = std::getenv("TMPDIR");
-    const std::string path = std::string(dir && *dir ? dir : "/tmp") + "/" + name;
-    std::vector<unsigned char> b;
-    auto id = [&](const char* s) { b.insert(b.end(), s, s + 4); };
-    auto u32 = [&](unsigned v) { for (int i = 0; i < 4; ++i) b.push_back((unsigned char)(v >> (8 * i))); };
-    auto u16 = [&](unsigned v) { b.push_back((unsigned char)v); b.push_back((unsigned char)(v >> 8)); };
-    const unsigned dataBytes = unsigned(samples.size() * 2);
-    id("RIFF"); u32(36 + dataBytes); id("WAVE");
-    id("fmt "); u32(16); u16(1); u16(1); u32(unsigned(rate)); u32(unsigned(rate) * 2); u16(2); u16(16);
-    id("data"); u32(dataBytes);
-    for (short s : samples)
-        u16((unsigned short)s);
-    FILE* f = std::fopen(path.c_str(), "wb");
-    EXPECT_TRUE(f);
-    if (f) {
-        std::fwrite(b.data(), 1, b.size(), f);
-        std::fclose(f);
-    }
-    return path;
+    return wavbytes::writeFile(name, wavbytes::pcm16s(1, std::uint32_t(rate), samples));
 }
 
 void Open(CKSpectrum& s, const std::string& path, int nFFT, double sigmaF, long position)
@@ -87,7 +70,7 @@ TEST(KFFT, SixteenPointTransformsOfImpulseConstantAndOneCycle)
         }
 
         for (int n = 0; n < 16; ++n)
-            z[n] = Z{std::cos(2 * M_PI * n / 16), std::sin(2 * M_PI * n / 16)};
+            z[n] = Z{std::cos(2 * std::numbers::pi * n / 16), std::sin(2 * std::numbers::pi * n / 16)};
         (fft.*transform)(16);
         for (int k = 0; k < 16; ++k) {
             EXPECT_NEAR(z[k].re, k == 1 ? 16.0 : 0.0, 1e-14) << k;
@@ -203,7 +186,7 @@ TEST_F(KFFTWeighting, SineOfFullScalePeaksAtItsBinWithAmplitudeTimesRate)
 {
     std::vector<short> sine(4096);
     for (size_t n = 0; n < sine.size(); ++n)
-        sine[n] = short(std::lround(32767 * std::sin(2 * M_PI * 1000.0 * double(n) / 16000.0)));
+        sine[n] = short(std::lround(32767 * std::sin(2 * std::numbers::pi * 1000.0 * double(n) / 16000.0)));
     CKSpectrum s;
     Open(s, WriteMonoWav("kfft_sine.wav", 16000, sine), 1024, 40.0, 2000);
     fft.CalculateWithWeighting(&s);

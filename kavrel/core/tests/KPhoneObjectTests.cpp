@@ -6,7 +6,7 @@
 
 #include "framework/base/CArchive.h"
 #include "framework/base/CObList.h"
-#include "framework/base/tests/TestSupport.h"
+#include "testsupport/ByteFiles.h"
 #include "kavrel/core/KPhoneObject.h"
 
 using namespace kavrel_test;

@@ -11,7 +11,7 @@
 #include "framework/base/ScriptedUserInteraction.h"
 #include "kavrel/core/KFFT.h"
 #include "kavrel/core/KSpectrum.h"
-#include "kavrel/core/tests/WavBytes.h"
+#include "testsupport/WavBytes.h"
 
 using namespace wavbytes;
 

@@ -1,6 +1,7 @@
 // The single-precision levels and phase steps, which the sonogram takes for
 // every column, against the double-precision formulas on random spectra
 // that visit every octant of the phase step and powers from 1e-40 up.
+#include <numbers>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -31,9 +32,9 @@ TEST(KSpectrumSinglePrecision, FollowsTheDoubleFormulas)
     s.Calculate_dPhaze_dOmega(d.data());
     s.Calculate_dPhaze_dOmega(f.data());
     EXPECT_EQ(dBf[100], -1000.0f);
-    const double scale = 4096 / (2 * M_PI * 44100);
+    const double scale = 4096 / (2 * std::numbers::pi * 44100);
     // The step lands on the cut: -0 above -9, that is -pi, as atan2 has it.
-    EXPECT_NEAR(f[201], -scale * M_PI, 1e-6 * scale);
+    EXPECT_NEAR(f[201], -scale * std::numbers::pi, 1e-6 * scale);
     for (int i = 0; i < h; ++i) {
         ASSERT_NEAR(dBf[i], dB[i], 1e-5 * std::max(1.0, std::fabs(dB[i]))) << i;
         // Within a millionth of a radian of the double step.

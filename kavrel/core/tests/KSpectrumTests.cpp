@@ -1,3 +1,4 @@
+#include <numbers>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -58,9 +59,9 @@ TEST(KSpectrum, GaussianAtSixteenKilohertzAndFortyHertz)
     EXPECT_NEAR(s.GetSigmaT(), 3.9789e-3, 1e-7);
     EXPECT_EQ(s.GetnValidGaussSamples(), 445);
     const double* g = s.GetGauss();
-    const double g0 = 40.0 * std::sqrt(2 * M_PI); // 1 / (sigmaT sqrt(2 pi)) = 100.27
+    const double g0 = 40.0 * std::sqrt(2 * std::numbers::pi); // 1 / (sigmaT sqrt(2 pi)) = 100.27
     EXPECT_NEAR(g[0], 100.27, 0.01);
-    const double sigmaSamples = 16000.0 / (2 * M_PI * 40.0);
+    const double sigmaSamples = 16000.0 / (2 * std::numbers::pi * 40.0);
     EXPECT_NEAR(g[100], g0 * std::exp(-100.0 * 100.0 / (2 * sigmaSamples * sigmaSamples)), 1e-12);
     EXPECT_GT(g[445], 0.0);
     EXPECT_EQ(g[446], 0.0);
@@ -72,7 +73,7 @@ TEST(KSpectrum, GaussianAtSixteenKilohertzAndFortyHertz)
 
     // Capped at the half length: 2 (128 + 1) = 258 samples still want 1024.
     s.SetNFFT(256);
-    EXPECT_EQ(s.SetSigmaT(1.0 / (2 * M_PI * 40.0)), 1024);
+    EXPECT_EQ(s.SetSigmaT(1.0 / (2 * std::numbers::pi * 40.0)), 1024);
     EXPECT_NEAR(s.GetSigmaF(), 40.0, 1e-12);
     EXPECT_EQ(s.GetnValidGaussSamples(), 128);
     EXPECT_GT(s.GetGauss()[128], 0.0);
@@ -173,7 +174,7 @@ TEST(KSpectrum, PhaseDerivativeOfAShiftedImpulse)
     s.SetNFFT(64);
     const int D = 3;
     for (int k = 0; k < 32; ++k)
-        s.z.pArray[k] = Z{5.0 * std::cos(2 * M_PI * k * D / 64), -5.0 * std::sin(2 * M_PI * k * D / 64)};
+        s.z.pArray[k] = Z{5.0 * std::cos(2 * std::numbers::pi * k * D / 64), -5.0 * std::sin(2 * std::numbers::pi * k * D / 64)};
     s.Fix_z_Property();
     double d[32];
     float f[32];

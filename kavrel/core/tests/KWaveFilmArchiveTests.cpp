@@ -6,7 +6,7 @@
 
 #include "framework/base/ScriptedUserInteraction.h"
 #include "kavrel/core/KWaveFilm.h"
-#include "kavrel/core/tests/WavBytes.h"
+#include "testsupport/WavBytes.h"
 
 using namespace wavbytes;
 

@@ -4,7 +4,7 @@
 #include "framework/audio/VirtualAudio.h"
 #include "framework/base/ScriptedUserInteraction.h"
 #include "kavrel/core/KWaveFilm.h"
-#include "kavrel/core/tests/WavBytes.h"
+#include "testsupport/WavBytes.h"
 
 using namespace wavbytes;
 

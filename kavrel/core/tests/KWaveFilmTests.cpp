@@ -1,3 +1,4 @@
+#include <numbers>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,7 +9,7 @@
 #include "framework/base/ProgressService.h"
 #include "framework/base/ScriptedUserInteraction.h"
 #include "kavrel/core/KWaveFilm.h"
-#include "kavrel/core/tests/WavBytes.h"
+#include "testsupport/WavBytes.h"
 
 using namespace wavbytes;
 
@@ -29,8 +30,7 @@ void openFilm(CKWaveFilm& f, const std::string& path)
 
 int countTempFiles(const char* prefix)
 {
-    const char* dir = std::getenv("TMPDIR");
-    DIR* d = ::opendir(dir && *dir ? dir : "/tmp");
+    DIR* d = ::opendir(ktest::TempDir().c_str());
     int n = 0;
     if (!d)
         return -1;
@@ -70,7 +70,7 @@ TEST(KWaveFilm, OptimumCadreParameters)
     openFilm(f, silentWav("opt.wav", 4000));
     f.SetNFFTandOptimumCadreParams(1024);
     EXPECT_EQ(f.GetCadreStepInSamples(), 102);
-    EXPECT_NEAR(f.GetSigmaFr(), 16000 / (2 * M_PI * 102), 1e-9);
+    EXPECT_NEAR(f.GetSigmaFr(), 16000 / (2 * std::numbers::pi * 102), 1e-9);
     EXPECT_NEAR(f.GetSigmaFr(), 24.97, 0.01);
     EXPECT_NEAR(f.GetSigmaT(), 102 / 16000.0, 1e-12); // σT is one step
     EXPECT_NEAR(f.pS2->GetSigmaF(), 99.87, 0.01);
@@ -92,7 +92,7 @@ TEST(KWaveFilm, OptimumCadreParameters)
     EXPECT_EQ(ui.m_messages[0].sText, "Не удалось установить оптимальные физические параметры сонофильма.\n\n"
                                       "Диагностика ситуации:\nnFFT = 4\nSigmaFr = inf\nCadreStepInSamples = 0");
     // The mended step gives a finite resolution again.
-    EXPECT_NEAR(f.GetSigmaFr(), 16000 / (2 * M_PI), 1e-9);
+    EXPECT_NEAR(f.GetSigmaFr(), 16000 / (2 * std::numbers::pi), 1e-9);
 }
 
 TEST(KWaveFilm, LevelsCarryOverBetweenTransformSizes)

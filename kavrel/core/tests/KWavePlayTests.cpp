@@ -5,7 +5,8 @@
 #include "framework/base/MciService.h"
 #include "framework/base/ScriptedUserInteraction.h"
 #include "kavrel/core/KWave.h"
-#include "kavrel/core/tests/WavBytes.h"
+#include "testsupport/WavBytes.h"
+#include "testsupport/RecordingMci.h"
 
 using namespace wavbytes;
 
@@ -121,44 +122,11 @@ TEST_F(KWavePlay, FailuresShowTheirTextWithTheExclamationIcon)
     EXPECT_EQ(ui.m_messages[1].sText, text);
 }
 
-// A service of our own, to see the commands and to fail them at will.
-class CFakeMci : public IMciService {
-public:
-    MCIERROR Open(const CString& type, const CString&, MCIDEVICEID* id) override
-    {
-        log += "open " + std::string(type.GetString()) + ";";
-        *id = 3;
-        return openResult;
-    }
-    MCIERROR SetTimeFormat(MCIDEVICEID, DWORD f) override
-    {
-        log += "format " + std::to_string(f) + ";";
-        return 0;
-    }
-    MCIERROR StatusLength(MCIDEVICEID, DWORD* n) override
-    {
-        *n = 100;
-        return 0;
-    }
-    MCIERROR PlayWait(MCIDEVICEID, DWORD from, DWORD to) override
-    {
-        log += "play " + std::to_string(from) + "-" + std::to_string(to) + ";";
-        return playFailures-- > 0 ? MCIERROR(MCIERR_WAVE_OUTPUTSINUSE) : MCIERROR(0);
-    }
-    MCIERROR Close(MCIDEVICEID id) override
-    {
-        log += "close " + std::to_string(id) + ";";
-        return 0;
-    }
-    bool GetErrorString(MCIERROR, CString&) override { return false; }
-    std::string log;
-    MCIERROR openResult = 0;
-    int playFailures = 0;
-};
-
 TEST_F(KWavePlay, ABusyDeviceIsRetriedAndAnErrorWithoutTextIsStillReported)
 {
-    CFakeMci fake;
+    CRecordingMci fake;
+    fake.nDeviceId = 3;
+    fake.nLength = 100;
     IMciService* before = SetMciService(&fake);
     fake.playFailures = 2;
     wave.PlayKWave(-1L, 500L);

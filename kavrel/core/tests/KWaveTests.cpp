@@ -7,7 +7,7 @@
 
 #include "framework/base/ScriptedUserInteraction.h"
 #include "kavrel/core/KWave.h"
-#include "kavrel/core/tests/WavBytes.h"
+#include "testsupport/WavBytes.h"
 
 using namespace wavbytes;
 

@@ -2,7 +2,7 @@
 
 #include "framework/base/ScriptedUserInteraction.h"
 #include "kavrel/core/KWaveWriteToFile.h"
-#include "kavrel/core/tests/WavBytes.h"
+#include "testsupport/WavBytes.h"
 
 using namespace wavbytes;
 

@@ -19,7 +19,7 @@ const char* const kUsage = "Использование: kavrel sonogram FILE.wav
 
 struct SonogramOptions {
     long nfft = 1024;
-    int type = CKWaveFilmView::AmplitudeGrey;
+    int type = CKWaveFilm::DisplayAmplitudeGrey;
     bool inverse = false;
     double from = -1;
     double to = -1;
@@ -37,11 +37,11 @@ bool parseType(const CString& s, int& type)
     static const struct {
         const char* name;
         int type;
-    } kTypes[] = {{"grey", CKWaveFilmView::AmplitudeGrey},
-                  {"colour", CKWaveFilmView::AmplitudeColour},
-                  {"phase", CKWaveFilmView::PhaseAmplGrowth},
-                  {"phasefreq", CKWaveFilmView::PhaseFreqGrowth},
-                  {"harmonogram", CKWaveFilmView::Harmonogram}};
+    } kTypes[] = {{"grey", CKWaveFilm::DisplayAmplitudeGrey},
+                  {"colour", CKWaveFilm::DisplayAmplitudeColour},
+                  {"phase", CKWaveFilm::DisplayPhaseAmplGrowth},
+                  {"phasefreq", CKWaveFilm::DisplayPhaseFreqGrowth},
+                  {"harmonogram", CKWaveFilm::DisplayHarmonogram}};
     for (const auto& t : kTypes) {
         if (s == t.name) {
             type = t.type;
@@ -100,7 +100,7 @@ int RunSonogram(const ToolArgs& args)
     CKWaveFilm film;
     if (!OpenKWaveFilmOnWholeFile(film, args[0], FileTitleOf(args[0]), int(o.nfft)))
         return 1;
-    film.displayFlags = o.type | (o.inverse ? CKWaveFilmView::Inverse : 0);
+    film.displayFlags = o.type | (o.inverse ? CKWaveFilm::DisplayInverse : 0);
 
     const long nCadres = film.GetNCadres();
     long c0 = o.from >= 0 ? film.GetCadreNumberFromTimeInSeconds(o.from) : 0;

@@ -123,7 +123,7 @@ public:
         }
         m_pMainWnd = m_pFrame;
         CKWaveFilmHint hint(&film);
-        m_Doc.UpdateAllViews(nullptr, CKWaveFilmView::HintNewFilm, &hint);
+        m_Doc.UpdateAllViews(nullptr, HintNewFilm, &hint);
         m_pFrame->InitialUpdateFrame(&m_Doc, TRUE);
         m_pFrame->SonogramView()->SetFocus();
 
@@ -171,16 +171,16 @@ private:
     void shootEveryType(const char* dir)
     {
         // The caret blinks by ticks of this program alone while it shoots.
-        m_pFrame->SonogramView()->KillTimer(CKWaveFilmView::nBlinkTimer);
+        m_pFrame->SonogramView()->KillTimer(CKFilmViewState::nBlinkTimer);
         static const struct {
             const char* name;
             int flags;
-        } kTypes[] = {{"grey", CKWaveFilmView::AmplitudeGrey},
-                      {"grey-inverse", CKWaveFilmView::AmplitudeGrey | CKWaveFilmView::Inverse},
-                      {"colour", CKWaveFilmView::AmplitudeColour},
-                      {"phase", CKWaveFilmView::PhaseAmplGrowth | CKWaveFilmView::Inverse},
-                      {"phasefreq", CKWaveFilmView::PhaseFreqGrowth | CKWaveFilmView::Inverse},
-                      {"harmonogram", CKWaveFilmView::Harmonogram}};
+        } kTypes[] = {{"grey", CKWaveFilm::DisplayAmplitudeGrey},
+                      {"grey-inverse", CKWaveFilm::DisplayAmplitudeGrey | CKWaveFilm::DisplayInverse},
+                      {"colour", CKWaveFilm::DisplayAmplitudeColour},
+                      {"phase", CKWaveFilm::DisplayPhaseAmplGrowth | CKWaveFilm::DisplayInverse},
+                      {"phasefreq", CKWaveFilm::DisplayPhaseFreqGrowth | CKWaveFilm::DisplayInverse},
+                      {"harmonogram", CKWaveFilm::DisplayHarmonogram}};
         m_pFrame->PowerView()->Invalidate(TRUE);
         m_pFrame->PowerView()->UpdateWindow();
         for (const auto& t : kTypes) {
@@ -201,10 +201,10 @@ private:
         film.SetSelectedFragmentAbsCadres(n / 4, n / 2);
         film.SetKCaretCadre(3 * n / 4);
         film.SetKCaretFrequency(1500);
-        m_Doc.UpdateAllViews(nullptr, CKWaveFilmView::HintSelection);
-        setType(CKWaveFilmView::AmplitudeGrey);
+        m_Doc.UpdateAllViews(nullptr, HintSelection);
+        setType(CKWaveFilm::DisplayAmplitudeGrey);
         for (int tick = 0; tick < 2 && !view->bCaretShown; ++tick)
-            view->OnTimer(CKWaveFilmView::nBlinkTimer);
+            view->OnTimer(CKFilmViewState::nBlinkTimer);
         CString path;
         path.Format("%s/kavrel-view-overlays.png", dir);
         KSaveWindowPicture(m_pFrame, path);
@@ -223,8 +223,8 @@ private:
         film.SetSelectedFragmentAbsCadres(loudest - 20, loudest + 20);
         film.SetKCaretCadre(loudest);
         CKWaveFilmHint hint(&film);
-        m_Doc.UpdateAllViews(nullptr, CKWaveFilmView::HintSelection);
-        m_Doc.UpdateAllViews(nullptr, CKWaveFilmView::HintCaret, &hint);
+        m_Doc.UpdateAllViews(nullptr, HintSelection);
+        m_Doc.UpdateAllViews(nullptr, HintCaret, &hint);
         CKPowerFilmView* power = m_pFrame->PowerView();
         power->OnCmdMsg(CKPowerFilmView::ID_POWER_RANGE_10 + 7);
         for (CView* v : m_Doc.GetViews()) {

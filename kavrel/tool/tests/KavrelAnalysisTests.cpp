@@ -1,5 +1,6 @@
 // spectrum and power against the formulas computed here directly (a slow
 // DFT, a plain peak scan) on a file that sox made.
+#include <numbers>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,14 +12,15 @@
 #include <sys/wait.h>
 #include <vector>
 
+#include "testsupport/TempFiles.h"
+
 namespace {
 
 const std::string kTool = std::string(KAVREL_BINARY_DIR) + "/bin/kavrel";
 
 std::string scratch(const std::string& name)
 {
-    const char* dir = std::getenv("TMPDIR");
-    return std::string(dir && *dir ? dir : "/tmp") + "/" + name;
+    return ktest::TempPath(name);
 }
 
 std::string run(const std::string& cmd)
@@ -66,7 +68,7 @@ TEST(KavrelAnalysis, SpectrumMatchesADirectGaussianDft)
     const long s = 4321;
     for (int N : {256, 1024}) {
         SCOPED_TRACE(N);
-        const double fs = 16000, pi = 3.14159265358979323846;
+        const double fs = 16000, pi = std::numbers::pi;
         const double sigmaF = N == 1024 ? 40.0 : fs / (2 * pi * ((N / 2) / 5));
         const int h = N / 2;
         const double sigmaT = 1 / (2 * pi * sigmaF);
@@ -79,7 +81,7 @@ TEST(KavrelAnalysis, SpectrumMatchesADirectGaussianDft)
         for (int k = 0; k < h; ++k) {
             std::complex<long double> acc = 0;
             for (int t = -h; t < h; ++t) {
-                long double a = -2.0L * 3.14159265358979323846264L * k * t / N;
+                long double a = -2.0L * std::numbers::pi_v<long double> * k * t / N;
                 acc += (long double)(sample(s + t) * g(std::abs(t))) * std::complex<long double>(std::cos(a), std::sin(a));
             }
             S[size_t(k)] = 2.0L * acc;

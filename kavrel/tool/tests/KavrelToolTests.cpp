@@ -9,14 +9,15 @@
 #include <sys/wait.h>
 #include <vector>
 
+#include "testsupport/TempFiles.h"
+
 namespace {
 
 const std::string kTool = std::string(KAVREL_BINARY_DIR) + "/bin/kavrel";
 
 std::string scratch(const std::string& name)
 {
-    const char* dir = std::getenv("TMPDIR");
-    return std::string(dir && *dir ? dir : "/tmp") + "/" + name;
+    return ktest::TempPath(name);
 }
 
 // Runs a shell command; returns its standard output and exit status.

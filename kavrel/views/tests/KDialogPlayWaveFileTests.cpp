@@ -5,7 +5,7 @@
 
 #include "framework/audio/VirtualAudio.h"
 #include "framework/base/ScriptedUserInteraction.h"
-#include "kavrel/core/tests/WavBytes.h"
+#include "testsupport/WavBytes.h"
 #include "kavrel/views/KDialogPlayWaveFile.h"
 
 using namespace wavbytes;
@@ -14,7 +14,7 @@ namespace {
 
 // Lets simulated time pass and the posted notifications arrive, until the
 // window stops or the time is up.
-void playToTheEnd(CKMediaWindow& m, int maxSteps = 400)
+void playToTheEnd(CMciWnd& m, int maxSteps = 400)
 {
     for (int i = 0; i < maxSteps && m.IsPlaying(); ++i) {
         CVirtualAudio::AdvanceClock(std::chrono::milliseconds(50));
@@ -66,7 +66,7 @@ TEST(KDialogPlayWaveFile, PauseHoldsAndStopRewinds)
 {
     CVirtualAudio::Use();
     std::string path = writeFile("play-pause.wav", pcm16(2, 8000, std::vector<int>(2 * 16000, 7)));
-    CKMediaWindow m;
+    CMciWnd m;
     ASSERT_TRUE(m.Create(nullptr, path.c_str()));
     ASSERT_TRUE(m.Play());
     CVirtualAudio::AdvanceClock(std::chrono::milliseconds(300));
@@ -98,7 +98,7 @@ TEST(KDialogPlayWaveFile, NoDeviceSaysSo)
     CVirtualAudio::SetDeviceCounts(0, 0);
     std::string path = writeFile("play-none.wav", pcm16(1, 8000, std::vector<int>(100, 0)));
     CScriptedUserInteraction ui;
-    CKMediaWindow m;
+    CMciWnd m;
     ASSERT_TRUE(m.Create(nullptr, path.c_str()));
     EXPECT_FALSE(m.Play());
     ASSERT_EQ(ui.m_messages.size(), 1u);

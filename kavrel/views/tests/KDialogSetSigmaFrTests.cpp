@@ -1,17 +1,17 @@
+#include <numbers>
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "framework/base/ScriptedUserInteraction.h"
 #include "kavrel/core/KWaveFilm.h"
-#include "kavrel/core/tests/WavBytes.h"
+#include "testsupport/WavBytes.h"
 #include "kavrel/views/KDialogSetSigmaFr.h"
 
 using namespace wavbytes;
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 const char* const kLowResolutionQuestion =
     "Выбрана не достаточно большая высота фасфильма.\nПри этом качество спектрального анализа получается не высшим\n"
     "(на кнопке должно быть число не менее 10).\n\nЧто делать?\n\nОставить эту высоту фасфильма\n"
@@ -79,7 +79,7 @@ TEST(KDialogSetSigmaFr, CadreRatePresetsChooseTheTransform)
         run(dlg, [&](CKDialogSetSigmaFr& d) {
             d.ClickDlgButton(c.button);
             EXPECT_EQ(d.CadreStepInSamples, c.step) << c.button;
-            EXPECT_NEAR(d.SigmaFr, 44100 / (2 * kPi * c.step), 1e-3 * d.SigmaFr) << c.button;
+            EXPECT_NEAR(d.SigmaFr, 44100 / (2 * std::numbers::pi * c.step), 1e-3 * d.SigmaFr) << c.button;
             EXPECT_EQ(d.NFFT, c.nfft) << c.button;
             d.ClickDlgButton(IDCANCEL);
         });
@@ -135,7 +135,7 @@ TEST(KDialogSetSigmaFr, SpinsMoveByTwoPointEightPercent)
         d.CadreStepInSamples = 102;
         d.PressSpin(5011, true); // the default range: the upper arrow lowers the step
         EXPECT_EQ(d.CadreStepInSamples, 99); // 102/1.028 = 99.2
-        EXPECT_NEAR(d.SigmaFr, 44100 / (2 * kPi * 99), 1e-3);
+        EXPECT_NEAR(d.SigmaFr, 44100 / (2 * std::numbers::pi * 99), 1e-3);
         d.PressSpin(5011, false);
         EXPECT_EQ(d.CadreStepInSamples, 101); // 99·1.028 = 101.8
         EXPECT_EQ(d.GetDlgItemText(5012), "101");

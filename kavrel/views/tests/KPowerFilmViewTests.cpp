@@ -1,5 +1,6 @@
 // The power curve: background and grid, the curve's pixels from the power
 // file, scrolling, caret and selection, cursor text, wheel and menu.
+#include <numbers>
 #include <gtest/gtest.h>
 
 #include "framework/base/MciService.h"
@@ -17,8 +18,10 @@
 #include "framework/ui/CSplitterWnd.h"
 #include "framework/ui/CSurface.h"
 #include "kavrel/core/KWaveFilmHelpers.h"
-#include "kavrel/core/tests/WavBytes.h"
+#include "testsupport/WavBytes.h"
 #include "kavrel/views/KPowerFilmView.h"
+#include "kavrel/views/KWaveFilmView.h"
+#include "testsupport/RecordingMci.h"
 
 namespace {
 
@@ -30,29 +33,6 @@ constexpr COLORREF kDarkGreen = 0x003F00;
 class TestPowerView : public CKPowerFilmView {
 public:
     TestPowerView() = default;
-};
-
-// Records what would be played.
-class CRecordingMci : public IMciService {
-public:
-    MCIERROR Open(const CString&, const CString&, MCIDEVICEID* id) override
-    {
-        *id = 1;
-        return 0;
-    }
-    MCIERROR SetTimeFormat(MCIDEVICEID, DWORD) override { return 0; }
-    MCIERROR StatusLength(MCIDEVICEID, DWORD* n) override
-    {
-        *n = 1000000;
-        return 0;
-    }
-    MCIERROR PlayWait(MCIDEVICEID, DWORD from, DWORD to) override
-    {
-        played.emplace_back(long(from), long(to));
-        return 0;
-    }
-    MCIERROR Close(MCIDEVICEID) override { return 0; }
-    std::vector<std::pair<long, long>> played;
 };
 
 struct PowerCurve {
@@ -93,7 +73,7 @@ struct PowerCurve {
     void HideCaret()
     {
         if (view->bCaretShown)
-            view->OnTimer(CKPowerFilmView::nBlinkTimer);
+            view->OnTimer(CKFilmViewState::nBlinkTimer);
     }
     COLORREF Screen(int x, int y) const { return view->GetSurface()->GetPixel(x, y); }
     CRect Client() const
@@ -109,7 +89,7 @@ std::vector<int> RisingTone(long n)
 {
     std::vector<int> x(static_cast<size_t>(n));
     for (long i = 0; i < n; ++i)
-        x[size_t(i)] = int(std::lround(30000.0 * double(i) / double(n) * std::sin(2 * 3.14159265358979 * 440 * i / kFs)));
+        x[size_t(i)] = int(std::lround(30000.0 * double(i) / double(n) * std::sin(2 * std::numbers::pi * 440 * i / kFs)));
     return x;
 }
 
@@ -279,7 +259,7 @@ TEST(KPowerFilmView, SelectionAndCaretFollowTheMouseAndTheHints)
     p.film.SetKCaretCadre(60);
     p.view->OnUpdate(nullptr, 9, &p.hint);
     EXPECT_EQ(p.Screen(60, 5), kDarkGreen);
-    p.view->OnTimer(CKPowerFilmView::nBlinkTimer);
+    p.view->OnTimer(CKFilmViewState::nBlinkTimer);
     EXPECT_EQ(p.Screen(60, 5), inverted);
     // Shown, it jumps with the next hint.
     p.film.SetKCaretCadre(70);

@@ -9,19 +9,13 @@
 #include "framework/base/StringTable.h"
 #include "framework/ui/CWinApp.h"
 #include "kavrel/views/KProgressDlg.h"
+#include "testsupport/QtTestApp.h"
 
 namespace {
 
 class QtEnvironment : public testing::Environment {
 public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char name[] = "kavrel_views_tests";
-        static char* argv[] = {name, nullptr};
-        if (!QApplication::instance())
-            new QApplication(argc, argv);
-    }
+    void SetUp() override { ktest::EnsureQtApplication(); }
 };
 const auto* kQt = testing::AddGlobalTestEnvironment(new QtEnvironment);
 

@@ -61,7 +61,7 @@ TEST(KWaveFilmViewInteraction, ClicksSetTheCaretAndDragsSelect)
     EXPECT_EQ(s.film.GetSelectedFragmentAbsCadre0(), 0);
     EXPECT_EQ(s.film.GetSelectedFragmentAbsCadre1(), 0);
     EXPECT_EQ(CWnd::GetCapture(), nullptr);
-    EXPECT_EQ(spy.hints, std::vector<LPARAM>({CKWaveFilmView::HintCaret}));
+    EXPECT_EQ(spy.hints, std::vector<LPARAM>({HintCaret}));
 
     // A plain press starts a selection, the drag extends it, the release ends it.
     spy.hints.clear();
@@ -74,9 +74,9 @@ TEST(KWaveFilmViewInteraction, ClicksSetTheCaretAndDragsSelect)
     s.view->OnLButtonUp(0, CPoint(70, 60));
     EXPECT_EQ(CWnd::GetCapture(), nullptr);
     EXPECT_EQ(s.film.GetKCaretCadre(), 70);
-    EXPECT_EQ(spy.hints, std::vector<LPARAM>({CKWaveFilmView::HintCaret, CKWaveFilmView::HintSelection,
-                                              CKWaveFilmView::HintCaret, CKWaveFilmView::HintSelection,
-                                              CKWaveFilmView::HintCaret}));
+    EXPECT_EQ(spy.hints, std::vector<LPARAM>({HintCaret, HintSelection,
+                                              HintCaret, HintSelection,
+                                              HintCaret}));
     // Cadres 40 .. 69 are shown inverted, nothing beside them.
     EXPECT_EQ(s.Screen(39, 60), before39);
     EXPECT_EQ(s.Screen(50, 60), Inverted(before50));
@@ -99,7 +99,7 @@ TEST(KWaveFilmViewInteraction, ClicksSetTheCaretAndDragsSelect)
     // the new one is inverted.
     const COLORREF before150 = s.Screen(150, 60);
     s.film.SetSelectedFragmentAbsCadres(140, 160);
-    s.view->OnUpdate(&spy, CKWaveFilmView::HintSelection, nullptr);
+    s.view->OnUpdate(&spy, HintSelection, nullptr);
     EXPECT_EQ(s.Screen(50, 60), before50);
     EXPECT_EQ(s.Screen(150, 60), Inverted(before150));
     doc.RemoveView(s.view.get());
@@ -130,7 +130,7 @@ TEST(KWaveFilmViewInteraction, CaretCrossBlinksByXor)
     s.Paint();
     const COLORREF vertical = s.Screen(50, 30), horizontal = s.Screen(120, 111), away = s.Screen(120, 30);
     const COLORREF at60 = s.Screen(60, 60);
-    s.view->OnTimer(CKWaveFilmView::nBlinkTimer);
+    s.view->OnTimer(CKFilmViewState::nBlinkTimer);
     EXPECT_TRUE(s.view->bCaretShown);
     EXPECT_EQ(s.Screen(50, 30), Inverted(vertical));
     EXPECT_EQ(s.Screen(120, 111), Inverted(horizontal));
@@ -140,16 +140,16 @@ TEST(KWaveFilmViewInteraction, CaretCrossBlinksByXor)
     EXPECT_EQ(s.Screen(50, 30), Inverted(vertical));
     // Hint 9 moves a shown cross at once.
     s.film.SetKCaretCadre(60);
-    s.view->OnUpdate(nullptr, CKWaveFilmView::HintCaret, nullptr);
+    s.view->OnUpdate(nullptr, HintCaret, nullptr);
     EXPECT_EQ(s.Screen(50, 30), vertical);
     EXPECT_EQ(s.Screen(60, 60), Inverted(at60));
     // The next tick hides it.
-    s.view->OnTimer(CKWaveFilmView::nBlinkTimer);
+    s.view->OnTimer(CKFilmViewState::nBlinkTimer);
     EXPECT_FALSE(s.view->bCaretShown);
     EXPECT_EQ(s.Screen(120, 111), horizontal);
     EXPECT_EQ(s.Screen(50, 30), vertical);
     // Hidden and off: a moved caret draws nothing until the next tick.
-    s.view->OnUpdate(nullptr, CKWaveFilmView::HintCaret, nullptr);
+    s.view->OnUpdate(nullptr, HintCaret, nullptr);
     EXPECT_EQ(s.Screen(120, 111), horizontal);
 }
 
@@ -312,22 +312,22 @@ TEST(KWaveFilmViewInteraction, HintsOfTheDocument)
     ASSERT_TRUE(OpenKWaveFilmOnWholeFile(other, path.c_str(), "other", 1024));
     other.SetKCaretCadre(600);
     CKWaveFilmHint hint(&other);
-    doc.UpdateAllViews(nullptr, CKWaveFilmView::HintNewFilm, &hint);
+    doc.UpdateAllViews(nullptr, HintNewFilm, &hint);
     EXPECT_EQ(s.view->GetWaveFilm(), &other);
     EXPECT_EQ(s.view->nLines, 512);
     EXPECT_EQ(s.view->GetTotalSize(), CSize(int(other.GetNCadres()), 512));
     // Hint 11 repaints only when the document itself sends it.
     s.Paint();
     CRect invalid;
-    s.view->OnUpdate(&spy, CKWaveFilmView::HintPaperColour, nullptr);
+    s.view->OnUpdate(&spy, HintPaperColour, nullptr);
     EXPECT_FALSE(s.view->GetUpdateRect(&invalid));
-    s.view->OnUpdate(nullptr, CKWaveFilmView::HintPaperColour, nullptr);
+    s.view->OnUpdate(nullptr, HintPaperColour, nullptr);
     EXPECT_TRUE(s.view->GetUpdateRect(&invalid));
     // Hint 12 redraws the picture from the kept spectra.
     const unsigned before = s.view->PicturePixel(int(s.view->GetScrollPosition().x % s.view->nColumns), 32);
-    other.displayFlags = CKWaveFilmView::AmplitudeGrey | CKWaveFilmView::Inverse;
+    other.displayFlags = CKWaveFilm::DisplayAmplitudeGrey | CKWaveFilm::DisplayInverse;
     const long long transforms = CKFFT::KFFT_nTransforms;
-    s.view->OnUpdate(&spy, CKWaveFilmView::HintDisplayParameter, nullptr);
+    s.view->OnUpdate(&spy, HintDisplayParameter, nullptr);
     EXPECT_EQ(CKFFT::KFFT_nTransforms, transforms);
     // Inverted grey: g + g' = 255 less the two truncations.
     const unsigned after = s.view->PicturePixel(int(s.view->GetScrollPosition().x % s.view->nColumns), 32);
@@ -345,7 +345,7 @@ TEST(KWaveFilmViewInteraction, HintsOfTheDocument)
     s.view->OnCommand(CKWaveFilmView::ID_WFV_DIALOG_ADJUST, 0);
     SetDialogDriver(old);
     EXPECT_EQ(dialogs, std::vector<int>({4133}));
-    EXPECT_EQ(spy.hints, std::vector<LPARAM>({CKWaveFilmView::HintDisplayLevels}));
+    EXPECT_EQ(spy.hints, std::vector<LPARAM>({HintDisplayLevels}));
     doc.RemoveView(s.view.get());
     doc.RemoveView(&spy);
 }
@@ -354,11 +354,11 @@ TEST(KWaveFilmViewInteraction, DestroyWindowStopsTheBlinking)
 {
     Sonogram s;
     ASSERT_TRUE(OpenChirp(s, "destroy.wav"));
-    EXPECT_NE(s.view->nTimerID, 0u);
+    EXPECT_NE(s.view->State.nTimerID, 0u);
     EXPECT_TRUE(s.view->DestroyWindow());
     EXPECT_EQ(s.view->GetWidget(), nullptr);
-    EXPECT_EQ(s.view->nTimerID, 0u);
-    s.view->OnTimer(CKWaveFilmView::nBlinkTimer); // nothing to draw on: no harm
+    EXPECT_EQ(s.view->State.nTimerID, 0u);
+    s.view->OnTimer(CKFilmViewState::nBlinkTimer); // nothing to draw on: no harm
     s.view->OnMouseMove(MK_CONTROL, CPoint(3, 3));
 }
 

@@ -3,6 +3,7 @@
 // At 16000 Hz and NFFT 256 the film steps 25 samples, line k is k·62.5 Hz
 // and the zero level Z = 20·log10(16000·32767) tops the default scale,
 // whose bottom is Z - 100.
+#include <numbers>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -62,8 +63,8 @@ TEST(KWaveFilmViewPicture, GreyScaleOfASineAndOfSilence)
     // On screen line k is row nLines - 1 - k, the cadre at x - scroll.
     EXPECT_EQ(s.Screen(500 - 400, 127 - 16), RGB(255, 255, 255));
 
-    s.film.displayFlags = CKWaveFilmView::AmplitudeGrey | CKWaveFilmView::Inverse;
-    s.view->OnUpdate(nullptr, CKWaveFilmView::HintDisplayLevels, nullptr);
+    s.film.displayFlags = CKWaveFilm::DisplayAmplitudeGrey | CKWaveFilm::DisplayInverse;
+    s.view->OnUpdate(nullptr, HintDisplayLevels, nullptr);
     s.Pixel(500, 16, b, g, r);
     EXPECT_EQ(g, 0);
     s.view->ScrollToPosition(CPoint(0, 0));
@@ -97,7 +98,7 @@ TEST(KWaveFilmViewPicture, HarmonogramOfAStableSineAndOfSilence)
     std::vector<int> x = Sine(1000, 20000, 8000, kFs);
     x.resize(16000, 0);
     Sonogram s;
-    s.film.displayFlags = CKWaveFilmView::Harmonogram;
+    s.film.displayFlags = CKWaveFilm::DisplayHarmonogram;
     ASSERT_TRUE(s.Open("picture-harmonogram.wav", x, kFs, kNFFT, kWidth, kHeight));
     s.Paint();
     EXPECT_NEAR(s.Amplitudes(100)[16], 10 * std::sqrt(1.0 / 5), 0.01);
@@ -111,8 +112,8 @@ TEST(KWaveFilmViewPicture, HarmonogramOfAStableSineAndOfSilence)
     EXPECT_EQ(s.Amplitudes(500)[16], 0.0f);
     s.Pixel(500, 16, b, g, r);
     EXPECT_EQ(g, 255);
-    s.film.displayFlags = CKWaveFilmView::Harmonogram | CKWaveFilmView::Inverse;
-    s.view->OnUpdate(nullptr, CKWaveFilmView::HintDisplayParameter, nullptr);
+    s.film.displayFlags = CKWaveFilm::DisplayHarmonogram | CKWaveFilm::DisplayInverse;
+    s.view->OnUpdate(nullptr, HintDisplayParameter, nullptr);
     s.Pixel(500, 16, b, g, r);
     EXPECT_EQ(g, 0);
     // The scale moves: with 0 .. 10 the stable line reads 255·(10 - 4.47)/10
@@ -134,7 +135,7 @@ TEST(KWaveFilmViewPicture, ColourHueFollowsTheMusicalScale)
     } cases[] = {{110, 2}, {440, 1}, {3520, 0}};
     for (const Case& c : cases) {
         Sonogram s;
-        s.film.displayFlags = CKWaveFilmView::AmplitudeColour | CKWaveFilmView::Inverse; // inversion ignored
+        s.film.displayFlags = CKWaveFilm::DisplayAmplitudeColour | CKWaveFilm::DisplayInverse; // inversion ignored
         ASSERT_TRUE(s.Open("picture-colour.wav", Sine(c.f, 32000, 8000, kFs), kFs, kNFFT, kWidth, kHeight));
         s.Paint();
         const long cadre = 100;
@@ -144,7 +145,7 @@ TEST(KWaveFilmViewPicture, ColourHueFollowsTheMusicalScale)
         for (int k = 1; k < 128; ++k) {
             const double f = k * 62.5, st = 12 * std::log2(f / 440), n = 3 / (42 * std::log(2.0) * f);
             const double p = std::pow(10.0, A[k] / 10.0);
-            auto w = [&](double centre) { return 1 + std::cos(kPi / 2 * (st - centre) / 21); };
+            auto w = [&](double centre) { return 1 + std::cos(std::numbers::pi / 2 * (st - centre) / 21); };
             if (f > 440 * std::pow(2, -6.75) && f < 440 * std::pow(2, 0.25)) sum[2] += p * 2 * w(-39) * n;
             if (f > 440 * std::pow(2, -3.25) && f < 440 * std::pow(2, 3.75)) sum[1] += p * w(3) * n;
             if (f > 440 * std::pow(2, 0.25) && f < 440 * std::pow(2, 7.25)) sum[0] += p * 8 * w(45) * n;
@@ -177,10 +178,10 @@ TEST(KWaveFilmViewPicture, DefaultPhaseLimitsShowTheSignAlone)
     // a pixel is grey, pure green or pure red; on the light background the
     // tint lifts one channel to 255.
     const std::vector<int> x = Chirp(300, 6000, 20000, 16000, kFs);
-    for (int type : {CKWaveFilmView::PhaseAmplGrowth, CKWaveFilmView::PhaseFreqGrowth}) {
+    for (int type : {CKWaveFilm::DisplayPhaseAmplGrowth, CKWaveFilm::DisplayPhaseFreqGrowth}) {
         for (bool inverse : {true, false}) {
             Sonogram s;
-            s.film.displayFlags = type | (inverse ? CKWaveFilmView::Inverse : 0);
+            s.film.displayFlags = type | (inverse ? CKWaveFilm::DisplayInverse : 0);
             ASSERT_TRUE(s.Open("picture-phase.wav", x, kFs, kNFFT, kWidth, kHeight));
             s.Paint();
             int greens = 0, reds = 0, greys = 0;
@@ -215,7 +216,7 @@ TEST(KWaveFilmViewPicture, PhaseLimitsScaleTheTint)
 {
     // Limits far above every derivative: the tint is t/P of the way.
     Sonogram s;
-    s.film.displayFlags = CKWaveFilmView::PhaseAmplGrowth | CKWaveFilmView::Inverse;
+    s.film.displayFlags = CKWaveFilm::DisplayPhaseAmplGrowth | CKWaveFilm::DisplayInverse;
     s.film.phaseLimitPos = 1.0f;
     s.film.phaseLimitNeg = -1.0f;
     ASSERT_TRUE(s.Open("picture-phase-limits.wav", Chirp(300, 6000, 20000, 16000, kFs), kFs, kNFFT, kWidth, kHeight));
@@ -250,12 +251,12 @@ TEST(KWaveFilmViewPicture, FiotAndMixedBitsLeaveThePictureAsItWas)
     s.Paint();
     const std::vector<unsigned char> before(s.view->bitmapBits.pArray,
                                             s.view->bitmapBits.pArray + s.view->bitmapBits.nSize);
-    for (int flags : {int(CKWaveFilmView::Fiot), CKWaveFilmView::AmplitudeGrey | CKWaveFilmView::PhaseAmplGrowth, 0}) {
+    for (int flags : {int(CKWaveFilm::DisplayFiot), CKWaveFilm::DisplayAmplitudeGrey | CKWaveFilm::DisplayPhaseAmplGrowth, 0}) {
         s.film.displayFlags = flags;
         const long long transforms = CKFFT::KFFT_nTransforms;
         s.view->ScrollToPosition(CPoint(7, 0));
         s.Paint();
-        s.view->OnUpdate(nullptr, CKWaveFilmView::HintDisplayLevels, nullptr);
+        s.view->OnUpdate(nullptr, HintDisplayLevels, nullptr);
         EXPECT_EQ(CKFFT::KFFT_nTransforms, transforms) << flags;
         EXPECT_EQ(std::memcmp(before.data(), s.view->bitmapBits.pArray, before.size()), 0) << flags;
         s.view->ScrollToPosition(CPoint(0, 0));
@@ -264,16 +265,16 @@ TEST(KWaveFilmViewPicture, FiotAndMixedBitsLeaveThePictureAsItWas)
 
 TEST(KWaveFilmViewPicture, ScrollingComputesOnlyTheNewCadres)
 {
-    for (int type : {CKWaveFilmView::AmplitudeGrey, CKWaveFilmView::AmplitudeColour, CKWaveFilmView::PhaseAmplGrowth,
-                     CKWaveFilmView::PhaseFreqGrowth, CKWaveFilmView::Harmonogram}) {
+    for (int type : {CKWaveFilm::DisplayAmplitudeGrey, CKWaveFilm::DisplayAmplitudeColour, CKWaveFilm::DisplayPhaseAmplGrowth,
+                     CKWaveFilm::DisplayPhaseFreqGrowth, CKWaveFilm::DisplayHarmonogram}) {
         Sonogram s;
         s.film.displayFlags = type;
         const long long atStart = CKFFT::KFFT_nTransforms;
         ASSERT_TRUE(s.Open("picture-scroll.wav", Sine(1000, 20000, 16000, kFs), kFs, kNFFT, kWidth, kHeight));
         // A pair of cadres takes one transform; a harmonogram column one
         // single and five paired ones.
-        const long perColumn = type == CKWaveFilmView::Harmonogram ? 6 : 1;
-        const long perStep = type == CKWaveFilmView::Harmonogram ? 1 : 2;
+        const long perColumn = type == CKWaveFilm::DisplayHarmonogram ? 6 : 1;
+        const long perStep = type == CKWaveFilm::DisplayHarmonogram ? 1 : 2;
         EXPECT_EQ(CKFFT::KFFT_nTransforms - atStart, kWidth / perStep * perColumn) << type;
 
         long long before = CKFFT::KFFT_nTransforms;
@@ -403,7 +404,7 @@ TEST(KWaveFilmViewPicture, NoFilmOrABadFilmDrawsOnlyTheBackground)
     CKWaveFilm film; // never opened
     CKWaveFilmHint hint(&film);
     const long long before = CKFFT::KFFT_nTransforms;
-    view->OnUpdate(nullptr, CKWaveFilmView::HintNewFilm, &hint);
+    view->OnUpdate(nullptr, HintNewFilm, &hint);
     view->Invalidate(FALSE);
     view->UpdateWindow();
     EXPECT_EQ(CKFFT::KFFT_nTransforms, before);

@@ -3,6 +3,7 @@
 // step and the picture with and without qualifying petals.
 // At 16000 Hz and NFFT 1024 a line is 15.625 Hz, the cadre step 102
 // samples and sigma F = 16000 / (2π · 102) ≈ 24.97 Hz.
+#include <numbers>
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -97,7 +98,7 @@ TEST_F(PhasePortrait, SteadyToneHasNoChirpAndLinksWell)
 TEST_F(PhasePortrait, GlidingToneChirpsWithTheGlide)
 {
     // 500 → 1500 Hz over one second: 1000 Hz/s, 2π·1000 rad/s², about 1000 Hz at the caret.
-    const double beta = 2 * kPi * 1000;
+    const double beta = 2 * std::numbers::pi * 1000;
     View* up = Open("portrait-rising.wav", Glide(500, 1500, 16000, 16000, kFs));
     const View::CADRE& c = up->GetCadre(1);
     ASSERT_EQ(c.nLepestok, 1);

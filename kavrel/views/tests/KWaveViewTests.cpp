@@ -14,36 +14,14 @@
 #include "framework/ui/CSurface.h"
 #include "kavrel/core/KWave.h"
 #include "kavrel/core/KWaveFilmHelpers.h"
-#include "kavrel/core/tests/WavBytes.h"
+#include "testsupport/WavBytes.h"
 #include "kavrel/views/KWaveView.h"
+#include "testsupport/RecordingMci.h"
 
 namespace {
 
 constexpr unsigned kFs = 16000;
 constexpr COLORREF kGreen = 0x00FF00;
-
-// Records what would be played.
-class CRecordingMci : public IMciService {
-public:
-    MCIERROR Open(const CString&, const CString&, MCIDEVICEID* id) override
-    {
-        *id = 1;
-        return 0;
-    }
-    MCIERROR SetTimeFormat(MCIDEVICEID, DWORD) override { return 0; }
-    MCIERROR StatusLength(MCIDEVICEID, DWORD* n) override
-    {
-        *n = 1000000;
-        return 0;
-    }
-    MCIERROR PlayWait(MCIDEVICEID, DWORD from, DWORD to) override
-    {
-        played.emplace_back(long(from), long(to));
-        return 0;
-    }
-    MCIERROR Close(MCIDEVICEID) override { return 0; }
-    std::vector<std::pair<long, long>> played;
-};
 
 struct Oscillogram {
     CKWave wave;

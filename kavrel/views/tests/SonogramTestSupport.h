@@ -1,6 +1,7 @@
 // Sonograms over generated sounds for the view's tests: a WAV file written
 // byte by byte, a film over all of it and a view on the film in a window.
 #pragma once
+#include <numbers>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -8,38 +9,23 @@
 
 #include "framework/ui/CSurface.h"
 #include "kavrel/core/KWaveFilmHelpers.h"
-#include "kavrel/core/tests/WavBytes.h"
+#include "testsupport/WavBytes.h"
 #include "kavrel/views/KWaveFilmView.h"
+#include "testsupport/Signals.h"
 
 namespace sonogram_test {
-
-constexpr double kPi = 3.14159265358979323846;
 
 // The view with its analysis reachable from the tests.
 class TestView : public CKWaveFilmView {
 public:
     using CKWaveFilmView::CalculateSpectra;
-    using CKWaveFilmView::SendHint;
 };
 
-inline std::vector<int> Sine(double f, double amplitude, long n, double fs)
-{
-    std::vector<int> x(static_cast<size_t>(n));
-    for (long i = 0; i < n; ++i)
-        x[size_t(i)] = int(std::lround(amplitude * std::sin(2 * kPi * f * double(i) / fs)));
-    return x;
-}
-
-// Frequency rising linearly from f0 to f1 over the n samples.
+using ktest::Sine;
+// Frequency rising linearly from f0 to f1 over the samples.
 inline std::vector<int> Chirp(double f0, double f1, double amplitude, long n, double fs)
 {
-    std::vector<int> x(static_cast<size_t>(n));
-    const double T = double(n) / fs;
-    for (long i = 0; i < n; ++i) {
-        const double t = double(i) / fs;
-        x[size_t(i)] = int(std::lround(amplitude * std::sin(2 * kPi * (f0 * t + (f1 - f0) * t * t / (2 * T)))));
-    }
-    return x;
+    return ktest::Glide(f0, f1, amplitude, n, fs);
 }
 
 struct Sonogram {
@@ -55,7 +41,7 @@ struct Sonogram {
             return false;
         if (!view->Create(nullptr, CRect(0, 0, cx, cy)))
             return false;
-        view->OnUpdate(nullptr, CKWaveFilmView::HintNewFilm, &hint);
+        view->OnUpdate(nullptr, HintNewFilm, &hint);
         view->OnInitialUpdate();
         return true;
     }

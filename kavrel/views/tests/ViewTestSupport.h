@@ -8,7 +8,7 @@
 
 #include "kavrel/core/KWaveFilm.h"
 #include "kavrel/core/KWaveFilmHelpers.h"
-#include "kavrel/core/tests/WavBytes.h"
+#include "testsupport/WavBytes.h"
 #include "kavrel/views/KWaveFilmView.h"
 
 class CCountingWaveFilmView : public CKWaveFilmView {
@@ -32,7 +32,7 @@ struct CSonogramOnFile {
         view = std::make_unique<CCountingWaveFilmView>();
         view->Create(nullptr, CRect(0, 0, width, 200));
         CKWaveFilmHint hint(&film);
-        view->OnUpdate(nullptr, CKWaveFilmView::HintNewFilm, &hint);
+        view->OnUpdate(nullptr, HintNewFilm, &hint);
         view->OnInitialUpdate();
     }
     ~CSonogramOnFile()

@@ -1,5 +1,6 @@
 // kavrel sonogram against the sonogram view drawn on screen, and its
 // handling of the command line.
+#include <numbers>
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -13,8 +14,9 @@
 
 #include "framework/ui/CSurface.h"
 #include "kavrel/core/KWaveFilmHelpers.h"
-#include "kavrel/core/tests/WavBytes.h"
+#include "testsupport/WavBytes.h"
 #include "kavrel/views/KWaveFilmView.h"
+#include "testsupport/QtTestApp.h"
 
 namespace {
 
@@ -22,14 +24,7 @@ const std::string kTool = std::string(KAVREL_BINARY_DIR) + "/bin/kavrel";
 
 class QtEnvironment : public testing::Environment {
 public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char name[] = "kavrel_tool_tests";
-        static char* argv[] = {name, nullptr};
-        if (!QApplication::instance())
-            new QApplication(argc, argv);
-    }
+    void SetUp() override { ktest::EnsureQtApplication(); }
 };
 const auto* kQt = testing::AddGlobalTestEnvironment(new QtEnvironment);
 
@@ -45,7 +40,7 @@ std::string chirpFile(const std::string& name)
     std::vector<int> x(20000, 0);
     for (int i = 0; i < 16000; ++i) {
         const double t = i / 16000.0;
-        x[size_t(i)] = int(std::lround(20000 * std::sin(2 * M_PI * (300 * t + 5700 * t * t / 2))));
+        x[size_t(i)] = int(std::lround(20000 * std::sin(2 * std::numbers::pi * (300 * t + 5700 * t * t / 2))));
     }
     return wavbytes::writeFile(name, wavbytes::pcm16(1, 16000, x));
 }
@@ -60,10 +55,10 @@ TEST(KavrelSonogram, ThePngIsThePictureOfTheView)
     struct {
         const char* type;
         int flags;
-    } cases[] = {{"phase --inverse", CKWaveFilmView::PhaseAmplGrowth | CKWaveFilmView::Inverse},
-                 {"colour", CKWaveFilmView::AmplitudeColour},
-                 {"harmonogram", CKWaveFilmView::Harmonogram},
-                 {"grey", CKWaveFilmView::AmplitudeGrey}};
+    } cases[] = {{"phase --inverse", CKWaveFilm::DisplayPhaseAmplGrowth | CKWaveFilm::DisplayInverse},
+                 {"colour", CKWaveFilm::DisplayAmplitudeColour},
+                 {"harmonogram", CKWaveFilm::DisplayHarmonogram},
+                 {"grey", CKWaveFilm::DisplayAmplitudeGrey}};
     for (const auto& c : cases) {
         const std::string png = wavbytes::tempPath("sonogram-chirp.png");
         ::unlink(png.c_str());
@@ -84,7 +79,7 @@ TEST(KavrelSonogram, ThePngIsThePictureOfTheView)
         OpenView view;
         ASSERT_TRUE(view.Create(nullptr, CRect(0, 0, 256, 128 + 16)));
         CKWaveFilmHint hint(&film);
-        view.OnUpdate(nullptr, CKWaveFilmView::HintNewFilm, &hint);
+        view.OnUpdate(nullptr, HintNewFilm, &hint);
         view.ScrollToPosition(CPoint(64, 0));
         view.Invalidate(FALSE);
         view.UpdateWindow();

@@ -1,0 +1,28 @@
+# kavrel_add_program(NAME MAIN main.cpp LINKS libs... [BESIDE dir]):
+# one program of the suite from its folder. Everything but main() is a
+# static library NAME_parts, so that the tests drive the real windows and
+# dialogs; the tests in NAME/tests link it and may start the built binary.
+# BESIDE names a folder of the program's whose files the build copies next
+# to the binary.
+function(kavrel_add_program name)
+  cmake_parse_arguments(P "" "MAIN;BESIDE" "LINKS" ${ARGN})
+  set(_dir ${CMAKE_CURRENT_SOURCE_DIR})
+  file(GLOB _srcs CONFIGURE_DEPENDS ${_dir}/*.cpp ${_dir}/*.h ${_dir}/res/*.cpp ${_dir}/res/*.ui)
+  list(FILTER _srcs EXCLUDE REGEX "/${P_MAIN}$")
+  add_library(${name}_parts STATIC ${_srcs})
+  set_target_properties(${name}_parts PROPERTIES AUTOMOC ON AUTOUIC ON AUTOUIC_SEARCH_PATHS ${_dir}/res)
+  target_link_libraries(${name}_parts PUBLIC ${P_LINKS})
+  add_executable(${name} ${P_MAIN})
+  # The forms and resources register themselves at start: keep every object.
+  target_link_libraries(${name} PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${name}_parts>")
+  if(P_BESIDE)
+    file(GLOB _beside CONFIGURE_DEPENDS ${_dir}/${P_BESIDE}/*)
+    add_custom_command(TARGET ${name} POST_BUILD
+      COMMAND ${CMAKE_COMMAND} -E make_directory $<TARGET_FILE_DIR:${name}>/${P_BESIDE}
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different ${_beside} $<TARGET_FILE_DIR:${name}>/${P_BESIDE}/)
+  endif()
+  kavrel_add_tests(${name}_tests ${_dir}/tests "$<LINK_LIBRARY:WHOLE_ARCHIVE,${name}_parts>")
+  if(TARGET ${name}_tests)
+    add_dependencies(${name}_tests ${name})
+  endif()
+endfunction()
