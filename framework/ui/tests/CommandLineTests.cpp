@@ -11,7 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "FrameTestSupport.h"
+#include "UiTestApp.h"
+#include "framework/base/ScriptedUserInteraction.h"
 #include "framework/base/tests/TestSupport.h"
+#include "framework/ui/CDocTemplate.h"
 #include "framework/ui/CWinApp.h"
 
 using kavrel_test::ScratchDir;
@@ -57,6 +61,43 @@ TEST(CommandLine, PathsAreFilesAndOnlyTheFrameworksSwitchesAreSwitches)
     EXPECT_EQ(Parse({"-Regserver"}), (Parsed{C::AppRegister, ""}));
     EXPECT_EQ(Parse({"--unregister"}), (Parsed{C::AppUnregister, ""}));
     EXPECT_EQ(Parse({"/p"}), (Parsed{C::FileOpen, "/p"}));
+}
+
+namespace {
+// Records the direct print the -p switch asks for; the command reaches the
+// program at the end of the frame's routing.
+class CPrintingApp : public CWinApp {
+public:
+    CPrintingApp() : CWinApp("PrintSwitchTest") { MapCommand(ID_FILE_PRINT_DIRECT, &CPrintingApp::OnPrintDirect); }
+    void OnPrintDirect()
+    {
+        auto* frame = dynamic_cast<CFrameWnd*>(m_pMainWnd);
+        auto* doc = frame ? dynamic_cast<frame_test::CNumberDoc*>(frame->GetActiveDocument()) : nullptr;
+        printed.push_back(doc ? doc->nValue : -1);
+    }
+    std::vector<int> printed;
+};
+} // namespace
+
+TEST(CommandLine, PrintSwitchPrintsTheFileDirectlyAndEndsTheProgram)
+{
+    EnsureUiTestApplication();
+    ScratchDir dir;
+    const std::string doc = dir / "a.num";
+    kavrel_test::WriteAll(doc, {5, 0, 0, 0});
+    CPrintingApp app;
+    CScriptedUserInteraction ui;
+    using namespace frame_test;
+    app.AddDocTemplate(new CSingleDocTemplate(IDR_SDI, RUNTIME_CLASS(CNumberDoc), RUNTIME_CLASS(CTestFrame),
+                                              RUNTIME_CLASS(CNumberView)));
+    app.m_argv = {CString("-p"), CString(doc.c_str())};
+    CCommandLineInfo info;
+    app.ParseCommandLine(info);
+    EXPECT_FALSE(app.ProcessShellCommand(info));
+    EXPECT_EQ(app.printed, std::vector<int>{5});
+    EXPECT_EQ(app.m_pMainWnd, nullptr);
+    EXPECT_TRUE(app.GetDocTemplates().front()->GetDocuments().empty());
+    frame_test::Pump();
 }
 
 // The small program prints the path and number of the document it opened.
