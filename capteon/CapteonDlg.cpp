@@ -146,8 +146,9 @@ bool CCapteonDlg::OnInitDialog()
     SetButtons(EButtons::Start);
     if (CWnd* place = GetDlgItem(IDC_POWER_LEVEL_PLACE)) {
         CRect r;
-        place->GetClientRect(&r);
-        PowerLevel.Create(r, place, ID_POWER_LEVEL_WND);
+        place->GetWindowRect(&r);
+        ScreenToClient(&r);
+        PowerLevel.Create(r, this, ID_POWER_LEVEL_WND);
     }
     ResetStatistics();
     SetDlgItemText(IDC_SECONDS, "0");

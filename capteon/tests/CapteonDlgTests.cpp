@@ -437,3 +437,24 @@ TEST(Capteon, WriteFailurePastTwoGigabytesKeepsExactSizes)
     EXPECT_EQ(last, std::vector<short>(source.begin(), source.begin() + 16000));
     std::remove(path.c_str());
 }
+
+// The meter is the dialog's child over the laid-out placeholder, which spans
+// the dialog's width at the form's height of 200.
+TEST(Capteon, TheMeterCoversItsPlaceholder)
+{
+    useOwnProfile();
+    CVirtualAudio::Use();
+    CCapteonDlg dlg;
+    runCapteon(dlg, [](CCapteonDlg& d) {
+        EXPECT_EQ(d.PowerLevel.GetParent(), &d);
+        CRect place, meter;
+        d.GetDlgItem(IDC_POWER_LEVEL_PLACE)->GetWindowRect(&place);
+        d.PowerLevel.GetWindowRect(&meter);
+        EXPECT_EQ(meter, place);
+        d.ScreenToClient(&place);
+        EXPECT_GT(place.left, 0);
+        EXPECT_GT(place.top, 0);
+        EXPECT_GE(place.Width(), 600);
+        EXPECT_EQ(place.Height(), 200);
+    });
+}

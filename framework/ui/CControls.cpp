@@ -1,4 +1,5 @@
 #include "framework/ui/CControls.h"
+#include "framework/ui/ControlIds.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -286,16 +287,8 @@ bool CButton::IsControl(const QWidget* w)
 
 void CButton::SetCheck(int nCheck)
 {
-    auto* b = qobject_cast<QAbstractButton*>(m_pWidget);
-    if (!b)
-        return;
-    // Qt will not uncheck the checked button of an exclusive radio group;
-    // the platform leaves the group with none checked.
-    bool exclusive = b->autoExclusive();
-    if (nCheck == BST_UNCHECKED && exclusive)
-        b->setAutoExclusive(false);
-    b->setChecked(nCheck != BST_UNCHECKED);
-    b->setAutoExclusive(exclusive);
+    if (auto* b = qobject_cast<QAbstractButton*>(m_pWidget))
+        KSetButtonChecked(b, nCheck != BST_UNCHECKED);
 }
 
 int CButton::GetCheck() const

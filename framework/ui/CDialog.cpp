@@ -12,6 +12,7 @@
 #include <QDialog>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <cfloat>
@@ -223,21 +224,14 @@ void DDX_CBIndex(CDataExchange* pDX, int nID, int& value)
 void DDX_Radio(CDataExchange* pDX, int nID, int& value)
 {
     pDX->PrepareCtrl(nID);
-    CDialog* dlg = pDX->m_pDlgWnd;
-    CWnd* first = dlg->GetDlgItem(nID);
-    QWidget* parent = first && first->GetWidget() ? first->GetWidget()->parentWidget() : nullptr;
-    if (pDX->m_bSaveAndValidate)
+    CWnd* first = pDX->m_pDlgWnd->GetDlgItem(nID);
+    const std::vector<QAbstractButton*> group = KRadioGroupFrom(first ? first->GetWidget() : nullptr);
+    if (pDX->m_bSaveAndValidate) {
         value = -1;
-    int index = 0;
-    for (int id = nID;; ++id, ++index) {
-        CWnd* w = dlg->GetDlgItem(id);
-        if (!w || !qobject_cast<QRadioButton*>(w->GetWidget()) || w->GetWidget()->parentWidget() != parent)
-            break;
-        CButton* b = dlg->GetDlgItemAs<CButton>(id);
-        if (!pDX->m_bSaveAndValidate)
-            b->SetCheck(index == value ? BST_CHECKED : BST_UNCHECKED);
-        else if (b->GetCheck() && value < 0)
-            value = index;
+        for (size_t i = 0; i < group.size() && value < 0; ++i)
+            if (group[i]->isChecked()) value = int(i);
+    } else {
+        for (size_t i = 0; i < group.size(); ++i) KSetButtonChecked(group[i], int(i) == value);
     }
 }
 
@@ -280,8 +274,28 @@ bool CDialog::build()
     it->second(dlg);
     Attach(dlg, true);
     connectControls();
+    layOut();
     m_bEnded = false;
     return true;
+}
+
+void CDialog::layOut()
+{
+    // OnInitDialog finds its controls where the user will see them, as a
+    // dialog template places them on the platform: the dialog takes the
+    // size it will be shown with and its layouts run now. A hidden widget
+    // hears no resize, so each layout is run in turn, outer ones first.
+    m_pWidget->ensurePolished();
+    if (!m_pWidget->testAttribute(Qt::WA_Resized))
+        m_pWidget->adjustSize();
+    QList<QWidget*> widgets = m_pWidget->findChildren<QWidget*>();
+    widgets.prepend(m_pWidget);
+    for (QWidget* w : widgets) {
+        if (QLayout* l = w->layout()) {
+            l->invalidate();
+            l->activate();
+        }
+    }
 }
 
 void CDialog::connectControls()

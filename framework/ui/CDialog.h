@@ -43,8 +43,8 @@ void DDX_Text(CDataExchange* pDX, int nID, float& value);
 void DDX_Check(CDataExchange* pDX, int nID, int& value);
 // The selected item's index (-1 for none).
 void DDX_CBIndex(CDataExchange* pDX, int nID, int& value);
-// The index of the checked radio button in the group that starts at nID:
-// the radio buttons with consecutive IDs sharing nID's parent; -1 for none.
+// The index of the checked radio button in the group that starts at nID,
+// counted in the form's order whatever the IDs; -1 for none.
 void DDX_Radio(CDataExchange* pDX, int nID, int& value);
 void DDV_MinMaxInt(CDataExchange* pDX, int value, int minVal, int maxVal);
 void DDV_MinMaxDouble(CDataExchange* pDX, double value, double minVal, double maxVal);
@@ -117,6 +117,7 @@ protected:
 private:
     bool build();
     void connectControls();
+    void layOut();
     void saveScreenshot(const char* dir);
     void spinArrow(int nID, bool bUpperArrow);
     bool canUse(int nID);

@@ -158,7 +158,12 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(const char* lpszPathName, BOOL b
     if (!lpszPathName) {
         SetDefaultTitle(doc);
         if (!doc->OnNewDocument()) {
-            if (created) frame->DestroyWindow();
+            // A document made for this fails with its frame: both go, and
+            // the template is left empty.
+            if (created) {
+                frame->DestroyWindow();
+                delete doc;
+            }
             return nullptr;
         }
     } else {

@@ -282,10 +282,7 @@ void CFrameWnd::ActivateFrame(int nCmdShow)
 {
     if (!m_pWidget) return;
     if (nCmdShow == -1) nCmdShow = (m_dwStyleCreated & WS_MAXIMIZE) ? int(SW_SHOWMAXIMIZED) : int(SW_SHOW);
-    if (nCmdShow == SW_SHOWMAXIMIZED) m_pWidget->showMaximized();
-    else if (nCmdShow == SW_SHOWMINIMIZED) m_pWidget->showMinimized();
-    else if (nCmdShow == SW_HIDE) m_pWidget->hide();
-    else m_pWidget->show();
+    ShowWindow(nCmdShow);
     m_pWidget->raise();
     m_pWidget->activateWindow();
 }
@@ -590,6 +587,18 @@ void CFrameWnd::OnClose()
     m_bInClose = false;
     if (doc && !otherFrame) doc->OnCloseDocument();
     else DestroyWindow();
+}
+
+void CFrameWnd::OnDropFiles(const std::vector<CString>& files)
+{
+    if (m_pWidget) {
+        m_pWidget->raise();
+        m_pWidget->activateWindow();
+    }
+    CWinApp* app = AfxGetApp();
+    for (const CString& file : files) {
+        if (app) app->OpenDocumentFile(file);
+    }
 }
 
 BOOL CFrameWnd::DestroyWindow()

@@ -32,7 +32,6 @@ struct CCreateContext {
 
 enum : DWORD { FWS_ADDTOTITLE = 0x00008000, FWS_PREFIXTITLE = 0x00004000, WS_MAXIMIZE = 0x01000000,
                WS_MINIMIZE = 0x20000000 };
-enum : int { SW_SHOWNORMAL = 1, SW_SHOWMINIMIZED = 2, SW_SHOWMAXIMIZED = 3, SW_MAXIMIZE = 3, SW_RESTORE = 9 };
 
 // Accelerator flags and the registration of accelerator table nID.
 enum : BYTE { FVIRTKEY = 0x01, FSHIFT = 0x04, FCONTROL = 0x08, FALT = 0x10 };
@@ -111,6 +110,9 @@ public:
 
     // The user closes the window: the document is asked to save first.
     virtual void OnClose();
+    // Files dropped on the frame (after DragAcceptFiles): the frame comes
+    // forward and the program opens each file in turn.
+    void OnDropFiles(const std::vector<CString>& files) override;
     BOOL DestroyWindow() override;
     bool IsDestroyed() const { return m_bDestroyed; }
 

@@ -10,6 +10,7 @@
 #include "framework/ui/CSurface.h"
 #include "framework/ui/CView.h"
 #include "framework/ui/KFrameWidget.h"
+#include "framework/ui/KWndWidget.h"
 
 IMPLEMENT_DYNAMIC(CMDIFrameWnd, CFrameWnd)
 IMPLEMENT_DYNCREATE(CMDIChildWnd, CFrameWnd)
@@ -17,22 +18,41 @@ IMPLEMENT_DYNCREATE(CMDIChildWnd, CFrameWnd)
 namespace {
 
 // The client of the main frame: its empty background is painted by the
-// program's painter window, whose picture follows the client's size.
+// program's painter window, which wraps the client's viewport, so that its
+// client rectangle is the client's, it hears the client's size, and its
+// invalidation repaints the background.
 class KMdiArea : public QMdiArea {
 public:
     explicit KMdiArea(QWidget* parent) : QMdiArea(parent) {}
-    CWnd* m_pPainter = nullptr;
-    QImage m_background;
+    ~KMdiArea() override
+    {
+        // The painter outlives the client it wrapped.
+        if (CWnd* painter = Painter()) painter->Detach();
+    }
+
+    CWnd* Painter() const
+    {
+        const auto p = m_painter.lock();
+        return p ? *p : nullptr;
+    }
+    void SetPainter(CWnd* pWnd)
+    {
+        if (CWnd* old = Painter()) old->Detach();
+        m_painter = pWnd ? pWnd->GetWeakRef() : std::weak_ptr<CWnd*>();
+        if (pWnd) pWnd->Attach(viewport(), false);
+        repaintBackground();
+    }
 
     void repaintBackground()
     {
-        if (!m_pPainter || viewport()->width() <= 0 || viewport()->height() <= 0) return;
+        CWnd* painter = Painter();
+        if (!painter || viewport()->width() <= 0 || viewport()->height() <= 0) return;
         CSurface surface;
         surface.Resize(viewport()->width(), viewport()->height(), false);
         CDC dc(&surface);
-        m_pPainter->OnEraseBkgnd(&dc);
-        m_background = *static_cast<const QImage*>(surface.NativeImage());
-        setBackground(QBrush(m_background));
+        painter->OnEraseBkgnd(&dc);
+        painter->ValidateRect(nullptr);
+        setBackground(QBrush(*static_cast<const QImage*>(surface.NativeImage())));
         viewport()->update();
     }
 
@@ -40,8 +60,18 @@ protected:
     void resizeEvent(QResizeEvent* e) override
     {
         QMdiArea::resizeEvent(e);
+        if (CWnd* painter = Painter()) painter->OnSize(SIZE_RESTORED, viewport()->width(), viewport()->height());
         repaintBackground();
     }
+    bool viewportEvent(QEvent* e) override
+    {
+        CWnd* painter = Painter();
+        if (e->type() == QEvent::Paint && painter && painter->GetUpdateRect(nullptr)) repaintBackground();
+        return QMdiArea::viewportEvent(e);
+    }
+
+private:
+    std::weak_ptr<CWnd*> m_painter;
 };
 
 } // namespace
@@ -79,9 +109,8 @@ void CMDIFrameWnd::RecalcLayout(BOOL)
 BOOL CMDIFrameWnd::SubclassMDIClient(CWnd* pWnd)
 {
     auto* area = dynamic_cast<KMdiArea*>(m_pMdiArea);
-    if (!area || !pWnd) return FALSE;
-    area->m_pPainter = pWnd;
-    area->repaintBackground();
+    if (!area || (pWnd && pWnd->GetWidget())) return FALSE;
+    area->SetPainter(pWnd);
     return TRUE;
 }
 
@@ -236,11 +265,17 @@ void CMDIChildWnd::ActivateFrame(int nCmdShow)
 {
     if (!m_pWidget || !m_pSubWindow) return;
     if (nCmdShow == -1) nCmdShow = (m_dwStyleCreated & WS_MAXIMIZE) ? int(SW_SHOWMAXIMIZED) : int(SW_SHOW);
-    m_pWidget->show();
-    if (nCmdShow == SW_SHOWMAXIMIZED) m_pSubWindow->showMaximized();
-    else if (nCmdShow == SW_SHOWMINIMIZED) m_pSubWindow->showMinimized();
-    else m_pSubWindow->show();
+    ShowWindow(nCmdShow);
     MDIActivate();
+}
+
+BOOL CMDIChildWnd::ShowWindow(int nCmdShow)
+{
+    if (!m_pWidget || !m_pSubWindow) return CFrameWnd::ShowWindow(nCmdShow);
+    const BOOL wasVisible = m_pSubWindow->isVisible();
+    if (nCmdShow != SW_HIDE) m_pWidget->show();
+    KShowWindowAs(m_pSubWindow, nCmdShow);
+    return wasVisible;
 }
 
 void CMDIChildWnd::MDIActivate()

@@ -25,7 +25,10 @@ public:
     // The client window holding the children. A program may paint its
     // background through a window of its own (SubclassMDIClient).
     QMdiArea* GetMDIClient() const { return m_pMdiArea; }
-    // Background painting of the client by pWnd's OnEraseBkgnd, redrawn on every resize.
+    // pWnd (a window object without a window of its own) becomes the
+    // client: its client rectangle is the client's, OnSize tells it the
+    // client's size, and its OnEraseBkgnd paints the background again on
+    // every resize and invalidation. Null gives the client back.
     BOOL SubclassMDIClient(CWnd* pWnd);
 
     CFrameWnd* GetActiveFrame() override;
@@ -64,6 +67,8 @@ public:
     bool IsMaximized() const;
     void OnUpdateFrameTitle(BOOL bAddToTitle) override;
     void ActivateFrame(int nCmdShow = -1) override;
+    // The modes act on the child's window inside the main frame's client.
+    BOOL ShowWindow(int nCmdShow) override;
     BOOL LoadFrame(UINT nIDResource, DWORD dwDefaultStyle = DWORD(WS_OVERLAPPEDWINDOW) | DWORD(FWS_ADDTOTITLE),
                    CWnd* pParentWnd = nullptr, CCreateContext* pContext = nullptr) override;
 

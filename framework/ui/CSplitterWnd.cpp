@@ -48,6 +48,7 @@ BOOL CSplitterWnd::CreateStatic(CWnd* pParentWnd, int nRows, int nCols, DWORD dw
     m_cols.assign(size_t(nCols), Info{});
     m_panes.clear();
     m_panes.resize(size_t(nRows * nCols));
+    m_paneLimits.assign(size_t(nRows * nCols), CSize(0, 0));
     QWidget* w = GetWidget();
     w->setFocusPolicy(Qt::NoFocus);
     if (m_bSharedH)
@@ -197,11 +198,11 @@ void CSplitterWnd::RecalcLayout()
         }
     for (size_t i = 0; i < m_hBars.size(); ++i) {
         m_hBars[i]->setGeometry(cols[i].first, ah, cols[i].second, t);
-        m_hBars[i]->setVisible(cols[i].second > 0);
+        showSharedBar(true, int(i));
     }
     for (size_t i = 0; i < m_vBars.size(); ++i) {
         m_vBars[i]->setGeometry(aw, rows[i].first, t, rows[i].second);
-        m_vBars[i]->setVisible(rows[i].second > 0);
+        showSharedBar(false, int(i));
     }
     Invalidate(TRUE);
 }
@@ -280,12 +281,33 @@ void CSplitterWnd::sharedScroll(bool bHorz, int index, UINT code, int pos)
 void CSplitterWnd::UpdateSharedBar(CScrollView* pView, bool bHorz, int nLimit, int nPage, int nLine, int nPos)
 {
     QScrollBar* bar = GetSharedBar(pView, bHorz);
-    if (!bar) return;
-    const QSignalBlocker block(bar);
-    bar->setRange(0, std::max(0, nLimit));
-    bar->setPageStep(std::max(1, nPage));
-    bar->setSingleStep(std::max(1, nLine));
-    if (!bar->isSliderDown()) bar->setValue(nPos);
+    int r = 0, c = 0;
+    if (!bar || !IsChildPane(pView, &r, &c)) return;
+    CSize& limit = m_paneLimits[size_t(r * GetColumnCount() + c)];
+    (bHorz ? limit.cx : limit.cy) = std::max(0, nLimit);
+    {
+        const QSignalBlocker block(bar);
+        bar->setRange(0, std::max(0, nLimit));
+        bar->setPageStep(std::max(1, nPage));
+        bar->setSingleStep(std::max(1, nLine));
+        if (!bar->isSliderDown()) bar->setValue(nPos);
+    }
+    showSharedBar(bHorz, bHorz ? c : r);
+}
+
+void CSplitterWnd::showSharedBar(bool bHorz, int index)
+{
+    QScrollBar* bar = bHorz ? m_hBars[size_t(index)] : m_vBars[size_t(index)];
+    // Shown while its column (row) is open and one of its panes has somewhere to scroll.
+    bool wanted = false;
+    if ((bHorz ? bar->width() : bar->height()) > 0) {
+        const int n = bHorz ? GetRowCount() : GetColumnCount();
+        for (int k = 0; k < n && !wanted; ++k) {
+            const CSize& limit = m_paneLimits[size_t(bHorz ? k * GetColumnCount() + index : index * GetColumnCount() + k)];
+            wanted = (bHorz ? limit.cx : limit.cy) > 0;
+        }
+    }
+    bar->setVisible(wanted);
 }
 
 QScrollBar* CSplitterWnd::GetSharedBar(CWnd* pPane, bool bHorz) const

@@ -46,7 +46,8 @@ public:
     static constexpr int cxSplitter = 6;
 
     // Shared scroll bars: a view in the splitter reports its range and
-    // position here instead of showing bars of its own.
+    // position here instead of showing bars of its own. A bar is hidden
+    // while none of its column's (row's) panes has anything to scroll.
     bool HasSharedBar(bool bHorz) const { return bHorz ? m_bSharedH : m_bSharedV; }
     void UpdateSharedBar(CScrollView* pView, bool bHorz, int nLimit, int nPage, int nLine, int nPos);
     QScrollBar* GetSharedBar(CWnd* pPane, bool bHorz) const;
@@ -64,10 +65,12 @@ private:
     };
     void sharedScroll(bool bHorz, int index, UINT code, int pos);
     void connectShared(QScrollBar* bar, bool bHorz, int index);
+    void showSharedBar(bool bHorz, int index);
 
     std::vector<Info> m_rows;
     std::vector<Info> m_cols;
     std::vector<std::unique_ptr<CWnd>> m_panes; // row-major
+    std::vector<CSize> m_paneLimits;            // row-major: each pane's scroll limits as last reported
     bool m_bSharedH = false;
     bool m_bSharedV = false;
     std::vector<QScrollBar*> m_hBars; // one per column

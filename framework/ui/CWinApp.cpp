@@ -7,6 +7,8 @@
 #include <QWidget>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <strings.h>
 #include <memory>
 
 #include "framework/audio/AudioServices.h"
@@ -342,14 +344,47 @@ BOOL CWinApp::DoPromptFileName(CString& fileName, const char* lpszTitle, DWORD l
     return TRUE;
 }
 
+const char* KCommandLineSwitch(const char* pszArg)
+{
+    if (!pszArg || pszArg[0] != '-') return nullptr;
+    const char* name = pszArg + (pszArg[1] == '-' ? 2 : 1);
+    static const char* const kSwitches[][2] = {{"p", "p"},
+                                               {"dde", "dde"},
+                                               {"register", "register"},
+                                               {"regserver", "register"},
+                                               {"unregister", "unregister"},
+                                               {"unregserver", "unregister"}};
+    for (const auto& s : kSwitches)
+        if (strcasecmp(name, s[0]) == 0) return s[1];
+    return nullptr;
+}
+
+void CCommandLineInfo::ParseParam(const char* pszParam, BOOL bFlag, BOOL)
+{
+    if (bFlag) {
+        if (std::strcmp(pszParam, "p") == 0) m_nShellCommand = FilePrint;
+        else if (std::strcmp(pszParam, "dde") == 0) m_nShellCommand = FileDDE;
+        else if (std::strcmp(pszParam, "register") == 0) m_nShellCommand = AppRegister;
+        else if (std::strcmp(pszParam, "unregister") == 0) m_nShellCommand = AppUnregister;
+        return;
+    }
+    if (!m_strFileName.IsEmpty()) return; // one document at start
+    m_strFileName = pszParam;
+    if (m_nShellCommand == FileNew) m_nShellCommand = FileOpen;
+}
+
 void CWinApp::ParseCommandLine(CCommandLineInfo& rCmdInfo)
 {
-    for (const CString& arg : m_argv) {
-        const char* a = arg.GetString();
-        if (*a == '-' || *a == '/') continue;
-        rCmdInfo.m_strFileName = arg;
-        rCmdInfo.m_nShellCommand = CCommandLineInfo::FileOpen;
-        return;
+    bool bOptions = true;
+    for (size_t i = 0; i < m_argv.size(); ++i) {
+        const char* arg = m_argv[i].GetString();
+        const BOOL bLast = i + 1 == m_argv.size();
+        if (bOptions && std::strcmp(arg, "--") == 0) {
+            bOptions = false;
+            continue;
+        }
+        const char* sw = bOptions ? KCommandLineSwitch(arg) : nullptr;
+        rCmdInfo.ParseParam(sw ? sw : arg, sw != nullptr, bLast);
     }
 }
 
@@ -361,6 +396,17 @@ BOOL CWinApp::ProcessShellCommand(CCommandLineInfo& rCmdInfo)
         return m_pMainWnd != nullptr;
     case CCommandLineInfo::FileOpen:
         return OpenDocumentFile(rCmdInfo.m_strFileName) != nullptr;
+    case CCommandLineInfo::FilePrint:
+        // Prints the file through its view and ends the program.
+        if (OpenDocumentFile(rCmdInfo.m_strFileName) && m_pMainWnd) {
+            m_pMainWnd->SendMessage(WM_COMMAND, ID_FILE_PRINT_DIRECT);
+            OnAppExit();
+        }
+        return FALSE;
+    case CCommandLineInfo::AppRegister:
+    case CCommandLineInfo::AppUnregister:
+        // No shell registry on this desktop: nothing to do, and the program ends.
+        return FALSE;
     default:
         return TRUE;
     }

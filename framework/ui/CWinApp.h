@@ -12,13 +12,27 @@ class CWnd;
 class CDocument;
 class CDocTemplate;
 
-// What the command line asks of a document program at start.
+// What the command line asks of a document program at start. Only the
+// framework's own switches are switches: -p (print the file and end), -dde,
+// -register and -unregister (-regserver, -unregserver), with one dash or
+// two, in any case; "--" ends them. Every other argument, one beginning
+// with "/" or an unknown "-x" alike, is a file name: the first one is the
+// file to open.
 class CCommandLineInfo {
 public:
     enum { FileNew, FileOpen, FilePrint, FilePrintTo, FileDDE, AppRegister, AppUnregister, FileNothing = -1 };
+    virtual ~CCommandLineInfo() = default;
+    // One argument; bFlag when it is one of the framework's switches (given
+    // without its dashes), bLast for the last argument.
+    virtual void ParseParam(const char* pszParam, BOOL bFlag, BOOL bLast);
+
     int m_nShellCommand = FileNew;
     CString m_strFileName;
 };
+
+// The switch an argument names, without its dashes, or nullptr when the
+// argument is not one of the framework's switches.
+const char* KCommandLineSwitch(const char* pszArg);
 
 class CWinApp : public CCmdTarget {
 public:
@@ -60,8 +74,10 @@ public:
     BOOL DoPromptFileName(CString& fileName, const char* lpszTitle, DWORD lFlags, BOOL bOpenFileDialog,
                           CDocTemplate* pTemplate);
 
-    // The first argument that is not a switch is a file to open.
+    // Hands the arguments one by one to rCmdInfo.ParseParam, telling the
+    // framework's switches from file names until "--".
     void ParseCommandLine(CCommandLineInfo& rCmdInfo);
+    // Opens, prints or creates as the command line asked; false ends the program.
     BOOL ProcessShellCommand(CCommandLineInfo& rCmdInfo);
     // There is no shell registry on this desktop: files are opened from the
     // command line and by dropping them on the main window.

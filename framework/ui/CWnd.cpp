@@ -266,18 +266,24 @@ void KWndWidget::focusOutEvent(QFocusEvent*)
     if (m_pWnd) m_pWnd->OnKillFocus(nullptr);
 }
 
+std::vector<CString> KDroppedFiles(const QMimeData* pData)
+{
+    std::vector<CString> files;
+    for (const QUrl& url : pData ? pData->urls() : QList<QUrl>()) {
+        if (url.isLocalFile()) files.emplace_back(url.toLocalFile().toUtf8().toStdString());
+    }
+    return files;
+}
+
 void KWndWidget::dragEnterEvent(QDragEnterEvent* e)
 {
-    if (e->mimeData()->hasUrls()) e->acceptProposedAction();
+    if (!KDroppedFiles(e->mimeData()).empty()) e->acceptProposedAction();
 }
 
 void KWndWidget::dropEvent(QDropEvent* e)
 {
     if (!m_pWnd) return;
-    std::vector<CString> files;
-    for (const QUrl& url : e->mimeData()->urls()) {
-        if (url.isLocalFile()) files.emplace_back(url.toLocalFile().toUtf8().toStdString());
-    }
+    const std::vector<CString> files = KDroppedFiles(e->mimeData());
     if (files.empty()) return;
     e->acceptProposedAction();
     m_pWnd->OnDropFiles(files);
@@ -422,10 +428,32 @@ bool CWnd::IsWindowEnabled() const
     return m_pWidget && m_pWidget->isEnabled();
 }
 
-void CWnd::ShowWindow(int nCmdShow)
+void KShowWindowAs(QWidget* w, int nCmdShow)
 {
-    if (m_pWidget)
-        m_pWidget->setVisible(nCmdShow != SW_HIDE);
+    const Qt::WindowStates state = w->windowState();
+    switch (nCmdShow) {
+    case SW_HIDE: w->hide(); break;
+    case SW_SHOWMAXIMIZED: w->showMaximized(); break;
+    case SW_SHOWMINIMIZED:
+    case SW_MINIMIZE: w->showMinimized(); break;
+    case SW_SHOWNORMAL: w->showNormal(); break;
+    case SW_RESTORE:
+        // A minimised window comes back as it was before, maximised or not.
+        if ((state & Qt::WindowMinimized) && (state & Qt::WindowMaximized)) w->showMaximized();
+        else w->showNormal();
+        break;
+    default: w->show(); break;
+    }
+}
+
+BOOL CWnd::ShowWindow(int nCmdShow)
+{
+    if (!m_pWidget) return FALSE;
+    const BOOL wasVisible = m_pWidget->isVisible();
+    // A child window has no size state of its own: it is only shown or hidden.
+    if (m_pWidget->isWindow()) KShowWindowAs(m_pWidget, nCmdShow);
+    else m_pWidget->setVisible(nCmdShow != SW_HIDE);
+    return wasVisible;
 }
 
 bool CWnd::IsWindowVisible() const
@@ -453,18 +481,42 @@ int CWnd::IsDlgButtonChecked(int nID)
     return b && b->isChecked() ? BST_CHECKED : BST_UNCHECKED;
 }
 
+std::vector<QAbstractButton*> CWnd::radioRun(int nFirst, int nLast)
+{
+    CWnd* first = GetDlgItem(nFirst);
+    std::vector<QAbstractButton*> run = KRadioGroupFrom(first ? first->m_pWidget : nullptr);
+    for (size_t i = 0; i < run.size(); ++i) {
+        if (KControlId(run[i]) == nLast) {
+            run.resize(i + 1);
+            break;
+        }
+    }
+    return run;
+}
+
 void CWnd::CheckRadioButton(int nFirst, int nLast, int nCheck)
 {
-    for (int id = nFirst; id <= nLast; ++id)
-        CheckDlgButton(id, id == nCheck ? 1 : 0);
+    const std::vector<QAbstractButton*> run = radioRun(nFirst, nLast);
+    if (run.empty()) {
+        // Not a radio button: the buttons of that ID range, as on the platform.
+        for (int id = nFirst; id <= nLast; ++id)
+            CheckDlgButton(id, id == nCheck ? 1 : 0);
+        return;
+    }
+    for (QAbstractButton* b : run)
+        KSetButtonChecked(b, KControlId(b) == nCheck);
 }
 
 int CWnd::GetCheckedRadioButton(int nFirst, int nLast)
 {
-    for (int id = nFirst; id <= nLast; ++id) {
-        if (IsDlgButtonChecked(id))
-            return id;
+    const std::vector<QAbstractButton*> run = radioRun(nFirst, nLast);
+    if (run.empty()) {
+        for (int id = nFirst; id <= nLast; ++id)
+            if (IsDlgButtonChecked(id)) return id;
+        return 0;
     }
+    for (QAbstractButton* b : run)
+        if (b->isChecked()) return KControlId(b);
     return 0;
 }
 

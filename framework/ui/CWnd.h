@@ -14,6 +14,7 @@
 
 #include <vector>
 
+class QAbstractButton;
 class QWidget;
 class CDC;
 class CSurface;
@@ -29,7 +30,9 @@ enum : UINT {
     WM_TIMER = 0x0113,
     WM_SYSCOMMAND = 0x0112,
 };
-enum : int { SW_HIDE = 0, SW_SHOW = 5 };
+// ShowWindow's modes.
+enum : int { SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_SHOWMINIMIZED = 2, SW_SHOWMAXIMIZED = 3, SW_MAXIMIZE = 3,
+             SW_SHOW = 5, SW_MINIMIZE = 6, SW_RESTORE = 9 };
 
 // Window styles that mean something here.
 enum : DWORD {
@@ -143,11 +146,16 @@ public:
     void SetDlgItemInt(int nID, int value);
     void EnableWindow(bool bEnable = true);
     bool IsWindowEnabled() const;
-    void ShowWindow(int nCmdShow);
+    // Hides, shows, maximises, minimises or restores the window as nCmdShow
+    // says (a document's child frame inside its main frame's client too);
+    // true when it was visible before.
+    virtual BOOL ShowWindow(int nCmdShow);
     bool IsWindowVisible() const;
     void SetFocus();
 
-    // Buttons: check boxes and radio buttons.
+    // Buttons: check boxes and radio buttons. The radio functions walk the
+    // group of nFirst in the form's order up to nLast, whatever the IDs
+    // between (a group that is no radio group: the IDs nFirst..nLast).
     void CheckDlgButton(int nID, int nCheck);
     int IsDlgButtonChecked(int nID);
     void CheckRadioButton(int nFirst, int nLast, int nCheck);
@@ -201,6 +209,8 @@ public:
     int MessageBox(const CString& text, const CString& caption = CString(), UINT nType = 0);
 
     QWidget* GetWidget() const { return m_pWidget; }
+    // Reads null once this window object is gone: for holders that may outlive it.
+    std::weak_ptr<CWnd*> GetWeakRef() const { return m_pSelf; }
     // Wraps a widget that this object does not own (a dialog's control).
     void Attach(QWidget* pWidget, bool bOwns);
     QWidget* Detach();
@@ -226,6 +236,8 @@ protected:
 private:
     friend class KWndWidget;
     friend class CPaintDC;
+    // The radio buttons of nFirst's group from nFirst up to nLast.
+    std::vector<QAbstractButton*> radioRun(int nFirst, int nLast);
     void surfaceFollowsClient();
 
     std::unique_ptr<CSurface> m_pSurface;

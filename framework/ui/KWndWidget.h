@@ -3,8 +3,12 @@
 // to the window layer.
 #pragma once
 #include <QWidget>
+#include <vector>
+
+#include "framework/base/CString.h"
 
 class CWnd;
+class QMimeData;
 class QScrollBar;
 
 class KWndWidget : public QWidget {
@@ -53,3 +57,10 @@ private:
 // The platform's scroll code of a Qt scroll bar action (not the thumb's
 // move, which carries a position); false for actions without one.
 bool KScrollCodeOfSliderAction(int action, unsigned* pCode);
+
+// Shows a window (a top-level one, or a document's sub-window in the
+// multiple-document client) in ShowWindow's mode nCmdShow.
+void KShowWindowAs(QWidget* pWindow, int nCmdShow);
+
+// The local files a drag carries, as paths; empty when it carries none.
+std::vector<CString> KDroppedFiles(const QMimeData* pData);

@@ -54,6 +54,26 @@ TEST_F(CScrollViewTest, BarsTakeRoomOnlyWhereNeeded)
     EXPECT_EQ(0, view.GetScrollLimit(SB_VERT));
 }
 
+// The view's own bars: hidden while the total fits the window, shown again when it does not.
+TEST_F(CScrollViewTest, OwnBarsHideWithAnEmptyRangeAndComeBack)
+{
+    auto shownBars = [&] {
+        int n = 0;
+        for (QScrollBar* b : view.GetWidget()->findChildren<QScrollBar*>())
+            if (!b->isHidden()) n += b->orientation() == Qt::Horizontal ? 1 : 10;
+        return n;
+    };
+    EXPECT_EQ(shownBars(), 1);
+    view.SetScrollSizes(MM_TEXT, CSize(200, 100));
+    EXPECT_EQ(shownBars(), 0);
+    view.GetClientRect(&client);
+    EXPECT_EQ(client, CRect(0, 0, 200, 100));
+    view.SetScrollSizes(MM_TEXT, CSize(1000, 500));
+    EXPECT_EQ(shownBars(), 11);
+    view.SetScrollSizes(MM_TEXT, CSize(150, 50));
+    EXPECT_EQ(shownBars(), 0);
+}
+
 TEST_F(CScrollViewTest, EveryCodeMovesAsThePlatformDoes)
 {
     view.OnHScroll(SB_LINELEFT, 0, nullptr);

@@ -263,3 +263,45 @@ TEST(DocTemplateFailures, AFrameThatCannotBeMadeLeavesNoDocumentBehind)
     ASSERT_EQ(ui.m_messages.size(), 1u);
     EXPECT_STREQ(ui.m_messages[0].sText, "Не удалось создать окно документа.");
 }
+
+namespace {
+// A document that cannot be new, as the tracer's and the analyser's are
+// when started without a file; it and its frame count their deletions.
+class CRefusingDoc : public CNumberDoc {
+    DECLARE_DYNCREATE(CRefusingDoc)
+public:
+    ~CRefusingDoc() override { ++nDeleted; }
+    BOOL OnNewDocument() override { return FALSE; }
+    static int nDeleted;
+};
+IMPLEMENT_DYNCREATE(CRefusingDoc, CNumberDoc)
+int CRefusingDoc::nDeleted = 0;
+
+class CCountedFrame : public CTestFrame {
+    DECLARE_DYNCREATE(CCountedFrame)
+public:
+    ~CCountedFrame() override { ++nDeleted; }
+    static int nDeleted;
+};
+IMPLEMENT_DYNCREATE(CCountedFrame, CTestFrame)
+int CCountedFrame::nDeleted = 0;
+} // namespace
+
+TEST(DocTemplateFailures, ASingleDocumentThatCannotBeNewGoesWithItsFrame)
+{
+    EnsureUiTestApplication();
+    CTestApp app("RefusingDocTest");
+    CScriptedUserInteraction ui;
+    auto* t = new CSingleDocTemplate(IDR_SDI, RUNTIME_CLASS(CRefusingDoc), RUNTIME_CLASS(CCountedFrame),
+                                     RUNTIME_CLASS(CNumberView));
+    app.AddDocTemplate(t);
+    CRefusingDoc::nDeleted = CCountedFrame::nDeleted = 0;
+    CCommandLineInfo cmdInfo;
+    app.ParseCommandLine(cmdInfo);
+    EXPECT_FALSE(app.ProcessShellCommand(cmdInfo)); // the program ends
+    EXPECT_TRUE(t->GetDocuments().empty());
+    EXPECT_EQ(CRefusingDoc::nDeleted, 1);
+    EXPECT_EQ(CCountedFrame::nDeleted, 1);
+    EXPECT_EQ(app.m_pMainWnd, nullptr);
+    Pump();
+}

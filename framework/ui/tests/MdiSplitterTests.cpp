@@ -4,6 +4,11 @@
 #include <QElapsedTimer>
 #include <QEnterEvent>
 #include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScreen>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QSettings>
@@ -13,6 +18,7 @@
 #include "FrameTestSupport.h"
 #include "testsupport/QtTestApp.h"
 #include "framework/base/ScriptedUserInteraction.h"
+#include "framework/base/tests/TestSupport.h"
 #include "framework/ui/CDocTemplate.h"
 #include "framework/ui/CMDIFrameWnd.h"
 #include "framework/ui/CMiniFrameWnd.h"
@@ -30,14 +36,27 @@ public:
     CMdiApp() : CWinApp("MdiTest") { MapCommand(ID_FILE_NEW, &CMdiApp::OnFileNew); }
 };
 
-// Paints the empty client of the main frame.
+// Paints the empty client of the main frame from its own client size, with
+// a mark in the bottom-right corner; a resize invalidates it, as the
+// workshop's painter does.
 class CBackgroundPainter : public CWnd {
 public:
     BOOL OnEraseBkgnd(CDC* pDC) override
     {
-        pDC->FillSolidRect(0, 0, 2000, 2000, RGB(0, 0, 127));
+        CRect r;
+        GetClientRect(&r);
+        pDC->FillSolidRect(&r, RGB(0, 0, 127));
+        pDC->FillSolidRect(r.right - 2, r.bottom - 2, 2, 2, RGB(255, 255, 0));
+        ++nPaints;
         return TRUE;
     }
+    void OnSize(UINT, int cx, int cy) override
+    {
+        sizes.emplace_back(cx, cy);
+        Invalidate();
+    }
+    int nPaints = 0;
+    std::vector<std::pair<int, int>> sizes;
 };
 
 class MdiTest : public ::testing::Test {
@@ -130,15 +149,125 @@ TEST_F(MdiTest, ClosingTheProgramAsksForEveryModifiedDocument)
     EXPECT_EQ(app.m_pMainWnd, nullptr);
 }
 
-TEST_F(MdiTest, ClientBackgroundIsPaintedByTheProgramsWindow)
+TEST_F(MdiTest, ClientBackgroundIsPaintedByTheProgramsWindowAtTheClientsSize)
 {
     CBackgroundPainter painter;
     main->RecalcLayout();
     ASSERT_TRUE(main->SubclassMDIClient(&painter));
-    const QImage bg = main->GetMDIClient()->background().textureImage();
-    ASSERT_FALSE(bg.isNull());
-    EXPECT_EQ(bg.pixel(3, 3), qRgb(0, 0, 127));
-    main->SubclassMDIClient(nullptr);
+    QWidget* client = main->GetMDIClient()->viewport();
+    auto checkPicture = [&](const char* when) {
+        SCOPED_TRACE(when);
+        const int w = client->width(), h = client->height();
+        ASSERT_GT(w, 100);
+        CRect r;
+        painter.GetClientRect(&r);
+        EXPECT_EQ(r, CRect(0, 0, w, h));
+        const QImage bg = main->GetMDIClient()->background().textureImage();
+        ASSERT_EQ(bg.size(), QSize(w, h));
+        EXPECT_EQ(bg.pixel(3, 3), qRgb(0, 0, 127));
+        EXPECT_EQ(bg.pixel(w - 1, h - 1), qRgb(255, 255, 0));
+        EXPECT_EQ(bg.pixel(w - 3, h - 3), qRgb(0, 0, 127));
+    };
+    checkPicture("subclassed");
+
+    main->GetWidget()->resize(700, 500);
+    Pump();
+    checkPicture("resized");
+    ASSERT_FALSE(painter.sizes.empty());
+    EXPECT_EQ(painter.sizes.back(), std::make_pair(client->width(), client->height()));
+
+    // The painter's own invalidation paints the background again.
+    const int paints = painter.nPaints;
+    painter.Invalidate();
+    client->repaint();
+    EXPECT_EQ(painter.nPaints, paints + 1);
+
+    ASSERT_TRUE(main->SubclassMDIClient(nullptr));
+    EXPECT_EQ(painter.GetWidget(), nullptr);
+}
+
+// The show modes act on the main frame's window and, for a document's
+// child frame, on its window inside the client.
+TEST_F(MdiTest, ShowModesMaximiseMinimiseAndRestoreMainAndChildFrames)
+{
+    QWidget* w = main->GetWidget();
+    Pump();
+    const QSize normal = w->size();
+    EXPECT_TRUE(main->ShowWindow(SW_SHOWMAXIMIZED));
+    Pump();
+    EXPECT_TRUE(w->isMaximized());
+    EXPECT_EQ(w->frameGeometry(), w->screen()->availableGeometry());
+    main->ShowWindow(SW_MINIMIZE);
+    Pump();
+    EXPECT_TRUE(w->isMinimized());
+    main->ShowWindow(SW_RESTORE); // back to maximised, as it was before
+    Pump();
+    EXPECT_FALSE(w->isMinimized());
+    EXPECT_TRUE(w->isMaximized());
+    main->ShowWindow(SW_SHOWNORMAL);
+    Pump();
+    EXPECT_FALSE(w->isMaximized());
+    EXPECT_EQ(w->size(), normal);
+
+    app.OnFileNew();
+    app.OnFileNew();
+    Pump();
+    CMDIChildWnd* child = main->GetChildFrames()[0];
+    QMdiSubWindow* sub = main->GetMDIClient()->subWindowList(QMdiArea::CreationOrder)[0];
+    const QRect client = main->GetMDIClient()->viewport()->rect();
+    child->ShowWindow(SW_SHOWMAXIMIZED);
+    Pump();
+    EXPECT_TRUE(sub->isMaximized());
+    EXPECT_EQ(sub->geometry(), client);
+    EXPECT_TRUE(child->IsMaximized());
+    child->ShowWindow(SW_RESTORE);
+    Pump();
+    EXPECT_FALSE(sub->isMaximized());
+    EXPECT_LT(sub->width(), client.width());
+    child->ShowWindow(SW_MINIMIZE);
+    Pump();
+    EXPECT_TRUE(sub->isMinimized());
+    EXPECT_TRUE(child->ShowWindow(SW_HIDE));
+    EXPECT_FALSE(sub->isVisible());
+    EXPECT_FALSE(child->ShowWindow(SW_SHOWNORMAL));
+    EXPECT_TRUE(sub->isVisible());
+    EXPECT_FALSE(sub->isMinimized());
+}
+
+// A real drop of file URLs on the main frame opens each local file as a
+// document, once the frame accepts dropped files.
+TEST_F(MdiTest, FilesDroppedOnTheMainFrameOpenAsDocuments)
+{
+    kavrel_test::ScratchDir dir;
+    const std::string a = dir / "первый.num", b = dir / "second file.num";
+    kavrel_test::WriteAll(a, {7, 0, 0, 0});
+    kavrel_test::WriteAll(b, {0, 1, 0, 0});
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(a)), QUrl("https://example.org/c.num"),
+                  QUrl::fromLocalFile(QString::fromStdString(b))});
+    auto drop = [&] {
+        QWidget* w = main->GetWidget();
+        QDragEnterEvent enter(QPoint(40, 40), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w, &enter);
+        QDropEvent dropEvent(QPointF(40, 40), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w, &dropEvent);
+        Pump();
+        return enter.isAccepted();
+    };
+    drop();
+    EXPECT_TRUE(main->GetChildFrames().empty());
+
+    main->DragAcceptFiles();
+    EXPECT_TRUE(drop());
+    const std::vector<CMDIChildWnd*> children = main->GetChildFrames();
+    ASSERT_EQ(children.size(), 2u);
+    auto* first = static_cast<CNumberDoc*>(children[0]->GetActiveDocument());
+    auto* second = static_cast<CNumberDoc*>(children[1]->GetActiveDocument());
+    ASSERT_TRUE(first && second);
+    EXPECT_STREQ(first->GetPathName(), a.c_str());
+    EXPECT_EQ(first->nValue, 7);
+    EXPECT_STREQ(second->GetPathName(), b.c_str());
+    EXPECT_EQ(second->nValue, 256);
 }
 
 // ---- splitters ----
@@ -245,6 +374,28 @@ TEST_F(SplitterTest, AColumnsPanesScrollTogetherAndOtherColumnsStay)
     EXPECT_EQ(Pane(0, 2)->GetScrollPosition().x, 40000);
     EXPECT_EQ(Pane(2, 2)->GetScrollPosition().x, 40000);
     EXPECT_EQ(Pane(2, 1)->GetScrollPosition().x, 0);
+}
+
+// A shared bar shows only while a pane of its column (row) has somewhere to
+// scroll: every pane is 100 high, so the 80-high row scrolls and the 512-high one does not.
+TEST_F(SplitterTest, SharedBarsHideWhileTheirPanesHaveNothingToScroll)
+{
+    QWidget* w = sp->GetWidget();
+    QScrollBar* column = sp->GetSharedBar(Pane(0, 2), true);
+    ASSERT_NE(column, nullptr);
+    EXPECT_TRUE(column->isVisibleTo(w));
+    EXPECT_TRUE(sp->GetSharedBar(Pane(0, 2), false)->isVisibleTo(w));
+    EXPECT_FALSE(sp->GetSharedBar(Pane(1, 2), false)->isVisibleTo(w));
+
+    // The whole spectrum in the window: no horizontal bar for that column.
+    for (int r = 0; r < 3; ++r) Pane(r, 2)->SetScrollSizes(MM_TEXT, CSize(100, 100));
+    EXPECT_FALSE(column->isVisibleTo(w));
+    sp->RecalcLayout();
+    EXPECT_FALSE(column->isVisibleTo(w));
+    Pane(2, 2)->SetScrollSizes(MM_TEXT, CSize(100000, 100));
+    EXPECT_TRUE(column->isVisibleTo(w));
+    // A closed column shows no bar whatever its range.
+    EXPECT_FALSE(sp->GetSharedBar(Pane(0, 0), true)->isVisibleTo(w));
 }
 
 TEST_F(SplitterTest, ClickingAPaneMakesItTheActiveViewForCommands)

@@ -1,0 +1,123 @@
+// The command line of a document program: file names, including absolute
+// paths, are told apart from the framework's own switches, and a program
+// started as a process opens the file it was given.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "FrameTestSupport.h"
+#include "UiTestApp.h"
+#include "framework/base/ScriptedUserInteraction.h"
+#include "framework/base/tests/TestSupport.h"
+#include "framework/ui/CDocTemplate.h"
+#include "framework/ui/CWinApp.h"
+
+using kavrel_test::ScratchDir;
+
+namespace {
+
+struct Parsed {
+    int nShellCommand;
+    std::string sFileName;
+    bool operator==(const Parsed&) const = default;
+};
+
+Parsed Parse(std::vector<const char*> args)
+{
+    CWinApp app("CommandLineTest");
+    for (const char* a : args) app.m_argv.emplace_back(a);
+    CCommandLineInfo info;
+    app.ParseCommandLine(info);
+    return {info.m_nShellCommand, info.m_strFileName.GetString()};
+}
+
+void PrintTo(const Parsed& p, std::ostream* os)
+{
+    *os << "{" << p.nShellCommand << ", \"" << p.sFileName << "\"}";
+}
+
+} // namespace
+
+TEST(CommandLine, PathsAreFilesAndOnlyTheFrameworksSwitchesAreSwitches)
+{
+    using C = CCommandLineInfo;
+    EXPECT_EQ(Parse({}), (Parsed{C::FileNew, ""}));
+    EXPECT_EQ(Parse({"/home/u/my docs/a_1.gsr"}), (Parsed{C::FileOpen, "/home/u/my docs/a_1.gsr"}));
+    EXPECT_EQ(Parse({"a.num", "b.num"}), (Parsed{C::FileOpen, "a.num"}));
+    // An unknown dash argument is a file name; "--" ends the switches.
+    EXPECT_EQ(Parse({"-x.num"}), (Parsed{C::FileOpen, "-x.num"}));
+    EXPECT_EQ(Parse({"--", "-p"}), (Parsed{C::FileOpen, "-p"}));
+    EXPECT_EQ(Parse({"--", "--"}), (Parsed{C::FileOpen, "--"}));
+    // The switches, with one dash or two, in any case, before or after the file.
+    EXPECT_EQ(Parse({"-p", "/tmp/a.num"}), (Parsed{C::FilePrint, "/tmp/a.num"}));
+    EXPECT_EQ(Parse({"/tmp/a.num", "--P"}), (Parsed{C::FilePrint, "/tmp/a.num"}));
+    EXPECT_EQ(Parse({"-dde"}), (Parsed{C::FileDDE, ""}));
+    EXPECT_EQ(Parse({"-Regserver"}), (Parsed{C::AppRegister, ""}));
+    EXPECT_EQ(Parse({"--unregister"}), (Parsed{C::AppUnregister, ""}));
+    EXPECT_EQ(Parse({"/p"}), (Parsed{C::FileOpen, "/p"}));
+}
+
+namespace {
+// Records the direct print the -p switch asks for; the command reaches the
+// program at the end of the frame's routing.
+class CPrintingApp : public CWinApp {
+public:
+    CPrintingApp() : CWinApp("PrintSwitchTest") { MapCommand(ID_FILE_PRINT_DIRECT, &CPrintingApp::OnPrintDirect); }
+    void OnPrintDirect()
+    {
+        auto* frame = dynamic_cast<CFrameWnd*>(m_pMainWnd);
+        auto* doc = frame ? dynamic_cast<frame_test::CNumberDoc*>(frame->GetActiveDocument()) : nullptr;
+        printed.push_back(doc ? doc->nValue : -1);
+    }
+    std::vector<int> printed;
+};
+} // namespace
+
+TEST(CommandLine, PrintSwitchPrintsTheFileDirectlyAndEndsTheProgram)
+{
+    EnsureUiTestApplication();
+    ScratchDir dir;
+    const std::string doc = dir / "a.num";
+    kavrel_test::WriteAll(doc, {5, 0, 0, 0});
+    CPrintingApp app;
+    CScriptedUserInteraction ui;
+    using namespace frame_test;
+    app.AddDocTemplate(new CSingleDocTemplate(IDR_SDI, RUNTIME_CLASS(CNumberDoc), RUNTIME_CLASS(CTestFrame),
+                                              RUNTIME_CLASS(CNumberView)));
+    app.m_argv = {CString("-p"), CString(doc.c_str())};
+    CCommandLineInfo info;
+    app.ParseCommandLine(info);
+    EXPECT_FALSE(app.ProcessShellCommand(info));
+    EXPECT_EQ(app.printed, std::vector<int>{5});
+    EXPECT_EQ(app.m_pMainWnd, nullptr);
+    EXPECT_TRUE(app.GetDocTemplates().front()->GetDocuments().empty());
+    frame_test::Pump();
+}
+
+// The small program prints the path and number of the document it opened.
+TEST(CommandLine, AProgramStartedWithAnAbsolutePathWithBlanksOpensThatDocument)
+{
+    ScratchDir dir;
+    const std::string folder = dir / "my docs";
+    std::filesystem::create_directory(folder);
+    const std::string doc = folder + "/число 1.num";
+    kavrel_test::WriteAll(doc, {0x2A, 0x01, 0x00, 0x00}); // 298, little-endian
+    ASSERT_TRUE(std::filesystem::path(doc).is_absolute());
+    const std::string out = dir / "out.txt", err = dir / "err.txt";
+    const std::string cmd = "env QT_QPA_PLATFORM=offscreen KAVREL_AUDIO=virtual '" KAVREL_BINARY_DIR
+                            "/bin/framework_ui_number_program' '" + doc + "' > '" + out + "' 2> '" + err + "'";
+    const int status = std::system(cmd.c_str());
+    auto text = [](const std::string& path) {
+        const kavrel_test::Bytes b = kavrel_test::ReadAll(path);
+        return std::string(b.begin(), b.end());
+    };
+    ASSERT_TRUE(WIFEXITED(status)) << text(err);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << text(err);
+    EXPECT_EQ(text(out), "path: " + doc + "\nvalue: 298\n") << text(err);
+}
