@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "FrameTestSupport.h"
-#include "UiTestApp.h"
 #include "framework/base/ScriptedUserInteraction.h"
-#include "framework/base/tests/TestSupport.h"
+#include "testsupport/ByteFiles.h"
 #include "framework/ui/CDocTemplate.h"
 #include "framework/ui/CWinApp.h"
+#include "testsupport/QtTestApp.h"
 
 using kavrel_test::ScratchDir;
 
@@ -81,7 +81,7 @@ public:
 
 TEST(CommandLine, PrintSwitchPrintsTheFileDirectlyAndEndsTheProgram)
 {
-    EnsureUiTestApplication();
+    ktest::EnsureQtApplication();
     ScratchDir dir;
     const std::string doc = dir / "a.num";
     kavrel_test::WriteAll(doc, {5, 0, 0, 0});

@@ -14,7 +14,7 @@
 
 #include "framework/ui/CDialog.h"
 #include "framework/ui/tests/FrameTestSupport.h"
-#include "framework/ui/tests/UiTestApp.h"
+#include "testsupport/QtTestApp.h"
 
 namespace {
 
@@ -72,7 +72,7 @@ CRect ShownRect(QWidget* dialog, QWidget* control)
 
 TEST(DialogLayout, OnInitDialogSeesControlsWhereTheShownDialogHasThem)
 {
-    EnsureUiTestApplication();
+    ktest::EnsureQtApplication();
     KOverlayDlg dlg;
     ASSERT_TRUE(dlg.Create(IDD_LAYOUT_TEST));
     frame_test::Pump();

@@ -289,7 +289,7 @@ int CCountedFrame::nDeleted = 0;
 
 TEST(DocTemplateFailures, ASingleDocumentThatCannotBeNewGoesWithItsFrame)
 {
-    EnsureUiTestApplication();
+    ktest::EnsureQtApplication();
     CTestApp app("RefusingDocTest");
     CScriptedUserInteraction ui;
     auto* t = new CSingleDocTemplate(IDR_SDI, RUNTIME_CLASS(CRefusingDoc), RUNTIME_CLASS(CCountedFrame),

@@ -18,7 +18,7 @@
 #include "FrameTestSupport.h"
 #include "testsupport/QtTestApp.h"
 #include "framework/base/ScriptedUserInteraction.h"
-#include "framework/base/tests/TestSupport.h"
+#include "testsupport/ByteFiles.h"
 #include "framework/ui/CDocTemplate.h"
 #include "framework/ui/CMDIFrameWnd.h"
 #include "framework/ui/CMiniFrameWnd.h"

@@ -10,7 +10,7 @@
 #include <QRadioButton>
 
 #include "framework/ui/CDialog.h"
-#include "framework/ui/tests/UiTestApp.h"
+#include "testsupport/QtTestApp.h"
 
 namespace {
 
@@ -62,7 +62,7 @@ class RadioGroups : public testing::Test {
 protected:
     void SetUp() override
     {
-        EnsureUiTestApplication();
+        ktest::EnsureQtApplication();
         ASSERT_TRUE(dlg.Create(IDD_RADIO_TEST));
     }
     std::vector<int> Checked()
