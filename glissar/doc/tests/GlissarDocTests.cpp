@@ -6,6 +6,8 @@
 #include <filesystem>
 
 #include "framework/base/ScriptedUserInteraction.h"
+#include "framework/ui/CDialog.h"
+#include "testsupport/QtTestApp.h"
 #include "testsupport/ByteFiles.h"
 #include "testsupport/Signals.h"
 #include "TracerObjects.h"
@@ -212,6 +214,46 @@ TEST(GlissarDocCommands, DecliningTheSigmaFrQuestionChangesNothing)
     EXPECT_EQ(Bytes(doc->LocalMaxAmplPosition.pArray, doc->LocalMaxAmplPosition.pArray + 130 * 512), before);
     EXPECT_EQ(doc->pFloatWave.GetFloatWaveBuffer()[60 * 102], sample);
     EXPECT_NE(sample, 0.0f);
+}
+
+TEST(GlissarDocCommands, NewSigmaFrStartsTheTracesAfresh)
+{
+    ktest::EnsureQtApplication();
+    CScriptedUserInteraction ui;
+    ktest::ScratchDir dir;
+    auto obj = MakeTracerObject(dir, threePartials(), kRate, 10, 140);
+    auto doc = OpenTracerDoc(obj.gsr);
+    ASSERT_TRUE(doc);
+    doc->nToolsSize = 0;
+    doc->ToolButtonDown(60, kPartialBins[2]);
+    doc->ToolButtonUp();
+    ui.QueueAnswer(IDYES);
+    // "Выше среднего": step 7, σF = 16000/(2π·7), NFFT 256.
+    DialogDriver old = SetDialogDriver([](CDialog& d) {
+        d.ClickDlgButton(5116);
+        d.ClickDlgButton(IDOK);
+    });
+    doc->OnCmdMsg(ID_GLISSAR_SET_SIGMA_FR);
+    SetDialogDriver(old);
+    CKWaveFilm& film = doc->pWaveFilm;
+    ASSERT_EQ(film.GetNFFT(), 256);
+    ASSERT_EQ(film.GetCadreStepInSamples(), 7);
+    // 130·102 samples in whole steps of 7, an even count.
+    EXPECT_EQ(film.GetNCadres(), 1894);
+    EXPECT_EQ(doc->pFloatWave.GetFloatWaveLength(), 1894 * 7);
+    EXPECT_EQ(doc->LocalMaxAmplPosition.nSize, 1894 * 128);
+    for (float v : std::vector<float>(doc->pFloatWave.GetFloatWaveBuffer(),
+                                      doc->pFloatWave.GetFloatWaveBuffer() + 1894 * 7))
+        ASSERT_EQ(v, 0.0f);
+    int maxima = 0;
+    for (int i = 0; i < doc->LocalMaxAmplPosition.nSize; ++i) {
+        ASSERT_EQ(doc->LocalMaxAmplPosition.pArray[i] & ~(CGlissarDoc::TRACE_LOCAL_MAX | CGlissarDoc::TRACE_VISIBLE |
+                                                          CGlissarDoc::TRACE_SLOPE_UP | CGlissarDoc::TRACE_SLOPE_DOWN),
+                  0);
+        maxima += doc->LocalMaxAmplPosition.pArray[i] & CGlissarDoc::TRACE_LOCAL_MAX;
+    }
+    EXPECT_GT(maxima, 0);
+    EXPECT_TRUE(doc->IsModified());
 }
 
 } // namespace
