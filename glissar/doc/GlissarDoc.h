@@ -60,17 +60,6 @@ public:
     CGlissarDoc();
     ~CGlissarDoc() override;
 
-    // Status of a bin of a cadre in LocalMaxAmplPosition.
-    enum : unsigned char {
-        TRACE_LOCAL_MAX = 0x01,      // a strict local maximum of the cadre's dB spectrum
-        TRACE_VISIBLE = 0x02,        // its level reaches the film's validDownLevel
-        TRACE_IN_SYNTHESIS = 0x08,   // its atom is in the synthetic signal
-        TRACE_ADD_REQUEST = 0x10,    // to be added at the next resynthesis
-        TRACE_REMOVE_REQUEST = 0x20, // to be removed at the next resynthesis
-        TRACE_SLOPE_UP = 0x40,       // no maximum; the spectrum rises towards higher bins
-        TRACE_SLOPE_DOWN = 0x80,     // no maximum; the spectrum falls towards higher bins
-    };
-
     // The document template's strings.
     static constexpr const char* kWindowTitle = "Glissar";
     static constexpr const char* kDocName = "Glissa";
@@ -78,7 +67,7 @@ public:
     static constexpr const char* kFilterExt = ".gsr";
     static constexpr const char* kRegFileTypeId = "Glissar.Document";
     static constexpr const char* kRegFileTypeName = "Glissa Document";
-    // Tool widths in cadres by nToolsSize; 0 is the whole object.
+    // Half the tool's width in cadres by nToolsSize (1, 3, 7, 15, 31 cadres); 0 is the whole object.
     static constexpr int kToolHalfWidths[6] = {-1, 0, 1, 3, 7, 15};
 
     // Framework overrides.
@@ -146,6 +135,16 @@ public:
 
     CKPhoneObject* pPhoneObject;
     CKWaveFilm pWaveFilm;
+    // Status of bin k of cadre c, at c·NFFT/2 + k: a maximum, or the slope it lies on.
+    enum : unsigned char {
+        TRACE_LOCAL_MAX = 0x01,      // a strict local maximum of the cadre's dB spectrum
+        TRACE_VISIBLE = 0x02,        // its level reaches the film's validDownLevel
+        TRACE_IN_SYNTHESIS = 0x08,   // its atom is in the synthetic signal
+        TRACE_ADD_REQUEST = 0x10,    // to be added at the next resynthesis
+        TRACE_REMOVE_REQUEST = 0x20, // to be removed at the next resynthesis
+        TRACE_SLOPE_UP = 0x40,       // no maximum; the spectrum rises towards higher bins
+        TRACE_SLOPE_DOWN = 0x80,     // no maximum; the spectrum falls towards higher bins
+    };
     CKArrayBYTE LocalMaxAmplPosition;
     bool bShowTraces = false;
     bool bShowOnlyTraces = false;
