@@ -18,4 +18,13 @@ done
 if [ -x "$build/bin/kavrel" ]; then
   "$build/bin/kavrel" view demo/demo.wav >/dev/null 2>&1 || true
 fi
+# The tracer on an object of the demo sound (its first two seconds): every
+# visible trace in the rebuilt signal, marked over the sonogram and alone,
+# and its two dialogs.
+if [ -x "$build/bin/glissar" ] && [ -x "$build/bin/kavrel" ]; then
+  obj="$build/screenshot-objects"
+  rm -rf "$obj" && mkdir -p "$obj"
+  "$build/bin/kavrel" make-object demo/demo.wav 20 420 "$obj/demo 1.gsr" >/dev/null
+  "$build/bin/glissar" "$PWD/$obj/demo 1.gsr" >/dev/null 2>&1 || true
+fi
 ls "$out"/*.png

@@ -1,6 +1,6 @@
 // The dialog's common controls, each a thin wrapper of one control found
-// by ID (CDialog::GetDlgItemAs<CComboBox>(nID)): up-down arrows, combo and
-// list boxes, progress bars, check boxes and radio buttons.
+// by ID (CDialog::GetDlgItemAs<CComboBox>(nID)): up-down arrows, combo
+// boxes, check boxes and radio buttons.
 #pragma once
 #include "framework/ui/CWnd.h"
 

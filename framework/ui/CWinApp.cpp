@@ -152,8 +152,10 @@ int CWinApp::Run(int argc, char** argv)
         return 2;
     }
     int rc = 0;
-    if (InitInstance())
+    if (InitInstance()) {
+        KRunUiScriptCommands();
         rc = QApplication::exec();
+    }
     int exitRc = ExitInstance();
     if (exitRc)
         rc = exitRc;

@@ -1,5 +1,6 @@
 #include "framework/ui/KUiScript.h"
 
+#include <QTimer>
 #include <QWidget>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 
 #include "framework/base/ScriptedUserInteraction.h"
 #include "framework/ui/CDialog.h"
+#include "framework/ui/CWinApp.h"
 
 namespace {
 
@@ -76,7 +78,46 @@ public:
     }
 };
 
+// Lines outside any dialog: answers and files are queued, a command goes to
+// the main window, and the rest waits until that command has run (it may
+// open a dialog that reads the lines after it).
+void runNextCommand()
+{
+    Script& s = script();
+    while (!s.lines.empty()) {
+        std::istringstream in(s.lines.front());
+        std::string verb;
+        in >> verb;
+        if (verb == "answer" || verb == "file") {
+            std::string rest;
+            std::getline(in, rest);
+            if (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
+            if (verb == "answer") s.ui->QueueAnswer(std::atoi(rest.c_str()));
+            else s.ui->QueueFile(rest.c_str());
+            s.lines.pop_front();
+            continue;
+        }
+        if (verb != "command")
+            return;
+        int id = 0;
+        in >> id;
+        s.lines.pop_front();
+        CWinApp* app = AfxGetApp();
+        if (app && app->m_pMainWnd) {
+            app->m_pMainWnd->PostMessage(WM_COMMAND, WPARAM(id), 0);
+            QTimer::singleShot(0, [] { runNextCommand(); });
+        }
+        return;
+    }
+}
+
 } // namespace
+
+void KRunUiScriptCommands()
+{
+    if (script().ui)
+        QTimer::singleShot(0, [] { runNextCommand(); });
+}
 
 bool KInstallUiScriptFromEnvironment()
 {

@@ -7,6 +7,8 @@
 //   press ID         clicks button ID (IDOK = 1, IDCANCEL = 2)
 //   grab PATH        saves a picture of the dialog being driven
 //   close            ends the dialog being driven (with Cancel unless it ended)
+//   command ID       outside a dialog: the main window runs command ID (a
+//                    menu item's), once the program waits for the user
 // Every modal dialog reads the lines that follow until its own "close" or
 // until it ends; lines beginning with # are comments. A message box with no
 // answer queued gets its first button, and what was shown is printed.
@@ -14,5 +16,8 @@
 
 // Installs the script when KAVREL_UI_SCRIPT is set; false when the file cannot be read.
 bool KInstallUiScriptFromEnvironment();
+// Runs the script's "command" lines (and the answers and files queued
+// before them) one at a time as the program waits for the user.
+void KRunUiScriptCommands();
 // Removes it again at the end of the program.
 void KRemoveUiScript();

@@ -10,7 +10,7 @@
 #include "testsupport/QtTestApp.h"
 #include "testsupport/ByteFiles.h"
 #include "testsupport/Signals.h"
-#include "TracerObjects.h"
+#include "testsupport/TracerObjects.h"
 
 namespace {
 

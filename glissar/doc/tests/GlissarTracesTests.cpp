@@ -9,7 +9,7 @@
 
 #include "framework/base/ScriptedUserInteraction.h"
 #include "testsupport/Signals.h"
-#include "TracerObjects.h"
+#include "testsupport/TracerObjects.h"
 
 namespace {
 
