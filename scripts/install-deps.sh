@@ -11,6 +11,7 @@ packages=(
   libfftw3-dev
   sox libsox-fmt-base espeak-ng
   xvfb xauth
+  poppler-utils
 )
 
 missing=()

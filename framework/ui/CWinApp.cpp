@@ -21,6 +21,7 @@
 #include "framework/ui/CMDIFrameWnd.h"
 #include "framework/ui/CView.h"
 #include "framework/ui/CWnd.h"
+#include "framework/ui/KPrinting.h"
 #include "framework/ui/KUiScript.h"
 #include "framework/ui/QtUserInteraction.h"
 
@@ -303,6 +304,11 @@ void CWinApp::OnAppExit()
         CloseAllDocuments(FALSE);
         QCoreApplication::quit();
     }
+}
+
+void CWinApp::OnFilePrintSetup()
+{
+    KDoPrintSetup();
 }
 
 BOOL CWinApp::SaveAllModified()

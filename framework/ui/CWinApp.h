@@ -67,6 +67,9 @@ public:
     void OnFileNew();
     void OnFileOpen();
     void OnAppExit();
+    // The page setup dialog: its printer, paper and orientation serve the
+    // program's print jobs from then on.
+    void OnFilePrintSetup();
     BOOL SaveAllModified();
     void CloseAllDocuments(BOOL bEndSession);
     // The open or save dialog with the templates' file types; fileName holds

@@ -6,6 +6,7 @@ class CQtUserInteraction : public IUserInteraction {
 public:
     int MessageBox(const CString& text, const CString& caption, UINT style) override;
     bool FileDialog(FileDialogRequest& request) override;
+    bool PrintDialog(PrintDialogRequest& request) override;
     void BeginWaitCursor() override;
     void EndWaitCursor() override;
     void Beep(DWORD frequency, DWORD duration) override;
