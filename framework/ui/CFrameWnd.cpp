@@ -103,7 +103,13 @@ protected:
 };
 } // namespace
 
-CFrameWnd::CFrameWnd() = default;
+CFrameWnd::CFrameWnd()
+{
+    MapCommandEx(ID_VIEW_TOOLBAR, &CFrameWnd::OnBarCheck);
+    MapCommandEx(ID_VIEW_STATUS_BAR, &CFrameWnd::OnBarCheck);
+    MapUpdate(ID_VIEW_TOOLBAR, &CFrameWnd::OnUpdateControlBarMenu);
+    MapUpdate(ID_VIEW_STATUS_BAR, &CFrameWnd::OnUpdateControlBarMenu);
+}
 
 CFrameWnd::~CFrameWnd()
 {
@@ -304,6 +310,25 @@ void CFrameWnd::DockControlBar(CControlBar*) {}
 void CFrameWnd::ShowControlBar(CControlBar* pBar, BOOL bShow, BOOL)
 {
     if (pBar && pBar->GetWidget()) pBar->GetWidget()->setVisible(bShow != FALSE);
+}
+
+BOOL CFrameWnd::OnBarCheck(UINT nID)
+{
+    CControlBar* bar = GetControlBar(nID);
+    if (!bar || !bar->GetWidget()) return FALSE;
+    ShowControlBar(bar, bar->GetWidget()->isHidden(), FALSE);
+    return TRUE;
+}
+
+void CFrameWnd::OnUpdateControlBarMenu(CCmdUI* pCmdUI)
+{
+    CControlBar* bar = GetControlBar(pCmdUI->m_nID);
+    if (!bar || !bar->GetWidget()) {
+        pCmdUI->ContinueRouting();
+        return;
+    }
+    pCmdUI->Enable(true);
+    pCmdUI->SetCheck(bar->GetWidget()->isHidden() ? 0 : 1);
 }
 
 CControlBar* CFrameWnd::GetControlBar(UINT nID)

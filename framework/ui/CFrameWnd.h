@@ -81,6 +81,12 @@ public:
     void EnableDocking(DWORD dwDockStyle) { m_dwDockStyle = dwDockStyle; }
     void DockControlBar(CControlBar* pBar);
     void ShowControlBar(CControlBar* pBar, BOOL bShow, BOOL bDelay);
+    // "Показывать панель инструментов" and "Показывать строку состояния":
+    // the bar of that ID shows or hides, and its item is checked while it
+    // shows. A frame without the bar leaves the command to the next target
+    // (a document's frame to the main frame).
+    BOOL OnBarCheck(UINT nID);
+    void OnUpdateControlBarMenu(CCmdUI* pCmdUI);
     CControlBar* GetControlBar(UINT nID);
     // The message pane of the status bar (pane 0).
     void SetMessageText(const char* lpszText);

@@ -5,11 +5,51 @@
 #include "framework/ui/CDocument.h"
 #include "framework/ui/CFrameWnd.h"
 #include "framework/ui/CPrintInfo.h"
+#include "framework/ui/CSplitterWnd.h"
 #include "framework/ui/KPrinting.h"
 
 IMPLEMENT_DYNAMIC(CView, CWnd)
 
-CView::CView() = default;
+CView::CView()
+{
+    MapCommandEx(ID_NEXT_PANE, &CView::OnNextPaneCmd);
+    MapCommandEx(ID_PREV_PANE, &CView::OnNextPaneCmd);
+    MapUpdate(ID_NEXT_PANE, &CView::OnUpdateNextPaneMenu);
+    MapUpdate(ID_PREV_PANE, &CView::OnUpdateNextPaneMenu);
+    MapCommandEx(ID_WINDOW_SPLIT, &CView::OnSplitCmd);
+    MapUpdate(ID_WINDOW_SPLIT, &CView::OnUpdateSplitCmd);
+}
+
+CSplitterWnd* CView::GetParentSplitter() const
+{
+    return dynamic_cast<CSplitterWnd*>(GetParent());
+}
+
+BOOL CView::OnNextPaneCmd(UINT nID)
+{
+    CSplitterWnd* sp = GetParentSplitter();
+    if (!sp) return FALSE;
+    sp->ActivateNext(nID == ID_PREV_PANE);
+    return TRUE;
+}
+
+void CView::OnUpdateNextPaneMenu(CCmdUI* pCmdUI)
+{
+    CSplitterWnd* sp = GetParentSplitter();
+    pCmdUI->Enable(sp && sp->CanActivateNext(pCmdUI->m_nID == ID_PREV_PANE));
+}
+
+BOOL CView::OnSplitCmd(UINT)
+{
+    CSplitterWnd* sp = GetParentSplitter();
+    return sp && sp->DoKeyboardSplit();
+}
+
+void CView::OnUpdateSplitCmd(CCmdUI* pCmdUI)
+{
+    CSplitterWnd* sp = GetParentSplitter();
+    pCmdUI->Enable(sp && !sp->IsTracking() && (sp->GetRowCount() > 1 || sp->GetColumnCount() > 1));
+}
 
 CView::~CView()
 {

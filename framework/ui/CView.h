@@ -7,6 +7,7 @@
 class CDocument;
 class CFrameWnd;
 class CPrintInfo;
+class CSplitterWnd;
 
 class CView : public CWnd {
     DECLARE_DYNAMIC(CView)
@@ -43,6 +44,14 @@ public:
     void OnFilePrint();
     void OnFilePrintDirect();
     void OnFilePrintPreview();
+
+    // The splitter the view is a pane of, or null.
+    CSplitterWnd* GetParentSplitter() const;
+    // F6 / Shift+F6 and "Расщепить окно", for a view that is a splitter's pane.
+    BOOL OnNextPaneCmd(UINT nID);
+    void OnUpdateNextPaneMenu(CCmdUI* pCmdUI);
+    BOOL OnSplitCmd(UINT nID);
+    void OnUpdateSplitCmd(CCmdUI* pCmdUI);
 
     void OnPaint() override;
     void OnMouseActivate() override;
