@@ -21,6 +21,7 @@
 #include "framework/ui/CMDIFrameWnd.h"
 #include "framework/ui/CView.h"
 #include "framework/ui/CWnd.h"
+#include "framework/ui/KHelp.h"
 #include "framework/ui/KPrinting.h"
 #include "framework/ui/KUiScript.h"
 #include "framework/ui/QtUserInteraction.h"
@@ -100,7 +101,7 @@ bool KCanShowWindows(const char* programName)
     return false;
 }
 
-CWinApp::CWinApp(const char* pszAppName) : m_pszAppName(pszAppName)
+CWinApp::CWinApp(const char* pszAppName) : m_pszAppName(pszAppName), m_pszHelpFilePath(KHelpFilePathFor(pszAppName))
 {
     g_app = this;
     MapCommand(ID_APP_EXIT, &CWinApp::OnAppExit);
@@ -304,6 +305,11 @@ void CWinApp::OnAppExit()
         CloseAllDocuments(FALSE);
         QCoreApplication::quit();
     }
+}
+
+void CWinApp::WinHelp(DWORD dwData, UINT nCmd)
+{
+    KShowHelp(m_pszHelpFilePath, dwData, nCmd);
 }
 
 void CWinApp::OnFilePrintSetup()

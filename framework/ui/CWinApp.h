@@ -87,7 +87,13 @@ public:
     void EnableShellOpen() {}
     void RegisterShellFileTypes(BOOL = FALSE) {}
 
+    // Shows the program's guide (m_pszHelpFilePath): nCmd HELP_FINDER or
+    // HELP_CONTENTS its beginning, HELP_CONTEXT the topic dwData.
+    virtual void WinHelp(DWORD dwData, UINT nCmd = 0x0001);
+
     CString m_pszAppName;
+    // The program's user guide, found beside the program at construction.
+    CString m_pszHelpFilePath;
     CString m_lpCmdLine; // everything after the program's name
     std::vector<CString> m_argv; // the arguments, one by one
     CWnd* m_pMainWnd = nullptr;
