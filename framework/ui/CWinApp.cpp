@@ -131,6 +131,7 @@ int CWinApp::Run(int argc, char** argv)
         return 1;
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(m_pszAppName.GetString()));
+    KInstallQtRussianTexts();
     CString cmd;
     for (int i = 1; i < argc; ++i) {
         if (i > 1)

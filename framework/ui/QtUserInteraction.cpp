@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
@@ -185,5 +187,19 @@ bool CQtUserInteraction::PrintDialog(PrintDialogRequest& r)
         r.nFromPage = r.nMinPage;
         r.nToPage = r.nMaxPage;
     }
+    return true;
+}
+
+bool KInstallQtRussianTexts()
+{
+    static QTranslator* installed = nullptr;
+    if (installed) return true;
+    auto* t = new QTranslator(qApp);
+    if (!t->load(QLocale(QLocale::Russian), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete t;
+        return false;
+    }
+    QCoreApplication::installTranslator(t);
+    installed = t;
     return true;
 }

@@ -19,3 +19,7 @@ CString KQtFilterFromFrameworkFilter(const CString& filter);
 // Plays a tone through the sound device; installed by the audio layer.
 using ToneFunction = void (*)(DWORD frequency, DWORD duration);
 void SetToneFunction(ToneFunction f);
+
+// Qt's own texts (the buttons, the print, preview and file dialogs) in
+// Russian, when the system has Qt's translations; false when it has none.
+bool KInstallQtRussianTexts();

@@ -17,6 +17,7 @@
 #include "framework/ui/CPrintInfo.h"
 #include "framework/ui/CWinApp.h"
 #include "framework/ui/KPrinting.h"
+#include "framework/ui/QtUserInteraction.h"
 #include "testsupport/ByteFiles.h"
 #include "testsupport/PdfPages.h"
 #include "testsupport/QtTestApp.h"
@@ -213,4 +214,13 @@ TEST(PrintSwitch, AProgramStartedToPrintAFileWritesItsPageAndEnds)
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(ktest::PdfPageCount(pdf), 1);
     EXPECT_FALSE(ktest::PdfInk(ktest::PdfPage(pdf, 1, 48)).IsRectEmpty());
+}
+
+// The print, preview and page setup dialogs are Qt's: their texts come in
+// Russian from Qt's translations.
+TEST(QtTexts, QtsOwnDialogTextsAreRussian)
+{
+    ktest::EnsureQtApplication();
+    ASSERT_TRUE(KInstallQtRussianTexts());
+    EXPECT_EQ(QCoreApplication::translate("QPrintPreviewDialog", "Page setup").toStdString(), "Параметры страницы");
 }
