@@ -71,6 +71,9 @@ public:
     // Abort closes without reporting anything, for clean-up after a failure.
     void Abort();
     bool IsOpen() const { return m_fd >= 0; }
+    // The system's descriptor of the open file (-1 when closed), for the
+    // calls that work on the file itself, such as mapping it into memory.
+    int GetFileDescriptor() const { return m_fd; }
 
     // Returns the bytes read (0 at the end or on an error, see GetLastError).
     UINT Read(void* buffer, UINT count);

@@ -37,7 +37,6 @@ enum : UINT {
     EN_KILLFOCUS = 0x0200,
     EN_CHANGE = 0x0300,
     CBN_SELCHANGE = 1,
-    LBN_SELCHANGE = 1,
 };
 
 class CCmdTarget : public CObject {

@@ -11,6 +11,7 @@
 #include <QStyle>
 #include <QToolBar>
 #include <map>
+#include <string>
 
 #include "framework/base/StringTable.h"
 #include "framework/ui/CFrameWnd.h"
@@ -41,10 +42,30 @@ private:
     QAction* m_action;
 };
 
-// Buttons carry small drawn glyphs: the framework's file commands their
-// usual icons, every other command the first letters of its tooltip.
+std::map<UINT, std::vector<std::string>>& buttonImages()
+{
+    static std::map<UINT, std::vector<std::string>> m;
+    return m;
+}
+
+QPixmap RegisteredButtonImage(UINT nID)
+{
+    auto it = buttonImages().find(nID);
+    if (it == buttonImages().end())
+        return QPixmap();
+    std::vector<const char*> lines;
+    for (const std::string& s : it->second)
+        lines.push_back(s.c_str());
+    return QPixmap(lines.data());
+}
+
+// Buttons carry their program's picture; without one the framework's file
+// commands show their usual icons and every other command the first
+// letters of its tooltip.
 QIcon ButtonIcon(UINT nID, const QString& tip, QStyle* style)
 {
+    if (const QPixmap own = RegisteredButtonImage(nID); !own.isNull())
+        return QIcon(own);
     switch (nID) {
     case ID_FILE_NEW: return style->standardIcon(QStyle::SP_FileIcon);
     case ID_FILE_OPEN: return style->standardIcon(QStyle::SP_DialogOpenButton);
@@ -76,6 +97,17 @@ QIcon ButtonIcon(UINT nID, const QString& tip, QStyle* style)
 }
 
 } // namespace
+
+KToolBarButtonImage::KToolBarButtonImage(UINT nCmdID, std::vector<const char*> xpm)
+{
+    std::vector<std::string>& lines = buttonImages()[nCmdID];
+    lines.assign(xpm.begin(), xpm.end());
+}
+
+bool KHasToolBarButtonImage(UINT nCmdID)
+{
+    return !RegisteredButtonImage(nCmdID).isNull();
+}
 
 KToolBarTemplate::KToolBarTemplate(UINT nID, std::vector<UINT> buttons)
 {

@@ -26,6 +26,16 @@ struct KToolBarTemplate {
     KToolBarTemplate(UINT nID, std::vector<UINT> buttons);
 };
 
+// Registers the picture of a toolbar button: the program's own image of
+// command nCmdID in the XPM text form (a header line, the colour lines,
+// then one row of characters a pixel row). Buttons without one show the
+// first letters of their tooltip.
+struct KToolBarButtonImage {
+    KToolBarButtonImage(UINT nCmdID, std::vector<const char*> xpm);
+};
+// Whether command nCmdID has a registered picture that reads as an image.
+bool KHasToolBarButtonImage(UINT nCmdID);
+
 class CControlBar : public CWnd {
 public:
     DWORD GetBarStyle() const { return m_dwStyle; }

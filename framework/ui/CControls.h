@@ -23,7 +23,7 @@ enum : UINT { UDN_DELTAPOS = UINT(-722) };
 enum : UINT { WM_NOTIFY = 0x004E };
 // Styles of controls created at run time.
 enum : DWORD { UDS_HORZ = 0x0040, BS_PUSHBUTTON = 0x0000 };
-enum : int { CB_ERR = -1, LB_ERR = -1 };
+enum : int { CB_ERR = -1 };
 
 // Up-down arrows (a scroll bar on the form). An arrow first sends
 // UDN_DELTAPOS with the proposed delta; unless the handler sets a nonzero
@@ -58,31 +58,6 @@ public:
     int GetCurSel() const;
     // The text's length, or CB_ERR for an index out of range.
     int GetLBText(int nIndex, CString& text) const;
-};
-
-class CListBox : public CWnd {
-public:
-    static bool IsControl(const QWidget* w);
-    int AddString(const CString& text);
-    void ResetContent();
-    int GetCount() const;
-    int SetCurSel(int nSelect);
-    int GetCurSel() const;
-    int GetText(int nIndex, CString& text) const;
-};
-
-class CProgressCtrl : public CWnd {
-public:
-    static bool IsControl(const QWidget* w);
-    void SetRange(short nLower, short nUpper);
-    void GetRange(int& nLower, int& nUpper) const;
-    // Held inside the range; returns the previous position.
-    int SetPos(int nPos);
-    int GetPos() const;
-    int OffsetPos(int nPos);
-    int SetStep(int nStep);
-    // Past the upper end the bar starts again from the lower one.
-    int StepIt();
 };
 
 // A check box or a radio button; or a push button made on a window at run

@@ -307,7 +307,6 @@ struct CDC::Impl {
         UINT align = TA_LEFT | TA_TOP;
         QPoint cur;
         QPoint viewport;
-        QPoint window;
         bool hasClip = false;
         QRegion clip;  // device coordinates
     };
@@ -328,8 +327,8 @@ struct CDC::Impl {
         return pWindow;
     }
 
-    QPoint ToDevice(int x, int y) const { return QPoint(x, y) - s.window + s.viewport; }
-    QPoint ToLogical(QPoint d) const { return d - s.viewport + s.window; }
+    QPoint ToDevice(int x, int y) const { return QPoint(x, y) + s.viewport; }
+    QPoint ToLogical(QPoint d) const { return d - s.viewport; }
     QRect ToDevice(int l, int t, int r, int b) const
     {
         const QPoint a = ToDevice(l, t), c = ToDevice(r, b);
@@ -598,10 +597,6 @@ CGdiObject* CDC::SelectStockObject(int id)
     return SelectObject(CGdiObject::GetStockObjectPtr(id));
 }
 
-CPen* CDC::GetCurrentPen() const { return m->s.pPen; }
-CBrush* CDC::GetCurrentBrush() const { return m->s.pBrush; }
-CFont* CDC::GetCurrentFont() const { return m->s.pFont; }
-CBitmap* CDC::GetCurrentBitmap() const { return m->pBitmap; }
 
 // ---------------------------------------------------------------- attributes
 
@@ -609,26 +604,22 @@ COLORREF CDC::SetTextColor(COLORREF color)
 {
     return std::exchange(m->s.text, color & 0x00FFFFFF);
 }
-COLORREF CDC::GetTextColor() const { return m->s.text; }
 COLORREF CDC::SetBkColor(COLORREF color)
 {
     return std::exchange(m->s.bk, color & 0x00FFFFFF);
 }
-COLORREF CDC::GetBkColor() const { return m->s.bk; }
 
 int CDC::SetBkMode(int mode)
 {
     if (mode != TRANSPARENT && mode != OPAQUE) return 0;
     return std::exchange(m->s.bkMode, mode);
 }
-int CDC::GetBkMode() const { return m->s.bkMode; }
 
 int CDC::SetROP2(int mode)
 {
-    if (mode < R2_BLACK || mode > R2_WHITE) return 0;
+    if (mode < 1 || mode > 16) return 0;  // the sixteen binary mixes
     return std::exchange(m->s.rop2, mode);
 }
-int CDC::GetROP2() const { return m->s.rop2; }
 
 UINT CDC::SetTextAlign(UINT flags) { return std::exchange(m->s.align, flags); }
 UINT CDC::GetTextAlign() const { return m->s.align; }
@@ -640,36 +631,7 @@ CPoint CDC::SetViewportOrg(int x, int y)
     const QPoint old = std::exchange(m->s.viewport, QPoint(x, y));
     return CPoint(old.x(), old.y());
 }
-CPoint CDC::OffsetViewportOrg(int dx, int dy)
-{
-    const QPoint old = m->s.viewport;
-    m->s.viewport += QPoint(dx, dy);
-    return CPoint(old.x(), old.y());
-}
-CPoint CDC::GetViewportOrg() const { return CPoint(m->s.viewport.x(), m->s.viewport.y()); }
-CPoint CDC::SetWindowOrg(int x, int y)
-{
-    const QPoint old = std::exchange(m->s.window, QPoint(x, y));
-    return CPoint(old.x(), old.y());
-}
-CPoint CDC::GetWindowOrg() const { return CPoint(m->s.window.x(), m->s.window.y()); }
 
-void CDC::LPtoDP(LPPOINT points, int count) const
-{
-    for (int i = 0; points && i < count; ++i) {
-        const QPoint d = m->ToDevice(points[i].x, points[i].y);
-        points[i] = POINT{d.x(), d.y()};
-    }
-}
-void CDC::DPtoLP(LPPOINT points, int count) const
-{
-    for (int i = 0; points && i < count; ++i) {
-        const QPoint l = m->ToLogical(QPoint(points[i].x, points[i].y));
-        points[i] = POINT{l.x(), l.y()};
-    }
-}
-void CDC::LPtoDP(LPRECT rect) const { LPtoDP(reinterpret_cast<LPPOINT>(rect), 2); }
-void CDC::DPtoLP(LPRECT rect) const { DPtoLP(reinterpret_cast<LPPOINT>(rect), 2); }
 
 // ---------------------------------------------------------------- lines
 
@@ -679,7 +641,6 @@ CPoint CDC::MoveTo(int x, int y)
     return CPoint(old.x(), old.y());
 }
 
-CPoint CDC::GetCurrentPosition() const { return CPoint(m->s.cur.x(), m->s.cur.y()); }
 
 BOOL CDC::LineTo(int x, int y)
 {
@@ -727,38 +688,6 @@ BOOL CDC::Rectangle(int l, int t, int r, int b)
     return TRUE;
 }
 
-BOOL CDC::Ellipse(int l, int t, int r, int b)
-{
-    if (!m->Target()) return FALSE;
-    const QRect d = m->ToDevice(l, t, r, b);
-    if (d.width() < 2 || d.height() < 2) return TRUE;
-    const bool noPen = m->s.pen.style == PS_NULL;
-    const int w = noPen ? 0 : std::max(1, m->s.pen.width);
-    Cover cv(m->BoxOf({d.topLeft(), d.bottomRight()}, w / 2 + 1));
-    if (cv.box.isEmpty()) return TRUE;
-    const QRect shape(d.left(), d.top(), d.width() - 1, d.height() - 1);
-    if (!m->s.brush.null)
-        cv.FromMask(kBrush, [&](QPainter& p) {
-            p.setPen(Qt::NoPen);
-            p.setBrush(QColor(255, 255, 255));
-            p.drawEllipse(shape);
-        });
-    if (!noPen) {
-        Cover outline(cv.box);
-        outline.FromMask(kPen, [&](QPainter& p) {
-            p.setPen(QPen(QColor(255, 255, 255), w > 1 ? w : 0));
-            p.setBrush(Qt::NoBrush);
-            p.drawEllipse(shape);
-        });
-        for (size_t i = 0; i < cv.v.size(); ++i)
-            if (outline.v[i] == kPen) cv.v[i] = kPen;
-    }
-    std::uint32_t colors[4];
-    m->Colors(colors);
-    m->Mix(cv, colors, true);
-    return TRUE;
-}
-
 int CDC::FillRect(LPCRECT rect, CBrush* pBrush)
 {
     if (!rect || !pBrush || pBrush->IsNull() || !m->Target()) return 0;
@@ -782,29 +711,6 @@ void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF color)
 {
     const CRect r(x, y, x + cx, y + cy);
     FillSolidRect(&r, color);
-}
-
-void CDC::DrawEdge(LPRECT rect, UINT edge, UINT flags)
-{
-    if (!rect) return;
-    const COLORREF hilight = RGB(255, 255, 255), light = RGB(227, 227, 227);
-    const COLORREF shadow = RGB(160, 160, 160), dark = RGB(105, 105, 105);
-    const COLORREF bk = m->s.bk;
-    CRect r(rect);
-    auto ring = [&](COLORREF lt, COLORREF rb) {
-        if (r.IsRectEmpty()) return;
-        if (flags & BF_TOP) FillSolidRect(r.left, r.top, r.Width(), 1, lt);
-        if (flags & BF_LEFT) FillSolidRect(r.left, r.top, 1, r.Height(), lt);
-        if (flags & BF_BOTTOM) FillSolidRect(r.left, r.bottom - 1, r.Width(), 1, rb);
-        if (flags & BF_RIGHT) FillSolidRect(r.right - 1, r.top, 1, r.Height(), rb);
-        r.DeflateRect((flags & BF_LEFT) ? 1 : 0, (flags & BF_TOP) ? 1 : 0,
-                      (flags & BF_RIGHT) ? 1 : 0, (flags & BF_BOTTOM) ? 1 : 0);
-    };
-    if (edge & BDR_RAISEDOUTER) ring(light, dark);
-    else if (edge & BDR_SUNKENOUTER) ring(shadow, hilight);
-    if (edge & BDR_RAISEDINNER) ring(hilight, shadow);
-    else if (edge & BDR_SUNKENINNER) ring(dark, light);
-    m->s.bk = bk;
 }
 
 // ---------------------------------------------------------------- pixels
@@ -995,26 +901,6 @@ CSize CDC::GetTextExtent(const char* text, int count) const
     return CSize(fm.horizontalAdvance(FromUtf8(text, count)), fm.ascent() + fm.descent());
 }
 
-BOOL CDC::GetTextMetrics(TEXTMETRIC* tm) const
-{
-    if (!tm) return FALSE;
-    const QFont f = m->Font();
-    const QFontMetrics fm(f);
-    tm->tmAscent = fm.ascent();
-    tm->tmDescent = fm.descent();
-    tm->tmHeight = fm.ascent() + fm.descent();
-    tm->tmInternalLeading = std::max(0, tm->tmHeight - f.pixelSize());
-    tm->tmExternalLeading = std::max(0, fm.leading());
-    tm->tmAveCharWidth = fm.averageCharWidth();
-    tm->tmMaxCharWidth = fm.maxWidth();
-    tm->tmWeight = m->s.font.lfWeight <= 0 ? FW_NORMAL : m->s.font.lfWeight;
-    tm->tmItalic = m->s.font.lfItalic;
-    tm->tmUnderlined = m->s.font.lfUnderline;
-    tm->tmStruckOut = m->s.font.lfStrikeOut;
-    tm->tmCharSet = m->s.font.lfCharSet;
-    return TRUE;
-}
-
 int CDC::DrawText(const char* text, int count, LPRECT rect, UINT format)
 {
     if (!rect) return 0;
@@ -1101,44 +987,6 @@ int CDC::IntersectClipRect(int l, int t, int r, int b)
     m->s.hasClip = true;
     CSurface* s = m->Target();
     return s ? RegionKind(m->Visible(s)) : RegionKind(m->s.clip);
-}
-
-int CDC::SelectClipRgn(CRgn* pRgn)
-{
-    if (!pRgn) {
-        m->s.hasClip = false;
-        m->s.clip = QRegion();
-    } else {
-        m->s.clip = *static_cast<const QRegion*>(pRgn->NativeRegion());
-        m->s.hasClip = true;
-    }
-    CSurface* s = m->Target();
-    return s ? RegionKind(m->Visible(s)) : SIMPLEREGION;
-}
-
-int CDC::GetClipBox(LPRECT rect) const
-{
-    CSurface* s = m->Target();
-    if (!rect || !s) return ERROR;
-    const QRegion v = m->Visible(s);
-    const QRect b = v.boundingRect();
-    CRect r = v.isEmpty() ? CRect() : ToCRect(b);
-    DPtoLP(&r);
-    *rect = r;
-    return RegionKind(v);
-}
-
-BOOL CDC::PtVisible(int x, int y) const
-{
-    CSurface* s = m->Target();
-    return s && m->Visible(s).contains(m->ToDevice(x, y)) ? TRUE : FALSE;
-}
-
-BOOL CDC::RectVisible(LPCRECT rect) const
-{
-    CSurface* s = m->Target();
-    if (!s || !rect) return FALSE;
-    return m->Visible(s).intersects(m->ToDevice(rect->left, rect->top, rect->right, rect->bottom)) ? TRUE : FALSE;
 }
 
 // ---------------------------------------------------------------- save

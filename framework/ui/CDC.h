@@ -12,12 +12,9 @@ class CSurface;
 // Background modes.
 enum : int { TRANSPARENT = 1, OPAQUE = 2 };
 
-// Mixing of pen and brush with the picture (bitwise on the colour).
-enum : int {
-    R2_BLACK = 1, R2_NOTMERGEPEN = 2, R2_MASKNOTPEN = 3, R2_NOTCOPYPEN = 4, R2_MASKPENNOT = 5,
-    R2_NOT = 6, R2_XORPEN = 7, R2_NOTMASKPEN = 8, R2_MASKPEN = 9, R2_NOTXORPEN = 10, R2_NOP = 11,
-    R2_MERGENOTPEN = 12, R2_COPYPEN = 13, R2_MERGEPENNOT = 14, R2_MERGEPEN = 15, R2_WHITE = 16
-};
+// Mixing of pen and brush with the picture (bitwise on the colour); any of
+// the sixteen binary mixes 1…16 works, these are the ones the suite names.
+enum : int { R2_NOT = 6, R2_XORPEN = 7, R2_NOTXORPEN = 10, R2_COPYPEN = 13, R2_MERGEPEN = 15 };
 
 // Text alignment: where the reference point lies on the text's cell.
 enum : UINT {
@@ -38,46 +35,11 @@ constexpr DWORD SRCCOPY = 0x00CC0020;
 constexpr DWORD SRCPAINT = 0x00EE0086;
 constexpr DWORD SRCAND = 0x008800C6;
 constexpr DWORD SRCINVERT = 0x00660046;
-constexpr DWORD SRCERASE = 0x00440328;
-constexpr DWORD NOTSRCCOPY = 0x00330008;
-constexpr DWORD NOTSRCERASE = 0x001100A6;
-constexpr DWORD MERGECOPY = 0x00C000CA;
-constexpr DWORD MERGEPAINT = 0x00BB0226;
 constexpr DWORD PATCOPY = 0x00F00021;
-constexpr DWORD PATPAINT = 0x00FB0A09;
-constexpr DWORD PATINVERT = 0x005A0049;
 constexpr DWORD DSTINVERT = 0x00550009;
-constexpr DWORD BLACKNESS = 0x00000042;
-constexpr DWORD WHITENESS = 0x00FF0062;
 
 // Mapping modes: only the pixel one is drawn.
 enum : int { MM_TEXT = 1 };
-
-// Edges of DrawEdge.
-enum : UINT {
-    BDR_RAISEDOUTER = 0x1, BDR_SUNKENOUTER = 0x2, BDR_RAISEDINNER = 0x4, BDR_SUNKENINNER = 0x8,
-    EDGE_RAISED = BDR_RAISEDOUTER | BDR_RAISEDINNER, EDGE_SUNKEN = BDR_SUNKENOUTER | BDR_SUNKENINNER,
-    EDGE_ETCHED = BDR_SUNKENOUTER | BDR_RAISEDINNER, EDGE_BUMP = BDR_RAISEDOUTER | BDR_SUNKENINNER
-};
-enum : UINT {
-    BF_LEFT = 0x1, BF_TOP = 0x2, BF_RIGHT = 0x4, BF_BOTTOM = 0x8,
-    BF_RECT = BF_LEFT | BF_TOP | BF_RIGHT | BF_BOTTOM
-};
-
-struct TEXTMETRIC {
-    LONG tmHeight;
-    LONG tmAscent;
-    LONG tmDescent;
-    LONG tmInternalLeading;
-    LONG tmExternalLeading;
-    LONG tmAveCharWidth;
-    LONG tmMaxCharWidth;
-    LONG tmWeight;
-    BYTE tmItalic;
-    BYTE tmUnderlined;
-    BYTE tmStruckOut;
-    BYTE tmCharSet;
-};
 
 class CDC {
 public:
@@ -103,44 +65,24 @@ public:
     // Null when the bitmap is selected into another context already.
     CBitmap* SelectObject(CBitmap* pBitmap);
     CGdiObject* SelectObject(CGdiObject* pObject);
-    int SelectObject(CRgn* pRgn) { return SelectClipRgn(pRgn); }
     CGdiObject* SelectStockObject(int id);
-    CPen* GetCurrentPen() const;
-    CBrush* GetCurrentBrush() const;
-    CFont* GetCurrentFont() const;
-    CBitmap* GetCurrentBitmap() const;
 
     COLORREF SetTextColor(COLORREF color);
-    COLORREF GetTextColor() const;
     COLORREF SetBkColor(COLORREF color);
-    COLORREF GetBkColor() const;
     int SetBkMode(int mode);
-    int GetBkMode() const;
     int SetROP2(int mode);
-    int GetROP2() const;
     UINT SetTextAlign(UINT flags);
     UINT GetTextAlign() const;
 
     int SetMapMode(int mode);
-    int GetMapMode() const { return MM_TEXT; }
     CPoint SetViewportOrg(int x, int y);
     CPoint SetViewportOrg(POINT p) { return SetViewportOrg(p.x, p.y); }
-    CPoint OffsetViewportOrg(int dx, int dy);
-    CPoint GetViewportOrg() const;
-    CPoint SetWindowOrg(int x, int y);
-    CPoint SetWindowOrg(POINT p) { return SetWindowOrg(p.x, p.y); }
-    CPoint GetWindowOrg() const;
-    void LPtoDP(LPPOINT points, int count = 1) const;
-    void DPtoLP(LPPOINT points, int count = 1) const;
-    void LPtoDP(LPRECT rect) const;
-    void DPtoLP(LPRECT rect) const;
 
     // Lines leave out their last point.
     CPoint MoveTo(int x, int y);
     CPoint MoveTo(POINT p) { return MoveTo(p.x, p.y); }
     BOOL LineTo(int x, int y);
     BOOL LineTo(POINT p) { return LineTo(p.x, p.y); }
-    CPoint GetCurrentPosition() const;
     BOOL Polyline(const POINT* points, int count);
 
     // Outline in the pen, inside in the brush, both mixed by the ROP2 mode;
@@ -148,20 +90,16 @@ public:
     // on the right and at the bottom, as on the platform.
     BOOL Rectangle(int l, int t, int r, int b);
     BOOL Rectangle(LPCRECT rect) { return Rectangle(rect->left, rect->top, rect->right, rect->bottom); }
-    BOOL Ellipse(int l, int t, int r, int b);
-    BOOL Ellipse(LPCRECT rect) { return Ellipse(rect->left, rect->top, rect->right, rect->bottom); }
 
     // Plain copies, whatever the ROP2 mode.
     int FillRect(LPCRECT rect, CBrush* pBrush);
     // Leaves the background colour set to the fill colour, as the platform's does.
     void FillSolidRect(LPCRECT rect, COLORREF color);
     void FillSolidRect(int x, int y, int cx, int cy, COLORREF color);
-    void DrawEdge(LPRECT rect, UINT edge, UINT flags);
 
     // Returns the colour set, or CLR_INVALID outside the picture or clip.
     COLORREF SetPixel(int x, int y, COLORREF color);
     COLORREF SetPixel(POINT p, COLORREF color) { return SetPixel(p.x, p.y, color); }
-    BOOL SetPixelV(int x, int y, COLORREF color) { return SetPixel(x, y, color) != CLR_INVALID; }
     COLORREF GetPixel(int x, int y) const;
     COLORREF GetPixel(POINT p) const { return GetPixel(p.x, p.y); }
 
@@ -178,7 +116,6 @@ public:
     // Text is UTF-8; count is in bytes, -1 for the whole string.
     BOOL TextOut(int x, int y, const char* text, int count = -1);
     CSize GetTextExtent(const char* text, int count = -1) const;
-    BOOL GetTextMetrics(TEXTMETRIC* tm) const;
     int DrawText(const char* text, int count, LPRECT rect, UINT format);
     int DrawText(const char* text, LPRECT rect, UINT format) { return DrawText(text, -1, rect, format); }
 
@@ -187,13 +124,8 @@ public:
     int ExcludeClipRect(LPCRECT rect) { return ExcludeClipRect(rect->left, rect->top, rect->right, rect->bottom); }
     int IntersectClipRect(int l, int t, int r, int b);
     int IntersectClipRect(LPCRECT rect) { return IntersectClipRect(rect->left, rect->top, rect->right, rect->bottom); }
-    // The region is in device coordinates; null removes the clipping.
-    int SelectClipRgn(CRgn* pRgn);
-    int GetClipBox(LPRECT rect) const;
-    BOOL PtVisible(int x, int y) const;
-    BOOL RectVisible(LPCRECT rect) const;
 
-    // Saves pens, colours, modes, origins, clipping; RestoreDC(-1) is the last.
+    // Saves pens, colours, modes, origin, clipping; RestoreDC(-1) is the last.
     int SaveDC();
     BOOL RestoreDC(int saved);
 

@@ -6,7 +6,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QListWidget>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QDialog>
@@ -316,9 +315,6 @@ void CDialog::connectControls()
         } else if (auto* c = qobject_cast<QComboBox*>(w)) {
             // The user's choice only: SetCurSel does not notify, as on the platform.
             QObject::connect(c, &QComboBox::activated, m_pWidget, [this, id] { OnCommand(UINT(id), CBN_SELCHANGE); });
-        } else if (auto* l = qobject_cast<QListWidget*>(w)) {
-            // The wrapper's own changes are made with the signals blocked.
-            QObject::connect(l, &QListWidget::currentRowChanged, m_pWidget, [this, id] { OnCommand(UINT(id), LBN_SELCHANGE); });
         } else if (auto* s = qobject_cast<QScrollBar*>(w)) {
             // An up-down's arrows: the bar never moves, each arrow is one step.
             s->setRange(0, 2);
@@ -392,15 +388,6 @@ void CDialog::ChooseComboItem(int nID, int nIndex)
         return;
     c->setCurrentIndex(nIndex);
     emit c->activated(nIndex); // what the combo does when the user picks an item
-}
-
-void CDialog::ChooseListItem(int nID, int nIndex)
-{
-    if (!canUse(nID) || !GetDlgItemAs<CListBox>(nID))
-        return;
-    auto* l = static_cast<QListWidget*>(GetDlgItem(nID)->GetWidget());
-    if (nIndex >= 0 && nIndex < l->count())
-        l->setCurrentRow(nIndex);
 }
 
 void CDialog::NotifyKillFocus(int nID)

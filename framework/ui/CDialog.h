@@ -101,7 +101,6 @@ public:
     // use them; a disabled or hidden control does not respond.
     void PressSpin(int nID, bool bUpperArrow);
     void ChooseComboItem(int nID, int nIndex);
-    void ChooseListItem(int nID, int nIndex);
 
 protected:
     using CCmdTarget::MapNotify;

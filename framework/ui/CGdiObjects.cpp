@@ -7,7 +7,6 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QGuiApplication>
-#include <QRegion>
 
 #include "framework/ui/CDC.h"
 #include "framework/ui/CSurface.h"
@@ -261,87 +260,3 @@ BOOL CBitmap::DeleteObject()
     m_bCreated = false;
     return TRUE;
 }
-
-// ---------------------------------------------------------------- region
-
-struct CRgn::Impl {
-    QRegion region;
-};
-
-namespace {
-
-int KindOfRegion(const QRegion& r)
-{
-    if (r.isEmpty()) return NULLREGION;
-    return r.rectCount() == 1 ? SIMPLEREGION : COMPLEXREGION;
-}
-
-QRect ToQRect(int l, int t, int r, int b)
-{
-    if (l > r) std::swap(l, r);
-    if (t > b) std::swap(t, b);
-    return QRect(l, t, r - l, b - t);
-}
-
-}  // namespace
-
-CRgn::CRgn() : CGdiObject(KindRegion), m(std::make_unique<Impl>()) {}
-CRgn::~CRgn() = default;
-
-BOOL CRgn::CreateRectRgn(int l, int t, int r, int b)
-{
-    m->region = QRegion(ToQRect(l, t, r, b));
-    m_bCreated = true;
-    return TRUE;
-}
-
-BOOL CRgn::CreateRectRgnIndirect(LPCRECT rect)
-{
-    if (!rect) return FALSE;
-    return CreateRectRgn(rect->left, rect->top, rect->right, rect->bottom);
-}
-
-void CRgn::SetRectRgn(int l, int t, int r, int b)
-{
-    CreateRectRgn(l, t, r, b);
-}
-
-int CRgn::CombineRgn(const CRgn* a, const CRgn* b, int mode)
-{
-    if (!a || (mode != RGN_COPY && !b)) return ERROR;
-    const QRegion ra = a->m->region;
-    const QRegion rb = b ? b->m->region : QRegion();
-    switch (mode) {
-    case RGN_AND: m->region = ra.intersected(rb); break;
-    case RGN_OR: m->region = ra.united(rb); break;
-    case RGN_XOR: m->region = ra.xored(rb); break;
-    case RGN_DIFF: m->region = ra.subtracted(rb); break;
-    case RGN_COPY: m->region = ra; break;
-    default: return ERROR;
-    }
-    m_bCreated = true;
-    return KindOfRegion(m->region);
-}
-
-BOOL CRgn::PtInRegion(int x, int y) const
-{
-    return m->region.contains(QPoint(x, y)) ? TRUE : FALSE;
-}
-
-int CRgn::GetRgnBox(LPRECT rect) const
-{
-    if (!rect) return ERROR;
-    const QRect b = m->region.boundingRect();
-    *rect = RECT{b.left(), b.top(), b.left() + b.width(), b.top() + b.height()};
-    return KindOfRegion(m->region);
-}
-
-BOOL CRgn::DeleteObject()
-{
-    m->region = QRegion();
-    m_bCreated = false;
-    return TRUE;
-}
-
-void* CRgn::NativeRegion() { return &m->region; }
-const void* CRgn::NativeRegion() const { return &m->region; }

@@ -79,13 +79,12 @@ struct BITMAP {
     void* bmBits;
 };
 
-// Region kinds and combination modes.
+// What a clipping call leaves: the kind of the clip region.
 enum : int { ERROR = 0, NULLREGION = 1, SIMPLEREGION = 2, COMPLEXREGION = 3 };
-enum : int { RGN_AND = 1, RGN_OR = 2, RGN_XOR = 3, RGN_DIFF = 4, RGN_COPY = 5 };
 
 class CGdiObject {
 public:
-    enum Kind { KindNone, KindPen, KindBrush, KindFont, KindBitmap, KindRegion };
+    enum Kind { KindNone, KindPen, KindBrush, KindFont, KindBitmap };
 
     virtual ~CGdiObject() = default;
     Kind GetKind() const { return m_kind; }
@@ -180,29 +179,4 @@ private:
     friend class CDC;
     std::unique_ptr<CSurface> m_surface;
     CDC* m_pSelectedInto = nullptr;
-};
-
-class CRgn : public CGdiObject {
-public:
-    CRgn();
-    ~CRgn() override;
-    CRgn(const CRgn&) = delete;
-    CRgn& operator=(const CRgn&) = delete;
-
-    BOOL CreateRectRgn(int l, int t, int r, int b);
-    BOOL CreateRectRgnIndirect(LPCRECT rect);
-    void SetRectRgn(int l, int t, int r, int b);
-    // This becomes a combination of the two; returns the region kind.
-    int CombineRgn(const CRgn* a, const CRgn* b, int mode);
-    BOOL PtInRegion(int x, int y) const;
-    int GetRgnBox(LPRECT rect) const;
-    BOOL DeleteObject() override;
-
-    // The QRegion, for the window layer's own code.
-    void* NativeRegion();
-    const void* NativeRegion() const;
-
-private:
-    struct Impl;
-    std::unique_ptr<Impl> m;
 };

@@ -24,6 +24,7 @@
 #include <QWheelEvent>
 
 #include "framework/base/UserServices.h"
+#include "framework/ui/CCursor.h"
 #include "framework/ui/CSurface.h"
 #include "framework/ui/ControlIds.h"
 #include "framework/ui/KWndWidget.h"
@@ -31,6 +32,7 @@
 namespace {
 
 CWnd* g_pCapture = nullptr;
+QPointer<QWidget> g_pUnderMouse;
 
 // A widget a window object owns knows its window, so that GetParent and
 // FromWidget find the windows of dialogs and frames too.
@@ -127,6 +129,8 @@ QScrollBar* KWndWidget::EnsureBar(bool bHorz)
     QScrollBar*& bar = bHorz ? m_pHorz : m_pVert;
     if (!bar) {
         bar = new QScrollBar(bHorz ? Qt::Horizontal : Qt::Vertical, this);
+        // A scroll bar keeps the arrow whatever cursor its window chooses.
+        bar->setCursor(Qt::ArrowCursor);
         bar->hide();
     }
     return bar;
@@ -193,6 +197,8 @@ void KWndWidget::mousePressEvent(QMouseEvent* e)
     if (!m_pWnd) return;
     m_pWnd->OnMouseActivate();
     if (!m_pWnd) return;
+    chooseCursor(e->button() == Qt::RightButton ? WM_RBUTTONDOWN : WM_LBUTTONDOWN);
+    if (!m_pWnd) return;
     const UINT f = KeyFlags(e->buttons(), e->modifiers());
     if (e->button() == Qt::LeftButton) m_pWnd->OnLButtonDown(f, ToPoint(e->position()));
     else if (e->button() == Qt::RightButton) m_pWnd->OnRButtonDown(f, ToPoint(e->position()));
@@ -216,7 +222,25 @@ void KWndWidget::mouseDoubleClickEvent(QMouseEvent* e)
 
 void KWndWidget::mouseMoveEvent(QMouseEvent* e)
 {
+    chooseCursor(WM_MOUSEMOVE);
     if (m_pWnd) m_pWnd->OnMouseMove(KeyFlags(e->buttons(), e->modifiers()), ToPoint(e->position()));
+}
+
+void KWndWidget::leaveEvent(QEvent*)
+{
+    if (g_pUnderMouse == this) g_pUnderMouse = nullptr;
+}
+
+QWidget* KWndWidget::UnderMouse()
+{
+    return g_pUnderMouse.data();
+}
+
+void KWndWidget::chooseCursor(unsigned message)
+{
+    if (!m_pWnd || g_pCapture) return;
+    g_pUnderMouse = this;
+    m_pWnd->OnSetCursor(m_pWnd, HTCLIENT, message);
 }
 
 void KWndWidget::wheelEvent(QWheelEvent* e)
@@ -870,6 +894,16 @@ void CWnd::OnChar(UINT, UINT, UINT) {}
 void CWnd::OnSetFocus(CWnd*) {}
 void CWnd::OnKillFocus(CWnd*) {}
 void CWnd::OnDropFiles(const std::vector<CString>&) {}
+
+BOOL CWnd::OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message)
+{
+    // Only a child asks its parent: a floating window's owner has no say.
+    if (m_pWidget && !m_pWidget->isWindow()) {
+        if (CWnd* parent = GetParent(); parent && parent->OnSetCursor(pWnd, nHitTest, message)) return TRUE;
+    }
+    if (pWnd == this) SetCursor(LoadStandardCursor(IDC_ARROW));
+    return FALSE;
+}
 
 void CWnd::OnContextMenu(CWnd* pWnd, CPoint point)
 {

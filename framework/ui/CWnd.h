@@ -29,6 +29,9 @@ enum : UINT {
     WM_COMMAND = 0x0111,
     WM_TIMER = 0x0113,
     WM_SYSCOMMAND = 0x0112,
+    WM_MOUSEMOVE = 0x0200,
+    WM_LBUTTONDOWN = 0x0201,
+    WM_RBUTTONDOWN = 0x0204,
 };
 // ShowWindow's modes.
 enum : int { SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_SHOWMINIMIZED = 2, SW_SHOWMAXIMIZED = 3, SW_MAXIMIZE = 3,
@@ -200,6 +203,11 @@ public:
     virtual void OnSetFocus(CWnd* pOldWnd);
     virtual void OnKillFocus(CWnd* pNewWnd);
     virtual void OnDropFiles(const std::vector<CString>& files);
+    // The mouse is over pWnd (this window or a child of it) and about to
+    // move or press (message): choose its cursor with SetCursor and return
+    // TRUE, or FALSE to leave the choice to the default. By default a child
+    // window's parent chooses first, then the window takes the arrow.
+    virtual BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
     // Whether a command of a menu would find a handler through this window;
     // menu items without one are greyed. Windows that route further override it.
     virtual bool IsCommandHandled(UINT nID);

@@ -29,6 +29,9 @@ public:
     // The widget's area without the shown scroll bars.
     QRect ClientArea() const;
     void LayoutBars();
+    // The window widget the mouse is over, whose cursor SetCursor sets; null
+    // when the mouse is over none.
+    static QWidget* UnderMouse();
 
 protected:
     void paintEvent(QPaintEvent* e) override;
@@ -37,6 +40,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
+    void leaveEvent(QEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;
@@ -47,6 +51,10 @@ protected:
     void dropEvent(QDropEvent* e) override;
 
 private:
+    // Asks the window for its cursor before a mouse message, as the
+    // platform does; not while a window holds the capture.
+    void chooseCursor(unsigned message);
+
     CWnd* m_pWnd;
     QScrollBar* m_pHorz = nullptr;
     QScrollBar* m_pVert = nullptr;

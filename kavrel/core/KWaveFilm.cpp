@@ -140,6 +140,19 @@ void CKWaveFilm::SetNFFTandOptimumCadreParams(int n)
     SetKCaretFrequency(KCaretFrequency);
 }
 
+void CKWaveFilm::SetSigmaFrCadreStepAndChannel(int n, long step, double sigmaFr, int channel)
+{
+    SetNewSpectrumValidLevel(n);
+    CadreStepInSamples = step;
+    SigmaFr = sigmaFr;
+    nChannel = channel;
+    SetKWaveWindowWidthInSamples(2 * CadreStepInSamples);
+    ConfigureSpectra();
+    for (CKSpectrum* s : {pS0, pS1, pS2, pS3})
+        s->Wave.nChannel = nChannel;
+    SetKCaretFrequency(KCaretFrequency);
+}
+
 void CKWaveFilm::SetNFFTandLeaveCadreParamsUnchangable(int n)
 {
     SetNewSpectrumValidLevel(n);

@@ -49,6 +49,9 @@ public:
     // channel become the film's. Returns the dialog's result (1 for OK).
     // Defined with the dialogs: the core itself never opens it.
     int DialogSetSigmaFr();
+    // What the SigmaFr dialog's OK gives the film: NFFT (levels carried
+    // over), cadre step, SigmaFr and the analysed channel of all readers.
+    void SetSigmaFrCadreStepAndChannel(int n, long step, double sigmaFr, int channel);
 
     // Valid levels, dB.
     double GetZeroSpectrumPowerLevel_dB() const;

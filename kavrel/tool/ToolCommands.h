@@ -13,6 +13,9 @@ int RunSpectrum(const ToolArgs& args);
 int RunPower(const ToolArgs& args);
 int RunSonogram(const ToolArgs& args);
 int RunView(const ToolArgs& args);
+int RunFilm(const ToolArgs& args);
+int RunMakeObject(const ToolArgs& args);
+int RunTraces(const ToolArgs& args);
 
 // The file's name without folder and extension, as the reader shows it.
 CString FileTitleOf(const CString& path);

@@ -24,6 +24,12 @@ const Command kCommands[] = {
      "[--from SECONDS --to SECONDS]",
      RunSonogram},
     {"view", "kavrel view FILE.wav", RunView},
+    {"film", "kavrel film FILE.wav [--nfft N] [--sigmaf HZ] [--channel C]", RunFilm},
+    {"make-object",
+     "kavrel make-object FILE.wav CADRE0 CADRE1 OUT.gsr|OUT.ocn|OUT.vrn [--nfft N] [--sigmaf HZ] [--channel C] "
+     "[--name T] [--comment T] [--level-change DB] [--index I]",
+     RunMakeObject},
+    {"traces", "kavrel traces DOC.gsr [--add-visible | --clear]", RunTraces},
 #endif
 };
 

@@ -8,18 +8,22 @@
 #include "kavrel/views/KWaveFilmView.h"
 
 namespace {
-constexpr int kScreen = 5081, kFragment = 5097, kStop = 5082, kClipText = 5099;
 constexpr MMRESULT kNotSupported = 8; // MMSYSERR_NOTSUPPORTED
 const char* const kCaption = "Ошибка на звуковой плате";
 const char* const kWriteFailed = "Не удалось добавить звуковой буфер - waveOutAddBuffer.\n\n";
 } // namespace
 
 CKDialogPlayFilmViewFragment::CKDialogPlayFilmViewFragment(CKWaveFilmView* p, CWnd* pParent)
-    : CDialog(IDD, pParent), pView(p)
+    : CKDialogPlayFilmViewFragment(IDD, p, pParent)
 {
-    MapCommand(kScreen, &CKDialogPlayFilmViewFragment::OnPlayScreen);
-    MapCommand(kFragment, &CKDialogPlayFilmViewFragment::OnPlayFragment);
-    MapCommand(kStop, &CKDialogPlayFilmViewFragment::OnStop);
+    MapCommand(kScreenButton, &CKDialogPlayFilmViewFragment::OnPlayScreen);
+    MapCommand(kFragmentButton, &CKDialogPlayFilmViewFragment::OnPlayFragment);
+    MapCommand(kStopButton, &CKDialogPlayFilmViewFragment::OnStop);
+}
+
+CKDialogPlayFilmViewFragment::CKDialogPlayFilmViewFragment(UINT nIDTemplate, CKWaveFilmView* p, CWnd* pParent)
+    : CDialog(nIDTemplate, pParent), pView(p)
+{
 }
 
 CKDialogPlayFilmViewFragment::~CKDialogPlayFilmViewFragment()
@@ -32,6 +36,29 @@ CKDialogPlayFilmViewFragment::~CKDialogPlayFilmViewFragment()
 CKWaveFilm* CKDialogPlayFilmViewFragment::film() const
 {
     return pView ? pView->pWaveFilm : nullptr;
+}
+
+bool CKDialogPlayFilmViewFragment::GetSourceFormat(WAVEFORMATEX& format)
+{
+    CKWaveFilm* f = film();
+    if (!f)
+        return false;
+    format = f->GetKWaveFormat();
+    return true;
+}
+
+long CKDialogPlayFilmViewFragment::GetSourceSizeInSamples()
+{
+    CKWaveFilm* f = film();
+    return f ? f->GetKWaveSizeInSamples() : 0;
+}
+
+void CKDialogPlayFilmViewFragment::FillSourceSamples(short* p, long nFirst, long n)
+{
+    if (CKWaveFilm* f = film())
+        f->FillKWaveBufFromSampleNSamples(p, nFirst, n);
+    else
+        std::fill(p, p + n, short(0));
 }
 
 CString CKDialogPlayFilmViewFragment::WaveOutErrorReason(EWaveOutCall call, MMRESULT result)
@@ -82,14 +109,12 @@ void CKDialogPlayFilmViewFragment::freeBuffers()
 bool CKDialogPlayFilmViewFragment::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    CKWaveFilm* f = film();
-    if (!f) {
+    if (!GetSourceFormat(Format)) {
         EndDialog(IDCANCEL);
         return false;
     }
     // The buffers hold one channel of 16-bit samples, whatever the file
     // holds: that is what the film's reader delivers.
-    Format = f->GetKWaveFormat();
     Format.wFormatTag = WAVE_FORMAT_PCM;
     Format.nChannels = 1;
     Format.wBitsPerSample = 16;
@@ -107,7 +132,7 @@ bool CKDialogPlayFilmViewFragment::OnInitDialog()
         EndDialog(IDCANCEL); // nothing could be played
         return false;
     }
-    CheckDlgButton(kGainRadios[0], BST_CHECKED);
+    CheckDlgButton(pGainRadioIDs[0], BST_CHECKED);
     setIdle(true);
     showClipText();
     return true;
@@ -115,22 +140,25 @@ bool CKDialogPlayFilmViewFragment::OnInitDialog()
 
 void CKDialogPlayFilmViewFragment::setIdle(bool bIdle)
 {
-    GetDlgItem(kScreen)->EnableWindow(bIdle);
-    GetDlgItem(kFragment)->EnableWindow(bIdle);
-    GetDlgItem(kStop)->EnableWindow(!bIdle);
+    for (int id : nStartButtonIDs) {
+        if (CWnd* w = GetDlgItem(id))
+            w->EnableWindow(bIdle);
+    }
+    if (CWnd* w = GetDlgItem(nStopButtonID))
+        w->EnableWindow(!bIdle);
 }
 
 void CKDialogPlayFilmViewFragment::showClipText()
 {
     const double percent = nTotal > 0 ? 100.0 * double(nClipped) / double(nTotal) : 0.0;
     sClipText.Format("%i (%.1f %%)", int(nClipped), percent);
-    SetDlgItemText(kClipText, sClipText);
+    SetDlgItemText(nClipTextID, sClipText);
 }
 
 int CKDialogPlayFilmViewFragment::readGain()
 {
     for (int g = 0; g < 15; ++g) {
-        if (IsDlgButtonChecked(kGainRadios[g]))
+        if (IsDlgButtonChecked(pGainRadioIDs[g]))
             return g;
     }
     return 0;
@@ -140,7 +168,7 @@ long CKDialogPlayFilmViewFragment::fillNextBuffer(int i)
 {
     const long n = std::min(nBufferLength, nEndSample - nNextSample);
     short* p = pBuffer[i].get();
-    film()->FillKWaveBufFromSampleNSamples(p, nNextSample, n);
+    FillSourceSamples(p, nNextSample, n);
     nNextSample += n;
     nTotal += n;
     if (nGain > 0) {
@@ -171,10 +199,9 @@ long CKDialogPlayFilmViewFragment::fillNextBuffer(int i)
 
 void CKDialogPlayFilmViewFragment::StartPlaying(long s, long e)
 {
-    CKWaveFilm* f = film();
-    if (!f || hWaveOut || !pBuffer[0] || s >= e)
+    if (hWaveOut || !pBuffer[0] || s >= e)
         return;
-    e = std::min(e, f->GetKWaveSizeInSamples());
+    e = std::min(e, GetSourceSizeInSamples());
     // A stretch wholly past the end of the sound leaves nothing to play.
     if (std::max(s, 0L) >= e)
         return;

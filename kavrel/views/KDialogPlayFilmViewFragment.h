@@ -2,7 +2,8 @@
 // sonogram, or the film's selected fragment, through the wave-out device
 // with a digital gain in 6 dB steps, counting the samples the gain clips.
 // Two one-second buffers stay queued on the device; each is refilled as
-// the device gives it back.
+// the device gives it back. Other playback dialogs derive from it with a
+// form and a sound of their own (the tracer plays its screens so).
 #pragma once
 #include <memory>
 
@@ -28,7 +29,7 @@ public:
     void OnPlayFragment();
     void OnStop();
 
-    // Plays samples [s, e) of the film's channel.
+    // Plays samples [s, e) of the sound.
     void StartPlaying(long s, long e);
     void StopPlaying();
     bool IsPlaying() const { return hWaveOut != nullptr; }
@@ -56,6 +57,28 @@ public:
 
     static constexpr int kGainRadios[15] = {5083, 5084, 5085, 5086, 5087, 5088, 5089, 5090,
                                             5091, 5092, 5093, 5094, 5095, 5096, 5113};
+    static constexpr int kScreenButton = 5081, kFragmentButton = 5097, kStopButton = 5082, kClipTextStatic = 5099;
+
+protected:
+    // For a dialog of form nIDTemplate that plays with this engine; it sets
+    // its controls below and, to play a sound other than pView's film, the
+    // source. pView may then be null.
+    CKDialogPlayFilmViewFragment(UINT nIDTemplate, CKWaveFilmView* pView, CWnd* pParent);
+
+    // The sound. Its format gives the rate played (the samples are always
+    // one channel of 16 bits); false when there is nothing to play, and the
+    // dialog ends. By default the parent view's film.
+    virtual bool GetSourceFormat(WAVEFORMATEX& format);
+    virtual long GetSourceSizeInSamples();
+    // n samples from sample nFirst into pBuffer; zeros where the sound has none.
+    virtual void FillSourceSamples(short* pBuffer, long nFirst, long n);
+
+    // The controls: the two starting buttons (enabled while idle), the stop
+    // button, the clip text and the 15 gain radios in order.
+    int nStartButtonIDs[2] = {kScreenButton, kFragmentButton};
+    int nStopButtonID = kStopButton;
+    int nClipTextID = kClipTextStatic;
+    const int* pGainRadioIDs = kGainRadios;
 
 private:
     CKWaveFilm* film() const;

@@ -16,15 +16,7 @@ int CKWaveFilm::DialogSetSigmaFr()
     const INT_PTR result = dlg.DoModal();
     if (result != IDOK)
         return int(result);
-    SetNewSpectrumValidLevel(dlg.NFFT);
-    CadreStepInSamples = dlg.CadreStepInSamples;
-    SigmaFr = dlg.SigmaFr;
-    nChannel = dlg.NChannels < 2 ? 0 : dlg.nChannel;
-    SetKWaveWindowWidthInSamples(2 * CadreStepInSamples);
-    ConfigureSpectra();
-    for (CKSpectrum* s : {pS0, pS1, pS2, pS3})
-        s->Wave.nChannel = nChannel;
-    SetKCaretFrequency(KCaretFrequency);
+    SetSigmaFrCadreStepAndChannel(dlg.NFFT, dlg.CadreStepInSamples, dlg.SigmaFr, dlg.NChannels < 2 ? 0 : dlg.nChannel);
     return IDOK;
 }
 

@@ -66,7 +66,6 @@ public:
         MapNotify(IDC_SPIN, UDN_DELTAPOS, &KTestDlg::OnDeltaposSpin);
         MapNotify(IDC_SPIN_H, UDN_DELTAPOS, &KTestDlg::OnDeltaposSpin);
         MapNotify(IDC_COMBO, CBN_SELCHANGE, &KTestDlg::OnSelchangeCombo);
-        MapNotify(IDC_LIST, LBN_SELCHANGE, &KTestDlg::OnSelchangeList);
         MapNotify(IDC_EDIT, EN_KILLFOCUS, &KTestDlg::OnKillfocusEdit);
     }
     void OnDeltaposSpin(NMHDR* pNMHDR, LRESULT* pResult)
@@ -79,7 +78,6 @@ public:
     {
         comboSelections.push_back(GetDlgItemAs<CComboBox>(IDC_COMBO)->GetCurSel());
     }
-    void OnSelchangeList() { listSelections.push_back(GetDlgItemAs<CListBox>(IDC_LIST)->GetCurSel()); }
     void OnKillfocusEdit() { editText = GetDlgItemText(IDC_EDIT); }
     void DoDataExchange(CDataExchange* pDX) override
     {
@@ -88,7 +86,7 @@ public:
     }
 
     std::vector<Delta> deltas;
-    std::vector<int> comboSelections, listSelections;
+    std::vector<int> comboSelections;
     CString editText;
     bool bRefuse = false;
     int m_nCombo = -1;
@@ -195,40 +193,6 @@ TEST_F(Controls, ComboNotifiesTheUsersChoiceOnly)
     EXPECT_EQ(combo->GetCount(), 0);
     EXPECT_EQ(combo->GetCurSel(), -1);
     EXPECT_EQ(dlg.comboSelections.size(), 2u);
-}
-
-TEST_F(Controls, ListBoxSelectionAndTexts)
-{
-    CListBox* list = dlg.GetDlgItemAs<CListBox>(IDC_LIST);
-    ASSERT_NE(list, nullptr);
-    EXPECT_EQ(list->AddString("Гласные"), 0);
-    EXPECT_EQ(list->AddString("Согласные"), 1);
-    EXPECT_EQ(list->GetCurSel(), LB_ERR);
-    list->SetCurSel(0);
-    EXPECT_TRUE(dlg.listSelections.empty());
-    dlg.ChooseListItem(IDC_LIST, 1);
-    EXPECT_EQ(dlg.listSelections, (std::vector<int>{1}));
-    CString text;
-    EXPECT_EQ(list->GetText(1, text), int(std::string("Согласные").size()));
-    EXPECT_EQ(text, CString("Согласные"));
-    EXPECT_EQ(list->GetText(-1, text), LB_ERR);
-}
-
-TEST_F(Controls, ProgressPositionStaysInRangeAndStepsWrap)
-{
-    CProgressCtrl* bar = dlg.GetDlgItemAs<CProgressCtrl>(IDC_PROGRESS);
-    ASSERT_NE(bar, nullptr);
-    bar->SetRange(0, 50);
-    EXPECT_EQ(bar->SetPos(20), 0);
-    EXPECT_EQ(bar->SetPos(80), 20);
-    EXPECT_EQ(bar->GetPos(), 50);
-    EXPECT_EQ(static_cast<QProgressBar*>(bar->GetWidget())->value(), 50);
-    bar->SetPos(45);
-    EXPECT_EQ(bar->SetStep(10), 10);
-    EXPECT_EQ(bar->StepIt(), 45);
-    EXPECT_EQ(bar->GetPos(), 5);
-    bar->OffsetPos(-20);
-    EXPECT_EQ(bar->GetPos(), 0);
 }
 
 TEST_F(Controls, WrappersComeOnlyForControlsOfTheirKind)

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QSettings>
+#include <QToolBar>
 #include <QWidget>
 #include <cstdio>
 #include <filesystem>
@@ -227,6 +229,14 @@ TEST_F(SdiTest, ToolbarStatusBarAndAcceleratorsFollowTheUpdateHandlers)
     EXPECT_FALSE(tb.IsButtonEnabled(tb.CommandToIndex(ID_DISABLED)));
     EXPECT_FALSE(tb.IsButtonEnabled(tb.CommandToIndex(ID_NOBODY)));
     EXPECT_STREQ(tb.GetButtonTip(tb.CommandToIndex(ID_VIEW_CMD)), "Вид");
+    // A button with a picture of its own shows it; the others a drawn glyph.
+    EXPECT_TRUE(KHasToolBarButtonImage(ID_VIEW_CMD));
+    EXPECT_FALSE(KHasToolBarButtonImage(ID_CHECKED));
+    const QList<QAction*> actions = qobject_cast<QToolBar*>(tb.GetWidget())->actions();
+    const QImage own = actions[tb.CommandToIndex(ID_VIEW_CMD)]->icon().pixmap(QSize(4, 4)).toImage();
+    ASSERT_FALSE(own.isNull());
+    EXPECT_EQ(own.pixelColor(1, 0), QColor(255, 0, 0));
+    EXPECT_EQ(own.pixelColor(1, own.height() - 1), QColor(0, 0, 255));
 
     CStatusBar& sb = f->m_wndStatusBar;
     EXPECT_STREQ(sb.GetPaneText(1), "текст панели");

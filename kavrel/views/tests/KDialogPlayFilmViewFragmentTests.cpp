@@ -1,6 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+#include <cmath>
 #include <chrono>
 #include <functional>
 
@@ -347,4 +354,119 @@ TEST(KDialogPlayFilmViewFragment, DeviceErrorsAreReportedInRussianWithTheirReaso
     EXPECT_EQ(Dlg::WaveOutErrorReason(Call::Reset, 8), "Specified device is synchronous and does not support pausing.");
     EXPECT_EQ(Dlg::WaveOutErrorReason(Call::Close, WAVERR_STILLPLAYING), "There are still buffers in the queue.");
     EXPECT_EQ(Dlg::WaveOutErrorReason(Call::Write, WAVERR_STILLPLAYING), "");
+}
+
+namespace {
+
+// A playback dialog of its own built on the engine: its own form, its own
+// buttons and gain radios, and a sound held in memory instead of a film.
+constexpr UINT kToneForm = 7400;
+constexpr int kTonePlay = 7401, kToneStop = 7402, kToneClips = 7403;
+constexpr int kToneGains[15] = {7410, 7411, 7412, 7413, 7414, 7415, 7416, 7417,
+                                7418, 7419, 7420, 7421, 7422, 7423, 7424};
+
+void toneForm(QDialog* d)
+{
+    auto* layout = new QVBoxLayout(d);
+    auto add = [&](QWidget* w, int id) {
+        w->setProperty("ctrlId", id);
+        layout->addWidget(w);
+    };
+    add(new QPushButton("Тон", d), kTonePlay);
+    add(new QPushButton("Стоп", d), kToneStop);
+    add(new QLabel(d), kToneClips);
+    auto* box = new QGroupBox("Усиление", d);
+    auto* radios = new QVBoxLayout(box);
+    for (int id : kToneGains) {
+        auto* r = new QRadioButton(box);
+        r->setProperty("ctrlId", id);
+        radios->addWidget(r);
+    }
+    layout->addWidget(box);
+}
+const KDialogTemplate kToneTemplate(kToneForm, toneForm);
+
+class KTonePlayer : public CKDialogPlayFilmViewFragment {
+public:
+    explicit KTonePlayer(std::vector<short> samples)
+        : CKDialogPlayFilmViewFragment(kToneForm, nullptr, nullptr), x(std::move(samples))
+    {
+        nStartButtonIDs[0] = nStartButtonIDs[1] = kTonePlay;
+        nStopButtonID = kToneStop;
+        nClipTextID = kToneClips;
+        pGainRadioIDs = kToneGains;
+        MapCommand(kTonePlay, &KTonePlayer::OnTone);
+        MapCommand(kToneStop, &KTonePlayer::OnStop);
+    }
+    void OnTone() { StartPlaying(-100, long(x.size()) + 5000); } // cut to the sound
+
+protected:
+    bool GetSourceFormat(WAVEFORMATEX& f) override
+    {
+        f = WAVEFORMATEX{};
+        f.wFormatTag = WAVE_FORMAT_PCM;
+        f.nChannels = 1;
+        f.nSamplesPerSec = 11025;
+        f.wBitsPerSample = 16;
+        f.nBlockAlign = 2;
+        f.nAvgBytesPerSec = 22050;
+        return true;
+    }
+    long GetSourceSizeInSamples() override { return long(x.size()); }
+    void FillSourceSamples(short* p, long first, long n) override
+    {
+        for (long k = 0; k < n; ++k)
+            p[k] = first + k >= 0 && first + k < long(x.size()) ? x[size_t(first + k)] : 0;
+    }
+
+private:
+    std::vector<short> x;
+};
+
+} // namespace
+
+TEST(KDialogPlayFilmViewFragment, DerivedDialogPlaysItsOwnSoundWithTheGain)
+{
+    CVirtualAudio::Use();
+    CScriptedUserInteraction ui;
+    std::vector<short> x(25000); // 2.3 buffers of 11025
+    for (size_t i = 0; i < x.size(); ++i)
+        x[i] = short(std::lround(9000.0 * std::sin(0.01 * double(i))));
+    KTonePlayer dlg(x);
+    CString clipText;
+    bool bStopWhilePlaying = false, bPlayWhilePlaying = true;
+    DialogDriver old = SetDialogDriver([&](CDialog& d) {
+        auto& t = static_cast<KTonePlayer&>(d);
+        EXPECT_EQ(t.GetDlgItemText(kToneClips), "0 (0.0 %)");
+        t.ClickDlgButton(kToneGains[2]); // +12 dB
+        t.ClickDlgButton(kTonePlay);
+        EXPECT_TRUE(t.IsPlaying());
+        bStopWhilePlaying = t.GetDlgItem(kToneStop)->IsWindowEnabled();
+        bPlayWhilePlaying = t.GetDlgItem(kTonePlay)->IsWindowEnabled();
+        playToTheEnd(t, 11025);
+        EXPECT_FALSE(t.IsPlaying());
+        clipText = t.GetDlgItemText(kToneClips);
+        t.ClickDlgButton(IDCANCEL);
+    });
+    dlg.DoModal();
+    SetDialogDriver(old);
+    QApplication::processEvents();
+
+    EXPECT_TRUE(bStopWhilePlaying);
+    EXPECT_FALSE(bPlayWhilePlaying);
+    long clipped = 0;
+    std::vector<short> expected;
+    for (short v : x)
+        expected.push_back(gained(v, 2, clipped));
+    const auto streams = CVirtualAudio::PlayedStreams();
+    ASSERT_EQ(streams.size(), 1u);
+    EXPECT_EQ(streams[0].Format.nSamplesPerSec, 11025u);
+    EXPECT_EQ(streams[0].Samples16(), expected);
+    // Four times 9000 · sin clips where |sin| > 8191/9000 (upwards) or
+    // > 8192/9000 (downwards): a fair share, counted by hand above.
+    EXPECT_GT(clipped, 5000);
+    CString text;
+    text.Format("%li (%.1f %%)", clipped, 100.0 * double(clipped) / 25000.0);
+    EXPECT_EQ(clipText, text);
+    EXPECT_TRUE(ui.m_messages.empty());
 }

@@ -1,0 +1,407 @@
+// The harmonic traces: analysis of every cadre into maxima described as
+// chirp atoms, the editing tool, and the rebuilding of the synthetic signal
+// from the atoms of the chosen maxima.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "framework/base/ProgressService.h"
+#include "framework/base/UserServices.h"
+#include "glissar/doc/GlissarDoc.h"
+#include "glissar/doc/KTracePeak.h"
+#include "kavrel/views/KFilmViewState.h"
+
+long CGlissarDoc::GetCadreMargin() const
+{
+    const double sigmaT = pWaveFilm.pS0->GetSigmaT();
+    const double dt = pWaveFilm.GetOneCadreTimeDistance();
+    const long step = pWaveFilm.GetCadreStepInSamples();
+    const long byTime = long(std::ceil(6 * sigmaT / dt));
+    const long byWindow = step > 0 ? GetNBins() / step + 1 : 0;
+    return std::max(byTime, byWindow);
+}
+
+int CGlissarDoc::GetBinMargin() const
+{
+    const double Fs = double(pWaveFilm.GetKWaveFrADC());
+    const int byWidth = int(std::ceil(3 * pWaveFilm.GetNFFT() * pWaveFilm.pS0->GetSigmaF() / Fs));
+    return std::max(1, byWidth);
+}
+
+void CGlissarDoc::InitiateTraceStatusForCadre(long c, const double* v)
+{
+    if (c >= pWaveFilm.GetNCadres()) {
+        AfxMessageBox("CGlissarDoc::InitiateTraceStatusForCadre вышли за границу кадров");
+        return;
+    }
+    const int B = GetNBins();
+    unsigned char* st = GetTraceStatus(c);
+    st[0] = 0;
+    st[B - 1] = 0;
+    if (pWaveFilm.GetNFFT() < 6)
+        return;
+    for (int k = 1; k <= B - 2; ++k) {
+        const double p = v[k - 1], x = v[k], n = v[k + 1];
+        unsigned char s;
+        if (n < x) {
+            s = x > p ? TRACE_LOCAL_MAX : TRACE_SLOPE_DOWN;
+        } else if (n > x) {
+            s = (x < p && n < p) ? TRACE_SLOPE_DOWN : TRACE_SLOPE_UP;
+        } else if (x > p) {
+            s = TRACE_SLOPE_UP;
+        } else if (x < p) {
+            s = TRACE_SLOPE_DOWN;
+        } else {
+            // A plateau: the nearest different level to the left decides.
+            s = 0;
+            for (int j = k - 2; j >= 0; --j) {
+                if (v[j] != p) {
+                    s = p > v[j] ? TRACE_SLOPE_UP : TRACE_SLOPE_DOWN;
+                    break;
+                }
+            }
+        }
+        st[k] = s;
+    }
+}
+
+bool CGlissarDoc::CalculateAllSpectra(bool initiate)
+{
+    CKWaveFilm& film = pWaveFilm;
+    CKSpectrum* S0 = film.pS0;
+    CKSpectrum* S1 = film.pS1;
+    const int N = film.GetNFFT();
+    const int B = N / 2;
+    const long C = film.GetNCadres();
+    for (CKSpectrum* s : {S0, S1}) {
+        s->SetNFFT(N);
+        s->SetSigmaF(film.GetSigmaFr());
+    }
+    if (!pSpectraParam_A_F || !pSpectraParam_D_P || !pGaussWindow ||
+        LocalMaxAmplPosition.nSize < (long long)B * C)
+        return false;
+    const long M = GetCadreMargin();
+    const int K = GetBinMargin();
+
+    IProgressService& progress = ProgressService();
+    progress.Open(int(M), int(C - M), "Идет вычисление следов гармоник ...");
+
+    const KTRACE_PEAK_CONSTANTS pc = MakeTracePeakConstants(double(film.GetKWaveFrADC()), N, film.GetSigmaFr());
+    double* v = pGaussWindow;
+    for (long c = M; c < C - M; c += 2) {
+        S0->Wave.PositKWaveWindowOnSample(film.GetSampleFromCadreNumber(c));
+        S1->Wave.PositKWaveWindowOnSample(film.GetSampleFromCadreNumber(c + 1));
+        film.FFT.CalculateWithWeighting(S0, S1);
+        for (int half = 0; half < 2; ++half) {
+            CKSpectrum* S = half == 0 ? S0 : S1;
+            const long cadre = c + half;
+            S->CalculateAmpl_dB_(v);
+            if (initiate)
+                InitiateTraceStatusForCadre(cadre, v);
+            const unsigned char* st = GetTraceStatus(cadre);
+            const Z* z = S->GetZ();
+            const long row = cadre * B;
+            for (int k = K; k < B - K; ++k) {
+                if (!(st[k] & TRACE_LOCAL_MAX))
+                    continue;
+                const KTRACE_PEAK p = EstimateTracePeak(v[k - 1], v[k], v[k + 1], z[k - 1], z[k], z[k + 1], k, pc);
+                pSpectraParam_A_F[row + k] = float(p.A);
+                pSpectraParam_A_F[row + k - 1] = float(p.omega);
+                pSpectraParam_D_P[row + k] = float(p.D);
+                pSpectraParam_D_P[row + k - 1] = float(p.P);
+            }
+        }
+        progress.SetPos(int(c));
+    }
+
+    // Nothing outside the margins carries a status: its atoms would not fit.
+    for (long c = 0; c < C; ++c) {
+        unsigned char* st = GetTraceStatus(c);
+        if (c < M || c >= C - M) {
+            std::memset(st, 0, size_t(B));
+            continue;
+        }
+        for (int k = 0; k < std::min(K, B); ++k)
+            st[k] = 0;
+        for (int k = std::max(0, B - K); k < B; ++k)
+            st[k] = 0;
+    }
+
+    const double* g = S0->GetGauss();
+    const double sigmaT = S0->GetSigmaT();
+    for (int i = 0; i < B; ++i) {
+        pGaussWindow[B + i] = g[i] * sigmaT;
+        pGaussWindow[B - i] = g[i] * sigmaT;
+    }
+    pGaussWindow[0] = g[B] * sigmaT;
+
+    MarkVisibleTraces();
+    progress.Close();
+    return true;
+}
+
+void CGlissarDoc::MarkVisibleTraces()
+{
+    const int B = GetNBins();
+    const long C = pWaveFilm.GetNCadres();
+    const long M = GetCadreMargin();
+    const int K = GetBinMargin();
+    if (!pSpectraParam_A_F)
+        return;
+    const float* down = pWaveFilm.validDownLevel.pArray;
+    for (long c = M; c < C - M; ++c) {
+        unsigned char* st = GetTraceStatus(c);
+        for (int k = K; k < B - K; ++k) {
+            if (!(st[k] & TRACE_LOCAL_MAX))
+                continue;
+            const float level = 20.0f * std::log10(pSpectraParam_A_F[c * B + k]);
+            if (level >= down[k])
+                st[k] |= TRACE_VISIBLE;
+            else
+                st[k] &= ~TRACE_VISIBLE;
+        }
+    }
+}
+
+void CGlissarDoc::RecalculateTraceVisibility()
+{
+    CWaitCursor wait;
+    const int B = GetNBins();
+    const long C = pWaveFilm.GetNCadres();
+    const long M = GetCadreMargin();
+    const int K = GetBinMargin();
+    if (!pSpectraParam_A_F)
+        return;
+    const float* down = pWaveFilm.validDownLevel.pArray;
+    for (long c = M; c < C - M; ++c) {
+        unsigned char* st = GetTraceStatus(c);
+        for (int k = K; k < B - K; ++k) {
+            if (!(st[k] & TRACE_LOCAL_MAX))
+                continue;
+            const float level = 20.0f * std::log10(pSpectraParam_A_F[c * B + k]);
+            const unsigned char before = st[k];
+            if (level >= down[k])
+                st[k] |= TRACE_VISIBLE;
+            else
+                st[k] &= ~TRACE_VISIBLE;
+            if (st[k] != before) {
+                nDirtyFirstCadre = std::min(nDirtyFirstCadre, int(c));
+                nDirtyLastCadre = std::max(nDirtyLastCadre, int(c + 1));
+                nDirtyFirstBin = std::min(nDirtyFirstBin, k);
+                nDirtyLastBin = std::max(nDirtyLastBin, k + 1);
+            }
+        }
+    }
+    UpdateTraceViews();
+}
+
+int CGlissarDoc::FindNearestLocalMax(int bin, long cadre) const
+{
+    const int B = GetNBins();
+    const int K = GetBinMargin();
+    if (cadre < 0 || cadre >= pWaveFilm.GetNCadres() || bin < K || bin >= B - K)
+        return -1;
+    const unsigned char* st = GetTraceStatus(cadre);
+    if (st[bin] & TRACE_LOCAL_MAX)
+        return bin;
+    if (st[bin] & TRACE_SLOPE_UP) {
+        for (int k = bin + 1; k <= B - K - 1; ++k)
+            if (st[k] & TRACE_LOCAL_MAX)
+                return k;
+        return -1;
+    }
+    if (st[bin] & TRACE_SLOPE_DOWN) {
+        for (int k = bin - 1; k >= K; --k)
+            if (st[k] & TRACE_LOCAL_MAX)
+                return k;
+        return -1;
+    }
+    return -1;
+}
+
+void CGlissarDoc::ApplyTool(long x, int y)
+{
+    const int B = GetNBins();
+    const long C = pWaveFilm.GetNCadres();
+    const int K = GetBinMargin();
+    if (x < 0 || x >= C || y < K || y >= B - K)
+        return;
+    if (nToolsSize < 0 || nToolsSize > 5)
+        return;
+    long first, last;
+    if (nToolsSize == 0) {
+        first = 0;
+        last = C - 1;
+    } else {
+        first = x - kToolHalfWidths[nToolsSize];
+        last = x + kToolHalfWidths[nToolsSize];
+    }
+    const long M = GetCadreMargin();
+    const long lo = std::max(first, M);
+    const long hi = std::min(last + 1, C - M);
+
+    const unsigned char request = bAddTraces ? TRACE_ADD_REQUEST : TRACE_REMOVE_REQUEST;
+    auto mark = [&](long cadre, int& bin) {
+        const int f = FindNearestLocalMax(bin, cadre);
+        if (f < 0)
+            return;
+        GetTraceStatus(cadre)[f] |= request;
+        SetModifiedFlag();
+        if (bFollowMaxima)
+            bin = f;
+    };
+    int bin = y;
+    for (long cadre = x; cadre < hi; ++cadre)
+        mark(cadre, bin);
+    bin = y;
+    for (long cadre = x - 1; cadre >= lo; --cadre)
+        mark(cadre, bin);
+
+    nDirtyFirstCadre = std::min(nDirtyFirstCadre, int(lo));
+    nDirtyLastCadre = std::max(nDirtyLastCadre, int(hi));
+    nDirtyFirstBin = std::min(nDirtyFirstBin, K);
+    nDirtyLastBin = std::max(nDirtyLastBin, B - K);
+}
+
+void CGlissarDoc::RecalculateFloatTracesAndUpdateViews(bool show_progress_bar)
+{
+    if (IsDirtyRegionEmpty())
+        return;
+    CKWaveFilm& film = pWaveFilm;
+    const int N = film.GetNFFT();
+    const int B = N / 2;
+    const long C = film.GetNCadres();
+    const long M = GetCadreMargin();
+    const int K = GetBinMargin();
+    const long step = film.GetCadreStepInSamples();
+    const double Fs = double(film.GetKWaveFrADC());
+    const double s = (film.GetCadreStepInSeconds() / film.GetSigmaT()) / Fs;
+    const int G = film.pS0->GetnValidGaussSamples();
+    const int j0 = std::max(0, B - G);
+    const int j1 = std::min(N, B + G);
+
+    std::unique_ptr<double[]> frame(new (std::nothrow) double[size_t(N)]);
+    if (!frame) {
+        AfxMessageBox("Не хватает памяти в void CGlissarDoc::RecalculateFloatTracesAndUpdateViews ( bool "
+                      "show_progress_bar )");
+        return;
+    }
+    const long c0 = std::max(long(nDirtyFirstCadre), M);
+    const long c1 = std::min(long(nDirtyLastCadre), C - M);
+    const int k0 = std::max(nDirtyFirstBin, K);
+    const int k1 = std::min(nDirtyLastBin, B - K);
+    IProgressService& progress = ProgressService();
+    if (show_progress_bar)
+        progress.Open(int(c0), int(c1), "Идет генерация сигнала ...");
+
+    float* wave = pFloatWave.GetFloatWaveBuffer();
+    const long length = pFloatWave.GetFloatWaveLength();
+    const double* w = pGaussWindow;
+    for (long c = c0; c < c1 && wave && w; ++c) {
+        if (c * step - B < 0 || c * step + B > length)
+            continue;
+        unsigned char* st = GetTraceStatus(c);
+        float* base = wave + (c * step - B);
+        bool loaded = false;
+        for (int k = k0; k < k1; ++k) {
+            unsigned char& b = st[k];
+            if (!(b & TRACE_LOCAL_MAX))
+                continue;
+            const bool in = b & TRACE_IN_SYNTHESIS, add = b & TRACE_ADD_REQUEST, rem = b & TRACE_REMOVE_REQUEST;
+            double sign;
+            if (in && add) {
+                b &= ~TRACE_ADD_REQUEST;
+                continue;
+            } else if (!in && rem) {
+                b &= ~TRACE_REMOVE_REQUEST;
+                continue;
+            } else if (!in && add) {
+                b = (b | TRACE_IN_SYNTHESIS) & ~TRACE_ADD_REQUEST;
+                sign = 1;
+            } else if (in && rem) {
+                b &= ~(TRACE_IN_SYNTHESIS | TRACE_REMOVE_REQUEST);
+                sign = -1;
+            } else {
+                continue;
+            }
+            if (!loaded) {
+                for (int j = 0; j < N; ++j)
+                    frame[j] = base[j];
+                loaded = true;
+            }
+            const long i = c * B + k;
+            const double A = sign * pSpectraParam_A_F[i] * s;
+            const double omega = pSpectraParam_A_F[i - 1];
+            const double D = pSpectraParam_D_P[i];
+            const double P = pSpectraParam_D_P[i - 1];
+            for (int j = j0; j < j1; ++j) {
+                const double m = j - B;
+                frame[j] += std::cos(P + omega * m + D * m * m) * (w[j] * A);
+            }
+        }
+        if (loaded)
+            for (int j = 0; j < N; ++j)
+                base[j] = float(frame[j]);
+        if (show_progress_bar)
+            progress.SetPos(int(c));
+    }
+    frame.reset();
+    UpdateTraceViews();
+    if (show_progress_bar)
+        progress.Close();
+}
+
+void CGlissarDoc::UpdateTraceViews()
+{
+    if (nDirtyFirstCadre >= nDirtyLastCadre || nDirtyFirstBin >= nDirtyLastBin)
+        return;
+    const int B = GetNBins();
+    TraceRectHint.rect = CRect(nDirtyFirstCadre, B - nDirtyLastBin, nDirtyLastCadre, B - nDirtyFirstBin);
+    UpdateAllViews(nullptr, HintCadreRectangle, &TraceRectHint);
+    EmptyDirtyRegion();
+}
+
+void CGlissarDoc::EmptyDirtyRegion()
+{
+    nDirtyFirstCadre = INT_MAX;
+    nDirtyLastBin = -1;
+    nDirtyLastCadre = -1;
+    nDirtyFirstBin = INT_MAX;
+}
+
+void CGlissarDoc::MarkWholeArrayDirty()
+{
+    nDirtyFirstCadre = 0;
+    nDirtyLastCadre = int(pWaveFilm.GetNCadres());
+    nDirtyFirstBin = 0;
+    nDirtyLastBin = GetNBins();
+}
+
+void CGlissarDoc::ToolButtonDown(long cadre, int bin)
+{
+    if (!bEditTraces)
+        return;
+    ApplyTool(cadre, bin);
+    if (!bQuickEditing)
+        RecalculateFloatTracesAndUpdateViews(false);
+    bToolStroke = true;
+}
+
+void CGlissarDoc::ToolMouseMove(long cadre, int bin)
+{
+    if (!bEditTraces || !bToolStroke)
+        return;
+    ApplyTool(cadre, bin);
+    if (!bQuickEditing)
+        RecalculateFloatTracesAndUpdateViews(false);
+}
+
+void CGlissarDoc::ToolButtonUp()
+{
+    if (!bEditTraces)
+        return;
+    bToolStroke = false;
+    RecalculateFloatTracesAndUpdateViews(false);
+}

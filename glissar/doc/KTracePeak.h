@@ -1,0 +1,30 @@
+// The four numbers that describe one maximum of a cadre's spectrum as a
+// Gaussian-windowed linear chirp: amplitude, angular frequency, chirp
+// coefficient and phase, from the dB levels and the complex values of the
+// maximum's bin and its two neighbours.
+#pragma once
+#include "kavrel/core/KArrays.h"
+
+struct KTRACE_PEAK_CONSTANTS {
+    double Fs = 0;   // sampling rate, Hz
+    double W2 = 0;   // (2π·σF)²
+    double df = 0;   // Fs / NFFT, Hz
+    double r2 = 0;   // (df / σF)²
+    double r2ln = 0; // r2 · 20 / ln 10: minus the second difference of a steady tone's dB levels
+};
+
+struct KTRACE_PEAK {
+    double A = 0;     // linear amplitude, chirp-corrected
+    double omega = 0; // radians per sample
+    double D = 0;     // radians per sample²
+    double P = 0;     // radians at the cadre centre
+    double beta = 0;  // chirp rate, rad/s²: the phase grows by beta·t²/2
+    double f = 0;     // interpolated frequency, Hz
+    double L = 0;     // interpolated level, dB
+};
+
+KTRACE_PEAK_CONSTANTS MakeTracePeakConstants(double Fs, int nFFT, double sigmaF);
+
+// a, b, d: dB of bins k−1, k, k+1; zm, z0, zp: their complex values.
+KTRACE_PEAK EstimateTracePeak(double a, double b, double d, const Z& zm, const Z& z0, const Z& zp, int k,
+                              const KTRACE_PEAK_CONSTANTS& c);

@@ -1,0 +1,250 @@
+// film, make-object and traces: the workshop's film of a new document, the
+// first document of a new sound object, and the tracer's analysis of it,
+// run through the same code as the programs, without windows.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <numbers>
+#include <sys/stat.h>
+
+#include "framework/base/UserServices.h"
+#include "glissar/doc/GlissarDoc.h"
+#include "glissar/doc/KNewPhoneObjectFiles.h"
+#include "kavrel/core/KWaveFilmHelpers.h"
+#include "kavrel/tool/ToolCommands.h"
+
+namespace {
+
+bool parseNumber(const CString& s, double& v)
+{
+    char* end = nullptr;
+    v = std::strtod(s.GetString(), &end);
+    return !s.IsEmpty() && end && *end == '\0' && std::isfinite(v);
+}
+
+bool exists(const CString& path)
+{
+    struct stat st;
+    return ::stat(path.GetString(), &st) == 0;
+}
+
+bool refuse(const char* text)
+{
+    std::fprintf(stderr, "%s\n", text);
+    return false;
+}
+
+struct FilmOptions {
+    long nfft = 1024;
+    double sigmaf = 0; // 0: the optimum of the NFFT
+    long channel = 0;
+    CString name, comment;
+    bool hasName = false, hasComment = false;
+    double levelChange = 0;
+    long index = 1;
+};
+
+// Options after the positional arguments; objectOptions adds those of make-object.
+// Returns 0, or the exit status of a refusal.
+int parseFilmOptions(const ToolArgs& args, size_t from, FilmOptions& o, bool objectOptions)
+{
+    for (size_t i = from; i < args.size(); i += 2) {
+        if (i + 1 >= args.size())
+            return 2;
+        const CString& key = args[i];
+        const CString& value = args[i + 1];
+        if (key == "--nfft") {
+            if (!ParseLong(value, o.nfft) || (o.nfft != 256 && o.nfft != 1024 && o.nfft != 4096))
+                return refuse("NFFT должно быть одним из 256, 1024, 4096"), 1;
+        } else if (key == "--sigmaf") {
+            // The SigmaFr dialog's range.
+            if (!parseNumber(value, o.sigmaf) || o.sigmaf < 0.001 || o.sigmaf > 1000000)
+                return refuse("SigmaF должно быть числом от 0.001 до 1000000 (Гц)"), 1;
+        } else if (key == "--channel") {
+            if (!ParseLong(value, o.channel) || o.channel < 0 || o.channel > 1)
+                return refuse("Канал должен быть 0 (левый) или 1 (правый)"), 1;
+        } else if (objectOptions && key == "--name") {
+            o.name = value;
+            o.hasName = true;
+        } else if (objectOptions && key == "--comment") {
+            o.comment = value;
+            o.hasComment = true;
+        } else if (objectOptions && key == "--level-change") {
+            if (!parseNumber(value, o.levelChange) || o.levelChange < -110 || o.levelChange > 110)
+                return refuse("Изменение уровня должно быть числом от -110 до 110 (дБ)"), 1;
+        } else if (objectOptions && key == "--index") {
+            if (!ParseLong(value, o.index) || o.index < 1 || o.index > 0x7FFFFFFFL)
+                return refuse("Номер фонообъекта должен быть целым числом от 1"), 1;
+        } else {
+            return 2;
+        }
+    }
+    return 0;
+}
+
+// The film of a new workshop document: the whole file at NFFT with the optimum
+// cadre parameters, then what the SigmaFr dialog sets on OK.
+bool buildFilm(CKWaveFilm& film, const CString& path, const FilmOptions& o)
+{
+    if (!OpenKWaveFilmOnWholeFile(film, path, FileTitleOf(path), int(o.nfft)))
+        return false;
+    if (o.channel >= film.GetKWaveNChannels())
+        return refuse("В звуковом файле нет такого канала");
+    double sigma = film.GetSigmaFr();
+    long step = film.GetCadreStepInSamples();
+    const double Fs = double(film.GetKWaveFrADC());
+    if (o.sigmaf > 0) {
+        // The dialog keeps the step coupled to the resolution: σT of one step.
+        sigma = float(o.sigmaf);
+        step = long(Fs / (2 * std::numbers::pi * sigma));
+        step = step < 2 ? 2 : step > 409 ? 409 : step;
+    }
+    if (2 * std::numbers::pi * double(o.nfft) * sigma / Fs < 10) {
+        // The dialog's own question; declined here, so the dialog never ends with OK.
+        AfxMessageBox("Выбрана не достаточно большая высота фасфильма.\nПри этом качество спектрального анализа "
+                      "получается не высшим\n(на кнопке должно быть число не менее 10).\n\nЧто делать?\n\nОставить "
+                      "эту высоту фасфильма\nс ухудшенным спектральным анализом (Да=Yes)\nили\nвернуться и исправить "
+                      "ситуацию (Нет=No)?",
+                      MB_YESNO | MB_ICONQUESTION);
+        return false;
+    }
+    film.SetSigmaFrCadreStepAndChannel(int(o.nfft), step, sigma, int(o.channel));
+    film.SetFirstAndLastSample(0, film.GetKWaveSizeInSamples());
+    return true;
+}
+
+} // namespace
+
+int RunFilm(const ToolArgs& args)
+{
+    FilmOptions o;
+    int bad = args.empty() ? 2 : parseFilmOptions(args, 1, o, false);
+    if (bad) {
+        if (bad == 2)
+            std::fprintf(stderr, "Использование: kavrel film FILE.wav [--nfft N] [--sigmaf HZ] [--channel C]\n");
+        return bad;
+    }
+    CKWaveFilm film;
+    if (!buildFilm(film, args[0], o))
+        return 1;
+    std::printf("rate: %ld\n", film.GetKWaveFrADC());
+    std::printf("channels: %d\n", film.GetKWaveNChannels());
+    std::printf("samples: %ld\n", film.GetKWaveSizeInSamples());
+    std::printf("nfft: %d\n", film.GetNFFT());
+    std::printf("sigmafr: %.9g\n", film.GetSigmaFr());
+    std::printf("sigmaf: %.9g\n", film.pS0->GetSigmaF());
+    std::printf("sigmat: %.9g\n", film.pS0->GetSigmaT());
+    std::printf("step: %ld\n", film.GetCadreStepInSamples());
+    std::printf("zero_cadre_sample: %ld\n", film.GetZeroCadreSamplePosition());
+    std::printf("cadres: %ld\n", film.GetNCadres());
+    return 0;
+}
+
+int RunMakeObject(const ToolArgs& args)
+{
+    FilmOptions o;
+    long cadre0 = 0, cadre1 = 0;
+    int bad = args.size() < 4 ? 2 : parseFilmOptions(args, 4, o, true);
+    if (!bad && (!ParseLong(args[1], cadre0) || !ParseLong(args[2], cadre1)))
+        bad = 2;
+    if (bad) {
+        if (bad == 2)
+            std::fprintf(stderr, "Использование: kavrel make-object FILE.wav CADRE0 CADRE1 OUT.gsr|OUT.ocn|OUT.vrn "
+                                 "[--nfft N] [--sigmaf HZ] [--channel C] [--name T] [--comment T] "
+                                 "[--level-change DB] [--index I]\n");
+        return bad;
+    }
+    const CString out = args[3];
+    const int dot = out.ReverseFind('.');
+    const CString ending = dot >= 0 ? out.Mid(dot + 1) : CString();
+    int type = 0;
+    if (ending == "gsr")
+        type = 1;
+    else if (ending == "ocn")
+        type = 3;
+    else if (ending == "vrn")
+        type = 4;
+    else
+        return refuse("Документ фонообъекта должен иметь расширение .gsr, .ocn или .vrn"), 1;
+    const CString kfw = out.Left(dot) + ".kfw";
+    if (exists(out) || exists(kfw)) {
+        std::fprintf(stderr, "Файл уже существует и не будет перезаписан: %s\n", (exists(out) ? out : kfw).GetString());
+        return 1;
+    }
+
+    CKWaveFilm film;
+    if (!buildFilm(film, args[0], o))
+        return 1;
+    if (cadre0 < 0 || cadre1 < 0 || cadre0 >= film.GetNCadres() || cadre1 >= film.GetNCadres())
+        return refuse("Кадры выделенного фрагмента лежат вне фильма"), 1;
+    film.SetSelectedFragmentAbsCadres(cadre0, cadre1);
+    // The workshop offers "Создать новый фонообъект" only over a selection.
+    if (film.GetSelectedFragmentAbsCadre0() == film.GetSelectedFragmentAbsCadre1())
+        return refuse("Выделенный фрагмент пуст: фонообъект не создается"), 1;
+
+    CKPhoneObject po;
+    if (o.hasName)
+        po.sName = o.name;
+    if (o.hasComment)
+        po.sComment = o.comment;
+    po.dLevelChange_dB = o.levelChange;
+    po.nType = type;
+    po.nIndex = int(o.index);
+    po.nLevel = 0;
+    po.nFirstSample = int(film.GetSelectedFragmentSample0());
+    po.nLastSample = int(film.GetSelectedFragmentSample1());
+    po.sPhoneObjectDocFilePathName = out;
+    po.sPhoneObjectFloatWaveFilePathName = kfw;
+    return WriteNewPhoneObjectFiles(&po, &film) ? 0 : 1;
+}
+
+int RunTraces(const ToolArgs& args)
+{
+    if (args.empty() || args.size() > 2 || (args.size() == 2 && args[1] != "--add-visible" && args[1] != "--clear")) {
+        std::fprintf(stderr, "Использование: kavrel traces DOC.gsr [--add-visible | --clear]\n");
+        return 2;
+    }
+    CGlissarDoc* doc = static_cast<CGlissarDoc*>(RUNTIME_CLASS(CGlissarDoc)->CreateObject());
+    if (!doc->OnOpenDocument(args[0])) {
+        delete doc;
+        return 1;
+    }
+    CKWaveFilm& film = doc->pWaveFilm;
+    const int B = doc->GetNBins();
+    const long C = film.GetNCadres();
+    const long M = doc->GetCadreMargin();
+    const int K = doc->GetBinMargin();
+    std::printf("rate: %ld\n", film.GetKWaveFrADC());
+    std::printf("nfft: %d\n", film.GetNFFT());
+    std::printf("sigmaf: %.9g\n", film.pS0->GetSigmaF());
+    std::printf("sigmat: %.9g\n", film.pS0->GetSigmaT());
+    std::printf("step: %ld\n", film.GetCadreStepInSamples());
+    std::printf("zero_cadre_sample: %ld\n", film.GetZeroCadreSamplePosition());
+    std::printf("cadres: %ld\n", C);
+    std::printf("margin_cadres: %ld\n", M);
+    std::printf("margin_bins: %d\n", K);
+    std::printf("cadre\tbin\tstatus\tA\tomega\tD\tP\n");
+    for (long c = M; c < C - M; ++c) {
+        const unsigned char* st = doc->GetTraceStatus(c);
+        for (int k = K; k < B - K; ++k) {
+            if (!(st[k] & CGlissarDoc::TRACE_LOCAL_MAX))
+                continue;
+            const long i = c * B + k;
+            std::printf("%ld\t%d\t%d\t%.9g\t%.9g\t%.9g\t%.9g\n", c, k, int(st[k]), double(doc->pSpectraParam_A_F[i]),
+                        double(doc->pSpectraParam_A_F[i - 1]), double(doc->pSpectraParam_D_P[i]),
+                        double(doc->pSpectraParam_D_P[i - 1]));
+        }
+    }
+    int status = 0;
+    if (args.size() == 2) {
+        if (args[1] == "--add-visible")
+            doc->OnAddAllVisibleTraces();
+        else
+            doc->OnRemoveAllTraces();
+        if (!doc->OnSaveDocument(args[0]))
+            status = 1;
+    }
+    std::fflush(stdout);
+    delete doc;
+    return status;
+}
