@@ -85,7 +85,10 @@ CSplitterWnd::CSplitterWnd() = default;
 
 CSplitterWnd::~CSplitterWnd()
 {
-    if (m_bTracking) endTracking(true);
+    // A splitter going away while its bar is tracked only lets go of the
+    // program's events; its panes and frame may be gone already.
+    if (m_pTrackFilter) qApp->removeEventFilter(m_pTrackFilter.get());
+    if (GetCapture() == this) ReleaseCapture();
     // Panes go before the widget they live in.
     m_panes.clear();
 }

@@ -7,6 +7,7 @@
 
 #include "framework/base/CString.h"
 #include "framework/ui/CCmdTarget.h"
+#include "framework/ui/KHelp.h"
 #include "framework/ui/CCursor.h"
 
 class CWnd;
@@ -93,7 +94,7 @@ public:
 
     // Shows the program's guide (m_pszHelpFilePath): nCmd HELP_FINDER or
     // HELP_CONTENTS its beginning, HELP_CONTEXT the topic dwData.
-    virtual void WinHelp(DWORD dwData, UINT nCmd = 0x0001);
+    virtual void WinHelp(DWORD dwData, UINT nCmd = HELP_CONTEXT);
 
     CString m_pszAppName;
     // The program's user guide, found beside the program at construction.
