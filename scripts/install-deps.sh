@@ -6,11 +6,12 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-base-dev-tools
+  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
   portaudio19-dev
   libfftw3-dev
   sox libsox-fmt-base espeak-ng
   xvfb xauth
+  poppler-utils
 )
 
 missing=()

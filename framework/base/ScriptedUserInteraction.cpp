@@ -35,3 +35,15 @@ bool CScriptedUserInteraction::FileDialog(FileDialogRequest& request)
     m_fileDialogs.push_back(request);
     return !path.IsEmpty();
 }
+
+bool CScriptedUserInteraction::PrintDialog(PrintDialogRequest& request)
+{
+    m_printDialogs.push_back(request);
+    if (m_prints.empty())
+        return false;
+    const bool bSetup = request.bSetup;
+    request = m_prints.front();
+    request.bSetup = bSetup;
+    m_prints.pop_front();
+    return true;
+}

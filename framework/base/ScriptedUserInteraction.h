@@ -24,7 +24,12 @@ public:
     // The next file dialog chooses this path; an empty path cancels it.
     void QueueFile(const CString& path) { m_files.push_back(path); }
 
+    // The next print or page setup dialog ends with OK and these settings;
+    // with none queued it is cancelled.
+    void QueuePrintDialog(const PrintDialogRequest& answer) { m_prints.push_back(answer); }
+
     int MessageBox(const CString& text, const CString& caption, UINT style) override;
+    bool PrintDialog(PrintDialogRequest& request) override;
     bool FileDialog(FileDialogRequest& request) override;
     void BeginWaitCursor() override { ++m_nWaitCursorDepth; ++m_nWaitCursorShown; }
     void EndWaitCursor() override { if (m_nWaitCursorDepth > 0) --m_nWaitCursorDepth; }
@@ -33,6 +38,7 @@ public:
 
     std::vector<Shown> m_messages;
     std::vector<FileDialogRequest> m_fileDialogs;
+    std::vector<PrintDialogRequest> m_printDialogs; // as they were shown
     std::vector<std::pair<DWORD, DWORD>> m_beeps;
     std::vector<UINT> m_messageBeeps;
     int m_nWaitCursorDepth = 0;
@@ -44,4 +50,5 @@ private:
     int m_nUnanswered = 0;
     std::deque<int> m_answers;
     std::deque<CString> m_files;
+    std::deque<PrintDialogRequest> m_prints;
 };

@@ -53,6 +53,18 @@ struct FileDialogRequest {
     CString sFileName_;       // its name with extension, without folder
 };
 
+// The print dialog, or the page setup dialog with bSetup. The printer's
+// settings go in and come back changed on OK.
+struct PrintDialogRequest {
+    bool bSetup = false;
+    UINT nMinPage = 1, nMaxPage = 0xFFFF; // pages the document has
+    UINT nFromPage = 1, nToPage = 0xFFFF; // pages asked for
+    CString sPrinterName;                 // empty: the system's default printer
+    CString sOutputFile;                  // not empty: into this PDF file instead of a printer
+    bool bLandscape = false;
+    double dPaperWidthMm = 210, dPaperHeightMm = 297; // upright paper, A4 unless changed
+};
+
 class IUserInteraction {
 public:
     virtual ~IUserInteraction() = default;
@@ -64,6 +76,9 @@ public:
     virtual void EndWaitCursor() = 0;
     virtual void Beep(DWORD frequency, DWORD duration) = 0;
     virtual void MessageBeep(UINT type) = 0;
+    // True on OK, with the request's settings changed as the user chose.
+    // Without a window to show it in the dialog is cancelled.
+    virtual bool PrintDialog(PrintDialogRequest&) { return false; }
 };
 
 // The installed service; the console one until a program installs another.

@@ -10,8 +10,7 @@ bool CCmdTarget::OnCmdMsg(UINT nID, UINT nCode)
         return false;
     // A copy: the handler may register or replace handlers while it runs.
     auto handler = it->second;
-    handler();
-    return true;
+    return handler();
 }
 
 bool CCmdTarget::OnUpdateCmdUI(CCmdUI* pCmdUI)
@@ -19,7 +18,12 @@ bool CCmdTarget::OnUpdateCmdUI(CCmdUI* pCmdUI)
     auto it = m_updates.find(pCmdUI->m_nID);
     if (it == m_updates.end())
         return false;
+    pCmdUI->m_bContinueRouting = false;
     it->second(pCmdUI);
+    if (pCmdUI->m_bContinueRouting) {
+        pCmdUI->m_bContinueRouting = false;
+        return false;
+    }
     return true;
 }
 

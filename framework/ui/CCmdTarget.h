@@ -18,6 +18,8 @@ public:
     virtual void SetCheck(int nCheck = 1) { m_nCheck = nCheck; }
     virtual void SetRadio(bool bOn = true) { m_nCheck = bOn ? 1 : 0; m_bRadio = true; }
     virtual void SetText(const CString& text) { m_sText = text; m_bTextSet = true; }
+    // This handler has nothing to say: the next target in the route is asked.
+    void ContinueRouting() { m_bContinueRouting = true; }
 
     UINT m_nID;
     bool m_bEnabled = true;
@@ -25,6 +27,7 @@ public:
     bool m_bRadio = false;
     CString m_sText;
     bool m_bTextSet = false;
+    bool m_bContinueRouting = false;
 };
 
 // Notification codes carried with a control's command.
@@ -50,16 +53,22 @@ public:
 protected:
     template <class T> void MapCommand(UINT nID, void (T::*fn)())
     {
-        m_handlers[{nID, BN_CLICKED}] = [this, fn] { (static_cast<T*>(this)->*fn)(); };
+        m_handlers[{nID, BN_CLICKED}] = [this, fn] { (static_cast<T*>(this)->*fn)(); return true; };
+    }
+    // A handler told which command came, that returns FALSE to let the
+    // command go on to the next target in the route.
+    template <class T> void MapCommandEx(UINT nID, BOOL (T::*fn)(UINT))
+    {
+        m_handlers[{nID, BN_CLICKED}] = [this, fn, nID] { return (static_cast<T*>(this)->*fn)(nID) != FALSE; };
     }
     // One handler for a range of commands: it is told which one came.
     template <class T> void MapCommandWithId(UINT nID, void (T::*fn)(UINT))
     {
-        m_handlers[{nID, BN_CLICKED}] = [this, fn, nID] { (static_cast<T*>(this)->*fn)(nID); };
+        m_handlers[{nID, BN_CLICKED}] = [this, fn, nID] { (static_cast<T*>(this)->*fn)(nID); return true; };
     }
     template <class T> void MapNotify(UINT nID, UINT nCode, void (T::*fn)())
     {
-        m_handlers[{nID, nCode}] = [this, fn] { (static_cast<T*>(this)->*fn)(); };
+        m_handlers[{nID, nCode}] = [this, fn] { (static_cast<T*>(this)->*fn)(); return true; };
     }
     template <class T> void MapUpdate(UINT nID, void (T::*fn)(CCmdUI*))
     {
@@ -67,6 +76,6 @@ protected:
     }
 
 private:
-    std::map<std::pair<UINT, UINT>, std::function<void()>> m_handlers;
+    std::map<std::pair<UINT, UINT>, std::function<bool()>> m_handlers;
     std::map<UINT, std::function<void(CCmdUI*)>> m_updates;
 };

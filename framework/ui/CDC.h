@@ -129,7 +129,11 @@ public:
     int SaveDC();
     BOOL RestoreDC(int saved);
 
+    // A printer's context: views leave out what only a screen shows.
+    BOOL IsPrinting() const { return m_bPrinting; }
+
 protected:
+    bool m_bPrinting = false;
     // Limits drawing to this device rectangle, beyond any clipping the
     // caller selects (a paint context's invalid area); empty removes it.
     void SetDeviceLimit(const CRect& rect);

@@ -20,7 +20,10 @@
 #include <map>
 
 #include "framework/base/UserServices.h"
+#include "framework/ui/AfxIds.h"
+#include "framework/ui/CWinApp.h"
 #include "framework/ui/ControlIds.h"
+#include "framework/ui/KHelp.h"
 
 namespace {
 
@@ -403,6 +406,11 @@ bool CDialog::OnCommand(UINT nID, UINT nCode)
     }
     if (nCode == BN_CLICKED && nID == IDCANCEL) {
         OnCancel();
+        return true;
+    }
+    // The Help button: the dialog's topic in the program's guide.
+    if (nCode == BN_CLICKED && nID == ID_HELP) {
+        if (CWinApp* app = AfxGetApp()) app->WinHelp(HID_BASE_RESOURCE + m_nIDTemplate, HELP_CONTEXT);
         return true;
     }
     return false;

@@ -17,6 +17,7 @@
 #include "framework/ui/CView.h"
 #include "framework/ui/CWinApp.h"
 #include "framework/ui/KFrameWidget.h"
+#include "framework/ui/KHelp.h"
 
 IMPLEMENT_DYNCREATE(CFrameWnd, CWnd)
 
@@ -103,7 +104,43 @@ protected:
 };
 } // namespace
 
-CFrameWnd::CFrameWnd() = default;
+CFrameWnd::CFrameWnd()
+{
+    MapCommandEx(ID_VIEW_TOOLBAR, &CFrameWnd::OnBarCheck);
+    MapCommandEx(ID_VIEW_STATUS_BAR, &CFrameWnd::OnBarCheck);
+    MapUpdate(ID_VIEW_TOOLBAR, &CFrameWnd::OnUpdateControlBarMenu);
+    MapUpdate(ID_VIEW_STATUS_BAR, &CFrameWnd::OnUpdateControlBarMenu);
+    MapCommand(ID_HELP_FINDER, &CFrameWnd::OnHelpFinder);
+    MapCommand(ID_DEFAULT_HELP, &CFrameWnd::OnHelpFinder);
+    MapCommand(ID_HELP, &CFrameWnd::OnHelp);
+    MapCommand(ID_CONTEXT_HELP, &CFrameWnd::OnContextHelp);
+}
+
+void CFrameWnd::OnHelpFinder()
+{
+    if (CWinApp* app = AfxGetApp()) app->WinHelp(0, HELP_FINDER);
+}
+
+void CFrameWnd::OnHelp()
+{
+    CFrameWnd* active = GetActiveFrame();
+    if (CWinApp* app = AfxGetApp()) app->WinHelp(HID_BASE_RESOURCE + (active ? active : this)->GetHelpID(), HELP_CONTEXT);
+}
+
+void CFrameWnd::OnContextHelp()
+{
+    KEnterContextHelpMode();
+}
+
+bool CFrameWnd::OnCommand(UINT nID, UINT nCode)
+{
+    if (KInContextHelpMode() && nID != ID_CONTEXT_HELP && nCode == BN_CLICKED) {
+        KLeaveContextHelpMode();
+        if (CWinApp* app = AfxGetApp()) app->WinHelp(HID_BASE_COMMAND + nID, HELP_CONTEXT);
+        return true;
+    }
+    return CWnd::OnCommand(nID, nCode);
+}
 
 CFrameWnd::~CFrameWnd()
 {
@@ -138,6 +175,7 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentW
     if (m_pWidget) return FALSE;
     const CString strings = AfxLoadString(nIDResource);
     if (m_strTitle.IsEmpty()) m_strTitle = AfxExtractSubString(strings, 0);
+    m_nIDHelp = nIDResource;
 
     CREATESTRUCT cs;
     cs.style = dwDefaultStyle;
@@ -304,6 +342,25 @@ void CFrameWnd::DockControlBar(CControlBar*) {}
 void CFrameWnd::ShowControlBar(CControlBar* pBar, BOOL bShow, BOOL)
 {
     if (pBar && pBar->GetWidget()) pBar->GetWidget()->setVisible(bShow != FALSE);
+}
+
+BOOL CFrameWnd::OnBarCheck(UINT nID)
+{
+    CControlBar* bar = GetControlBar(nID);
+    if (!bar || !bar->GetWidget()) return FALSE;
+    ShowControlBar(bar, bar->GetWidget()->isHidden(), FALSE);
+    return TRUE;
+}
+
+void CFrameWnd::OnUpdateControlBarMenu(CCmdUI* pCmdUI)
+{
+    CControlBar* bar = GetControlBar(pCmdUI->m_nID);
+    if (!bar || !bar->GetWidget()) {
+        pCmdUI->ContinueRouting();
+        return;
+    }
+    pCmdUI->Enable(true);
+    pCmdUI->SetCheck(bar->GetWidget()->isHidden() ? 0 : 1);
 }
 
 CControlBar* CFrameWnd::GetControlBar(UINT nID)

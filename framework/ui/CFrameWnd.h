@@ -81,6 +81,21 @@ public:
     void EnableDocking(DWORD dwDockStyle) { m_dwDockStyle = dwDockStyle; }
     void DockControlBar(CControlBar* pBar);
     void ShowControlBar(CControlBar* pBar, BOOL bShow, BOOL bDelay);
+    // "Показывать панель инструментов" and "Показывать строку состояния":
+    // the bar of that ID shows or hides, and its item is checked while it
+    // shows. A frame without the bar leaves the command to the next target
+    // (a document's frame to the main frame).
+    BOOL OnBarCheck(UINT nID);
+    // Help: the guide from its beginning (help finder, default help), at
+    // the active frame's topic (F1), or context help (Shift+F1).
+    void OnHelpFinder();
+    void OnHelp();
+    void OnContextHelp();
+    // The frame's topic number: its resource.
+    UINT GetHelpID() const { return m_nIDHelp; }
+    // In context help a command shows its topic instead of running.
+    bool OnCommand(UINT nID, UINT nCode) override;
+    void OnUpdateControlBarMenu(CCmdUI* pCmdUI);
     CControlBar* GetControlBar(UINT nID);
     // The message pane of the status bar (pane 0).
     void SetMessageText(const char* lpszText);
@@ -145,6 +160,7 @@ protected:
     virtual bool OwnsMenuBar() const { return true; }
 
     UINT m_nIDMenu = 0;
+    UINT m_nIDHelp = 0;
     CString m_strTitle;
     DWORD m_dwDockStyle = 0;
     CView* m_pViewActive = nullptr;

@@ -194,7 +194,9 @@ void CScrollView::OnPrepareDC(CDC* pDC, CPrintInfo* pInfo)
 {
     CView::OnPrepareDC(pDC, pInfo);
     pDC->SetMapMode(MM_TEXT);
-    pDC->SetViewportOrg(-m_ptPos.x, -m_ptPos.y);
+    // A printed page starts at the document's origin, wherever the window scrolled.
+    if (pDC->IsPrinting()) pDC->SetViewportOrg(0, 0);
+    else pDC->SetViewportOrg(-m_ptPos.x, -m_ptPos.y);
 }
 
 void CScrollView::OnSize(UINT nType, int cx, int cy)

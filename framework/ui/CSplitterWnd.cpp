@@ -1,5 +1,8 @@
 #include "framework/ui/CSplitterWnd.h"
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <algorithm>
@@ -26,12 +29,66 @@ std::vector<std::pair<int, int>> Tracks(const std::vector<int>& sizes, int total
     }
     return out;
 }
+// While a bar is tracked every key and mouse event of the program goes to
+// the splitter, before the frame's accelerators and the panes see it.
+class KSplitTracker : public QObject {
+public:
+    explicit KSplitTracker(CSplitterWnd* pSplitter) : m_pSplitter(pSplitter) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        switch (e->type()) {
+        case QEvent::ShortcutOverride:
+            e->accept();
+            return true;
+        case QEvent::KeyPress: {
+            const int key = static_cast<QKeyEvent*>(e)->key();
+            UINT vk = 0;
+            switch (key) {
+            case Qt::Key_Return: case Qt::Key_Enter: vk = VK_RETURN; break;
+            case Qt::Key_Escape: vk = VK_ESCAPE; break;
+            case Qt::Key_Left: vk = VK_LEFT; break;
+            case Qt::Key_Right: vk = VK_RIGHT; break;
+            case Qt::Key_Up: vk = VK_UP; break;
+            case Qt::Key_Down: vk = VK_DOWN; break;
+            default: break;
+            }
+            if (vk) m_pSplitter->OnKeyDown(vk, 1, 0);
+            return true;
+        }
+        case QEvent::KeyRelease:
+            return true;
+        case QEvent::MouseMove:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick: {
+            QWidget* w = m_pSplitter->GetWidget();
+            if (!w) return false;
+            const QPoint p = w->mapFromGlobal(static_cast<QMouseEvent*>(e)->globalPosition().toPoint());
+            if (e->type() == QEvent::MouseMove) m_pSplitter->OnMouseMove(0, CPoint(p.x(), p.y()));
+            else if (e->type() == QEvent::MouseButtonPress) m_pSplitter->OnLButtonDown(MK_LBUTTON, CPoint(p.x(), p.y()));
+            return true;
+        }
+        default:
+            return false;
+        }
+    }
+
+private:
+    CSplitterWnd* m_pSplitter;
+};
+
 } // namespace
 
 CSplitterWnd::CSplitterWnd() = default;
 
 CSplitterWnd::~CSplitterWnd()
 {
+    // A splitter going away while its bar is tracked only lets go of the
+    // program's events; its panes and frame may be gone already.
+    if (m_pTrackFilter) qApp->removeEventFilter(m_pTrackFilter.get());
+    if (GetCapture() == this) ReleaseCapture();
     // Panes go before the widget they live in.
     m_panes.clear();
 }
@@ -318,8 +375,110 @@ QScrollBar* CSplitterWnd::GetSharedBar(CWnd* pPane, bool bHorz) const
     return r < int(m_vBars.size()) ? m_vBars[size_t(r)] : nullptr;
 }
 
+BOOL CSplitterWnd::CanActivateNext(BOOL) const
+{
+    int open = 0;
+    for (int r = 0; r < GetRowCount(); ++r)
+        for (int c = 0; c < GetColumnCount(); ++c) {
+            CWnd* pane = GetPane(r, c);
+            if (pane && pane->GetWidget() && !pane->GetWidget()->isHidden()) ++open;
+        }
+    return open > 1;
+}
+
+void CSplitterWnd::ActivateNext(BOOL bPrev)
+{
+    const int n = GetRowCount() * GetColumnCount();
+    int r = 0, c = 0;
+    if (n == 0 || !GetActivePane(&r, &c)) return;
+    const int from = r * GetColumnCount() + c;
+    for (int k = 1; k < n; ++k) {
+        const int i = ((bPrev ? from - k : from + k) % n + n) % n;
+        CWnd* pane = m_panes[size_t(i)].get();
+        // A closed pane (a zero-width column) is passed over.
+        if (!pane || !pane->GetWidget() || pane->GetWidget()->isHidden()) continue;
+        SetActivePane(i / GetColumnCount(), i % GetColumnCount());
+        return;
+    }
+}
+
+int CSplitterWnd::barPos(bool bRow, int index) const
+{
+    int pos = 0;
+    for (int k = 0; k <= index; ++k) {
+        int cur, mn;
+        if (bRow) GetRowInfo(k, cur, mn);
+        else GetColumnInfo(k, cur, mn);
+        pos += cur + (k < index ? cxSplitter : 0);
+    }
+    return pos;
+}
+
+BOOL CSplitterWnd::DoKeyboardSplit()
+{
+    if (m_bTracking || !GetWidget()) return FALSE;
+    m_nTrackRow = GetRowCount() > 1 ? 0 : -1;
+    m_nTrackCol = GetColumnCount() > 1 ? 0 : -1;
+    if (m_nTrackRow < 0 && m_nTrackCol < 0) return FALSE;
+    m_rowsBefore = m_rows;
+    m_colsBefore = m_cols;
+    m_bTracking = true;
+    SetCapture();
+    m_pTrackFilter = std::make_unique<KSplitTracker>(this);
+    qApp->installEventFilter(m_pTrackFilter.get());
+    GetWidget()->setCursor(m_nTrackRow >= 0 && m_nTrackCol >= 0 ? Qt::SizeAllCursor
+                           : m_nTrackRow >= 0                   ? Qt::SplitVCursor
+                                                                : Qt::SplitHCursor);
+    return TRUE;
+}
+
+void CSplitterWnd::trackTo(CPoint point)
+{
+    if (m_nTrackCol >= 0) DragColumnBar(m_nTrackCol, point.x);
+    if (m_nTrackRow >= 0) DragRowBar(m_nTrackRow, point.y);
+}
+
+void CSplitterWnd::endTracking(bool bKeep)
+{
+    m_bTracking = false;
+    if (m_pTrackFilter) qApp->removeEventFilter(m_pTrackFilter.get());
+    m_pTrackFilter.reset();
+    if (GetCapture() == this) ReleaseCapture();
+    if (GetWidget()) GetWidget()->unsetCursor();
+    if (!bKeep) {
+        m_rows = m_rowsBefore;
+        m_cols = m_colsBefore;
+        RecalcLayout();
+    }
+    if (CWnd* pane = GetActivePane(); pane && pane->GetWidget()) pane->GetWidget()->setFocus();
+}
+
+void CSplitterWnd::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
+{
+    if (!m_bTracking) {
+        CWnd::OnKeyDown(nChar, nRepCnt, nFlags);
+        return;
+    }
+    CPoint at(m_nTrackCol >= 0 ? barPos(false, m_nTrackCol) : 0, m_nTrackRow >= 0 ? barPos(true, m_nTrackRow) : 0);
+    switch (nChar) {
+    case VK_RETURN: endTracking(true); return;
+    case VK_ESCAPE: endTracking(false); return;
+    case VK_LEFT: at.x -= cxKeyboardStep; break;
+    case VK_RIGHT: at.x += cxKeyboardStep; break;
+    case VK_UP: at.y -= cxKeyboardStep; break;
+    case VK_DOWN: at.y += cxKeyboardStep; break;
+    default: return;
+    }
+    trackTo(CPoint(std::max<LONG>(0, at.x), std::max<LONG>(0, at.y)));
+}
+
 void CSplitterWnd::OnLButtonDown(UINT, CPoint point)
 {
+    if (m_bTracking) {
+        trackTo(point);
+        endTracking(true);
+        return;
+    }
     // A press on a bar starts dragging it.
     int pos = 0;
     for (int c = 0; c + 1 < GetColumnCount(); ++c) {
@@ -349,7 +508,8 @@ void CSplitterWnd::OnLButtonDown(UINT, CPoint point)
 
 void CSplitterWnd::OnMouseMove(UINT, CPoint point)
 {
-    if (m_nDragCol >= 0) DragColumnBar(m_nDragCol, point.x);
+    if (m_bTracking) trackTo(point);
+    else if (m_nDragCol >= 0) DragColumnBar(m_nDragCol, point.x);
     else if (m_nDragRow >= 0) DragRowBar(m_nDragRow, point.y);
 }
 

@@ -12,6 +12,7 @@
 
 struct CCreateContext;
 class CScrollView;
+class QObject;
 class QScrollBar;
 
 class CSplitterWnd : public CWnd {
@@ -45,6 +46,19 @@ public:
     void DragColumnBar(int col, int pos);
     static constexpr int cxSplitter = 6;
 
+    // Next and previous pane (F6, Shift+F6): the open panes in row order,
+    // round the grid.
+    BOOL CanActivateNext(BOOL bPrev = FALSE) const;
+    void ActivateNext(BOOL bPrev = FALSE);
+
+    // "Расщепить окно": the first bar (the crossing of the first row and
+    // column bars in a grid) follows the mouse, or moves by the arrow keys,
+    // until a click or Enter keeps it where it is; Esc puts it back.
+    BOOL DoKeyboardSplit();
+    bool IsTracking() const { return m_bTracking; }
+    void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) override;
+    static constexpr int cxKeyboardStep = 8;
+
     // Shared scroll bars: a view in the splitter reports its range and
     // position here instead of showing bars of its own. A bar is hidden
     // while none of its column's (row's) panes has anything to scroll.
@@ -66,6 +80,10 @@ private:
     void sharedScroll(bool bHorz, int index, UINT code, int pos);
     void connectShared(QScrollBar* bar, bool bHorz, int index);
     void showSharedBar(bool bHorz, int index);
+    // Where the bar after row (column) index lies in client coordinates.
+    int barPos(bool bRow, int index) const;
+    void trackTo(CPoint point);
+    void endTracking(bool bKeep);
 
     std::vector<Info> m_rows;
     std::vector<Info> m_cols;
@@ -79,4 +97,9 @@ private:
     int m_nDragCol = -1;
     int m_nActiveRow = 0;
     int m_nActiveCol = 0;
+    bool m_bTracking = false;
+    int m_nTrackRow = -1; // the bars that follow the mouse while tracking
+    int m_nTrackCol = -1;
+    std::vector<Info> m_rowsBefore, m_colsBefore; // what Esc puts back
+    std::unique_ptr<QObject> m_pTrackFilter;
 };

@@ -12,6 +12,8 @@ public:
     explicit CToolTipTimer(CToolTipCtrl* pCtrl) : m_pCtrl(pCtrl)
     {
         m_timer.setSingleShot(true);
+        // A coarse timer may fire a little before the delay is over.
+        m_timer.setTimerType(Qt::PreciseTimer);
         QObject::connect(&m_timer, &QTimer::timeout, [this] { Show(); });
     }
 

@@ -7,6 +7,7 @@
 class CDocument;
 class CFrameWnd;
 class CPrintInfo;
+class CSplitterWnd;
 
 class CView : public CWnd {
     DECLARE_DYNAMIC(CView)
@@ -23,8 +24,34 @@ public:
     virtual void OnInitialUpdate();
     // Default: repaint everything.
     virtual void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint);
+    // Printing a page prepares the printer's context here too; without a
+    // page count only the first page is printed.
     virtual void OnPrepareDC(CDC* pDC, CPrintInfo* pInfo = nullptr);
     virtual void OnActivateView(BOOL bActivate, CView* pActivateView, CView* pDeactiveView);
+
+    // Printing, in the order a job runs: the job is prepared (page count,
+    // print dialog), begins, prints each page through OnPrepareDC and
+    // OnPrint, and ends. The default preparation shows the print dialog;
+    // the default page is the view's drawing.
+    virtual BOOL OnPreparePrinting(CPrintInfo* pInfo);
+    // The print dialog, unless the job is direct or a preview; FALSE when cancelled.
+    BOOL DoPreparePrinting(CPrintInfo* pInfo);
+    virtual void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo);
+    virtual void OnPrint(CDC* pDC, CPrintInfo* pInfo);
+    virtual void OnEndPrinting(CDC* pDC, CPrintInfo* pInfo);
+    // The print commands, for views that print to map to ID_FILE_PRINT,
+    // ID_FILE_PRINT_DIRECT and ID_FILE_PRINT_PREVIEW.
+    void OnFilePrint();
+    void OnFilePrintDirect();
+    void OnFilePrintPreview();
+
+    // The splitter the view is a pane of, or null.
+    CSplitterWnd* GetParentSplitter() const;
+    // F6 / Shift+F6 and "Расщепить окно", for a view that is a splitter's pane.
+    BOOL OnNextPaneCmd(UINT nID);
+    void OnUpdateNextPaneMenu(CCmdUI* pCmdUI);
+    BOOL OnSplitCmd(UINT nID);
+    void OnUpdateSplitCmd(CCmdUI* pCmdUI);
 
     void OnPaint() override;
     void OnMouseActivate() override;
@@ -37,4 +64,5 @@ protected:
 
 private:
     friend class CDocument;
+    void printJob(bool bDirect, bool bPreview);
 };

@@ -21,6 +21,8 @@
 #include "framework/ui/CMDIFrameWnd.h"
 #include "framework/ui/CView.h"
 #include "framework/ui/CWnd.h"
+#include "framework/ui/KHelp.h"
+#include "framework/ui/KPrinting.h"
 #include "framework/ui/KUiScript.h"
 #include "framework/ui/QtUserInteraction.h"
 
@@ -99,7 +101,7 @@ bool KCanShowWindows(const char* programName)
     return false;
 }
 
-CWinApp::CWinApp(const char* pszAppName) : m_pszAppName(pszAppName)
+CWinApp::CWinApp(const char* pszAppName) : m_pszAppName(pszAppName), m_pszHelpFilePath(KHelpFilePathFor(pszAppName))
 {
     g_app = this;
     MapCommand(ID_APP_EXIT, &CWinApp::OnAppExit);
@@ -129,6 +131,7 @@ int CWinApp::Run(int argc, char** argv)
         return 1;
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(m_pszAppName.GetString()));
+    KInstallQtRussianTexts();
     CString cmd;
     for (int i = 1; i < argc; ++i) {
         if (i > 1)
@@ -305,6 +308,16 @@ void CWinApp::OnAppExit()
         CloseAllDocuments(FALSE);
         QCoreApplication::quit();
     }
+}
+
+void CWinApp::WinHelp(DWORD dwData, UINT nCmd)
+{
+    KShowHelp(m_pszHelpFilePath, dwData, nCmd);
+}
+
+void CWinApp::OnFilePrintSetup()
+{
+    KDoPrintSetup();
 }
 
 BOOL CWinApp::SaveAllModified()

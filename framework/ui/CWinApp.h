@@ -7,6 +7,7 @@
 
 #include "framework/base/CString.h"
 #include "framework/ui/CCmdTarget.h"
+#include "framework/ui/KHelp.h"
 #include "framework/ui/CCursor.h"
 
 class CWnd;
@@ -71,6 +72,9 @@ public:
     void OnFileNew();
     void OnFileOpen();
     void OnAppExit();
+    // The page setup dialog: its printer, paper and orientation serve the
+    // program's print jobs from then on.
+    void OnFilePrintSetup();
     BOOL SaveAllModified();
     void CloseAllDocuments(BOOL bEndSession);
     // The open or save dialog with the templates' file types; fileName holds
@@ -88,7 +92,13 @@ public:
     void EnableShellOpen() {}
     void RegisterShellFileTypes(BOOL = FALSE) {}
 
+    // Shows the program's guide (m_pszHelpFilePath): nCmd HELP_FINDER or
+    // HELP_CONTENTS its beginning, HELP_CONTEXT the topic dwData.
+    virtual void WinHelp(DWORD dwData, UINT nCmd = HELP_CONTEXT);
+
     CString m_pszAppName;
+    // The program's user guide, found beside the program at construction.
+    CString m_pszHelpFilePath;
     CString m_lpCmdLine; // everything after the program's name
     std::vector<CString> m_argv; // the arguments, one by one
     CWnd* m_pMainWnd = nullptr;

@@ -1,12 +1,20 @@
 #include "framework/ui/QtUserInteraction.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QStringList>
 #include <vector>
+
+#include "framework/ui/KPrinterQt.h"
 
 namespace {
 
@@ -153,4 +161,45 @@ void CQtUserInteraction::Beep(DWORD frequency, DWORD duration)
 void CQtUserInteraction::MessageBeep(UINT)
 {
     QApplication::beep();
+}
+
+bool CQtUserInteraction::PrintDialog(PrintDialogRequest& r)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    KApplyPrinterSettings(printer, r);
+    if (r.bSetup) {
+        QPageSetupDialog dlg(&printer, activeOwner());
+        dlg.setWindowTitle(QString::fromUtf8("Настройка печати"));
+        if (dlg.exec() != QDialog::Accepted) return false;
+        KReadPrinterSettings(printer, r);
+        return true;
+    }
+    QPrintDialog dlg(&printer, activeOwner());
+    dlg.setWindowTitle(QString::fromUtf8("Печать"));
+    dlg.setOption(QAbstractPrintDialog::PrintPageRange, r.nMaxPage != r.nMinPage);
+    dlg.setMinMax(int(r.nMinPage), int(std::min<UINT>(r.nMaxPage, 0xFFFF)));
+    if (dlg.exec() != QDialog::Accepted) return false;
+    KReadPrinterSettings(printer, r);
+    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
+        r.nFromPage = UINT(printer.fromPage());
+        r.nToPage = UINT(printer.toPage());
+    } else {
+        r.nFromPage = r.nMinPage;
+        r.nToPage = r.nMaxPage;
+    }
+    return true;
+}
+
+bool KInstallQtRussianTexts()
+{
+    static QTranslator* installed = nullptr;
+    if (installed) return true;
+    auto* t = new QTranslator(qApp);
+    if (!t->load(QLocale(QLocale::Russian), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete t;
+        return false;
+    }
+    QCoreApplication::installTranslator(t);
+    installed = t;
+    return true;
 }

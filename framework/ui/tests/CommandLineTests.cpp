@@ -16,6 +16,8 @@
 #include "testsupport/ByteFiles.h"
 #include "framework/ui/CDocTemplate.h"
 #include "framework/ui/CWinApp.h"
+#include "framework/ui/KPrinting.h"
+#include "testsupport/PdfPages.h"
 #include "testsupport/QtTestApp.h"
 
 using kavrel_test::ScratchDir;
@@ -63,30 +65,16 @@ TEST(CommandLine, PathsAreFilesAndOnlyTheFrameworksSwitchesAreSwitches)
     EXPECT_EQ(Parse({"/p"}), (Parsed{C::FileOpen, "/p"}));
 }
 
-namespace {
-// Records the direct print the -p switch asks for; the command reaches the
-// program at the end of the frame's routing.
-class CPrintingApp : public CWinApp {
-public:
-    CPrintingApp() : CWinApp("PrintSwitchTest") { MapCommand(ID_FILE_PRINT_DIRECT, &CPrintingApp::OnPrintDirect); }
-    void OnPrintDirect()
-    {
-        auto* frame = dynamic_cast<CFrameWnd*>(m_pMainWnd);
-        auto* doc = frame ? dynamic_cast<frame_test::CNumberDoc*>(frame->GetActiveDocument()) : nullptr;
-        printed.push_back(doc ? doc->nValue : -1);
-    }
-    std::vector<int> printed;
-};
-} // namespace
-
 TEST(CommandLine, PrintSwitchPrintsTheFileDirectlyAndEndsTheProgram)
 {
     ktest::EnsureQtApplication();
     ScratchDir dir;
     const std::string doc = dir / "a.num";
     kavrel_test::WriteAll(doc, {5, 0, 0, 0});
-    CPrintingApp app;
+    CWinApp app("PrintSwitchTest");
     CScriptedUserInteraction ui;
+    const std::string pdf = dir / "a.pdf";
+    KSetPrintToFile(pdf.c_str());
     using namespace frame_test;
     app.AddDocTemplate(new CSingleDocTemplate(IDR_SDI, RUNTIME_CLASS(CNumberDoc), RUNTIME_CLASS(CTestFrame),
                                               RUNTIME_CLASS(CNumberView)));
@@ -94,7 +82,8 @@ TEST(CommandLine, PrintSwitchPrintsTheFileDirectlyAndEndsTheProgram)
     CCommandLineInfo info;
     app.ParseCommandLine(info);
     EXPECT_FALSE(app.ProcessShellCommand(info));
-    EXPECT_EQ(app.printed, std::vector<int>{5});
+    KSetPrintToFile("");
+    EXPECT_EQ(ktest::PdfPageCount(pdf), 1); // through the view's direct print
     EXPECT_EQ(app.m_pMainWnd, nullptr);
     EXPECT_TRUE(app.GetDocTemplates().front()->GetDocuments().empty());
     frame_test::Pump();

@@ -22,6 +22,9 @@ CNumberView::CNumberView()
     MapCommand(ID_VIEW_CMD, &CNumberView::OnViewCmd);
     MapUpdate(ID_CHECKED, &CNumberView::OnUpdateChecked);
     MapUpdate(ID_DISABLED, &CNumberView::OnUpdateDisabled);
+    MapCommand(ID_FILE_PRINT, &CView::OnFilePrint);
+    MapCommand(ID_FILE_PRINT_DIRECT, &CView::OnFilePrintDirect);
+    MapCommand(ID_FILE_PRINT_PREVIEW, &CView::OnFilePrintPreview);
 }
 
 void CNumberView::OnDraw(CDC* pDC)

@@ -12,6 +12,7 @@
 #include "framework/ui/CFrameWnd.h"
 #include "framework/ui/CMenu.h"
 #include "framework/ui/CScrollView.h"
+#include "framework/ui/CSplitterWnd.h"
 
 namespace frame_test {
 
@@ -68,6 +69,31 @@ public:
     void OnUpdatePane(CCmdUI* p) { p->SetText("текст панели"); p->Enable(); }
     CToolBar m_wndToolBar;
     CStatusBar m_wndStatusBar;
+};
+
+// The workshop's pane grid: 3 by 3 number views, rows 80, 512 and 40
+// high, only the third column open; the first pane is the active one.
+class CSplitFrame : public CFrameWnd {
+public:
+    BOOL OnCreateClient(LPCREATESTRUCT, CCreateContext* pContext) override
+    {
+        if (!m_wndSplitter.CreateStatic(this, 3, 3, WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL)) return FALSE;
+        for (int c = 0; c < 3; ++c) {
+            if (!m_wndSplitter.CreateView(0, c, RUNTIME_CLASS(CNumberView), CSize(0, 80), pContext) ||
+                !m_wndSplitter.CreateView(1, c, RUNTIME_CLASS(CNumberView), CSize(0, 512), pContext) ||
+                !m_wndSplitter.CreateView(2, c, RUNTIME_CLASS(CNumberView), CSize(1000, 40), pContext))
+                return FALSE;
+        }
+        m_wndSplitter.SetRowInfo(0, 80, 0);
+        m_wndSplitter.SetRowInfo(1, 512, 0);
+        m_wndSplitter.SetRowInfo(2, 40, 0);
+        m_wndSplitter.SetColumnInfo(0, 0, 0);
+        m_wndSplitter.SetColumnInfo(1, 0, 0);
+        m_wndSplitter.SetColumnInfo(2, 1000, 0);
+        SetActiveView(static_cast<CView*>(m_wndSplitter.GetPane(0, 0)));
+        return TRUE;
+    }
+    CSplitterWnd m_wndSplitter;
 };
 
 } // namespace frame_test

@@ -274,29 +274,6 @@ TEST_F(MdiTest, FilesDroppedOnTheMainFrameOpenAsDocuments)
 
 namespace {
 
-class CSplitFrame : public CFrameWnd {
-public:
-    BOOL OnCreateClient(LPCREATESTRUCT, CCreateContext* pContext) override
-    {
-        if (!m_wndSplitter.CreateStatic(this, 3, 3, WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL)) return FALSE;
-        for (int c = 0; c < 3; ++c) {
-            if (!m_wndSplitter.CreateView(0, c, RUNTIME_CLASS(CNumberView), CSize(0, 80), pContext) ||
-                !m_wndSplitter.CreateView(1, c, RUNTIME_CLASS(CNumberView), CSize(0, 512), pContext) ||
-                !m_wndSplitter.CreateView(2, c, RUNTIME_CLASS(CNumberView), CSize(1000, 40), pContext))
-                return FALSE;
-        }
-        m_wndSplitter.SetRowInfo(0, 80, 0);
-        m_wndSplitter.SetRowInfo(1, 512, 0);
-        m_wndSplitter.SetRowInfo(2, 40, 0);
-        m_wndSplitter.SetColumnInfo(0, 0, 0);
-        m_wndSplitter.SetColumnInfo(1, 0, 0);
-        m_wndSplitter.SetColumnInfo(2, 1000, 0);
-        SetActiveView(static_cast<CView*>(m_wndSplitter.GetPane(0, 0)));
-        return TRUE;
-    }
-    CSplitterWnd m_wndSplitter;
-};
-
 class SplitterTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -476,12 +453,12 @@ TEST(ToolTip, ShowsAfterItsOwnInitialDelay)
     QWidget* w = view.GetWidget();
     QEnterEvent enter(QPointF(10, 10), QPointF(10, 10), QPointF(10, 10));
     QApplication::sendEvent(w, &enter);
+    QElapsedTimer clock; // from before the hover, which starts the delay
+    clock.start();
     QHelpEvent early(QEvent::ToolTip, QPoint(10, 10), w->mapToGlobal(QPoint(10, 10)));
     QApplication::sendEvent(w, &early);
     EXPECT_FALSE(QToolTip::isVisible());
     EXPECT_TRUE(tip.IsTipPending());
-    QElapsedTimer clock;
-    clock.start();
     while (!QToolTip::isVisible() && clock.elapsed() < 5000)
         QApplication::processEvents(QEventLoop::AllEvents, 20);
     EXPECT_GE(clock.elapsed(), 200);
