@@ -41,6 +41,7 @@ const KStringResource kPrompts[] = {
     {ID_GLISSAR_PLAY_SCREENS, "Прослушать оригинал или сигнал нижнего экрана\nВоспроизведение сигналов"},
     {ID_FILE_SAVE, "Сохранить следы фонообъекта и синтезированный сигнал\nСохранить"},
     {ID_APP_ABOUT, "Сведения о программе\nО программе"},
+    {ID_HELP_FINDER, "Открыть руководство пользователя\nРуководство"},
     {ID_APP_EXIT, "Закрыть программу\nВыход"},
 };
 
@@ -80,6 +81,8 @@ const KMenuTemplate kMenu(IDR_GLISSAR_MAINFRAME, {
         KMenuItem("&Воспроизведение сигналов...\tCtrl+P", ID_GLISSAR_PLAY_SCREENS),
     }),
     KMenuItem("&Справка", {
+        KMenuItem("&Руководство пользователя", ID_HELP_FINDER),
+        KMenuItem::Separator(),
         KMenuItem("&О программе Glissar...", ID_APP_ABOUT),
     }),
 });

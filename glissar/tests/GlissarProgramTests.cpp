@@ -81,3 +81,10 @@ TEST(GlissarProgram, WithoutADocumentSaysWhoseProgramItIsAndEnds)
               std::string::npos)
         << ReadText(log);
 }
+
+TEST(GlissarProgram, UserGuideLiesBesideTheProgramWithTheMainWindowsTopic)
+{
+    const std::string guide = ReadText(KAVREL_BINARY_DIR "/bin/help/glissar.html");
+    EXPECT_NE(guide.find("id=\"window-128\""), std::string::npos);
+    EXPECT_NE(guide.find("id=\"command-34905\""), std::string::npos); // editing mode
+}
