@@ -61,13 +61,9 @@ void CKFloatWaveFilmView::CalculateSpectra()
     const long nCadres = film.GetNCadres();
     const long x0 = GetScrollPosition().x;
     for (long c = x0; c < x0 + nColumns; c += 2) {
-        const int s0 = int(c % nColumns), s1 = int((c + 1) % nColumns);
-        if (spectraColumnMap.pArray[s0] == c && spectraColumnMap.pArray[s1] == c + 1)
+        int s0, s1;
+        if (!ClaimPairSlots(c, s0, s1))
             continue;
-        spectraColumnMap.pArray[s0] = int(c);
-        spectraColumnMap.pArray[s1] = int(c + 1);
-        bitmapColumnMap.pArray[s0] = SlotAfterResize;
-        bitmapColumnMap.pArray[s1] = SlotAfterResize;
         float* a[2] = {amplBuffer.pArray + size_t(s0) * nLines, amplBuffer.pArray + size_t(s1) * nLines};
         float* p[2] = {phaseBuffer.pArray + size_t(s0) * nLines, phaseBuffer.pArray + size_t(s1) * nLines};
         if (c >= nCadres || !bWide) {

@@ -186,6 +186,20 @@ void CKLocalMaxAmplView::InvalidatePendingMarks()
     InvalidateRect(&r, FALSE);
 }
 
+// One stroke of the tool where the mouse is; without quick editing the
+// rebuilt signal follows at once.
+void CKLocalMaxAmplView::strokeAt(CGlissarDoc* doc, CPoint point)
+{
+    long cadre;
+    int bin;
+    ToolPoint(point, cadre, bin);
+    doc->ApplyTool(cadre, bin);
+    if (!doc->bQuickEditing)
+        doc->RecalculateFloatTracesAndUpdateViews(false);
+    else
+        InvalidatePendingMarks();
+}
+
 void CKLocalMaxAmplView::OnLButtonDown(UINT nFlags, CPoint point)
 {
     CGlissarDoc* doc = GetGlissarDoc();
@@ -193,34 +207,17 @@ void CKLocalMaxAmplView::OnLButtonDown(UINT nFlags, CPoint point)
         CKWaveFilmView::OnLButtonDown(nFlags, point);
         return;
     }
-    long cadre;
-    int bin;
-    ToolPoint(point, cadre, bin);
-    doc->ApplyTool(cadre, bin);
-    if (!doc->bQuickEditing)
-        doc->RecalculateFloatTracesAndUpdateViews(false);
-    else
-        InvalidatePendingMarks();
+    strokeAt(doc, point);
     SetCapture();
 }
 
 void CKLocalMaxAmplView::OnMouseMove(UINT nFlags, CPoint point)
 {
     CGlissarDoc* doc = GetGlissarDoc();
-    if (!doc || !doc->bEditTraces || !pWaveFilm) {
+    if (!doc || !doc->bEditTraces || !pWaveFilm)
         CKWaveFilmView::OnMouseMove(nFlags, point);
-        return;
-    }
-    if (GetCapture() != this)
-        return;
-    long cadre;
-    int bin;
-    ToolPoint(point, cadre, bin);
-    doc->ApplyTool(cadre, bin);
-    if (!doc->bQuickEditing)
-        doc->RecalculateFloatTracesAndUpdateViews(false);
-    else
-        InvalidatePendingMarks();
+    else if (GetCapture() == this)
+        strokeAt(doc, point);
 }
 
 void CKLocalMaxAmplView::OnLButtonUp(UINT nFlags, CPoint point)

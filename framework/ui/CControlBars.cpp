@@ -10,6 +10,8 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+#include <algorithm>
+#include <cstring>
 #include <map>
 #include <string>
 
@@ -102,6 +104,19 @@ KToolBarButtonImage::KToolBarButtonImage(UINT nCmdID, std::vector<const char*> x
 {
     std::vector<std::string>& lines = buttonImages()[nCmdID];
     lines.assign(xpm.begin(), xpm.end());
+}
+
+KToolBarButtonImage::KToolBarButtonImage(UINT nCmdID, const std::vector<const char*>& palette,
+                                         const std::vector<const char*>& rows)
+{
+    size_t width = 0;
+    for (const char* r : rows)
+        width = std::max(width, std::strlen(r));
+    std::vector<std::string>& lines = buttonImages()[nCmdID];
+    lines.clear();
+    lines.push_back(std::to_string(width) + " " + std::to_string(rows.size()) + " " + std::to_string(palette.size()) + " 1");
+    lines.insert(lines.end(), palette.begin(), palette.end());
+    lines.insert(lines.end(), rows.begin(), rows.end());
 }
 
 bool KHasToolBarButtonImage(UINT nCmdID)

@@ -32,6 +32,9 @@ struct KToolBarTemplate {
 // first letters of their tooltip.
 struct KToolBarButtonImage {
     KToolBarButtonImage(UINT nCmdID, std::vector<const char*> xpm);
+    // The same from a palette that a program's pictures share (its XPM
+    // colour lines, one character a colour) and the picture's rows.
+    KToolBarButtonImage(UINT nCmdID, const std::vector<const char*>& palette, const std::vector<const char*>& rows);
 };
 // Whether command nCmdID has a registered picture that reads as an image.
 bool KHasToolBarButtonImage(UINT nCmdID);

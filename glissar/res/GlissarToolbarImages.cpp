@@ -1,16 +1,28 @@
-// The pictures of the tracer's toolbar buttons (16 x 16, XPM text).
+// The pictures of the tracer's toolbar buttons (16 x 16, rows of XPM text).
 #include "framework/ui/CControlBars.h"
 #include "glissar/GlissarIds.h"
 
 namespace {
 
-const KToolBarButtonImage kShowTraces(ID_GLISSAR_SHOW_TRACES, {
-    "16 16 5 1",
+const std::vector<const char*> kPalette = {
     "  c None",
+    "B c #7FA7FF",
+    "G c #00A000",
+    "b c #0000FF",
     "d c #9F0000",
     "g c #808080",
+    "k c #000000",
     "l c #C0C0C0",
+    "n c #000080",
+    "o c #7F7F00",
+    "p c #E0C080",
     "r c #FF0000",
+    "s c #404040",
+    "w c #FFFFFF",
+    "y c #FFFF00"
+};
+
+const KToolBarButtonImage kShowTraces(ID_GLISSAR_SHOW_TRACES, kPalette, {
     "                ",
     "gggggggggggggggg",
     "gllllllllllllllg",
@@ -29,12 +41,7 @@ const KToolBarButtonImage kShowTraces(ID_GLISSAR_SHOW_TRACES, {
     "                "
 });
 
-const KToolBarButtonImage kShowOnlyTraces(ID_GLISSAR_SHOW_ONLY_TRACES, {
-    "16 16 4 1",
-    "  c None",
-    "k c #000000",
-    "r c #FF0000",
-    "y c #FFFF00",
+const KToolBarButtonImage kShowOnlyTraces(ID_GLISSAR_SHOW_ONLY_TRACES, kPalette, {
     "                ",
     "kkkkkkkkkkkkkkkk",
     "kkkkkkkkkkkkkkkk",
@@ -53,12 +60,7 @@ const KToolBarButtonImage kShowOnlyTraces(ID_GLISSAR_SHOW_ONLY_TRACES, {
     "                "
 });
 
-const KToolBarButtonImage kSetSigmaFr(ID_GLISSAR_SET_SIGMA_FR, {
-    "16 16 4 1",
-    "  c None",
-    "g c #808080",
-    "n c #000080",
-    "r c #FF0000",
+const KToolBarButtonImage kSetSigmaFr(ID_GLISSAR_SET_SIGMA_FR, kPalette, {
     "                ",
     "                ",
     "                ",
@@ -77,13 +79,7 @@ const KToolBarButtonImage kSetSigmaFr(ID_GLISSAR_SET_SIGMA_FR, {
     "                "
 });
 
-const KToolBarButtonImage kSyncOscillogram(ID_GLISSAR_SYNC_OSCILLOGRAM, {
-    "16 16 5 1",
-    "  c None",
-    "G c #00A000",
-    "g c #808080",
-    "r c #FF0000",
-    "w c #FFFFFF",
+const KToolBarButtonImage kSyncOscillogram(ID_GLISSAR_SYNC_OSCILLOGRAM, kPalette, {
     "                ",
     "                ",
     "gggggggggggggggg",
@@ -102,13 +98,7 @@ const KToolBarButtonImage kSyncOscillogram(ID_GLISSAR_SYNC_OSCILLOGRAM, {
     "                "
 });
 
-const KToolBarButtonImage kAddAllVisible(ID_GLISSAR_ADD_ALL_VISIBLE, {
-    "16 16 5 1",
-    "  c None",
-    "G c #00A000",
-    "g c #808080",
-    "l c #C0C0C0",
-    "o c #7F7F00",
+const KToolBarButtonImage kAddAllVisible(ID_GLISSAR_ADD_ALL_VISIBLE, kPalette, {
     "                ",
     "gggggggggggggggg",
     "gllllllllllllllg",
@@ -127,13 +117,7 @@ const KToolBarButtonImage kAddAllVisible(ID_GLISSAR_ADD_ALL_VISIBLE, {
     "                "
 });
 
-const KToolBarButtonImage kRemoveAll(ID_GLISSAR_REMOVE_ALL, {
-    "16 16 5 1",
-    "  c None",
-    "g c #808080",
-    "l c #C0C0C0",
-    "o c #7F7F00",
-    "r c #FF0000",
+const KToolBarButtonImage kRemoveAll(ID_GLISSAR_REMOVE_ALL, kPalette, {
     "                ",
     "gggggggggggggggg",
     "gllllllllllllllg",
@@ -152,13 +136,7 @@ const KToolBarButtonImage kRemoveAll(ID_GLISSAR_REMOVE_ALL, {
     "                "
 });
 
-const KToolBarButtonImage kShowOscillogram(ID_GLISSAR_SHOW_OSCILLOGRAM, {
-    "16 16 5 1",
-    "  c None",
-    "b c #0000FF",
-    "l c #C0C0C0",
-    "n c #000080",
-    "w c #FFFFFF",
+const KToolBarButtonImage kShowOscillogram(ID_GLISSAR_SHOW_OSCILLOGRAM, kPalette, {
     "                ",
     "                ",
     "nnnnnnnnnnnnnnnn",
@@ -177,13 +155,7 @@ const KToolBarButtonImage kShowOscillogram(ID_GLISSAR_SHOW_OSCILLOGRAM, {
     "                "
 });
 
-const KToolBarButtonImage kPhoneObjectProperties(ID_GLISSAR_PHONE_OBJECT_PROPERTIES, {
-    "16 16 5 1",
-    "  c None",
-    "b c #0000FF",
-    "g c #808080",
-    "n c #000080",
-    "w c #FFFFFF",
+const KToolBarButtonImage kPhoneObjectProperties(ID_GLISSAR_PHONE_OBJECT_PROPERTIES, kPalette, {
     "  gggggggggggg  ",
     "  gwwwwwwwwwwg  ",
     "  gwbbbwwwwwwg  ",
@@ -202,12 +174,7 @@ const KToolBarButtonImage kPhoneObjectProperties(ID_GLISSAR_PHONE_OBJECT_PROPERT
     "  gggggggggggg  "
 });
 
-const KToolBarButtonImage kEditTraces(ID_GLISSAR_EDIT_TRACES, {
-    "16 16 4 1",
-    "  c None",
-    "g c #808080",
-    "k c #000000",
-    "p c #E0C080",
+const KToolBarButtonImage kEditTraces(ID_GLISSAR_EDIT_TRACES, kPalette, {
     "                ",
     "                ",
     "                ",
@@ -226,13 +193,7 @@ const KToolBarButtonImage kEditTraces(ID_GLISSAR_EDIT_TRACES, {
     "                "
 });
 
-const KToolBarButtonImage kToolAdds(ID_GLISSAR_TOOL_ADDS, {
-    "16 16 5 1",
-    "  c None",
-    "G c #00A000",
-    "g c #808080",
-    "k c #000000",
-    "p c #E0C080",
+const KToolBarButtonImage kToolAdds(ID_GLISSAR_TOOL_ADDS, kPalette, {
     "   GG           ",
     "   GG           ",
     "   GG           ",
@@ -251,13 +212,7 @@ const KToolBarButtonImage kToolAdds(ID_GLISSAR_TOOL_ADDS, {
     "                "
 });
 
-const KToolBarButtonImage kToolRemoves(ID_GLISSAR_TOOL_REMOVES, {
-    "16 16 5 1",
-    "  c None",
-    "g c #808080",
-    "k c #000000",
-    "p c #E0C080",
-    "r c #FF0000",
+const KToolBarButtonImage kToolRemoves(ID_GLISSAR_TOOL_REMOVES, kPalette, {
     "                ",
     "                ",
     "                ",
@@ -276,11 +231,7 @@ const KToolBarButtonImage kToolRemoves(ID_GLISSAR_TOOL_REMOVES, {
     "                "
 });
 
-const KToolBarButtonImage kFollowMaxima(ID_GLISSAR_FOLLOW_MAXIMA, {
-    "16 16 3 1",
-    "  c None",
-    "k c #000000",
-    "r c #FF0000",
+const KToolBarButtonImage kFollowMaxima(ID_GLISSAR_FOLLOW_MAXIMA, kPalette, {
     "                ",
     "                ",
     "                ",
@@ -299,11 +250,7 @@ const KToolBarButtonImage kFollowMaxima(ID_GLISSAR_FOLLOW_MAXIMA, {
     "                "
 });
 
-const KToolBarButtonImage kQuickEditing(ID_GLISSAR_QUICK_EDITING, {
-    "16 16 3 1",
-    "  c None",
-    "k c #000000",
-    "y c #FFFF00",
+const KToolBarButtonImage kQuickEditing(ID_GLISSAR_QUICK_EDITING, kPalette, {
     "         kkk    ",
     "        kyk     ",
     "        kyk     ",
@@ -322,14 +269,7 @@ const KToolBarButtonImage kQuickEditing(ID_GLISSAR_QUICK_EDITING, {
     "     k          "
 });
 
-const KToolBarButtonImage kShowOnlyMarked(ID_GLISSAR_SHOW_ONLY_MARKED, {
-    "16 16 6 1",
-    "  c None",
-    "d c #9F0000",
-    "g c #808080",
-    "k c #000000",
-    "l c #C0C0C0",
-    "y c #FFFF00",
+const KToolBarButtonImage kShowOnlyMarked(ID_GLISSAR_SHOW_ONLY_MARKED, kPalette, {
     "gggggggggggggggg",
     "gllllllllllllllg",
     "gllllllllllllllg",
@@ -348,11 +288,7 @@ const KToolBarButtonImage kShowOnlyMarked(ID_GLISSAR_SHOW_ONLY_MARKED, {
     "gggggggggggggggg"
 });
 
-const KToolBarButtonImage kToolsSize(ID_GLISSAR_TOOLS_SIZE, {
-    "16 16 3 1",
-    "  c None",
-    "k c #000000",
-    "r c #FF0000",
+const KToolBarButtonImage kToolsSize(ID_GLISSAR_TOOLS_SIZE, kPalette, {
     "                ",
     "                ",
     "       rr       ",
@@ -371,11 +307,7 @@ const KToolBarButtonImage kToolsSize(ID_GLISSAR_TOOLS_SIZE, {
     "                "
 });
 
-const KToolBarButtonImage kPlayScreens(ID_GLISSAR_PLAY_SCREENS, {
-    "16 16 3 1",
-    "  c None",
-    "G c #00A000",
-    "s c #404040",
+const KToolBarButtonImage kPlayScreens(ID_GLISSAR_PLAY_SCREENS, kPalette, {
     "                ",
     "   s            ",
     "   sG           ",

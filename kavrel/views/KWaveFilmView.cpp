@@ -199,19 +199,28 @@ void CKWaveFilmView::CalculateSpectraFromCadre(long x0)
     }
 }
 
+bool CKWaveFilmView::ClaimPairSlots(long c, int& s0, int& s1)
+{
+    s0 = int(c % nColumns);
+    s1 = int((c + 1) % nColumns);
+    if (spectraColumnMap.pArray[s0] == c && spectraColumnMap.pArray[s1] == c + 1)
+        return false;
+    spectraColumnMap.pArray[s0] = int(c);
+    spectraColumnMap.pArray[s1] = int(c + 1);
+    bitmapColumnMap.pArray[s0] = SlotAfterResize;
+    bitmapColumnMap.pArray[s1] = SlotAfterResize;
+    return true;
+}
+
 void CKWaveFilmView::calculatePairs(long x0)
 {
     CKWaveFilm& film = *pWaveFilm;
     const long nCadres = film.GetNCadres();
     const int nBins = std::min(nLines, film.GetNFFT() / 2);
     for (long c = x0; c < x0 + nColumns; c += 2) {
-        const int s0 = int(c % nColumns), s1 = int((c + 1) % nColumns);
-        if (spectraColumnMap.pArray[s0] == c && spectraColumnMap.pArray[s1] == c + 1)
+        int s0, s1;
+        if (!ClaimPairSlots(c, s0, s1))
             continue;
-        spectraColumnMap.pArray[s0] = int(c);
-        spectraColumnMap.pArray[s1] = int(c + 1);
-        bitmapColumnMap.pArray[s0] = SlotAfterResize;
-        bitmapColumnMap.pArray[s1] = SlotAfterResize;
         float* a0 = amplBuffer.pArray + size_t(s0) * nLines;
         float* a1 = amplBuffer.pArray + size_t(s1) * nLines;
         float* p0 = phaseBuffer.pArray + size_t(s0) * nLines;

@@ -146,6 +146,10 @@ protected:
     // Fills the spectra of the visible cadres whose slot is stale. A derived
     // view may replace the analysis.
     virtual void CalculateSpectra();
+    // Slots s0, s1 of cadres c, c + 1: false when they hold that pair
+    // already; otherwise they are stamped with it and their picture
+    // columns marked for redrawing.
+    bool ClaimPairSlots(long c, int& s0, int& s1);
 
     // The spectral line under a client y.
     long LineFromClientY(int y) const;

@@ -237,6 +237,10 @@ TEST_F(SdiTest, ToolbarStatusBarAndAcceleratorsFollowTheUpdateHandlers)
     ASSERT_FALSE(own.isNull());
     EXPECT_EQ(own.pixelColor(1, 0), QColor(255, 0, 0));
     EXPECT_EQ(own.pixelColor(1, own.height() - 1), QColor(0, 0, 255));
+    const QImage shared = actions[tb.CommandToIndex(ID_DISABLED)]->icon().pixmap(QSize(4, 3)).toImage();
+    ASSERT_FALSE(shared.isNull());
+    EXPECT_EQ(shared.pixelColor(0, 1).green(), 255);
+    EXPECT_EQ(shared.pixelColor(shared.width() - 1, 1).alpha(), 0);
 
     CStatusBar& sb = f->m_wndStatusBar;
     EXPECT_STREQ(sb.GetPaneText(1), "текст панели");

@@ -114,13 +114,7 @@ protected:
     void SetUp() override
     {
         ktest::EnsureQtApplication();
-        CCreateContext ctx;
-        ctx.m_pCurrentDoc = &doc;
-        ASSERT_TRUE(frame.LoadFrame(IDR_SDI, WS_OVERLAPPEDWINDOW, nullptr, &ctx));
-        frame.GetWidget()->resize(900, 800);
-        frame.ShowWindow(SW_SHOW);
-        frame.InitialUpdateFrame(&doc, TRUE);
-        Pump();
+        ASSERT_TRUE(ShowFrameOver(frame, doc, 900, 800));
         sp = &frame.m_wndSplitter;
         sp->RecalcLayout();
     }

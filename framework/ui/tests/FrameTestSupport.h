@@ -4,6 +4,7 @@
 #pragma once
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QWidget>
 #include <vector>
 
 #include "framework/base/CArchive.h"
@@ -95,5 +96,21 @@ public:
     }
     CSplitterWnd m_wndSplitter;
 };
+
+// Loads frame IDR_SDI over doc (with the view class given, if any), sizes
+// and shows it with its first update done; false when the frame refuses.
+inline bool ShowFrameOver(CFrameWnd& frame, CDocument& doc, int cx, int cy, const CRuntimeClass* pViewClass = nullptr)
+{
+    CCreateContext ctx;
+    ctx.m_pNewViewClass = pViewClass;
+    ctx.m_pCurrentDoc = &doc;
+    if (!frame.LoadFrame(IDR_SDI, WS_OVERLAPPEDWINDOW, nullptr, &ctx))
+        return false;
+    frame.GetWidget()->resize(cx, cy);
+    frame.ShowWindow(SW_SHOW);
+    frame.InitialUpdateFrame(&doc, TRUE);
+    Pump();
+    return true;
+}
 
 } // namespace frame_test

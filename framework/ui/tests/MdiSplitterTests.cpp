@@ -280,13 +280,7 @@ protected:
     {
         ktest::EnsureQtApplication();
         CNumberView::nTotal = 100000;
-        CCreateContext ctx;
-        ctx.m_pCurrentDoc = &doc;
-        ASSERT_TRUE(frame.LoadFrame(IDR_SDI, WS_OVERLAPPEDWINDOW, nullptr, &ctx));
-        frame.GetWidget()->resize(900, 800);
-        frame.ShowWindow(SW_SHOW);
-        frame.InitialUpdateFrame(&doc, TRUE);
-        Pump();
+        ASSERT_TRUE(ShowFrameOver(frame, doc, 900, 800));
         sp = &frame.m_wndSplitter;
         sp->RecalcLayout();
     }

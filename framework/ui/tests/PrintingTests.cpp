@@ -87,14 +87,7 @@ protected:
         ktest::EnsureQtApplication();
         CPagesView::nPages = 3;
         KPrinterSetup() = PrintDialogRequest();
-        CCreateContext ctx;
-        ctx.m_pNewViewClass = RUNTIME_CLASS(CPagesView);
-        ctx.m_pCurrentDoc = &doc;
-        ASSERT_TRUE(frame.LoadFrame(IDR_SDI, WS_OVERLAPPEDWINDOW, nullptr, &ctx));
-        frame.GetWidget()->resize(600, 400);
-        frame.ShowWindow(SW_SHOW);
-        frame.InitialUpdateFrame(&doc, TRUE);
-        Pump();
+        ASSERT_TRUE(ShowFrameOver(frame, doc, 600, 400, RUNTIME_CLASS(CPagesView)));
         view = dynamic_cast<CPagesView*>(frame.GetActiveView());
         ASSERT_NE(view, nullptr);
     }
