@@ -187,6 +187,21 @@ TEST_F(GlissarWindows, LowerScreenShowsTheResidualOrTheRebuiltSignal)
     EXPECT_NEAR(lowerLevel(c, k), original, 0.5f);
 }
 
+TEST_F(GlissarWindows, NewVisibleLevelsReachTheTracesThroughTheRecalculationMessage)
+{
+    const long c = midCadre();
+    const int k = maxNear(c, 60);
+    ASSERT_NE(doc->GetTraceStatus(c)[k] & CGlissarDoc::TRACE_VISIBLE, 0);
+    // The levels dialog raised the floor above every maximum, then asked
+    // the sonogram to draw again.
+    for (int i = 0; i < doc->pWaveFilm.validDownLevel.nSize; ++i)
+        doc->pWaveFilm.validDownLevel.pArray[i] = 500.0f;
+    upper()->SendMessage(CKWaveFilmView::WM_RECALCULATE_PICTURE);
+    EXPECT_EQ(doc->GetTraceStatus(c)[k] & CGlissarDoc::TRACE_VISIBLE, 0);
+    EXPECT_TRUE(doc->IsDirtyRegionEmpty()); // the views were told
+    EXPECT_TRUE(floatWaveIsSilent());       // visibility never changes the signal
+}
+
 TEST_F(GlissarWindows, ToolSizeDialogSetsTheIndexAndWaitsForEditing)
 {
     DialogDriver old = SetDialogDriver([](CDialog& d) {
