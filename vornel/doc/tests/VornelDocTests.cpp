@@ -169,7 +169,12 @@ TEST(VornelLists, MaximaOfAToneHoldItsBinFrequencyInTheDocumentedForm)
     CScriptedUserInteraction ui;
     // Bin 1486 at 44100 Hz, exactly: 65536 samples hold a whole number of periods.
     const double f = 1486 * 44100.0 / 65536;
-    const auto obj = reverbtest::MakeReverbObject(dir, ktest::Sine(f, 10000, 70000, 44100), 44100, 0, 65536);
+    // A little of a noise-like signal gives every bin a level of its own.
+    std::vector<int> x = ktest::Sine(f, 10000, 70000, 44100);
+    const std::vector<int> noise = Scramble(70000);
+    for (size_t i = 0; i < x.size(); ++i)
+        x[i] += noise[i] / 1000;
+    const auto obj = reverbtest::MakeReverbObject(dir, x, 44100, 0, 65536);
     auto doc = reverbtest::OpenReverbDoc(obj.vrn);
     ASSERT_TRUE(doc);
 
