@@ -3,6 +3,7 @@
 #include "framework/ui/AfxIds.h"
 #include "framework/ui/CDC.h"
 #include "framework/ui/CPrintInfo.h"
+#include "framework/ui/KWndWidget.h"
 #include "vornel/doc/VornelDoc.h"
 
 IMPLEMENT_DYNCREATE(CVornelView, CScrollView)
@@ -17,6 +18,12 @@ CVornelView::CVornelView()
 CVornelDoc* CVornelView::GetVornelDoc() const
 {
     return dynamic_cast<CVornelDoc*>(GetDocument());
+}
+
+bool CVornelView::IsScrollBarShown(bool bHorz) const
+{
+    const KWndWidget* w = GetWndWidget();
+    return w && w->IsBarShown(bHorz);
 }
 
 void CVornelView::CalculateGeometry(int, int, CSize& total, CSize& page, CSize& line)

@@ -19,6 +19,8 @@ public:
     BOOL OnPreparePrinting(CPrintInfo* pInfo) override;
 
     CVornelDoc* GetVornelDoc() const;
+    // Whether the pane shows its own horizontal (vertical) scroll bar.
+    bool IsScrollBarShown(bool bHorz) const;
 
 protected:
     // Sets the scroll sizes from the client area until the bars they call
