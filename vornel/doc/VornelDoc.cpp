@@ -98,6 +98,13 @@ void CVornelDoc::Serialize(CArchive& ar)
     pWaveFilm->KSerialize(ar);
 }
 
+// A document being replaced has no spectrum until the next analysis: the
+// views must not draw the old one over the new object.
+void CVornelDoc::DeleteContents()
+{
+    bSpectrumReady = false;
+}
+
 BOOL CVornelDoc::OnOpenDocument(const char* lpszPathName)
 {
     if (!CDocument::OnOpenDocument(lpszPathName))

@@ -63,6 +63,7 @@ public:
     BOOL OnNewDocument() override;
     BOOL OnOpenDocument(const char* lpszPathName) override;
     void Serialize(CArchive& ar) override;
+    void DeleteContents() override;
 
     // Writes the first, empty analyser document of a new sound object over
     // the selection of pWF (the workshop's step); false with a message on failure.

@@ -226,6 +226,19 @@ TEST_F(VornelWindows, FrameHoldsFourPanesAndTheThreeStatusTexts)
     }
 }
 
+TEST_F(VornelWindows, ADroppedDocumentTakesThePlaceOfTheOpenOne)
+{
+    const auto other = reverbtest::MakeReverbObject(dir, ktest::Sine(1000, 8000, 9000, kRate), kRate, 0, 8000,
+                                                    "other.wav", "other.vrn");
+    frame->OnDropFiles({CString(other.vrn.c_str())});
+    auto* now = dynamic_cast<CVornelDoc*>(frame->GetActiveDocument());
+    ASSERT_NE(now, nullptr);
+    EXPECT_EQ(now->GetPathName(), other.vrn.c_str());
+    EXPECT_EQ(now->GetNSamplesUsed(), 8000);
+    EXPECT_TRUE(now->bSpectrumReady);
+    doc = now;
+}
+
 TEST_F(VornelWindows, PrintingTheActivePaneGivesOnePageWithItsDrawing)
 {
     const std::string pdf = dir / "pane.pdf";
