@@ -307,6 +307,14 @@ TEST(VornelDocument, RefusesFileNewAndAMissingSoundAndKeepsItsFlags)
     EXPECT_FALSE(doc->bWholeSpectrumInWindow);
     EXPECT_FALSE(doc->bShowNumbers);
 
+    // A document that cannot be written says so in the workshop's words.
+    ui.m_messages.clear();
+    const auto lost = reverbtest::MakeReverbObject(dir, Scramble(3000), 22050, 0, 2000, "c.wav", "no folder/c.vrn");
+    EXPECT_TRUE(lost.vrn.empty());
+    ASSERT_FALSE(ui.m_messages.empty());
+    EXPECT_EQ(ui.m_messages.back().sText,
+              "Error:\n\nCVornelDoc::SaveNewEmptyDocFile ( CKPhoneObject *pNew_PO, CKWaveFilm *pWF )");
+
     std::remove(obj.wav.c_str());
     ui.QueueAnswer(IDOK); // the reader's message
     ui.QueueAnswer(IDNO); // not looking for the sound elsewhere
