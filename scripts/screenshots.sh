@@ -27,4 +27,14 @@ if [ -x "$build/bin/glissar" ] && [ -x "$build/bin/kavrel" ]; then
   "$build/bin/kavrel" make-object demo/demo.wav 20 420 "$obj/demo 1.gsr" >/dev/null
   "$build/bin/glissar" "$PWD/$obj/demo 1.gsr" >/dev/null 2>&1 || true
 fi
+# The reverberation analyser on an object of the demo sound (65280 samples
+# from its start): the whole spectrum in the window, then scrolled to
+# 1000 Hz with the frequencies of the maxima and minima, and the jump dialog.
+if [ -x "$build/bin/vornel" ] && [ -x "$build/bin/kavrel" ]; then
+  obj="$build/screenshot-objects"
+  mkdir -p "$obj"
+  rm -f "$obj/demo 2.vrn"
+  "$build/bin/kavrel" make-object demo/demo.wav 20 660 "$obj/demo 2.vrn" --index 2 >/dev/null
+  "$build/bin/vornel" "$PWD/$obj/demo 2.vrn" >/dev/null 2>&1 || true
+fi
 ls "$out"/*.png

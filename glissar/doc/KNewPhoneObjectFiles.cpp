@@ -1,7 +1,7 @@
 #include "glissar/doc/KNewPhoneObjectFiles.h"
 
-#include "framework/base/UserServices.h"
 #include "glissar/doc/GlissarDoc.h"
+#include "vornel/doc/VornelDoc.h"
 
 void SetNewPhoneObjectFilePathNames(CKPhoneObject* po, const CString& sDocFolder, const CString& sTitle)
 {
@@ -23,9 +23,7 @@ bool WriteNewPhoneObjectFiles(CKPhoneObject* po, CKWaveFilm* pWF)
     case 3:
         return CGlissarDoc::SaveNewEmptyDocFile(po, pWF);
     case 4:
-        AfxMessageBox("Документ реверберационного объекта (*.vrn) пока не может быть создан: анализатор реверберации "
-                      "ещё не входит в систему.");
-        return false;
+        return CVornelDoc::SaveNewEmptyDocFile(po, pWF);
     default:
         return true;
     }

@@ -12,7 +12,7 @@
 void SetNewPhoneObjectFilePathNames(CKPhoneObject* po, const CString& sDocFolder, const CString& sTitle);
 
 // Writes the object's first document over the selection of pWF: a tracer
-// document and its .kfw of zeros for the types 1 and 3; nothing for 0 and 2.
-// The reverberation analyser's document (type 4) cannot be written yet:
-// false, with a message. False (with the message shown) on any failure.
+// document and its .kfw of zeros for the types 1 and 3, the analyser's
+// document alone for 4 (its stretch already cut to 65536 samples by the
+// caller); nothing for 0 and 2. False (with the message shown) on any failure.
 bool WriteNewPhoneObjectFiles(CKPhoneObject* po, CKWaveFilm* pWF);

@@ -16,6 +16,7 @@ int RunView(const ToolArgs& args);
 int RunFilm(const ToolArgs& args);
 int RunMakeObject(const ToolArgs& args);
 int RunTraces(const ToolArgs& args);
+int RunReverb(const ToolArgs& args);
 
 // The file's name without folder and extension, as the reader shows it.
 CString FileTitleOf(const CString& path);

@@ -30,6 +30,9 @@ const Command kCommands[] = {
      "[--name T] [--comment T] [--level-change DB] [--index I]",
      RunMakeObject},
     {"traces", "kavrel traces DOC.gsr [--add-visible | --clear]", RunTraces},
+    {"reverb",
+     "kavrel reverb DOC.vrn [--table OUT.tsv] [--synthetic OUT.wav] [--maxima OUT.xls] [--minima OUT.xls]",
+     RunReverb},
 #endif
 };
 

@@ -1,5 +1,5 @@
 // film, make-object and traces: the workshop's film of a new document, the
-// first document of a new sound object, and the tracer's analysis of it,
+// first document of a new sound object (tracer or analyser), and the tracer's analysis of it,
 // run through the same code as the programs, without windows.
 #include <cmath>
 #include <cstdio>
@@ -12,6 +12,7 @@
 #include "glissar/doc/KNewPhoneObjectFiles.h"
 #include "kavrel/core/KWaveFilmHelpers.h"
 #include "kavrel/tool/ToolCommands.h"
+#include "vornel/doc/VornelDoc.h"
 
 namespace {
 
@@ -167,7 +168,9 @@ int RunMakeObject(const ToolArgs& args)
     else
         return refuse("Документ фонообъекта должен иметь расширение .gsr, .ocn или .vrn"), 1;
     const CString kfw = out.Left(dot) + ".kfw";
-    if (exists(out) || exists(kfw)) {
+    // A reverberation object has no float wave file of its own on disk.
+    const bool writesKfw = type != 4;
+    if (exists(out) || (writesKfw && exists(kfw))) {
         std::fprintf(stderr, "Файл уже существует и не будет перезаписан: %s\n", (exists(out) ? out : kfw).GetString());
         return 1;
     }
@@ -195,6 +198,10 @@ int RunMakeObject(const ToolArgs& args)
     po.nLastSample = int(film.GetSelectedFragmentSample1());
     po.sPhoneObjectDocFilePathName = out;
     po.sPhoneObjectFloatWaveFilePathName = kfw;
+    // The workshop asks which end to cut; here the span is refused instead.
+    if (type == 4 && (long long)po.nLastSample - po.nFirstSample > CVornelDoc::nMaxStretch)
+        return refuse("Выделенный фрагмент превышает допустимые размеры (не более 65536 отсчетов): объект "
+                      "реверберации не создается"), 1;
     return WriteNewPhoneObjectFiles(&po, &film) ? 0 : 1;
 }
 

@@ -1,0 +1,81 @@
+// Vornel, the reverberation analyser: opens the analyser document of one
+// sound object, as the workshop starts it with the document's path.
+#include "framework/ui/CDialog.h"
+#include "framework/ui/CDocTemplate.h"
+#include "framework/ui/CWinApp.h"
+#include "framework/ui/KScreenshot.h"
+#include "vornel/VornelAmplView.h"
+#include "vornel/VornelFrame.h"
+#include "vornel/VornelIds.h"
+#include "vornel/VornelPhazeView.h"
+#include "vornel/VornelView.h"
+#include "vornel/doc/VornelDoc.h"
+
+namespace {
+
+class CVornelApp : public CWinApp {
+public:
+    CVornelApp() : CWinApp("Vornel") { MapCommand(ID_APP_ABOUT, &CVornelApp::OnAppAbout); }
+
+    bool InitInstance() override
+    {
+        SetRegistryKey("Kavrel");
+        LoadStdProfileSettings(16);
+        AddDocTemplate(new CSingleDocTemplate(IDR_VORNEL_MAINFRAME, RUNTIME_CLASS(CVornelDoc),
+                                              RUNTIME_CLASS(CVornelFrame), RUNTIME_CLASS(CVornelView)));
+        EnableShellOpen();
+        RegisterShellFileTypes(TRUE);
+        CCommandLineInfo cmdInfo;
+        ParseCommandLine(cmdInfo);
+        // Without a document (File New only says whose program this is) the
+        // program ends.
+        if (!ProcessShellCommand(cmdInfo) || !m_pMainWnd)
+            return false;
+        m_pMainWnd->ShowWindow(SW_SHOWNORMAL);
+        m_pMainWnd->UpdateWindow();
+        m_pMainWnd->DragAcceptFiles();
+        if (!KScreenshotDir().IsEmpty()) {
+            DrawPictures();
+            return false;
+        }
+        return true;
+    }
+
+    void OnAppAbout()
+    {
+        CDialog about(IDD_VORNEL_ABOUTBOX, m_pMainWnd);
+        about.DoModal();
+    }
+
+private:
+    // The whole spectrum in the window; then scrolled, the left panes at
+    // 1000 Hz with the maxima and minima labelled; and the jump dialog.
+    void DrawPictures()
+    {
+        auto* frame = dynamic_cast<CVornelFrame*>(m_pMainWnd);
+        CVornelDoc* doc = frame ? frame->GetVornelDoc() : nullptr;
+        if (!doc)
+            return;
+        frame->MoveWindow(0, 0, 1100, 760);
+        frame->m_wndSplitter.SetColumnInfo(0, 540, 10);
+        frame->m_wndSplitter.RecalcLayout();
+        KPumpMessages();
+        KSaveWindowScreenshot(frame, "whole-spectrum");
+        doc->OnWholeSpectrumInWindow();
+        const int bin = int(1000.0 * doc->nFFT / doc->GetFs());
+        frame->AmplView(0)->ScrollToPosition(CPoint(bin, 0));
+        frame->PhazeView(0)->ScrollToPosition(CPoint(bin, 0));
+        doc->UpdateAllViews(nullptr, 0, nullptr);
+        KPumpMessages();
+        KSaveWindowScreenshot(frame, "scrolled");
+        frame->OnJumpToFreq();
+    }
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    CVornelApp app;
+    return app.Run(argc, argv);
+}
