@@ -16,6 +16,20 @@ void SetNewPhoneObjectFilePathNames(CKPhoneObject* po, const CString& sDocFolder
     po->sPhoneObjectDocFilePathName += kEndings[po->nType];
 }
 
+namespace {
+KReverberationDocWriter g_reverberationDocWriter = nullptr;
+} // namespace
+
+void SetReverberationDocWriter(KReverberationDocWriter writer)
+{
+    g_reverberationDocWriter = writer;
+}
+
+KReverberationDocWriter GetReverberationDocWriter()
+{
+    return g_reverberationDocWriter;
+}
+
 bool WriteNewPhoneObjectFiles(CKPhoneObject* po, CKWaveFilm* pWF)
 {
     switch (po->nType) {
@@ -23,6 +37,12 @@ bool WriteNewPhoneObjectFiles(CKPhoneObject* po, CKWaveFilm* pWF)
     case 3:
         return CGlissarDoc::SaveNewEmptyDocFile(po, pWF);
     case 4:
+        if (KReverberationDocWriter writer = GetReverberationDocWriter()) {
+            if (writer(po, pWF))
+                return true;
+            AfxMessageBox("Error:\n\nCVornelDoc::SaveNewEmptyDocFile ( CKPhoneObject *pNew_PO, CKWaveFilm *pWF )");
+            return false;
+        }
         AfxMessageBox("Документ реверберационного объекта (*.vrn) пока не может быть создан: анализатор реверберации "
                       "ещё не входит в систему.");
         return false;

@@ -12,7 +12,15 @@
 void SetNewPhoneObjectFilePathNames(CKPhoneObject* po, const CString& sDocFolder, const CString& sTitle);
 
 // Writes the object's first document over the selection of pWF: a tracer
-// document and its .kfw of zeros for the types 1 and 3; nothing for 0 and 2.
-// The reverberation analyser's document (type 4) cannot be written yet:
-// false, with a message. False (with the message shown) on any failure.
+// document and its .kfw of zeros for the types 1 and 3; nothing for 0 and 2;
+// the reverberation analyser's document for 4 through the writer installed
+// below (without one, false with a message). False (with the message shown)
+// on any failure.
 bool WriteNewPhoneObjectFiles(CKPhoneObject* po, CKWaveFilm* pWF);
+
+// The reverberation analyser's document library writes a new object's first
+// .vrn over the selection of pWF; false when it could not. A program that
+// links that library installs it once at start (the workshop, the tool).
+using KReverberationDocWriter = bool (*)(CKPhoneObject* pNewPO, CKWaveFilm* pWF);
+void SetReverberationDocWriter(KReverberationDocWriter writer);
+KReverberationDocWriter GetReverberationDocWriter();
