@@ -27,4 +27,10 @@ if [ -x "$build/bin/glissar" ] && [ -x "$build/bin/kavrel" ]; then
   "$build/bin/kavrel" make-object demo/demo.wav 20 420 "$obj/demo 1.gsr" >/dev/null
   "$build/bin/glissar" "$PWD/$obj/demo 1.gsr" >/dev/null 2>&1 || true
 fi
+# The workshop: its empty main window, then the demo's document with sound
+# objects of every kind, the description of a new object and the About box.
+if [ -x "$build/bin/tembrix" ]; then
+  BUILD="$build" bash scripts/demo-document.sh
+  XDG_CONFIG_HOME="$PWD/$build/demo/config" "$build/bin/tembrix" >/dev/null 2>&1 || true
+fi
 ls "$out"/*.png
