@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/base/UserServices.h"
+#include "framework/ui/AfxIds.h"
 #include "framework/ui/CFrameWnd.h"
 #include "framework/ui/CView.h"
 #include "glissar/doc/KNewPhoneObjectFiles.h"
@@ -161,13 +162,19 @@ void CTembrixDoc::Serialize(CArchive& ar)
         ar << nMaxLevel << nNextPhoneObjectIndex;
         return;
     }
-    // Only sound objects may stand in the list: the views take every
-    // element for one.
+    // Only sound objects on one of the 128 levels may stand in the list: the
+    // views take every element for one and place it by its level.
     POSITION pos = PhoneObjectList.GetHeadPosition();
-    while (pos)
-        if (!dynamic_cast<CKPhoneObject*>(PhoneObjectList.GetNext(pos)))
+    while (pos) {
+        const auto* po = dynamic_cast<CKPhoneObject*>(PhoneObjectList.GetNext(pos));
+        if (!po)
             ar.ThrowArchive(CArchiveException::badClass);
+        if (po->nLevel < 0 || po->nLevel >= kPhoneObjectLevels)
+            ar.ThrowArchive(CArchiveException::genericException);
+    }
     ar >> nMaxLevel >> nNextPhoneObjectIndex;
+    if (nMaxLevel < -1 || nMaxLevel >= kPhoneObjectLevels)
+        ar.ThrowArchive(CArchiveException::genericException);
 }
 
 void CTembrixDoc::CreateFilmWindows()
@@ -308,6 +315,12 @@ void CTembrixDoc::OnSetSigmaFr()
     if (!WaveFilm.PowerCreate()) {
         AfxMessageBox("Не удалось создать фильм динамики уровня мощности сигнала. Работа с документом будет прекращена.");
         SetModifiedFlag(false);
+        // Closed once this command has returned: its frame and views are still on the way back.
+        if (!GetViews().empty())
+            if (CFrameWnd* frame = GetViews().front()->GetParentFrame()) {
+                frame->PostMessage(WM_COMMAND, ID_FILE_CLOSE);
+                return;
+            }
         OnCloseDocument();
         return;
     }

@@ -324,6 +324,14 @@ TEST_F(TembrixDocTest, RefusesAMissingSoundAFilmWithoutCadresAndAListOfOtherObje
     EXPECT_FALSE(b.OnOpenDocument(other.c_str()));
     EXPECT_TRUE(HasMessage("Неожиданный формат файла"));
 
+    // A level outside the 128 would place a window where no strip reaches.
+    const std::string high = dir / "high.tbx";
+    kavrel_test::WriteAll(high, Cat({film, Le16(0), Le32(1000000000), Le32(1)}));
+    ui.m_messages.clear();
+    CTembrixDoc d;
+    EXPECT_FALSE(d.OnOpenDocument(high.c_str()));
+    EXPECT_TRUE(HasMessage("Неожиданный формат файла"));
+
     std::filesystem::rename(wav, dir / "moved.wav");
     ui.m_messages.clear();
     ui.QueueAnswer(IDOK); // the reader's message
