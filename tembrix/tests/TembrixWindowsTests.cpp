@@ -24,6 +24,7 @@
 #include "kavrel/views/KPowerFilmView.h"
 #include "kavrel/views/KWaveFilmView.h"
 #include "tembrix/KCompanionPrograms.h"
+#include "tembrix/KDialogPhoneObjectSetContent.h"
 #include "tembrix/KMainFrame.h"
 #include "tembrix/TembrixApp.h"
 #include "tembrix/TembrixDoc.h"
@@ -407,4 +408,37 @@ TEST_F(TembrixWindows, DoubleClickStartsTheCompanionOfTheTypeWithTheQuotedPath)
     std::vector<std::string> folders = KProgramSearchFolders();
     folders.insert(folders.begin() + 1, bin);
     EXPECT_EQ(KFindProgram("Glissar.exe", folders), std::string(KAVREL_BINARY_DIR "/bin/glissar"));
+}
+
+TEST(TembrixSetContent, TextOnlyRestsTheLevelControlsAndKeepsTheValue)
+{
+    ktest::EnsureQtApplication();
+    CScriptedUserInteraction ui;
+    CKDialogPhoneObjectSetContent dlg;
+    dlg.nType = 1;
+    dlg.dLevelChange_dB = -3.5;
+    CString shown, afterText, afterOther;
+    bool spinWhileText = true, amplifyWhileText = true, amplifyAgain = false;
+    DialogDriver old = SetDialogDriver([&](CDialog& d) {
+        shown = d.GetDlgItem(IDC_SET_CONTENT_LEVEL_TEXT)->GetWindowText();
+        d.ClickDlgButton(IDC_SET_CONTENT_TYPE_TEXT);
+        afterText = d.GetDlgItem(IDC_SET_CONTENT_LEVEL_TEXT)->GetWindowText();
+        spinWhileText = d.GetDlgItem(IDC_SET_CONTENT_SPIN)->IsWindowEnabled();
+        amplifyWhileText = d.GetDlgItem(IDC_SET_CONTENT_AMPLIFY)->IsWindowEnabled();
+        d.ClickDlgButton(IDC_SET_CONTENT_TYPE_VOICE);
+        amplifyAgain = d.GetDlgItem(IDC_SET_CONTENT_AMPLIFY)->IsWindowEnabled();
+        d.ClickDlgButton(IDC_SET_CONTENT_AMPLIFY);
+        afterOther = d.GetDlgItem(IDC_SET_CONTENT_LEVEL_TEXT)->GetWindowText();
+        d.ClickDlgButton(IDOK);
+    });
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    SetDialogDriver(old);
+    EXPECT_STREQ(shown, "-3.5 дБ");
+    EXPECT_STREQ(afterText, "");
+    EXPECT_FALSE(spinWhileText);
+    EXPECT_FALSE(amplifyWhileText);
+    EXPECT_TRUE(amplifyAgain);
+    EXPECT_STREQ(afterOther, "110.0 дБ");
+    EXPECT_EQ(dlg.nType, 3);
+    EXPECT_DOUBLE_EQ(dlg.dLevelChange_dB, 110.0);
 }
