@@ -54,7 +54,7 @@ void CKMainFrameClient::PaintBackground(CDC* pDC, int W, int H)
     pDC->SetTextAlign(TA_CENTER | TA_BOTTOM);
     pDC->TextOut(m.xTitle, m.yTitleBottom, "Tembrix");
     pDC->SetTextAlign(TA_CENTER | TA_TOP);
-    pDC->TextOut(m.xTitle, m.yTitleBottom, "Мастерская анализа звучащей речи");
+    pDC->TextOut(m.xTitle, m.yTitleBottom, "анализ речи");
 
     pDC->SelectObject(&fontC);
     pDC->SetTextColor(kClosingColour);
