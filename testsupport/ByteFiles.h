@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdlib>
 #include <filesystem>
+#include <algorithm>
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
@@ -50,5 +51,16 @@ inline Bytes Cat(std::initializer_list<Piece> pieces)
 
 // A little-endian DWORD as four bytes.
 inline Bytes Le32(DWORD v) { return Bytes{BYTE(v), BYTE(v >> 8), BYTE(v >> 16), BYTE(v >> 24)}; }
+
+// The first offset at which two byte lists differ (the shorter one's size
+// when one begins the other), -1 when they are equal: where a format went wrong.
+inline long FirstDifference(const Bytes& a, const Bytes& b)
+{
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i)
+        if (a[i] != b[i])
+            return long(i);
+    return a.size() == b.size() ? -1 : long(n);
+}
 
 } // namespace kavrel_test

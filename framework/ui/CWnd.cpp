@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QRadioButton>
 #include <QTimer>
@@ -398,6 +399,8 @@ void CWnd::SetWindowText(const CString& text)
     QString q = QString::fromUtf8(text.GetString());
     if (auto* e = qobject_cast<QLineEdit*>(m_pWidget))
         e->setText(q);
+    else if (auto* m = qobject_cast<QPlainTextEdit*>(m_pWidget))
+        m->setPlainText(q.replace("\r\n", "\n")); // a multi-line edit's lines end in CR LF
     else if (auto* l = qobject_cast<QLabel*>(m_pWidget))
         l->setText(q);
     else if (auto* b = qobject_cast<QAbstractButton*>(m_pWidget))
@@ -413,6 +416,8 @@ CString CWnd::GetWindowText() const
     QString q;
     if (auto* e = qobject_cast<QLineEdit*>(m_pWidget))
         q = e->text();
+    else if (auto* m = qobject_cast<QPlainTextEdit*>(m_pWidget))
+        q = m->toPlainText().replace("\n", "\r\n");
     else if (auto* l = qobject_cast<QLabel*>(m_pWidget))
         q = l->text();
     else if (auto* b = qobject_cast<QAbstractButton*>(m_pWidget))

@@ -16,3 +16,4 @@ void SetNewPhoneObjectFilePathNames(CKPhoneObject* po, const CString& sDocFolder
 // document alone for 4 (its stretch already cut to 65536 samples by the
 // caller); nothing for 0 and 2. False (with the message shown) on any failure.
 bool WriteNewPhoneObjectFiles(CKPhoneObject* po, CKWaveFilm* pWF);
+

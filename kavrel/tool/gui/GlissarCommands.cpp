@@ -1,6 +1,7 @@
 // film, make-object and traces: the workshop's film of a new document, the
 // first document of a new sound object (tracer or analyser), and the tracer's analysis of it,
 // run through the same code as the programs, without windows.
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -91,7 +92,11 @@ bool buildFilm(CKWaveFilm& film, const CString& path, const FilmOptions& o)
         return false;
     if (o.channel >= film.GetKWaveNChannels())
         return refuse("В звуковом файле нет такого канала");
-    double sigma = film.GetSigmaFr();
+    // The dialog holds sigma F as a float shown with a float's six digits,
+    // and its OK reads back what its field shows.
+    char shown[32];
+    std::snprintf(shown, sizeof shown, "%.*g", FLT_DIG, double(float(film.GetSigmaFr())));
+    double sigma = float(std::strtod(shown, nullptr));
     long step = film.GetCadreStepInSamples();
     const double Fs = double(film.GetKWaveFrADC());
     if (o.sigmaf > 0) {

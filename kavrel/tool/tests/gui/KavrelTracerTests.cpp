@@ -84,9 +84,10 @@ TEST(KavrelFilm, OptimumAndDialogParameters)
     EXPECT_EQ(kv["step"], "102");
     EXPECT_EQ(kv["cadres"], "156");
     EXPECT_EQ(kv["zero_cadre_sample"], "0");
-    EXPECT_NEAR(std::stod(kv["sigmafr"]), 16000 / (2 * std::numbers::pi * 102), 1e-6);
+    // The optimum 16000 / (2π·102) = 24.96548… as the SigmaFr dialog's field shows it and its OK reads it back.
+    EXPECT_NEAR(std::stod(kv["sigmafr"]), 24.9655, 1e-6);
     EXPECT_EQ(kv["sigmaf"], kv["sigmafr"]);
-    EXPECT_NEAR(std::stod(kv["sigmat"]), 102.0 / 16000, 1e-12);
+    EXPECT_NEAR(std::stod(kv["sigmat"]), 1 / (2 * std::numbers::pi * 24.9655), 1e-9);
 
     // The dialog couples the step to σF: trunc(16000/(2π·40)) = 63; 253 cadres made even.
     kv = keys(run(dir, "film '" + wav + "' --sigmaf 40 --nfft 4096").out);

@@ -1,0 +1,495 @@
+#include "tembrix/TembrixDoc.h"
+
+#include <algorithm>
+
+#include "framework/base/UserServices.h"
+#include "framework/ui/AfxIds.h"
+#include "framework/ui/CFrameWnd.h"
+#include "framework/ui/CView.h"
+#include "glissar/doc/KNewPhoneObjectFiles.h"
+#include "kavrel/views/KDialogPlayWaveFile.h"
+#include "kavrel/views/KFilmViewState.h"
+#include "kavrel/views/KWaveFilmFloatingWindows.h"
+#include "kavrel/views/KWaveView.h"
+#include "kavrel/views/KWaveSpectrumPhasePortraitView.h"
+#include "kavrel/views/KWaveSpectrumView.h"
+#include "tembrix/KDialogPhoneObjectSetContent.h"
+#include "tembrix/TembrixFormulas.h"
+#include "tembrix/TembrixIds.h"
+
+IMPLEMENT_DYNCREATE(CTembrixDoc, CDocument)
+
+CTembrixDoc::CTembrixDoc()
+{
+    MapCommand(ID_SET_SIGMA_FR, &CTembrixDoc::OnSetSigmaFr);
+    MapCommand(ID_PLAY_WHOLE_FILE, &CTembrixDoc::OnPlayWholeFile);
+    MapCommand(ID_PLAY_SELECTED_FRAGMENT, &CTembrixDoc::OnPlaySelectedFragment);
+    MapUpdate(ID_PLAY_SELECTED_FRAGMENT, &CTembrixDoc::OnUpdateNeedsSelection);
+    MapCommand(ID_SHOW_OSCILLOGRAM, &CTembrixDoc::OnShowOscillogram);
+    MapUpdate(ID_SHOW_OSCILLOGRAM, &CTembrixDoc::OnUpdateShowOscillogram);
+    MapCommand(ID_NEW_PHONE_OBJECT, &CTembrixDoc::NewPhoneObject);
+    MapUpdate(ID_NEW_PHONE_OBJECT, &CTembrixDoc::OnUpdateNeedsSelection);
+    for (UINT id : {ID_CARET_LEFT, ID_CARET_RIGHT, ID_CARET_LEFT_TEN, ID_CARET_RIGHT_TEN, ID_CARET_UP, ID_CARET_DOWN,
+                    ID_CARET_UP_TEN, ID_CARET_DOWN_TEN})
+        MapCommandWithId(id, &CTembrixDoc::OnCaretMove);
+    MapCommand(ID_SYNC_OSCILLOGRAM_BY_MARKER, &CTembrixDoc::OnSyncOscillogramByMarker);
+    MapUpdate(ID_SYNC_OSCILLOGRAM_BY_MARKER, &CTembrixDoc::OnUpdateSyncOscillogramByMarker);
+    MapUpdate(ID_DIFFERENTIATE, &CTembrixDoc::OnUpdateNeverEnabled);
+    MapCommand(ID_PAPER_COLOURS, &CTembrixDoc::OnPaperColours);
+    MapUpdate(ID_PAPER_COLOURS, &CTembrixDoc::OnUpdatePaperColours);
+    MapCommand(ID_TOOLTIP_CONTENT, &CTembrixDoc::OnTooltipContent);
+    MapCommand(ID_SHOW_INSTANT_SPECTRUM, &CTembrixDoc::OnShowInstantSpectrum);
+    MapUpdate(ID_SHOW_INSTANT_SPECTRUM, &CTembrixDoc::OnUpdateShowInstantSpectrum);
+    MapCommand(ID_SHOW_PHASE_PORTRAIT, &CTembrixDoc::OnShowPhasePortrait);
+    MapUpdate(ID_SHOW_PHASE_PORTRAIT, &CTembrixDoc::OnUpdateShowPhasePortrait);
+    for (UINT id : {ID_FILM_GREY, ID_FILM_GREY_INVERSE, ID_FILM_COLOUR, ID_FILM_PHASE_AMPL, ID_FILM_PHASE_FREQ}) {
+        MapCommandWithId(id, &CTembrixDoc::OnFilmDisplayMode);
+        MapUpdate(id, &CTembrixDoc::OnUpdateFilmDisplayMode);
+    }
+    for (UINT id : {ID_RAISE_LOWER_BOUND, ID_LOWER_LOWER_BOUND, ID_RAISE_UPPER_BOUND, ID_LOWER_UPPER_BOUND})
+        MapCommandWithId(id, &CTembrixDoc::OnMoveTraceBounds);
+    MapCommand(ID_DEFAULT_BOUNDS, &CTembrixDoc::OnDefaultTraceBounds);
+}
+
+CTembrixDoc::~CTembrixDoc()
+{
+    DeleteAllPhoneObjects();
+    // The floating windows draw from the film: they go before it.
+    WaveFilm.DestroyKWaveViews();
+    DestroyKWaveFilmFloatingWindows(WaveFilm);
+}
+
+void CTembrixDoc::DeleteAllPhoneObjects()
+{
+    POSITION pos = PhoneObjectList.GetHeadPosition();
+    while (pos)
+        delete PhoneObjectList.GetNext(pos);
+    PhoneObjectList.RemoveAll();
+}
+
+void CTembrixDoc::DeleteContents()
+{
+    DeleteAllPhoneObjects();
+    nMaxLevel = -1;
+    nNextPhoneObjectIndex = 1;
+}
+
+CString CTembrixDoc::FolderOfPath(const CString& path)
+{
+    const int slash = path.ReverseFind('/');
+    return slash >= 0 ? path.Left(slash + 1) : CString();
+}
+
+// ---- life of the document ----------------------------------------------------
+
+BOOL CTembrixDoc::OnNewDocument()
+{
+    if (!CDocument::OnNewDocument())
+        return FALSE;
+    if (!WaveFilm.OpenKWaveFile())
+        return FALSE;
+    const CString path = WaveFilm.GetKWaveFilePathName(), title = WaveFilm.GetKWaveFileTitle();
+    for (CKSpectrum* s : {WaveFilm.pS0, WaveFilm.pS1, WaveFilm.pS2, WaveFilm.pS3}) {
+        s->Wave.OpenKWaveFile(path, title);
+        s->SetNFFT(1024);
+    }
+    WaveFilm.SetNFFTandOptimumCadreParams(1024);
+    if (WaveFilm.DialogSetSigmaFr() != IDOK)
+        return FALSE;
+    WaveFilm.SetFirstAndLastSample(0, WaveFilm.GetKWaveSizeInSamples());
+    if (!WaveFilm.PowerCreate())
+        return FALSE;
+    SendFilmHint();
+
+    FileDialogRequest rq;
+    rq.bOpen = false;
+    rq.sFileName = title + ".tbx";
+    rq.nFlags = OFN_OVERWRITEPROMPT;
+    rq.sFilter = "TBX файлы (*.tbx)|*.tbx|Все файлы (*.*)|*.*||";
+    rq.sTitle = "Где хранить файл анализа? (лучше в отдельном каталоге)";
+    if (!UserInteraction().FileDialog(rq))
+        return FALSE;
+    SetPathName(rq.sPathName, false);
+    SetTitle(rq.sFileName_);
+    sDocFolder = FolderOfPath(rq.sPathName);
+    nNextPhoneObjectIndex = 1;
+    CreateFilmWindows();
+    return TRUE;
+}
+
+BOOL CTembrixDoc::OnOpenDocument(const char* lpszPathName)
+{
+    if (!CDocument::OnOpenDocument(lpszPathName))
+        return FALSE;
+    const CString path = WaveFilm.GetKWaveFilePathName(), title = WaveFilm.GetKWaveFileTitle();
+    WaveFilm.OpenKWaveFile(path, title);
+    for (CKSpectrum* s : {WaveFilm.pS0, WaveFilm.pS1, WaveFilm.pS2, WaveFilm.pS3})
+        s->Wave.OpenKWaveFile(path, title);
+    for (CKSpectrum* s : {WaveFilm.pS0, WaveFilm.pS1, WaveFilm.pS2, WaveFilm.pS3})
+        s->SetNFFT(WaveFilm.GetNFFT());
+    WaveFilm.pS0->SetSigmaF(WaveFilm.GetSigmaFr());
+    WaveFilm.pS1->SetSigmaF(WaveFilm.GetSigmaFr());
+    WaveFilm.pS2->SetSigmaF(WaveFilm.GetSigmaFr() / 2);
+    WaveFilm.pS3->SetSigmaF(WaveFilm.GetSigmaFr() / 2);
+    if (!WaveFilm.KWaveIsGood()) {
+        CString text;
+        text.Format("Не удалось открыть звуковой файл\n%s", path.GetString());
+        AfxMessageBox(text);
+        return FALSE;
+    }
+    // A film record that cannot cut the file into cadres would divide by a
+    // zero step or read outside its level arrays: refuse it as a bad file.
+    if (WaveFilm.GetCadreStepInSamples() <= 0 || WaveFilm.GetNCadres() < 2 || WaveFilm.GetNFFT() < 16 ||
+        (WaveFilm.GetNFFT() & (WaveFilm.GetNFFT() - 1)) != 0) {
+        CString text;
+        text.Format("Неожиданный формат файла %s.", lpszPathName);
+        AfxMessageBox(text, MB_ICONEXCLAMATION);
+        return FALSE;
+    }
+    if (!WaveFilm.PowerCreate())
+        return FALSE;
+    sDocFolder = FolderOfPath(lpszPathName);
+    CreateFilmWindows();
+    SendFilmHint();
+    return TRUE;
+}
+
+void CTembrixDoc::Serialize(CArchive& ar)
+{
+    WaveFilm.KSerialize(ar);
+    PhoneObjectList.Serialize(ar);
+    if (ar.IsStoring()) {
+        ar << nMaxLevel << nNextPhoneObjectIndex;
+        return;
+    }
+    // Only sound objects on one of the 128 levels may stand in the list: the
+    // views take every element for one and place it by its level.
+    POSITION pos = PhoneObjectList.GetHeadPosition();
+    while (pos) {
+        const auto* po = dynamic_cast<CKPhoneObject*>(PhoneObjectList.GetNext(pos));
+        if (!po)
+            ar.ThrowArchive(CArchiveException::badClass);
+        if (po->nLevel < 0 || po->nLevel >= kPhoneObjectLevels)
+            ar.ThrowArchive(CArchiveException::genericException);
+    }
+    ar >> nMaxLevel >> nNextPhoneObjectIndex;
+    if (nMaxLevel < -1 || nMaxLevel >= kPhoneObjectLevels)
+        ar.ThrowArchive(CArchiveException::genericException);
+}
+
+void CTembrixDoc::CreateFilmWindows()
+{
+    if (GetViews().empty())
+        return;
+    CFrameWnd* frame = GetViews().front()->GetParentFrame();
+    if (!frame)
+        return;
+    WaveFilm.CreateKWaveView(frame);
+    WaveFilm.ShowKWaveWindow(false);
+    WaveFilm.CreateKWaveSpectrumView(frame);
+    WaveFilm.CreateKWaveSpectrumPhasePortraitView(frame);
+}
+
+void CTembrixDoc::SendFilmHint()
+{
+    CKWaveFilmHint hint(&WaveFilm);
+    UpdateAllViews(nullptr, HintNewFilm, &hint);
+}
+
+void CTembrixDoc::SendCaretHint()
+{
+    CKWaveFilmHint hint(&WaveFilm);
+    UpdateAllViews(nullptr, HintCaret, &hint);
+}
+
+// ---- sound objects ----------------------------------------------------------------
+
+std::vector<const CKPhoneObject*> CTembrixDoc::PhoneObjects() const
+{
+    std::vector<const CKPhoneObject*> objects;
+    POSITION pos = PhoneObjectList.GetHeadPosition();
+    while (pos)
+        objects.push_back(static_cast<const CKPhoneObject*>(PhoneObjectList.GetNext(pos)));
+    return objects;
+}
+
+CKPhoneObject* CTembrixDoc::GetPhoneObject(int i) const
+{
+    POSITION pos = PhoneObjectList.GetHeadPosition();
+    for (int k = 0; pos; ++k) {
+        CObject* o = PhoneObjectList.GetNext(pos);
+        if (k == i)
+            return static_cast<CKPhoneObject*>(o);
+    }
+    return nullptr;
+}
+
+bool CTembrixDoc::HasSelection() const
+{
+    return WaveFilm.GetSelectedFragmentAbsCadre0() != WaveFilm.GetSelectedFragmentAbsCadre1();
+}
+
+int CTembrixDoc::FindFreeLevel()
+{
+    const int level = LowestFreeLevel(PhoneObjects(), WaveFilm.GetSelectedFragmentSample0(),
+                                      WaveFilm.GetSelectedFragmentSample1());
+    if (level > nMaxLevel)
+        nMaxLevel = level;
+    return level;
+}
+
+void CTembrixDoc::NewPhoneObject()
+{
+    auto* po = dynamic_cast<CKPhoneObject*>(RUNTIME_CLASS(CKPhoneObject)->CreateObject());
+    if (!po) {
+        AfxMessageBox("Не удается создать новый фонообъект.");
+        return;
+    }
+    po->nLevel = FindFreeLevel();
+    if (po->nLevel == -1) {
+        AfxMessageBox("Не удается вставить новый фонообъект из-за нехватки уровней\n(Все 128 информационных уровня "
+                      "фонообъектов заняты).");
+        delete po;
+        return;
+    }
+    po->nFirstSample = int(WaveFilm.GetSelectedFragmentSample0());
+    po->nLastSample = int(WaveFilm.GetSelectedFragmentSample1());
+
+    CKDialogPhoneObjectSetContent dlg;
+    dlg.sComment = po->sComment;
+    dlg.sName = po->sName;
+    dlg.nType = po->nType;
+    dlg.dLevelChange_dB = po->dLevelChange_dB;
+    if (dlg.DoModal() != IDOK) {
+        delete po;
+        return;
+    }
+    po->sComment = dlg.sComment;
+    po->sName = dlg.sName;
+    po->nType = dlg.nType;
+    po->dLevelChange_dB = dlg.dLevelChange_dB;
+    po->nIndex = nNextPhoneObjectIndex;
+
+    if (po->nType == 4 && po->nLastSample - po->nFirstSample > 65536) {
+        const int answer = AfxMessageBox(
+            "Выделенный фрагмент превышает допустимые размеры. Что делать?\n\nYES (да) - удалить избыток справа;\nNO(нет) "
+            "- удалить избыток слева;\nCANCEL(отказ) - не создавать новый объект.",
+            MB_YESNOCANCEL);
+        if (answer == IDYES) {
+            po->nLastSample = po->nFirstSample + 65536;
+        } else if (answer == IDNO) {
+            po->nFirstSample = po->nLastSample - 65536;
+        } else {
+            delete po;
+            return;
+        }
+    }
+    SetNewPhoneObjectFilePathNames(po, sDocFolder, WaveFilm.GetKWaveFileTitle());
+    if (!WriteNewPhoneObjectFiles(po, &WaveFilm)) {
+        delete po;
+        return;
+    }
+    ++nNextPhoneObjectIndex;
+    PhoneObjectList.AddTail(po);
+    UpdateAllViews(nullptr, HintPhoneObject, po);
+    SetModifiedFlag();
+}
+
+void CTembrixDoc::DeletePhoneObject(CKPhoneObject* po)
+{
+    if (POSITION pos = PhoneObjectList.Find(po)) {
+        PhoneObjectList.RemoveAt(pos);
+        delete po;
+        SetModifiedFlag();
+    }
+}
+
+// ---- commands -----------------------------------------------------------------------
+
+void CTembrixDoc::OnSetSigmaFr()
+{
+    const long s0 = WaveFilm.GetSelectedFragmentSample0(), s1 = WaveFilm.GetSelectedFragmentSample1();
+    if (WaveFilm.DialogSetSigmaFr() != IDOK)
+        return;
+    WaveFilm.SetFirstAndLastSample(0, WaveFilm.GetKWaveSizeInSamples());
+    if (!WaveFilm.PowerCreate()) {
+        AfxMessageBox("Не удалось создать фильм динамики уровня мощности сигнала. Работа с документом будет прекращена.");
+        SetModifiedFlag(false);
+        // Closed once this command has returned: its frame and views are still on the way back.
+        if (!GetViews().empty())
+            if (CFrameWnd* frame = GetViews().front()->GetParentFrame()) {
+                frame->PostMessage(WM_COMMAND, ID_FILE_CLOSE);
+                return;
+            }
+        OnCloseDocument();
+        return;
+    }
+    WaveFilm.SetSelectedFragmentAbsCadres(WaveFilm.GetCadreNumberFromSample(s0), WaveFilm.GetCadreNumberFromSample(s1));
+    SendFilmHint();
+    WaveFilm.SetKCaretCadre(WaveFilm.GetKCaretCadre());
+    SendCaretHint();
+    SetModifiedFlag();
+}
+
+void CTembrixDoc::OnPlayWholeFile()
+{
+    CKDialogPlayWaveFile dlg;
+    dlg.sPathName = WaveFilm.GetKWaveFilePathName();
+    dlg.DoModal();
+}
+
+void CTembrixDoc::OnPlaySelectedFragment()
+{
+    WaveFilm.PlaySelectedFragment();
+}
+
+void CTembrixDoc::OnShowOscillogram()
+{
+    if (!WaveFilm.pKWaveView) {
+        CreateFilmWindows();
+        if (!WaveFilm.pKWaveView)
+            return;
+        WaveFilm.ShowKWaveWindow(true);
+        return;
+    }
+    WaveFilm.ShowKWaveWindow(!WaveFilm.pKWaveView->IsWindowVisible());
+}
+
+void CTembrixDoc::OnCaretMove(UINT nID)
+{
+    const double line = double(WaveFilm.GetKWaveFrADC()) / std::max(1, WaveFilm.GetNFFT());
+    long dc = 0;
+    double df = 0;
+    switch (nID) {
+    case ID_CARET_LEFT: dc = -1; break;
+    case ID_CARET_RIGHT: dc = 1; break;
+    case ID_CARET_LEFT_TEN: dc = -10; break;
+    case ID_CARET_RIGHT_TEN: dc = 10; break;
+    case ID_CARET_UP: df = line; break;
+    case ID_CARET_DOWN: df = -line; break;
+    case ID_CARET_UP_TEN: df = 10 * line; break;
+    case ID_CARET_DOWN_TEN: df = -10 * line; break;
+    default: return;
+    }
+    if (dc)
+        WaveFilm.SetKCaretCadre(WaveFilm.GetKCaretCadre() + dc);
+    else
+        WaveFilm.SetKCaretFrequency(WaveFilm.GetKCaretFrequency() + df);
+    SendCaretHint();
+}
+
+void CTembrixDoc::OnSyncOscillogramByMarker()
+{
+    WaveFilm.MoveCaretOnlyWithCtrl = !WaveFilm.MoveCaretOnlyWithCtrl;
+    if (WaveFilm.MoveCaretOnlyWithCtrl)
+        WaveFilm.SetKCaretCadre(WaveFilm.GetKCaretCadre());
+    SetModifiedFlag();
+}
+
+void CTembrixDoc::OnPaperColours()
+{
+    WaveFilm.lightBackground = WaveFilm.lightBackground ? 0 : 1;
+    SetModifiedFlag();
+    UpdateAllViews(nullptr, HintPaperColour);
+}
+
+void CTembrixDoc::OnTooltipContent()
+{
+    WaveFilm.SetHowToShowTooltip();
+    SetModifiedFlag();
+}
+
+void CTembrixDoc::OnShowInstantSpectrum()
+{
+    if (WaveFilm.pKWaveSpectrumView && WaveFilm.pKWaveSpectrumView->IsWindowVisible())
+        WaveFilm.pKWaveSpectrumView->ShowWindow(SW_HIDE);
+    else if (!GetViews().empty())
+        WaveFilm.CreateKWaveSpectrumView(GetViews().front()->GetParentFrame());
+}
+
+void CTembrixDoc::OnShowPhasePortrait()
+{
+    if (WaveFilm.pKWaveSpectrumPhasePortraitView && WaveFilm.pKWaveSpectrumPhasePortraitView->IsWindowVisible())
+        WaveFilm.pKWaveSpectrumPhasePortraitView->ShowWindow(SW_HIDE);
+    else if (!GetViews().empty())
+        WaveFilm.CreateKWaveSpectrumPhasePortraitView(GetViews().front()->GetParentFrame());
+}
+
+int CTembrixDoc::DisplayModeOfCommand(UINT nID)
+{
+    switch (nID) {
+    case ID_FILM_GREY: return CKWaveFilm::DisplayAmplitudeGrey;
+    case ID_FILM_GREY_INVERSE: return CKWaveFilm::DisplayAmplitudeGrey | CKWaveFilm::DisplayInverse;
+    case ID_FILM_COLOUR: return CKWaveFilm::DisplayAmplitudeColour;
+    case ID_FILM_PHASE_AMPL: return CKWaveFilm::DisplayPhaseAmplGrowth | CKWaveFilm::DisplayInverse;
+    case ID_FILM_PHASE_FREQ: return CKWaveFilm::DisplayPhaseFreqGrowth | CKWaveFilm::DisplayInverse;
+    default: return 0;
+    }
+}
+
+void CTembrixDoc::OnFilmDisplayMode(UINT nID)
+{
+    WaveFilm.displayFlags = DisplayModeOfCommand(nID);
+    UpdateAllViews(nullptr, HintDisplayParameter);
+}
+
+void CTembrixDoc::OnMoveTraceBounds(UINT nID)
+{
+    switch (nID) {
+    case ID_RAISE_LOWER_BOUND: WaveFilm.MoveSpectrumAmplValidDownLevel_dB(10); break;
+    case ID_LOWER_LOWER_BOUND: WaveFilm.MoveSpectrumAmplValidDownLevel_dB(-10); break;
+    case ID_RAISE_UPPER_BOUND: WaveFilm.MoveSpectrumAmplValidUpLevel_dB(10); break;
+    case ID_LOWER_UPPER_BOUND: WaveFilm.MoveSpectrumAmplValidUpLevel_dB(-10); break;
+    default: return;
+    }
+    UpdateAllViews(nullptr, HintDisplayParameter);
+}
+
+void CTembrixDoc::OnDefaultTraceBounds()
+{
+    WaveFilm.SetDefaultsSpectrumAmplValidUpAndDownLevel_dB();
+    UpdateAllViews(nullptr, HintDisplayParameter);
+}
+
+// ---- command states ---------------------------------------------------------------
+
+void CTembrixDoc::OnUpdateNeedsSelection(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(HasSelection());
+}
+
+void CTembrixDoc::OnUpdateShowOscillogram(CCmdUI* pCmdUI)
+{
+    pCmdUI->SetCheck(WaveFilm.pKWaveView && WaveFilm.pKWaveView->IsWindowVisible());
+}
+
+void CTembrixDoc::OnUpdateSyncOscillogramByMarker(CCmdUI* pCmdUI)
+{
+    pCmdUI->SetCheck(!WaveFilm.MoveCaretOnlyWithCtrl);
+}
+
+void CTembrixDoc::OnUpdatePaperColours(CCmdUI* pCmdUI)
+{
+    pCmdUI->SetCheck(WaveFilm.lightBackground == 1);
+}
+
+void CTembrixDoc::OnUpdateShowInstantSpectrum(CCmdUI* pCmdUI)
+{
+    pCmdUI->SetCheck(WaveFilm.pKWaveSpectrumView && WaveFilm.pKWaveSpectrumView->IsWindowVisible());
+}
+
+void CTembrixDoc::OnUpdateShowPhasePortrait(CCmdUI* pCmdUI)
+{
+    pCmdUI->SetCheck(WaveFilm.pKWaveSpectrumPhasePortraitView &&
+                     WaveFilm.pKWaveSpectrumPhasePortraitView->IsWindowVisible());
+}
+
+void CTembrixDoc::OnUpdateFilmDisplayMode(CCmdUI* pCmdUI)
+{
+    pCmdUI->SetRadio(WaveFilm.displayFlags == DisplayModeOfCommand(pCmdUI->m_nID));
+}
+
+void CTembrixDoc::OnUpdateNeverEnabled(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(false);
+}

@@ -1,0 +1,77 @@
+// CTembrixDoc: the analysis document of one sound file. It owns the wave
+// film of the file and the sound objects marked on it on 128 levels, names
+// the files a new object brings with it, and carries the commands on the
+// film: caret moves, playback, display settings, new sound objects.
+// Stored as .tbx: the film's record, the object list, two integers.
+#pragma once
+#include "framework/base/CObList.h"
+#include "framework/ui/CDocument.h"
+#include "kavrel/core/KPhoneObject.h"
+#include "kavrel/core/KWaveFilm.h"
+
+class CCmdUI;
+
+class CTembrixDoc : public CDocument {
+    DECLARE_DYNCREATE(CTembrixDoc)
+public:
+    CTembrixDoc();
+    ~CTembrixDoc() override;
+
+    BOOL OnNewDocument() override;
+    BOOL OnOpenDocument(const char* lpszPathName) override;
+    void Serialize(CArchive& ar) override;
+    void DeleteContents() override;
+
+    // Sound objects.
+    int FindFreeLevel();
+    void NewPhoneObject();
+    void DeletePhoneObject(CKPhoneObject* po);
+    CKPhoneObject* GetPhoneObject(int i) const;
+    std::vector<const CKPhoneObject*> PhoneObjects() const;
+
+    // Whether the film's selected first and last cadres differ.
+    bool HasSelection() const;
+    // The folder part of a path, with its trailing slash.
+    static CString FolderOfPath(const CString& path);
+
+    // Commands.
+    void OnSetSigmaFr();
+    void OnPlayWholeFile();
+    void OnPlaySelectedFragment();
+    void OnShowOscillogram();
+    void OnCaretMove(UINT nID);
+    void OnSyncOscillogramByMarker();
+    void OnPaperColours();
+    void OnTooltipContent();
+    void OnShowInstantSpectrum();
+    void OnShowPhasePortrait();
+    void OnFilmDisplayMode(UINT nID);
+    void OnMoveTraceBounds(UINT nID);
+    void OnDefaultTraceBounds();
+
+    void OnUpdateNeedsSelection(CCmdUI* pCmdUI);
+    void OnUpdateShowOscillogram(CCmdUI* pCmdUI);
+    void OnUpdateSyncOscillogramByMarker(CCmdUI* pCmdUI);
+    void OnUpdatePaperColours(CCmdUI* pCmdUI);
+    void OnUpdateShowInstantSpectrum(CCmdUI* pCmdUI);
+    void OnUpdateShowPhasePortrait(CCmdUI* pCmdUI);
+    void OnUpdateFilmDisplayMode(CCmdUI* pCmdUI);
+    void OnUpdateNeverEnabled(CCmdUI* pCmdUI);
+
+    // The film's show-mode value of each display command.
+    static int DisplayModeOfCommand(UINT nID);
+
+    CKWaveFilm WaveFilm;
+    CObList PhoneObjectList{10};
+    CString sDocFolder;
+    int nMaxLevel = -1;
+    int nNextPhoneObjectIndex = 1;
+
+private:
+    // Builds the floating windows of the film on the frame of the first view.
+    void CreateFilmWindows();
+    void SendFilmHint();
+    void SendCaretHint();
+    void DeleteAllPhoneObjects();
+};
+

@@ -1,0 +1,113 @@
+// CTembrixView: the strip of sound objects under the sonogram. Its
+// horizontal axis is the sonogram's (one pixel per cadre); vertically a
+// time ruler sits above the 128 levels, each object a small window on its
+// level. The selection band and the blinking caret are shared with the
+// film's other views.
+#pragma once
+#include <vector>
+
+#include "framework/ui/CGdiObjects.h"
+#include "framework/ui/CScrollView.h"
+#include "kavrel/core/KPhoneObject.h"
+#include "kavrel/core/KWaveFilm.h"
+#include "kavrel/views/KFilmViewState.h"
+
+class CTembrixDoc;
+class CKPhoneObjectWnd;
+
+class CTembrixView : public CScrollView {
+    DECLARE_DYNCREATE(CTembrixView)
+
+protected:
+    CTembrixView();
+
+public:
+    ~CTembrixView() override;
+
+    // An object window tells its view that the document changed.
+    enum : UINT { WM_PHONE_OBJECT_CHANGED = WM_USER + 8 };
+    // A deleted object's window asks to be taken away (wParam: the window).
+    enum : UINT { WM_REMOVE_PHONE_OBJECT_WND = WM_USER + 9 };
+
+    CTembrixDoc* GetDocument() const;
+
+    int OnCreate(LPCREATESTRUCT lpCreateStruct) override;
+    BOOL DestroyWindow() override;
+    void OnDraw(CDC* pDC) override;
+    void OnInitialUpdate() override;
+    void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) override;
+    BOOL OnEraseBkgnd(CDC* pDC) override;
+    void OnSize(UINT nType, int cx, int cy) override;
+    void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar) override;
+    void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar) override;
+    BOOL OnMouseWheel(UINT nFlags, short zDelta, CPoint pt) override;
+    void OnLButtonDown(UINT nFlags, CPoint point) override;
+    void OnLButtonUp(UINT nFlags, CPoint point) override;
+    void OnMouseMove(UINT nFlags, CPoint point) override;
+    void OnTimer(UINT_PTR nIDEvent) override;
+    void OnContextMenu(CWnd* pWnd, CPoint point) override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    void OnRulerInSeconds();
+    void OnUpdateRulerInSeconds(CCmdUI* pCmdUI);
+
+    void SetNewScrollSizes();
+    // One toggle of the blinking caret line.
+    void PutKCaret();
+    // The window of a new object; false (with a message) when it cannot be made.
+    bool CreatePhoneObjectWnd(CKPhoneObject* po);
+    // The object's window is taken off the strip and destroyed.
+    void RemovePhoneObjectWnd(CKPhoneObjectWnd* pWnd);
+    // The object's rectangle in the strip's coordinates (pixel x = cadre).
+    CRect PhoneObjectRect(const CKPhoneObject* po) const;
+    // The ruler's step in seconds for the film and the label font.
+    int RulerStep(CDC* pDC) const;
+
+    static constexpr COLORREF kBackground = RGB(0, 127, 0);
+    static constexpr COLORREF kPaperBackground = RGB(255, 255, 255);
+
+    int nTotalWidth = 100, nTotalHeight = 100;
+    int nPageWidth = 10, nPageHeight = 10;
+    int nLineWidth = 1, nLineHeight = 1;
+    std::vector<CKPhoneObjectWnd*> PhoneObjectWndList;
+    CKWaveFilm* pWaveFilm = nullptr;
+    long nBandFirstCadre = 0, nBandLastCadre = 0;
+    long nCaretCadre = 0;
+    UINT_PTR nTimerID = 0;
+    bool bClockLabels = false;
+    bool bCaretDrawn = false;
+    CPen RulerPen;      // white: screen colours
+    CPen RulerPaperPen; // black: paper colours
+    CPen CaretPen;      // white, drawn in XOR
+
+    // The mouse rules and hints of the film's views.
+    CKFilmViewState State{*this, pWaveFilm};
+
+private:
+    void MoveObjectWindows();
+    void SetCaretFromClientPoint(CPoint point);
+};
+
+// One sound object on the strip: a click selects its span, a double click
+// starts its companion program, the context menu deletes it or shows its
+// properties.
+class CKPhoneObjectWnd : public CWnd {
+public:
+    explicit CKPhoneObjectWnd(CKPhoneObject* po) : pPhoneObject(po) {}
+
+    BOOL OnEraseBkgnd(CDC* pDC) override;
+    void OnLButtonDown(UINT nFlags, CPoint point) override;
+    void OnLButtonDblClk(UINT nFlags, CPoint point) override;
+    void OnContextMenu(CWnd* pWnd, CPoint point) override;
+    bool OnCommand(UINT nID, UINT nCode) override;
+
+    void OnDeletePhoneObject();
+    void OnPhoneObjectProperties();
+
+    // Fill and text colours by type (0..4).
+    static COLORREF FillOfType(int nType);
+    static COLORREF TextOfType(int nType);
+
+    CKPhoneObject* pPhoneObject;
+    long nProcessId = 0; // of the last companion program it started
+};

@@ -1,0 +1,328 @@
+// The workshop's document: the .tbx file byte for byte and back, the levels
+// of new sound objects, the files a new object brings (the same the batch
+// tool writes), the reverberation object's span, and files it refuses.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <functional>
+
+#include "framework/base/ScriptedUserInteraction.h"
+#include "framework/ui/CDialog.h"
+#include "glissar/doc/KNewPhoneObjectFiles.h"
+#include "kavrel/views/KDialogSetSigmaFr.h"
+#include "tembrix/TembrixDoc.h"
+#include "tembrix/TembrixIds.h"
+#include "testsupport/ByteFiles.h"
+#include "testsupport/QtTestApp.h"
+#include "testsupport/Signals.h"
+#include "testsupport/TempFiles.h"
+#include "testsupport/WavBytes.h"
+
+using kavrel_test::Bytes;
+using kavrel_test::Cat;
+using kavrel_test::Le32;
+
+// A class the document does not know as a sound object.
+class CNotAPhoneObject : public CObject {
+    DECLARE_SERIAL(CNotAPhoneObject)
+public:
+    void Serialize(CArchive&) override {}
+};
+IMPLEMENT_SERIAL(CNotAPhoneObject, CObject, 1)
+
+namespace {
+
+constexpr unsigned kRate = 22050;
+
+Bytes Str(const std::string& s)
+{
+    return Cat({Bytes{BYTE(s.size())}, std::string_view(s)});
+}
+Bytes Le16(unsigned v)
+{
+    return Bytes{BYTE(v), BYTE(v >> 8)};
+}
+Bytes Dbl(double d)
+{
+    Bytes b(8);
+    std::memcpy(b.data(), &d, 8);
+    return b;
+}
+// The sound-object record: flag, name, comment, span, type, index, level, paths, level change.
+Bytes ObjectRecord(const std::string& name, const std::string& comment, int first, int last, int type, int index,
+                   int level, const std::string& doc, const std::string& kfw)
+{
+    return Cat({Bytes{0}, Str(name), Str(comment), Le32(DWORD(first)), Le32(DWORD(last)), Le32(DWORD(type)),
+                Le32(DWORD(index)), Le32(DWORD(level)), Str(doc), Str(kfw), Dbl(0.0)});
+}
+
+struct TembrixDocTest : ::testing::Test {
+    ktest::ScratchDir dir;
+    CScriptedUserInteraction ui;
+    std::string wav = dir / "sound.wav";
+    std::deque<std::function<void(CDialog&)>> dialogs;
+    DialogDriver oldDriver;
+
+    void SetUp() override
+    {
+        ktest::EnsureQtApplication();
+        kavrel_test::WriteAll(wav, wavbytes::pcm16(1, kRate, ktest::Partials({300.0, 900.0}, 6000, 4 * long(kRate), kRate)));
+        oldDriver = SetDialogDriver([this](CDialog& d) {
+            if (d.GetTemplateID() == CKDialogSetSigmaFr::IDD) {
+                d.ClickDlgButton(IDOK);
+                return;
+            }
+            ASSERT_FALSE(dialogs.empty()) << "dialog " << d.GetTemplateID();
+            auto next = dialogs.front();
+            dialogs.pop_front();
+            next(d);
+        });
+    }
+    void TearDown() override { SetDialogDriver(oldDriver); }
+
+    // A new document over sound.wav, kept in dir as doc.tbx (not yet saved).
+    std::unique_ptr<CTembrixDoc> NewDoc()
+    {
+        auto doc = std::make_unique<CTembrixDoc>();
+        ui.QueueFile(wav.c_str());
+        ui.QueueFile((dir / "doc.tbx").c_str());
+        if (!doc->OnNewDocument())
+            return nullptr;
+        return doc;
+    }
+    // The description dialog answers OK with these values.
+    void Describe(int type, const char* name = nullptr, const char* comment = nullptr)
+    {
+        dialogs.push_back([=](CDialog& d) {
+            EXPECT_EQ(d.GetTemplateID(), UINT(IDD_PHONE_OBJECT_SET_CONTENT));
+            if (name)
+                d.SetDlgItemText(IDC_SET_CONTENT_NAME, name);
+            if (comment)
+                d.SetDlgItemText(IDC_SET_CONTENT_COMMENT, comment);
+            static const int kTypes[] = {IDC_SET_CONTENT_TYPE_TEXT, IDC_SET_CONTENT_TYPE_MICRO,
+                                         IDC_SET_CONTENT_TYPE_SINGLE, IDC_SET_CONTENT_TYPE_VOICE,
+                                         IDC_SET_CONTENT_TYPE_REVERB};
+            d.ClickDlgButton(kTypes[type]);
+            d.ClickDlgButton(IDOK);
+        });
+    }
+    CKPhoneObject* NewObject(CTembrixDoc& doc, long c0, long c1, int type, const char* name = nullptr,
+                             const char* comment = nullptr)
+    {
+        doc.WaveFilm.SetSelectedFragmentAbsCadres(c0, c1);
+        Describe(type, name, comment);
+        const int before = doc.PhoneObjectList.GetCount();
+        doc.NewPhoneObject();
+        return doc.PhoneObjectList.GetCount() > before ? doc.GetPhoneObject(before) : nullptr;
+    }
+    static Bytes FilmRecord(CKWaveFilm& film)
+    {
+        std::vector<BYTE> bytes;
+        CArchive ar(&bytes, CArchive::store);
+        film.KSerialize(ar);
+        ar.Close();
+        return bytes;
+    }
+    bool HasMessage(const char* text) const
+    {
+        for (const auto& m : ui.m_messages)
+            if (std::string(m.sText.GetString()).find(text) != std::string::npos)
+                return true;
+        return false;
+    }
+};
+
+} // namespace
+
+TEST_F(TembrixDocTest, TbxIsTheFilmRecordTheObjectListAndTwoIntegersAndReadsBackByteForByte)
+{
+    auto doc = NewDoc();
+    ASSERT_TRUE(doc);
+    EXPECT_STREQ(doc->GetPathName(), (dir / "doc.tbx").c_str());
+    EXPECT_STREQ(doc->sDocFolder, (dir / "").c_str());
+
+    // Without objects: a count of 0, then -1 and 1.
+    const std::string empty = dir / "empty.tbx";
+    ASSERT_TRUE(doc->OnSaveDocument(empty.c_str()));
+    EXPECT_EQ(kavrel_test::ReadAll(empty), Cat({FilmRecord(doc->WaveFilm), Le16(0), Le32(DWORD(-1)), Le32(1)}));
+
+    CKPhoneObject* a = NewObject(*doc, 10, 30, 0, "a1", "c1");
+    CKPhoneObject* b = NewObject(*doc, 20, 40, 0, "a2", "c2");
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(b->nLevel, 1);
+    const std::string path = dir / "doc.tbx";
+    ASSERT_TRUE(doc->OnSaveDocument(path.c_str()));
+    const long step = doc->WaveFilm.GetCadreStepInSamples();
+    const Bytes expected =
+        Cat({FilmRecord(doc->WaveFilm), Le16(2), Le16(0xFFFF), Le16(1), Le16(13), "CKPhoneObject",
+             ObjectRecord("a1", "c1", int(10 * step), int(30 * step), 0, 1, 0, dir / "sound_1.", ""), Le16(0x8001),
+             ObjectRecord("a2", "c2", int(20 * step), int(40 * step), 0, 2, 1, dir / "sound_2.", ""), Le32(1),
+             Le32(3)});
+    const Bytes written = kavrel_test::ReadAll(path);
+    EXPECT_EQ(kavrel_test::FirstDifference(written, expected), -1);
+
+    CTembrixDoc reopened;
+    ASSERT_TRUE(reopened.OnOpenDocument(path.c_str()));
+    ASSERT_EQ(reopened.PhoneObjectList.GetCount(), 2);
+    EXPECT_STREQ(reopened.GetPhoneObject(1)->sName, "a2");
+    EXPECT_EQ(reopened.nMaxLevel, 1);
+    EXPECT_EQ(reopened.nNextPhoneObjectIndex, 3);
+    EXPECT_TRUE(reopened.WaveFilm.PowerFileIsReady());
+    const std::string again = dir / "again.tbx";
+    ASSERT_TRUE(reopened.OnSaveDocument(again.c_str()));
+    EXPECT_EQ(kavrel_test::ReadAll(again), written);
+}
+
+TEST_F(TembrixDocTest, LevelsRiseOnlyToTheFirstFreeOneAndTheHundredAndTwentyNinthIsRefused)
+{
+    auto doc = NewDoc();
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(doc->nMaxLevel, -1);
+    for (int k = 0; k < 6; ++k)
+        ASSERT_TRUE(NewObject(*doc, 10, 50, 0));
+    EXPECT_EQ(doc->nMaxLevel, 5);
+    doc->SetModifiedFlag(false);
+    doc->DeletePhoneObject(doc->GetPhoneObject(3));
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_EQ(doc->nMaxLevel, 5);
+    CKPhoneObject* again = NewObject(*doc, 20, 30, 0);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->nLevel, 3);
+    EXPECT_EQ(again->nIndex, 7); // indices are never given twice
+    EXPECT_EQ(NewObject(*doc, 50, 60, 0)->nLevel, 0); // touches the others only
+
+    for (int k = 0; k < 128 - 6; ++k)
+        ASSERT_TRUE(NewObject(*doc, 10, 50, 0));
+    EXPECT_EQ(doc->nMaxLevel, 127);
+    const int count = doc->PhoneObjectList.GetCount();
+    doc->WaveFilm.SetSelectedFragmentAbsCadres(15, 25);
+    doc->NewPhoneObject(); // refused before its dialog
+    EXPECT_EQ(doc->PhoneObjectList.GetCount(), count);
+    EXPECT_TRUE(HasMessage("(Все 128 информационных уровня фонообъектов заняты)."));
+    EXPECT_TRUE(dialogs.empty());
+}
+
+TEST_F(TembrixDocTest, CancelledDescriptionAddsNothingButKeepsTheLevelFound)
+{
+    auto doc = NewDoc();
+    ASSERT_TRUE(doc);
+    doc->WaveFilm.SetSelectedFragmentAbsCadres(10, 20);
+    dialogs.push_back([](CDialog& d) { d.ClickDlgButton(IDCANCEL); });
+    doc->NewPhoneObject();
+    EXPECT_EQ(doc->PhoneObjectList.GetCount(), 0);
+    EXPECT_EQ(doc->nMaxLevel, 0);
+    EXPECT_EQ(doc->nNextPhoneObjectIndex, 1);
+    EXPECT_FALSE(doc->IsModified());
+}
+
+TEST_F(TembrixDocTest, MicroHarmonicObjectWritesTheFilesTheBatchToolWritesForTheSameSelection)
+{
+    auto doc = NewDoc();
+    ASSERT_TRUE(doc);
+    CKPhoneObject* po = NewObject(*doc, 10, 120, 1);
+    ASSERT_TRUE(po);
+    const std::string gsr = dir / "sound_1.gsr", kfw = dir / "sound_1.kfw";
+    EXPECT_STREQ(po->sPhoneObjectDocFilePathName, gsr.c_str());
+    EXPECT_STREQ(po->sPhoneObjectFloatWaveFilePathName, kfw.c_str());
+    const Bytes workshopGsr = kavrel_test::ReadAll(gsr), workshopKfw = kavrel_test::ReadAll(kfw);
+    ASSERT_FALSE(workshopGsr.empty());
+    EXPECT_EQ(workshopKfw.size(), size_t(4 * (po->nLastSample - po->nFirstSample + 1)));
+    std::filesystem::remove(gsr);
+    std::filesystem::remove(kfw);
+
+    const std::string cmd = "'" KAVREL_BINARY_DIR "/bin/kavrel' make-object '" + wav + "' 10 120 '" + gsr +
+                            "' > /dev/null 2>&1";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    EXPECT_EQ(kavrel_test::FirstDifference(kavrel_test::ReadAll(gsr), workshopGsr), -1);
+    EXPECT_EQ(kavrel_test::FirstDifference(kavrel_test::ReadAll(kfw), workshopKfw), -1);
+
+    // A voice object's document is written the same way, under .ocn; a
+    // single-harmonic one writes nothing.
+    CKPhoneObject* voice = NewObject(*doc, 10, 60, 3);
+    ASSERT_TRUE(voice);
+    EXPECT_TRUE(std::filesystem::exists(dir / "sound_2.ocn"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "sound_2.kfw"));
+    CKPhoneObject* single = NewObject(*doc, 10, 60, 2);
+    ASSERT_TRUE(single);
+    EXPECT_STREQ(single->sPhoneObjectDocFilePathName, (dir / "sound_3.ksg").c_str());
+    EXPECT_FALSE(std::filesystem::exists(dir / "sound_3.ksg"));
+}
+
+TEST_F(TembrixDocTest, ReverberationObjectIsAtMost65536SamplesAndWrittenByTheAnalysersLibrary)
+{
+    auto doc = NewDoc();
+    ASSERT_TRUE(doc);
+    const long step = doc->WaveFilm.GetCadreStepInSamples();
+    const long fits = 65536 / step; // cadres whose span is at most 65536 samples
+    ui.m_messages.clear();
+    ASSERT_TRUE(NewObject(*doc, 0, fits, 4));
+    EXPECT_TRUE(ui.m_messages.empty());
+
+    ui.QueueAnswer(IDYES); // the excess goes on the right
+    CKPhoneObject* right = NewObject(*doc, 1, fits + 2, 4);
+    ASSERT_TRUE(right);
+    EXPECT_TRUE(HasMessage("Выделенный фрагмент превышает допустимые размеры."));
+    EXPECT_EQ(right->nFirstSample, int(step));
+    EXPECT_EQ(right->nLastSample, int(step + 65536));
+    ui.QueueAnswer(IDNO); // on the left
+    CKPhoneObject* left = NewObject(*doc, 1, fits + 2, 4);
+    ASSERT_TRUE(left);
+    EXPECT_EQ(left->nLastSample, int((fits + 2) * step));
+    EXPECT_EQ(left->nFirstSample, left->nLastSample - 65536);
+    ui.QueueAnswer(IDCANCEL);
+    EXPECT_FALSE(NewObject(*doc, 1, fits + 2, 4));
+    EXPECT_STREQ(left->sPhoneObjectDocFilePathName, (dir / "sound_3.vrn").c_str()); // the refused one took no index
+    for (const char* name : {"sound_1.vrn", "sound_2.vrn", "sound_3.vrn"})
+        EXPECT_TRUE(std::filesystem::exists(dir / name)) << name;
+    EXPECT_FALSE(std::filesystem::exists(dir / "sound_4.vrn"));
+}
+
+TEST_F(TembrixDocTest, RefusesAMissingSoundAFilmWithoutCadresAndAListOfOtherObjects)
+{
+    auto doc = NewDoc();
+    ASSERT_TRUE(doc);
+    const std::string path = dir / "doc.tbx";
+    ASSERT_TRUE(doc->OnSaveDocument(path.c_str()));
+    const Bytes good = kavrel_test::ReadAll(path);
+    const Bytes film = FilmRecord(doc->WaveFilm);
+
+    // The cadre step lies after the flag, the type, path, title, caret
+    // frequency, caret sample, the selected cadres and the zero cadre.
+    const size_t stepAt = 1 + 4 + 1 + wav.size() + 1 + std::strlen("sound") + 8 + 4 * 4;
+    Bytes noStep = good;
+    for (size_t i = 0; i < 4; ++i)
+        noStep[stepAt + i] = 0;
+    const std::string bad = dir / "nostep.tbx";
+    kavrel_test::WriteAll(bad, noStep);
+    CTembrixDoc a;
+    EXPECT_FALSE(a.OnOpenDocument(bad.c_str()));
+    EXPECT_TRUE(HasMessage("Неожиданный формат файла"));
+
+    const std::string other = dir / "other.tbx";
+    kavrel_test::WriteAll(other, Cat({film, Le16(1), Le16(0xFFFF), Le16(1), Le16(16), "CNotAPhoneObject", Le32(0),
+                                      Le32(1)}));
+    ui.m_messages.clear();
+    CTembrixDoc b;
+    EXPECT_FALSE(b.OnOpenDocument(other.c_str()));
+    EXPECT_TRUE(HasMessage("Неожиданный формат файла"));
+
+    // A level outside the 128 would place a window where no strip reaches.
+    const std::string high = dir / "high.tbx";
+    kavrel_test::WriteAll(high, Cat({film, Le16(0), Le32(1000000000), Le32(1)}));
+    ui.m_messages.clear();
+    CTembrixDoc d;
+    EXPECT_FALSE(d.OnOpenDocument(high.c_str()));
+    EXPECT_TRUE(HasMessage("Неожиданный формат файла"));
+
+    std::filesystem::rename(wav, dir / "moved.wav");
+    ui.m_messages.clear();
+    ui.QueueAnswer(IDOK); // the reader's message
+    ui.QueueAnswer(IDNO); // do not look for the sound elsewhere
+    CTembrixDoc c;
+    EXPECT_FALSE(c.OnOpenDocument(path.c_str()));
+    EXPECT_TRUE(HasMessage("Как быть?"));
+    EXPECT_TRUE(HasMessage(("Не удалось открыть звуковой файл\n" + wav).c_str()));
+}

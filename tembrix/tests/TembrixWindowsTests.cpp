@@ -1,0 +1,444 @@
+// The workshop's windows in one process: start-up, the main frame's
+// toolbar, menus and status panes, the painted background, the document's
+// frame of three columns, the sound-object strip and the start of the
+// companion programs.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QWidget>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "framework/base/ProcessLauncher.h"
+#include "framework/base/ScriptedUserInteraction.h"
+#include "framework/ui/CDC.h"
+#include "framework/ui/CDialog.h"
+#include "framework/ui/CDocTemplate.h"
+#include "framework/ui/CMenu.h"
+#include "framework/ui/CSurface.h"
+#include "kavrel/views/DialogPhoneObjectProperties.h"
+#include "kavrel/views/KDialogSetSigmaFr.h"
+#include "kavrel/views/KPowerFilmView.h"
+#include "kavrel/views/KWaveFilmView.h"
+#include "tembrix/KCompanionPrograms.h"
+#include "tembrix/KDialogPhoneObjectSetContent.h"
+#include "tembrix/KMainFrame.h"
+#include "tembrix/TembrixApp.h"
+#include "tembrix/TembrixDoc.h"
+#include "tembrix/TembrixFormulas.h"
+#include "tembrix/TembrixFrame.h"
+#include "tembrix/TembrixIds.h"
+#include "tembrix/TembrixView.h"
+#include "testsupport/ByteFiles.h"
+#include "testsupport/QtTestApp.h"
+#include "testsupport/Signals.h"
+#include "testsupport/TempFiles.h"
+#include "testsupport/WavBytes.h"
+
+namespace {
+
+constexpr unsigned kRate = 22050;
+
+void Pump()
+{
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+}
+
+const KShownMenuItem* FindItem(const std::vector<KShownMenuItem>& menu, UINT id)
+{
+    for (const KShownMenuItem& it : menu)
+        if (it.nID == id && !it.bPopup)
+            return &it;
+    return nullptr;
+}
+
+struct TembrixWindows : ::testing::Test {
+    ktest::ScratchDir dir;
+    CScriptedUserInteraction ui;
+    std::unique_ptr<CTembrixApp> app;
+    CKMainFrame* main = nullptr;
+    DialogDriver oldDriver;
+    std::string wav = dir / "sound.wav";
+
+    void SetUp() override
+    {
+        ktest::EnsureQtApplication();
+        kavrel_test::WriteAll(wav, wavbytes::pcm16(1, kRate, ktest::Partials({300.0, 900.0}, 6000, 3 * long(kRate), kRate)));
+        oldDriver = SetDialogDriver([](CDialog& d) { d.ClickDlgButton(IDOK); });
+        app = std::make_unique<CTembrixApp>();
+        ASSERT_TRUE(app->InitInstance());
+        main = dynamic_cast<CKMainFrame*>(app->m_pMainWnd);
+        ASSERT_NE(main, nullptr);
+        Pump();
+    }
+    void TearDown() override
+    {
+        for (CDocument* d : app->GetDocTemplates().front()->GetDocuments())
+            d->SetModifiedFlag(false);
+        if (app->m_pMainWnd)
+            main->OnClose();
+        Pump();
+        SetDialogDriver(oldDriver);
+    }
+
+    // A new document over sound.wav through the File New command.
+    CTembrixDoc* NewDocument()
+    {
+        ui.QueueFile(wav.c_str());
+        ui.QueueFile((dir / "doc.tbx").c_str());
+        main->SendMessage(WM_COMMAND, ID_FILE_NEW);
+        Pump();
+        return main->GetActiveTembrixDoc();
+    }
+    CTembrixFrame* Frame() const { return dynamic_cast<CTembrixFrame*>(main->MDIGetActive()); }
+    CTembrixView* Strip() const { return Frame()->StripView(2); }
+    CKPhoneObject* AddObject(CTembrixDoc* doc, long c0, long c1, int type)
+    {
+        doc->WaveFilm.SetSelectedFragmentAbsCadres(c0, c1);
+        DialogDriver old = SetDialogDriver([type](CDialog& d) {
+            static const int kTypes[] = {IDC_SET_CONTENT_TYPE_TEXT, IDC_SET_CONTENT_TYPE_MICRO,
+                                         IDC_SET_CONTENT_TYPE_SINGLE, IDC_SET_CONTENT_TYPE_VOICE,
+                                         IDC_SET_CONTENT_TYPE_REVERB};
+            d.ClickDlgButton(kTypes[type]);
+            d.ClickDlgButton(IDOK);
+        });
+        const int n = doc->PhoneObjectList.GetCount();
+        main->SendMessage(WM_COMMAND, ID_NEW_PHONE_OBJECT);
+        SetDialogDriver(old);
+        Pump();
+        return doc->PhoneObjectList.GetCount() > n ? doc->GetPhoneObject(n) : nullptr;
+    }
+    CKPhoneObjectWnd* WindowOf(const CKPhoneObject* po) const
+    {
+        for (CKPhoneObjectWnd* w : Strip()->PhoneObjectWndList)
+            if (w->pPhoneObject == po)
+                return w;
+        return nullptr;
+    }
+    bool HasMessage(const char* text) const
+    {
+        for (const auto& m : ui.m_messages)
+            if (std::string(m.sText.GetString()).find(text) != std::string::npos)
+                return true;
+        return false;
+    }
+};
+
+} // namespace
+
+TEST_F(TembrixWindows, StartsMaximisedAndEmptyWithTheTemplateTheProfileAndTheToolbar)
+{
+    EXPECT_STREQ(app->m_pszRegistryKey, "Kavrel");
+    const auto& templates = app->GetDocTemplates();
+    ASSERT_EQ(templates.size(), 1u);
+    EXPECT_TRUE(templates.front()->GetDocuments().empty());
+    CString s;
+    templates.front()->GetDocString(s, CDocTemplate::docName);
+    EXPECT_STREQ(s, "Tembri");
+    templates.front()->GetDocString(s, CDocTemplate::filterName);
+    EXPECT_STREQ(s, "Tembri Files (*.tbx)");
+    templates.front()->GetDocString(s, CDocTemplate::filterExt);
+    EXPECT_STREQ(s, ".tbx");
+    templates.front()->GetDocString(s, CDocTemplate::regFileTypeName);
+    EXPECT_STREQ(s, "Tembri Document");
+    EXPECT_TRUE(main->GetWidget()->isMaximized());
+    EXPECT_TRUE(main->GetChildFrames().empty());
+
+    for (int i = 0; i < 20; ++i)
+        app->AddToRecentFileList((dir / ("f" + std::to_string(i) + ".tbx")).c_str());
+    EXPECT_EQ(app->GetRecentFileList().size(), 16u);
+
+    static const UINT kButtons[] = {34796, 0, 57600, 57601, 57603, 0, 34771, 0, 34774, 34783, 34825, 0, 34842, 34843,
+                                    0, 34847, 34849, 0, 34844, 0, 34826, 0, 34860, 34862, 34863, 34861, 34864, 0,
+                                    34772, 34773, 0, 34776, 0, 34823, 34834, 0, 34835, 34787, 34878, 34793, 0,
+                                    34832, 0, 57667, 57664};
+    ASSERT_EQ(main->m_wndToolBar.GetCount(), int(std::size(kButtons)));
+    for (int i = 0; i < main->m_wndToolBar.GetCount(); ++i) {
+        EXPECT_EQ(main->m_wndToolBar.GetItemID(i), kButtons[i]) << i;
+        // Every button of the workshop's own commands has its picture.
+        if (kButtons[i] >= 34000 && kButtons[i] < 35000)
+            EXPECT_TRUE(KHasToolBarButtonImage(kButtons[i])) << kButtons[i];
+    }
+    EXPECT_STREQ(main->m_wndToolBar.GetButtonTip(main->m_wndToolBar.CommandToIndex(ID_NEW_PHONE_OBJECT)),
+                 "Создать новый фонообъект");
+
+    static const UINT kPanes[] = {ID_SEPARATOR, 131, 130, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL};
+    ASSERT_EQ(main->m_wndStatusBar.GetCount(), 6);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(main->m_wndStatusBar.GetItemID(i), kPanes[i]);
+    main->m_wndStatusBar.OnUpdateCmdUI(main, TRUE);
+    EXPECT_STREQ(main->m_wndStatusBar.GetPaneText(1), "частота");
+    EXPECT_STREQ(main->m_wndStatusBar.GetPaneText(2), "время");
+
+    // Without a document the menu has no "Операции", and no voice model yet.
+    const auto menu = main->GetShownMenu();
+    EXPECT_NE(FindItem(menu, ID_FILE_NEW), nullptr);
+    EXPECT_EQ(FindItem(menu, ID_FILE_SAVE), nullptr);
+    main->m_wndToolBar.OnUpdateCmdUI(main, TRUE);
+    EXPECT_TRUE(main->m_wndToolBar.IsButtonEnabled(main->m_wndToolBar.CommandToIndex(ID_RECORD_SOUND)));
+    EXPECT_FALSE(main->m_wndToolBar.IsButtonEnabled(main->m_wndToolBar.CommandToIndex(ID_CREATE_VOICE_SIGNAL)));
+}
+
+TEST_F(TembrixWindows, BackgroundIsTheFieldTheTitleAndTheThinBrightLineOverTheWideOnes)
+{
+    const int W = 900, H = 600;
+    CSurface surface(W, H);
+    CDC dc(&surface);
+    CKMainFrameClient::PaintBackground(&dc, W, H);
+    EXPECT_EQ(surface.GetPixel(2, H / 3), RGB(0, 0, 127));
+    EXPECT_EQ(surface.GetPixel(W / 10, H / 10), RGB(0, 0, 127));
+    // Every point of the curve carries the bright pen drawn last.
+    for (const auto& [x, y] : BackgroundSinusoid(W, H))
+        ASSERT_EQ(surface.GetPixel(x, y), RGB(0, 255, 0)) << x << "," << y;
+    // The wide dark pen shows beside the thin one where the curve is flat.
+    const auto curve = BackgroundSinusoid(W, H);
+    const auto [xEnd, yEnd] = curve.back();
+    EXPECT_TRUE(surface.GetPixel(xEnd - 1, yEnd + 2) == RGB(0, 127, 127) ||
+                surface.GetPixel(xEnd - 1, yEnd - 2) == RGB(0, 127, 127));
+    const KBackgroundMetrics m = BackgroundMetrics(W, H);
+    int yellow = 0;
+    for (int x = m.xTitle - W / 4; x < m.xTitle + W / 4; ++x)
+        for (int y = m.yTitleBottom - m.nFontBHeight; y < m.yTitleBottom; ++y)
+            yellow += surface.GetPixel(x, y) == RGB(255, 255, 0);
+    EXPECT_GT(yellow, 200);
+
+    // The main frame's client shows that picture at its own size.
+    const CRect client = [&] { CRect r; main->m_wndClient.GetClientRect(&r); return r; }();
+    EXPECT_GT(client.Width(), 100);
+}
+
+TEST_F(TembrixWindows, DocumentFrameIsThreeColumnsWithOnlyTheThirdOpenAndItsCommandsFollowTheFilm)
+{
+    CTembrixDoc* doc = NewDocument();
+    ASSERT_NE(doc, nullptr);
+    CTembrixFrame* frame = Frame();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(frame->IsMaximized());
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_NE(frame->PowerView(c), nullptr);
+        EXPECT_NE(frame->SonogramView(c), nullptr);
+        EXPECT_NE(frame->StripView(c), nullptr);
+    }
+    int cur = 0, min = 0;
+    frame->m_wndSplitter.GetRowInfo(0, cur, min);
+    EXPECT_EQ(cur, 80);
+    frame->m_wndSplitter.GetRowInfo(1, cur, min);
+    EXPECT_EQ(cur, 512); // the strip below takes what is left
+    frame->m_wndSplitter.GetColumnInfo(0, cur, min);
+    EXPECT_EQ(cur, 0);
+    EXPECT_EQ(frame->GetActiveView(), frame->PowerView(0));
+
+    auto state = [&](UINT id) {
+        const auto menu = main->GetShownMenu();
+        const KShownMenuItem* it = FindItem(menu, id);
+        return it ? *it : KShownMenuItem{};
+    };
+    // "Создать новый фонообъект" and the oscillogram live on the toolbar only.
+    CToolBar& bar = main->m_wndToolBar;
+    auto button = [&](UINT id) {
+        bar.OnUpdateCmdUI(main, TRUE);
+        return bar.CommandToIndex(id);
+    };
+    EXPECT_FALSE(bar.IsButtonEnabled(button(ID_NEW_PHONE_OBJECT))); // no selection yet
+    EXPECT_FALSE(bar.IsButtonEnabled(button(ID_PLAY_SELECTED_FRAGMENT)));
+    EXPECT_FALSE(state(ID_DIFFERENTIATE).bEnabled);    // never
+    EXPECT_FALSE(state(ID_CREATE_VOICE_SIGNAL).bEnabled);
+    EXPECT_TRUE(state(ID_FILM_GREY).bChecked);
+    EXPECT_FALSE(state(ID_FILM_COLOUR).bChecked);
+    EXPECT_FALSE(state(ID_PAPER_COLOURS).bChecked);
+    EXPECT_FALSE(bar.IsButtonChecked(button(ID_SHOW_OSCILLOGRAM)));
+
+    doc->WaveFilm.SetSelectedFragmentAbsCadres(10, 40);
+    EXPECT_TRUE(bar.IsButtonEnabled(button(ID_NEW_PHONE_OBJECT)));
+    EXPECT_TRUE(bar.IsButtonEnabled(button(ID_PLAY_SELECTED_FRAGMENT)));
+    EXPECT_TRUE(main->ChooseMenuCommand(ID_FILM_COLOUR));
+    EXPECT_EQ(doc->WaveFilm.displayFlags, 256);
+    EXPECT_TRUE(state(ID_FILM_COLOUR).bChecked);
+    EXPECT_TRUE(main->ChooseMenuCommand(ID_FILM_PHASE_FREQ));
+    EXPECT_EQ(doc->WaveFilm.displayFlags, 36);
+    EXPECT_TRUE(main->ChooseMenuCommand(ID_PAPER_COLOURS));
+    EXPECT_EQ(doc->WaveFilm.lightBackground, 1);
+    EXPECT_TRUE(state(ID_PAPER_COLOURS).bChecked);
+    EXPECT_TRUE(doc->IsModified());
+    main->SendMessage(WM_COMMAND, ID_SHOW_OSCILLOGRAM);
+    EXPECT_TRUE(bar.IsButtonChecked(button(ID_SHOW_OSCILLOGRAM)));
+    main->SendMessage(WM_COMMAND, ID_SHOW_OSCILLOGRAM);
+    EXPECT_FALSE(bar.IsButtonChecked(button(ID_SHOW_OSCILLOGRAM)));
+
+    // Keys: the caret moves by cadres and by spectral lines.
+    const long caret = doc->WaveFilm.GetKCaretCadre();
+    EXPECT_TRUE(main->TranslateAccelerator(VK_RIGHT, true, false, false));
+    Pump();
+    EXPECT_EQ(doc->WaveFilm.GetKCaretCadre(), caret + 10);
+    const double f = doc->WaveFilm.GetKCaretFrequency();
+    EXPECT_TRUE(main->TranslateAccelerator(VK_UP, false, false, false));
+    Pump();
+    EXPECT_NEAR(doc->WaveFilm.GetKCaretFrequency(), f + double(kRate) / 1024, 1e-9);
+
+    // Status panes: the caret frequency, then the selection's length.
+    doc->WaveFilm.SetKCaretFrequency(440);
+    doc->WaveFilm.SetSelectedFragmentAbsCadres(10, 10);
+    main->m_wndStatusBar.OnUpdateCmdUI(main, TRUE);
+    const CString freq = FormatCaretFrequency(doc->WaveFilm.GetKCaretFrequency());
+    EXPECT_STREQ(main->m_wndStatusBar.GetPaneText(1), freq);
+    UINT id = 0, style = 0;
+    int width = 0;
+    main->m_wndStatusBar.GetPaneInfo(1, id, style, width);
+    EXPECT_EQ(width, main->m_wndStatusBar.GetTextWidth(freq));
+    const long step = doc->WaveFilm.GetCadreStepInSamples();
+    doc->WaveFilm.SetSelectedFragmentAbsCadres(10, 110);
+    main->m_wndStatusBar.OnUpdateCmdUI(main, TRUE);
+    EXPECT_STREQ(main->m_wndStatusBar.GetPaneText(2), FormatSeconds(100.0 * step / kRate));
+}
+
+TEST_F(TembrixWindows, ObjectWindowsLieOnTheirLevelsSelectTheirSpanAndGoWhenDeleted)
+{
+    CTembrixDoc* doc = NewDocument();
+    ASSERT_NE(doc, nullptr);
+    CTembrixView* strip = Strip();
+    EXPECT_EQ(strip->nTotalHeight, 24); // only the ruler
+    CKPhoneObject* a = AddObject(doc, 10, 40, 0);
+    CKPhoneObject* b = AddObject(doc, 20, 60, 1);
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(strip->nTotalHeight, 96);
+    ASSERT_EQ(strip->PhoneObjectWndList.size(), 2u);
+    CKPhoneObjectWnd* wb = WindowOf(b);
+    ASSERT_NE(wb, nullptr);
+    CRect r;
+    wb->GetWindowRect(&r);
+    EXPECT_EQ(r.Width(), 40);
+    EXPECT_EQ(r.Height(), 24);
+    EXPECT_EQ(strip->PhoneObjectRect(b), CRect(20, 60, 60, 84));
+    wb->Invalidate(TRUE);
+    wb->UpdateWindow();
+    EXPECT_EQ(wb->GetSurface()->GetPixel(30, 18), RGB(0, 0, 255));
+
+    // A click on the object selects its span in every view.
+    doc->WaveFilm.SetSelectedFragmentAbsCadres(0, 0);
+    wb->OnLButtonDown(MK_LBUTTON, CPoint(3, 3));
+    EXPECT_EQ(doc->WaveFilm.GetSelectedFragmentAbsCadre0(), 20);
+    EXPECT_EQ(doc->WaveFilm.GetSelectedFragmentAbsCadre1(), 60);
+    EXPECT_EQ(strip->nBandFirstCadre, 20);
+    EXPECT_EQ(strip->nBandLastCadre, 60);
+
+    // Deleting asks first; No keeps it.
+    ui.QueueAnswer(IDNO);
+    wb->SendMessage(WM_COMMAND, ID_DELETE_PHONE_OBJECT);
+    Pump();
+    EXPECT_EQ(doc->PhoneObjectList.GetCount(), 2);
+    ui.QueueAnswer(IDYES);
+    wb->SendMessage(WM_COMMAND, ID_DELETE_PHONE_OBJECT);
+    Pump();
+    EXPECT_EQ(doc->PhoneObjectList.GetCount(), 1);
+    EXPECT_EQ(strip->PhoneObjectWndList.size(), 1u);
+    EXPECT_TRUE(HasMessage("Вы действительно хотите удалить этот сонообъект?"));
+    EXPECT_EQ(doc->nMaxLevel, 1);
+
+    // The strip's menu: the ruler in whole seconds while checked.
+    EXPECT_FALSE(strip->bClockLabels);
+    strip->SendMessage(WM_COMMAND, ID_RULER_IN_SECONDS);
+    EXPECT_TRUE(strip->bClockLabels);
+}
+
+TEST_F(TembrixWindows, DoubleClickStartsTheCompanionOfTheTypeWithTheQuotedPath)
+{
+    CTembrixDoc* doc = NewDocument();
+    ASSERT_NE(doc, nullptr);
+    CKPhoneObject* text = AddObject(doc, 10, 40, 0);
+    CKPhoneObject* single = AddObject(doc, 10, 40, 2);
+    CKPhoneObject* voice = AddObject(doc, 10, 40, 3);
+    ASSERT_TRUE(text && single && voice);
+
+    WindowOf(single)->OnLButtonDblClk(0, CPoint(2, 2));
+    EXPECT_TRUE(HasMessage("Не запрограммировано."));
+
+    // The text-only object shows its properties; OK marks the document.
+    doc->SetModifiedFlag(false);
+    UINT shown = 0;
+    DialogDriver old = SetDialogDriver([&](CDialog& d) {
+        shown = d.GetTemplateID();
+        d.SetDlgItemText(5056, "новое имя");
+        d.ClickDlgButton(IDOK);
+    });
+    WindowOf(text)->OnLButtonDblClk(0, CPoint(2, 2));
+    SetDialogDriver(old);
+    EXPECT_EQ(shown, UINT(CDialogPhoneObjectProperties::IDD));
+    EXPECT_STREQ(text->sName, "новое имя");
+    EXPECT_TRUE(doc->IsModified());
+
+    // The voice program, found on PATH, gets the path with its blanks as one argument.
+    const std::string bin = dir / "bin";
+    std::filesystem::create_directories(bin);
+    const std::string out = dir / "args.txt";
+    {
+        std::ofstream script(bin + "/vocrin");
+        script << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" << out << "'\n";
+    }
+    std::filesystem::permissions(bin + "/vocrin", std::filesystem::perms::owner_all);
+    voice->sPhoneObjectDocFilePathName = (dir / "мой объект 1.ocn").c_str();
+    const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+    setenv("PATH", bin.c_str(), 1);
+    WindowOf(voice)->OnLButtonDblClk(0, CPoint(2, 2));
+    for (int i = 0; i < 100 && !std::filesystem::exists(out); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const std::string expectedArg = dir / "мой объект 1.ocn";
+    EXPECT_EQ(kavrel_test::ReadAll(out), kavrel_test::Cat({std::string_view(expectedArg), "\n"}));
+    EXPECT_GT(WindowOf(voice)->nProcessId, 0);
+
+    // Without it: the failure message names the program.
+    setenv("PATH", (dir / "nothing").c_str(), 1);
+    WindowOf(voice)->OnLButtonDblClk(0, CPoint(2, 2));
+    setenv("PATH", oldPath.c_str(), 1);
+    EXPECT_TRUE(HasMessage("Не удается запустить приложение Vocrin.exe"));
+
+    // The command lines, and the tracer found in the workshop's own folder before PATH.
+    EXPECT_STREQ(CompanionCommandLine("Glissar.exe", "/a b/\"c\".gsr"), "Glissar.exe \"/a b/\"c\".gsr\"");
+    EXPECT_STREQ(CompanionProgramOfType(1), "Glissar.exe");
+    EXPECT_STREQ(CompanionProgramOfType(4), "Vornel.exe");
+    {
+        std::ofstream fake(bin + "/glissar");
+        fake << "#!/bin/sh\n";
+    }
+    std::filesystem::permissions(bin + "/glissar", std::filesystem::perms::owner_all);
+    std::vector<std::string> folders = KProgramSearchFolders();
+    folders.insert(folders.begin() + 1, bin);
+    EXPECT_EQ(KFindProgram("Glissar.exe", folders), std::string(KAVREL_BINARY_DIR "/bin/glissar"));
+}
+
+TEST(TembrixSetContent, TextOnlyRestsTheLevelControlsAndKeepsTheValue)
+{
+    ktest::EnsureQtApplication();
+    CScriptedUserInteraction ui;
+    CKDialogPhoneObjectSetContent dlg;
+    dlg.nType = 1;
+    dlg.dLevelChange_dB = -3.5;
+    CString shown, afterText, afterOther;
+    bool spinWhileText = true, amplifyWhileText = true, amplifyAgain = false;
+    DialogDriver old = SetDialogDriver([&](CDialog& d) {
+        shown = d.GetDlgItem(IDC_SET_CONTENT_LEVEL_TEXT)->GetWindowText();
+        d.ClickDlgButton(IDC_SET_CONTENT_TYPE_TEXT);
+        afterText = d.GetDlgItem(IDC_SET_CONTENT_LEVEL_TEXT)->GetWindowText();
+        spinWhileText = d.GetDlgItem(IDC_SET_CONTENT_SPIN)->IsWindowEnabled();
+        amplifyWhileText = d.GetDlgItem(IDC_SET_CONTENT_AMPLIFY)->IsWindowEnabled();
+        d.ClickDlgButton(IDC_SET_CONTENT_TYPE_VOICE);
+        amplifyAgain = d.GetDlgItem(IDC_SET_CONTENT_AMPLIFY)->IsWindowEnabled();
+        d.ClickDlgButton(IDC_SET_CONTENT_AMPLIFY);
+        afterOther = d.GetDlgItem(IDC_SET_CONTENT_LEVEL_TEXT)->GetWindowText();
+        d.ClickDlgButton(IDOK);
+    });
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    SetDialogDriver(old);
+    EXPECT_STREQ(shown, "-3.5 дБ");
+    EXPECT_STREQ(afterText, "");
+    EXPECT_FALSE(spinWhileText);
+    EXPECT_FALSE(amplifyWhileText);
+    EXPECT_TRUE(amplifyAgain);
+    EXPECT_STREQ(afterOther, "110.0 дБ");
+    EXPECT_EQ(dlg.nType, 3);
+    EXPECT_DOUBLE_EQ(dlg.dLevelChange_dB, 110.0);
+}
