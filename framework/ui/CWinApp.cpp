@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <cstring>
 #include <strings.h>
 #include <memory>
@@ -91,13 +92,20 @@ CWinApp* AfxGetApp()
     return g_app;
 }
 
-bool KCanShowWindows(const char* programName)
+// Without a display the hint repeats the whole command, arguments included,
+// so that it can be pasted as it stands.
+bool KCanShowWindows(int argc, char** argv, const char* programName)
 {
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     if ((platform && *platform) || std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY"))
         return true;
-    std::fprintf(stderr, "%s: нет дисплея (DISPLAY не задан); запустите под xvfb-run: xvfb-run -a %s\n", programName,
-                 programName);
+    std::string command = argc > 0 ? argv[0] : programName;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        command += a.find_first_of(" \t'\"") == std::string::npos ? " " + a : " '" + a + "'";
+    }
+    std::fprintf(stderr, "%s: нет дисплея (DISPLAY не задан); запустите под xvfb-run: xvfb-run -a %s\n",
+                 argc > 0 ? argv[0] : programName, command.c_str());
     return false;
 }
 
@@ -127,7 +135,7 @@ int CWinApp::ExitInstance()
 
 int CWinApp::Run(int argc, char** argv)
 {
-    if (!KCanShowWindows(argc > 0 ? argv[0] : m_pszAppName.GetString()))
+    if (!KCanShowWindows(argc, argv, m_pszAppName.GetString()))
         return 1;
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(m_pszAppName.GetString()));

@@ -117,4 +117,4 @@ CWinApp* AfxGetApp();
 
 // True when a window can be shown; otherwise prints one line saying how to
 // run the program anyway.
-bool KCanShowWindows(const char* programName);
+bool KCanShowWindows(int argc, char** argv, const char* programName);
