@@ -116,6 +116,15 @@ bool buildFilm(CKWaveFilm& film, const CString& path, const FilmOptions& o)
 
 } // namespace
 
+bool BuildNewDocumentFilm(CKWaveFilm& film, const CString& path, long nfft, double sigmaf, long channel)
+{
+    FilmOptions o;
+    o.nfft = nfft;
+    o.sigmaf = sigmaf;
+    o.channel = channel;
+    return buildFilm(film, path, o);
+}
+
 int RunFilm(const ToolArgs& args)
 {
     FilmOptions o;
