@@ -1,5 +1,7 @@
 #include "tembrix/KMainFrame.h"
 
+#include "tembrix/models/KDialogCreateVoiceSignal.h"
+
 #include <cmath>
 
 #include "framework/base/StringTable.h"
@@ -97,6 +99,7 @@ CKMainFrame::CKMainFrame()
     : sTime(AfxLoadString(IDS_TIME)), sFrequency(AfxLoadString(IDS_FREQUENCY)), sPower(AfxLoadString(IDS_POWER))
 {
     MapCommand(ID_RECORD_SOUND, &CKMainFrame::OnRecordSound);
+    MapCommand(ID_CREATE_VOICE_SIGNAL, &CKMainFrame::OnCreateVoiceSignal);
     MapUpdate(ID_INDICATOR_FREQUENCY, &CKMainFrame::OnUpdateFrequencyPane);
     MapUpdate(ID_INDICATOR_TIME, &CKMainFrame::OnUpdateTimePane);
 }
@@ -169,4 +172,10 @@ void CKMainFrame::OnUpdateTimePane(CCmdUI* pCmdUI)
 void CKMainFrame::OnRecordSound()
 {
     StartRecorder();
+}
+
+void CKMainFrame::OnCreateVoiceSignal()
+{
+    CKDialogCreateVoiceSignal dlg(this);
+    dlg.DoModal();
 }

@@ -33,6 +33,7 @@ public:
     int OnCreate(LPCREATESTRUCT lpCreateStruct) override;
 
     void OnRecordSound();
+    void OnCreateVoiceSignal();
     void OnUpdateFrequencyPane(CCmdUI* pCmdUI);
     void OnUpdateTimePane(CCmdUI* pCmdUI);
 

@@ -6,10 +6,12 @@
 #include "framework/ui/AfxIds.h"
 #include "framework/ui/CFrameWnd.h"
 #include "framework/ui/CView.h"
+#include "framework/ui/CWinApp.h"
 #include "glissar/doc/KNewPhoneObjectFiles.h"
 #include "kavrel/views/KDialogPlayWaveFile.h"
 #include "kavrel/views/KFilmViewState.h"
 #include "kavrel/views/KWaveFilmFloatingWindows.h"
+#include "tembrix/models/KDialogPirogovFunction.h"
 #include "kavrel/views/KWaveView.h"
 #include "kavrel/views/KWaveSpectrumPhasePortraitView.h"
 #include "kavrel/views/KWaveSpectrumView.h"
@@ -27,6 +29,8 @@ CTembrixDoc::CTembrixDoc()
     MapUpdate(ID_PLAY_SELECTED_FRAGMENT, &CTembrixDoc::OnUpdateNeedsSelection);
     MapCommand(ID_SHOW_OSCILLOGRAM, &CTembrixDoc::OnShowOscillogram);
     MapUpdate(ID_SHOW_OSCILLOGRAM, &CTembrixDoc::OnUpdateShowOscillogram);
+    MapCommand(ID_PIROGOV_FUNCTION, &CTembrixDoc::OnPirogovFunction);
+    MapUpdate(ID_PIROGOV_FUNCTION, &CTembrixDoc::OnUpdateNeedsSelection);
     MapCommand(ID_NEW_PHONE_OBJECT, &CTembrixDoc::NewPhoneObject);
     MapUpdate(ID_NEW_PHONE_OBJECT, &CTembrixDoc::OnUpdateNeedsSelection);
     for (UINT id : {ID_CARET_LEFT, ID_CARET_RIGHT, ID_CARET_LEFT_TEN, ID_CARET_RIGHT_TEN, ID_CARET_UP, ID_CARET_DOWN,
@@ -341,6 +345,12 @@ void CTembrixDoc::OnPlayWholeFile()
 void CTembrixDoc::OnPlaySelectedFragment()
 {
     WaveFilm.PlaySelectedFragment();
+}
+
+void CTembrixDoc::OnPirogovFunction()
+{
+    CKDialogPirogovFunction dlg(&WaveFilm, AfxGetApp() ? AfxGetApp()->m_pMainWnd : nullptr);
+    dlg.DoModal();
 }
 
 void CTembrixDoc::OnShowOscillogram()

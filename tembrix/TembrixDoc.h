@@ -38,6 +38,7 @@ public:
     void OnSetSigmaFr();
     void OnPlayWholeFile();
     void OnPlaySelectedFragment();
+    void OnPirogovFunction();
     void OnShowOscillogram();
     void OnCaretMove(UINT nID);
     void OnSyncOscillogramByMarker();

@@ -1,5 +1,11 @@
 #include "kavrel/core/KWaveFilmHelpers.h"
 
+#include <cstdlib>
+
+#include <cstdio>
+
+#include <cfloat>
+
 bool OpenKWaveFilmOnWholeFile(CKWaveFilm& film, const CString& sPath, const CString& sTitle, int nFFT)
 {
     if (!film.OpenKWaveFile(sPath, sTitle))
@@ -12,4 +18,11 @@ bool OpenKWaveFilmOnWholeFile(CKWaveFilm& film, const CString& sPath, const CStr
     film.SetKWaveWindowWidthInSamples(2 * film.GetCadreStepInSamples());
     film.SetFirstAndLastSample(0, film.GetKWaveSizeInSamples());
     return true;
+}
+
+double SigmaFrAsShown(double sigmaFr)
+{
+    char shown[32];
+    std::snprintf(shown, sizeof shown, "%.*g", FLT_DIG, double(float(sigmaFr)));
+    return float(std::strtod(shown, nullptr));
 }

@@ -7,3 +7,8 @@
 // with the optimum cadre parameters and spans the film over every sample.
 // False (the reader has shown why) when the file cannot be opened.
 bool OpenKWaveFilmOnWholeFile(CKWaveFilm& film, const CString& sPath, const CString& sTitle, int nFFT);
+
+// The resolution a SigmaFr field shows and its OK reads back: a float's six
+// significant digits. A new document's film takes its optimum so, in the
+// workshop through the dialog and in the batch tool through this.
+double SigmaFrAsShown(double sigmaFr);

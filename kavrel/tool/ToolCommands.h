@@ -17,6 +17,14 @@ int RunFilm(const ToolArgs& args);
 int RunMakeObject(const ToolArgs& args);
 int RunTraces(const ToolArgs& args);
 int RunReverb(const ToolArgs& args);
+int RunPirogov(const ToolArgs& args);
+int RunVoice(const ToolArgs& args);
+
+class CKWaveFilm;
+// The workshop's film of a new document over the whole file, as kavrel film
+// builds it: NFFT 256, 1024 or 4096, sigmaf 0 for the NFFT's optimum, and
+// the analysed channel. False (the reason printed) when it cannot be built.
+bool BuildNewDocumentFilm(CKWaveFilm& film, const CString& path, long nfft, double sigmaf, long channel);
 
 // The file's name without folder and extension, as the reader shows it.
 CString FileTitleOf(const CString& path);

@@ -33,6 +33,15 @@ const Command kCommands[] = {
     {"reverb",
      "kavrel reverb DOC.vrn [--table OUT.tsv] [--synthetic OUT.wav] [--maxima OUT.xls] [--minima OUT.xls]",
      RunReverb},
+    {"pirogov",
+     "kavrel pirogov FILE.wav --select A B OUT.xls [--cadres-per-frame K] [--low-line L] [--high-line H] "
+     "[--nfft N] [--sigmaf HZ] [--channel C]",
+     RunPirogov},
+    {"voice",
+     "kavrel voice OUT.wav [--f0 HZ] [--t1 X] [--t2 X] [--t3 X] [--a1 X] [--a2 X] [--correct 0|1] [--noise DB] "
+     "[--chest-f HZ] [--chest-a DB] [--chest-phase X] [--df0 X] [--dt1 X] [--dt2 X] [--dt3 X] [--da1 X] [--da2 X] "
+     "[--seed N]",
+     RunVoice},
 #endif
 };
 

@@ -180,7 +180,7 @@ TEST_F(TembrixWindows, StartsMaximisedAndEmptyWithTheTemplateTheProfileAndTheToo
     EXPECT_EQ(FindItem(menu, ID_FILE_SAVE), nullptr);
     main->m_wndToolBar.OnUpdateCmdUI(main, TRUE);
     EXPECT_TRUE(main->m_wndToolBar.IsButtonEnabled(main->m_wndToolBar.CommandToIndex(ID_RECORD_SOUND)));
-    EXPECT_FALSE(main->m_wndToolBar.IsButtonEnabled(main->m_wndToolBar.CommandToIndex(ID_CREATE_VOICE_SIGNAL)));
+    EXPECT_TRUE(main->m_wndToolBar.IsButtonEnabled(main->m_wndToolBar.CommandToIndex(ID_CREATE_VOICE_SIGNAL)));
 }
 
 TEST_F(TembrixWindows, BackgroundIsTheFieldTheTitleAndTheThinBrightLineOverTheWideOnes)
@@ -246,13 +246,15 @@ TEST_F(TembrixWindows, DocumentFrameIsThreeColumnsWithOnlyTheThirdOpenAndItsComm
     EXPECT_FALSE(bar.IsButtonEnabled(button(ID_NEW_PHONE_OBJECT))); // no selection yet
     EXPECT_FALSE(bar.IsButtonEnabled(button(ID_PLAY_SELECTED_FRAGMENT)));
     EXPECT_FALSE(state(ID_DIFFERENTIATE).bEnabled);    // never
-    EXPECT_FALSE(state(ID_CREATE_VOICE_SIGNAL).bEnabled);
+    EXPECT_TRUE(state(ID_CREATE_VOICE_SIGNAL).bEnabled); // the model needs no document
+    EXPECT_FALSE(state(ID_PIROGOV_FUNCTION).bEnabled);  // nor selection yet
     EXPECT_TRUE(state(ID_FILM_GREY).bChecked);
     EXPECT_FALSE(state(ID_FILM_COLOUR).bChecked);
     EXPECT_FALSE(state(ID_PAPER_COLOURS).bChecked);
     EXPECT_FALSE(bar.IsButtonChecked(button(ID_SHOW_OSCILLOGRAM)));
 
     doc->WaveFilm.SetSelectedFragmentAbsCadres(10, 40);
+    EXPECT_TRUE(state(ID_PIROGOV_FUNCTION).bEnabled);
     EXPECT_TRUE(bar.IsButtonEnabled(button(ID_NEW_PHONE_OBJECT)));
     EXPECT_TRUE(bar.IsButtonEnabled(button(ID_PLAY_SELECTED_FRAGMENT)));
     EXPECT_TRUE(main->ChooseMenuCommand(ID_FILM_COLOUR));

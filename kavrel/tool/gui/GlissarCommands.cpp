@@ -92,11 +92,7 @@ bool buildFilm(CKWaveFilm& film, const CString& path, const FilmOptions& o)
         return false;
     if (o.channel >= film.GetKWaveNChannels())
         return refuse("В звуковом файле нет такого канала");
-    // The dialog holds sigma F as a float shown with a float's six digits,
-    // and its OK reads back what its field shows.
-    char shown[32];
-    std::snprintf(shown, sizeof shown, "%.*g", FLT_DIG, double(float(film.GetSigmaFr())));
-    double sigma = float(std::strtod(shown, nullptr));
+    double sigma = SigmaFrAsShown(film.GetSigmaFr());
     long step = film.GetCadreStepInSamples();
     const double Fs = double(film.GetKWaveFrADC());
     if (o.sigmaf > 0) {
@@ -120,6 +116,15 @@ bool buildFilm(CKWaveFilm& film, const CString& path, const FilmOptions& o)
 }
 
 } // namespace
+
+bool BuildNewDocumentFilm(CKWaveFilm& film, const CString& path, long nfft, double sigmaf, long channel)
+{
+    FilmOptions o;
+    o.nfft = nfft;
+    o.sigmaf = sigmaf;
+    o.channel = channel;
+    return buildFilm(film, path, o);
+}
 
 int RunFilm(const ToolArgs& args)
 {

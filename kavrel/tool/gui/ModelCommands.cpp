@@ -1,0 +1,211 @@
+// pirogov and voice: the workshop's Pirogov function statistics of a
+// selection and its model voice signal, run through the same code as their
+// dialogs, without windows.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <sys/stat.h>
+
+#include "kavrel/core/KWaveFilm.h"
+#include "kavrel/tool/ToolCommands.h"
+#include "tembrix/models/KPirogovFunction.h"
+#include "tembrix/models/KVoicePulse.h"
+
+namespace {
+
+bool parseNumber(const CString& s, double& v)
+{
+    char* end = nullptr;
+    v = std::strtod(s.GetString(), &end);
+    return !s.IsEmpty() && end && *end == '\0' && std::isfinite(v);
+}
+
+bool exists(const CString& path)
+{
+    struct stat st;
+    return ::stat(path.GetString(), &st) == 0;
+}
+
+int refuse(const char* text)
+{
+    std::fprintf(stderr, "%s\n", text);
+    return 1;
+}
+
+const char* const kPirogovUsage =
+    "Использование: kavrel pirogov FILE.wav --select A B OUT.xls [--cadres-per-frame K] [--low-line L] "
+    "[--high-line H] [--nfft N] [--sigmaf HZ] [--channel C]\n";
+
+const char* const kVoiceUsage =
+    "Использование: kavrel voice OUT.wav [--f0 HZ] [--t1 X] [--t2 X] [--t3 X] [--a1 X] [--a2 X] [--correct 0|1] "
+    "[--noise DB] [--chest-f HZ] [--chest-a DB] [--chest-phase X] [--df0 X] [--dt1 X] [--dt2 X] [--dt3 X] "
+    "[--da1 X] [--da2 X] [--seed N]\n";
+
+} // namespace
+
+int RunPirogov(const ToolArgs& args)
+{
+    if (args.size() < 5 || args[1] != "--select" || (args.size() - 5) % 2 != 0) {
+        std::fputs(kPirogovUsage, stderr);
+        return 2;
+    }
+    long a = 0, b = 0;
+    if (!ParseLong(args[2], a) || !ParseLong(args[3], b)) {
+        std::fputs(kPirogovUsage, stderr);
+        return 2;
+    }
+    const CString out = args[4];
+    long nfft = 1024, channel = 0, K = -1, low = -1, high = -1;
+    double sigmaf = 0;
+    for (size_t i = 5; i < args.size(); i += 2) {
+        const CString& key = args[i];
+        const CString& value = args[i + 1];
+        if (key == "--cadres-per-frame") {
+            if (!ParseLong(value, K) || K < 1 || K > 100000)
+                return refuse("Число спектральных кадров во фрейме: введите целое число от 1 до 100000.");
+        } else if (key == "--low-line") {
+            if (!ParseLong(value, low) || low < 0 || low > 511)
+                return refuse("Нижняя спектральная линия: введите целое число от 0 до 511.");
+        } else if (key == "--high-line") {
+            if (!ParseLong(value, high) || high < 0 || high > 511)
+                return refuse("Верхняя спектральная линия: введите целое число от 0 до 511.");
+        } else if (key == "--nfft") {
+            if (!ParseLong(value, nfft) || (nfft != 256 && nfft != 1024 && nfft != 4096))
+                return refuse("NFFT должно быть одним из 256, 1024, 4096");
+        } else if (key == "--sigmaf") {
+            if (!parseNumber(value, sigmaf) || sigmaf < 0.001 || sigmaf > 1000000)
+                return refuse("SigmaF должно быть числом от 0.001 до 1000000 (Гц)");
+        } else if (key == "--channel") {
+            if (!ParseLong(value, channel) || channel < 0 || channel > 1)
+                return refuse("Канал должен быть 0 (левый) или 1 (правый)");
+        } else {
+            std::fputs(kPirogovUsage, stderr);
+            return 2;
+        }
+    }
+    if (exists(out)) {
+        std::fprintf(stderr, "Файл уже существует и не будет перезаписан: %s\n", out.GetString());
+        return 1;
+    }
+    CKWaveFilm film;
+    if (!BuildNewDocumentFilm(film, args[0], nfft, sigmaf, channel))
+        return 1;
+    if (a < 0 || b < 0 || a >= film.GetNCadres() || b >= film.GetNCadres())
+        return refuse("Кадры выделенного фрагмента лежат вне фильма");
+    film.SetSelectedFragmentAbsCadres(a, b);
+    // The workshop offers the command only over a selection.
+    if (film.GetSelectedFragmentAbsCadre0() == film.GetSelectedFragmentAbsCadre1())
+        return refuse("Выделенный фрагмент пуст: функция Пирогова не рассчитывается");
+    // What the dialog starts from.
+    if (K < 0)
+        K = PirogovDefaultCadresPerFrame(film);
+    if (low < 0)
+        low = PirogovDefaultLowLine(film);
+    if (high < 0)
+        high = PirogovDefaultHighLine(film);
+
+    KPirogovStatistics st;
+    if (!CreatePirogovFunctionFile(film, int(K), int(low), int(high), out, &st)) {
+        // The dialog leaves the empty file for the user; a batch run leaves no output.
+        std::remove(out.GetString());
+        return 1;
+    }
+    std::printf("cadres_per_frame: %ld\n", K);
+    std::printf("low_line: %ld\n", low);
+    std::printf("high_line: %ld\n", high);
+    std::printf("values: %d\n", st.n);
+    std::printf("min: %.9g\n", st.min);
+    std::printf("max: %.9g\n", st.max);
+    std::printf("mean: %.9g\n", st.mean);
+    std::printf("deviation: %.9g\n", st.deviation);
+    std::printf("variation: %.9g\n", st.variation);
+    std::printf("entropy: %.9g\n", st.entropy);
+    return 0;
+}
+
+int RunVoice(const ToolArgs& args)
+{
+    if (args.empty() || (args.size() - 1) % 2 != 0) {
+        std::fputs(kVoiceUsage, stderr);
+        return 2;
+    }
+    const CString out = args[0];
+    // The dialog's fields as they first stand.
+    KVOICE_MODEL_PARAMS R;
+    R.ChestF = 0;
+    long correct = 0;
+    struct Field {
+        const char* key;
+        double* value;
+        double lo, hi;
+        const char* name;
+    };
+    const Field fields[] = {
+        {"--f0", &R.F0, 1, 1000, "F0"},
+        {"--t1", &R.T1, 0, 1, "T1"},
+        {"--t2", &R.T2, 0, 1, "T2"},
+        {"--t3", &R.T3, 0, 1, "T3"},
+        {"--a1", &R.A1, 0, 1, "A1"},
+        {"--a2", &R.A2, 0, 1, "A2"},
+        {"--noise", &R.Noise_dB, -1000, 1000, "Шум [дБ]"},
+        {"--chest-f", &R.ChestF, 0, 1000, "F [Гц]"},
+        {"--chest-a", &R.ChestA_dB, -1000, 1000, "A [дБ]"},
+        {"--chest-phase", &R.ChestPhase, -1000, 1000, "Фаза [гр.]"},
+        {"--df0", &R.dF0, 0, 1, "dF0"},
+        {"--dt1", &R.dT1, 0, 1, "dT1"},
+        {"--dt2", &R.dT2, 0, 1, "dT2"},
+        {"--dt3", &R.dT3, 0, 1, "dT3"},
+        {"--da1", &R.dA1, 0, 1, "dA1"},
+        {"--da2", &R.dA2, 0, 1, "dA2"},
+    };
+    for (size_t i = 1; i < args.size(); i += 2) {
+        const CString& key = args[i];
+        const CString& value = args[i + 1];
+        if (key == "--seed") {
+            long seed = 0;
+            if (!ParseLong(value, seed) || seed < 0 || seed > 0xFFFFFFFFL)
+                return refuse("Начальное значение генератора: введите целое число от 0 до 4294967295.");
+            std::srand(unsigned(seed));
+            continue;
+        }
+        if (key == "--correct") {
+            if (!ParseLong(value, correct) || correct < 0 || correct > 1)
+                return refuse("Корректировать модель по невязке: 0 или 1.");
+            continue;
+        }
+        const Field* f = nullptr;
+        for (const Field& candidate : fields)
+            if (key == candidate.key)
+                f = &candidate;
+        if (!f) {
+            std::fputs(kVoiceUsage, stderr);
+            return 2;
+        }
+        double v = 0;
+        if (!parseNumber(value, v) || v < f->lo || v > f->hi) {
+            std::fprintf(stderr, "%s: введите число от %g до %g.\n", f->name, f->lo, f->hi);
+            return 1;
+        }
+        *f->value = v;
+    }
+    if (exists(out)) {
+        std::fprintf(stderr, "Файл уже существует и не будет перезаписан: %s\n", out.GetString());
+        return 1;
+    }
+    // "Посмотреть на модельный сигнал", then "Создать звуковой файл".
+    CKVoicePulse model;
+    if (!model.BuildPulse(R, correct != 0))
+        return refuse("Противоречивые входные параметры модели.");
+    const int c = model.c;
+    const double residual = model.GetResidual();
+    std::vector<short> samples;
+    std::vector<int> periods;
+    if (!GenerateVoiceSignal(model, R, samples, &periods) || !WriteVoiceSignalFile(out, samples))
+        return 1;
+    std::printf("rate: %d\n", CKVoicePulse::kFs);
+    std::printf("samples: %zu\n", samples.size());
+    std::printf("period: %d\n", c);
+    std::printf("residual: %.9g\n", residual);
+    std::printf("periods: %zu\n", periods.size());
+    return 0;
+}
