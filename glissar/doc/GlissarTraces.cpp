@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "framework/base/ProgressService.h"
 #include "framework/base/UserServices.h"
@@ -90,6 +91,10 @@ bool CGlissarDoc::CalculateAllSpectra(bool initiate)
 
     const KTRACE_PEAK_CONSTANTS pc = MakeTracePeakConstants(double(film.GetKWaveFrADC()), N, film.GetSigmaFr());
     double* v = pGaussWindow;
+    // The bins are ordered by their powers, which order them as their dB
+    // levels do; the levels themselves are only needed around the maxima.
+    std::vector<double> q(size_t(std::max(B, 1)));
+    std::vector<int> maxima(size_t(std::max(B, 1)));
     for (long c = M; c < C - M; c += 2) {
         S0->Wave.PositKWaveWindowOnSample(film.GetSampleFromCadreNumber(c));
         S1->Wave.PositKWaveWindowOnSample(film.GetSampleFromCadreNumber(c + 1));
@@ -97,21 +102,20 @@ bool CGlissarDoc::CalculateAllSpectra(bool initiate)
         for (int half = 0; half < 2; ++half) {
             CKSpectrum* S = half == 0 ? S0 : S1;
             const long cadre = c + half;
-            S->CalculateAmpl_dB_(v);
-            if (initiate)
-                InitiateTraceStatusForCadre(cadre, v);
-            const unsigned char* st = GetTraceStatus(cadre);
             const Z* z = S->GetZ();
-            const long row = cadre * B;
-            for (int k = K; k < B - K; ++k) {
-                if (!(st[k] & TRACE_LOCAL_MAX))
-                    continue;
-                const KTRACE_PEAK p = EstimateTracePeak(v[k - 1], v[k], v[k + 1], z[k - 1], z[k], z[k + 1], k, pc);
-                pSpectraParam_A_F[row + k] = float(p.A);
-                pSpectraParam_A_F[row + k - 1] = float(p.omega);
-                pSpectraParam_D_P[row + k] = float(p.D);
-                pSpectraParam_D_P[row + k - 1] = float(p.P);
+            TracePowers(z, B, q.data());
+            unsigned char* st = GetTraceStatus(cadre);
+            if (initiate && (N < 6 || !ClassifyTraceBinsByPower(q.data(), B, st))) {
+                S->CalculateAmpl_dB_(v);
+                InitiateTraceStatusForCadre(cadre, v);
             }
+            int n = 0;
+            for (int k = K; k < B - K; ++k) {
+                maxima[size_t(n)] = k;
+                n += st[k] & TRACE_LOCAL_MAX;
+            }
+            EstimateTracePeaks(q.data(), z, maxima.data(), n, pc, pSpectraParam_A_F + cadre * B,
+                               pSpectraParam_D_P + cadre * B);
         }
         progress.SetPos(int(c));
     }
@@ -142,6 +146,36 @@ bool CGlissarDoc::CalculateAllSpectra(bool initiate)
     return true;
 }
 
+namespace {
+
+// Whether a maximum of amplitude A reaches a visual level in dB, as
+// 20·log10(A) in single precision decides it. Outside 1e-3 of the level's
+// amplitude (8.7e-3 dB) the comparison of amplitudes decides the same, as a
+// float logarithm of a level is off by far less (2e-4 dB); only inside it is
+// the logarithm taken.
+struct VisibleLevels {
+    std::vector<double> below, above;
+    // Bins past the n levels held are left to the logarithm.
+    VisibleLevels(const float* down, int n, int B) : below(size_t(B), NAN), above(size_t(B), NAN)
+    {
+        for (int k = 0; k < std::min(n, B); ++k) {
+            const double a = std::pow(10.0, double(down[k]) / 20);
+            below[size_t(k)] = a * (1 - 1e-3);
+            above[size_t(k)] = a * (1 + 1e-3);
+        }
+    }
+    bool Reaches(float A, const float* down, int k) const
+    {
+        if (A > above[size_t(k)])
+            return true;
+        if (A < below[size_t(k)])
+            return false;
+        return 20.0f * std::log10(A) >= down[k];
+    }
+};
+
+} // namespace
+
 void CGlissarDoc::MarkVisibleTraces()
 {
     const int B = GetNBins();
@@ -151,13 +185,13 @@ void CGlissarDoc::MarkVisibleTraces()
     if (!pSpectraParam_A_F)
         return;
     const float* down = pWaveFilm.validDownLevel.pArray;
+    const VisibleLevels levels(down, int(pWaveFilm.validDownLevel.nSize), B);
     for (long c = M; c < C - M; ++c) {
         unsigned char* st = GetTraceStatus(c);
         for (int k = K; k < B - K; ++k) {
             if (!(st[k] & TRACE_LOCAL_MAX))
                 continue;
-            const float level = 20.0f * std::log10(pSpectraParam_A_F[c * B + k]);
-            if (level >= down[k])
+            if (levels.Reaches(pSpectraParam_A_F[c * B + k], down, k))
                 st[k] |= TRACE_VISIBLE;
             else
                 st[k] &= ~TRACE_VISIBLE;
@@ -175,14 +209,14 @@ void CGlissarDoc::RecalculateTraceVisibility()
     if (!pSpectraParam_A_F)
         return;
     const float* down = pWaveFilm.validDownLevel.pArray;
+    const VisibleLevels levels(down, int(pWaveFilm.validDownLevel.nSize), B);
     for (long c = M; c < C - M; ++c) {
         unsigned char* st = GetTraceStatus(c);
         for (int k = K; k < B - K; ++k) {
             if (!(st[k] & TRACE_LOCAL_MAX))
                 continue;
-            const float level = 20.0f * std::log10(pSpectraParam_A_F[c * B + k]);
             const unsigned char before = st[k];
-            if (level >= down[k])
+            if (levels.Reaches(pSpectraParam_A_F[c * B + k], down, k))
                 st[k] |= TRACE_VISIBLE;
             else
                 st[k] &= ~TRACE_VISIBLE;
