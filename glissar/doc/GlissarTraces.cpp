@@ -2,6 +2,8 @@
 // chirp atoms, the editing tool, and the rebuilding of the synthetic signal
 // from the atoms of the chosen maxima.
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -68,84 +70,6 @@ void CGlissarDoc::InitiateTraceStatusForCadre(long c, const double* v)
     }
 }
 
-bool CGlissarDoc::CalculateAllSpectra(bool initiate)
-{
-    CKWaveFilm& film = pWaveFilm;
-    CKSpectrum* S0 = film.pS0;
-    CKSpectrum* S1 = film.pS1;
-    const int N = film.GetNFFT();
-    const int B = N / 2;
-    const long C = film.GetNCadres();
-    for (CKSpectrum* s : {S0, S1}) {
-        s->SetNFFT(N);
-        s->SetSigmaF(film.GetSigmaFr());
-    }
-    if (!pSpectraParam_A_F || !pSpectraParam_D_P || !pGaussWindow ||
-        LocalMaxAmplPosition.nSize < (long long)B * C)
-        return false;
-    const long M = GetCadreMargin();
-    const int K = GetBinMargin();
-
-    IProgressService& progress = ProgressService();
-    progress.Open(int(M), int(C - M), "Идет вычисление следов гармоник ...");
-
-    const KTRACE_PEAK_CONSTANTS pc = MakeTracePeakConstants(double(film.GetKWaveFrADC()), N, film.GetSigmaFr());
-    double* v = pGaussWindow;
-    // The bins are ordered by their powers, which order them as their dB
-    // levels do; the levels themselves are only needed around the maxima.
-    std::vector<double> q(size_t(std::max(B, 1)));
-    std::vector<int> maxima(size_t(std::max(B, 1)));
-    for (long c = M; c < C - M; c += 2) {
-        S0->Wave.PositKWaveWindowOnSample(film.GetSampleFromCadreNumber(c));
-        S1->Wave.PositKWaveWindowOnSample(film.GetSampleFromCadreNumber(c + 1));
-        film.FFT.CalculateWithWeighting(S0, S1);
-        for (int half = 0; half < 2; ++half) {
-            CKSpectrum* S = half == 0 ? S0 : S1;
-            const long cadre = c + half;
-            const Z* z = S->GetZ();
-            TracePowers(z, B, q.data());
-            unsigned char* st = GetTraceStatus(cadre);
-            if (initiate && (N < 6 || !ClassifyTraceBinsByPower(q.data(), B, st))) {
-                S->CalculateAmpl_dB_(v);
-                InitiateTraceStatusForCadre(cadre, v);
-            }
-            int n = 0;
-            for (int k = K; k < B - K; ++k) {
-                maxima[size_t(n)] = k;
-                n += st[k] & TRACE_LOCAL_MAX;
-            }
-            EstimateTracePeaks(q.data(), z, maxima.data(), n, pc, pSpectraParam_A_F + cadre * B,
-                               pSpectraParam_D_P + cadre * B);
-        }
-        progress.SetPos(int(c));
-    }
-
-    // Nothing outside the margins carries a status: its atoms would not fit.
-    for (long c = 0; c < C; ++c) {
-        unsigned char* st = GetTraceStatus(c);
-        if (c < M || c >= C - M) {
-            std::memset(st, 0, size_t(B));
-            continue;
-        }
-        for (int k = 0; k < std::min(K, B); ++k)
-            st[k] = 0;
-        for (int k = std::max(0, B - K); k < B; ++k)
-            st[k] = 0;
-    }
-
-    const double* g = S0->GetGauss();
-    const double sigmaT = S0->GetSigmaT();
-    for (int i = 0; i < B; ++i) {
-        pGaussWindow[B + i] = g[i] * sigmaT;
-        pGaussWindow[B - i] = g[i] * sigmaT;
-    }
-    pGaussWindow[0] = g[B] * sigmaT;
-
-    MarkVisibleTraces();
-    progress.Close();
-    return true;
-}
-
 namespace {
 
 // Whether a maximum of amplitude A reaches a visual level in dB, as
@@ -174,7 +98,113 @@ struct VisibleLevels {
     }
 };
 
+// The bins in [k0, k1) of a status row that carry TRACE_LOCAL_MAX, eight
+// status bytes at a time: a third of the bins of noise are maxima.
+int ListLocalMaxima(const unsigned char* st, int k0, int k1, int B, int* out)
+{
+    int n = 0;
+    int w = k0 & ~7;
+    for (; w < k1 && w + 8 <= B; w += 8) {
+        std::uint64_t bits;
+        std::memcpy(&bits, st + w, sizeof bits);
+        bits &= 0x0101010101010101ull; // TRACE_LOCAL_MAX of each byte
+        while (bits) {
+            const int k = w + std::countr_zero(bits) / 8;
+            out[n] = k;
+            n += k >= k0 && k < k1;
+            bits &= bits - 1;
+        }
+    }
+    for (int k = std::max(w, k0); k < k1; ++k) {
+        out[n] = k;
+        n += st[k] & 0x01;
+    }
+    return n;
+}
+
 } // namespace
+
+bool CGlissarDoc::CalculateAllSpectra(bool initiate)
+{
+    CKWaveFilm& film = pWaveFilm;
+    CKSpectrum* S0 = film.pS0;
+    CKSpectrum* S1 = film.pS1;
+    const int N = film.GetNFFT();
+    const int B = N / 2;
+    const long C = film.GetNCadres();
+    for (CKSpectrum* s : {S0, S1}) {
+        s->SetNFFT(N);
+        s->SetSigmaF(film.GetSigmaFr());
+    }
+    if (!pSpectraParam_A_F || !pSpectraParam_D_P || !pGaussWindow ||
+        LocalMaxAmplPosition.nSize < (long long)B * C)
+        return false;
+    const long M = GetCadreMargin();
+    const int K = GetBinMargin();
+
+    IProgressService& progress = ProgressService();
+    progress.Open(int(M), int(C - M), "Идет вычисление следов гармоник ...");
+
+    const KTRACE_PEAK_CONSTANTS pc = MakeTracePeakConstants(double(film.GetKWaveFrADC()), N, film.GetSigmaFr());
+    double* v = pGaussWindow;
+    // The bins are ordered by their powers, which order them as their dB
+    // levels do; the levels themselves are only needed around the maxima.
+    std::vector<double> q(size_t(std::max(B, 1)));
+    std::vector<int> maxima(size_t(std::max(B, 1)));
+    // The visibility of each maximum as MarkVisibleTraces gives it, while its
+    // values are at hand.
+    const float* down = film.validDownLevel.pArray;
+    const VisibleLevels levels(down, int(film.validDownLevel.nSize), B);
+    for (long c = M; c < C - M; c += 2) {
+        S0->Wave.PositKWaveWindowOnSample(film.GetSampleFromCadreNumber(c));
+        S1->Wave.PositKWaveWindowOnSample(film.GetSampleFromCadreNumber(c + 1));
+        film.FFT.CalculateWithWeighting(S0, S1);
+        for (int half = 0; half < 2; ++half) {
+            CKSpectrum* S = half == 0 ? S0 : S1;
+            const long cadre = c + half;
+            const Z* z = S->GetZ();
+            TracePowers(z, B, q.data());
+            unsigned char* st = GetTraceStatus(cadre);
+            if (initiate && (N < 6 || !ClassifyTraceBinsByPower(q.data(), B, st))) {
+                S->CalculateAmpl_dB_(v);
+                InitiateTraceStatusForCadre(cadre, v);
+            }
+            const int n = ListLocalMaxima(st, K, B - K, B, maxima.data());
+            float* AF = pSpectraParam_A_F + cadre * B;
+            EstimateTracePeaks(q.data(), z, maxima.data(), n, pc, AF, pSpectraParam_D_P + cadre * B);
+            for (int i = 0; i < n; ++i) {
+                const int k = maxima[size_t(i)];
+                st[k] = levels.Reaches(AF[k], down, k) ? st[k] | TRACE_VISIBLE : st[k] & ~TRACE_VISIBLE;
+            }
+        }
+        progress.SetPos(int(c));
+    }
+
+    // Nothing outside the margins carries a status: its atoms would not fit.
+    for (long c = 0; c < C; ++c) {
+        unsigned char* st = GetTraceStatus(c);
+        if (c < M || c >= C - M) {
+            std::memset(st, 0, size_t(B));
+            continue;
+        }
+        for (int k = 0; k < std::min(K, B); ++k)
+            st[k] = 0;
+        for (int k = std::max(0, B - K); k < B; ++k)
+            st[k] = 0;
+    }
+
+    const double* g = S0->GetGauss();
+    const double sigmaT = S0->GetSigmaT();
+    for (int i = 0; i < B; ++i) {
+        pGaussWindow[B + i] = g[i] * sigmaT;
+        pGaussWindow[B - i] = g[i] * sigmaT;
+    }
+    pGaussWindow[0] = g[B] * sigmaT;
+
+    progress.Close();
+    return true;
+}
+
 
 void CGlissarDoc::MarkVisibleTraces()
 {

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include "kavrel/core/KFastAtan.h"
 
@@ -79,12 +80,12 @@ KTRACE_PEAK EstimateTracePeak(double a, double b, double d, const Z& zm, const Z
     return p;
 }
 
-// The loops below are compiled for plain x86-64 and again with AVX2, picked by
-// the loader. This file is built without fused multiply-adds (see its
+// The loops below are compiled for plain x86-64 and again with AVX2 and with
+// AVX-512, picked by the loader. This file is built without fused multiply-adds (see its
 // CMakeLists), so both give the same bits: the powers must equal those of the
 // dB spectrum, and the tests should not depend on the processor.
 #if defined(__GNUC__) && defined(__x86_64__) && defined(__linux__)
-#define KTRACE_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v3", "default")))
+#define KTRACE_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default")))
 #else
 #define KTRACE_VECTOR_CLONES
 #endif
@@ -159,7 +160,7 @@ struct PeakBlock {
     double qa[kBlock], qb[kBlock], qd[kBlock];
     double zmr[kBlock], zmi[kBlock], z0r[kBlock], z0i[kBlock], zpr[kBlock], zpi[kBlock], k[kBlock];
     double A[kBlock], omega[kBlock], D[kBlock], P[kBlock];
-    double rise[kBlock], s2[kBlock];
+    double odd[kBlock]; // not 0: left to EstimateTracePeak
 };
 
 KTRACE_VECTOR_CLONES
@@ -206,8 +207,21 @@ void EstimateBlock(PeakBlock& b, int n, const KTRACE_PEAK_CONSTANTS& c)
         b.omega[i] = omegaPerHz * ((b.k[i] + Q / 2) * df);
         b.D[i] = beta * invTwoFs2;
         b.P[i] = phi - 0.5 * KAtan2(u, 1.0);
-        b.rise[i] = rise;
-        b.s2[i] = s2;
+        // Power ratios out of the normal range, phase products that may
+        // vanish, huge rises and tops flat within 4e-5 dB (where the plain
+        // second difference of levels is mostly rounding, and only the same
+        // rounding gives the same result) are left to EstimateTracePeak.
+        // Selects of doubles, as bools here would stop the vectoriser.
+        const double tiny = 2.2250738585072014e-308;
+        double odd = ra >= tiny ? 0.0 : 1.0;
+        odd = rd >= tiny ? odd : 1.0;
+        odd = b.qb[i] < 1e300 ? odd : 1.0;
+        odd = rise <= 700 ? odd : 1.0;
+        odd = std::fabs(s2) >= 1e-5 ? odd : 1.0;
+        odd = std::fabs(b.zmr[i]) + std::fabs(b.zmi[i]) >= 1e-140 ? odd : 1.0;
+        odd = std::fabs(b.zpr[i]) + std::fabs(b.zpi[i]) >= 1e-140 ? odd : 1.0;
+        odd = std::fabs(b.z0r[i]) + std::fabs(b.z0i[i]) >= 1e-140 ? odd : 1.0;
+        b.odd[i] = odd;
     }
 }
 
@@ -227,18 +241,43 @@ bool ClassifyTraceBinsByPower(const double* q, int B, unsigned char* st)
         return false;
     st[0] = 0;
     st[B - 1] = 0;
-    // Without branches, in lanes of 64 bits: the levels of noise rise and
-    // fall at random.
+    // Without branches, four bins at a time: the levels of noise rise and
+    // fall at random. Comparisons give lanes of all ones or zeros.
+    using V4d = double __attribute__((vector_size(32)));
+    using V4i = long long __attribute__((vector_size(32)));
+    using V4c = unsigned char __attribute__((vector_size(4)));
+    V4i tiesV = {0, 0, 0, 0}, plateausV = {0, 0, 0, 0};
+    int k = 1;
+    for (; k + 3 <= B - 2; k += 4) {
+        V4d p, x, n;
+        std::memcpy(&p, q + k - 1, sizeof p);
+        std::memcpy(&x, q + k, sizeof x);
+        std::memcpy(&n, q + k + 1, sizeof n);
+        const V4i up1 = x > p, down1 = x < p, up2 = n > x, down2 = n < x;
+        const V4i valley = down1 & (n < p), flat = ~(up2 | down2), level = ~(up1 | down1);
+        const V4i st4 = (down2 & ((up1 & 0x01) | (~up1 & 0x80))) | (up2 & ((valley & 0x80) | (~valley & 0x40))) |
+                        (flat & ((up1 & 0x40) | (down1 & 0x80) | (level & kPlateau)));
+        const V4c bytes = __builtin_convertvector(st4, V4c);
+        std::memcpy(st + k, &bytes, sizeof bytes);
+        // NearTie of (x, n) and of (p, n).
+        const V4d bigXN = x > n ? x : n, dXN = x - n, bigPN = p > n ? p : n, dPN = p - n;
+        tiesV |= (x != n) & (dXN <= kPowerTieRatio * bigXN) & (-dXN <= kPowerTieRatio * bigXN);
+        tiesV |= (p != n) & (dPN <= kPowerTieRatio * bigPN) & (-dPN <= kPowerTieRatio * bigPN);
+        plateausV |= flat & level;
+    }
     std::int64_t ties = NearTie(q[0], q[1]), plateaus = 0;
-    for (int k = 1; k <= B - 2; ++k) {
+    for (int i = 0; i < 4; ++i) {
+        ties |= tiesV[i];
+        plateaus |= plateausV[i];
+    }
+    for (; k <= B - 2; ++k) {
         const double p = q[k - 1], x = q[k], n = q[k + 1];
-        const std::int64_t up1 = x > p, down1 = x < p, up2 = n > x, down2 = n < x, belowP = n < p;
-        const std::int64_t flat = !(up2 | down2);
-        const std::int64_t s = down2 * (up1 ? 0x01 : 0x80) + up2 * ((down1 & belowP) ? 0x80 : 0x40) +
-                               flat * (up1 ? 0x40 : down1 ? 0x80 : kPlateau);
-        st[k] = static_cast<unsigned char>(s);
+        const unsigned char s = n < x ? (x > p ? 0x01 : 0x80)
+                                      : n > x ? ((x < p && n < p) ? 0x80 : 0x40)
+                                              : x > p ? 0x40 : x < p ? 0x80 : kPlateau;
+        st[k] = s;
         ties |= NearTie(x, n) | NearTie(p, n);
-        plateaus |= flat & !(up1 | down1);
+        plateaus |= s == kPlateau;
     }
     if (ties)
         return false;
@@ -291,19 +330,7 @@ void EstimateTracePeaks(const double* q, const Z* z, const int* bins, int n, con
         EstimateBlock(b, m, c);
         for (int i = 0; i < m; ++i) {
             const int k = bins[first + i];
-            // Power ratios out of the normal range, phase products that may
-            // vanish and huge rises are left to the library's functions (the
-            // tests in the loop above would keep it from vectorising).
-            const Z& zm = z[k - 1];
-            const Z& zp = z[k + 1];
-            // So are tops flat within 4e-5 dB, where the plain second
-            // difference of levels is mostly rounding and only the same
-            // rounding gives the same result.
-            const bool odd = !(q[k - 1] >= 1e-290 * q[k]) || !(q[k + 1] >= 1e-290 * q[k]) || !(q[k] < 1e300) ||
-                             !(b.rise[i] <= 700) || !(std::fabs(b.s2[i]) >= 1e-5) || std::fabs(zm.re) + std::fabs(zm.im) < 1e-140 ||
-                             std::fabs(zp.re) + std::fabs(zp.im) < 1e-140 ||
-                             std::fabs(z[k].re) + std::fabs(z[k].im) < 1e-140;
-            if (odd) {
+            if (b.odd[i] != 0) {
                 const KTRACE_PEAK p = EstimateTracePeak(10.0 * std::log10(q[k - 1]), 10.0 * std::log10(q[k]),
                                                         10.0 * std::log10(q[k + 1]), z[k - 1], z[k], z[k + 1], k, c);
                 b.A[i] = p.A;
