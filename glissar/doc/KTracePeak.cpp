@@ -1,12 +1,17 @@
 #include "glissar/doc/KTracePeak.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 
 #include "kavrel/core/KFastAtan.h"
+
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 KTRACE_PEAK_CONSTANTS MakeTracePeakConstants(double Fs, int nFFT, double sigmaF)
 {
@@ -97,31 +102,42 @@ namespace {
 // the whole double range), keeps their order: 10·log10(1 + 1e-9) = 4.3e-9 dB.
 constexpr double kPowerTieRatio = 1e-9;
 
+// Also true when either is not a number: the dB levels must judge those.
 [[gnu::always_inline]] inline bool NearTie(double a, double b)
 {
     const double big = a > b ? a : b;
-    return (a != b) & (std::fabs(a - b) <= kPowerTieRatio * big);
+    return (a != b) & !(std::fabs(a - b) > kPowerTieRatio * big);
 }
 
 // A plateau whose left neighbour decides it, in the byte of a bin for a moment.
 constexpr unsigned char kPlateau = 0x04;
 
 // Natural logarithm of a positive normal double, after fdlibm's e_log.c: the
-// mantissa brought into [√½, √2), log(1 + f) by its polynomial in s = f/(2+f).
-// Within an ulp of the library's, without its branches.
-[[gnu::always_inline]] inline double LogNormal(double x)
+// mantissa brought into [√½, √2) as 1 + f, log(1 + f) by its polynomial in
+// s = f/(2+f). Within an ulp of the library's, without its branches. In two
+// steps, so that loops may share the division by 2 + f (within [1.7, 2.5]).
+struct LogSteps {
+    double e, f;
+};
+
+[[gnu::always_inline]] inline LogSteps LogBegin(double x)
+{
+    constexpr std::uint64_t sqrtHalf = 0x3fe6a09e667f3bcdull;
+    const std::uint64_t t = std::bit_cast<std::uint64_t>(x) + (0x3ff0000000000000ull - sqrtHalf);
+    // The biased exponent as a double, through the mantissa of 2^52.
+    const double e = std::bit_cast<double>((t >> 52) | 0x4330000000000000ull) - (4503599627370496.0 + 1023);
+    const double m = std::bit_cast<double>((t & 0x000fffffffffffffull) + sqrtHalf);
+    return {e, m - 1};
+}
+
+[[gnu::always_inline]] inline double LogEnd(const LogSteps& l, double inv2f)
 {
     constexpr double ln2Hi = 6.93147180369123816490e-01, ln2Lo = 1.90821492927058770002e-10;
     constexpr double Lg1 = 6.666666666666735130e-01, Lg2 = 3.999999999940941908e-01,
                      Lg3 = 2.857142874366239149e-01, Lg4 = 2.222219843214978396e-01,
                      Lg5 = 1.818357216161805012e-01, Lg6 = 1.531383769920937332e-01,
                      Lg7 = 1.479819860511658591e-01;
-    constexpr std::uint64_t sqrtHalf = 0x3fe6a09e667f3bcdull;
-    const std::uint64_t t = std::bit_cast<std::uint64_t>(x) + (0x3ff0000000000000ull - sqrtHalf);
-    // The biased exponent as a double, through the mantissa of 2^52.
-    const double e = std::bit_cast<double>((t >> 52) | 0x4330000000000000ull) - (4503599627370496.0 + 1023);
-    const double m = std::bit_cast<double>((t & 0x000fffffffffffffull) + sqrtHalf);
-    const double f = m - 1, s = f / (2 + f), z = s * s, w = z * z;
+    const double f = l.f, e = l.e, s = f * inv2f, z = s * s, w = z * z;
     const double R = z * (Lg1 + w * (Lg3 + w * (Lg5 + w * Lg7))) + w * (Lg2 + w * (Lg4 + w * Lg6));
     const double hfsq = 0.5 * f * f;
     return e * ln2Hi - ((hfsq - (s * (hfsq + R) + e * ln2Lo)) - f);
@@ -173,40 +189,53 @@ void EstimateBlock(PeakBlock& b, int n, const KTRACE_PEAK_CONSTANTS& c)
         // ratios to the maximum (a − b = c·la and d − b = c·ld with c = 10/ln 10).
         const double invQb = 1 / b.qb[i];
         const double ra = b.qa[i] * invQb, rd = b.qd[i] * invQb;
-        const double la = LogNormal(ra), ld = LogNormal(rd);
+        const LogSteps lra = LogBegin(ra), lrd = LogBegin(rd);
 
         const double pmr = b.zmr[i] * b.z0r[i] + b.zmi[i] * b.z0i[i];
         const double pmi = b.zmi[i] * b.z0r[i] - b.zmr[i] * b.z0i[i];
         const double ppr = b.zpr[i] * b.z0r[i] + b.zpi[i] * b.z0i[i];
         const double ppi = b.zpi[i] * b.z0r[i] - b.zpr[i] * b.z0i[i];
-        const double phim = KAtan2(pmi, pmr), phip = KAtan2(ppi, ppr);
-        const double arg0 = KAtan2(b.z0i[i], b.z0r[i]);
+        // The phase steps to the neighbours decide the chirp through their
+        // small sum, which near 1 − 4Kc² = 0 goes under a square root: they
+        // need the accurate arctangent. The phase itself and its chirp
+        // correction only add up: 2e-8 rad is plenty there.
+        const KATAN2_STEPS am = KAtan2Begin(pmi, pmr), ap = KAtan2Begin(ppi, ppr);
+        const double arg0 = KFastAtan2(b.z0i[i], b.z0r[i]);
+        // One division for the four bounded denominators (product below 2e6).
+        const double da = 2 + lra.f, dd = 2 + lrd.f, dad = da * dd, qmp = am.Q * ap.Q;
+        const double inv = 1 / (dad * qmp), invDad = qmp * inv, invQmp = dad * inv;
+        const double la = LogEnd(lra, dd * invDad), ld = LogEnd(lrd, da * invDad);
+        const double phim = KAtan2End(am, am.P * ap.Q * invQmp), phip = KAtan2End(ap, ap.P * am.Q * invQmp);
         const double S = phip + phim;
 
         // D2 = c·s2; Q, x and the level's rise over b follow without c.
         const double s2 = la + ld;
-        // No named flags here: a bool among the doubles stops the vectoriser.
-        const double s2Safe = s2 < 0 ? s2 : -1.0;
-        const double Q = s2 < 0 ? (la - ld) / s2Safe : 0.0;
-        const double rise = s2 < 0 ? -(la - ld) * (la - ld) / (16 * s2Safe) : 0.0; // ln of 10^((L − b)/20)
-        const double x = s2 < 0 ? -2 * r2 / s2Safe - 1 : -1.0;
+        // One division for 1/s2 and 1/(2Kc): |s2| ≥ 1e-5 and |Kc| ≥ 1e-200
+        // here, or the maximum goes to EstimateTracePeak (below). No named
+        // flags: a bool among the doubles stops the vectoriser.
+        const double Kc = S * invR2;
+        const double s2Safe = s2 < 0 ? s2 : -1.0, twoKc = 2 * (Kc == 0 ? 1.0 : Kc);
+        const double inv2 = 1 / (s2Safe * twoKc);
+        const double invS2 = twoKc * inv2, invTwoKc = s2Safe * inv2;
+        const double Q = s2 < 0 ? (la - ld) * invS2 : 0.0;
+        const double rise = s2 < 0 ? -0.0625 * (la - ld) * (la - ld) * invS2 : 0.0; // ln of 10^((L − b)/20)
+        const double x = s2 < 0 ? -2 * r2 * invS2 - 1 : -1.0;
         double betam = x >= 0 ? W2 * std::sqrt(x >= 0 ? x : 0.0) : 0.0;
         betam = S >= 0 ? -betam : betam;
 
-        const double Kc = S * invR2;
         const double disc = 1 - 4 * Kc * Kc;
         const double root = std::sqrt(disc >= 0 ? disc : 0.0);
-        const double h = W2 / (2 * (Kc == 0 ? 1.0 : Kc));
+        const double h = W2 * invTwoKc;
         const double R1 = h * (-1 - root), R2 = h * (-1 + root);
         const double nearer = std::fabs(R1 - betam) <= std::fabs(R2 - betam) ? R1 : R2;
         const double beta = Kc == 0 ? 0.0 : (disc < 0 ? betam : nearer);
 
         const double phi = arg0 + (Q / 4) * ((phip - phim) + S * Q / 2);
         const double u = beta * invW2;
-        b.A[i] = std::sqrt(b.qb[i]) * ExpModerate(rise) * std::sqrt(std::sqrt(1 + u * u));
+        b.A[i] = std::sqrt(b.qb[i] * std::sqrt(1 + u * u)) * ExpModerate(rise); // √qb is 10^(b/20)
         b.omega[i] = omegaPerHz * ((b.k[i] + Q / 2) * df);
         b.D[i] = beta * invTwoFs2;
-        b.P[i] = phi - 0.5 * KAtan2(u, 1.0);
+        b.P[i] = phi - 0.5 * KFastAtan2(u, 1.0);
         // Power ratios out of the normal range, phase products that may
         // vanish, huge rises and tops flat within 4e-5 dB (where the plain
         // second difference of levels is mostly rounding, and only the same
@@ -218,6 +247,7 @@ void EstimateBlock(PeakBlock& b, int n, const KTRACE_PEAK_CONSTANTS& c)
         odd = b.qb[i] < 1e300 ? odd : 1.0;
         odd = rise <= 700 ? odd : 1.0;
         odd = std::fabs(s2) >= 1e-5 ? odd : 1.0;
+        odd = std::fabs(Kc) >= 1e-200 || Kc == 0 ? odd : 1.0;
         odd = std::fabs(b.zmr[i]) + std::fabs(b.zmi[i]) >= 1e-140 ? odd : 1.0;
         odd = std::fabs(b.zpr[i]) + std::fabs(b.zpi[i]) >= 1e-140 ? odd : 1.0;
         odd = std::fabs(b.z0r[i]) + std::fabs(b.z0i[i]) >= 1e-140 ? odd : 1.0;
@@ -234,19 +264,24 @@ void TracePowers(const Z* z, int B, double* q)
         q[i] = z[i].re * z[i].re + z[i].im * z[i].im + 1e-100;
 }
 
+namespace {
+
+// Bins [1, next) classified, with a plateau as kPlateau; whether two compared
+// powers came within the tie ratio, and whether there was a plateau.
+struct ClassifiedRun {
+    int next = 1;
+    bool ties = false, plateaus = false;
+};
+
+// Four bins at a time, without branches: the levels of noise rise and fall
+// at random. Comparisons give lanes of all ones or zeros.
 KTRACE_VECTOR_CLONES
-bool ClassifyTraceBinsByPower(const double* q, int B, unsigned char* st)
+ClassifiedRun ClassifyFourAtATime(const double* q, int B, unsigned char* st)
 {
-    if (B < 3)
-        return false;
-    st[0] = 0;
-    st[B - 1] = 0;
-    // Without branches, four bins at a time: the levels of noise rise and
-    // fall at random. Comparisons give lanes of all ones or zeros.
     using V4d = double __attribute__((vector_size(32)));
     using V4i = long long __attribute__((vector_size(32)));
     using V4c = unsigned char __attribute__((vector_size(4)));
-    V4i tiesV = {0, 0, 0, 0}, plateausV = {0, 0, 0, 0};
+    V4i ties = {0, 0, 0, 0}, plateaus = {0, 0, 0, 0};
     int k = 1;
     for (; k + 3 <= B - 2; k += 4) {
         V4d p, x, n;
@@ -260,17 +295,93 @@ bool ClassifyTraceBinsByPower(const double* q, int B, unsigned char* st)
         const V4c bytes = __builtin_convertvector(st4, V4c);
         std::memcpy(st + k, &bytes, sizeof bytes);
         // NearTie of (x, n) and of (p, n).
-        const V4d bigXN = x > n ? x : n, dXN = x - n, bigPN = p > n ? p : n, dPN = p - n;
-        tiesV |= (x != n) & (dXN <= kPowerTieRatio * bigXN) & (-dXN <= kPowerTieRatio * bigXN);
-        tiesV |= (p != n) & (dPN <= kPowerTieRatio * bigPN) & (-dPN <= kPowerTieRatio * bigPN);
-        plateausV |= flat & level;
+        const V4d eXN = kPowerTieRatio * (x > n ? x : n), dXN = x - n;
+        const V4d ePN = kPowerTieRatio * (p > n ? p : n), dPN = p - n;
+        ties |= (x != n) & ~(dXN > eXN) & ~(-dXN > eXN);
+        ties |= (p != n) & ~(dPN > ePN) & ~(-dPN > ePN);
+        plateaus |= flat & level;
     }
-    std::int64_t ties = NearTie(q[0], q[1]), plateaus = 0;
+    ClassifiedRun r;
+    r.next = k;
     for (int i = 0; i < 4; ++i) {
-        ties |= tiesV[i];
-        plateaus |= plateausV[i];
+        r.ties |= ties[i] != 0;
+        r.plateaus |= plateaus[i] != 0;
     }
-    for (; k <= B - 2; ++k) {
+    return r;
+}
+
+#if defined(__GNUC__) && defined(__x86_64__)
+// Eight bits of one bin property to eight status bytes: bit j to byte j.
+constexpr std::array<std::uint64_t, 256> kSpread = [] {
+    std::array<std::uint64_t, 256> t{};
+    for (int m = 0; m < 256; ++m)
+        for (int j = 0; j < 8; ++j)
+            if (m >> j & 1)
+                t[size_t(m)] |= std::uint64_t(1) << (8 * j);
+    return t;
+}();
+
+// The same eight bins at a time with AVX2: each comparison as eight bits, the
+// classification in bit operations over them, the bytes from a table.
+__attribute__((target("avx2"))) ClassifiedRun ClassifyEightAtATime(const double* q, int B, unsigned char* st)
+{
+    const __m256d eps = _mm256_set1_pd(kPowerTieRatio), zero = _mm256_setzero_pd();
+    const __m256d magnitude = _mm256_castsi256_pd(_mm256_set1_epi64x(0x7fffffffffffffffll));
+    __m256d ties = zero;
+    unsigned plateaus = 0;
+    int k = 1;
+    for (; k + 7 <= B - 2; k += 8) {
+        unsigned up1 = 0, down1 = 0, up2 = 0, down2 = 0, below = 0;
+        for (int h = 0; h < 8; h += 4) {
+            const __m256d p = _mm256_loadu_pd(q + k - 1 + h), x = _mm256_loadu_pd(q + k + h),
+                          n = _mm256_loadu_pd(q + k + 1 + h);
+            up1 |= unsigned(_mm256_movemask_pd(_mm256_cmp_pd(x, p, _CMP_GT_OQ))) << h;
+            down1 |= unsigned(_mm256_movemask_pd(_mm256_cmp_pd(x, p, _CMP_LT_OQ))) << h;
+            up2 |= unsigned(_mm256_movemask_pd(_mm256_cmp_pd(n, x, _CMP_GT_OQ))) << h;
+            down2 |= unsigned(_mm256_movemask_pd(_mm256_cmp_pd(n, x, _CMP_LT_OQ))) << h;
+            below |= unsigned(_mm256_movemask_pd(_mm256_cmp_pd(n, p, _CMP_LT_OQ))) << h;
+            // Within the tie ratio of the sum (so of the larger, or up to
+            // twice that): unordered comparisons, so that what is not a
+            // number counts as a tie.
+            const __m256d dXN = _mm256_sub_pd(x, n), dPN = _mm256_sub_pd(p, n);
+            const __m256d nearXN = _mm256_and_pd(
+                _mm256_cmp_pd(_mm256_and_pd(dXN, magnitude), _mm256_mul_pd(eps, _mm256_add_pd(x, n)), _CMP_NGT_UQ),
+                _mm256_cmp_pd(dXN, zero, _CMP_NEQ_UQ));
+            const __m256d nearPN = _mm256_and_pd(
+                _mm256_cmp_pd(_mm256_and_pd(dPN, magnitude), _mm256_mul_pd(eps, _mm256_add_pd(p, n)), _CMP_NGT_UQ),
+                _mm256_cmp_pd(dPN, zero, _CMP_NEQ_UQ));
+            ties = _mm256_or_pd(ties, _mm256_or_pd(nearXN, nearPN));
+        }
+        const unsigned flat = ~(up2 | down2) & 0xffu, level = ~(up1 | down1) & 0xffu;
+        const unsigned maxima = down2 & up1;
+        const unsigned down = (down2 & ~up1) | (up2 & down1 & below) | (flat & down1);
+        const unsigned up = (up2 & ~(down1 & below)) | (flat & up1);
+        const unsigned plateau = flat & level;
+        const std::uint64_t bytes = kSpread[maxima] | kSpread[down & 0xffu] << 7 | kSpread[up & 0xffu] << 6 |
+                                    kSpread[plateau] << 2;
+        std::memcpy(st + k, &bytes, sizeof bytes);
+        plateaus |= plateau;
+    }
+    return {k, _mm256_movemask_pd(ties) != 0, plateaus != 0};
+}
+#endif
+
+} // namespace
+
+bool ClassifyTraceBinsByPower(const double* q, int B, unsigned char* st)
+{
+    if (B < 3)
+        return false;
+    st[0] = 0;
+    st[B - 1] = 0;
+#if defined(__GNUC__) && defined(__x86_64__)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    const ClassifiedRun body = avx2 ? ClassifyEightAtATime(q, B, st) : ClassifyFourAtATime(q, B, st);
+#else
+    const ClassifiedRun body = ClassifyFourAtATime(q, B, st);
+#endif
+    bool ties = body.ties || NearTie(q[0], q[1]), plateaus = body.plateaus;
+    for (int k = body.next; k <= B - 2; ++k) {
         const double p = q[k - 1], x = q[k], n = q[k + 1];
         const unsigned char s = n < x ? (x > p ? 0x01 : 0x80)
                                       : n > x ? ((x < p && n < p) ? 0x80 : 0x40)

@@ -28,26 +28,50 @@ template <typename T>
 }
 
 // atan2(y, x) within 5e-16 rad of the library's, for phases whose small
-// differences matter: the quotient of the smaller over the larger magnitude,
-// above 0.66 folded into (t − 1)/(t + 1) around π/4, then the rational
-// arctangent of Cephes' atan.c. Branch-free like KFastAtan2, and (0, 0) again
-// gives 0.
-[[gnu::always_inline]] inline double KAtan2(double y, double x)
+// differences matter: the quotient t of the smaller over the larger
+// magnitude, above 0.66 folded into (t − 1)/(t + 1) around π/4, then the
+// rational arctangent t + t·z·P(z)/Q(z), z = t², of Cephes' atan.c. In two
+// steps, so that loops may share one division among several P/Q (Q lies in
+// [194, 510]). Branch-free like KFastAtan2, and (0, 0) again gives 0; the
+// flags are doubles, as a bool would stop the vectoriser.
+struct KATAN2_STEPS {
+    double t, z, P, Q;
+    double upper, swapped, negativeX, y;
+};
+
+[[gnu::always_inline]] inline KATAN2_STEPS KAtan2Begin(double y, double x)
 {
     const double ax = std::fabs(x), ay = std::fabs(y);
     const double big = ax > ay ? ax : ay, small = ax > ay ? ay : ax;
-    const double upper = small > 0.66 * big ? 1.0 : 0.0; // a double: a bool would stop the vectoriser
-    const double num = upper != 0 ? small - big : small, den = upper != 0 ? small + big : (big == 0 ? 1.0 : big);
-    const double t = num / den, z = t * t;
-    const double P = (((-8.750608600031904122785e-1 * z - 1.615753718733365076637e1) * z - 7.500855792314704667340e1) * z -
-                      1.228866684490136173410e2) * z -
-                     6.485021904942025371773e1;
-    const double Q = ((((z + 2.485846490142306297962e1) * z + 1.650270098316988542046e2) * z + 4.328810604912902668951e2) * z +
-                      4.853903996359136964868e2) * z +
-                     1.945506571482613964425e2;
-    double r = t + t * z * P / Q;
-    r = upper != 0 ? r + std::numbers::pi / 4 : r;
-    r = ay > ax ? std::numbers::pi / 2 - r : r;
-    r = x < 0 ? std::numbers::pi - r : r;
-    return std::copysign(r, y); // r ≥ 0
+    KATAN2_STEPS s;
+    s.upper = small > 0.66 * big ? 1.0 : 0.0;
+    const double num = s.upper != 0 ? small - big : small, den = s.upper != 0 ? small + big : (big == 0 ? 1.0 : big);
+    s.t = num / den;
+    s.z = s.t * s.t;
+    const double z = s.z;
+    s.P = (((-8.750608600031904122785e-1 * z - 1.615753718733365076637e1) * z - 7.500855792314704667340e1) * z -
+           1.228866684490136173410e2) * z -
+          6.485021904942025371773e1;
+    s.Q = ((((z + 2.485846490142306297962e1) * z + 1.650270098316988542046e2) * z + 4.328810604912902668951e2) * z +
+           4.853903996359136964868e2) * z +
+          1.945506571482613964425e2;
+    s.swapped = ay > ax ? 1.0 : 0.0;
+    s.negativeX = x < 0 ? 1.0 : 0.0;
+    s.y = y;
+    return s;
+}
+
+[[gnu::always_inline]] inline double KAtan2End(const KATAN2_STEPS& s, double PoverQ)
+{
+    double r = s.t + s.t * s.z * PoverQ;
+    r = s.upper != 0 ? r + std::numbers::pi / 4 : r;
+    r = s.swapped != 0 ? std::numbers::pi / 2 - r : r;
+    r = s.negativeX != 0 ? std::numbers::pi - r : r;
+    return std::copysign(r, s.y); // r ≥ 0
+}
+
+[[gnu::always_inline]] inline double KAtan2(double y, double x)
+{
+    const KATAN2_STEPS s = KAtan2Begin(y, x);
+    return KAtan2End(s, s.P / s.Q);
 }
