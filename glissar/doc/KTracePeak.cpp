@@ -86,9 +86,10 @@ KTRACE_PEAK EstimateTracePeak(double a, double b, double d, const Z& zm, const Z
 }
 
 // The loops below are compiled for plain x86-64 and again with AVX2 and with
-// AVX-512, picked by the loader. This file is built without fused multiply-adds (see its
-// CMakeLists), so both give the same bits: the powers must equal those of the
-// dB spectrum, and the tests should not depend on the processor.
+// AVX-512, picked by the loader. This file is built without fused
+// multiply-adds (see its CMakeLists): the powers must have the bits of those
+// of the dB spectrum. Only the peak estimate fuses them, for its long chains
+// of polynomials, so its last bits depend on the processor.
 #if defined(__GNUC__) && defined(__x86_64__) && defined(__linux__)
 #define KTRACE_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default")))
 #else
@@ -179,7 +180,7 @@ struct PeakBlock {
     double odd[kBlock]; // not 0: left to EstimateTracePeak
 };
 
-KTRACE_VECTOR_CLONES
+KTRACE_VECTOR_CLONES __attribute__((optimize("fp-contract=fast")))
 void EstimateBlock(PeakBlock& b, int n, const KTRACE_PEAK_CONSTANTS& c)
 {
     const double W2 = c.W2, invW2 = 1 / c.W2, r2 = c.r2, invR2 = 1 / c.r2, df = c.df;
