@@ -177,6 +177,7 @@ struct PeakBlock {
     double qa[kBlock], qb[kBlock], qd[kBlock];
     double zmr[kBlock], zmi[kBlock], z0r[kBlock], z0i[kBlock], zpr[kBlock], zpi[kBlock], k[kBlock];
     double A[kBlock], omega[kBlock], D[kBlock], P[kBlock];
+    double la[kBlock], ld[kBlock], phim[kBlock], phip[kBlock], arg0[kBlock];
     double odd[kBlock]; // not 0: left to EstimateTracePeak
 };
 
@@ -205,8 +206,18 @@ void EstimateBlock(PeakBlock& b, int n, const KTRACE_PEAK_CONSTANTS& c)
         // One division for the four bounded denominators (product below 2e6).
         const double da = 2 + lra.f, dd = 2 + lrd.f, dad = da * dd, qmp = am.Q * ap.Q;
         const double inv = 1 / (dad * qmp), invDad = qmp * inv, invQmp = dad * inv;
-        const double la = LogEnd(lra, dd * invDad), ld = LogEnd(lrd, da * invDad);
-        const double phim = KAtan2End(am, am.P * ap.Q * invQmp), phip = KAtan2End(ap, ap.P * am.Q * invQmp);
+        b.la[i] = LogEnd(lra, dd * invDad);
+        b.ld[i] = LogEnd(lrd, da * invDad);
+        b.phim[i] = KAtan2End(am, am.P * ap.Q * invQmp);
+        b.phip[i] = KAtan2End(ap, ap.P * am.Q * invQmp);
+        b.arg0[i] = arg0;
+        const double tiny = 2.2250738585072014e-308;
+        b.odd[i] = ra >= tiny && rd >= tiny ? 0.0 : 1.0;
+    }
+    // Two loops rather than one: shorter chains of dependent steps, which
+    // the processor overlaps better.
+    for (int i = 0; i < n; ++i) {
+        const double la = b.la[i], ld = b.ld[i], phim = b.phim[i], phip = b.phip[i], arg0 = b.arg0[i];
         const double S = phip + phim;
 
         // D2 = c·s2; Q, x and the level's rise over b follow without c.
@@ -242,9 +253,7 @@ void EstimateBlock(PeakBlock& b, int n, const KTRACE_PEAK_CONSTANTS& c)
         // second difference of levels is mostly rounding, and only the same
         // rounding gives the same result) are left to EstimateTracePeak.
         // Selects of doubles, as bools here would stop the vectoriser.
-        const double tiny = 2.2250738585072014e-308;
-        double odd = ra >= tiny ? 0.0 : 1.0;
-        odd = rd >= tiny ? odd : 1.0;
+        double odd = b.odd[i];
         odd = b.qb[i] < 1e300 ? odd : 1.0;
         odd = rise <= 700 ? odd : 1.0;
         odd = std::fabs(s2) >= 1e-5 ? odd : 1.0;
