@@ -98,7 +98,10 @@ struct VisibleLevels {
 };
 
 // The bins in [k0, k1) of a status row that carry TRACE_LOCAL_MAX, eight
-// status bytes at a time: a third of the bins of noise are maxima.
+// status bytes at a time: a third of the bins of noise are maxima. Maxima are
+// never neighbours, so eight bins hold at most four; all four places are
+// written (out needs B + 4 places) and the count moves on by how many there
+// are, without branches the processor would have to guess.
 int ListLocalMaxima(const unsigned char* st, int k0, int k1, int B, int* out)
 {
     int n = 0;
@@ -107,14 +110,16 @@ int ListLocalMaxima(const unsigned char* st, int k0, int k1, int B, int* out)
         std::uint64_t bits;
         std::memcpy(&bits, st + w, sizeof bits);
         bits &= 0x0101010101010101ull; // TRACE_LOCAL_MAX of each byte
-        // Maxima are never neighbours: at most four in eight bins, taken
-        // without a loop whose end the processor would have to guess.
-        for (int j = 0; j < 4; ++j) {
-            const int k = w + std::countr_zero(bits) / 8;
-            out[n] = k;
-            n += (bits != 0) & (k >= k0) & (k < k1);
-            bits &= bits - 1;
-        }
+        if (w < k0)
+            bits &= ~std::uint64_t(0) << (8 * (k0 - w));
+        if (k1 - w < 8)
+            bits &= (std::uint64_t(1) << (8 * (k1 - w))) - 1;
+        const std::uint64_t b1 = bits & (bits - 1), b2 = b1 & (b1 - 1), b3 = b2 & (b2 - 1);
+        out[n] = w + std::countr_zero(bits) / 8;
+        out[n + 1] = w + std::countr_zero(b1) / 8;
+        out[n + 2] = w + std::countr_zero(b2) / 8;
+        out[n + 3] = w + std::countr_zero(b3) / 8;
+        n += int((bits * 0x0101010101010101ull) >> 56); // the number of bytes holding 1
     }
     for (int k = std::max(w, k0); k < k1; ++k) {
         out[n] = k;
@@ -151,7 +156,7 @@ bool CGlissarDoc::CalculateAllSpectra(bool initiate)
     // The bins are ordered by their powers, which order them as their dB
     // levels do; the levels themselves are only needed around the maxima.
     std::vector<double> q(size_t(std::max(B, 1)));
-    std::vector<int> maxima(size_t(std::max(B, 1)));
+    std::vector<int> maxima(size_t(std::max(B, 1)) + 4);
     // The visibility of each maximum as MarkVisibleTraces gives it, while its
     // values are at hand.
     const float* down = film.validDownLevel.pArray;

@@ -378,14 +378,15 @@ __attribute__((target("avx2"))) ClassifiedRun ClassifyEightAtATime(const double*
 
 } // namespace
 
-bool ClassifyTraceBinsByPower(const double* q, int B, unsigned char* st)
+bool ClassifyTraceBinsByPower(const double* q, int B, unsigned char* st, bool widest)
 {
     if (B < 3)
         return false;
     st[0] = 0;
     st[B - 1] = 0;
 #if defined(__GNUC__) && defined(__x86_64__)
-    static const bool avx2 = __builtin_cpu_supports("avx2");
+    static const bool hasAvx2 = __builtin_cpu_supports("avx2");
+    const bool avx2 = widest && hasAvx2;
     const ClassifiedRun body = avx2 ? ClassifyEightAtATime(q, B, st) : ClassifyFourAtATime(q, B, st);
 #else
     const ClassifiedRun body = ClassifyFourAtATime(q, B, st);

@@ -208,6 +208,70 @@ TEST(GlissarAnalysis, TestSignalsAgreeWithThePlainFormulas)
     }
 }
 
+// The classification rules on dB levels, as the document states them.
+std::vector<unsigned char> statusByTheRules(const std::vector<double>& v)
+{
+    const size_t B = v.size();
+    std::vector<unsigned char> st(B, 0);
+    for (size_t k = 1; k + 1 < B; ++k) {
+        const double p = v[k - 1], x = v[k], n = v[k + 1];
+        if (n < x)
+            st[k] = x > p ? Doc::TRACE_LOCAL_MAX : Doc::TRACE_SLOPE_DOWN;
+        else if (n > x)
+            st[k] = x < p && n < p ? Doc::TRACE_SLOPE_DOWN : Doc::TRACE_SLOPE_UP;
+        else if (x != p)
+            st[k] = x > p ? Doc::TRACE_SLOPE_UP : Doc::TRACE_SLOPE_DOWN;
+        else
+            for (size_t j = k - 1; j-- > 0;)
+                if (v[j] != p) {
+                    st[k] = p > v[j] ? Doc::TRACE_SLOPE_UP : Doc::TRACE_SLOPE_DOWN;
+                    break;
+                }
+    }
+    return st;
+}
+
+// Both the widest vector version and the plain one, over lengths that leave
+// every kind of remainder, on levels with many equal neighbours and runs.
+TEST(GlissarAnalysis, ClassificationByPowerFollowsTheRulesOnDecibels)
+{
+    CScriptedUserInteraction ui;
+    std::mt19937 rng(5);
+    std::uniform_int_distribution<int> level(0, 3), run(0, 5);
+    // The rules above against the document's own, once.
+    {
+        ktest::ScratchDir dir;
+        const auto obj = tracertest::MakeTracerObject(dir, ktest::Sine(1000, 8000, 16000, 16000), 16000, 10, 140);
+        auto doc = tracertest::OpenTracerDoc(obj.gsr);
+        ASSERT_TRUE(doc);
+        std::vector<double> v(size_t(doc->GetNBins()));
+        for (double& x : v)
+            x = level(rng);
+        doc->InitiateTraceStatusForCadre(20, v.data());
+        EXPECT_EQ(std::vector<unsigned char>(doc->GetTraceStatus(20), doc->GetTraceStatus(20) + v.size()),
+                  statusByTheRules(v));
+    }
+    for (int B : {3, 4, 9, 10, 11, 12, 16, 17, 23, 64, 513}) {
+        for (int trial = 0; trial < 200; ++trial) {
+            std::vector<double> q(static_cast<size_t>(B));
+            for (size_t i = 0; i < q.size();) {
+                const double power = std::pow(10.0, level(rng) + (trial % 2 ? 0.1 * level(rng) : 0));
+                for (int r = run(rng) + 1; r > 0 && i < q.size(); --r)
+                    q[i++] = power;
+            }
+            std::vector<double> dB(q.size());
+            for (size_t i = 0; i < q.size(); ++i)
+                dB[i] = 10.0 * std::log10(q[i]);
+            const std::vector<unsigned char> expected = statusByTheRules(dB);
+            for (bool widest : {true, false}) {
+                std::vector<unsigned char> st(q.size(), 0xff);
+                ASSERT_TRUE(ClassifyTraceBinsByPower(q.data(), B, st.data(), widest)) << B;
+                ASSERT_EQ(st, expected) << B << " " << trial << " " << widest;
+            }
+        }
+    }
+}
+
 // Powers further apart than the classification's tie ratio keep their order
 // in dB; equal ones are equal there. That is what lets it compare powers.
 TEST(GlissarAnalysis, PowersApartByTheTieRatioKeepTheirOrderInDecibels)
@@ -224,9 +288,22 @@ TEST(GlissarAnalysis, PowersApartByTheTieRatioKeepTheirOrderInDecibels)
     for (size_t i = 0; i < q.size(); ++i)
         q[i] = 1e6 + double(i % 3) * 1e5;
     std::vector<unsigned char> st(q.size());
-    EXPECT_TRUE(ClassifyTraceBinsByPower(q.data(), int(q.size()), st.data()));
-    q[5] = std::nextafter(q[4], DBL_MAX);
-    EXPECT_FALSE(ClassifyTraceBinsByPower(q.data(), int(q.size()), st.data()));
+    for (bool widest : {true, false}) {
+        EXPECT_TRUE(ClassifyTraceBinsByPower(q.data(), int(q.size()), st.data(), widest));
+        for (size_t i : {size_t(5), size_t(14)}) {
+            std::vector<double> tied = q;
+            tied[i] = std::nextafter(q[i - 1], DBL_MAX);
+            EXPECT_FALSE(ClassifyTraceBinsByPower(tied.data(), int(q.size()), st.data(), widest)) << i;
+            // Two bins apart as well: a valley compares its neighbours.
+            tied = q;
+            tied[i] = q[i - 2] * (1 + 1e-12);
+            tied[i - 1] = 1;
+            EXPECT_FALSE(ClassifyTraceBinsByPower(tied.data(), int(q.size()), st.data(), widest)) << i;
+        }
+        std::vector<double> nan = q;
+        nan[7] = NAN;
+        EXPECT_FALSE(ClassifyTraceBinsByPower(nan.data(), int(q.size()), st.data(), widest));
+    }
 }
 
 } // namespace
