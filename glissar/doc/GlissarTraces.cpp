@@ -97,6 +97,44 @@ struct VisibleLevels {
     }
 };
 
+// The windows of a run of cadres of one wave from a single read of the file,
+// rather than one read for each cadre: the window of a cadre holds the
+// samples PositKWaveWindowOnSample would put in it (each sample is read and
+// converted on its own, wherever the read starts), as floats, which hold a
+// short exactly and so give the transform the same products.
+class WindowRun {
+public:
+    explicit WindowRun(CKWave& wave) : wave(wave) {}
+    // Samples [first, first + count); false leaves the windows to the wave.
+    bool Read(long from, long count)
+    {
+        first = from;
+        raw.resize(size_t(count));
+        samples.resize(size_t(count));
+        ok = wave.KWaveIsGood() && wave.GetKWaveWindow() && wave.FillKWaveBufFromSampleNSamples(raw.data(), from, count);
+        for (size_t i = 0; ok && i < raw.size(); ++i)
+            samples[i] = raw[i];
+        return ok;
+    }
+    // The first n samples of the window positioned on sample s, or null when
+    // they were not read (or the wave's window is narrower than n).
+    float* Window(long s, int n)
+    {
+        const long w = wave.GetKWaveWindowWidthInSamples();
+        const long start = s - w / 2;
+        if (!ok || w < n || start < first || start + n > first + long(samples.size()))
+            return nullptr;
+        return samples.data() + (start - first);
+    }
+
+private:
+    CKWave& wave;
+    long first = 0;
+    bool ok = false;
+    std::vector<short> raw;
+    std::vector<float> samples;
+};
+
 // The bins in [k0, k1) of a status row that carry TRACE_LOCAL_MAX, eight
 // status bytes at a time: a third of the bins of noise are maxima. Maxima are
 // never neighbours, so eight bins hold at most four; all four places are
@@ -161,10 +199,29 @@ bool CGlissarDoc::CalculateAllSpectra(bool initiate)
     // values are at hand.
     const float* down = film.validDownLevel.pArray;
     const VisibleLevels levels(down, int(film.validDownLevel.nSize), B);
+    WindowRun run0(S0->Wave), run1(S1->Wave);
+    constexpr long kRunCadres = 128;
     for (long c = M; c < C - M; c += 2) {
-        S0->Wave.PositKWaveWindowOnSample(film.GetSampleFromCadreNumber(c));
-        S1->Wave.PositKWaveWindowOnSample(film.GetSampleFromCadreNumber(c + 1));
-        film.FFT.CalculateWithWeighting(S0, S1);
+        if ((c - M) % kRunCadres == 0) {
+            const long last = std::min(c + kRunCadres, C - M + 1); // the last pair may reach C − M
+            const long w = std::max(S0->Wave.GetKWaveWindowWidthInSamples(), S1->Wave.GetKWaveWindowWidthInSamples());
+            const long from = film.GetSampleFromCadreNumber(c) - w / 2;
+            const long to = film.GetSampleFromCadreNumber(last - 1) - w / 2 + w;
+            if (to > from && to - from < 0x10000000) {
+                run0.Read(from, to - from);
+                run1.Read(from, to - from);
+            }
+        }
+        const long s0 = film.GetSampleFromCadreNumber(c), s1 = film.GetSampleFromCadreNumber(c + 1);
+        float* x0 = run0.Window(s0, N);
+        float* x1 = run1.Window(s1, N);
+        if (x0 && x1) {
+            film.FFT.CalculateWithWeighting(S0, x0, S1, x1);
+        } else {
+            S0->Wave.PositKWaveWindowOnSample(s0);
+            S1->Wave.PositKWaveWindowOnSample(s1);
+            film.FFT.CalculateWithWeighting(S0, S1);
+        }
         for (int half = 0; half < 2; ++half) {
             CKSpectrum* S = half == 0 ? S0 : S1;
             const long cadre = c + half;
@@ -184,6 +241,13 @@ bool CGlissarDoc::CalculateAllSpectra(bool initiate)
             }
         }
         progress.SetPos(int(c));
+    }
+    // The frames' windows end where the pass left them, as if it had moved
+    // them from cadre to cadre.
+    if (C - M > M) {
+        const long c = M + (C - 2 * M - 1) / 2 * 2;
+        S0->Wave.PositKWaveWindowOnSample(film.GetSampleFromCadreNumber(c));
+        S1->Wave.PositKWaveWindowOnSample(film.GetSampleFromCadreNumber(c + 1));
     }
 
     // Nothing outside the margins carries a status: its atoms would not fit.
