@@ -3,8 +3,8 @@
 // from the atoms of the chosen maxima.
 #include <algorithm>
 #include <bit>
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>

@@ -47,7 +47,8 @@ bool ClassifyTraceBinsByPower(const double* q, int B, unsigned char* st, bool wi
 // Estimates of the maxima at bins[0 .. n) of one cadre from its powers q and
 // complex values z, stored as the document keeps them: A and D at the bin of
 // the maximum of AF and DP, ω and P at the bin below it. They agree with
-// EstimateTracePeak on the dB levels of q within 1e-6 relative (A, ω) and
-// 1e-6 rad (P, and β/W2 for D).
+// EstimateTracePeak on the dB levels of q within 1e-6 relative (A, ω),
+// 1e-6 rad (P) and 1e-6 of W2 or of β where that is larger (D); the stored
+// floats mostly have the same bits.
 void EstimateTracePeaks(const double* q, const Z* z, const int* bins, int n, const KTRACE_PEAK_CONSTANTS& c,
                         float* AF, float* DP);
