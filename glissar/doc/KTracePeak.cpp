@@ -276,10 +276,10 @@ void TracePowers(const Z* z, int B, double* q)
 
 namespace {
 
-// Bins [1, next) classified, with a plateau as kPlateau; whether two compared
-// powers came within the tie ratio, and whether there was a plateau.
+// Bins [first, next) classified, with a plateau as kPlateau; whether two
+// compared powers came within the tie ratio, and whether there was a plateau.
 struct ClassifiedRun {
-    int next = 1;
+    int first = 1, next = 1;
     bool ties = false, plateaus = false;
 };
 
@@ -312,6 +312,7 @@ ClassifiedRun ClassifyFourAtATime(const double* q, int B, unsigned char* st)
         plateaus |= flat & level;
     }
     ClassifiedRun r;
+    r.first = 1;
     r.next = k;
     for (int i = 0; i < 4; ++i) {
         r.ties |= ties[i] != 0;
@@ -339,7 +340,10 @@ __attribute__((target("avx2"))) ClassifiedRun ClassifyEightAtATime(const double*
     const __m256d magnitude = _mm256_castsi256_pd(_mm256_set1_epi64x(0x7fffffffffffffffll));
     __m256d ties = zero;
     unsigned plateaus = 0;
-    int k = 1;
+    // From bin 8 on, so that each store of eight status bytes is one load of
+    // them in the listing of the maxima that follows.
+    constexpr int first = 8;
+    int k = first;
     for (; k + 7 <= B - 2; k += 8) {
         unsigned up1 = 0, down1 = 0, up2 = 0, down2 = 0, below = 0;
         for (int h = 0; h < 8; h += 4) {
@@ -372,7 +376,7 @@ __attribute__((target("avx2"))) ClassifiedRun ClassifyEightAtATime(const double*
         std::memcpy(st + k, &bytes, sizeof bytes);
         plateaus |= plateau;
     }
-    return {k, _mm256_movemask_pd(ties) != 0, plateaus != 0};
+    return {first, k, _mm256_movemask_pd(ties) != 0, plateaus != 0};
 }
 #endif
 
@@ -392,7 +396,7 @@ bool ClassifyTraceBinsByPower(const double* q, int B, unsigned char* st, bool wi
     const ClassifiedRun body = ClassifyFourAtATime(q, B, st);
 #endif
     bool ties = body.ties || NearTie(q[0], q[1]), plateaus = body.plateaus;
-    for (int k = body.next; k <= B - 2; ++k) {
+    auto one = [&](int k) {
         const double p = q[k - 1], x = q[k], n = q[k + 1];
         const unsigned char s = n < x ? (x > p ? 0x01 : 0x80)
                                       : n > x ? ((x < p && n < p) ? 0x80 : 0x40)
@@ -400,7 +404,11 @@ bool ClassifyTraceBinsByPower(const double* q, int B, unsigned char* st, bool wi
         st[k] = s;
         ties |= NearTie(x, n) | NearTie(p, n);
         plateaus |= s == kPlateau;
-    }
+    };
+    for (int k = 1; k < std::min(body.first, B - 1); ++k)
+        one(k);
+    for (int k = std::max(body.next, body.first); k <= B - 2; ++k)
+        one(k);
     if (ties)
         return false;
     if (!plateaus)
