@@ -332,6 +332,23 @@ constexpr std::array<std::uint64_t, 256> kSpread = [] {
     return t;
 }();
 
+// The status bytes of eight bins from the eight bits of each comparison
+// (x > p, x < p, n > x, n < x, n < p), by bit operations and a table; the
+// plateaus as bits.
+[[gnu::always_inline]] inline unsigned StoreStatusBytes(unsigned up1, unsigned down1, unsigned up2, unsigned down2,
+                                                        unsigned below, unsigned char* st)
+{
+    const unsigned flat = ~(up2 | down2) & 0xffu, level = ~(up1 | down1) & 0xffu;
+    const unsigned maxima = down2 & up1;
+    const unsigned down = (down2 & ~up1) | (up2 & down1 & below) | (flat & down1);
+    const unsigned up = (up2 & ~(down1 & below)) | (flat & up1);
+    const unsigned plateau = flat & level;
+    const std::uint64_t bytes = kSpread[maxima & 0xffu] | kSpread[down & 0xffu] << 7 | kSpread[up & 0xffu] << 6 |
+                                kSpread[plateau] << 2;
+    std::memcpy(st, &bytes, sizeof bytes);
+    return plateau;
+}
+
 // The same eight bins at a time with AVX2: each comparison as eight bits, the
 // classification in bit operations over them, the bytes from a table.
 __attribute__((target("avx2"))) ClassifiedRun ClassifyEightAtATime(const double* q, int B, unsigned char* st)
@@ -366,32 +383,48 @@ __attribute__((target("avx2"))) ClassifiedRun ClassifyEightAtATime(const double*
                 _mm256_cmp_pd(dPN, zero, _CMP_NEQ_UQ));
             ties = _mm256_or_pd(ties, _mm256_or_pd(nearXN, nearPN));
         }
-        const unsigned flat = ~(up2 | down2) & 0xffu, level = ~(up1 | down1) & 0xffu;
-        const unsigned maxima = down2 & up1;
-        const unsigned down = (down2 & ~up1) | (up2 & down1 & below) | (flat & down1);
-        const unsigned up = (up2 & ~(down1 & below)) | (flat & up1);
-        const unsigned plateau = flat & level;
-        const std::uint64_t bytes = kSpread[maxima] | kSpread[down & 0xffu] << 7 | kSpread[up & 0xffu] << 6 |
-                                    kSpread[plateau] << 2;
-        std::memcpy(st + k, &bytes, sizeof bytes);
-        plateaus |= plateau;
+        plateaus |= StoreStatusBytes(up1, down1, up2, down2, below, st + k);
     }
     return {first, k, _mm256_movemask_pd(ties) != 0, plateaus != 0};
+}
+
+// The same with AVX-512, whose comparisons give the eight bits at once.
+__attribute__((target("avx512f"))) ClassifiedRun ClassifyEightAtOnce(const double* q, int B, unsigned char* st)
+{
+    const __m512d eps = _mm512_set1_pd(kPowerTieRatio), zero = _mm512_setzero_pd();
+    __mmask8 ties = 0;
+    unsigned plateaus = 0;
+    constexpr int first = 8;
+    int k = first;
+    for (; k + 7 <= B - 2; k += 8) {
+        const __m512d p = _mm512_loadu_pd(q + k - 1), x = _mm512_loadu_pd(q + k), n = _mm512_loadu_pd(q + k + 1);
+        const unsigned up1 = _mm512_cmp_pd_mask(x, p, _CMP_GT_OQ), down1 = _mm512_cmp_pd_mask(x, p, _CMP_LT_OQ);
+        const unsigned up2 = _mm512_cmp_pd_mask(n, x, _CMP_GT_OQ), down2 = _mm512_cmp_pd_mask(n, x, _CMP_LT_OQ);
+        const unsigned below = _mm512_cmp_pd_mask(n, p, _CMP_LT_OQ);
+        const __m512d dXN = _mm512_sub_pd(x, n), dPN = _mm512_sub_pd(p, n);
+        ties |= _mm512_cmp_pd_mask(_mm512_abs_pd(dXN), _mm512_mul_pd(eps, _mm512_add_pd(x, n)), _CMP_NGT_UQ) &
+                _mm512_cmp_pd_mask(dXN, zero, _CMP_NEQ_UQ);
+        ties |= _mm512_cmp_pd_mask(_mm512_abs_pd(dPN), _mm512_mul_pd(eps, _mm512_add_pd(p, n)), _CMP_NGT_UQ) &
+                _mm512_cmp_pd_mask(dPN, zero, _CMP_NEQ_UQ);
+        plateaus |= StoreStatusBytes(up1, down1, up2, down2, below, st + k);
+    }
+    return {first, k, ties != 0, plateaus != 0};
 }
 #endif
 
 } // namespace
 
-bool ClassifyTraceBinsByPower(const double* q, int B, unsigned char* st, bool widest)
+bool ClassifyTraceBinsByPower(const double* q, int B, unsigned char* st, int widestVectorBits)
 {
     if (B < 3)
         return false;
     st[0] = 0;
     st[B - 1] = 0;
 #if defined(__GNUC__) && defined(__x86_64__)
-    static const bool hasAvx2 = __builtin_cpu_supports("avx2");
-    const bool avx2 = widest && hasAvx2;
-    const ClassifiedRun body = avx2 ? ClassifyEightAtATime(q, B, st) : ClassifyFourAtATime(q, B, st);
+    static const bool hasAvx2 = __builtin_cpu_supports("avx2"), hasAvx512 = __builtin_cpu_supports("avx512f");
+    const ClassifiedRun body = widestVectorBits >= 512 && hasAvx512  ? ClassifyEightAtOnce(q, B, st)
+                               : widestVectorBits >= 256 && hasAvx2 ? ClassifyEightAtATime(q, B, st)
+                                                                    : ClassifyFourAtATime(q, B, st);
 #else
     const ClassifiedRun body = ClassifyFourAtATime(q, B, st);
 #endif

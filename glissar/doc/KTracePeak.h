@@ -40,9 +40,9 @@ void TracePowers(const Z* z, int B, double* q);
 // The status of bins [0, B) as InitiateTraceStatusForCadre gives it from the
 // dB levels of q. False, with st undefined, when two compared powers are so
 // close that their dB levels might round to one value: then only the dB
-// levels themselves can classify the cadre. With widest false it keeps to
-// the instructions of plain x86-64 (for tests).
-bool ClassifyTraceBinsByPower(const double* q, int B, unsigned char* st, bool widest = true);
+// levels themselves can classify the cadre. widestVectorBits below 512 or
+// 256 keeps it from the AVX-512 or AVX2 versions (for tests).
+bool ClassifyTraceBinsByPower(const double* q, int B, unsigned char* st, int widestVectorBits = 512);
 
 // Estimates of the maxima at bins[0 .. n) of one cadre from its powers q and
 // complex values z, stored as the document keeps them: A and D at the bin of

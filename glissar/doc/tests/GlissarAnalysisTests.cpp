@@ -231,8 +231,9 @@ std::vector<unsigned char> statusByTheRules(const std::vector<double>& v)
     return st;
 }
 
-// Both the widest vector version and the plain one, over lengths that leave
-// every kind of remainder, on levels with many equal neighbours and runs.
+// The AVX-512, AVX2 and plain versions (those the processor has), over
+// lengths that leave every kind of remainder, on levels with many equal
+// neighbours and runs.
 TEST(GlissarAnalysis, ClassificationByPowerFollowsTheRulesOnDecibels)
 {
     CScriptedUserInteraction ui;
@@ -263,7 +264,7 @@ TEST(GlissarAnalysis, ClassificationByPowerFollowsTheRulesOnDecibels)
             for (size_t i = 0; i < q.size(); ++i)
                 dB[i] = 10.0 * std::log10(q[i]);
             const std::vector<unsigned char> expected = statusByTheRules(dB);
-            for (bool widest : {true, false}) {
+            for (int widest : {512, 256, 128}) {
                 std::vector<unsigned char> st(q.size(), 0xff);
                 ASSERT_TRUE(ClassifyTraceBinsByPower(q.data(), B, st.data(), widest)) << B;
                 ASSERT_EQ(st, expected) << B << " " << trial << " " << widest;
@@ -284,13 +285,13 @@ TEST(GlissarAnalysis, PowersApartByTheTieRatioKeepTheirOrderInDecibels)
         ASSERT_LT(10.0 * std::log10(a), 10.0 * std::log10(b)) << a;
     }
     // The classification gives up exactly where the dB levels could tie.
-    std::vector<double> q(16, 1.0);
+    std::vector<double> q(40, 1.0);
     for (size_t i = 0; i < q.size(); ++i)
         q[i] = 1e6 + double(i % 3) * 1e5;
     std::vector<unsigned char> st(q.size());
-    for (bool widest : {true, false}) {
+    for (int widest : {512, 256, 128}) {
         EXPECT_TRUE(ClassifyTraceBinsByPower(q.data(), int(q.size()), st.data(), widest));
-        for (size_t i : {size_t(5), size_t(14)}) {
+        for (size_t i : {size_t(5), size_t(14), size_t(30), size_t(37)}) {
             std::vector<double> tied = q;
             tied[i] = std::nextafter(q[i - 1], DBL_MAX);
             EXPECT_FALSE(ClassifyTraceBinsByPower(tied.data(), int(q.size()), st.data(), widest)) << i;
@@ -301,7 +302,7 @@ TEST(GlissarAnalysis, PowersApartByTheTieRatioKeepTheirOrderInDecibels)
             EXPECT_FALSE(ClassifyTraceBinsByPower(tied.data(), int(q.size()), st.data(), widest)) << i;
         }
         std::vector<double> nan = q;
-        nan[7] = NAN;
+        nan[20] = NAN;
         EXPECT_FALSE(ClassifyTraceBinsByPower(nan.data(), int(q.size()), st.data(), widest));
     }
 }
