@@ -2,7 +2,7 @@
 // chirp atoms, the editing tool, and the rebuilding of the synthetic signal
 // from the atoms of the chosen maxima.
 #include <algorithm>
-#include <bit>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -135,11 +135,29 @@ private:
     std::vector<float> samples;
 };
 
+// For each set of maxima among eight neighbouring bins (bit j for bin j): the
+// bins in the low four bytes, their number in the fifth. Maxima are never
+// neighbours, so there are at most four.
+constexpr std::array<std::uint64_t, 256> kMaximaOfEight = [] {
+    std::array<std::uint64_t, 256> t{};
+    for (unsigned m = 0; m < 256; ++m) {
+        std::uint64_t entry = 0;
+        unsigned n = 0;
+        for (unsigned j = 0; j < 8; ++j)
+            if (m >> j & 1) {
+                if (n < 4)
+                    entry |= std::uint64_t(j) << (8 * n);
+                ++n;
+            }
+        t[m] = entry | std::uint64_t(n) << 32;
+    }
+    return t;
+}();
+
 // The bins in [k0, k1) of a status row that carry TRACE_LOCAL_MAX, eight
-// status bytes at a time: a third of the bins of noise are maxima. Maxima are
-// never neighbours, so eight bins hold at most four; all four places are
-// written (out needs B + 4 places) and the count moves on by how many there
-// are, without branches the processor would have to guess.
+// status bytes at a time from a table: a third of the bins of noise are
+// maxima, too many for branches. All four places of each eight bins are
+// written (out needs B + 4 places); the count moves on by how many are used.
 int ListLocalMaxima(const unsigned char* st, int k0, int k1, int B, int* out)
 {
     int n = 0;
@@ -148,16 +166,18 @@ int ListLocalMaxima(const unsigned char* st, int k0, int k1, int B, int* out)
         std::uint64_t bits;
         std::memcpy(&bits, st + w, sizeof bits);
         bits &= 0x0101010101010101ull; // TRACE_LOCAL_MAX of each byte
+        // The eight flags as the eight bits of one byte.
+        unsigned m = unsigned((bits * 0x0102040810204080ull) >> 56);
         if (w < k0)
-            bits &= ~std::uint64_t(0) << (8 * (k0 - w));
+            m &= 0xffu << (k0 - w);
         if (k1 - w < 8)
-            bits &= (std::uint64_t(1) << (8 * (k1 - w))) - 1;
-        const std::uint64_t b1 = bits & (bits - 1), b2 = b1 & (b1 - 1), b3 = b2 & (b2 - 1);
-        out[n] = w + std::countr_zero(bits) / 8;
-        out[n + 1] = w + std::countr_zero(b1) / 8;
-        out[n + 2] = w + std::countr_zero(b2) / 8;
-        out[n + 3] = w + std::countr_zero(b3) / 8;
-        n += int((bits * 0x0101010101010101ull) >> 56); // the number of bytes holding 1
+            m &= (1u << (k1 - w)) - 1;
+        const std::uint64_t entry = kMaximaOfEight[m];
+        out[n] = w + int(entry & 0xff);
+        out[n + 1] = w + int(entry >> 8 & 0xff);
+        out[n + 2] = w + int(entry >> 16 & 0xff);
+        out[n + 3] = w + int(entry >> 24 & 0xff);
+        n += int(entry >> 32);
     }
     for (int k = std::max(w, k0); k < k1; ++k) {
         out[n] = k;
