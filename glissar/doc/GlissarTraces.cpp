@@ -2,10 +2,13 @@
 // chirp atoms, the editing tool, and the rebuilding of the synthetic signal
 // from the atoms of the chosen maxima.
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "framework/base/ProgressService.h"
 #include "framework/base/UserServices.h"
@@ -67,6 +70,124 @@ void CGlissarDoc::InitiateTraceStatusForCadre(long c, const double* v)
     }
 }
 
+namespace {
+
+// Whether a maximum of amplitude A reaches a visual level in dB, as
+// 20·log10(A) in single precision decides it. Outside 1e-3 of the level's
+// amplitude (8.7e-3 dB) the comparison of amplitudes decides the same, as a
+// float logarithm of a level is off by far less (2e-4 dB); only inside it is
+// the logarithm taken.
+struct VisibleLevels {
+    std::vector<double> below, above;
+    // Bins past the n levels held are left to the logarithm.
+    VisibleLevels(const float* down, int n, int B) : below(size_t(B), NAN), above(size_t(B), NAN)
+    {
+        for (int k = 0; k < std::min(n, B); ++k) {
+            const double a = std::pow(10.0, double(down[k]) / 20);
+            below[size_t(k)] = a * (1 - 1e-3);
+            above[size_t(k)] = a * (1 + 1e-3);
+        }
+    }
+    bool Reaches(float A, const float* down, int k) const
+    {
+        const bool over = A > above[size_t(k)], under = A < below[size_t(k)];
+        if (!over && !under) [[unlikely]]
+            return 20.0f * std::log10(A) >= down[k];
+        return over;
+    }
+};
+
+// The windows of a run of cadres of one wave from a single read of the file,
+// rather than one read for each cadre: the window of a cadre holds the
+// samples PositKWaveWindowOnSample would put in it (each sample is read and
+// converted on its own, wherever the read starts), as floats, which hold a
+// short exactly and so give the transform the same products.
+class WindowRun {
+public:
+    explicit WindowRun(CKWave& wave) : wave(wave) {}
+    // Samples [first, first + count); false leaves the windows to the wave.
+    bool Read(long from, long count)
+    {
+        first = from;
+        raw.resize(size_t(count));
+        samples.resize(size_t(count));
+        ok = wave.KWaveIsGood() && wave.GetKWaveWindow() && wave.FillKWaveBufFromSampleNSamples(raw.data(), from, count);
+        for (size_t i = 0; ok && i < raw.size(); ++i)
+            samples[i] = raw[i];
+        return ok;
+    }
+    // The first n samples of the window positioned on sample s, or null when
+    // they were not read (or the wave's window is narrower than n).
+    float* Window(long s, int n)
+    {
+        const long w = wave.GetKWaveWindowWidthInSamples();
+        const long start = s - w / 2;
+        if (!ok || w < n || start < first || start + n > first + long(samples.size()))
+            return nullptr;
+        return samples.data() + (start - first);
+    }
+
+private:
+    CKWave& wave;
+    long first = 0;
+    bool ok = false;
+    std::vector<short> raw;
+    std::vector<float> samples;
+};
+
+// For each set of maxima among eight neighbouring bins (bit j for bin j): the
+// bins in the low four bytes, their number in the fifth. Maxima are never
+// neighbours, so there are at most four.
+constexpr std::array<std::uint64_t, 256> kMaximaOfEight = [] {
+    std::array<std::uint64_t, 256> t{};
+    for (unsigned m = 0; m < 256; ++m) {
+        std::uint64_t entry = 0;
+        unsigned n = 0;
+        for (unsigned j = 0; j < 8; ++j)
+            if (m >> j & 1) {
+                if (n < 4)
+                    entry |= std::uint64_t(j) << (8 * n);
+                ++n;
+            }
+        t[m] = entry | std::uint64_t(n) << 32;
+    }
+    return t;
+}();
+
+// The bins in [k0, k1) of a status row that carry TRACE_LOCAL_MAX, eight
+// status bytes at a time from a table: a third of the bins of noise are
+// maxima, too many for branches. All four places of each eight bins are
+// written (out needs B + 4 places); the count moves on by how many are used.
+int ListLocalMaxima(const unsigned char* st, int k0, int k1, int B, int* out)
+{
+    int n = 0;
+    int w = k0 & ~7;
+    for (; w < k1 && w + 8 <= B; w += 8) {
+        std::uint64_t bits;
+        std::memcpy(&bits, st + w, sizeof bits);
+        bits &= 0x0101010101010101ull; // TRACE_LOCAL_MAX of each byte
+        // The eight flags as the eight bits of one byte.
+        unsigned m = unsigned((bits * 0x0102040810204080ull) >> 56);
+        if (w < k0)
+            m &= 0xffu << (k0 - w);
+        if (k1 - w < 8)
+            m &= (1u << (k1 - w)) - 1;
+        const std::uint64_t entry = kMaximaOfEight[m];
+        out[n] = w + int(entry & 0xff);
+        out[n + 1] = w + int(entry >> 8 & 0xff);
+        out[n + 2] = w + int(entry >> 16 & 0xff);
+        out[n + 3] = w + int(entry >> 24 & 0xff);
+        n += int(entry >> 32);
+    }
+    for (int k = std::max(w, k0); k < k1; ++k) {
+        out[n] = k;
+        n += st[k] & 0x01;
+    }
+    return n;
+}
+
+} // namespace
+
 bool CGlissarDoc::CalculateAllSpectra(bool initiate)
 {
     CKWaveFilm& film = pWaveFilm;
@@ -90,30 +211,63 @@ bool CGlissarDoc::CalculateAllSpectra(bool initiate)
 
     const KTRACE_PEAK_CONSTANTS pc = MakeTracePeakConstants(double(film.GetKWaveFrADC()), N, film.GetSigmaFr());
     double* v = pGaussWindow;
+    // The bins are ordered by their powers, which order them as their dB
+    // levels do; the levels themselves are only needed around the maxima.
+    std::vector<double> q(size_t(std::max(B, 1)));
+    std::vector<int> maxima(size_t(std::max(B, 1)) + 4);
+    // The visibility of each maximum as MarkVisibleTraces gives it, while its
+    // values are at hand.
+    const float* down = film.validDownLevel.pArray;
+    const VisibleLevels levels(down, int(film.validDownLevel.nSize), B);
+    WindowRun run0(S0->Wave), run1(S1->Wave);
+    constexpr long kRunCadres = 128;
     for (long c = M; c < C - M; c += 2) {
-        S0->Wave.PositKWaveWindowOnSample(film.GetSampleFromCadreNumber(c));
-        S1->Wave.PositKWaveWindowOnSample(film.GetSampleFromCadreNumber(c + 1));
-        film.FFT.CalculateWithWeighting(S0, S1);
+        if ((c - M) % kRunCadres == 0) {
+            const long last = std::min(c + kRunCadres, C - M + 1); // the last pair may reach C − M
+            const long w = std::max(S0->Wave.GetKWaveWindowWidthInSamples(), S1->Wave.GetKWaveWindowWidthInSamples());
+            const long from = film.GetSampleFromCadreNumber(c) - w / 2;
+            const long to = film.GetSampleFromCadreNumber(last - 1) - w / 2 + w;
+            if (to > from && to - from < 0x10000000) {
+                run0.Read(from, to - from);
+                run1.Read(from, to - from);
+            }
+        }
+        const long s0 = film.GetSampleFromCadreNumber(c), s1 = film.GetSampleFromCadreNumber(c + 1);
+        float* x0 = run0.Window(s0, N);
+        float* x1 = run1.Window(s1, N);
+        if (x0 && x1) {
+            film.FFT.CalculateWithWeighting(S0, x0, S1, x1);
+        } else {
+            S0->Wave.PositKWaveWindowOnSample(s0);
+            S1->Wave.PositKWaveWindowOnSample(s1);
+            film.FFT.CalculateWithWeighting(S0, S1);
+        }
         for (int half = 0; half < 2; ++half) {
             CKSpectrum* S = half == 0 ? S0 : S1;
             const long cadre = c + half;
-            S->CalculateAmpl_dB_(v);
-            if (initiate)
-                InitiateTraceStatusForCadre(cadre, v);
-            const unsigned char* st = GetTraceStatus(cadre);
             const Z* z = S->GetZ();
-            const long row = cadre * B;
-            for (int k = K; k < B - K; ++k) {
-                if (!(st[k] & TRACE_LOCAL_MAX))
-                    continue;
-                const KTRACE_PEAK p = EstimateTracePeak(v[k - 1], v[k], v[k + 1], z[k - 1], z[k], z[k + 1], k, pc);
-                pSpectraParam_A_F[row + k] = float(p.A);
-                pSpectraParam_A_F[row + k - 1] = float(p.omega);
-                pSpectraParam_D_P[row + k] = float(p.D);
-                pSpectraParam_D_P[row + k - 1] = float(p.P);
+            TracePowers(z, B, q.data());
+            unsigned char* st = GetTraceStatus(cadre);
+            if (initiate && (N < 6 || !ClassifyTraceBinsByPower(q.data(), B, st))) {
+                S->CalculateAmpl_dB_(v);
+                InitiateTraceStatusForCadre(cadre, v);
+            }
+            const int n = ListLocalMaxima(st, K, B - K, B, maxima.data());
+            float* AF = pSpectraParam_A_F + cadre * B;
+            EstimateTracePeaks(q.data(), z, maxima.data(), n, pc, AF, pSpectraParam_D_P + cadre * B);
+            for (int i = 0; i < n; ++i) {
+                const int k = maxima[size_t(i)];
+                st[k] = levels.Reaches(AF[k], down, k) ? st[k] | TRACE_VISIBLE : st[k] & ~TRACE_VISIBLE;
             }
         }
         progress.SetPos(int(c));
+    }
+    // The frames' windows end where the pass left them, as if it had moved
+    // them from cadre to cadre.
+    if (C - M > M) {
+        const long c = M + (C - 2 * M - 1) / 2 * 2;
+        S0->Wave.PositKWaveWindowOnSample(film.GetSampleFromCadreNumber(c));
+        S1->Wave.PositKWaveWindowOnSample(film.GetSampleFromCadreNumber(c + 1));
     }
 
     // Nothing outside the margins carries a status: its atoms would not fit.
@@ -137,10 +291,10 @@ bool CGlissarDoc::CalculateAllSpectra(bool initiate)
     }
     pGaussWindow[0] = g[B] * sigmaT;
 
-    MarkVisibleTraces();
     progress.Close();
     return true;
 }
+
 
 void CGlissarDoc::MarkVisibleTraces()
 {
@@ -151,13 +305,13 @@ void CGlissarDoc::MarkVisibleTraces()
     if (!pSpectraParam_A_F)
         return;
     const float* down = pWaveFilm.validDownLevel.pArray;
+    const VisibleLevels levels(down, int(pWaveFilm.validDownLevel.nSize), B);
     for (long c = M; c < C - M; ++c) {
         unsigned char* st = GetTraceStatus(c);
         for (int k = K; k < B - K; ++k) {
             if (!(st[k] & TRACE_LOCAL_MAX))
                 continue;
-            const float level = 20.0f * std::log10(pSpectraParam_A_F[c * B + k]);
-            if (level >= down[k])
+            if (levels.Reaches(pSpectraParam_A_F[c * B + k], down, k))
                 st[k] |= TRACE_VISIBLE;
             else
                 st[k] &= ~TRACE_VISIBLE;
@@ -175,14 +329,14 @@ void CGlissarDoc::RecalculateTraceVisibility()
     if (!pSpectraParam_A_F)
         return;
     const float* down = pWaveFilm.validDownLevel.pArray;
+    const VisibleLevels levels(down, int(pWaveFilm.validDownLevel.nSize), B);
     for (long c = M; c < C - M; ++c) {
         unsigned char* st = GetTraceStatus(c);
         for (int k = K; k < B - K; ++k) {
             if (!(st[k] & TRACE_LOCAL_MAX))
                 continue;
-            const float level = 20.0f * std::log10(pSpectraParam_A_F[c * B + k]);
             const unsigned char before = st[k];
-            if (level >= down[k])
+            if (levels.Reaches(pSpectraParam_A_F[c * B + k], down, k))
                 st[k] |= TRACE_VISIBLE;
             else
                 st[k] &= ~TRACE_VISIBLE;

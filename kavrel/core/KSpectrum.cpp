@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "framework/base/UserServices.h"
+#include "kavrel/core/KFastAtan.h"
 
 namespace {
 
@@ -231,36 +232,6 @@ void PhaseDerivative(const Z* z, int h, int nFFT, double Fs, T* out)
 
 } // namespace
 
-namespace {
-
-// atan2 for the float phase steps: the arctangent of the smaller over the
-// larger magnitude by the polynomial of Abramowitz and Stegun 4.4.49 (error
-// below 2e-8 rad on [0, 1]), then folded into the right octant. The
-// library's atan2f costs more than the whole transform of the sonogram.
-inline float FastAtan2(float y, float x)
-{
-    const float ax = std::fabs(x), ay = std::fabs(y);
-    const float big = std::max(ax, ay), small = std::min(ax, ay);
-    if (big == 0.0f)
-        return 0.0f;
-    const float t = small / big, t2 = t * t;
-    float r = -0.0161657367f + t2 * 0.0028662257f;
-    r = 0.0429096138f + t2 * r;
-    r = -0.0752896400f + t2 * r;
-    r = 0.1065626393f + t2 * r;
-    r = -0.1420889944f + t2 * r;
-    r = 0.1999355085f + t2 * r;
-    r = -0.3333314528f + t2 * r;
-    r = t + t * t2 * r;
-    if (ay > ax)
-        r = 1.57079632679489662f - r;
-    if (x < 0.0f)
-        r = std::numbers::pi_v<float> - r;
-    return std::signbit(y) ? -r : r;
-}
-
-} // namespace
-
 void CKSpectrum::Calculate_dPhaze_dOmega(float* out)
 {
     // As above: the angle in single precision wherever a float holds the
@@ -276,7 +247,7 @@ void CKSpectrum::Calculate_dPhaze_dOmega(float* out)
         const double im = zz[i].im * zz[i - 1].re - zz[i].re * zz[i - 1].im;
         const double a = std::fabs(re) + std::fabs(im);
         if (a > 1e-30 && a < 1e36)
-            out[i] = scale * FastAtan2(float(im), float(re));
+            out[i] = scale * KFastAtan2(float(im), float(re));
         else
             out[i] = float(double(scale) * std::atan2(im, re));
     }
