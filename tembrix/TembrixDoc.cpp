@@ -11,6 +11,7 @@
 #include "kavrel/views/KDialogPlayWaveFile.h"
 #include "kavrel/views/KFilmViewState.h"
 #include "kavrel/views/KWaveFilmFloatingWindows.h"
+#include "tembrix/KAnalysisProtocol.h"
 #include "tembrix/models/KDialogPirogovFunction.h"
 #include "kavrel/views/KWaveView.h"
 #include "kavrel/views/KWaveSpectrumPhasePortraitView.h"
@@ -29,6 +30,8 @@ CTembrixDoc::CTembrixDoc()
     MapUpdate(ID_PLAY_SELECTED_FRAGMENT, &CTembrixDoc::OnUpdateNeedsSelection);
     MapCommand(ID_SHOW_OSCILLOGRAM, &CTembrixDoc::OnShowOscillogram);
     MapUpdate(ID_SHOW_OSCILLOGRAM, &CTembrixDoc::OnUpdateShowOscillogram);
+    MapCommand(ID_SAVE_PROTOCOL, &CTembrixDoc::OnSaveProtocol);
+    MapUpdate(ID_SAVE_PROTOCOL, &CTembrixDoc::OnUpdateSaveProtocol);
     MapCommand(ID_PIROGOV_FUNCTION, &CTembrixDoc::OnPirogovFunction);
     MapUpdate(ID_PIROGOV_FUNCTION, &CTembrixDoc::OnUpdateNeedsSelection);
     MapCommand(ID_NEW_PHONE_OBJECT, &CTembrixDoc::NewPhoneObject);
@@ -345,6 +348,23 @@ void CTembrixDoc::OnPlayWholeFile()
 void CTembrixDoc::OnPlaySelectedFragment()
 {
     WaveFilm.PlaySelectedFragment();
+}
+
+void CTembrixDoc::OnSaveProtocol()
+{
+    FileDialogRequest request;
+    request.bOpen = false;
+    request.sDefaultExt = "doc";
+    request.sFileName = WaveFilm.GetKWaveFileTitle();
+    request.nFlags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+    request.sFilter = "Word документ (*.doc)|*.doc|Все файлы (*.*)|*.*||";
+    if (UserInteraction().FileDialog(request))
+        WriteAnalysisProtocol(request.sPathName, WaveFilm, PhoneObjects());
+}
+
+void CTembrixDoc::OnUpdateSaveProtocol(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(!PhoneObjects().empty());
 }
 
 void CTembrixDoc::OnPirogovFunction()

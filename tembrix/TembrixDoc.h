@@ -39,6 +39,8 @@ public:
     void OnPlayWholeFile();
     void OnPlaySelectedFragment();
     void OnPirogovFunction();
+    void OnSaveProtocol();
+    void OnUpdateSaveProtocol(CCmdUI* pCmdUI);
     void OnShowOscillogram();
     void OnCaretMove(UINT nID);
     void OnSyncOscillogramByMarker();

@@ -13,6 +13,8 @@
 #include "framework/ui/CDialog.h"
 #include "glissar/doc/KNewPhoneObjectFiles.h"
 #include "kavrel/views/KDialogSetSigmaFr.h"
+#include "framework/base/Cp1251.h"
+#include "tembrix/KAnalysisProtocol.h"
 #include "tembrix/TembrixDoc.h"
 #include "tembrix/TembrixIds.h"
 #include "testsupport/ByteFiles.h"
@@ -325,4 +327,47 @@ TEST_F(TembrixDocTest, RefusesAMissingSoundAFilmWithoutCadresAndAListOfOtherObje
     EXPECT_FALSE(c.OnOpenDocument(path.c_str()));
     EXPECT_TRUE(HasMessage("Как быть?"));
     EXPECT_TRUE(HasMessage(("Не удалось открыть звуковой файл\n" + wav).c_str()));
+}
+
+TEST_F(TembrixDocTest, ProtocolListsTheObjectsByTheirStartInWindows1251)
+{
+    auto doc = NewDoc();
+    ASSERT_TRUE(doc);
+    CCmdUI state(ID_SAVE_PROTOCOL);
+    doc->OnUpdateSaveProtocol(&state);
+    EXPECT_FALSE(state.m_bEnabled); // nothing to list
+
+    CKPhoneObject* second = NewObject(*doc, 40, 60, 0, "Второй", "после первого");
+    CKPhoneObject* first = NewObject(*doc, 10, 20, 0, "Первый", "строка\r\nещё строка");
+    CKPhoneObject* third = NewObject(*doc, 40, 50, 0, "Третий", "тот же старт");
+    ASSERT_TRUE(second && first && third);
+    doc->OnUpdateSaveProtocol(&state);
+    EXPECT_TRUE(state.m_bEnabled);
+
+    const std::string out = dir / "protocol.doc";
+    ui.QueueFile(out.c_str());
+    doc->OnSaveProtocol();
+    const Bytes bytes = kavrel_test::ReadAll(out);
+    ASSERT_FALSE(bytes.empty());
+    EXPECT_EQ(bytes[0], 0xCF); // "П" in Windows-1251, no byte-order mark
+
+    std::string expected = "Протокол анализа звукового файла:\n" + wav + "\n\n";
+    for (const CKPhoneObject* po : {first, second, third}) { // equal starts keep their creation order
+        const double t0 = doc->WaveFilm.GetTimeInSecondsFromSample(po->nFirstSample);
+        const double t1 = float(doc->WaveFilm.GetTimeInSecondsFromSample(po->nLastSample));
+        char line[200];
+        std::snprintf(line, sizeof line, "\nНачало - %.2f с. Окончание - %.2f с. Длительность - %.2f с.\n", t0, t1, t1 - t0);
+        expected += line + std::string(po->sName.GetString()) + ":\n" + po->sComment.GetString() + ".\n";
+    }
+    std::string cp1251;
+    ASSERT_TRUE(Utf8ToCp1251(expected, cp1251));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), cp1251);
+
+    // An object of one sample lasts 0.00 s.
+    CKPhoneObject point;
+    point.nFirstSample = point.nLastSample = int(kRate);
+    point.sName = "Точка";
+    const std::string pointText = AnalysisProtocolText(doc->WaveFilm, {&point});
+    EXPECT_NE(pointText.find("Начало - 1.00 с. Окончание - 1.00 с. Длительность - 0.00 с.\nТочка:\nБез комментариев.\n"),
+              std::string::npos) << pointText;
 }
