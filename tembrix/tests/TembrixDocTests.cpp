@@ -371,3 +371,32 @@ TEST_F(TembrixDocTest, ProtocolListsTheObjectsByTheirStartInWindows1251)
     EXPECT_NE(pointText.find("Начало - 1.00 с. Окончание - 1.00 с. Длительность - 0.00 с.\nТочка:\nБез комментариев.\n"),
               std::string::npos) << pointText;
 }
+
+TEST_F(TembrixDocTest, ProtocolOfTwoObjectsIsExactlyTheseBytes)
+{
+    auto doc = NewDoc();
+    ASSERT_TRUE(doc);
+    CKPhoneObject later, earlier;
+    later.nFirstSample = 44100; // 2.00 s
+    later.nLastSample = 55125;  // 2.50 s
+    later.sName = "Ы";
+    later.sComment = "б";
+    earlier.nFirstSample = 11025; // 0.50 s
+    earlier.nLastSample = 22050;  // 1.00 s
+    earlier.sName = "A";
+    earlier.sComment = "c";
+    const std::string out = dir / "two.doc";
+    ASSERT_TRUE(WriteAnalysisProtocol(out.c_str(), doc->WaveFilm, {&later, &earlier}));
+    std::string expected;
+    ASSERT_TRUE(Utf8ToCp1251("Протокол анализа звукового файла:\n", expected));
+    expected += wav + "\n\n";
+    // "\nНачало - 0.50 с. Окончание - 1.00 с. Длительность - 0.50 с.\nA:\nc.\n" in Windows-1251 bytes.
+    const auto entry = [](const char* t0, const char* t1, const char* d, const std::string& nameAndComment) {
+        return std::string("\n\xCD\xE0\xF7\xE0\xEB\xEE - ") + t0 + " \xF1. \xCE\xEA\xEE\xED\xF7\xE0\xED\xE8\xE5 - " + t1 +
+               " \xF1. \xC4\xEB\xE8\xF2\xE5\xEB\xFC\xED\xEE\xF1\xF2\xFC - " + d + " \xF1.\n" + nameAndComment;
+    };
+    expected += entry("0.50", "1.00", "0.50", "A:\nc.\n");
+    expected += entry("2.00", "2.50", "0.50", "\xDB:\n\xE1.\n");
+    const Bytes bytes = kavrel_test::ReadAll(out);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), expected);
+}
