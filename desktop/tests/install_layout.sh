@@ -56,7 +56,9 @@ for p in "${programs[@]}"; do
     out=$("$validator" "$entry" 2>&1) || fail "$p.desktop: $out"
   fi
   icon=$(sed -n 's/^Icon=//p' "$entry")
-  compgen -G "$share/icons/hicolor/*/apps/$icon.*" > /dev/null || fail "$p.desktop: no icon '$icon'"
+  for drawn in scalable/apps/$icon.svg 48x48/apps/$icon.png; do
+    [ -f "$share/icons/hicolor/$drawn" ] || fail "$p.desktop: no icon $drawn"
+  done
   exec_line=$(sed -n 's/^Exec=//p' "$entry")
   case "$p" in
     tembrix) want="tembrix --open %f" ;;
