@@ -4,9 +4,11 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 CONFIG     ?= Release
 JOBS       ?= $(shell nproc)
+PREFIX     ?= /usr/local
+DESTDIR    ?=
 DEMO       := demo/demo.wav
 
-.PHONY: all deps configure build run test sanitize bench screenshots clean
+.PHONY: all deps configure build run test install sanitize bench screenshots clean
 
 all: build
 
@@ -32,6 +34,11 @@ screenshots: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The programs side by side in PREFIX/bin, with their desktop entries, icons,
+# document types and guides; DESTDIR stages it all for a package.
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 # The non-GUI tests once more under AddressSanitizer and UBSan; any report fails.
 sanitize: deps

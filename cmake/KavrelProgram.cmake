@@ -4,6 +4,13 @@
 # dialogs; the tests in NAME/tests link it and may start the built binary.
 # BESIDE names a folder of the program's whose files the build copies next
 # to the binary.
+#
+# Installed, the program goes to bin/ beside the others (the workshop finds
+# its companions in its own folder first), its desktop entry and icon from
+# NAME/desktop/ to the desktop's places, and its BESIDE folder to the
+# suite's data folder: help/ is shared by every program's guide, which the
+# help commands find at ../share/kavrel/help/ from the program; any other
+# folder becomes share/kavrel/NAME/FOLDER/.
 function(kavrel_add_program name)
   cmake_parse_arguments(P "" "MAIN;BESIDE" "LINKS" ${ARGN})
   set(_dir ${CMAKE_CURRENT_SOURCE_DIR})
@@ -20,6 +27,22 @@ function(kavrel_add_program name)
     add_custom_command(TARGET ${name} POST_BUILD
       COMMAND ${CMAKE_COMMAND} -E make_directory $<TARGET_FILE_DIR:${name}>/${P_BESIDE}
       COMMAND ${CMAKE_COMMAND} -E copy_if_different ${_beside} $<TARGET_FILE_DIR:${name}>/${P_BESIDE}/)
+  endif()
+  install(TARGETS ${name} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  if(EXISTS ${_dir}/desktop/${name}.desktop)
+    install(FILES ${_dir}/desktop/${name}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  endif()
+  if(EXISTS ${_dir}/desktop/${name}.svg)
+    install(FILES ${_dir}/desktop/${name}.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+  endif()
+  # The same icon drawn at 48 pixels, for desktops that take no SVG.
+  if(EXISTS ${_dir}/desktop/${name}.png)
+    install(FILES ${_dir}/desktop/${name}.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps)
+  endif()
+  if(P_BESIDE STREQUAL "help")
+    install(DIRECTORY ${_dir}/help/ DESTINATION ${KAVREL_INSTALL_DATADIR}/help)
+  elseif(P_BESIDE)
+    install(DIRECTORY ${_dir}/${P_BESIDE}/ DESTINATION ${KAVREL_INSTALL_DATADIR}/${name}/${P_BESIDE})
   endif()
   kavrel_add_tests(${name}_tests ${_dir}/tests "$<LINK_LIBRARY:WHOLE_ARCHIVE,${name}_parts>")
   if(TARGET ${name}_tests)

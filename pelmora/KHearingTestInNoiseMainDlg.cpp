@@ -46,10 +46,12 @@ CString KNoiseSourceFolder()
     char exe[PATH_MAX];
     ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
     if (n > 0) {
-        std::string dir(exe, size_t(n));
-        dir = dir.substr(0, dir.rfind('/') + 1) + "1/";
-        if (fileExists(dir + "s1.wav"))
-            return CString(dir);
+        std::string own(exe, size_t(n));
+        own = own.substr(0, own.rfind('/') + 1);
+        // Installed, the sources lie in the suite's data folder instead.
+        for (const std::string& dir : {own + "1/", own + "../share/kavrel/pelmora/1/"})
+            if (fileExists(dir + "s1.wav"))
+                return CString(dir);
     }
     return "./1/";
 }

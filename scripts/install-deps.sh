@@ -12,6 +12,7 @@ packages=(
   sox libsox-fmt-base espeak-ng
   xvfb xauth
   poppler-utils
+  desktop-file-utils
 )
 
 missing=()

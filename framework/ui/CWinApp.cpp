@@ -2,6 +2,7 @@
 
 #include <numbers>
 #include <QApplication>
+#include <QIcon>
 #include <algorithm>
 #include <QSettings>
 #include <QWidget>
@@ -139,6 +140,13 @@ int CWinApp::Run(int argc, char** argv)
         return 1;
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(m_pszAppName.GetString()));
+    // Installed, the program's desktop entry and icon bear its name in lower
+    // case; the desktop ties the windows to them by these.
+    const QString entry = QString::fromUtf8(m_pszAppName.GetString()).toLower();
+    QGuiApplication::setDesktopFileName(entry);
+    const QIcon icon = QIcon::fromTheme(entry);
+    if (!icon.isNull())
+        QApplication::setWindowIcon(icon);
     KInstallQtRussianTexts();
     CString cmd;
     for (int i = 1; i < argc; ++i) {
