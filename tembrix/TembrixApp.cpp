@@ -126,6 +126,8 @@ void CTembrixApp::DrawPictures()
     frame->m_wndStatusBar.OnUpdateCmdUI(frame, TRUE);
     KSaveWindowScreenshot(m_pMainWnd, "document");
     doc->NewPhoneObject(); // its description dialog is drawn and cancelled
+    doc->OnPirogovFunction(); // over the selection
+    frame->OnCreateVoiceSignal();
     OnAppAbout();
     doc->SetModifiedFlag(false);
 }
