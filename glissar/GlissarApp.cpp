@@ -2,7 +2,7 @@
 // sound object, as the workshop starts it with the document's path.
 #include "framework/ui/CDialog.h"
 #include "framework/ui/CDocTemplate.h"
-#include "framework/ui/CWinApp.h"
+#include "framework/ui/KDocumentProgramApp.h"
 #include "framework/ui/KScreenshot.h"
 #include "glissar/GlissarFrame.h"
 #include "glissar/GlissarIds.h"
@@ -12,45 +12,26 @@
 
 namespace {
 
-class CGlissarApp : public CWinApp {
+class CGlissarApp : public CKDocumentProgramApp {
 public:
-    CGlissarApp() : CWinApp("Glissar") { MapCommand(ID_APP_ABOUT, &CGlissarApp::OnAppAbout); }
+    CGlissarApp() : CKDocumentProgramApp("Glissar", IDD_GLISSAR_ABOUTBOX, SW_SHOWMAXIMIZED) {}
 
     bool InitInstance() override
     {
-        SetRegistryKey("Kavrel");
-        LoadStdProfileSettings(16);
         InstallGlissarDocHooks();
-        AddDocTemplate(new CSingleDocTemplate(IDR_GLISSAR_MAINFRAME, RUNTIME_CLASS(CGlissarDoc),
-                                              RUNTIME_CLASS(CGlissarFrame), RUNTIME_CLASS(CKLocalMaxAmplView)));
-        EnableShellOpen();
-        RegisterShellFileTypes(TRUE);
-        CCommandLineInfo cmdInfo;
-        ParseCommandLine(cmdInfo);
-        // Without a document (File New only says whose program this is) the
-        // program ends.
-        if (!ProcessShellCommand(cmdInfo) || !m_pMainWnd)
-            return false;
-        m_pMainWnd->ShowWindow(SW_SHOWMAXIMIZED);
-        m_pMainWnd->UpdateWindow();
-        m_pMainWnd->DragAcceptFiles();
-        if (!KScreenshotDir().IsEmpty()) {
-            DrawPictures();
-            return false;
-        }
-        return true;
+        return CKDocumentProgramApp::InitInstance();
     }
 
-    void OnAppAbout()
+    CDocTemplate* MakeDocTemplate() override
     {
-        CDialog about(IDD_GLISSAR_ABOUTBOX, m_pMainWnd);
-        about.DoModal();
+        return new CSingleDocTemplate(IDR_GLISSAR_MAINFRAME, RUNTIME_CLASS(CGlissarDoc), RUNTIME_CLASS(CGlissarFrame),
+                                      RUNTIME_CLASS(CKLocalMaxAmplView));
     }
 
 private:
     // The tracer with every visible trace in the rebuilt signal, the marks
     // over the sonogram and then alone, and the rebuilt signal below.
-    void DrawPictures()
+    void DrawPictures() override
     {
         auto* frame = dynamic_cast<CGlissarFrame*>(m_pMainWnd);
         CGlissarDoc* doc = frame ? frame->GetGlissarDoc() : nullptr;

@@ -1,9 +1,12 @@
-// Runs of the kavrel command-line tool for tests: its status, standard
-// output and standard error, and the "key: value" lines of its output.
+// Runs of the built programs for tests: the kavrel command-line tool with
+// its status, standard output and standard error, and the "key: value"
+// lines of its output; a window program on the offscreen platform driven
+// by a script of user actions.
 #pragma once
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -37,6 +40,29 @@ inline ToolRun RunKavrel(const ScratchDir& dir, const std::string& args)
     std::ifstream e(errPath);
     r.err.assign(std::istreambuf_iterator<char>(e), std::istreambuf_iterator<char>());
     return r;
+}
+
+// A program's command line (the caller quotes its arguments) run offscreen
+// on the simulated sound device with KAVREL_UI_SCRIPT=script, everything it
+// prints going to log; its exit status, -1 when it did not exit.
+inline int RunScriptedProgram(const std::string& commandLine, const std::string& script, const std::string& log)
+{
+    const std::string cmd = "env QT_QPA_PLATFORM=offscreen KAVREL_AUDIO=virtual KAVREL_UI_SCRIPT='" + script + "' " +
+                            commandLine + " > '" + log + "' 2>&1";
+    const int status = std::system(cmd.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The quoted path of a built program.
+inline std::string BuiltProgram(const std::string& name)
+{
+    return "'" KAVREL_BINARY_DIR "/bin/" + name + "'";
+}
+
+inline std::string ReadText(const std::string& path)
+{
+    std::ifstream f(path);
+    return std::string(std::istreambuf_iterator<char>(f), {});
 }
 
 inline std::map<std::string, std::string> KeyValues(const std::string& out)

@@ -2,7 +2,7 @@
 // sound object, as the workshop starts it with the document's path.
 #include "framework/ui/CDialog.h"
 #include "framework/ui/CDocTemplate.h"
-#include "framework/ui/CWinApp.h"
+#include "framework/ui/KDocumentProgramApp.h"
 #include "framework/ui/KScreenshot.h"
 #include "vornel/VornelAmplView.h"
 #include "vornel/VornelFrame.h"
@@ -13,44 +13,20 @@
 
 namespace {
 
-class CVornelApp : public CWinApp {
+class CVornelApp : public CKDocumentProgramApp {
 public:
-    CVornelApp() : CWinApp("Vornel") { MapCommand(ID_APP_ABOUT, &CVornelApp::OnAppAbout); }
+    CVornelApp() : CKDocumentProgramApp("Vornel", IDD_VORNEL_ABOUTBOX, SW_SHOWNORMAL) {}
 
-    bool InitInstance() override
+    CDocTemplate* MakeDocTemplate() override
     {
-        SetRegistryKey("Kavrel");
-        LoadStdProfileSettings(16);
-        AddDocTemplate(new CSingleDocTemplate(IDR_VORNEL_MAINFRAME, RUNTIME_CLASS(CVornelDoc),
-                                              RUNTIME_CLASS(CVornelFrame), RUNTIME_CLASS(CVornelView)));
-        EnableShellOpen();
-        RegisterShellFileTypes(TRUE);
-        CCommandLineInfo cmdInfo;
-        ParseCommandLine(cmdInfo);
-        // Without a document (File New only says whose program this is) the
-        // program ends.
-        if (!ProcessShellCommand(cmdInfo) || !m_pMainWnd)
-            return false;
-        m_pMainWnd->ShowWindow(SW_SHOWNORMAL);
-        m_pMainWnd->UpdateWindow();
-        m_pMainWnd->DragAcceptFiles();
-        if (!KScreenshotDir().IsEmpty()) {
-            DrawPictures();
-            return false;
-        }
-        return true;
-    }
-
-    void OnAppAbout()
-    {
-        CDialog about(IDD_VORNEL_ABOUTBOX, m_pMainWnd);
-        about.DoModal();
+        return new CSingleDocTemplate(IDR_VORNEL_MAINFRAME, RUNTIME_CLASS(CVornelDoc), RUNTIME_CLASS(CVornelFrame),
+                                      RUNTIME_CLASS(CVornelView));
     }
 
 private:
     // The whole spectrum in the window; then scrolled, the left panes at
     // 1000 Hz with the maxima and minima labelled; and the jump dialog.
-    void DrawPictures()
+    void DrawPictures() override
     {
         auto* frame = dynamic_cast<CVornelFrame*>(m_pMainWnd);
         CVornelDoc* doc = frame ? frame->GetVornelDoc() : nullptr;

@@ -166,6 +166,7 @@ public:
     bool bInitiateTraceStatus = false;
 
 private:
+    void updateVisibility(bool bRecordChanges);
     void FreeSpectraArrays();
     void EmptyDirtyRegion();
     void RedrawAllViews();

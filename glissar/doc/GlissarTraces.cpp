@@ -298,30 +298,20 @@ bool CGlissarDoc::CalculateAllSpectra(bool initiate)
 
 void CGlissarDoc::MarkVisibleTraces()
 {
-    const int B = GetNBins();
-    const long C = pWaveFilm.GetNCadres();
-    const long M = GetCadreMargin();
-    const int K = GetBinMargin();
-    if (!pSpectraParam_A_F)
-        return;
-    const float* down = pWaveFilm.validDownLevel.pArray;
-    const VisibleLevels levels(down, int(pWaveFilm.validDownLevel.nSize), B);
-    for (long c = M; c < C - M; ++c) {
-        unsigned char* st = GetTraceStatus(c);
-        for (int k = K; k < B - K; ++k) {
-            if (!(st[k] & TRACE_LOCAL_MAX))
-                continue;
-            if (levels.Reaches(pSpectraParam_A_F[c * B + k], down, k))
-                st[k] |= TRACE_VISIBLE;
-            else
-                st[k] &= ~TRACE_VISIBLE;
-        }
-    }
+    updateVisibility(false);
 }
 
 void CGlissarDoc::RecalculateTraceVisibility()
 {
     CWaitCursor wait;
+    updateVisibility(true);
+    UpdateTraceViews();
+}
+
+// Sets or clears the visibility of every maximum inside the margins; with
+// bRecordChanges the bins whose bit changed grow the dirty region.
+void CGlissarDoc::updateVisibility(bool bRecordChanges)
+{
     const int B = GetNBins();
     const long C = pWaveFilm.GetNCadres();
     const long M = GetCadreMargin();
@@ -340,7 +330,7 @@ void CGlissarDoc::RecalculateTraceVisibility()
                 st[k] |= TRACE_VISIBLE;
             else
                 st[k] &= ~TRACE_VISIBLE;
-            if (st[k] != before) {
+            if (bRecordChanges && st[k] != before) {
                 nDirtyFirstCadre = std::min(nDirtyFirstCadre, int(c));
                 nDirtyLastCadre = std::max(nDirtyLastCadre, int(c + 1));
                 nDirtyFirstBin = std::min(nDirtyFirstBin, k);
@@ -348,7 +338,6 @@ void CGlissarDoc::RecalculateTraceVisibility()
             }
         }
     }
-    UpdateTraceViews();
 }
 
 int CGlissarDoc::FindNearestLocalMax(int bin, long cadre) const

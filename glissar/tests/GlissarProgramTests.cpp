@@ -12,26 +12,15 @@
 #include "testsupport/ByteFiles.h"
 #include "testsupport/Signals.h"
 #include "testsupport/TempFiles.h"
+#include "testsupport/ToolRuns.h"
 #include "testsupport/WavBytes.h"
 
 namespace {
 
-int RunProgram(const std::string& args, const std::string& script, const std::string& log)
-{
-    const std::string cmd = "env QT_QPA_PLATFORM=offscreen KAVREL_AUDIO=virtual KAVREL_UI_SCRIPT='" + script + "' " +
-                            args + " > '" + log + "' 2>&1";
-    const int status = std::system(cmd.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string ReadText(const std::string& path)
-{
-    std::ifstream f(path);
-    return std::string(std::istreambuf_iterator<char>(f), {});
-}
-
-const std::string kGlissar = "'" KAVREL_BINARY_DIR "/bin/glissar'";
-const std::string kKavrel = "'" KAVREL_BINARY_DIR "/bin/kavrel'";
+using ktest::ReadText;
+using ktest::RunScriptedProgram;
+const std::string kGlissar = ktest::BuiltProgram("glissar");
+const std::string kKavrel = ktest::BuiltProgram("kavrel");
 
 } // namespace
 
@@ -51,7 +40,7 @@ TEST(GlissarProgram, OpensAPathWithBlanksRunsItsCommandsAndEndsWhenTold)
                           << "command 57603\n"   // save
                           << "command 57665\n";  // exit
     const std::string log = dir / "log.txt";
-    ASSERT_EQ(RunProgram(kGlissar + " '" + gsr + "'", script, log), 0) << ReadText(log);
+    ASSERT_EQ(RunScriptedProgram(kGlissar + " '" + gsr + "'", script, log), 0) << ReadText(log);
 
     // Saved: the first open's classification stays (the flag is off now),
     // the visible maxima are in the rebuilt signal and the .kfw holds it.
@@ -75,7 +64,7 @@ TEST(GlissarProgram, WithoutADocumentSaysWhoseProgramItIsAndEnds)
     const std::string script = dir / "script.txt";
     std::ofstream(script) << "# nothing to do\n";
     const std::string log = dir / "log.txt";
-    RunProgram(kGlissar, script, log);
+    RunScriptedProgram(kGlissar, script, log);
     EXPECT_NE(ReadText(log).find("Это подчиненная программа.\nОна запускается автоматически только из программы "
                                  "Tembrix.exe !"),
               std::string::npos)

@@ -12,26 +12,15 @@
 #include "testsupport/ByteFiles.h"
 #include "testsupport/Signals.h"
 #include "testsupport/TempFiles.h"
+#include "testsupport/ToolRuns.h"
 #include "testsupport/WavBytes.h"
 
 namespace {
 
-int RunProgram(const std::string& args, const std::string& script, const std::string& log)
-{
-    const std::string cmd = "env QT_QPA_PLATFORM=offscreen KAVREL_AUDIO=virtual KAVREL_UI_SCRIPT='" + script + "' " +
-                            args + " > '" + log + "' 2>&1";
-    const int status = std::system(cmd.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string ReadText(const std::string& path)
-{
-    std::ifstream f(path);
-    return std::string(std::istreambuf_iterator<char>(f), {});
-}
-
-const std::string kVornel = "'" KAVREL_BINARY_DIR "/bin/vornel'";
-const std::string kKavrel = "'" KAVREL_BINARY_DIR "/bin/kavrel'";
+using ktest::ReadText;
+using ktest::RunScriptedProgram;
+const std::string kVornel = ktest::BuiltProgram("vornel");
+const std::string kKavrel = ktest::BuiltProgram("kavrel");
 
 } // namespace
 
@@ -54,7 +43,7 @@ TEST(VornelProgram, OpensAPathWithBlanksRunsItsCommandsAndEndsWhenTold)
                           << "command 32774\n"    // the maxima
                           << "command 57665\n";   // exit
     const std::string log = dir / "log.txt";
-    ASSERT_EQ(RunProgram(kVornel + " '" + vrn + "'", script, log), 0) << ReadText(log);
+    ASSERT_EQ(RunScriptedProgram(kVornel + " '" + vrn + "'", script, log), 0) << ReadText(log);
     EXPECT_GT(kavrel_test::ReadAll(maxima).size(), 100u) << ReadText(log);
     EXPECT_EQ(kavrel_test::ReadAll(vrn), before); // the document is never written
 }
@@ -65,7 +54,7 @@ TEST(VornelProgram, WithoutADocumentSaysWhoseProgramItIsAndEnds)
     const std::string script = dir / "script.txt";
     std::ofstream(script) << "# nothing to do\n";
     const std::string log = dir / "log.txt";
-    RunProgram(kVornel, script, log);
+    RunScriptedProgram(kVornel, script, log);
     EXPECT_NE(ReadText(log).find("Это подчиненная программа.\nОна запускается автоматически только из программы "
                                  "Tembrix.exe !"),
               std::string::npos)

@@ -17,47 +17,23 @@
 #include "testsupport/ByteFiles.h"
 #include "testsupport/Signals.h"
 #include "testsupport/TempFiles.h"
+#include "testsupport/ToolRuns.h"
 #include "testsupport/WavBytes.h"
 
 namespace {
 
-const std::string kTool = std::string(KAVREL_BINARY_DIR) + "/bin/kavrel";
 using Bytes = kavrel_test::Bytes;
 
-struct ToolRun {
-    int status;
-    std::string out, err;
-};
+using ktest::ToolRun;
 
 ToolRun run(const ktest::ScratchDir& dir, const std::string& args)
 {
-    const std::string errPath = dir / "stderr.txt";
-    ToolRun r{-1, {}, {}};
-    FILE* p = ::popen((kTool + " " + args + " 2>'" + errPath + "'").c_str(), "r");
-    if (!p)
-        return r;
-    char buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
-        r.out.append(buf, n);
-    const int rc = ::pclose(p);
-    r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    std::ifstream e(errPath);
-    r.err.assign(std::istreambuf_iterator<char>(e), std::istreambuf_iterator<char>());
-    return r;
+    return ktest::RunKavrel(dir, args);
 }
 
 std::map<std::string, std::string> keys(const std::string& out)
 {
-    std::map<std::string, std::string> kv;
-    std::istringstream in(out);
-    std::string line;
-    while (std::getline(in, line)) {
-        const size_t colon = line.find(": ");
-        if (colon != std::string::npos)
-            kv[line.substr(0, colon)] = line.substr(colon + 2);
-    }
-    return kv;
+    return ktest::KeyValues(out);
 }
 
 std::string writeSound(const ktest::ScratchDir& dir, const std::vector<int>& samples, unsigned channels = 1)
