@@ -442,3 +442,126 @@ TEST(TembrixSetContent, TextOnlyRestsTheLevelControlsAndKeepsTheValue)
     EXPECT_EQ(dlg.nType, 3);
     EXPECT_DOUBLE_EQ(dlg.dLevelChange_dB, 110.0);
 }
+
+namespace {
+
+// Whether the process has ended (gone, or a zombie no one has reaped yet).
+bool ProcessEnded(long pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line))
+        return true;
+    const size_t close = line.rfind(')');
+    return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z';
+}
+
+// Sets an environment variable for as long as it lives.
+struct ScopedEnv {
+    std::string name, old;
+    bool had;
+    ScopedEnv(const char* n, const std::string& value) : name(n), had(std::getenv(n) != nullptr)
+    {
+        if (had)
+            old = std::getenv(n);
+        setenv(n, value.c_str(), 1);
+    }
+    ~ScopedEnv()
+    {
+        if (had)
+            setenv(name.c_str(), old.c_str(), 1);
+        else
+            unsetenv(name.c_str());
+    }
+};
+
+} // namespace
+
+// The typical road: New on a sound, SigmaFr as offered, the document's name;
+// a selection dragged on the strip; a new micro-harmonic object with its
+// files; the real tracer started on it by a double click (it opens the
+// object, saves it and exits as its script tells it); the analysis saved and
+// opened again with the object in place.
+TEST_F(TembrixWindows, TypicalRoadFromANewDocumentThroughTheTracerAndBack)
+{
+    CTembrixDoc* doc = NewDocument();
+    ASSERT_NE(doc, nullptr);
+    const std::string tbx = dir / "doc.tbx";
+    EXPECT_STREQ(doc->GetPathName(), tbx.c_str());
+
+    // A drag on the strip, below its ruler, from cadre 40 to cadre 200.
+    CTembrixView* strip = Strip();
+    strip->OnLButtonDown(MK_LBUTTON, CPoint(40, 30));
+    strip->OnMouseMove(MK_LBUTTON, CPoint(120, 30));
+    strip->OnMouseMove(MK_LBUTTON, CPoint(200, 30));
+    strip->OnLButtonUp(0, CPoint(200, 30));
+    ASSERT_EQ(doc->WaveFilm.GetSelectedFragmentAbsCadre0(), 40);
+    ASSERT_EQ(doc->WaveFilm.GetSelectedFragmentAbsCadre1(), 200);
+
+    CKPhoneObject* po = nullptr;
+    {
+        DialogDriver old = SetDialogDriver([](CDialog& d) {
+            EXPECT_EQ(d.GetTemplateID(), UINT(IDD_PHONE_OBJECT_SET_CONTENT));
+            d.SetDlgItemText(IDC_SET_CONTENT_NAME, "фраза");
+            d.ClickDlgButton(IDC_SET_CONTENT_TYPE_MICRO);
+            d.ClickDlgButton(IDOK);
+        });
+        main->SendMessage(WM_COMMAND, ID_NEW_PHONE_OBJECT);
+        SetDialogDriver(old);
+        Pump();
+        ASSERT_EQ(doc->PhoneObjectList.GetCount(), 1);
+        po = doc->GetPhoneObject(0);
+    }
+    const std::string gsr = dir / "sound_1.gsr", kfw = dir / "sound_1.kfw";
+    EXPECT_EQ(po->nLevel, 0);
+    EXPECT_EQ(po->nIndex, 1);
+    EXPECT_STREQ(po->sPhoneObjectDocFilePathName, gsr.c_str());
+    ASSERT_TRUE(std::filesystem::exists(gsr));
+    ASSERT_EQ(std::filesystem::file_size(kfw), size_t(4 * (po->nLastSample - po->nFirstSample + 1)));
+
+    // The tracer, found beside the tests in the build's bin folder, saves the
+    // object and exits: the .gsr and .kfw are written anew.
+    const auto past = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    std::filesystem::last_write_time(gsr, past);
+    std::filesystem::last_write_time(kfw, past);
+    const std::string script = dir / "glissar-script.txt";
+    std::ofstream(script) << "command 57603\ncommand 57665\n";
+    {
+        ScopedEnv uiScript("KAVREL_UI_SCRIPT", script);
+        ScopedEnv platform("QT_QPA_PLATFORM", "offscreen");
+        ScopedEnv config("XDG_CONFIG_HOME", dir / "glissar-config");
+        CKPhoneObjectWnd* w = WindowOf(po);
+        ASSERT_NE(w, nullptr);
+        w->OnLButtonDblClk(0, CPoint(2, 2));
+        ASSERT_GT(w->nProcessId, 0);
+        for (int i = 0; i < 600 && !ProcessEnded(w->nProcessId); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_TRUE(ProcessEnded(w->nProcessId));
+    }
+    EXPECT_FALSE(HasMessage("Не удается запустить приложение"));
+    EXPECT_GT(std::filesystem::last_write_time(gsr), past);
+    EXPECT_GT(std::filesystem::last_write_time(kfw), past);
+
+    // The analysis saved, closed and opened again: the object is in place.
+    main->SendMessage(WM_COMMAND, ID_FILE_SAVE);
+    Pump();
+    EXPECT_FALSE(doc->IsModified());
+    app->CloseAllDocuments(FALSE);
+    Pump();
+    ASSERT_EQ(main->GetActiveTembrixDoc(), nullptr);
+    ui.QueueFile(tbx.c_str());
+    main->SendMessage(WM_COMMAND, ID_FILE_OPEN);
+    Pump();
+    CTembrixDoc* reopened = main->GetActiveTembrixDoc();
+    ASSERT_NE(reopened, nullptr);
+    ASSERT_EQ(reopened->PhoneObjectList.GetCount(), 1);
+    const CKPhoneObject* back = reopened->GetPhoneObject(0);
+    EXPECT_STREQ(back->sName, "фраза");
+    EXPECT_EQ(back->nType, 1);
+    EXPECT_EQ(back->nLevel, 0);
+    EXPECT_STREQ(back->sPhoneObjectDocFilePathName, gsr.c_str());
+    EXPECT_EQ(reopened->nNextPhoneObjectIndex, 2);
+    ASSERT_EQ(Strip()->PhoneObjectWndList.size(), 1u);
+    EXPECT_EQ(Strip()->PhoneObjectRect(back).left, 40);
+    EXPECT_EQ(Strip()->PhoneObjectRect(back).right, 200);
+}
