@@ -4,6 +4,7 @@
 #include "framework/ui/KScreenshot.h"
 #include "kavrel/core/KWave.h"
 #include "kavrel/views/KFilmViewState.h"
+#include "kavrel/views/KProgressDlg.h"
 #include "tembrix/KMainFrame.h"
 #include "tembrix/TembrixDoc.h"
 #include "tembrix/TembrixFrame.h"
@@ -20,6 +21,9 @@ CTembrixApp::CTembrixApp() : CWinApp("Tembrix")
 
 bool CTembrixApp::InitInstance()
 {
+    // Long computations (the power file of every new or opened document
+    // among them) show their progress window.
+    KInstallViewServices();
     SetRegistryKey("Kavrel");
     LoadStdProfileSettings(16);
     AddDocTemplate(new CMultiDocTemplate(IDR_TEMBRIXTYPE, RUNTIME_CLASS(CTembrixDoc), RUNTIME_CLASS(CTembrixFrame),

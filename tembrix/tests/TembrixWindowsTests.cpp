@@ -21,6 +21,8 @@
 #include "framework/ui/CSurface.h"
 #include "kavrel/views/DialogPhoneObjectProperties.h"
 #include "kavrel/views/KDialogSetSigmaFr.h"
+#include "kavrel/views/KProgressDlg.h"
+#include "framework/base/ProgressService.h"
 #include "kavrel/views/KPowerFilmView.h"
 #include "kavrel/views/KWaveFilmView.h"
 #include "tembrix/KCompanionPrograms.h"
@@ -133,6 +135,8 @@ struct TembrixWindows : ::testing::Test {
 TEST_F(TembrixWindows, StartsMaximisedAndEmptyWithTheTemplateTheProfileAndTheToolbar)
 {
     EXPECT_STREQ(app->m_pszRegistryKey, "Kavrel");
+    // The power file of a document is computed under the progress window.
+    EXPECT_NE(dynamic_cast<CKProgressService*>(&ProgressService()), nullptr);
     const auto& templates = app->GetDocTemplates();
     ASSERT_EQ(templates.size(), 1u);
     EXPECT_TRUE(templates.front()->GetDocuments().empty());
