@@ -569,3 +569,69 @@ TEST_F(TembrixWindows, TypicalRoadFromANewDocumentThroughTheTracerAndBack)
     EXPECT_EQ(Strip()->PhoneObjectRect(back).left, 40);
     EXPECT_EQ(Strip()->PhoneObjectRect(back).right, 200);
 }
+
+// The strip draws the blinking caret and a dragged selection straight onto
+// its picture: every stroke touches only the columns that change, never the
+// whole strip (which a repaint would).
+TEST_F(TembrixWindows, CaretBlinkAndSelectionDragTouchOnlyTheColumnsThatChange)
+{
+    CTembrixDoc* doc = NewDocument();
+    ASSERT_NE(doc, nullptr);
+    ASSERT_TRUE(AddObject(doc, 10, 60, 0));
+    main->GetWidget()->resize(1200, 900);
+    Pump();
+    CTembrixView* strip = Strip();
+    strip->Invalidate(TRUE);
+    strip->UpdateWindow();
+    Pump();
+    CRect client;
+    strip->GetClientRect(&client);
+    CSurface* surface = strip->GetSurface();
+    ASSERT_NE(surface, nullptr);
+    const int width = surface->Width();
+    ASSERT_GT(width, 400) << client.Width() << "x" << client.Height();
+    std::vector<CRect> touched;
+    surface->SetChangeListener([&](const CRect& r) {
+        if (!r.IsRectEmpty())
+            touched.push_back(r);
+    });
+    // The columns touched by the strokes since the last look.
+    auto columns = [&] {
+        std::vector<bool> hit(size_t(width), false);
+        for (const CRect& r : touched)
+            for (long x = std::max<long>(0, r.left); x < std::min<long>(width, r.right); ++x)
+                hit[size_t(x)] = true;
+        touched.clear();
+        return int(std::count(hit.begin(), hit.end(), true));
+    };
+
+    for (int i = 0; i < 4; ++i) {
+        strip->OnTimer(strip->nTimerID);
+        Pump();
+        // A line reports its column with a pixel of margin either side.
+        EXPECT_LE(columns(), 3) << "blink " << i;
+    }
+
+    // A drag to the right in steps of 10 cadres, then back over the start:
+    // the band's changed stretch and the caret's old and new column.
+    strip->OnLButtonDown(MK_LBUTTON, CPoint(100, 30));
+    Pump();
+    EXPECT_LE(columns(), 2 * 3 + 2);
+    for (int x = 110; x <= 300; x += 10) {
+        strip->OnMouseMove(MK_LBUTTON, CPoint(x, 30));
+        Pump();
+        const int n = columns();
+        EXPECT_GE(n, 10) << x;
+        EXPECT_LE(n, 10 + 2 * 3) << x;
+    }
+    strip->OnMouseMove(MK_LBUTTON, CPoint(50, 30)); // the band turns over its anchor
+    Pump();
+    EXPECT_LE(columns(), 250 + 2 * 3);
+    strip->OnLButtonUp(0, CPoint(50, 30));
+    Pump();
+    EXPECT_LE(columns(), 2 * 3);
+    surface->SetChangeListener(nullptr);
+    // What is drawn is the film's selection.
+    EXPECT_EQ(strip->nBandFirstCadre, doc->WaveFilm.GetSelectedFragmentAbsCadre0());
+    EXPECT_EQ(strip->nBandLastCadre, doc->WaveFilm.GetSelectedFragmentAbsCadre1());
+}
