@@ -402,3 +402,31 @@ TEST_F(TembrixDocTest, BatchToolRefusesBadObjectsAndLeavesNothingBehind)
     EXPECT_EQ(kavrel_test::ReadAll(dir / "sound_1.kfw"), (Bytes{1, 2, 3}));
     EXPECT_FALSE(std::filesystem::exists(tbx));
 }
+
+// A .tbx put together byte by byte from the documented layout (the film's
+// record, two objects of one class, the two integers) opens, and saving it
+// gives back the same bytes.
+TEST_F(TembrixDocTest, HandWrittenTbxOpensAndIsSavedByteForByte)
+{
+    auto made = NewDoc();
+    ASSERT_TRUE(made);
+    const Bytes film = FilmRecord(made->WaveFilm);
+    made.reset();
+    const Bytes hand = Cat({film, Le16(2), Le16(0xFFFF), Le16(1), Le16(13), "CKPhoneObject",
+                            ObjectRecord("гласный", "строка 1\r\nстрока 2", 300, 900, 1, 4, 2, dir / "sound_4.gsr",
+                                         dir / "sound_4.kfw"),
+                            Le16(0x8001), ObjectRecord("x", "", 500, 501, 0, 7, 0, dir / "sound_7.", ""), Le32(5),
+                            Le32(9)});
+    const std::string path = dir / "hand.tbx";
+    kavrel_test::WriteAll(path, hand);
+    CTembrixDoc doc;
+    ASSERT_TRUE(doc.OnOpenDocument(path.c_str()));
+    ASSERT_EQ(doc.PhoneObjectList.GetCount(), 2);
+    EXPECT_EQ(doc.GetPhoneObject(0)->nLevel, 2);
+    EXPECT_EQ(doc.GetPhoneObject(1)->nIndex, 7);
+    EXPECT_EQ(doc.nMaxLevel, 5);
+    EXPECT_EQ(doc.nNextPhoneObjectIndex, 9);
+    const std::string again = dir / "again.tbx";
+    ASSERT_TRUE(doc.OnSaveDocument(again.c_str()));
+    EXPECT_EQ(kavrel_test::FirstDifference(kavrel_test::ReadAll(again), hand), -1);
+}

@@ -635,3 +635,36 @@ TEST_F(TembrixWindows, CaretBlinkAndSelectionDragTouchOnlyTheColumnsThatChange)
     EXPECT_EQ(strip->nBandFirstCadre, doc->WaveFilm.GetSelectedFragmentAbsCadre0());
     EXPECT_EQ(strip->nBandLastCadre, doc->WaveFilm.GetSelectedFragmentAbsCadre1());
 }
+
+// The strip's height follows the highest level used; a one-cadre object has
+// a window of no width; a mouse move sets the caret by the Ctrl rule.
+TEST_F(TembrixWindows, StripHeightOneCadreObjectAndTheCtrlRuleOfTheCaret)
+{
+    CTembrixDoc* doc = NewDocument();
+    ASSERT_NE(doc, nullptr);
+    CTembrixView* strip = Strip();
+    EXPECT_EQ(strip->nTotalHeight, 24);
+    CKPhoneObject* first = AddObject(doc, 10, 40, 0);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->nLevel, 0);
+    EXPECT_EQ(strip->nTotalHeight, 60);
+
+    const long step = doc->WaveFilm.GetCadreStepInSamples();
+    CKPhoneObject one;
+    one.nFirstSample = one.nLastSample = int(30 * step);
+    one.nLevel = 2;
+    EXPECT_EQ(strip->PhoneObjectRect(&one), CRect(30, 96, 30, 120));
+
+    auto moveTo = [&](UINT keys, int x) {
+        strip->OnMouseMove(keys, CPoint(x, 30));
+        return doc->WaveFilm.GetKCaretCadre();
+    };
+    doc->WaveFilm.MoveCaretOnlyWithCtrl = false;
+    EXPECT_EQ(moveTo(0, 70), 70);
+    EXPECT_EQ(moveTo(MK_CONTROL, 90), 70);      // only Ctrl: the caret stays
+    EXPECT_EQ(moveTo(MK_CONTROL | MK_SHIFT, 95), 95);
+    doc->WaveFilm.MoveCaretOnlyWithCtrl = true;
+    EXPECT_EQ(moveTo(0, 120), 95);
+    EXPECT_EQ(moveTo(MK_SHIFT, 125), 95);
+    EXPECT_EQ(moveTo(MK_CONTROL, 130), 130);
+}
