@@ -21,13 +21,12 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-# The workshop on the demo sound's document (made once by File New through a
-# script, then opened as the desktop opens a .tbx); without a display it says
-# how to run it under xvfb-run.
+# The workshop on the demo sound's document (made by the build with its sound
+# objects, then opened as a file manager opens a .tbx); without a display it
+# says how to run it under xvfb-run.
 run: build
 	@$(BUILD)/bin/kavrel info $(DEMO)
-	@BUILD=$(BUILD) bash scripts/demo-document.sh
-	-@$(BUILD)/bin/tembrix -dde $(BUILD)/demo/demo.tbx
+	-@$(BUILD)/bin/tembrix --open $(BUILD)/demo/demo.tbx
 
 screenshots: build
 	@bash scripts/screenshots.sh

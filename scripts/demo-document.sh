@@ -1,22 +1,23 @@
 #!/usr/bin/env bash
-# Makes the workshop's document of the bundled demo sound once, the way a
-# user does it: File New, the demo sound, SigmaFr as offered, the document
-# kept as build/demo/demo.tbx, saved. Runs the workshop offscreen.
+# The workshop's document of the bundled demo sound, with sound objects of
+# every type on three levels, made by the batch tool's make-document (the
+# workshop's own File New and New sound object steps) so that the paths it
+# stores are those of this machine. Called by the build:
+#   demo-document.sh KAVREL_TOOL DEMO.wav OUT.tbx
+# It replaces an earlier document and the object files it brought.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-build=${BUILD:-build}
-doc="$PWD/$build/demo/demo.tbx"
-[ -f "$doc" ] && exit 0
-mkdir -p "$build/demo"
-script="$build/demo/new-document.txt"
-cat > "$script" <<END
-file $PWD/demo/demo.wav
-file $doc
-command 57600
-press 1
-command 57603
-command 57665
-END
-QT_QPA_PLATFORM=offscreen KAVREL_AUDIO=virtual XDG_CONFIG_HOME="$PWD/$build/demo/config" KAVREL_UI_SCRIPT="$script" \
-  "$build/bin/tembrix" >/dev/null 2>&1
-[ -f "$doc" ] || { echo "Документ демонстрационного звука не создан" >&2; exit 1; }
+tool=$1 wav=$2 doc=$3
+folder=$(dirname "$doc")
+title=$(basename "${wav%.*}")
+mkdir -p "$folder"
+rm -f "$doc"
+for i in 1 2 3 4 5 6; do
+  rm -f "$folder/${title}_$i.gsr" "$folder/${title}_$i.ocn" "$folder/${title}_$i.vrn" "$folder/${title}_$i.kfw"
+done
+"$tool" make-document "$wav" "$doc" \
+  --object 40 420 1 "Фраза 1" \
+  --object 90 200 0 "Ударный" \
+  --object 300 560 3 "Голос" \
+  --object 480 700 4 "Эхо" \
+  --object 520 640 2 "Тон" \
+  --object 600 900 0 "Конец фразы" --level-change -6

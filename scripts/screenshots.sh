@@ -37,10 +37,12 @@ if [ -x "$build/bin/vornel" ] && [ -x "$build/bin/kavrel" ]; then
   "$build/bin/kavrel" make-object demo/demo.wav 20 660 "$obj/demo 2.vrn" --index 2 >/dev/null
   "$build/bin/vornel" "$PWD/$obj/demo 2.vrn" >/dev/null 2>&1 || true
 fi
-# The workshop: its empty main window, then the demo's document with sound
-# objects of every kind, the description of a new object and the About box.
+# The workshop: its empty main window, then the demo's document (made by the
+# build, with sound objects of every kind on three levels) in each display
+# mode, the description of a new object and the About box.
 if [ -x "$build/bin/tembrix" ]; then
-  BUILD="$build" bash scripts/demo-document.sh
-  XDG_CONFIG_HOME="$PWD/$build/demo/config" "$build/bin/tembrix" >/dev/null 2>&1 || true
+  doc="$PWD/$build/demo/demo.tbx"
+  [ -f "$doc" ] || bash scripts/demo-document.sh "$build/bin/kavrel" demo/demo.wav "$doc" >/dev/null
+  "$build/bin/tembrix" --open "$doc" >/dev/null 2>&1 || true
 fi
 ls "$out"/*.png

@@ -4,6 +4,7 @@
 #include "framework/ui/KScreenshot.h"
 #include "kavrel/core/KWave.h"
 #include "kavrel/views/KFilmViewState.h"
+#include "kavrel/views/KProgressDlg.h"
 #include "tembrix/KMainFrame.h"
 #include "tembrix/TembrixDoc.h"
 #include "tembrix/TembrixFrame.h"
@@ -20,6 +21,9 @@ CTembrixApp::CTembrixApp() : CWinApp("Tembrix")
 
 bool CTembrixApp::InitInstance()
 {
+    // Long computations (the power file of every new or opened document
+    // among them) show their progress window.
+    KInstallViewServices();
     SetRegistryKey("Kavrel");
     LoadStdProfileSettings(16);
     AddDocTemplate(new CMultiDocTemplate(IDR_TEMBRIXTYPE, RUNTIME_CLASS(CTembrixDoc), RUNTIME_CLASS(CTembrixFrame),
@@ -39,8 +43,9 @@ bool CTembrixApp::InitInstance()
     // A document is opened only when the user asks: never by start-up itself.
     CCommandLineInfo cmdInfo;
     ParseCommandLine(cmdInfo);
-    // The desktop's open request (-dde FILE, as a shell opens a .tbx) is
-    // served once the window is up; a plain argument opens nothing.
+    // The desktop's open request (--open FILE as a file manager sends it on a
+    // double click, or -dde FILE) is served once the window is up; a plain
+    // argument opens nothing.
     const CString sShellOpen =
         cmdInfo.m_nShellCommand == CCommandLineInfo::FileDDE ? cmdInfo.m_strFileName : CString();
     cmdInfo.m_nShellCommand = CCommandLineInfo::FileNothing;
@@ -89,8 +94,8 @@ void CTembrixApp::DrawPictures()
         OnAppAbout();
         return;
     }
-    // Objects of every kind on the first levels, over stretches of the film
-    // (pictures only: their files are not written).
+    // A document without objects gets objects of every kind on the first
+    // levels, over stretches of the film (pictures only: no files written).
     CKWaveFilm& film = doc->WaveFilm;
     const long n = film.GetNCadres();
     const struct {
@@ -103,19 +108,20 @@ void CTembrixApp::DrawPictures()
                     {n / 3, n / 2, 3, "Голос", "голосовой источник"},
                     {n / 2, 2 * n / 3, 4, "Эхо", "реверберация"},
                     {3 * n / 5, 3 * n / 4, 2, "Тон", "одиночная гармоника"}};
-    for (const auto& o : kObjects) {
-        film.SetSelectedFragmentAbsCadres(o.c0, o.c1);
-        auto* po = new CKPhoneObject;
-        po->nFirstSample = int(film.GetSelectedFragmentSample0());
-        po->nLastSample = int(film.GetSelectedFragmentSample1());
-        po->nType = o.type;
-        po->sName = o.name;
-        po->sComment = o.comment;
-        po->nLevel = doc->FindFreeLevel();
-        po->nIndex = doc->nNextPhoneObjectIndex++;
-        doc->PhoneObjectList.AddTail(po);
-        doc->UpdateAllViews(nullptr, HintPhoneObject, po);
-    }
+    if (doc->PhoneObjectList.IsEmpty())
+        for (const auto& o : kObjects) {
+            film.SetSelectedFragmentAbsCadres(o.c0, o.c1);
+            auto* po = new CKPhoneObject;
+            po->nFirstSample = int(film.GetSelectedFragmentSample0());
+            po->nLastSample = int(film.GetSelectedFragmentSample1());
+            po->nType = o.type;
+            po->sName = o.name;
+            po->sComment = o.comment;
+            po->nLevel = doc->FindFreeLevel();
+            po->nIndex = doc->nNextPhoneObjectIndex++;
+            doc->PhoneObjectList.AddTail(po);
+            doc->UpdateAllViews(nullptr, HintPhoneObject, po);
+        }
     film.SetSelectedFragmentAbsCadres(n / 3, n / 2);
     film.SetKCaretCadre(5 * n / 12);
     film.SetKCaretFrequency(1000);
@@ -125,6 +131,26 @@ void CTembrixApp::DrawPictures()
     KPumpMessages();
     frame->m_wndStatusBar.OnUpdateCmdUI(frame, TRUE);
     KSaveWindowScreenshot(m_pMainWnd, "document");
+    // The same in each of the other display modes of the film, then back.
+    const int shown = film.displayFlags;
+    const struct {
+        UINT id;
+        const char* name;
+    } kModes[] = {{ID_FILM_GREY, "document-grey"},
+                  {ID_FILM_GREY_INVERSE, "document-grey-inverse"},
+                  {ID_FILM_COLOUR, "document-colour"},
+                  {ID_FILM_PHASE_AMPL, "document-phase-amplitude"},
+                  {ID_FILM_PHASE_FREQ, "document-phase-frequency"}};
+    for (const auto& m : kModes) {
+        if (CTembrixDoc::DisplayModeOfCommand(m.id) == shown)
+            continue;
+        doc->OnFilmDisplayMode(m.id);
+        KPumpMessages();
+        KSaveWindowScreenshot(m_pMainWnd, m.name);
+    }
+    film.displayFlags = shown;
+    doc->UpdateAllViews(nullptr, HintDisplayParameter);
+    KPumpMessages();
     doc->NewPhoneObject(); // its description dialog is drawn and cancelled
     doc->OnPirogovFunction(); // over the selection
     frame->OnCreateVoiceSignal();

@@ -95,33 +95,50 @@ BOOL CTembrixDoc::OnNewDocument()
         return FALSE;
     if (!WaveFilm.OpenKWaveFile())
         return FALSE;
+    OpenNewSoundInSpectrumFrames();
+    if (WaveFilm.DialogSetSigmaFr() != IDOK)
+        return FALSE;
+    if (!CompleteNewFilm())
+        return FALSE;
+
+    FileDialogRequest rq;
+    rq.bOpen = false;
+    rq.sFileName = WaveFilm.GetKWaveFileTitle() + ".tbx";
+    rq.nFlags = OFN_OVERWRITEPROMPT;
+    rq.sFilter = "TBX файлы (*.tbx)|*.tbx|Все файлы (*.*)|*.*||";
+    rq.sTitle = "Где хранить файл анализа? (лучше в отдельном каталоге)";
+    if (!UserInteraction().FileDialog(rq))
+        return FALSE;
+    KeepNewDocumentAt(rq.sPathName, rq.sFileName_);
+    CreateFilmWindows();
+    return TRUE;
+}
+
+void CTembrixDoc::OpenNewSoundInSpectrumFrames()
+{
     const CString path = WaveFilm.GetKWaveFilePathName(), title = WaveFilm.GetKWaveFileTitle();
     for (CKSpectrum* s : {WaveFilm.pS0, WaveFilm.pS1, WaveFilm.pS2, WaveFilm.pS3}) {
         s->Wave.OpenKWaveFile(path, title);
         s->SetNFFT(1024);
     }
     WaveFilm.SetNFFTandOptimumCadreParams(1024);
-    if (WaveFilm.DialogSetSigmaFr() != IDOK)
-        return FALSE;
+}
+
+bool CTembrixDoc::CompleteNewFilm()
+{
     WaveFilm.SetFirstAndLastSample(0, WaveFilm.GetKWaveSizeInSamples());
     if (!WaveFilm.PowerCreate())
-        return FALSE;
+        return false;
     SendFilmHint();
+    return true;
+}
 
-    FileDialogRequest rq;
-    rq.bOpen = false;
-    rq.sFileName = title + ".tbx";
-    rq.nFlags = OFN_OVERWRITEPROMPT;
-    rq.sFilter = "TBX файлы (*.tbx)|*.tbx|Все файлы (*.*)|*.*||";
-    rq.sTitle = "Где хранить файл анализа? (лучше в отдельном каталоге)";
-    if (!UserInteraction().FileDialog(rq))
-        return FALSE;
-    SetPathName(rq.sPathName, false);
-    SetTitle(rq.sFileName_);
-    sDocFolder = FolderOfPath(rq.sPathName);
+void CTembrixDoc::KeepNewDocumentAt(const CString& sPathName, const CString& sFileName)
+{
+    SetPathName(sPathName, false);
+    SetTitle(sFileName);
+    sDocFolder = FolderOfPath(sPathName);
     nNextPhoneObjectIndex = 1;
-    CreateFilmWindows();
-    return TRUE;
 }
 
 BOOL CTembrixDoc::OnOpenDocument(const char* lpszPathName)
@@ -245,23 +262,30 @@ int CTembrixDoc::FindFreeLevel()
     return level;
 }
 
-void CTembrixDoc::NewPhoneObject()
+CKPhoneObject* CTembrixDoc::CreatePhoneObjectOnSelection()
 {
     auto* po = dynamic_cast<CKPhoneObject*>(RUNTIME_CLASS(CKPhoneObject)->CreateObject());
     if (!po) {
         AfxMessageBox("Не удается создать новый фонообъект.");
-        return;
+        return nullptr;
     }
     po->nLevel = FindFreeLevel();
     if (po->nLevel == -1) {
         AfxMessageBox("Не удается вставить новый фонообъект из-за нехватки уровней\n(Все 128 информационных уровня "
                       "фонообъектов заняты).");
         delete po;
-        return;
+        return nullptr;
     }
     po->nFirstSample = int(WaveFilm.GetSelectedFragmentSample0());
     po->nLastSample = int(WaveFilm.GetSelectedFragmentSample1());
+    return po;
+}
 
+void CTembrixDoc::NewPhoneObject()
+{
+    CKPhoneObject* po = CreatePhoneObjectOnSelection();
+    if (!po)
+        return;
     CKDialogPhoneObjectSetContent dlg;
     dlg.sComment = po->sComment;
     dlg.sName = po->sName;
@@ -275,8 +299,12 @@ void CTembrixDoc::NewPhoneObject()
     po->sName = dlg.sName;
     po->nType = dlg.nType;
     po->dLevelChange_dB = dlg.dLevelChange_dB;
-    po->nIndex = nNextPhoneObjectIndex;
+    AddDescribedPhoneObject(po);
+}
 
+bool CTembrixDoc::AddDescribedPhoneObject(CKPhoneObject* po)
+{
+    po->nIndex = nNextPhoneObjectIndex;
     if (po->nType == 4 && po->nLastSample - po->nFirstSample > 65536) {
         const int answer = AfxMessageBox(
             "Выделенный фрагмент превышает допустимые размеры. Что делать?\n\nYES (да) - удалить избыток справа;\nNO(нет) "
@@ -288,18 +316,19 @@ void CTembrixDoc::NewPhoneObject()
             po->nFirstSample = po->nLastSample - 65536;
         } else {
             delete po;
-            return;
+            return false;
         }
     }
     SetNewPhoneObjectFilePathNames(po, sDocFolder, WaveFilm.GetKWaveFileTitle());
     if (!WriteNewPhoneObjectFiles(po, &WaveFilm)) {
         delete po;
-        return;
+        return false;
     }
     ++nNextPhoneObjectIndex;
     PhoneObjectList.AddTail(po);
     UpdateAllViews(nullptr, HintPhoneObject, po);
     SetModifiedFlag();
+    return true;
 }
 
 void CTembrixDoc::DeletePhoneObject(CKPhoneObject* po)

@@ -22,9 +22,25 @@ public:
     void Serialize(CArchive& ar) override;
     void DeleteContents() override;
 
+    // The steps of a new document on either side of its dialogs, shared with
+    // the batch tool's make-document: the sound opened in the four spectrum
+    // frames at NFFT 1024 with the optimum cadre parameters (the film itself
+    // already open on it); the film over the whole file with its power file
+    // (false when that cannot be built); the document kept at a path.
+    void OpenNewSoundInSpectrumFrames();
+    bool CompleteNewFilm();
+    void KeepNewDocumentAt(const CString& sPathName, const CString& sFileName);
+
     // Sound objects.
     int FindFreeLevel();
     void NewPhoneObject();
+    // A new object over the film's selection on the lowest free level, not yet
+    // described; nullptr (with the message shown) when none can be made.
+    CKPhoneObject* CreatePhoneObjectOnSelection();
+    // Adds a described object: its index, a reverberation span cut to 65536
+    // samples as the user answers, its files written, its window announced.
+    // False when refused or a file fails; the object is deleted then.
+    bool AddDescribedPhoneObject(CKPhoneObject* po);
     void DeletePhoneObject(CKPhoneObject* po);
     CKPhoneObject* GetPhoneObject(int i) const;
     std::vector<const CKPhoneObject*> PhoneObjects() const;

@@ -381,6 +381,7 @@ const char* KCommandLineSwitch(const char* pszArg)
     const char* name = pszArg + (pszArg[1] == '-' ? 2 : 1);
     static const char* const kSwitches[][2] = {{"p", "p"},
                                                {"dde", "dde"},
+                                               {"open", "dde"},
                                                {"register", "register"},
                                                {"regserver", "register"},
                                                {"unregister", "unregister"},

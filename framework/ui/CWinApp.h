@@ -15,8 +15,9 @@ class CDocument;
 class CDocTemplate;
 
 // What the command line asks of a document program at start. Only the
-// framework's own switches are switches: -p (print the file and end), -dde,
-// -register and -unregister (-regserver, -unregserver), with one dash or
+// framework's own switches are switches: -p (print the file and end), -dde
+// or --open (the desktop's request to open the file, as a file manager sends
+// it on a double click), -register and -unregister (-regserver, -unregserver), with one dash or
 // two, in any case; "--" ends them. Every other argument, one beginning
 // with "/" or an unknown "-x" alike, is a file name: the first one is the
 // file to open.

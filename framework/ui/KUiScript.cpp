@@ -99,10 +99,17 @@ void runNextCommand()
         }
         if (verb != "command")
             return;
+        CWinApp* app = AfxGetApp();
+        // A disabled main window (a progress window over a long computation)
+        // takes no command from the user: the script waits as the user would,
+        // instead of closing a document while it is still being built.
+        if (app && app->m_pMainWnd && !app->m_pMainWnd->IsWindowEnabled()) {
+            QTimer::singleShot(20, [] { runNextCommand(); });
+            return;
+        }
         int id = 0;
         in >> id;
         s.lines.pop_front();
-        CWinApp* app = AfxGetApp();
         if (app && app->m_pMainWnd) {
             app->m_pMainWnd->PostMessage(WM_COMMAND, WPARAM(id), 0);
             QTimer::singleShot(0, [] { runNextCommand(); });

@@ -6,6 +6,7 @@
 #include "framework/base/CString.h"
 
 using ToolArgs = std::vector<CString>;
+class CKWaveFilm;
 
 int RunInfo(const ToolArgs& args);
 int RunSamples(const ToolArgs& args);
@@ -25,6 +26,12 @@ class CKWaveFilm;
 // builds it: NFFT 256, 1024 or 4096, sigmaf 0 for the NFFT's optimum, and
 // the analysed channel. False (the reason printed) when it cannot be built.
 bool BuildNewDocumentFilm(CKWaveFilm& film, const CString& path, long nfft, double sigmaf, long channel);
+int RunMakeDocument(const ToolArgs& args);
+
+// What the SigmaFr dialog sets on OK for an NFFT and a sigma F (0: the one
+// offered), on a film opened with the optimum cadre parameters of that NFFT.
+// False, with the dialog's question or the refusal shown, when it would not end with OK.
+bool SetFilmAsSigmaFrDialogOK(CKWaveFilm& film, long nfft, double sigmaf, long channel);
 
 // The file's name without folder and extension, as the reader shows it.
 CString FileTitleOf(const CString& path);

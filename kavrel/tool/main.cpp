@@ -29,6 +29,10 @@ const Command kCommands[] = {
      "kavrel make-object FILE.wav CADRE0 CADRE1 OUT.gsr|OUT.ocn|OUT.vrn [--nfft N] [--sigmaf HZ] [--channel C] "
      "[--name T] [--comment T] [--level-change DB] [--index I]",
      RunMakeObject},
+    {"make-document",
+     "kavrel make-document FILE.wav OUT.tbx [--nfft N] [--sigmaf HZ] [--object CADRE0 CADRE1 TYPE NAME "
+     "[--level-change DB]]...",
+     RunMakeDocument},
     {"traces", "kavrel traces DOC.gsr [--add-visible | --clear]", RunTraces},
     {"reverb",
      "kavrel reverb DOC.vrn [--table OUT.tsv] [--synthetic OUT.wav] [--maxima OUT.xls] [--minima OUT.xls]",

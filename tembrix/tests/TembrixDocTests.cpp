@@ -8,6 +8,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <map>
 
 #include "framework/base/ScriptedUserInteraction.h"
 #include "framework/ui/CDialog.h"
@@ -21,6 +22,7 @@
 #include "testsupport/QtTestApp.h"
 #include "testsupport/Signals.h"
 #include "testsupport/TempFiles.h"
+#include "testsupport/ToolRuns.h"
 #include "testsupport/WavBytes.h"
 
 using kavrel_test::Bytes;
@@ -399,4 +401,106 @@ TEST_F(TembrixDocTest, ProtocolOfTwoObjectsIsExactlyTheseBytes)
     expected += entry("2.00", "2.50", "0.50", "\xDB:\n\xE1.\n");
     const Bytes bytes = kavrel_test::ReadAll(out);
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), expected);
+}
+
+// The batch tool's make-document runs the document's own New and New-object
+// steps: the same .tbx and object files as the dialogs make, byte for byte.
+TEST_F(TembrixDocTest, BatchToolMakesTheDocumentTheDialogsMake)
+{
+    auto doc = NewDoc();
+    ASSERT_TRUE(doc);
+    ASSERT_TRUE(NewObject(*doc, 10, 120, 1, "фраза 1"));
+    ASSERT_TRUE(NewObject(*doc, 30, 60, 0, "текст"));
+    ASSERT_TRUE(NewObject(*doc, 50, 70, 4, "эхо"));
+    ASSERT_TRUE(NewObject(*doc, 130, 140, 3, "голос"));
+    const std::string tbx = dir / "doc.tbx";
+    ASSERT_TRUE(doc->OnSaveDocument(tbx.c_str()));
+    const char* kFiles[] = {"doc.tbx", "sound_1.gsr", "sound_1.kfw", "sound_3.vrn", "sound_4.ocn", "sound_4.kfw"};
+    std::map<std::string, Bytes> workshop;
+    for (const char* f : kFiles) {
+        workshop[f] = kavrel_test::ReadAll(dir / f);
+        ASSERT_FALSE(workshop[f].empty()) << f;
+        std::filesystem::remove(dir / f);
+    }
+    doc.reset();
+
+    const std::string args = "make-document '" + wav + "' '" + tbx +
+                             "' --object 10 120 1 'фраза 1' --object 30 60 0 текст --object 50 70 4 эхо "
+                             "--object 130 140 3 голос";
+    ktest::ToolRun r = ktest::RunKavrel(dir, args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const char* f : kFiles)
+        EXPECT_EQ(kavrel_test::FirstDifference(kavrel_test::ReadAll(dir / f), workshop[f]), -1) << f;
+    EXPECT_FALSE(std::filesystem::exists(dir / "sound_2."));
+
+    // Never over an existing document; the level change reaches its object.
+    r = ktest::RunKavrel(dir, args);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("не будет перезаписан"), std::string::npos) << r.err;
+    EXPECT_EQ(kavrel_test::ReadAll(tbx), workshop["doc.tbx"]);
+    const std::string other = dir / "other.tbx";
+    r = ktest::RunKavrel(dir, "make-document '" + wav + "' '" + other + "' --object 10 20 0 a --level-change -12.5");
+    ASSERT_EQ(r.status, 0) << r.err;
+    CTembrixDoc reopened;
+    ASSERT_TRUE(reopened.OnOpenDocument(other.c_str()));
+    ASSERT_EQ(reopened.PhoneObjectList.GetCount(), 1);
+    EXPECT_EQ(reopened.GetPhoneObject(0)->dLevelChange_dB, -12.5);
+}
+
+TEST_F(TembrixDocTest, BatchToolRefusesBadObjectsAndLeavesNothingBehind)
+{
+    const std::string tbx = dir / "made.tbx";
+    const long cadres = NewDoc()->WaveFilm.GetNCadres();
+    auto refused = [&](const std::string& objects, const char* message) {
+        const ktest::ToolRun r = ktest::RunKavrel(dir, "make-document '" + wav + "' '" + tbx + "' " + objects);
+        EXPECT_EQ(r.status, 1) << objects;
+        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+        EXPECT_FALSE(std::filesystem::exists(tbx));
+        EXPECT_FALSE(std::filesystem::exists(dir / "sound_1.gsr"));
+        EXPECT_FALSE(std::filesystem::exists(dir / "sound_1.kfw"));
+    };
+    refused("--object 10 20 5 a", "Тип фонообъекта должен быть от 0 до 4");
+    refused("--object 10 10 1 a", "Выделенный фрагмент пуст");
+    refused("--object 10 100000 1 a", "вне фильма");
+    refused("--object 0 " + std::to_string(cadres - 1) + " 4 a", "не более 65536 отсчетов");
+    refused("--object 10 20 0 a --level-change 111", "от -110 до 110");
+    // The 129th overlapping object finds no level: the first one's files go too.
+    std::string many = "--object 10 20 1 first";
+    for (int k = 0; k < 128; ++k)
+        many += " --object 12 18 0 t" + std::to_string(k);
+    refused(many, "(Все 128 информационных уровня фонообъектов заняты).");
+    // An object file already there is never replaced.
+    kavrel_test::WriteAll(dir / "sound_1.kfw", Bytes{1, 2, 3});
+    const ktest::ToolRun r = ktest::RunKavrel(dir, "make-document '" + wav + "' '" + tbx + "' --object 10 20 1 a");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(kavrel_test::ReadAll(dir / "sound_1.kfw"), (Bytes{1, 2, 3}));
+    EXPECT_FALSE(std::filesystem::exists(tbx));
+}
+
+// A .tbx put together byte by byte from the documented layout (the film's
+// record, two objects of one class, the two integers) opens, and saving it
+// gives back the same bytes.
+TEST_F(TembrixDocTest, HandWrittenTbxOpensAndIsSavedByteForByte)
+{
+    auto made = NewDoc();
+    ASSERT_TRUE(made);
+    const Bytes film = FilmRecord(made->WaveFilm);
+    made.reset();
+    const Bytes hand = Cat({film, Le16(2), Le16(0xFFFF), Le16(1), Le16(13), "CKPhoneObject",
+                            ObjectRecord("гласный", "строка 1\r\nстрока 2", 300, 900, 1, 4, 2, dir / "sound_4.gsr",
+                                         dir / "sound_4.kfw"),
+                            Le16(0x8001), ObjectRecord("x", "", 500, 501, 0, 7, 0, dir / "sound_7.", ""), Le32(5),
+                            Le32(9)});
+    const std::string path = dir / "hand.tbx";
+    kavrel_test::WriteAll(path, hand);
+    CTembrixDoc doc;
+    ASSERT_TRUE(doc.OnOpenDocument(path.c_str()));
+    ASSERT_EQ(doc.PhoneObjectList.GetCount(), 2);
+    EXPECT_EQ(doc.GetPhoneObject(0)->nLevel, 2);
+    EXPECT_EQ(doc.GetPhoneObject(1)->nIndex, 7);
+    EXPECT_EQ(doc.nMaxLevel, 5);
+    EXPECT_EQ(doc.nNextPhoneObjectIndex, 9);
+    const std::string again = dir / "again.tbx";
+    ASSERT_TRUE(doc.OnSaveDocument(again.c_str()));
+    EXPECT_EQ(kavrel_test::FirstDifference(kavrel_test::ReadAll(again), hand), -1);
 }

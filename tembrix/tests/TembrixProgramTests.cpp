@@ -80,7 +80,7 @@ TEST_F(TembrixProgram, NewDocumentThroughTheMenuThenOpenedByScriptAndByTheDeskto
     ASSERT_EQ(Run("'" + tbx + "'", "command 57665\n", log), 0) << log;
     EXPECT_EQ(log.find("Как быть?"), std::string::npos) << log;
     // The desktop's open request does open it.
-    Run("-dde '" + tbx + "'", "answer 1\nanswer 7\ncommand 57665\n", log);
+    Run("--open '" + tbx + "'", "answer 1\nanswer 7\ncommand 57665\n", log);
     EXPECT_NE(log.find("Как быть?"), std::string::npos) << log;
 }
 

@@ -21,6 +21,8 @@
 #include "framework/ui/CSurface.h"
 #include "kavrel/views/DialogPhoneObjectProperties.h"
 #include "kavrel/views/KDialogSetSigmaFr.h"
+#include "kavrel/views/KProgressDlg.h"
+#include "framework/base/ProgressService.h"
 #include "kavrel/views/KPowerFilmView.h"
 #include "kavrel/views/KWaveFilmView.h"
 #include "tembrix/KCompanionPrograms.h"
@@ -133,6 +135,8 @@ struct TembrixWindows : ::testing::Test {
 TEST_F(TembrixWindows, StartsMaximisedAndEmptyWithTheTemplateTheProfileAndTheToolbar)
 {
     EXPECT_STREQ(app->m_pszRegistryKey, "Kavrel");
+    // The power file of a document is computed under the progress window.
+    EXPECT_NE(dynamic_cast<CKProgressService*>(&ProgressService()), nullptr);
     const auto& templates = app->GetDocTemplates();
     ASSERT_EQ(templates.size(), 1u);
     EXPECT_TRUE(templates.front()->GetDocuments().empty());
@@ -443,4 +447,226 @@ TEST(TembrixSetContent, TextOnlyRestsTheLevelControlsAndKeepsTheValue)
     EXPECT_STREQ(afterOther, "110.0 дБ");
     EXPECT_EQ(dlg.nType, 3);
     EXPECT_DOUBLE_EQ(dlg.dLevelChange_dB, 110.0);
+}
+
+namespace {
+
+// Whether the process has ended (gone, or a zombie no one has reaped yet).
+bool ProcessEnded(long pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line))
+        return true;
+    const size_t close = line.rfind(')');
+    return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z';
+}
+
+// Sets an environment variable for as long as it lives.
+struct ScopedEnv {
+    std::string name, old;
+    bool had;
+    ScopedEnv(const char* n, const std::string& value) : name(n), had(std::getenv(n) != nullptr)
+    {
+        if (had)
+            old = std::getenv(n);
+        setenv(n, value.c_str(), 1);
+    }
+    ~ScopedEnv()
+    {
+        if (had)
+            setenv(name.c_str(), old.c_str(), 1);
+        else
+            unsetenv(name.c_str());
+    }
+};
+
+} // namespace
+
+// The typical road: New on a sound, SigmaFr as offered, the document's name;
+// a selection dragged on the strip; a new micro-harmonic object with its
+// files; the real tracer started on it by a double click (it opens the
+// object, saves it and exits as its script tells it); the analysis saved and
+// opened again with the object in place.
+TEST_F(TembrixWindows, TypicalRoadFromANewDocumentThroughTheTracerAndBack)
+{
+    CTembrixDoc* doc = NewDocument();
+    ASSERT_NE(doc, nullptr);
+    const std::string tbx = dir / "doc.tbx";
+    EXPECT_STREQ(doc->GetPathName(), tbx.c_str());
+
+    // A drag on the strip, below its ruler, from cadre 40 to cadre 200.
+    CTembrixView* strip = Strip();
+    strip->OnLButtonDown(MK_LBUTTON, CPoint(40, 30));
+    strip->OnMouseMove(MK_LBUTTON, CPoint(120, 30));
+    strip->OnMouseMove(MK_LBUTTON, CPoint(200, 30));
+    strip->OnLButtonUp(0, CPoint(200, 30));
+    ASSERT_EQ(doc->WaveFilm.GetSelectedFragmentAbsCadre0(), 40);
+    ASSERT_EQ(doc->WaveFilm.GetSelectedFragmentAbsCadre1(), 200);
+
+    CKPhoneObject* po = nullptr;
+    {
+        DialogDriver old = SetDialogDriver([](CDialog& d) {
+            EXPECT_EQ(d.GetTemplateID(), UINT(IDD_PHONE_OBJECT_SET_CONTENT));
+            d.SetDlgItemText(IDC_SET_CONTENT_NAME, "фраза");
+            d.ClickDlgButton(IDC_SET_CONTENT_TYPE_MICRO);
+            d.ClickDlgButton(IDOK);
+        });
+        main->SendMessage(WM_COMMAND, ID_NEW_PHONE_OBJECT);
+        SetDialogDriver(old);
+        Pump();
+        ASSERT_EQ(doc->PhoneObjectList.GetCount(), 1);
+        po = doc->GetPhoneObject(0);
+    }
+    const std::string gsr = dir / "sound_1.gsr", kfw = dir / "sound_1.kfw";
+    EXPECT_EQ(po->nLevel, 0);
+    EXPECT_EQ(po->nIndex, 1);
+    EXPECT_STREQ(po->sPhoneObjectDocFilePathName, gsr.c_str());
+    ASSERT_TRUE(std::filesystem::exists(gsr));
+    ASSERT_EQ(std::filesystem::file_size(kfw), size_t(4 * (po->nLastSample - po->nFirstSample + 1)));
+
+    // The tracer, found beside the tests in the build's bin folder, saves the
+    // object and exits: the .gsr and .kfw are written anew.
+    const auto past = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    std::filesystem::last_write_time(gsr, past);
+    std::filesystem::last_write_time(kfw, past);
+    const std::string script = dir / "glissar-script.txt";
+    std::ofstream(script) << "command 57603\ncommand 57665\n";
+    {
+        ScopedEnv uiScript("KAVREL_UI_SCRIPT", script);
+        ScopedEnv platform("QT_QPA_PLATFORM", "offscreen");
+        ScopedEnv config("XDG_CONFIG_HOME", dir / "glissar-config");
+        CKPhoneObjectWnd* w = WindowOf(po);
+        ASSERT_NE(w, nullptr);
+        w->OnLButtonDblClk(0, CPoint(2, 2));
+        ASSERT_GT(w->nProcessId, 0);
+        for (int i = 0; i < 600 && !ProcessEnded(w->nProcessId); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_TRUE(ProcessEnded(w->nProcessId));
+    }
+    EXPECT_FALSE(HasMessage("Не удается запустить приложение"));
+    EXPECT_GT(std::filesystem::last_write_time(gsr), past);
+    EXPECT_GT(std::filesystem::last_write_time(kfw), past);
+
+    // The analysis saved, closed and opened again: the object is in place.
+    main->SendMessage(WM_COMMAND, ID_FILE_SAVE);
+    Pump();
+    EXPECT_FALSE(doc->IsModified());
+    app->CloseAllDocuments(FALSE);
+    Pump();
+    ASSERT_EQ(main->GetActiveTembrixDoc(), nullptr);
+    ui.QueueFile(tbx.c_str());
+    main->SendMessage(WM_COMMAND, ID_FILE_OPEN);
+    Pump();
+    CTembrixDoc* reopened = main->GetActiveTembrixDoc();
+    ASSERT_NE(reopened, nullptr);
+    ASSERT_EQ(reopened->PhoneObjectList.GetCount(), 1);
+    const CKPhoneObject* back = reopened->GetPhoneObject(0);
+    EXPECT_STREQ(back->sName, "фраза");
+    EXPECT_EQ(back->nType, 1);
+    EXPECT_EQ(back->nLevel, 0);
+    EXPECT_STREQ(back->sPhoneObjectDocFilePathName, gsr.c_str());
+    EXPECT_EQ(reopened->nNextPhoneObjectIndex, 2);
+    ASSERT_EQ(Strip()->PhoneObjectWndList.size(), 1u);
+    EXPECT_EQ(Strip()->PhoneObjectRect(back).left, 40);
+    EXPECT_EQ(Strip()->PhoneObjectRect(back).right, 200);
+}
+
+// The strip draws the blinking caret and a dragged selection straight onto
+// its picture: every stroke touches only the columns that change, never the
+// whole strip (which a repaint would).
+TEST_F(TembrixWindows, CaretBlinkAndSelectionDragTouchOnlyTheColumnsThatChange)
+{
+    CTembrixDoc* doc = NewDocument();
+    ASSERT_NE(doc, nullptr);
+    ASSERT_TRUE(AddObject(doc, 10, 60, 0));
+    main->GetWidget()->resize(1200, 900);
+    Pump();
+    CTembrixView* strip = Strip();
+    strip->Invalidate(TRUE);
+    strip->UpdateWindow();
+    Pump();
+    CRect client;
+    strip->GetClientRect(&client);
+    CSurface* surface = strip->GetSurface();
+    ASSERT_NE(surface, nullptr);
+    const int width = surface->Width();
+    ASSERT_GT(width, 400) << client.Width() << "x" << client.Height();
+    std::vector<CRect> touched;
+    surface->SetChangeListener([&](const CRect& r) {
+        if (!r.IsRectEmpty())
+            touched.push_back(r);
+    });
+    // The columns touched by the strokes since the last look.
+    auto columns = [&] {
+        std::vector<bool> hit(size_t(width), false);
+        for (const CRect& r : touched)
+            for (long x = std::max<long>(0, r.left); x < std::min<long>(width, r.right); ++x)
+                hit[size_t(x)] = true;
+        touched.clear();
+        return int(std::count(hit.begin(), hit.end(), true));
+    };
+
+    for (int i = 0; i < 4; ++i) {
+        strip->OnTimer(strip->nTimerID);
+        Pump();
+        // A line reports its column with a pixel of margin either side.
+        EXPECT_LE(columns(), 3) << "blink " << i;
+    }
+
+    // A drag to the right in steps of 10 cadres, then back over the start:
+    // the band's changed stretch and the caret's old and new column.
+    strip->OnLButtonDown(MK_LBUTTON, CPoint(100, 30));
+    Pump();
+    EXPECT_LE(columns(), 2 * 3 + 2);
+    for (int x = 110; x <= 300; x += 10) {
+        strip->OnMouseMove(MK_LBUTTON, CPoint(x, 30));
+        Pump();
+        const int n = columns();
+        EXPECT_GE(n, 10) << x;
+        EXPECT_LE(n, 10 + 2 * 3) << x;
+    }
+    strip->OnMouseMove(MK_LBUTTON, CPoint(50, 30)); // the band turns over its anchor
+    Pump();
+    EXPECT_LE(columns(), 250 + 2 * 3);
+    strip->OnLButtonUp(0, CPoint(50, 30));
+    Pump();
+    EXPECT_LE(columns(), 2 * 3);
+    surface->SetChangeListener(nullptr);
+    // What is drawn is the film's selection.
+    EXPECT_EQ(strip->nBandFirstCadre, doc->WaveFilm.GetSelectedFragmentAbsCadre0());
+    EXPECT_EQ(strip->nBandLastCadre, doc->WaveFilm.GetSelectedFragmentAbsCadre1());
+}
+
+// The strip's height follows the highest level used; a one-cadre object has
+// a window of no width; a mouse move sets the caret by the Ctrl rule.
+TEST_F(TembrixWindows, StripHeightOneCadreObjectAndTheCtrlRuleOfTheCaret)
+{
+    CTembrixDoc* doc = NewDocument();
+    ASSERT_NE(doc, nullptr);
+    CTembrixView* strip = Strip();
+    EXPECT_EQ(strip->nTotalHeight, 24);
+    CKPhoneObject* first = AddObject(doc, 10, 40, 0);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->nLevel, 0);
+    EXPECT_EQ(strip->nTotalHeight, 60);
+
+    const long step = doc->WaveFilm.GetCadreStepInSamples();
+    CKPhoneObject one;
+    one.nFirstSample = one.nLastSample = int(30 * step);
+    one.nLevel = 2;
+    EXPECT_EQ(strip->PhoneObjectRect(&one), CRect(30, 96, 30, 120));
+
+    auto moveTo = [&](UINT keys, int x) {
+        strip->OnMouseMove(keys, CPoint(x, 30));
+        return doc->WaveFilm.GetKCaretCadre();
+    };
+    doc->WaveFilm.MoveCaretOnlyWithCtrl = false;
+    EXPECT_EQ(moveTo(0, 70), 70);
+    EXPECT_EQ(moveTo(MK_CONTROL, 90), 70);      // only Ctrl: the caret stays
+    EXPECT_EQ(moveTo(MK_CONTROL | MK_SHIFT, 95), 95);
+    doc->WaveFilm.MoveCaretOnlyWithCtrl = true;
+    EXPECT_EQ(moveTo(0, 120), 95);
+    EXPECT_EQ(moveTo(MK_SHIFT, 125), 95);
+    EXPECT_EQ(moveTo(MK_CONTROL, 130), 130);
 }

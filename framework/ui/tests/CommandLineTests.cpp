@@ -60,6 +60,9 @@ TEST(CommandLine, PathsAreFilesAndOnlyTheFrameworksSwitchesAreSwitches)
     EXPECT_EQ(Parse({"-p", "/tmp/a.num"}), (Parsed{C::FilePrint, "/tmp/a.num"}));
     EXPECT_EQ(Parse({"/tmp/a.num", "--P"}), (Parsed{C::FilePrint, "/tmp/a.num"}));
     EXPECT_EQ(Parse({"-dde"}), (Parsed{C::FileDDE, ""}));
+    // The desktop's open request, as a file manager sends it on a double click.
+    EXPECT_EQ(Parse({"--open", "/home/u/my docs/a.tbx"}), (Parsed{C::FileDDE, "/home/u/my docs/a.tbx"}));
+    EXPECT_EQ(Parse({"/home/u/a.tbx", "-OPEN"}), (Parsed{C::FileDDE, "/home/u/a.tbx"}));
     EXPECT_EQ(Parse({"-Regserver"}), (Parsed{C::AppRegister, ""}));
     EXPECT_EQ(Parse({"--unregister"}), (Parsed{C::AppUnregister, ""}));
     EXPECT_EQ(Parse({"/p"}), (Parsed{C::FileOpen, "/p"}));

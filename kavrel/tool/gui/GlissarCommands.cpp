@@ -90,18 +90,25 @@ bool buildFilm(CKWaveFilm& film, const CString& path, const FilmOptions& o)
 {
     if (!OpenKWaveFilmOnWholeFile(film, path, FileTitleOf(path), int(o.nfft)))
         return false;
-    if (o.channel >= film.GetKWaveNChannels())
+    return SetFilmAsSigmaFrDialogOK(film, o.nfft, o.sigmaf, o.channel);
+}
+
+} // namespace
+
+bool SetFilmAsSigmaFrDialogOK(CKWaveFilm& film, long nfft, double sigmaf, long channel)
+{
+    if (channel >= film.GetKWaveNChannels())
         return refuse("В звуковом файле нет такого канала");
     double sigma = SigmaFrAsShown(film.GetSigmaFr());
     long step = film.GetCadreStepInSamples();
     const double Fs = double(film.GetKWaveFrADC());
-    if (o.sigmaf > 0) {
+    if (sigmaf > 0) {
         // The dialog keeps the step coupled to the resolution: σT of one step.
-        sigma = float(o.sigmaf);
+        sigma = float(sigmaf);
         step = long(Fs / (2 * std::numbers::pi * sigma));
         step = step < 2 ? 2 : step > 409 ? 409 : step;
     }
-    if (2 * std::numbers::pi * double(o.nfft) * sigma / Fs < 10) {
+    if (2 * std::numbers::pi * double(nfft) * sigma / Fs < 10) {
         // The dialog's own question; declined here, so the dialog never ends with OK.
         AfxMessageBox("Выбрана не достаточно большая высота фасфильма.\nПри этом качество спектрального анализа "
                       "получается не высшим\n(на кнопке должно быть число не менее 10).\n\nЧто делать?\n\nОставить "
@@ -110,12 +117,10 @@ bool buildFilm(CKWaveFilm& film, const CString& path, const FilmOptions& o)
                       MB_YESNO | MB_ICONQUESTION);
         return false;
     }
-    film.SetSigmaFrCadreStepAndChannel(int(o.nfft), step, sigma, int(o.channel));
+    film.SetSigmaFrCadreStepAndChannel(int(nfft), step, sigma, int(channel));
     film.SetFirstAndLastSample(0, film.GetKWaveSizeInSamples());
     return true;
 }
-
-} // namespace
 
 bool BuildNewDocumentFilm(CKWaveFilm& film, const CString& path, long nfft, double sigmaf, long channel)
 {

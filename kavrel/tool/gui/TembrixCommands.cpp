@@ -1,0 +1,177 @@
+// make-document: the workshop's document of a sound with its sound objects,
+// made by the workshop's own document code as File New and New sound object
+// make it, the dialogs' answers taken from the command line.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <sys/stat.h>
+#include <vector>
+
+#include "framework/base/UserServices.h"
+#include "glissar/doc/KNewPhoneObjectFiles.h"
+#include "kavrel/tool/ToolCommands.h"
+#include "tembrix/TembrixDoc.h"
+#include "vornel/doc/VornelDoc.h"
+
+namespace {
+
+const char* const kUsage = "Использование: kavrel make-document FILE.wav OUT.tbx [--nfft N] [--sigmaf HZ] "
+                           "[--object CADRE0 CADRE1 TYPE NAME [--level-change DB]]...";
+
+bool exists(const CString& path)
+{
+    struct stat st;
+    return ::stat(path.GetString(), &st) == 0;
+}
+
+int refuse(const CString& text)
+{
+    std::fprintf(stderr, "%s\n", text.GetString());
+    return 1;
+}
+
+bool parseNumber(const CString& s, double& v)
+{
+    char* end = nullptr;
+    v = std::strtod(s.GetString(), &end);
+    return !s.IsEmpty() && end && *end == '\0' && std::isfinite(v);
+}
+
+struct ObjectRequest {
+    long cadre0 = 0, cadre1 = 0, type = 0;
+    CString name;
+    double levelChange = 0;
+};
+
+// The files an object of this type brings, by the names the document gives them.
+std::vector<CString> filesOf(const CKPhoneObject& po)
+{
+    switch (po.nType) {
+    case 1:
+    case 3: return {po.sPhoneObjectDocFilePathName, po.sPhoneObjectFloatWaveFilePathName};
+    case 4: return {po.sPhoneObjectDocFilePathName};
+    default: return {};
+    }
+}
+
+} // namespace
+
+int RunMakeDocument(const ToolArgs& args)
+{
+    if (args.size() < 2) {
+        std::fprintf(stderr, "%s\n", kUsage);
+        return 2;
+    }
+    // Whole paths, as the workshop's dialogs give them: the document names
+    // the sound and its objects' files by them.
+    const CString wav = std::filesystem::absolute(args[0].GetString()).c_str();
+    const CString out = std::filesystem::absolute(args[1].GetString()).c_str();
+    long nfft = 1024;
+    double sigmaf = 0;
+    std::vector<ObjectRequest> objects;
+    for (size_t i = 2; i < args.size();) {
+        const CString& key = args[i];
+        if (key == "--object" && i + 4 < args.size()) {
+            ObjectRequest o;
+            if (!ParseLong(args[i + 1], o.cadre0) || !ParseLong(args[i + 2], o.cadre1) ||
+                !ParseLong(args[i + 3], o.type))
+                return std::fprintf(stderr, "%s\n", kUsage), 2;
+            if (o.type < 0 || o.type > 4)
+                return refuse("Тип фонообъекта должен быть от 0 до 4 (0 только текст, 1 микрогармоники, "
+                              "2 одиночная гармоника, 3 голос, 4 реверберация)");
+            o.name = args[i + 4];
+            objects.push_back(o);
+            i += 5;
+        } else if (key == "--level-change" && i + 1 < args.size() && !objects.empty()) {
+            double v = 0;
+            if (!parseNumber(args[i + 1], v) || v < -110 || v > 110)
+                return refuse("Изменение уровня должно быть числом от -110 до 110 (дБ)");
+            objects.back().levelChange = v;
+            i += 2;
+        } else if (key == "--nfft" && i + 1 < args.size()) {
+            if (!ParseLong(args[i + 1], nfft) || (nfft != 256 && nfft != 1024 && nfft != 4096))
+                return refuse("NFFT должно быть одним из 256, 1024, 4096");
+            i += 2;
+        } else if (key == "--sigmaf" && i + 1 < args.size()) {
+            if (!parseNumber(args[i + 1], sigmaf) || sigmaf < 0.001 || sigmaf > 1000000)
+                return refuse("SigmaF должно быть числом от 0.001 до 1000000 (Гц)");
+            i += 2;
+        } else {
+            std::fprintf(stderr, "%s\n", kUsage);
+            return 2;
+        }
+    }
+    if (exists(out))
+        return refuse("Файл уже существует и не будет перезаписан: " + out);
+    const int slash = out.ReverseFind('/');
+    const CString outName = slash >= 0 ? out.Mid(slash + 1) : out;
+    if (outName.IsEmpty())
+        return refuse("Не указано имя файла анализа");
+
+    // File New: the sound, the SigmaFr dialog answered OK, the document kept at OUT.
+    std::unique_ptr<CTembrixDoc> doc(static_cast<CTembrixDoc*>(RUNTIME_CLASS(CTembrixDoc)->CreateObject()));
+    CKWaveFilm& film = doc->WaveFilm;
+    if (!film.OpenKWaveFile(wav, FileTitleOf(wav)))
+        return 1;
+    doc->OpenNewSoundInSpectrumFrames();
+    if (nfft != 1024)
+        film.SetNFFTandOptimumCadreParams(int(nfft)); // as the dialog offers for another NFFT
+    if (!SetFilmAsSigmaFrDialogOK(film, nfft, sigmaf, 0) || !doc->CompleteNewFilm())
+        return 1;
+    doc->KeepNewDocumentAt(out, outName);
+
+    // Everything is checked before the first file is written, so that a
+    // refusal leaves nothing behind; the object files never replace others.
+    for (size_t k = 0; k < objects.size(); ++k) {
+        const ObjectRequest& o = objects[k];
+        if (o.cadre0 < 0 || o.cadre1 < 0 || o.cadre0 >= film.GetNCadres() || o.cadre1 >= film.GetNCadres())
+            return refuse("Кадры выделенного фрагмента лежат вне фильма");
+        if (o.cadre0 == o.cadre1)
+            return refuse("Выделенный фрагмент пуст: фонообъект не создается");
+        // The workshop asks which end to cut; here the span is refused instead.
+        film.SetSelectedFragmentAbsCadres(o.cadre0, o.cadre1);
+        if (o.type == 4 && film.GetSelectedFragmentSample1() - film.GetSelectedFragmentSample0() > CVornelDoc::nMaxStretch)
+            return refuse("Выделенный фрагмент превышает допустимые размеры (не более 65536 отсчетов): "
+                          "объект реверберации не создается");
+        // The objects take the indices from 1 in the order given.
+        CKPhoneObject names;
+        names.nType = int(o.type);
+        names.nIndex = doc->nNextPhoneObjectIndex + int(k);
+        SetNewPhoneObjectFilePathNames(&names, doc->sDocFolder, film.GetKWaveFileTitle());
+        for (const CString& f : filesOf(names))
+            if (exists(f))
+                return refuse("Файл уже существует и не будет перезаписан: " + f);
+    }
+    std::vector<CString> written;
+    auto undo = [&](int status) {
+        for (const CString& f : written)
+            std::remove(f.GetString());
+        return status;
+    };
+    for (const ObjectRequest& o : objects) {
+        film.SetSelectedFragmentAbsCadres(o.cadre0, o.cadre1);
+        CKPhoneObject* po = doc->CreatePhoneObjectOnSelection();
+        if (!po)
+            return undo(1);
+        po->sName = o.name;
+        po->nType = int(o.type);
+        po->dLevelChange_dB = o.levelChange;
+        CKPhoneObject names;
+        names.nType = po->nType;
+        names.nIndex = doc->nNextPhoneObjectIndex;
+        SetNewPhoneObjectFilePathNames(&names, doc->sDocFolder, film.GetKWaveFileTitle());
+        // Checked absent above: whatever stands there now is this run's own.
+        for (const CString& f : filesOf(names))
+            written.push_back(f);
+        if (!doc->AddDescribedPhoneObject(po))
+            return undo(1);
+    }
+    if (exists(out))
+        return undo(refuse("Файл уже существует и не будет перезаписан: " + out));
+    if (!doc->OnSaveDocument(out))
+        return undo(1);
+    doc->SetModifiedFlag(false);
+    return 0;
+}
