@@ -9,6 +9,7 @@
 #include "glissar/KFloatWaveFilmView.h"
 #include "glissar/KLocalMaxAmplView.h"
 #include "glissar/doc/GlissarDoc.h"
+#include "kavrel/views/KProgressDlg.h"
 
 namespace {
 
@@ -19,6 +20,7 @@ public:
     bool InitInstance() override
     {
         InstallGlissarDocHooks();
+        KInstallViewServices(); // the analysis on open shows its progress
         return CKDocumentProgramApp::InitInstance();
     }
 

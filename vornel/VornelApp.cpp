@@ -3,6 +3,7 @@
 #include "framework/ui/CDialog.h"
 #include "framework/ui/CDocTemplate.h"
 #include "framework/ui/KDocumentProgramApp.h"
+#include "kavrel/views/KProgressDlg.h"
 #include "framework/ui/KScreenshot.h"
 #include "vornel/VornelAmplView.h"
 #include "vornel/VornelFrame.h"
@@ -16,6 +17,12 @@ namespace {
 class CVornelApp : public CKDocumentProgramApp {
 public:
     CVornelApp() : CKDocumentProgramApp("Vornel", IDD_VORNEL_ABOUTBOX, SW_SHOWNORMAL) {}
+
+    bool InitInstance() override
+    {
+        KInstallViewServices(); // long work shows its progress
+        return CKDocumentProgramApp::InitInstance();
+    }
 
     CDocTemplate* MakeDocTemplate() override
     {
