@@ -33,6 +33,7 @@ const Command kCommands[] = {
      "kavrel make-document FILE.wav OUT.tbx [--nfft N] [--sigmaf HZ] [--object CADRE0 CADRE1 TYPE NAME "
      "[--level-change DB]]...",
      RunMakeDocument},
+    {"protocol", "kavrel protocol DOC.tbx OUT.doc", RunProtocol},
     {"traces", "kavrel traces DOC.gsr [--add-visible | --clear]", RunTraces},
     {"reverb",
      "kavrel reverb DOC.vrn [--table OUT.tsv] [--synthetic OUT.wav] [--maxima OUT.xls] [--minima OUT.xls]",

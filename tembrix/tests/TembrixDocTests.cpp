@@ -504,3 +504,25 @@ TEST_F(TembrixDocTest, HandWrittenTbxOpensAndIsSavedByteForByte)
     ASSERT_TRUE(doc.OnSaveDocument(again.c_str()));
     EXPECT_EQ(kavrel_test::FirstDifference(kavrel_test::ReadAll(again), hand), -1);
 }
+
+TEST_F(TembrixDocTest, BatchProtocolIsTheCommandsFile)
+{
+    auto doc = NewDoc();
+    ASSERT_TRUE(doc);
+    ASSERT_TRUE(NewObject(*doc, 30, 45, 0, "Слог", "ударный"));
+    ASSERT_TRUE(NewObject(*doc, 5, 25, 1, "Фраза"));
+    const std::string tbx = dir / "doc.tbx";
+    ASSERT_TRUE(doc->OnSaveDocument(tbx.c_str()));
+    const std::string mine = dir / "command.doc";
+    ui.QueueFile(mine.c_str());
+    doc->OnSaveProtocol();
+
+    const std::string batch = dir / "batch.doc";
+    const ktest::ToolRun r = ktest::RunKavrel(dir, "protocol '" + tbx + "' '" + batch + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(kavrel_test::ReadAll(batch), kavrel_test::ReadAll(mine));
+    // Never over an existing file; a document that does not open says why.
+    EXPECT_EQ(ktest::RunKavrel(dir, "protocol '" + tbx + "' '" + batch + "'").status, 1);
+    EXPECT_EQ(ktest::RunKavrel(dir, "protocol '" + (dir / "none.tbx") + "' '" + (dir / "x.doc") + "'").status, 1);
+    EXPECT_FALSE(std::filesystem::exists(dir / "x.doc"));
+}

@@ -1,4 +1,4 @@
-// make-document: the workshop's document of a sound with its sound objects,
+// make-document and protocol: the workshop's document of a sound with its sound objects,
 // made by the workshop's own document code as File New and New sound object
 // make it, the dialogs' answers taken from the command line.
 #include <cmath>
@@ -12,6 +12,7 @@
 #include "framework/base/UserServices.h"
 #include "glissar/doc/KNewPhoneObjectFiles.h"
 #include "kavrel/tool/ToolCommands.h"
+#include "tembrix/KAnalysisProtocol.h"
 #include "tembrix/TembrixDoc.h"
 #include "vornel/doc/VornelDoc.h"
 
@@ -174,4 +175,21 @@ int RunMakeDocument(const ToolArgs& args)
         return undo(1);
     doc->SetModifiedFlag(false);
     return 0;
+}
+
+// protocol: the analysis protocol of a workshop document, opened as the
+// workshop opens it, written by the workshop's own code.
+int RunProtocol(const ToolArgs& args)
+{
+    if (args.size() != 2) {
+        std::fprintf(stderr, "Использование: kavrel protocol DOC.tbx OUT.doc\n");
+        return 2;
+    }
+    const CString& out = args[1];
+    if (exists(out))
+        return refuse("Файл уже существует и не будет перезаписан: " + out);
+    CTembrixDoc doc;
+    if (!doc.OnOpenDocument(args[0]))
+        return 1;
+    return WriteAnalysisProtocol(out, doc.WaveFilm, doc.PhoneObjects()) ? 0 : 1;
 }
