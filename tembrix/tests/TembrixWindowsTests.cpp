@@ -35,6 +35,8 @@
 #include "tembrix/TembrixIds.h"
 #include "tembrix/TembrixView.h"
 #include "testsupport/ByteFiles.h"
+#include "framework/ui/KPrinting.h"
+#include "testsupport/PdfPages.h"
 #include "testsupport/QtTestApp.h"
 #include "testsupport/Signals.h"
 #include "testsupport/TempFiles.h"
@@ -299,6 +301,22 @@ TEST_F(TembrixWindows, DocumentFrameIsThreeColumnsWithOnlyTheThirdOpenAndItsComm
     doc->WaveFilm.SetSelectedFragmentAbsCadres(10, 110);
     main->m_wndStatusBar.OnUpdateCmdUI(main, TRUE);
     EXPECT_STREQ(main->m_wndStatusBar.GetPaneText(2), FormatSeconds(100.0 * step / kRate));
+}
+
+TEST_F(TembrixWindows, TheStripPrintsOnePageWithItsDrawingOnIt)
+{
+    CTembrixDoc* doc = NewDocument();
+    ASSERT_NE(doc, nullptr);
+    CTembrixFrame* frame = Frame();
+    ASSERT_NE(frame, nullptr);
+    ktest::ScratchDir pages;
+    const std::string pdf = pages / "strip.pdf";
+    KSetPrintToFile(pdf.c_str());
+    frame->StripView(2)->SendMessage(WM_COMMAND, ID_FILE_PRINT_DIRECT);
+    KSetPrintToFile("");
+    EXPECT_EQ(ktest::PdfPageCount(pdf), 1);
+    // The strip's green field and its ruler reach the paper.
+    EXPECT_FALSE(ktest::PdfInk(ktest::PdfPage(pdf, 1, 48)).IsRectEmpty());
 }
 
 TEST_F(TembrixWindows, ObjectWindowsLieOnTheirLevelsSelectTheirSpanAndGoWhenDeleted)
