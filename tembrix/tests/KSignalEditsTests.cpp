@@ -10,6 +10,7 @@
 
 #include "framework/base/FileMapping.h"
 #include "framework/base/Mmio.h"
+#include "framework/base/ProgressService.h"
 #include "framework/base/ScriptedUserInteraction.h"
 #include "framework/base/TempFile.h"
 #include "kavrel/core/KWave.h"
@@ -319,4 +320,27 @@ TEST_F(SignalEditsTest, LevellingFailuresShowTheirMessageAndLeaveNoOutput)
     KFailMmioCall(KMmioCall::Write, MMIOERR_CANNOTWRITE, 1);
     EXPECT_EQ(run(), "w");
     KClearMmioFailures();
+}
+
+TEST_F(SignalEditsTest, LowestFrameRateLevelsAnEightBitFileAsOneWindowInSixteenBits)
+{
+    Bytes data;
+    for (int i = 0; i < 2000; ++i) // 200 Hz, amplitude 50 around 128
+        data.push_back(BYTE(128 + std::lround(50 * std::sin(2 * std::numbers::pi * i / 40.0))));
+    Open(wavbytes::riff({wavbytes::chunk("fmt ", wavbytes::fmtBody(1, 1, kRate, 8)), wavbytes::chunk("data", data)}));
+    CScriptedProgressService progress;
+    KAGCSettings settings;
+    settings.dAGCFrameRate = 0.0001; // a window of 160 million frames over 2000
+    CKWaveOutputSteps steps(out.c_str(), "w");
+    ASSERT_EQ(KWriteLevelledPower(wave, settings, steps), KEditOutcome::Written);
+    const Bytes b = kavrel_test::ReadAll(out);
+    EXPECT_EQ(Bytes(b.begin() + 20, b.begin() + 36), wavbytes::fmtBody(1, 1, kRate, 16));
+    const auto y = DataSamples(b);
+    ASSERT_EQ(y.size(), 2000u);
+    int peak = 0;
+    for (short v : y)
+        peak = std::max(peak, std::abs(int(v)));
+    EXPECT_NEAR(peak, 32767, 2);
+    EXPECT_GE(progress.m_nOpened, 1);
+    EXPECT_EQ(progress.m_nClosed, progress.m_nOpened);
 }
