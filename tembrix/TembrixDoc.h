@@ -67,8 +67,13 @@ public:
     void OnFilmDisplayMode(UINT nID);
     void OnMoveTraceBounds(UINT nID);
     void OnDefaultTraceBounds();
+    // Signal edits into new WAV files; the analysed file and the document stay as they are.
+    void OnDeleteOrKeepSegment();
+    void OnDeleteBeforeCaret();
+    void OnLevelPower();
 
     void OnUpdateNeedsSelection(CCmdUI* pCmdUI);
+    void OnUpdateNeedsNoSelection(CCmdUI* pCmdUI);
     void OnUpdateShowOscillogram(CCmdUI* pCmdUI);
     void OnUpdateSyncOscillogramByMarker(CCmdUI* pCmdUI);
     void OnUpdatePaperColours(CCmdUI* pCmdUI);
@@ -92,5 +97,7 @@ private:
     void SendFilmHint();
     void SendCaretHint();
     void DeleteAllPhoneObjects();
+    // sDocFolder + the analysed file's title + suffix: the initial name of an output.
+    CString OutputInitialName(const char* suffix) const;
 };
 

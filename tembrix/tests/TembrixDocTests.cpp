@@ -11,11 +11,13 @@
 #include <map>
 
 #include "framework/base/ScriptedUserInteraction.h"
+#include "framework/ui/CControls.h"
 #include "framework/ui/CDialog.h"
 #include "glissar/doc/KNewPhoneObjectFiles.h"
 #include "kavrel/views/KDialogSetSigmaFr.h"
 #include "framework/base/Cp1251.h"
 #include "tembrix/KAnalysisProtocol.h"
+#include "tembrix/KSignalEditDialogs.h"
 #include "tembrix/TembrixDoc.h"
 #include "tembrix/TembrixIds.h"
 #include "testsupport/ByteFiles.h"
@@ -525,4 +527,160 @@ TEST_F(TembrixDocTest, BatchProtocolIsTheCommandsFile)
     EXPECT_EQ(ktest::RunKavrel(dir, "protocol '" + tbx + "' '" + batch + "'").status, 1);
     EXPECT_EQ(ktest::RunKavrel(dir, "protocol '" + (dir / "none.tbx") + "' '" + (dir / "x.doc") + "'").status, 1);
     EXPECT_FALSE(std::filesystem::exists(dir / "x.doc"));
+}
+
+// ---- signal edits ----------------------------------------------------------------
+
+namespace {
+
+std::vector<short> OutputSamples(const std::string& path)
+{
+    const Bytes b = kavrel_test::ReadAll(path);
+    std::vector<short> s;
+    for (size_t i = 46; i + 1 < b.size(); i += 2)
+        s.push_back(short(b[i] | (b[i + 1] << 8)));
+    return s;
+}
+
+} // namespace
+
+TEST_F(TembrixDocTest, KeepingTheSelectionWritesItsBlocksAndLeavesSourceAndDocumentAlone)
+{
+    auto doc = NewDoc();
+    ASSERT_TRUE(doc);
+    const Bytes source = kavrel_test::ReadAll(wav);
+    doc->WaveFilm.SetSelectedFragmentAbsCadres(10, 20);
+    CCmdUI state(ID_DELETE_OR_KEEP_SEGMENT);
+    doc->OnUpdateNeedsSelection(&state);
+    EXPECT_TRUE(state.m_bEnabled);
+    CCmdUI caretState(ID_DELETE_OR_KEEP_BEFORE_CARET);
+    doc->OnUpdateNeedsNoSelection(&caretState);
+    EXPECT_FALSE(caretState.m_bEnabled);
+
+    dialogs.push_back([](CDialog& d) {
+        EXPECT_EQ(d.GetTemplateID(), UINT(IDD_CUT_WAVE_FILE));
+        d.ClickDlgButton(IDC_CUT_KEEP);
+        d.ClickDlgButton(IDC_CUT_ROUGH);
+        d.ClickDlgButton(IDOK);
+    });
+    const std::string out = dir / "kept.wav";
+    ui.QueueFile(out.c_str());
+    doc->OnDeleteOrKeepSegment();
+    ASSERT_EQ(ui.m_fileDialogs.size(), 3u); // sound, .tbx, output
+    EXPECT_EQ(std::string(ui.m_fileDialogs[2].sFileName.GetString()), dir.path() + "/sound_Edited");
+    EXPECT_STREQ(ui.m_fileDialogs[2].sTitle.GetString(), "Задание имени отредактированного файла-сигнала (в формате WAV)");
+
+    const long w = doc->WaveFilm.GetCadreStepInSamples();
+    const long s0 = doc->WaveFilm.GetSelectedFragmentSample0(), s1 = doc->WaveFilm.GetSelectedFragmentSample1();
+    const auto src = ktest::Partials({300.0, 900.0}, 6000, 4 * long(kRate), kRate);
+    const long end = s0 + ((s1 - s0) / w + 1) * w;
+    EXPECT_EQ(OutputSamples(out), std::vector<short>(src.begin() + s0, src.begin() + end));
+    EXPECT_EQ(kavrel_test::ReadAll(wav), source);
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_EQ(ui.m_nWaitCursorDepth, 0);
+}
+
+TEST_F(TembrixDocTest, CancelledEditsAskForNoFileAndTheSourceIsNeverTheOutput)
+{
+    auto doc = NewDoc();
+    ASSERT_TRUE(doc);
+    const Bytes source = kavrel_test::ReadAll(wav);
+    dialogs.push_back([](CDialog& d) { d.ClickDlgButton(IDCANCEL); });
+    doc->OnDeleteBeforeCaret();
+    EXPECT_EQ(ui.m_fileDialogs.size(), 2u);
+
+    dialogs.push_back([](CDialog& d) {
+        EXPECT_EQ(d.GetTemplateID(), UINT(IDD_CUT_SIGNAL_BEFORE_CARET));
+        d.ClickDlgButton(IDOK);
+    });
+    ui.QueueFile(wav.c_str());
+    doc->OnDeleteBeforeCaret();
+    EXPECT_TRUE(HasMessage("Результат нельзя записать в исходный звуковой файл"));
+    EXPECT_EQ(kavrel_test::ReadAll(wav), source);
+}
+
+TEST_F(TembrixDocTest, LevellingDialogShowsTheTargetInDecibelsAndRefusesRatesOutOfRange)
+{
+    auto doc = NewDoc();
+    ASSERT_TRUE(doc);
+    dialogs.push_back([](CDialog& d) {
+        EXPECT_EQ(d.GetTemplateID(), UINT(IDD_SET_AGC));
+        EXPECT_STREQ(d.GetDlgItemText(IDC_AGC_MAX_AMPLITUDE).GetString(), "32767");
+        EXPECT_STREQ(d.GetDlgItemText(IDC_AGC_MAX_AMPLITUDE_DB).GetString(), "= 0.00 дБ");
+        d.SetDlgItemText(IDC_AGC_MAX_AMPLITUDE, "16384");
+        d.OnCommand(IDC_AGC_MAX_AMPLITUDE, EN_CHANGE);
+        EXPECT_STREQ(d.GetDlgItemText(IDC_AGC_MAX_AMPLITUDE_DB).GetString(), "= -6.02 дБ"); // 20 lg(16384/32767)
+        d.SetDlgItemText(IDC_AGC_FRAME_RATE, "0");
+        d.ClickDlgButton(IDOK); // refused: below 0.0001 Hz
+        d.SetDlgItemText(IDC_AGC_FRAME_RATE, "100");
+        d.ClickDlgButton(IDOK);
+    });
+    const std::string out = dir / "level.wav";
+    ui.QueueFile(out.c_str());
+    doc->OnLevelPower();
+    EXPECT_TRUE(HasMessage("Введите число от 0.0001 до 100000."));
+    ASSERT_EQ(ui.m_fileDialogs.size(), 3u);
+    EXPECT_EQ(std::string(ui.m_fileDialogs[2].sFileName.GetString()), dir.path() + "/sound_Normalised");
+    EXPECT_STREQ(ui.m_fileDialogs[2].sTitle.GetString(),
+                 "Задание нового имени выходного нормированного файла-сигнала (в формате WAV)");
+    const auto y = OutputSamples(out);
+    ASSERT_EQ(y.size(), 4u * kRate);
+    int peak = 0;
+    for (short v : y)
+        peak = std::max(peak, std::abs(int(v)));
+    EXPECT_NEAR(peak, 16384, 2);
+    EXPECT_FALSE(doc->IsModified());
+}
+
+TEST_F(TembrixDocTest, DeletingRightOfTheMarkerKeepsTheRawFramesUpToTheBlockHoldingIt)
+{
+    auto doc = NewDoc();
+    ASSERT_TRUE(doc);
+    doc->WaveFilm.SetSelectedFragmentAbsCadres(5, 5);
+    CCmdUI state(ID_DELETE_OR_KEEP_BEFORE_CARET);
+    doc->OnUpdateNeedsNoSelection(&state);
+    EXPECT_TRUE(state.m_bEnabled);
+    doc->WaveFilm.SetKCaretCadre(30);
+    const long c = doc->WaveFilm.GetKCaretSample(), w = doc->WaveFilm.GetCadreStepInSamples();
+    ASSERT_GT(c, 0);
+    dialogs.push_back([](CDialog& d) {
+        d.ClickDlgButton(IDC_CUT_SIDE_RIGHT);
+        d.ClickDlgButton(IDOK);
+    });
+    const std::string out = dir / "left.wav";
+    ui.QueueFile(out.c_str());
+    doc->OnDeleteBeforeCaret();
+    const Bytes source = kavrel_test::ReadAll(wav), b = kavrel_test::ReadAll(out);
+    ASSERT_GE(b.size(), 46u);
+    const long frames = (c / w + 1) * w;
+    EXPECT_EQ(Bytes(b.begin() + 46, b.end()), Bytes(source.begin() + 44, source.begin() + 44 + 2 * frames));
+    EXPECT_FALSE(doc->IsModified());
+}
+
+TEST_F(TembrixDocTest, AmplitudeArrowsStepTheNumberWithinItsRange)
+{
+    auto doc = NewDoc();
+    ASSERT_TRUE(doc);
+    CString atTop, down, label;
+    dialogs.push_back([&](CDialog& d) {
+        auto& agc = static_cast<CKDialogSetAGC&>(d);
+        NMUPDOWN nm{};
+        nm.hdr.idFrom = IDC_AGC_MAX_AMPLITUDE_SPIN;
+        nm.hdr.code = UDN_DELTAPOS;
+        LRESULT r = 0;
+        nm.iDelta = 1;
+        agc.OnDeltaposMaxAmplitudeSpin(&nm.hdr, &r);
+        atTop = d.GetDlgItemText(IDC_AGC_MAX_AMPLITUDE);
+        nm.iDelta = -1;
+        agc.OnDeltaposMaxAmplitudeSpin(&nm.hdr, &r);
+        down = d.GetDlgItemText(IDC_AGC_MAX_AMPLITUDE);
+        d.OnCommand(IDC_AGC_MAX_AMPLITUDE, EN_CHANGE);
+        label = d.GetDlgItemText(IDC_AGC_MAX_AMPLITUDE_DB);
+        d.ClickDlgButton(IDCANCEL);
+    });
+    doc->OnLevelPower();
+    EXPECT_STREQ(atTop, "32767");
+    EXPECT_STREQ(down, "32766");
+    EXPECT_STREQ(label, "= -0.00 дБ"); // 20 lg(32766/32767) = -0.000265
+    EXPECT_EQ(ui.m_fileDialogs.size(), 2u); // cancelled: no output asked for
 }
