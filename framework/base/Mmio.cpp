@@ -1,6 +1,7 @@
 #include "framework/base/Mmio.h"
 
 #include <cstring>
+#include <mutex>
 #include <new>
 
 #include "framework/base/CFile.h"
@@ -32,10 +33,51 @@ bool writeDword(HMMIO h, DWORD v)
     return h->file.Write(b, 4);
 }
 
+struct FailurePoint {
+    MMRESULT result = 0;
+    int nSkip = 0;
+};
+std::mutex g_failLock;
+FailurePoint g_failures[4];
+
+// The injected result for this call, or 0.
+MMRESULT takeFailure(KMmioCall call)
+{
+    std::lock_guard<std::mutex> guard(g_failLock);
+    FailurePoint& f = g_failures[int(call)];
+    if (!f.result)
+        return 0;
+    if (f.nSkip > 0) {
+        --f.nSkip;
+        return 0;
+    }
+    const MMRESULT r = f.result;
+    f = FailurePoint{};
+    return r;
+}
+
 } // namespace
+
+void KFailMmioCall(KMmioCall call, MMRESULT result, int nSkip)
+{
+    std::lock_guard<std::mutex> guard(g_failLock);
+    g_failures[int(call)] = FailurePoint{result, nSkip};
+}
+
+void KClearMmioFailures()
+{
+    std::lock_guard<std::mutex> guard(g_failLock);
+    for (FailurePoint& f : g_failures)
+        f = FailurePoint{};
+}
 
 HMMIO mmioOpen(const char* path, MMIOINFO* info, DWORD flags)
 {
+    if (const MMRESULT r = takeFailure(KMmioCall::Open)) {
+        if (info)
+            info->wErrorRet = r;
+        return nullptr;
+    }
     auto* h = new (std::nothrow) MmioFile;
     if (!h) {
         if (info)
@@ -100,7 +142,7 @@ LONG mmioRead(HMMIO h, void* p, LONG n)
 
 LONG mmioWrite(HMMIO h, const void* p, LONG n)
 {
-    if (!h || n < 0 || !h->bWritable)
+    if (!h || n < 0 || !h->bWritable || takeFailure(KMmioCall::Write))
         return -1;
     return h->file.Write(p, UINT(n)) ? n : -1;
 }
@@ -171,6 +213,8 @@ MMRESULT mmioDescend(HMMIO h, MMCKINFO* ck, const MMCKINFO* parent, UINT flags)
 
 MMRESULT mmioAscend(HMMIO h, MMCKINFO* ck, UINT)
 {
+    if (const MMRESULT r = takeFailure(KMmioCall::Ascend))
+        return r;
     if (!h || !ck)
         return MMIOERR_CANNOTSEEK;
     if (ck->dwFlags & MMIO_DIRTY) {
@@ -202,6 +246,8 @@ MMRESULT mmioAscend(HMMIO h, MMCKINFO* ck, UINT)
 
 MMRESULT mmioCreateChunk(HMMIO h, MMCKINFO* ck, UINT flags)
 {
+    if (const MMRESULT r = takeFailure(KMmioCall::CreateChunk))
+        return r;
     if (!h || !ck || !h->bWritable)
         return MMIOERR_CANNOTWRITE;
     long long pos = h->file.GetPosition();

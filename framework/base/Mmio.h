@@ -78,3 +78,12 @@ long long mmioSeek(HMMIO h, long long offset, int origin);
 MMRESULT mmioDescend(HMMIO h, MMCKINFO* ck, const MMCKINFO* parent, UINT flags);
 MMRESULT mmioAscend(HMMIO h, MMCKINFO* ck, UINT flags = 0);
 MMRESULT mmioCreateChunk(HMMIO h, MMCKINFO* ck, UINT flags);
+
+// Failure points, so that every caller's failure path can be walked: the
+// call of this kind after the next nSkip ones fails with this result (an
+// open reports it in wErrorRet, a write returns -1), as the platform's
+// calls can on a full or vanished disk.
+enum class KMmioCall { Open, Write, CreateChunk, Ascend };
+void KFailMmioCall(KMmioCall call, MMRESULT result, int nSkip = 0);
+// Forgets every failure point that has not fired.
+void KClearMmioFailures();
