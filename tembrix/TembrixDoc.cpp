@@ -56,6 +56,12 @@ CTembrixDoc::CTembrixDoc()
     for (UINT id : {ID_RAISE_LOWER_BOUND, ID_LOWER_LOWER_BOUND, ID_RAISE_UPPER_BOUND, ID_LOWER_UPPER_BOUND})
         MapCommandWithId(id, &CTembrixDoc::OnMoveTraceBounds);
     MapCommand(ID_DEFAULT_BOUNDS, &CTembrixDoc::OnDefaultTraceBounds);
+    MapCommandWithId(ID_UPSAMPLE_2, &CTembrixDoc::OnUpsample);
+    MapCommandWithId(ID_UPSAMPLE_4, &CTembrixDoc::OnUpsample);
+    MapCommand(ID_DOWNSAMPLE, &CTembrixDoc::OnDownsample);
+    MapCommand(ID_REVERSE_CADRES, &CTembrixDoc::OnReverseCadres);
+    MapCommand(ID_SYNTHESIS, &CTembrixDoc::OnSynthesis);
+    MapCommand(ID_SOUND_COCKTAIL, &CTembrixDoc::OnSoundCocktail);
 }
 
 CTembrixDoc::~CTembrixDoc()

@@ -8,6 +8,7 @@
 #include "framework/ui/CDocument.h"
 #include "kavrel/core/KPhoneObject.h"
 #include "kavrel/core/KWaveFilm.h"
+#include "tembrix/KResampling.h"
 
 class CCmdUI;
 
@@ -51,6 +52,12 @@ public:
     void OnFilmDisplayMode(UINT nID);
     void OnMoveTraceBounds(UINT nID);
     void OnDefaultTraceBounds();
+    // New sound files from the analysed one.
+    void OnUpsample(UINT nID);
+    void OnDownsample();
+    void OnReverseCadres();
+    void OnSynthesis();
+    void OnSoundCocktail();
 
     void OnUpdateNeedsSelection(CCmdUI* pCmdUI);
     void OnUpdateShowOscillogram(CCmdUI* pCmdUI);
@@ -76,5 +83,9 @@ private:
     void SendFilmHint();
     void SendCaretHint();
     void DeleteAllPhoneObjects();
+    // Shows the message and answers true when the analysed sound is not mono.
+    bool RefuseIfNotMono(const char* message);
+    // 16-bit samples of the analysed channel, zeros outside the file.
+    kresample::WindowReader SampleReader();
 };
 

@@ -32,6 +32,19 @@ enum : UINT {
     IDC_SET_CONTENT_SPIN = 3019,
     IDC_SET_CONTENT_AMPLIFY = 3030,      // "Усилить до предела"
     IDC_SET_CONTENT_ATTENUATE = 3031,    // "Услабить до предела"
+
+    IDD_SET_DOWNSAMPLING = 2140,         // "Во сколько раз снизить частоту АЦП?"
+    IDC_DOWNSAMPLING_FACTOR = 3051,
+    IDC_DOWNSAMPLING_SPIN = 3052,
+    IDC_DOWNSAMPLING_OLD_RATE = 3053,
+    IDC_DOWNSAMPLING_NEW_RATE = 3054,
+    IDD_REVERSE_CADRES = 2143,           // "Какие кадры оставлять? И переворачивать ли их?"
+    IDC_REVERSE_KEEP_EVERY = 3065,
+    IDC_REVERSE_SPIN = 3067,
+    IDC_REVERSE_CHECK = 3070,
+    IDD_MAKE_WAVE_COCKTAIL = 2145,       // "Создание коктейля из этого звука"
+    IDC_COCKTAIL_ADDITIONS = 3083,
+    IDC_COCKTAIL_SPIN = 3084,
 };
 
 // Commands of the main frame, the document and the views.
