@@ -75,20 +75,23 @@ double QuarterTap(int t)
 TEST(Interpolators, DoublingGivesTheSampleThenTheFilteredHalfWayPointAndLeavesTheLastStretch)
 {
     // 400 samples: blocks while 160 unread samples remain, so two blocks, 640 outputs.
-    const int n0 = 150, A = 20000;
-    std::vector<short> in(400, 0);
-    in[n0] = A;
-    Stream s{in};
-    std::vector<short> out;
-    ASSERT_EQ(UpsampleByTwo(400, std::ref(s), Into(out)).kind, Outcome::Done);
-    ASSERT_EQ(out.size(), 640u);
-    for (int n = 0; n < 320; ++n) {
-        // Output pair n stands for input n − 1 and the point half-way after it.
-        const int before = n - 1;
-        EXPECT_EQ(out[size_t(2 * n)], Trunc(before == n0 ? A / 1.175 : 0.0)) << n;
-        const int l = 2 * (n0 - before) - 1; // twice the distance from the half-way point
-        const double v = std::abs(l) < 160 ? 32767 * HalfTap(l) * A : 0.0;
-        EXPECT_EQ(out[size_t(2 * n + 1)], Trunc(v)) << n;
+    // An impulse among the primed samples and one read later.
+    for (const int n0 : {40, 150}) {
+        const int A = 20000;
+        std::vector<short> in(400, 0);
+        in[size_t(n0)] = short(A);
+        Stream s{in};
+        std::vector<short> out;
+        ASSERT_EQ(UpsampleByTwo(400, std::ref(s), Into(out)).kind, Outcome::Done);
+        ASSERT_EQ(out.size(), 640u);
+        for (int n = 0; n < 320; ++n) {
+            // Output pair n stands for input n − 1 and the point half-way after it.
+            const int before = n - 1;
+            EXPECT_EQ(out[size_t(2 * n)], Trunc(before == n0 ? A / 1.175 : 0.0)) << n;
+            const int l = 2 * (n0 - before) - 1; // twice the distance from the half-way point
+            const double v = std::abs(l) < 160 ? 32767 * HalfTap(l) * A : 0.0;
+            EXPECT_EQ(out[size_t(2 * n + 1)], Trunc(v)) << n;
+        }
     }
     EXPECT_EQ(HalfSampleFilter().size(), 160u);
 
@@ -106,20 +109,22 @@ TEST(Interpolators, DoublingGivesTheSampleThenTheFilteredHalfWayPointAndLeavesTh
 
 TEST(Interpolators, QuadruplingGivesThreeFilteredQuarterPointsAfterEachSample)
 {
-    const int n0 = 200, A = 15000;
-    std::vector<short> in(400, 0);
-    in[n0] = A;
-    Stream s{in};
-    std::vector<short> out;
-    ASSERT_EQ(UpsampleByFour(400, std::ref(s), Into(out)).kind, Outcome::Done);
-    ASSERT_EQ(out.size(), 1280u);
-    for (int n = 0; n < 320; ++n) {
-        const int before = n - 1;
-        EXPECT_EQ(out[size_t(4 * n)], Trunc(before == n0 ? A / 1.175 : 0.0)) << n;
-        for (int ph = 1; ph < 4; ++ph) {
-            const int t = 4 * (n0 - before) - ph; // in quarter samples from the interpolated point
-            const double v = t >= -320 && t < 320 ? 32767 * QuarterTap(t) * A : 0.0;
-            EXPECT_EQ(out[size_t(4 * n + ph)], Trunc(v)) << n << " phase " << ph;
+    for (const int n0 : {10, 200}) {
+        const int A = 15000;
+        std::vector<short> in(400, 0);
+        in[size_t(n0)] = short(A);
+        Stream s{in};
+        std::vector<short> out;
+        ASSERT_EQ(UpsampleByFour(400, std::ref(s), Into(out)).kind, Outcome::Done);
+        ASSERT_EQ(out.size(), 1280u);
+        for (int n = 0; n < 320; ++n) {
+            const int before = n - 1;
+            EXPECT_EQ(out[size_t(4 * n)], Trunc(before == n0 ? A / 1.175 : 0.0)) << n;
+            for (int ph = 1; ph < 4; ++ph) {
+                const int t = 4 * (n0 - before) - ph; // in quarter samples from the interpolated point
+                const double v = t >= -320 && t < 320 ? 32767 * QuarterTap(t) * A : 0.0;
+                EXPECT_EQ(out[size_t(4 * n + ph)], Trunc(v)) << n << " phase " << ph;
+            }
         }
     }
 
