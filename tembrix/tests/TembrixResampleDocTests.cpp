@@ -306,3 +306,36 @@ TEST_F(ResampleDocTest, CocktailAsksForItsAdditionsAndWritesTheFilmsLength)
         peak = std::max<short>(peak, short(std::abs(v)));
     EXPECT_GE(peak, 32765);
 }
+
+TEST_F(ResampleDocTest, ReversalAndSynthesisNameTheirMissingWorkFileAndReversalItsBuffers)
+{
+    auto doc = NewDoc();
+    ASSERT_TRUE(doc);
+    const std::string out = dir / "none.wav";
+    const auto reverse = [&] {
+        dialogs.push_back([](CDialog& d) { d.ClickDlgButton(IDOK); });
+        ui.QueueFile(out.c_str());
+        doc->OnReverseCadres();
+    };
+    for (int buffer : {kresample::BufferReversalResult, kresample::BufferReversalGrain}) {
+        kresample::SetAllocationRefusal([buffer](int b) { return b == buffer; });
+        reverse();
+    }
+    kresample::SetAllocationRefusal({});
+
+    const std::string oldTmp = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
+    setenv("TMPDIR", (dir / "no such folder").c_str(), 1);
+    reverse();
+    ui.QueueFile(out.c_str());
+    doc->OnSynthesis();
+    setenv("TMPDIR", oldTmp.c_str(), 1);
+
+    ASSERT_EQ(ui.m_messages.size(), 4u);
+    EXPECT_STREQ(ui.m_messages[0].sText, "Не хватило памяти для p_float_wave_signal !\nОперация не выполнена.");
+    EXPECT_STREQ(ui.m_messages[1].sText, "Не хватило памяти для p_short_wave_window !\nОперация не выполнена.");
+    EXPECT_STREQ(ui.m_messages[2].sText, "Не удалось создать имя временной папки для записи в нее черновика "
+                                         "синтезированного звукового файла.");
+    EXPECT_STREQ(ui.m_messages[3].sText,
+                 "Не удалось имя временной папки для записи в нее черновика синтезированного звукового файла.");
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
