@@ -17,6 +17,9 @@
 #include "kavrel/views/KWaveSpectrumPhasePortraitView.h"
 #include "kavrel/views/KWaveSpectrumView.h"
 #include "tembrix/KDialogPhoneObjectSetContent.h"
+#include "tembrix/KSignalEditDialogs.h"
+#include "tembrix/KSignalEdits.h"
+#include "tembrix/KWaveOutputSteps.h"
 #include "tembrix/TembrixFormulas.h"
 #include "tembrix/TembrixIds.h"
 
@@ -56,6 +59,11 @@ CTembrixDoc::CTembrixDoc()
     for (UINT id : {ID_RAISE_LOWER_BOUND, ID_LOWER_LOWER_BOUND, ID_RAISE_UPPER_BOUND, ID_LOWER_UPPER_BOUND})
         MapCommandWithId(id, &CTembrixDoc::OnMoveTraceBounds);
     MapCommand(ID_DEFAULT_BOUNDS, &CTembrixDoc::OnDefaultTraceBounds);
+    MapCommand(ID_DELETE_OR_KEEP_SEGMENT, &CTembrixDoc::OnDeleteOrKeepSegment);
+    MapUpdate(ID_DELETE_OR_KEEP_SEGMENT, &CTembrixDoc::OnUpdateNeedsSelection);
+    MapCommand(ID_DELETE_OR_KEEP_BEFORE_CARET, &CTembrixDoc::OnDeleteBeforeCaret);
+    MapUpdate(ID_DELETE_OR_KEEP_BEFORE_CARET, &CTembrixDoc::OnUpdateNeedsNoSelection);
+    MapCommand(ID_LEVEL_POWER, &CTembrixDoc::OnLevelPower);
     MapCommandWithId(ID_UPSAMPLE_2, &CTembrixDoc::OnUpsample);
     MapCommandWithId(ID_UPSAMPLE_4, &CTembrixDoc::OnUpsample);
     MapCommand(ID_DOWNSAMPLE, &CTembrixDoc::OnDownsample);
@@ -487,11 +495,64 @@ void CTembrixDoc::OnDefaultTraceBounds()
     UpdateAllViews(nullptr, HintDisplayParameter);
 }
 
+// ---- signal edits ------------------------------------------------------------------
+
+CString CTembrixDoc::OutputInitialName(const char* suffix) const
+{
+    return sDocFolder + WaveFilm.GetKWaveFileTitle() + suffix;
+}
+
+void CTembrixDoc::OnDeleteOrKeepSegment()
+{
+    CKDialogCutWaveFile dlg;
+    KRunWaveOutputCommand(&dlg, OutputInitialName(kEditedSuffix), kEditedTitle, WaveFilm.GetKWaveFilePathName(),
+                          [&](const CString& path) {
+                              CKWaveOutputSteps out(path, kEditedWriteFailure);
+                              if (KWriteSegmentEdit(WaveFilm, WaveFilm.GetCadreStepInSamples(),
+                                                    WaveFilm.GetSelectedFragmentSample0(),
+                                                    WaveFilm.GetSelectedFragmentSample1(), dlg.nWhat, dlg.nQuality,
+                                                    out) == KEditOutcome::Memory)
+                                  AfxMessageBox(kEditMemoryFailure);
+                          });
+}
+
+void CTembrixDoc::OnDeleteBeforeCaret()
+{
+    CDialogCutSignalBeforeCaret dlg;
+    KRunWaveOutputCommand(&dlg, OutputInitialName(kEditedSuffix), kEditedTitle, WaveFilm.GetKWaveFilePathName(),
+                          [&](const CString& path) {
+                              CKWaveOutputSteps out(path, kEditedWriteFailure);
+                              if (KWriteSideDeletion(WaveFilm, WaveFilm.GetKCaretSample(), dlg.nSide,
+                                                     WaveFilm.GetCadreStepInSamples(), out) == KEditOutcome::Memory)
+                                  AfxMessageBox(kEditMemoryFailure);
+                          });
+}
+
+void CTembrixDoc::OnLevelPower()
+{
+    CKDialogSetAGC dlg;
+    KRunWaveOutputCommand(&dlg, OutputInitialName("_Normalised"),
+                          "Задание нового имени выходного нормированного файла-сигнала (в формате WAV)",
+                          WaveFilm.GetKWaveFilePathName(), [&](const CString& path) {
+                              CKWaveOutputSteps out(path, "Не удалось записать все данные в синтезируемый звуковой файл.");
+                              KAGCSettings settings;
+                              settings.nNewMaxAmplitude = dlg.nNewMaxAmplitude;
+                              settings.dAGCFrameRate = dlg.dAGCFrameRate;
+                              settings.dMaxFrameGain_dB = dlg.dMaxFrameGain_dB;
+                              KWriteLevelledPower(WaveFilm, settings, out);
+                          });
+}
+
 // ---- command states ---------------------------------------------------------------
 
 void CTembrixDoc::OnUpdateNeedsSelection(CCmdUI* pCmdUI)
 {
     pCmdUI->Enable(HasSelection());
+}
+
+void CTembrixDoc::OnUpdateNeedsNoSelection(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(!HasSelection());
 }
 
 void CTembrixDoc::OnUpdateShowOscillogram(CCmdUI* pCmdUI)

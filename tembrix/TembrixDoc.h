@@ -52,6 +52,10 @@ public:
     void OnFilmDisplayMode(UINT nID);
     void OnMoveTraceBounds(UINT nID);
     void OnDefaultTraceBounds();
+    // Signal edits into new WAV files; the analysed file and the document stay as they are.
+    void OnDeleteOrKeepSegment();
+    void OnDeleteBeforeCaret();
+    void OnLevelPower();
     // New sound files from the analysed one.
     void OnUpsample(UINT nID);
     void OnDownsample();
@@ -60,6 +64,7 @@ public:
     void OnSoundCocktail();
 
     void OnUpdateNeedsSelection(CCmdUI* pCmdUI);
+    void OnUpdateNeedsNoSelection(CCmdUI* pCmdUI);
     void OnUpdateShowOscillogram(CCmdUI* pCmdUI);
     void OnUpdateSyncOscillogramByMarker(CCmdUI* pCmdUI);
     void OnUpdatePaperColours(CCmdUI* pCmdUI);
@@ -83,6 +88,8 @@ private:
     void SendFilmHint();
     void SendCaretHint();
     void DeleteAllPhoneObjects();
+    // sDocFolder + the analysed file's title + suffix: the initial name of an output.
+    CString OutputInitialName(const char* suffix) const;
     // Shows the message and answers true when the analysed sound is not mono.
     bool RefuseIfNotMono(const char* message);
     // 16-bit samples of the analysed channel, zeros outside the file.

@@ -141,7 +141,7 @@ void CTembrixDoc::OnUpsample(UINT nID)
     if (RefuseIfNotMono(kOnlyMono))
         return;
     const int factor = nID == ID_UPSAMPLE_4 ? 4 : 2;
-    const CString name = sDocFolder + WaveFilm.GetKWaveFileTitle() + (factor == 4 ? "_UpSampling x 4" : "_UpSampling x 2");
+    const CString name = OutputInitialName(factor == 4 ? "_UpSampling x 4" : "_UpSampling x 2");
     KRunWaveOutputCommand(nullptr, name, kTitleNormalised, WaveFilm.GetKWaveFilePathName(), [&](const CString& path) {
         const WAVEFORMATEX source = WaveFilm.GetKWaveFormat();
         // Read in order from the start, converted to 16 bits whatever the source's width.
@@ -169,7 +169,7 @@ void CTembrixDoc::OnDownsample()
         return;
     CKDialogSetDownsampling dlg;
     dlg.nOldFrADC = int(WaveFilm.GetKWaveFrADC());
-    const CString name = sDocFolder + WaveFilm.GetKWaveFileTitle() + "_Downsampling";
+    const CString name = OutputInitialName("_Downsampling");
     KRunWaveOutputCommand(&dlg, name, kTitleDownsampled, WaveFilm.GetKWaveFilePathName(), [&](const CString& path) {
         // A factor above the old rate leaves a new rate of zero: nothing to divide by.
         const int M = dlg.nNewFrADC > 0 ? std::max(1, dlg.nOldFrADC / dlg.nNewFrADC) : std::max(1, dlg.nFactor);

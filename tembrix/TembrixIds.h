@@ -33,6 +33,20 @@ enum : UINT {
     IDC_SET_CONTENT_AMPLIFY = 3030,      // "Усилить до предела"
     IDC_SET_CONTENT_ATTENUATE = 3031,    // "Услабить до предела"
 
+    IDD_CUT_WAVE_FILE = 2136,            // "Уточнения": delete or keep the selected segment
+    IDC_CUT_DELETE = 3032,               // radio group of what, in order 0..1
+    IDC_CUT_KEEP = 3033,
+    IDC_CUT_ROUGH = 3039,                // radio group of the quality, in order 0..1
+    IDC_CUT_CAREFUL = 3040,
+    IDD_CUT_SIGNAL_BEFORE_CARET = 2137,  // "Удаление части сигнала"
+    IDC_CUT_SIDE_LEFT = 3041,            // radio group of the side, in order 0..1
+    IDC_CUT_SIDE_RIGHT = 3042,
+    IDD_SET_AGC = 2139,                  // "Нормирование уровня мощности всего сигнала"
+    IDC_AGC_MAX_AMPLITUDE = 3046,
+    IDC_AGC_MAX_AMPLITUDE_SPIN = 3047,
+    IDC_AGC_MAX_AMPLITUDE_DB = 3048,
+    IDC_AGC_FRAME_RATE = 3049,
+    IDC_AGC_MAX_FRAME_GAIN = 3050,
     IDD_SET_DOWNSAMPLING = 2140,         // "Во сколько раз снизить частоту АЦП?"
     IDC_DOWNSAMPLING_FACTOR = 3051,
     IDC_DOWNSAMPLING_SPIN = 3052,

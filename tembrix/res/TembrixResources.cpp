@@ -9,7 +9,10 @@
 #include "framework/ui/CFrameWnd.h"
 #include "framework/ui/CMenu.h"
 #include "tembrix/TembrixIds.h"
+#include "ui_DialogCutSignalBeforeCaret.h"
+#include "ui_KDialogCutWaveFile.h"
 #include "ui_KDialogPhoneObjectSetContent.h"
+#include "ui_KDialogSetAGC.h"
 #include "ui_TembrixAboutDlg.h"
 
 namespace {
@@ -232,6 +235,18 @@ const KAcceleratorTemplate kAccelerators(IDR_MAINFRAME, {
 
 const KDialogTemplate kSetContent(IDD_PHONE_OBJECT_SET_CONTENT, [](QDialog* d) {
     Ui::KDialogPhoneObjectSetContent ui;
+    ui.setupUi(d);
+});
+const KDialogTemplate kCutWaveFile(IDD_CUT_WAVE_FILE, [](QDialog* d) {
+    Ui::KDialogCutWaveFile ui;
+    ui.setupUi(d);
+});
+const KDialogTemplate kCutSignalBeforeCaret(IDD_CUT_SIGNAL_BEFORE_CARET, [](QDialog* d) {
+    Ui::DialogCutSignalBeforeCaret ui;
+    ui.setupUi(d);
+});
+const KDialogTemplate kSetAGC(IDD_SET_AGC, [](QDialog* d) {
+    Ui::KDialogSetAGC ui;
     ui.setupUi(d);
 });
 const KDialogTemplate kAbout(IDD_ABOUTBOX, [](QDialog* d) {

@@ -400,3 +400,106 @@ TEST_F(TembrixDocTest, ProtocolOfTwoObjectsIsExactlyTheseBytes)
     const Bytes bytes = kavrel_test::ReadAll(out);
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), expected);
 }
+
+// ---- signal edits ----------------------------------------------------------------
+
+namespace {
+
+std::vector<short> OutputSamples(const std::string& path)
+{
+    const Bytes b = kavrel_test::ReadAll(path);
+    std::vector<short> s;
+    for (size_t i = 46; i + 1 < b.size(); i += 2)
+        s.push_back(short(b[i] | (b[i + 1] << 8)));
+    return s;
+}
+
+} // namespace
+
+TEST_F(TembrixDocTest, KeepingTheSelectionWritesItsBlocksAndLeavesSourceAndDocumentAlone)
+{
+    auto doc = NewDoc();
+    ASSERT_TRUE(doc);
+    const Bytes source = kavrel_test::ReadAll(wav);
+    doc->WaveFilm.SetSelectedFragmentAbsCadres(10, 20);
+    CCmdUI state(ID_DELETE_OR_KEEP_SEGMENT);
+    doc->OnUpdateNeedsSelection(&state);
+    EXPECT_TRUE(state.m_bEnabled);
+    CCmdUI caretState(ID_DELETE_OR_KEEP_BEFORE_CARET);
+    doc->OnUpdateNeedsNoSelection(&caretState);
+    EXPECT_FALSE(caretState.m_bEnabled);
+
+    dialogs.push_back([](CDialog& d) {
+        EXPECT_EQ(d.GetTemplateID(), UINT(IDD_CUT_WAVE_FILE));
+        d.ClickDlgButton(IDC_CUT_KEEP);
+        d.ClickDlgButton(IDC_CUT_ROUGH);
+        d.ClickDlgButton(IDOK);
+    });
+    const std::string out = dir / "kept.wav";
+    ui.QueueFile(out.c_str());
+    doc->OnDeleteOrKeepSegment();
+    ASSERT_EQ(ui.m_fileDialogs.size(), 3u); // sound, .tbx, output
+    EXPECT_EQ(std::string(ui.m_fileDialogs[2].sFileName.GetString()), dir.path() + "/sound_Edited");
+    EXPECT_STREQ(ui.m_fileDialogs[2].sTitle.GetString(), "Задание имени отредактированного файла-сигнала (в формате WAV)");
+
+    const long w = doc->WaveFilm.GetCadreStepInSamples();
+    const long s0 = doc->WaveFilm.GetSelectedFragmentSample0(), s1 = doc->WaveFilm.GetSelectedFragmentSample1();
+    const auto src = ktest::Partials({300.0, 900.0}, 6000, 4 * long(kRate), kRate);
+    const long end = s0 + ((s1 - s0) / w + 1) * w;
+    EXPECT_EQ(OutputSamples(out), std::vector<short>(src.begin() + s0, src.begin() + end));
+    EXPECT_EQ(kavrel_test::ReadAll(wav), source);
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_EQ(ui.m_nWaitCursorDepth, 0);
+}
+
+TEST_F(TembrixDocTest, CancelledEditsAskForNoFileAndTheSourceIsNeverTheOutput)
+{
+    auto doc = NewDoc();
+    ASSERT_TRUE(doc);
+    const Bytes source = kavrel_test::ReadAll(wav);
+    dialogs.push_back([](CDialog& d) { d.ClickDlgButton(IDCANCEL); });
+    doc->OnDeleteBeforeCaret();
+    EXPECT_EQ(ui.m_fileDialogs.size(), 2u);
+
+    dialogs.push_back([](CDialog& d) {
+        EXPECT_EQ(d.GetTemplateID(), UINT(IDD_CUT_SIGNAL_BEFORE_CARET));
+        d.ClickDlgButton(IDOK);
+    });
+    ui.QueueFile(wav.c_str());
+    doc->OnDeleteBeforeCaret();
+    EXPECT_TRUE(HasMessage("Результат нельзя записать в исходный звуковой файл"));
+    EXPECT_EQ(kavrel_test::ReadAll(wav), source);
+}
+
+TEST_F(TembrixDocTest, LevellingDialogShowsTheTargetInDecibelsAndRefusesRatesOutOfRange)
+{
+    auto doc = NewDoc();
+    ASSERT_TRUE(doc);
+    dialogs.push_back([](CDialog& d) {
+        EXPECT_EQ(d.GetTemplateID(), UINT(IDD_SET_AGC));
+        EXPECT_STREQ(d.GetDlgItemText(IDC_AGC_MAX_AMPLITUDE).GetString(), "32767");
+        EXPECT_STREQ(d.GetDlgItemText(IDC_AGC_MAX_AMPLITUDE_DB).GetString(), "= 0.00 дБ");
+        d.SetDlgItemText(IDC_AGC_MAX_AMPLITUDE, "16384");
+        d.OnCommand(IDC_AGC_MAX_AMPLITUDE, EN_CHANGE);
+        EXPECT_STREQ(d.GetDlgItemText(IDC_AGC_MAX_AMPLITUDE_DB).GetString(), "= -6.02 дБ"); // 20 lg(16384/32767)
+        d.SetDlgItemText(IDC_AGC_FRAME_RATE, "0");
+        d.ClickDlgButton(IDOK); // refused: below 0.0001 Hz
+        d.SetDlgItemText(IDC_AGC_FRAME_RATE, "100");
+        d.ClickDlgButton(IDOK);
+    });
+    const std::string out = dir / "level.wav";
+    ui.QueueFile(out.c_str());
+    doc->OnLevelPower();
+    EXPECT_TRUE(HasMessage("Введите число от 0.0001 до 100000."));
+    ASSERT_EQ(ui.m_fileDialogs.size(), 3u);
+    EXPECT_EQ(std::string(ui.m_fileDialogs[2].sFileName.GetString()), dir.path() + "/sound_Normalised");
+    EXPECT_STREQ(ui.m_fileDialogs[2].sTitle.GetString(),
+                 "Задание нового имени выходного нормированного файла-сигнала (в формате WAV)");
+    const auto y = OutputSamples(out);
+    ASSERT_EQ(y.size(), 4u * kRate);
+    int peak = 0;
+    for (short v : y)
+        peak = std::max(peak, std::abs(int(v)));
+    EXPECT_NEAR(peak, 16384, 2);
+    EXPECT_FALSE(doc->IsModified());
+}

@@ -1,0 +1,391 @@
+#include "tembrix/KSignalEdits.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <new>
+#include <numbers>
+
+#include "framework/base/CFile.h"
+#include "framework/base/FileMapping.h"
+#include "framework/base/ProgressService.h"
+#include "framework/base/TempFile.h"
+#include "framework/base/UserServices.h"
+#include "kavrel/core/KWave.h"
+#include "tembrix/KWaveOutputSteps.h"
+
+namespace {
+
+// The progress indicator of one edit, in percent of its work.
+class CEditProgress {
+public:
+    CEditProgress(const char* status, long long total) : nTotal(std::max(1LL, total))
+    {
+        ProgressService().Open(0, 100, status);
+    }
+    ~CEditProgress() { ProgressService().Close(); }
+    void Set(long long done)
+    {
+        const int pos = int(std::clamp(done * 100 / nTotal, 0LL, 100LL));
+        if (pos != nPos)
+            ProgressService().SetPos(nPos = pos);
+    }
+
+private:
+    long long nTotal;
+    int nPos = -1;
+};
+
+bool WriteSamples(CKWaveOutputSteps& out, const short* p, long n)
+{
+    return out.Write(p, n * long(sizeof(short)));
+}
+
+} // namespace
+
+std::vector<double> KPeriodicHann(long n)
+{
+    std::vector<double> h(size_t(std::max(0L, n)));
+    for (long k = 0; k < n; ++k)
+        h[size_t(k)] = (1 - std::cos(2 * std::numbers::pi * double(k) / double(n))) / 2;
+    return h;
+}
+
+short KToSample16(double v)
+{
+    if (v > 32766.9)
+        return 32767;
+    if (v < -32767.9)
+        return -32768;
+    return short(std::trunc(v));
+}
+
+WAVEFORMATEX KSegmentEditFormat(const WAVEFORMATEX& source)
+{
+    WAVEFORMATEX f = source;
+    f.wFormatTag = WAVE_FORMAT_PCM;
+    f.nChannels = 1;
+    f.wBitsPerSample = 16;
+    f.nBlockAlign = 2;
+    f.nAvgBytesPerSec = 2 * source.nSamplesPerSec;
+    return f;
+}
+
+KEditOutcome KWriteSegmentEdit(CKWave& wave, long w, long s0, long s1, int nWhat, int nQuality, CKWaveOutputSteps& out)
+{
+    if (w < 1)
+        return KEditOutcome::Failed;
+    if (s0 > s1)
+        std::swap(s0, s1);
+    const long N = wave.GetKWaveSizeInSamples();
+    std::vector<short> buf;
+    std::vector<double> h;
+    try {
+        buf.resize(size_t(nQuality ? 8 * w : w));
+        if (nQuality)
+            h = KPeriodicHann(4 * w);
+    } catch (const std::bad_alloc&) {
+        return KEditOutcome::Memory;
+    }
+    if (!out.Begin(KSegmentEditFormat(wave.GetKWaveFormat())))
+        return KEditOutcome::Failed;
+    CEditProgress progress("Запись отредактированного сигнала...", nWhat ? s1 - s0 : N);
+    short* b = buf.data();
+    // Blocks of w samples from p while p <= last; false when a write failed.
+    auto copyBlocks = [&](long& p, long last) {
+        for (; p <= last; p += w) {
+            if (!wave.FillKWaveBufFromSampleNSamples(b, p, w))
+                return true;
+            if (!WriteSamples(out, b, w))
+                return false;
+            progress.Set(nWhat ? p - s0 : p);
+        }
+        return true;
+    };
+    // Both passes end where the samples run out; a failed write ends them too.
+    bool ok = true;
+    long p = s0;
+    if (nWhat == 1) {
+        if (nQuality) {
+            wave.FillKWaveBufFromSampleNSamples(b, s0 - 2 * w, 2 * w);
+            for (long k = 0; k < 2 * w; ++k)
+                b[k] = short(std::trunc(b[k] * h[size_t(k)]));
+            ok = WriteSamples(out, b, 2 * w);
+        }
+        ok = ok && copyBlocks(p, s1);
+        if (ok && nQuality) {
+            wave.FillKWaveBufFromSampleNSamples(b, p, 2 * w);
+            for (long k = 0; k < 2 * w; ++k)
+                b[k] = short(std::trunc(b[k] * h[size_t(2 * w + k)]));
+            ok = WriteSamples(out, b, 2 * w);
+        }
+    } else {
+        // The head up to the first block boundary past s0.
+        p = 0;
+        do {
+            if (!wave.FillKWaveBufFromSampleNSamples(b, p, w) || !WriteSamples(out, b, w)) {
+                ok = false;
+                break;
+            }
+            p += w;
+            progress.Set(p);
+        } while (p <= s0);
+        if (ok && nQuality) {
+            short* A = b;
+            short* B = b + 2 * w;
+            short* y = b + 4 * w;
+            wave.FillKWaveBufFromSampleNSamples(A, p, 2 * w);
+            wave.FillKWaveBufFromSampleNSamples(B, s1 - 2 * w, 2 * w);
+            for (long k = 0; k < 2 * w; ++k)
+                y[k] = KToSample16(B[k] * h[size_t(k)] + A[k] * h[size_t(2 * w + k)]);
+            ok = WriteSamples(out, y, 2 * w);
+        }
+        p = s1;
+        ok = ok && copyBlocks(p, N);
+    }
+    (void)ok;
+    return out.End() ? KEditOutcome::Written : KEditOutcome::Failed;
+}
+
+KEditOutcome KWriteSideDeletion(CKWave& wave, long c, int nSide, long w, CKWaveOutputSteps& out)
+{
+    const long N = wave.GetKWaveSizeInSamples();
+    const long B = wave.GetKWaveBlockAlign();
+    if (w < 1 || B < 1)
+        return KEditOutcome::Failed;
+    c = std::clamp(c, 0L, N);
+    std::vector<BYTE> buf;
+    try {
+        buf.resize(size_t(w) * size_t(B));
+    } catch (const std::bad_alloc&) {
+        return KEditOutcome::Memory;
+    }
+    if (!out.Begin(wave.GetKWaveFormat()))
+        return KEditOutcome::Failed;
+    CEditProgress progress("Запись отредактированного сигнала...", nSide ? c : N - c);
+    // Raw reads stop at the end of the data chunk: what follows it in the
+    // file (other chunks) is no sound.
+    long p = nSide ? 0 : c;
+    wave.SeekBlockAlignedWaveSample(p);
+    for (;;) {
+        const long k = std::min(w, N - p);
+        if (k <= 0)
+            break;
+        const long got = wave.ReadBlockAlignedWaveSamples(buf.data(), k);
+        if (!out.Write(buf.data(), got))
+            break;
+        p += got / B;
+        progress.Set(nSide ? p : p - c);
+        if (got < k * B)
+            break;
+        if (nSide && p > c)
+            break;
+    }
+    return out.End() ? KEditOutcome::Written : KEditOutcome::Failed;
+}
+
+// ---- power levelling ----------------------------------------------------------------
+
+long long KAGCHop(double dFs, double dFrameRate)
+{
+    const double h = dFs / dFrameRate + 0.5;
+    if (!(h >= 0) || h > 1e15)
+        return 0;
+    return (long long)h;
+}
+
+double KAGCGain(double P, double a, double Gmax)
+{
+    return P > 0 ? std::min(a, P * Gmax) / P : 0;
+}
+
+bool KLevelPower(const KReadFrames& frames, long long N, int C, long long h, double a, double Gmax, float* Y)
+{
+    if (N <= 0 || h <= 0 || C < 1)
+        return true;
+    const long long L = 2 * h;
+    // No window reaches past the file, so no buffer needs more than N frames.
+    const long long nMax = std::min(L, N);
+    std::vector<short> raw;
+    std::vector<double> x;
+    try {
+        raw.resize(size_t(nMax * C));
+        x.resize(size_t(nMax * C));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    auto g = [h](long long k) { return (1 + std::cos(std::numbers::pi * double(k - h) / double(h))) / 2; };
+    // The level correction of the n frames at u; x holds them mean-free.
+    auto window = [&](long long u, long long n) {
+        frames(u, n, raw.data());
+        double P = -100000;
+        for (int ch = 0; ch < C; ++ch) {
+            double m = 0;
+            for (long long i = 0; i < n; ++i)
+                m += raw[size_t(i * C + ch)];
+            m /= double(n);
+            for (long long i = 0; i < n; ++i) {
+                const double v = (raw[size_t(i * C + ch)] - m) / 32767.0;
+                x[size_t(i * C + ch)] = v;
+                P = std::max(P, std::fabs(v));
+            }
+        }
+        return KAGCGain(P, a, Gmax);
+    };
+    CEditProgress progress("Нормирование уровня мощности сигнала...", N);
+    long long u = 0;
+    for (; N - u >= L; u += h) {
+        const double G = window(u, L);
+        for (long long i = 0; i < L * C; ++i)
+            Y[u * C + i] += g(i / C) * G * x[size_t(i)];
+        progress.Set(u);
+    }
+    for (int pass = 0; pass < 2; ++pass, u += h) {
+        const long long n = N - u;
+        if (n <= 0)
+            break;
+        const double G = window(u, n);
+        for (long long i = 0; i < n * C; ++i)
+            Y[u * C + i] += g(i / C) * G * x[size_t(i)];
+    }
+    // The first h frames have only the rising halves so far: the falling
+    // half of a window over the head completes their sum.
+    const long long nHead = std::min(h, N);
+    const double G = window(0, nHead);
+    for (long long i = 0; i < nHead * C; ++i)
+        Y[i] += g(h + i / C) * G * x[size_t(i)];
+    return true;
+}
+
+namespace {
+
+const char* const kAGCMemoryFailure = "Не хватило памяти для рассчетов.\nПроцесс прерван.";
+
+// The source's frames as 16-bit samples: 8-bit ones are widened as the
+// reader widens them, and nothing past the data chunk is read.
+KReadFrames WaveFrameReader(CKWave& wave, std::vector<BYTE>& raw)
+{
+    return [&wave, &raw](long long u, long long n, short* buf) {
+        const int C = wave.GetKWaveNChannels();
+        const int B = wave.GetKWaveBlockAlign();
+        const bool b8 = wave.GetKWaveFormat().wBitsPerSample == 8;
+        const long long avail = std::clamp(wave.GetKWaveSizeInSamples() - u, 0LL, n);
+        long long got = 0;
+        if (avail > 0 && wave.SeekBlockAlignedWaveSample(long(u)) >= 0) {
+            if (raw.size() < size_t(avail * B))
+                raw.resize(size_t(avail * B));
+            got = wave.ReadBlockAlignedWaveSamples(raw.data(), long(avail)) / B;
+        }
+        for (long long i = 0; i < got * C; ++i)
+            buf[i] = b8 ? short((int(raw[size_t(i)]) - 128) * 256)
+                        : short(std::uint16_t(raw[size_t(2 * i)] | (raw[size_t(2 * i + 1)] << 8)));
+        std::fill(buf + got * C, buf + n * C, short(0));
+    };
+}
+
+} // namespace
+
+KEditOutcome KWriteLevelledPower(CKWave& wave, const KAGCSettings& settings, CKWaveOutputSteps& out)
+{
+    const long long N = wave.GetKWaveSizeInSamples();
+    const int C = wave.GetKWaveNChannels();
+    const long long h = KAGCHop(double(wave.GetKWaveFrADC()), settings.dAGCFrameRate);
+    if (h < 1) {
+        // A hop of no frames would never advance through the file.
+        CString text;
+        text.Format("Частота кадров АРУ должна быть не больше удвоенной частоты дискретизации (%li Гц).",
+                    2 * wave.GetKWaveFrADC());
+        AfxMessageBox(text);
+        return KEditOutcome::Failed;
+    }
+    const double Gmax = std::pow(10.0, settings.dMaxFrameGain_dB / 20);
+    const double a = settings.nNewMaxAmplitude / 32767.0;
+    const long long nBlock = std::max(1LL, std::min(2 * h, N));
+    std::vector<BYTE> raw;
+    std::vector<short> block;
+    try {
+        raw.reserve(size_t(nBlock * wave.GetKWaveBlockAlign()));
+        block.resize(size_t(nBlock * C));
+    } catch (const std::bad_alloc&) {
+        AfxMessageBox(kAGCMemoryFailure);
+        return KEditOutcome::Memory;
+    }
+
+    const CString folder = KGetTempPath();
+    if (folder.IsEmpty()) {
+        AfxMessageBox("Не удалось получить имя временной папки для записи в нее черновика синтезированного звукового файла.");
+        return KEditOutcome::Failed;
+    }
+    const CString tempPath = KCreateTempFileName(folder.GetString(), "TBX");
+    if (tempPath.IsEmpty()) {
+        AfxMessageBox("Не удалось создать временный файл для записи черновика синтезированного звукового файла.");
+        return KEditOutcome::Failed;
+    }
+    CFile temp;
+    if (!temp.Open(tempPath.GetString(), CFile::modeReadWrite | CFile::typeBinary)) {
+        AfxMessageBox("Не удалось открыть временный файл для записи черновика синтезированного звукового файла.");
+        std::remove(tempPath.GetString());
+        return KEditOutcome::Failed;
+    }
+    const unsigned long long nBytes = (unsigned long long)(N * C) * sizeof(float);
+    float* Y = nullptr;
+    HFILEMAPPING mapping = nullptr;
+    auto closeTemp = [&] {
+        if (Y)
+            UnmapViewOfFile(Y);
+        if (mapping)
+            CloseHandle(mapping);
+        Y = nullptr;
+        mapping = nullptr;
+        temp.Close();
+    };
+    auto dropTemp = [&] {
+        closeTemp();
+        std::remove(tempPath.GetString());
+    };
+    // An empty file has nothing to map and nothing to level.
+    if (nBytes > 0) {
+        temp.SetLength((long long)nBytes);
+        mapping = CreateFileMapping(temp, PAGE_READWRITE, nBytes);
+        if (!mapping) {
+            AfxMessageBox("Не удалось нормально создать временный файл.\nПроцесс прерван.\n\nCould not create file mapping object.");
+            dropTemp();
+            return KEditOutcome::Failed;
+        }
+        Y = static_cast<float*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0));
+        if (!Y) {
+            AfxMessageBox("Не удалось нормально открыть для обзора временный файл.\nПроцесс прерван.\n\nCould not map view of file.");
+            dropTemp();
+            return KEditOutcome::Failed;
+        }
+        if (!KLevelPower(WaveFrameReader(wave, raw), N, C, h, a, Gmax, Y)) {
+            AfxMessageBox(kAGCMemoryFailure);
+            dropTemp();
+            return KEditOutcome::Memory;
+        }
+    }
+
+    // 8-bit sources come out widened to 16 bits; the rest of the record stays.
+    WAVEFORMATEX format = wave.GetKWaveFormat();
+    format.wBitsPerSample = 16;
+    format.nBlockAlign = WORD(2 * C);
+    format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
+    if (!out.Begin(format)) {
+        closeTemp(); // the draft stays in the temporary folder
+        return KEditOutcome::Failed;
+    }
+    for (long long u = 0; u < N; u += nBlock) {
+        const long long n = std::min(nBlock, N - u);
+        for (long long i = 0; i < n * C; ++i)
+            block[size_t(i)] = KToSample16(double(Y[u * C + i]) * 32767);
+        if (!out.Write(block.data(), long(n * C * 2)))
+            break;
+    }
+    if (!out.End()) {
+        closeTemp();
+        return KEditOutcome::Failed;
+    }
+    dropTemp();
+    return KEditOutcome::Written;
+}
