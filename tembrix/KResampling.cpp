@@ -177,29 +177,30 @@ Outcome Downsample(long nSamples, int M, const WindowReader& read, const BlockWr
         return out;
     c = DecimationFilter(M);
     const long L = long(c.size()), H = L / 2;
+    // Outputs go in blocks of 1024, each block from one read of the stretch
+    // all its windows cover, rather than one read of L samples per output.
+    constexpr long kOutBlock = 1024;
     std::vector<short> x;
-    if (!allocate(x, size_t(L), BufferDecimatorSamples, out))
+    if (!allocate(x, size_t((kOutBlock - 1) * M + L), BufferDecimatorSamples, out))
         return out;
     const long nOut = (nSamples + M - 1) / M;
-    std::vector<short> block;
-    block.reserve(1024);
-    for (long k = 0; k < nOut; ++k) {
-        if (!read(x.data(), k * M - H, L))
+    std::vector<short> block(static_cast<size_t>(kOutBlock));
+    for (long k0 = 0; k0 < nOut; k0 += kOutBlock) {
+        const long n = std::min(kOutBlock, nOut - k0);
+        if (!read(x.data(), k0 * M - H, (n - 1) * M + L))
             break;
-        double v = 0;
-        for (long j = 0; j < L; ++j)
-            v += c[size_t(j)] * x[size_t(j)];
-        block.push_back(ToSample(v));
-        if (block.size() == 1024 || k + 1 == nOut) {
-            if (!write(block.data(), long(block.size())))
-                return {Outcome::WriteFailed, 0};
-            block.clear();
-            if (progress)
-                progress(k + 1, nOut);
+        for (long k = 0; k < n; ++k) {
+            const short* w = x.data() + k * M;
+            double v = 0;
+            for (long j = 0; j < L; ++j)
+                v += c[size_t(j)] * w[j];
+            block[size_t(k)] = ToSample(v);
         }
+        if (!write(block.data(), n))
+            return {Outcome::WriteFailed, 0};
+        if (progress)
+            progress(k0 + n, nOut);
     }
-    if (!block.empty() && !write(block.data(), long(block.size())))
-        return {Outcome::WriteFailed, 0};
     return out;
 }
 
