@@ -10,11 +10,13 @@
 #include <functional>
 
 #include "framework/base/ScriptedUserInteraction.h"
+#include "framework/ui/CControls.h"
 #include "framework/ui/CDialog.h"
 #include "glissar/doc/KNewPhoneObjectFiles.h"
 #include "kavrel/views/KDialogSetSigmaFr.h"
 #include "framework/base/Cp1251.h"
 #include "tembrix/KAnalysisProtocol.h"
+#include "tembrix/KSignalEditDialogs.h"
 #include "tembrix/TembrixDoc.h"
 #include "tembrix/TembrixIds.h"
 #include "testsupport/ByteFiles.h"
@@ -502,4 +504,57 @@ TEST_F(TembrixDocTest, LevellingDialogShowsTheTargetInDecibelsAndRefusesRatesOut
         peak = std::max(peak, std::abs(int(v)));
     EXPECT_NEAR(peak, 16384, 2);
     EXPECT_FALSE(doc->IsModified());
+}
+
+TEST_F(TembrixDocTest, DeletingRightOfTheMarkerKeepsTheRawFramesUpToTheBlockHoldingIt)
+{
+    auto doc = NewDoc();
+    ASSERT_TRUE(doc);
+    doc->WaveFilm.SetSelectedFragmentAbsCadres(5, 5);
+    CCmdUI state(ID_DELETE_OR_KEEP_BEFORE_CARET);
+    doc->OnUpdateNeedsNoSelection(&state);
+    EXPECT_TRUE(state.m_bEnabled);
+    doc->WaveFilm.SetKCaretCadre(30);
+    const long c = doc->WaveFilm.GetKCaretSample(), w = doc->WaveFilm.GetCadreStepInSamples();
+    ASSERT_GT(c, 0);
+    dialogs.push_back([](CDialog& d) {
+        d.ClickDlgButton(IDC_CUT_SIDE_RIGHT);
+        d.ClickDlgButton(IDOK);
+    });
+    const std::string out = dir / "left.wav";
+    ui.QueueFile(out.c_str());
+    doc->OnDeleteBeforeCaret();
+    const Bytes source = kavrel_test::ReadAll(wav), b = kavrel_test::ReadAll(out);
+    ASSERT_GE(b.size(), 46u);
+    const long frames = (c / w + 1) * w;
+    EXPECT_EQ(Bytes(b.begin() + 46, b.end()), Bytes(source.begin() + 44, source.begin() + 44 + 2 * frames));
+    EXPECT_FALSE(doc->IsModified());
+}
+
+TEST_F(TembrixDocTest, AmplitudeArrowsStepTheNumberWithinItsRange)
+{
+    auto doc = NewDoc();
+    ASSERT_TRUE(doc);
+    CString atTop, down, label;
+    dialogs.push_back([&](CDialog& d) {
+        auto& agc = static_cast<CKDialogSetAGC&>(d);
+        NMUPDOWN nm{};
+        nm.hdr.idFrom = IDC_AGC_MAX_AMPLITUDE_SPIN;
+        nm.hdr.code = UDN_DELTAPOS;
+        LRESULT r = 0;
+        nm.iDelta = 1;
+        agc.OnDeltaposMaxAmplitudeSpin(&nm.hdr, &r);
+        atTop = d.GetDlgItemText(IDC_AGC_MAX_AMPLITUDE);
+        nm.iDelta = -1;
+        agc.OnDeltaposMaxAmplitudeSpin(&nm.hdr, &r);
+        down = d.GetDlgItemText(IDC_AGC_MAX_AMPLITUDE);
+        d.OnCommand(IDC_AGC_MAX_AMPLITUDE, EN_CHANGE);
+        label = d.GetDlgItemText(IDC_AGC_MAX_AMPLITUDE_DB);
+        d.ClickDlgButton(IDCANCEL);
+    });
+    doc->OnLevelPower();
+    EXPECT_STREQ(atTop, "32767");
+    EXPECT_STREQ(down, "32766");
+    EXPECT_STREQ(label, "= -0.00 дБ"); // 20 lg(32766/32767) = -0.000265
+    EXPECT_EQ(ui.m_fileDialogs.size(), 2u); // cancelled: no output asked for
 }
