@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "framework/base/Mmio.h"
 #include "framework/base/ProgressService.h"
 #include "framework/base/ScriptedUserInteraction.h"
 #include "framework/ui/CDialog.h"
@@ -338,4 +339,41 @@ TEST_F(ResampleDocTest, ReversalAndSynthesisNameTheirMissingWorkFileAndReversalI
     EXPECT_STREQ(ui.m_messages[3].sText,
                  "Не удалось имя временной папки для записи в нее черновика синтезированного звукового файла.");
     EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+TEST_F(ResampleDocTest, FailedWriteIsReportedAndTheDraftStaysOnlyThen)
+{
+    auto doc = NewDoc();
+    ASSERT_TRUE(doc);
+    const auto drafts = [] {
+        int n = 0;
+        for (const auto& e : std::filesystem::directory_iterator(std::filesystem::temp_directory_path()))
+            n += e.path().filename().string().rfind("TBX", 0) == 0;
+        return n;
+    };
+    const int before = drafts();
+    const std::string out = dir / "failed.wav";
+    const char* const failure = "Не удалось записать все данные в синтезируемый звуковой файл.";
+
+    KFailMmioCall(KMmioCall::Write, MMIOERR_CANNOTWRITE, 1); // the samples after the format record
+    ui.QueueFile(out.c_str());
+    doc->OnUpsample(ID_UPSAMPLE_2);
+    ASSERT_EQ(ui.m_messages.size(), 1u);
+    EXPECT_STREQ(ui.m_messages[0].sText, failure);
+    EXPECT_FALSE(std::filesystem::exists(out));
+
+    KFailMmioCall(KMmioCall::Write, MMIOERR_CANNOTWRITE, 1);
+    ui.QueueFile(out.c_str());
+    doc->OnSynthesis();
+    ASSERT_EQ(ui.m_messages.size(), 2u);
+    EXPECT_STREQ(ui.m_messages[1].sText, failure);
+    EXPECT_FALSE(std::filesystem::exists(out));
+    EXPECT_EQ(drafts(), before + 1);
+
+    KClearMmioFailures();
+    ui.QueueFile(out.c_str());
+    doc->OnSynthesis();
+    EXPECT_EQ(ui.m_messages.size(), 2u);
+    EXPECT_TRUE(std::filesystem::exists(out));
+    EXPECT_EQ(drafts(), before + 1);
 }
