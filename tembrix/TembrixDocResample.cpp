@@ -270,8 +270,9 @@ void CTembrixDoc::OnSoundCocktail()
     p.nLength = WaveFilm.GetLengthInSamples();
     p.nFFT = WaveFilm.GetNFFT();
     const int h = p.nFFT / 2;
+    // The frame's half window, as far as the frame holds it.
     if (const double* g = S.GetGauss())
-        p.halfGauss.assign(g, g + h);
+        p.halfGauss.assign(g, g + std::clamp(h, 0, S.Gauss.nSize));
     p.c0 = WaveFilm.GetCadreNumberFromSample(S.GetnValidGaussSamples());
     p.c1 = WaveFilm.GetNCadres() - p.c0;
     p.sampleOfCadre = [this](long c) { return WaveFilm.GetSampleFromCadreNumber(c); };
