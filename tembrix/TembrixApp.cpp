@@ -153,6 +153,9 @@ void CTembrixApp::DrawPictures()
     KPumpMessages();
     doc->NewPhoneObject(); // its description dialog is drawn and cancelled
     doc->OnPirogovFunction(); // over the selection
+    doc->OnDownsample(); // the factor, the grains and the cocktail's rounds: drawn and cancelled
+    doc->OnReverseCadres();
+    doc->OnSoundCocktail();
     frame->OnCreateVoiceSignal();
     OnAppAbout();
     doc->SetModifiedFlag(false);

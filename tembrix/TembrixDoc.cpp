@@ -64,6 +64,12 @@ CTembrixDoc::CTembrixDoc()
     MapCommand(ID_DELETE_OR_KEEP_BEFORE_CARET, &CTembrixDoc::OnDeleteBeforeCaret);
     MapUpdate(ID_DELETE_OR_KEEP_BEFORE_CARET, &CTembrixDoc::OnUpdateNeedsNoSelection);
     MapCommand(ID_LEVEL_POWER, &CTembrixDoc::OnLevelPower);
+    MapCommandWithId(ID_UPSAMPLE_2, &CTembrixDoc::OnUpsample);
+    MapCommandWithId(ID_UPSAMPLE_4, &CTembrixDoc::OnUpsample);
+    MapCommand(ID_DOWNSAMPLE, &CTembrixDoc::OnDownsample);
+    MapCommand(ID_REVERSE_CADRES, &CTembrixDoc::OnReverseCadres);
+    MapCommand(ID_SYNTHESIS, &CTembrixDoc::OnSynthesis);
+    MapCommand(ID_SOUND_COCKTAIL, &CTembrixDoc::OnSoundCocktail);
 }
 
 CTembrixDoc::~CTembrixDoc()

@@ -8,6 +8,7 @@
 #include "framework/ui/CDocument.h"
 #include "kavrel/core/KPhoneObject.h"
 #include "kavrel/core/KWaveFilm.h"
+#include "tembrix/KResampling.h"
 
 class CCmdUI;
 
@@ -71,6 +72,12 @@ public:
     void OnDeleteOrKeepSegment();
     void OnDeleteBeforeCaret();
     void OnLevelPower();
+    // New sound files from the analysed one.
+    void OnUpsample(UINT nID);
+    void OnDownsample();
+    void OnReverseCadres();
+    void OnSynthesis();
+    void OnSoundCocktail();
 
     void OnUpdateNeedsSelection(CCmdUI* pCmdUI);
     void OnUpdateNeedsNoSelection(CCmdUI* pCmdUI);
@@ -99,5 +106,9 @@ private:
     void DeleteAllPhoneObjects();
     // sDocFolder + the analysed file's title + suffix: the initial name of an output.
     CString OutputInitialName(const char* suffix) const;
+    // Shows the message and answers true when the analysed sound is not mono.
+    bool RefuseIfNotMono(const char* message);
+    // 16-bit samples of the analysed channel, zeros outside the file.
+    kresample::WindowReader SampleReader();
 };
 

@@ -47,6 +47,18 @@ enum : UINT {
     IDC_AGC_MAX_AMPLITUDE_DB = 3048,
     IDC_AGC_FRAME_RATE = 3049,
     IDC_AGC_MAX_FRAME_GAIN = 3050,
+    IDD_SET_DOWNSAMPLING = 2140,         // "Во сколько раз снизить частоту АЦП?"
+    IDC_DOWNSAMPLING_FACTOR = 3051,
+    IDC_DOWNSAMPLING_SPIN = 3052,
+    IDC_DOWNSAMPLING_OLD_RATE = 3053,
+    IDC_DOWNSAMPLING_NEW_RATE = 3054,
+    IDD_REVERSE_CADRES = 2143,           // "Какие кадры оставлять? И переворачивать ли их?"
+    IDC_REVERSE_KEEP_EVERY = 3065,
+    IDC_REVERSE_SPIN = 3067,
+    IDC_REVERSE_CHECK = 3070,
+    IDD_MAKE_WAVE_COCKTAIL = 2145,       // "Создание коктейля из этого звука"
+    IDC_COCKTAIL_ADDITIONS = 3083,
+    IDC_COCKTAIL_SPIN = 3084,
 };
 
 // Commands of the main frame, the document and the views.

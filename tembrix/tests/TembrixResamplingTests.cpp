@@ -1,0 +1,225 @@
+// Rate changes and cadre reversal as plain functions: the interpolators'
+// outputs against their filter formulas, the decimator's length and its
+// low-pass, and the grains of a ramp laid back in place.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "tembrix/KResampling.h"
+#include "testsupport/Signals.h"
+
+using namespace kresample;
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+
+// A signal read from the start, block after block, as the raw frames of a file.
+struct Stream {
+    std::vector<short> s;
+    size_t pos = 0;
+    long operator()(short* dst, long n)
+    {
+        long k = 0;
+        for (; k < n && pos < s.size(); ++k)
+            dst[k] = s[pos++];
+        return k;
+    }
+};
+std::vector<short> Shorts(const std::vector<int>& v)
+{
+    return {v.begin(), v.end()};
+}
+WindowReader Windowed(const std::vector<short>& s)
+{
+    return [&s](short* dst, long first, long n) {
+        for (long k = 0; k < n; ++k) {
+            const long i = first + k;
+            dst[k] = i >= 0 && i < long(s.size()) ? s[size_t(i)] : 0;
+        }
+        return true;
+    };
+}
+BlockWriter Into(std::vector<short>& out)
+{
+    return [&out](const short* p, long n) {
+        out.insert(out.end(), p, p + n);
+        return true;
+    };
+}
+short Trunc(double v)
+{
+    return short(std::clamp(std::trunc(v), -32768.0, 32767.0));
+}
+
+// The half-way tap for offset l / 2 (l odd) and the quarter-step prototype at t.
+double HalfTap(int l)
+{
+    const int k = (std::abs(l) - 1) / 2;
+    const double a = 0.01 * 0.25;
+    return (k % 2 ? -1 : 1) * std::exp(-2 * kPi * kPi * a * a * l * l) / (std::abs(l) * kPi / 2) / 1.175 / 32767;
+}
+double QuarterTap(int t)
+{
+    if (t == 0)
+        return 1 / (1.175 * 32767);
+    const double a = 0.01 * 0.125, u = kPi * t / 4;
+    return std::sin(u) / u * std::exp(-2 * kPi * kPi * a * a * t * t) / 1.175 / 32767;
+}
+
+} // namespace
+
+TEST(Interpolators, DoublingGivesTheSampleThenTheFilteredHalfWayPointAndLeavesTheLastStretch)
+{
+    // 400 samples: blocks while 160 unread samples remain, so two blocks, 640 outputs.
+    // An impulse among the primed samples and one read later.
+    for (const int n0 : {40, 150}) {
+        const int A = 20000;
+        std::vector<short> in(400, 0);
+        in[size_t(n0)] = short(A);
+        Stream s{in};
+        std::vector<short> out;
+        ASSERT_EQ(UpsampleByTwo(400, std::ref(s), Into(out)).kind, Outcome::Done);
+        ASSERT_EQ(out.size(), 640u);
+        for (int n = 0; n < 320; ++n) {
+            // Output pair n stands for input n − 1 and the point half-way after it.
+            const int before = n - 1;
+            EXPECT_EQ(out[size_t(2 * n)], Trunc(before == n0 ? A / 1.175 : 0.0)) << n;
+            const int l = 2 * (n0 - before) - 1; // twice the distance from the half-way point
+            const double v = std::abs(l) < 160 ? 32767 * HalfTap(l) * A : 0.0;
+            EXPECT_EQ(out[size_t(2 * n + 1)], Trunc(v)) << n;
+        }
+    }
+    EXPECT_EQ(HalfSampleFilter().size(), 160u);
+
+    // A tone well inside the band comes back at its half-way points, 1/1.175 of its size.
+    const double fs = 16000, f = 1000, amp = 12000;
+    Stream tone{Shorts(ktest::Sine(f, amp, 4000, fs))};
+    std::vector<short> y;
+    ASSERT_EQ(UpsampleByTwo(4000, std::ref(tone), Into(y)).kind, Outcome::Done);
+    ASSERT_EQ(y.size(), 2u * 160 * 24); // 3920 samples in whole blocks after the 80 primed
+    for (size_t m = 400; m + 400 < y.size(); ++m) {
+        const double t = (double(m) / 2 - 1) / fs;
+        EXPECT_NEAR(y[m], amp * std::sin(2 * kPi * f * t) / 1.175, 0.01 * amp) << m;
+    }
+}
+
+TEST(Interpolators, QuadruplingGivesThreeFilteredQuarterPointsAfterEachSample)
+{
+    for (const int n0 : {10, 200}) {
+        const int A = 15000;
+        std::vector<short> in(400, 0);
+        in[size_t(n0)] = short(A);
+        Stream s{in};
+        std::vector<short> out;
+        ASSERT_EQ(UpsampleByFour(400, std::ref(s), Into(out)).kind, Outcome::Done);
+        ASSERT_EQ(out.size(), 1280u);
+        for (int n = 0; n < 320; ++n) {
+            const int before = n - 1;
+            EXPECT_EQ(out[size_t(4 * n)], Trunc(before == n0 ? A / 1.175 : 0.0)) << n;
+            for (int ph = 1; ph < 4; ++ph) {
+                const int t = 4 * (n0 - before) - ph; // in quarter samples from the interpolated point
+                const double v = t >= -320 && t < 320 ? 32767 * QuarterTap(t) * A : 0.0;
+                EXPECT_EQ(out[size_t(4 * n + ph)], Trunc(v)) << n << " phase " << ph;
+            }
+        }
+    }
+
+    const double fs = 8000, f = 700, amp = 10000;
+    Stream tone{Shorts(ktest::Sine(f, amp, 2000, fs))};
+    std::vector<short> y;
+    ASSERT_EQ(UpsampleByFour(2000, std::ref(tone), Into(y)).kind, Outcome::Done);
+    for (size_t m = 800; m + 800 < y.size(); ++m) {
+        const double t = (double(m) / 4 - 1) / fs;
+        EXPECT_NEAR(y[m], amp * std::sin(2 * kPi * f * t) / 1.175, 0.01 * amp) << m;
+    }
+}
+
+TEST(Interpolators, ShortSignalGivesNothingAndRefusedBuffersAreNamed)
+{
+    Stream s{std::vector<short>(239, 1000)};
+    std::vector<short> out;
+    EXPECT_EQ(UpsampleByTwo(239, std::ref(s), Into(out)).kind, Outcome::Done);
+    EXPECT_TRUE(out.empty());
+
+    for (int buffer : {BufferCoefficients, BufferPhase1, BufferPhase2, BufferPhase3, BufferSamples, BufferResult}) {
+        SetAllocationRefusal([buffer](int b) { return b == buffer; });
+        Stream t{std::vector<short>(1000, 1)};
+        const Outcome o = UpsampleByFour(1000, std::ref(t), Into(out));
+        EXPECT_EQ(o.kind, Outcome::NoMemory);
+        EXPECT_EQ(o.nBuffer, buffer);
+    }
+    SetAllocationRefusal({});
+    Stream t{std::vector<short>(1000, 1)};
+    EXPECT_EQ(UpsampleByTwo(1000, std::ref(t), [](const short*, long) { return false; }).kind, Outcome::WriteFailed);
+}
+
+TEST(Decimator, KeepsTonesBelowTheNewNyquistAndRemovesThoseAbove)
+{
+    EXPECT_EQ(DecimationFilter(2).size(), 3183u);
+
+    const double fs = 44100;
+    const long N = 20000;
+    const std::vector<short> low = Shorts(ktest::Sine(3000, 10000, N, fs));
+    std::vector<short> out;
+    ASSERT_EQ(Downsample(N, 3, Windowed(low), Into(out)).kind, Outcome::Done);
+    ASSERT_EQ(out.size(), size_t((N + 2) / 3));
+    // Far from both ends each output is the tone at sample 3k.
+    for (size_t k = 2000; k + 2000 < out.size(); ++k)
+        EXPECT_NEAR(out[k], 10000 * std::sin(2 * kPi * 3000 * 3.0 * double(k) / fs), 30) << k;
+
+    // The first output is the filter centred on sample 0: half its taps see zeros.
+    const int fcM = 3;
+    const double fc = 0.5 / fcM, g = kPi * 0.002 * fc;
+    const long H = long(5 / (2 * kPi * 0.002 * fc));
+    double v0 = 0;
+    for (long i = 0; i <= H; ++i) {
+        const double c = i == 0 ? 1.0 : std::sin(2 * kPi * fc * i) / (2 * kPi * fc * i) * std::exp(-2 * g * g * i * i);
+        v0 += c / fcM * low[size_t(i)];
+    }
+    EXPECT_EQ(out[0], Trunc(v0));
+
+    const std::vector<short> high = Shorts(ktest::Sine(12000, 10000, N, fs));
+    std::vector<short> gone;
+    ASSERT_EQ(Downsample(N, 3, Windowed(high), Into(gone)).kind, Outcome::Done);
+    for (size_t k = 2000; k + 2000 < gone.size(); ++k)
+        EXPECT_LE(std::abs(gone[k]), 3) << k;
+}
+
+TEST(CadreReversal, GrainsAreGaussianWindowedAndTurnedBackInPlace)
+{
+    // A ramp of 60 cadres of 20 samples; keeping every 100th cadre leaves the grain of cadre 6 alone.
+    const long w = 20, C = 60, N = C * w, G = 10 * w;
+    const std::vector<short> ramp = Shorts(ktest::Ramp(int(N)));
+    ReversalParams p{N, w, C, 0, 100, true};
+    std::vector<float> R;
+    ASSERT_EQ(ReverseCadres(p, Windowed(ramp), R).kind, Outcome::Done);
+    ASSERT_EQ(R.size(), size_t(N));
+    const long t = 6 * w, start = t - G / 2;
+    for (long s = 0; s < N; ++s) {
+        const long i = s - start;
+        if (i < 0 || i >= G) {
+            EXPECT_EQ(R[size_t(s)], 0.0f) << s;
+            continue;
+        }
+        const double g = std::exp(-double(i - G / 2) * double(i - G / 2) / (2.0 * w * w));
+        const double backwards = double(start + G - 1 - i + 1); // ramp value at the mirrored sample
+        EXPECT_NEAR(R[size_t(s)], g * backwards, 1e-3 * backwards) << s;
+    }
+
+    // Every cadre, forwards: the overlapping grains sum to about 2.5 times the signal.
+    const std::vector<short> level(size_t(N), 1000);
+    p.nKeepEvery = 1;
+    p.bReverse = false;
+    ASSERT_EQ(ReverseCadres(p, Windowed(level), R).kind, Outcome::Done);
+    for (long s = 12 * w; s < N - 12 * w; ++s)
+        EXPECT_NEAR(R[size_t(s)], 1000 * std::sqrt(2 * kPi), 1.0) << s;
+
+    // Fewer than 13 cadres: no grain at all.
+    p.nCadres = 12;
+    ASSERT_EQ(ReverseCadres(p, Windowed(level), R).kind, Outcome::Done);
+    EXPECT_TRUE(std::all_of(R.begin(), R.end(), [](float v) { return v == 0.0f; }));
+}
