@@ -20,6 +20,11 @@ using DialogTemplateSetup = void (*)(QDialog*);
 struct KDialogTemplate {
     KDialogTemplate(UINT nID, DialogTemplateSetup setup);
 };
+// The form of dialog nID straight from its Qt Designer form class (Ui::Name).
+template <class Form>
+struct KFormTemplate : KDialogTemplate {
+    explicit KFormTemplate(UINT nID) : KDialogTemplate(nID, [](QDialog* d) { Form().setupUi(d); }) {}
+};
 
 // Data exchange between controls and members.
 class CDataExchange {

@@ -105,18 +105,9 @@ const KAcceleratorTemplate kAccelerators(IDR_GLISSAR_MAINFRAME, {
     {FVIRTKEY | FCONTROL, 'P', ID_GLISSAR_PLAY_SCREENS},
 });
 
-const KDialogTemplate kToolsSize(IDD_SET_TOOLS_SIZE, [](QDialog* d) {
-    Ui::DialogSetToolsSize ui;
-    ui.setupUi(d);
-});
-const KDialogTemplate kPlay(IDD_PLAY_ORIGINAL_OR_SYNTHETIC, [](QDialog* d) {
-    Ui::KDialogPlayOriginalOrSynthetic ui;
-    ui.setupUi(d);
-});
-const KDialogTemplate kAbout(IDD_GLISSAR_ABOUTBOX, [](QDialog* d) {
-    Ui::GlissarAboutDlg ui;
-    ui.setupUi(d);
-});
+const KFormTemplate<Ui::DialogSetToolsSize> kToolsSize(IDD_SET_TOOLS_SIZE);
+const KFormTemplate<Ui::KDialogPlayOriginalOrSynthetic> kPlay(IDD_PLAY_ORIGINAL_OR_SYNTHETIC);
+const KFormTemplate<Ui::GlissarAboutDlg> kAbout(IDD_GLISSAR_ABOUTBOX);
 
 // The cursors are drawn by code; each becomes a resource of its own.
 struct KGlissarCursorResources {

@@ -6,12 +6,6 @@
 #include "ui_KProgressDlg.h"
 
 namespace {
-const KDialogTemplate kPlayWaveFile(4129, [](QDialog* d) {
-    Ui::KDialogPlayWaveFile ui;
-    ui.setupUi(d);
-});
-const KDialogTemplate kProgress(4107, [](QDialog* d) {
-    Ui::KProgressDlg ui;
-    ui.setupUi(d);
-});
+const KFormTemplate<Ui::KDialogPlayWaveFile> kPlayWaveFile(4129);
+const KFormTemplate<Ui::KProgressDlg> kProgress(4107);
 } // namespace

@@ -8,10 +8,7 @@
 #include "ui_MorvitDlg.h"
 
 namespace {
-const KDialogTemplate kMain(IDD_MORVIT_DIALOG, [](QDialog* d) {
-    Ui::MorvitDlg ui;
-    ui.setupUi(d);
-});
+const KFormTemplate<Ui::MorvitDlg> kMain(IDD_MORVIT_DIALOG);
 const KDialogTemplate kAbout(IDD_ABOUTBOX, [](QDialog* d) {
     Ui::MorvitAboutDlg ui;
     ui.setupUi(d);

@@ -233,25 +233,10 @@ const KAcceleratorTemplate kAccelerators(IDR_MAINFRAME, {
     {FVIRTKEY | FSHIFT, VK_F1, ID_CONTEXT_HELP},
 });
 
-const KDialogTemplate kSetContent(IDD_PHONE_OBJECT_SET_CONTENT, [](QDialog* d) {
-    Ui::KDialogPhoneObjectSetContent ui;
-    ui.setupUi(d);
-});
-const KDialogTemplate kCutWaveFile(IDD_CUT_WAVE_FILE, [](QDialog* d) {
-    Ui::KDialogCutWaveFile ui;
-    ui.setupUi(d);
-});
-const KDialogTemplate kCutSignalBeforeCaret(IDD_CUT_SIGNAL_BEFORE_CARET, [](QDialog* d) {
-    Ui::DialogCutSignalBeforeCaret ui;
-    ui.setupUi(d);
-});
-const KDialogTemplate kSetAGC(IDD_SET_AGC, [](QDialog* d) {
-    Ui::KDialogSetAGC ui;
-    ui.setupUi(d);
-});
-const KDialogTemplate kAbout(IDD_ABOUTBOX, [](QDialog* d) {
-    Ui::TembrixAboutDlg ui;
-    ui.setupUi(d);
-});
+const KFormTemplate<Ui::KDialogPhoneObjectSetContent> kSetContent(IDD_PHONE_OBJECT_SET_CONTENT);
+const KFormTemplate<Ui::KDialogCutWaveFile> kCutWaveFile(IDD_CUT_WAVE_FILE);
+const KFormTemplate<Ui::DialogCutSignalBeforeCaret> kCutSignalBeforeCaret(IDD_CUT_SIGNAL_BEFORE_CARET);
+const KFormTemplate<Ui::KDialogSetAGC> kSetAGC(IDD_SET_AGC);
+const KFormTemplate<Ui::TembrixAboutDlg> kAbout(IDD_ABOUTBOX);
 
 } // namespace

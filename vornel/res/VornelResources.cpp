@@ -79,13 +79,7 @@ const KAcceleratorTemplate kAccelerators(IDR_VORNEL_MAINFRAME, {
     {FVIRTKEY | FCONTROL, 'J', ID_VORNEL_JUMP_TO_FREQ},
 });
 
-const KDialogTemplate kJump(IDD_JUMP_TO_FREQ, [](QDialog* d) {
-    Ui::DialogJumpToFreq ui;
-    ui.setupUi(d);
-});
-const KDialogTemplate kAbout(IDD_VORNEL_ABOUTBOX, [](QDialog* d) {
-    Ui::VornelAboutDlg ui;
-    ui.setupUi(d);
-});
+const KFormTemplate<Ui::DialogJumpToFreq> kJump(IDD_JUMP_TO_FREQ);
+const KFormTemplate<Ui::VornelAboutDlg> kAbout(IDD_VORNEL_ABOUTBOX);
 
 } // namespace
