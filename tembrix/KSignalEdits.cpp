@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <new>
 #include <numbers>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include "framework/base/CFile.h"
 #include "framework/base/FileMapping.h"
@@ -200,7 +202,8 @@ double KAGCGain(double P, double a, double Gmax)
     return P > 0 ? std::min(a, P * Gmax) / P : 0;
 }
 
-bool KLevelPower(const KReadFrames& frames, long long N, int C, long long h, double a, double Gmax, float* Y)
+bool KLevelPower(const KReadFrames& frames, long long N, int C, long long h, double a, double Gmax, float* Y,
+                 const std::function<void(long long f)>& settled)
 {
     if (N <= 0 || h <= 0 || C < 1)
         return true;
@@ -240,6 +243,9 @@ bool KLevelPower(const KReadFrames& frames, long long N, int C, long long h, dou
         for (long long i = 0; i < L * C; ++i)
             Y[u * C + i] += g(i / C) * G * x[size_t(i)];
         progress.Set(u);
+        // The next window starts at u + h: nothing before it changes again.
+        if (settled)
+            settled(u + h);
     }
     for (int pass = 0; pass < 2; ++pass, u += h) {
         const long long n = N - u;
@@ -259,6 +265,34 @@ bool KLevelPower(const KReadFrames& frames, long long N, int C, long long h, dou
 }
 
 namespace {
+
+// Lets the settled part of the mapped result go from resident memory, page
+// by page as it grows: the mapping is shared, so the values stay in the file
+// and come back when read.
+class CMappedRelease {
+public:
+    // Nothing before Y + from is ever released.
+    CMappedRelease(float* Y, long long from) : m_mark(roundUp(reinterpret_cast<uintptr_t>(Y + from))), m_Y(Y) {}
+    // Y[.., to) is settled.
+    void Settled(long long to)
+    {
+        const uintptr_t end = reinterpret_cast<uintptr_t>(m_Y + to) & ~(page() - 1);
+        if (end > m_mark) {
+            ::madvise(reinterpret_cast<void*>(m_mark), size_t(end - m_mark), MADV_DONTNEED);
+            m_mark = end;
+        }
+    }
+
+private:
+    static uintptr_t page()
+    {
+        static const uintptr_t p = uintptr_t(::sysconf(_SC_PAGESIZE));
+        return p;
+    }
+    static uintptr_t roundUp(uintptr_t a) { return (a + page() - 1) & ~(page() - 1); }
+    uintptr_t m_mark;
+    float* m_Y;
+};
 
 const char* const kAGCMemoryFailure = "Не хватило памяти для рассчетов.\nПроцесс прерван.";
 
@@ -359,7 +393,11 @@ KEditOutcome KWriteLevelledPower(CKWave& wave, const KAGCSettings& settings, CKW
             dropTemp();
             return KEditOutcome::Failed;
         }
-        if (!KLevelPower(WaveFrameReader(wave, raw), N, C, h, a, Gmax, Y)) {
+        // Settled stretches of the result leave resident memory for the
+        // file's pages, so that a long file is levelled in a few megabytes.
+        CMappedRelease release(Y, std::min(h, N) * C);
+        const auto settled = [&](long long f) { release.Settled(std::min(f, N) * C); };
+        if (!KLevelPower(WaveFrameReader(wave, raw), N, C, h, a, Gmax, Y, settled)) {
             AfxMessageBox(kAGCMemoryFailure);
             dropTemp();
             return KEditOutcome::Memory;
@@ -375,12 +413,14 @@ KEditOutcome KWriteLevelledPower(CKWave& wave, const KAGCSettings& settings, CKW
         closeTemp(); // the draft stays in the temporary folder
         return KEditOutcome::Failed;
     }
+    CMappedRelease written(Y, 0);
     for (long long u = 0; u < N; u += nBlock) {
         const long long n = std::min(nBlock, N - u);
         for (long long i = 0; i < n * C; ++i)
             block[size_t(i)] = KToSample16(double(Y[u * C + i]) * 32767);
         if (!out.Write(block.data(), long(n * C * 2)))
             break;
+        written.Settled((u + n) * C);
     }
     if (!out.End()) {
         closeTemp();

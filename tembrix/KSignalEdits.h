@@ -50,8 +50,11 @@ double KAGCGain(double P, double a, double Gmax);
 // frames(u, n, buf) gives n frames from frame u. Windows reach no further
 // than the file, so a file shorter than a window is levelled by the tail
 // and head passes alone. False when a buffer could not be had.
+// settled(f), when given, is told that frames h..f − 1 of Y are final (the
+// head pass still adds to the first h frames at the end).
 using KReadFrames = std::function<void(long long u, long long n, short* buf)>;
-bool KLevelPower(const KReadFrames& frames, long long N, int C, long long h, double a, double Gmax, float* Y);
+bool KLevelPower(const KReadFrames& frames, long long N, int C, long long h, double a, double Gmax, float* Y,
+                 const std::function<void(long long f)>& settled = {});
 // The levelling of the whole wave into the output: the temporary mapped
 // file of the result, the passes, the writing. Messages are shown here.
 KEditOutcome KWriteLevelledPower(CKWave& wave, const KAGCSettings& settings, CKWaveOutputSteps& out);

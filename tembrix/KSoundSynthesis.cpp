@@ -151,10 +151,13 @@ void ApplyTextObject(const SoundObject& o, const SynthesisContext& c, CKFloatWor
     const long w = c.nStep, C = o.nLastSample - o.nFirstSample + 1;
     if (w <= 0 || C <= 5 * w)
         return;
+    // The object goes through w samples at a time, so that a long object
+    // needs no more memory than a short one: each sample is weighted as the
+    // whole segment would weight it, and then added into the work file.
     std::vector<float> segment;
     std::vector<short> buffer;
     try {
-        segment.resize(size_t(C));
+        segment.resize(size_t(w));
     } catch (const std::bad_alloc&) {
         c.report("Не хватило памяти для pWaveFloatSegment!\nОперация не выполнена.");
         return;
@@ -165,25 +168,38 @@ void ApplyTextObject(const SoundObject& o, const SynthesisContext& c, CKFloatWor
         c.report("Не хватило памяти для p_short_buffer!\nОперация не выполнена.");
         return;
     }
-    for (long k = 0; k < C; k += w) {
-        const long n = std::min(w, C - k);
-        if (!c.read(buffer.data(), o.nFirstSample + k, n))
-            return;
-        std::copy(buffer.begin(), buffer.begin() + n, segment.begin() + k);
-    }
     const std::vector<double> e = SoftEdge(w, c.dEdgeSigma);
-    for (long l = 0; l < 5 * w; ++l) {
-        segment[size_t(5 * w - 1 - l)] *= float(e[size_t(l)]);
-        segment[size_t(C - 5 * w + l)] *= float(e[size_t(l)]);
-    }
+    const long E = 5 * w;
+    // Sample k of the segment: the head edge weight e(E − 1 − k) and the tail
+    // one e(k − (C − E)) where they reach it; where both do (a short object)
+    // the one of the smaller l comes first, the head's on a tie, as when the
+    // edges are laid over the whole segment l by l.
+    auto weighted = [&](long k, float v) {
+        const long lh = k < E ? E - 1 - k : -1, lt = k >= C - E ? k - (C - E) : -1;
+        if (lh >= 0 && (lt < 0 || lh <= lt)) {
+            v *= float(e[size_t(lh)]);
+            if (lt >= 0)
+                v *= float(e[size_t(lt)]);
+        } else if (lt >= 0) {
+            v *= float(e[size_t(lt)]);
+            if (lh >= 0)
+                v *= float(e[size_t(lh)]);
+        }
+        return v;
+    };
     const double gm1 = GainOfLevel(o.dLevelChange_dB) - 1;
     std::vector<float> b(static_cast<size_t>(w));
     for (long k = 0; k < C; k += w) {
-        const long n = work.Read(o.nFirstSample + k, b.data(), std::min(w, C - k));
+        const long want = std::min(w, C - k);
+        if (!c.read(buffer.data(), o.nFirstSample + k, want))
+            return;
+        for (long i = 0; i < want; ++i)
+            segment[size_t(i)] = weighted(k + i, float(buffer[size_t(i)]));
+        const long n = work.Read(o.nFirstSample + k, b.data(), want);
         if (n <= 0)
             break;
         for (long i = 0; i < n; ++i)
-            b[size_t(i)] = float(b[size_t(i)] + gm1 * segment[size_t(k + i)]);
+            b[size_t(i)] = float(b[size_t(i)] + gm1 * segment[size_t(i)]);
         work.Write(o.nFirstSample + k, b.data(), n);
     }
 }

@@ -17,6 +17,7 @@
 #include "kavrel/views/KWaveSpectrumPhasePortraitView.h"
 #include "kavrel/views/KWaveSpectrumView.h"
 #include "tembrix/KDialogPhoneObjectSetContent.h"
+#include "tembrix/KFilmOperations.h"
 #include "tembrix/KSignalEditDialogs.h"
 #include "tembrix/KSignalEdits.h"
 #include "tembrix/KWaveOutputSteps.h"
@@ -535,26 +536,14 @@ void CTembrixDoc::OnDeleteOrKeepSegment()
 {
     CKDialogCutWaveFile dlg;
     KRunWaveOutputCommand(&dlg, OutputInitialName(kEditedSuffix), kEditedTitle, WaveFilm.GetKWaveFilePathName(),
-                          [&](const CString& path) {
-                              CKWaveOutputSteps out(path, kEditedWriteFailure);
-                              if (KWriteSegmentEdit(WaveFilm, WaveFilm.GetCadreStepInSamples(),
-                                                    WaveFilm.GetSelectedFragmentSample0(),
-                                                    WaveFilm.GetSelectedFragmentSample1(), dlg.nWhat, dlg.nQuality,
-                                                    out) == KEditOutcome::Memory)
-                                  AfxMessageBox(kEditMemoryFailure);
-                          });
+                          [&](const CString& path) { KWriteEditedSegment(WaveFilm, dlg.nWhat, dlg.nQuality, path); });
 }
 
 void CTembrixDoc::OnDeleteBeforeCaret()
 {
     CDialogCutSignalBeforeCaret dlg;
     KRunWaveOutputCommand(&dlg, OutputInitialName(kEditedSuffix), kEditedTitle, WaveFilm.GetKWaveFilePathName(),
-                          [&](const CString& path) {
-                              CKWaveOutputSteps out(path, kEditedWriteFailure);
-                              if (KWriteSideDeletion(WaveFilm, WaveFilm.GetKCaretSample(), dlg.nSide,
-                                                     WaveFilm.GetCadreStepInSamples(), out) == KEditOutcome::Memory)
-                                  AfxMessageBox(kEditMemoryFailure);
-                          });
+                          [&](const CString& path) { KWriteEditedSide(WaveFilm, dlg.nSide, path); });
 }
 
 void CTembrixDoc::OnLevelPower()
@@ -563,12 +552,11 @@ void CTembrixDoc::OnLevelPower()
     KRunWaveOutputCommand(&dlg, OutputInitialName("_Normalised"),
                           "Задание нового имени выходного нормированного файла-сигнала (в формате WAV)",
                           WaveFilm.GetKWaveFilePathName(), [&](const CString& path) {
-                              CKWaveOutputSteps out(path, "Не удалось записать все данные в синтезируемый звуковой файл.");
                               KAGCSettings settings;
                               settings.nNewMaxAmplitude = dlg.nNewMaxAmplitude;
                               settings.dAGCFrameRate = dlg.dAGCFrameRate;
                               settings.dMaxFrameGain_dB = dlg.dMaxFrameGain_dB;
-                              KWriteLevelledPower(WaveFilm, settings, out);
+                              KWriteLevelled(WaveFilm, settings, path);
                           });
 }
 

@@ -106,9 +106,5 @@ private:
     void DeleteAllPhoneObjects();
     // sDocFolder + the analysed file's title + suffix: the initial name of an output.
     CString OutputInitialName(const char* suffix) const;
-    // Shows the message and answers true when the analysed sound is not mono.
-    bool RefuseIfNotMono(const char* message);
-    // 16-bit samples of the analysed channel, zeros outside the file.
-    kresample::WindowReader SampleReader();
 };
 

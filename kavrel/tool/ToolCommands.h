@@ -28,6 +28,8 @@ class CKWaveFilm;
 bool BuildNewDocumentFilm(CKWaveFilm& film, const CString& path, long nfft, double sigmaf, long channel);
 int RunMakeDocument(const ToolArgs& args);
 int RunProtocol(const ToolArgs& args);
+int RunEdit(const ToolArgs& args);
+int RunSynthesize(const ToolArgs& args);
 
 // What the SigmaFr dialog sets on OK for an NFFT and a sigma F (0: the one
 // offered), on a film opened with the optimum cadre parameters of that NFFT.

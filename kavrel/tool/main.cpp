@@ -34,6 +34,11 @@ const Command kCommands[] = {
      "[--level-change DB]]...",
      RunMakeDocument},
     {"protocol", "kavrel protocol DOC.tbx OUT.doc", RunProtocol},
+    {"edit",
+     "kavrel edit FILE.wav OUT.wav cut|side|level|up2|up4|down|reverse-cadres|cocktail [--nfft N] [--sigmaf HZ] "
+     "[--channel C] [options]",
+     RunEdit},
+    {"synthesize", "kavrel synthesize DOC.tbx OUT.wav", RunSynthesize},
     {"traces", "kavrel traces DOC.gsr [--add-visible | --clear]", RunTraces},
     {"reverb",
      "kavrel reverb DOC.vrn [--table OUT.tsv] [--synthetic OUT.wav] [--maxima OUT.xls] [--minima OUT.xls]",

@@ -1,6 +1,7 @@
 // Rate changes and cadre reversal as plain functions: the interpolators'
-// outputs against their filter formulas, the decimator's length and its
-// low-pass, and the grains of a ramp laid back in place.
+// outputs against their filter formulas and their response to a stepped
+// sweep, the decimator's length, its low-pass and its sums, and the grains
+// of a ramp laid back in place.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -222,4 +223,86 @@ TEST(CadreReversal, GrainsAreGaussianWindowedAndTurnedBackInPlace)
     p.nCadres = 12;
     ASSERT_EQ(ReverseCadres(p, Windowed(level), R).kind, Outcome::Done);
     EXPECT_TRUE(std::all_of(R.begin(), R.end(), [](float v) { return v == 0.0f; }));
+}
+
+TEST(Decimator, EachOutputIsThePlainSumOfTheFilterOverItsWindow)
+{
+    // Noise over several output blocks, ending inside a block and inside a
+    // group of outputs worked on together.
+    std::vector<short> x(7 * 1024 + 333);
+    unsigned r = 12345;
+    for (short& v : x) {
+        r = r * 1103515245u + 12345u;
+        v = short(int(r >> 16) - 32768);
+    }
+    for (const int M : {2, 3, 7}) {
+        const std::vector<double> c = DecimationFilter(M);
+        const long L = long(c.size()), H = L / 2, N = long(x.size());
+        std::vector<short> out;
+        ASSERT_EQ(Downsample(N, M, Windowed(x), Into(out)).kind, Outcome::Done);
+        ASSERT_EQ(long(out.size()), (N + M - 1) / M);
+        for (long k = 0; k < long(out.size()); ++k) {
+            double v = 0;
+            for (long j = 0; j < L; ++j) {
+                const long i = k * M - H + j;
+                v += c[size_t(j)] * (i >= 0 && i < N ? x[size_t(i)] : 0);
+            }
+            ASSERT_EQ(out[size_t(k)], ToSample(v)) << "M " << M << " output " << k;
+        }
+    }
+}
+
+namespace {
+
+// The amplitude of the tone of frequency f (cycles per sample) in y, from a
+// Hann-windowed transform at exactly that frequency.
+double ToneAmplitude(const std::vector<short>& y, size_t from, size_t n, double f)
+{
+    double re = 0, im = 0, wsum = 0;
+    for (size_t k = 0; k < n; ++k) {
+        const double w = 0.5 - 0.5 * std::cos(2 * kPi * double(k) / double(n));
+        re += w * y[from + k] * std::cos(2 * kPi * f * double(from + k));
+        im += w * y[from + k] * std::sin(2 * kPi * f * double(from + k));
+        wsum += w;
+    }
+    return 2 * std::hypot(re, im) / wsum;
+}
+
+} // namespace
+
+TEST(Interpolators, PassBandIsFlatAtTheDocumentedScaleAndImagesAreAttenuated)
+{
+    // A stepped sweep of tones across the input band: in the pass band each
+    // comes out at 1/1.175 of its size; the images the rate change leaves
+    // (at fs − f, and for ×4 also at fs + f and 2fs − f) are measured.
+    const double A = 10000;
+    const long N = 24000;
+    for (const int factor : {2, 4}) {
+        double worstPass = 0, worstImage_dB = -1000;
+        for (int step = 1; step <= 45; ++step) {
+            const double f = step / 100.0; // cycles per input sample, up to 0.45
+            Stream s{Shorts(ktest::Sine(f * 16000, A, N, 16000))};
+            std::vector<short> y;
+            ASSERT_EQ((factor == 2 ? UpsampleByTwo : UpsampleByFour)(N, std::ref(s), Into(y), {}).kind,
+                      Outcome::Done);
+            const size_t from = 2000 * size_t(factor), n = 16000 * size_t(factor);
+            ASSERT_GE(y.size(), from + n);
+            const double gain = ToneAmplitude(y, from, n, f / factor) / A;
+            std::vector<double> images = {(1 - f) / factor};
+            if (factor == 4)
+                images.insert(images.end(), {(1 + f) / factor, (2 - f) / factor});
+            double image = 0;
+            for (double fi : images)
+                image = std::max(image, ToneAmplitude(y, from, n, fi) / A);
+            const double image_dB = 20 * std::log10(std::max(image, 1e-12) / gain);
+            if (f <= 0.40) {
+                worstPass = std::max(worstPass, std::abs(gain * kInterpolatorGain - 1));
+                worstImage_dB = std::max(worstImage_dB, image_dB);
+            }
+        }
+        std::printf("x%d: pass band (f <= 0.40 fs) within %.4f of 1/1.175; images at most %.1f dB\n", factor,
+                    worstPass, worstImage_dB);
+        EXPECT_LT(worstPass, 0.001) << factor;
+        EXPECT_LT(worstImage_dB, -60) << factor;
+    }
 }

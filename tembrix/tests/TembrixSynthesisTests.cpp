@@ -95,6 +95,35 @@ TEST_F(SynthesisTest, TextObjectScalesItsMiddleAndFadesAtItsEdgesOnly)
     again.Remove();
 }
 
+TEST_F(SynthesisTest, TextObjectGoneThroughBlockByBlockIsTheWholeSegmentWeighted)
+{
+    // The whole segment as floats, both edges laid over it l by l, added at
+    // once: the streamed object must give the very same floats, also where
+    // the two edges overlap on a short object.
+    const long w = context.nStep;
+    for (const long C : {51L, 73L, 99L, 1000L}) {
+        CKFloatWorkFile streamed;
+        ASSERT_EQ(streamed.Open(), CKFloatWorkFile::Opened);
+        ASSERT_TRUE(CopySignal(3000, Windowed(signal), streamed));
+        const SoundObject o{0, 300, 300 + C - 1, -7.5, ""};
+        ApplyObjects({o}, context, streamed);
+
+        std::vector<float> segment(signal.begin() + 300, signal.begin() + 300 + C);
+        const std::vector<double> e = SoftEdge(w, context.dEdgeSigma);
+        for (long l = 0; l < 5 * w; ++l) {
+            segment[size_t(5 * w - 1 - l)] *= float(e[size_t(l)]);
+            segment[size_t(C - 5 * w + l)] *= float(e[size_t(l)]);
+        }
+        std::vector<float> expected(signal.begin(), signal.end());
+        expected.resize(3072, 0.0f);
+        const double gm1 = GainOfLevel(-7.5) - 1;
+        for (long k = 0; k < C; ++k)
+            expected[size_t(300 + k)] = float(expected[size_t(300 + k)] + gm1 * segment[size_t(k)]);
+        EXPECT_EQ(Contents(streamed), expected) << C;
+        streamed.Remove();
+    }
+}
+
 TEST_F(SynthesisTest, MicroHarmonicTracesAreAddedByTheirLevelAndAMissingFileIsReported)
 {
     // The float wave of an object over samples 1000..1099.
