@@ -11,13 +11,6 @@
 
 namespace {
 
-bool parseDouble(const CString& s, double& v)
-{
-    char* end = nullptr;
-    v = std::strtod(s.GetString(), &end);
-    return !s.IsEmpty() && end && *end == '\0' && std::isfinite(v);
-}
-
 bool isTransformSize(long n)
 {
     for (long size = 16; size <= 65536; size *= 4) {
@@ -41,7 +34,7 @@ bool parseOptions(const ToolArgs& args, size_t from, long& nfft, double* sigmaf)
         } else if (sigmaf && args[i] == "--sigmaf") {
             // The frequency-resolution dialog's range: beyond it the Gaussian
             // is no window at all and the levels are not numbers.
-            if (!parseDouble(args[i + 1], *sigmaf) || *sigmaf < 0.001 || *sigmaf > 1000000) {
+            if (!ParseNumber(args[i + 1], *sigmaf) || *sigmaf < 0.001 || *sigmaf > 1000000) {
                 std::fprintf(stderr, "SigmaF должно быть числом от 0.001 до 1000000 (Гц)\n");
                 return false;
             }

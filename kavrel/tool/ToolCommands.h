@@ -41,3 +41,9 @@ CString FileTitleOf(const CString& path);
 
 // Parses a whole decimal number; false on anything else.
 bool ParseLong(const CString& s, long& value);
+// Parses a finite decimal number; false on anything else.
+bool ParseNumber(const CString& s, double& value);
+// Whether anything stands at path already (outputs are never overwritten).
+bool PathExists(const CString& path);
+// Prints the refusal on standard error; returns the exit status 1.
+int Refuse(const CString& message);

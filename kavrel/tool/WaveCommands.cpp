@@ -1,5 +1,9 @@
-// info and samples: what the WAV reader makes of a file.
+// info and samples: what the WAV reader makes of a file; the parsing and
+// refusing every command shares.
+#include <sys/stat.h>
+
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -15,6 +19,25 @@ bool ParseLong(const CString& s, long& value)
     char* end = nullptr;
     value = std::strtol(s.GetString(), &end, 10);
     return errno == 0 && end && *end == '\0';
+}
+
+bool ParseNumber(const CString& s, double& value)
+{
+    char* end = nullptr;
+    value = std::strtod(s.GetString(), &end);
+    return !s.IsEmpty() && end && *end == '\0' && std::isfinite(value);
+}
+
+bool PathExists(const CString& path)
+{
+    struct stat st;
+    return ::stat(path.GetString(), &st) == 0;
+}
+
+int Refuse(const CString& message)
+{
+    std::fprintf(stderr, "%s\n", message.GetString());
+    return 1;
 }
 
 CString FileTitleOf(const CString& path)

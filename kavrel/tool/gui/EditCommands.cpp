@@ -25,29 +25,10 @@ const char* const kEditUsage =
     "  reverse-cadres [--keep-every K] [--reverse]\n"
     "  cocktail [--additions N] [--seed S]\n";
 
-bool exists(const CString& path)
-{
-    struct stat st;
-    return ::stat(path.GetString(), &st) == 0;
-}
-
-int refuse(const CString& text)
-{
-    std::fprintf(stderr, "%s\n", text.GetString());
-    return 1;
-}
-
 int usage()
 {
     std::fputs(kEditUsage, stderr);
     return 2;
-}
-
-bool parseNumber(const CString& s, double& v)
-{
-    char* end = nullptr;
-    v = std::strtod(s.GetString(), &end);
-    return !s.IsEmpty() && end && *end == '\0' && std::isfinite(v);
 }
 
 // Everything an operation may be given; each takes only its own.
@@ -111,13 +92,13 @@ int parseOptions(const ToolArgs& args, const CString& op, EditOptions& o)
         double v = 0;
         if (key == "--nfft") {
             if (!ParseLong(value, o.nfft) || (o.nfft != 256 && o.nfft != 1024 && o.nfft != 4096))
-                return refuse("NFFT должно быть одним из 256, 1024, 4096");
+                return Refuse("NFFT должно быть одним из 256, 1024, 4096");
         } else if (key == "--sigmaf") {
-            if (!parseNumber(value, o.sigmaf) || o.sigmaf < 0.001 || o.sigmaf > 1000000)
-                return refuse("SigmaF должно быть числом от 0.001 до 1000000 (Гц)");
+            if (!ParseNumber(value, o.sigmaf) || o.sigmaf < 0.001 || o.sigmaf > 1000000)
+                return Refuse("SigmaF должно быть числом от 0.001 до 1000000 (Гц)");
         } else if (key == "--channel") {
             if (!ParseLong(value, o.channel) || o.channel < 0 || o.channel > 1)
-                return refuse("Канал должен быть 0 (левый) или 1 (правый)");
+                return Refuse("Канал должен быть 0 (левый) или 1 (правый)");
         } else if (key == "--caret") {
             if (!ParseLong(value, o.caret))
                 return 2;
@@ -128,29 +109,29 @@ int parseOptions(const ToolArgs& args, const CString& op, EditOptions& o)
         } else if (key == "--max-amplitude") {
             long a = 0;
             if (!ParseLong(value, a) || a < 1 || a > 32767)
-                return refuse("Новая максимальная амплитуда должна быть целым числом от 1 до 32767");
+                return Refuse("Новая максимальная амплитуда должна быть целым числом от 1 до 32767");
             o.agc.nNewMaxAmplitude = int(a);
         } else if (key == "--frame-rate") {
-            if (!parseNumber(value, v) || v < 0.0001 || v > 100000)
-                return refuse("Частота кадров АРУ должна быть числом от 0.0001 до 100000 (Гц)");
+            if (!ParseNumber(value, v) || v < 0.0001 || v > 100000)
+                return Refuse("Частота кадров АРУ должна быть числом от 0.0001 до 100000 (Гц)");
             o.agc.dAGCFrameRate = v;
         } else if (key == "--max-gain") {
-            if (!parseNumber(value, v) || v < 0 || v > 110)
-                return refuse("Максимальное усиление одного кадра должно быть числом от 0 до 110 (дБ)");
+            if (!ParseNumber(value, v) || v < 0 || v > 110)
+                return Refuse("Максимальное усиление одного кадра должно быть числом от 0 до 110 (дБ)");
             o.agc.dMaxFrameGain_dB = v;
         } else if (key == "--factor") {
             if (!ParseLong(value, o.factor) || o.factor < 2 || o.factor > 1000)
-                return refuse("Во сколько раз снизить частоту АЦП: целое число от 2 до 1000");
+                return Refuse("Во сколько раз снизить частоту АЦП: целое число от 2 до 1000");
         } else if (key == "--keep-every") {
             if (!ParseLong(value, o.keepEvery) || o.keepEvery < 1 || o.keepEvery > 100)
-                return refuse("Оставлять каждый K-й кадр: целое число от 1 до 100");
+                return Refuse("Оставлять каждый K-й кадр: целое число от 1 до 100");
         } else if (key == "--additions") {
             if (!ParseLong(value, o.additions) || o.additions < 1 || o.additions > 1000000)
-                return refuse("Число добавлений должно быть целым числом от 1 до 1000000");
+                return Refuse("Число добавлений должно быть целым числом от 1 до 1000000");
         } else if (key == "--seed") {
             long s = 0;
             if (!ParseLong(value, s) || s < 0 || s > 0xFFFFFFFFL)
-                return refuse("Затравка генератора должна быть целым числом от 0 до 4294967295");
+                return Refuse("Затравка генератора должна быть целым числом от 0 до 4294967295");
             o.seed = static_cast<unsigned long>(s);
             o.hasSeed = true;
         }
@@ -184,8 +165,8 @@ int RunEdit(const ToolArgs& args)
         return usage();
     // The analysed file itself is never an output: creating it would destroy
     // the samples before they are read.
-    if (exists(out))
-        return refuse("Файл уже существует и не будет перезаписан: " + out);
+    if (PathExists(out))
+        return Refuse("Файл уже существует и не будет перезаписан: " + out);
 
     CKWaveFilm film;
     if (!BuildNewDocumentFilm(film, in, o.nfft, o.sigmaf, o.channel))
@@ -193,15 +174,15 @@ int RunEdit(const ToolArgs& args)
     bool written = false;
     if (op == "cut") {
         if (!cadreInFilm(film, o.select0) || !cadreInFilm(film, o.select1))
-            return refuse("Кадры выделенного фрагмента лежат вне фильма");
+            return Refuse("Кадры выделенного фрагмента лежат вне фильма");
         film.SetSelectedFragmentAbsCadres(o.select0, o.select1);
         // The workshop offers the command only over a selection.
         if (film.GetSelectedFragmentAbsCadre0() == film.GetSelectedFragmentAbsCadre1())
-            return refuse("Выделенный фрагмент пуст: сегмент не редактируется");
+            return Refuse("Выделенный фрагмент пуст: сегмент не редактируется");
         written = KWriteEditedSegment(film, o.keep ? 1 : 0, o.rough ? 0 : 1, out);
     } else if (op == "side") {
         if (!cadreInFilm(film, o.caret))
-            return refuse("Кадр маркера лежит вне фильма");
+            return Refuse("Кадр маркера лежит вне фильма");
         film.SetKCaretCadre(o.caret);
         written = KWriteEditedSide(film, o.side, out);
     } else if (op == "level") {
@@ -235,8 +216,8 @@ int RunSynthesize(const ToolArgs& args)
         return 2;
     }
     const CString& out = args[1];
-    if (exists(out))
-        return refuse("Файл уже существует и не будет перезаписан: " + out);
+    if (PathExists(out))
+        return Refuse("Файл уже существует и не будет перезаписан: " + out);
     CTembrixDoc doc;
     if (!doc.OnOpenDocument(args[0]))
         return 1;

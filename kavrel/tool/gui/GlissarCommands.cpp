@@ -17,22 +17,9 @@
 
 namespace {
 
-bool parseNumber(const CString& s, double& v)
-{
-    char* end = nullptr;
-    v = std::strtod(s.GetString(), &end);
-    return !s.IsEmpty() && end && *end == '\0' && std::isfinite(v);
-}
-
-bool exists(const CString& path)
-{
-    struct stat st;
-    return ::stat(path.GetString(), &st) == 0;
-}
-
 bool refuse(const char* text)
 {
-    std::fprintf(stderr, "%s\n", text);
+    Refuse(text);
     return false;
 }
 
@@ -60,7 +47,7 @@ int parseFilmOptions(const ToolArgs& args, size_t from, FilmOptions& o, bool obj
                 return refuse("NFFT должно быть одним из 256, 1024, 4096"), 1;
         } else if (key == "--sigmaf") {
             // The SigmaFr dialog's range.
-            if (!parseNumber(value, o.sigmaf) || o.sigmaf < 0.001 || o.sigmaf > 1000000)
+            if (!ParseNumber(value, o.sigmaf) || o.sigmaf < 0.001 || o.sigmaf > 1000000)
                 return refuse("SigmaF должно быть числом от 0.001 до 1000000 (Гц)"), 1;
         } else if (key == "--channel") {
             if (!ParseLong(value, o.channel) || o.channel < 0 || o.channel > 1)
@@ -72,7 +59,7 @@ int parseFilmOptions(const ToolArgs& args, size_t from, FilmOptions& o, bool obj
             o.comment = value;
             o.hasComment = true;
         } else if (objectOptions && key == "--level-change") {
-            if (!parseNumber(value, o.levelChange) || o.levelChange < -110 || o.levelChange > 110)
+            if (!ParseNumber(value, o.levelChange) || o.levelChange < -110 || o.levelChange > 110)
                 return refuse("Изменение уровня должно быть числом от -110 до 110 (дБ)"), 1;
         } else if (objectOptions && key == "--index") {
             if (!ParseLong(value, o.index) || o.index < 1 || o.index > 0x7FFFFFFFL)
@@ -185,8 +172,8 @@ int RunMakeObject(const ToolArgs& args)
     const CString kfw = out.Left(dot) + ".kfw";
     // A reverberation object has no float wave file of its own on disk.
     const bool writesKfw = type != 4;
-    if (exists(out) || (writesKfw && exists(kfw))) {
-        std::fprintf(stderr, "Файл уже существует и не будет перезаписан: %s\n", (exists(out) ? out : kfw).GetString());
+    if (PathExists(out) || (writesKfw && PathExists(kfw))) {
+        std::fprintf(stderr, "Файл уже существует и не будет перезаписан: %s\n", (PathExists(out) ? out : kfw).GetString());
         return 1;
     }
 

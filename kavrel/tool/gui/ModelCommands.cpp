@@ -13,25 +13,6 @@
 
 namespace {
 
-bool parseNumber(const CString& s, double& v)
-{
-    char* end = nullptr;
-    v = std::strtod(s.GetString(), &end);
-    return !s.IsEmpty() && end && *end == '\0' && std::isfinite(v);
-}
-
-bool exists(const CString& path)
-{
-    struct stat st;
-    return ::stat(path.GetString(), &st) == 0;
-}
-
-int refuse(const char* text)
-{
-    std::fprintf(stderr, "%s\n", text);
-    return 1;
-}
-
 const char* const kPirogovUsage =
     "Использование: kavrel pirogov FILE.wav --select A B OUT.xls [--cadres-per-frame K] [--low-line L] "
     "[--high-line H] [--nfft N] [--sigmaf HZ] [--channel C]\n";
@@ -62,28 +43,28 @@ int RunPirogov(const ToolArgs& args)
         const CString& value = args[i + 1];
         if (key == "--cadres-per-frame") {
             if (!ParseLong(value, K) || K < 1 || K > 100000)
-                return refuse("Число спектральных кадров во фрейме: введите целое число от 1 до 100000.");
+                return Refuse("Число спектральных кадров во фрейме: введите целое число от 1 до 100000.");
         } else if (key == "--low-line") {
             if (!ParseLong(value, low) || low < 0 || low > 511)
-                return refuse("Нижняя спектральная линия: введите целое число от 0 до 511.");
+                return Refuse("Нижняя спектральная линия: введите целое число от 0 до 511.");
         } else if (key == "--high-line") {
             if (!ParseLong(value, high) || high < 0 || high > 511)
-                return refuse("Верхняя спектральная линия: введите целое число от 0 до 511.");
+                return Refuse("Верхняя спектральная линия: введите целое число от 0 до 511.");
         } else if (key == "--nfft") {
             if (!ParseLong(value, nfft) || (nfft != 256 && nfft != 1024 && nfft != 4096))
-                return refuse("NFFT должно быть одним из 256, 1024, 4096");
+                return Refuse("NFFT должно быть одним из 256, 1024, 4096");
         } else if (key == "--sigmaf") {
-            if (!parseNumber(value, sigmaf) || sigmaf < 0.001 || sigmaf > 1000000)
-                return refuse("SigmaF должно быть числом от 0.001 до 1000000 (Гц)");
+            if (!ParseNumber(value, sigmaf) || sigmaf < 0.001 || sigmaf > 1000000)
+                return Refuse("SigmaF должно быть числом от 0.001 до 1000000 (Гц)");
         } else if (key == "--channel") {
             if (!ParseLong(value, channel) || channel < 0 || channel > 1)
-                return refuse("Канал должен быть 0 (левый) или 1 (правый)");
+                return Refuse("Канал должен быть 0 (левый) или 1 (правый)");
         } else {
             std::fputs(kPirogovUsage, stderr);
             return 2;
         }
     }
-    if (exists(out)) {
+    if (PathExists(out)) {
         std::fprintf(stderr, "Файл уже существует и не будет перезаписан: %s\n", out.GetString());
         return 1;
     }
@@ -91,11 +72,11 @@ int RunPirogov(const ToolArgs& args)
     if (!BuildNewDocumentFilm(film, args[0], nfft, sigmaf, channel))
         return 1;
     if (a < 0 || b < 0 || a >= film.GetNCadres() || b >= film.GetNCadres())
-        return refuse("Кадры выделенного фрагмента лежат вне фильма");
+        return Refuse("Кадры выделенного фрагмента лежат вне фильма");
     film.SetSelectedFragmentAbsCadres(a, b);
     // The workshop offers the command only over a selection.
     if (film.GetSelectedFragmentAbsCadre0() == film.GetSelectedFragmentAbsCadre1())
-        return refuse("Выделенный фрагмент пуст: функция Пирогова не рассчитывается");
+        return Refuse("Выделенный фрагмент пуст: функция Пирогова не рассчитывается");
     // What the dialog starts from.
     if (K < 0)
         K = PirogovDefaultCadresPerFrame(film);
@@ -164,13 +145,13 @@ int RunVoice(const ToolArgs& args)
         if (key == "--seed") {
             long seed = 0;
             if (!ParseLong(value, seed) || seed < 0 || seed > 0xFFFFFFFFL)
-                return refuse("Начальное значение генератора: введите целое число от 0 до 4294967295.");
+                return Refuse("Начальное значение генератора: введите целое число от 0 до 4294967295.");
             std::srand(unsigned(seed));
             continue;
         }
         if (key == "--correct") {
             if (!ParseLong(value, correct) || correct < 0 || correct > 1)
-                return refuse("Корректировать модель по невязке: 0 или 1.");
+                return Refuse("Корректировать модель по невязке: 0 или 1.");
             continue;
         }
         const Field* f = nullptr;
@@ -182,20 +163,20 @@ int RunVoice(const ToolArgs& args)
             return 2;
         }
         double v = 0;
-        if (!parseNumber(value, v) || v < f->lo || v > f->hi) {
+        if (!ParseNumber(value, v) || v < f->lo || v > f->hi) {
             std::fprintf(stderr, "%s: введите число от %g до %g.\n", f->name, f->lo, f->hi);
             return 1;
         }
         *f->value = v;
     }
-    if (exists(out)) {
+    if (PathExists(out)) {
         std::fprintf(stderr, "Файл уже существует и не будет перезаписан: %s\n", out.GetString());
         return 1;
     }
     // "Посмотреть на модельный сигнал", then "Создать звуковой файл".
     CKVoicePulse model;
     if (!model.BuildPulse(R, correct != 0))
-        return refuse("Противоречивые входные параметры модели.");
+        return Refuse("Противоречивые входные параметры модели.");
     const int c = model.c;
     const double residual = model.GetResidual();
     std::vector<short> samples;

@@ -21,25 +21,6 @@ namespace {
 const char* const kUsage = "Использование: kavrel make-document FILE.wav OUT.tbx [--nfft N] [--sigmaf HZ] "
                            "[--object CADRE0 CADRE1 TYPE NAME [--level-change DB]]...";
 
-bool exists(const CString& path)
-{
-    struct stat st;
-    return ::stat(path.GetString(), &st) == 0;
-}
-
-int refuse(const CString& text)
-{
-    std::fprintf(stderr, "%s\n", text.GetString());
-    return 1;
-}
-
-bool parseNumber(const CString& s, double& v)
-{
-    char* end = nullptr;
-    v = std::strtod(s.GetString(), &end);
-    return !s.IsEmpty() && end && *end == '\0' && std::isfinite(v);
-}
-
 struct ObjectRequest {
     long cadre0 = 0, cadre1 = 0, type = 0;
     CString name;
@@ -80,36 +61,36 @@ int RunMakeDocument(const ToolArgs& args)
                 !ParseLong(args[i + 3], o.type))
                 return std::fprintf(stderr, "%s\n", kUsage), 2;
             if (o.type < 0 || o.type > 4)
-                return refuse("Тип фонообъекта должен быть от 0 до 4 (0 только текст, 1 микрогармоники, "
+                return Refuse("Тип фонообъекта должен быть от 0 до 4 (0 только текст, 1 микрогармоники, "
                               "2 одиночная гармоника, 3 голос, 4 реверберация)");
             o.name = args[i + 4];
             objects.push_back(o);
             i += 5;
         } else if (key == "--level-change" && i + 1 < args.size() && !objects.empty()) {
             double v = 0;
-            if (!parseNumber(args[i + 1], v) || v < -110 || v > 110)
-                return refuse("Изменение уровня должно быть числом от -110 до 110 (дБ)");
+            if (!ParseNumber(args[i + 1], v) || v < -110 || v > 110)
+                return Refuse("Изменение уровня должно быть числом от -110 до 110 (дБ)");
             objects.back().levelChange = v;
             i += 2;
         } else if (key == "--nfft" && i + 1 < args.size()) {
             if (!ParseLong(args[i + 1], nfft) || (nfft != 256 && nfft != 1024 && nfft != 4096))
-                return refuse("NFFT должно быть одним из 256, 1024, 4096");
+                return Refuse("NFFT должно быть одним из 256, 1024, 4096");
             i += 2;
         } else if (key == "--sigmaf" && i + 1 < args.size()) {
-            if (!parseNumber(args[i + 1], sigmaf) || sigmaf < 0.001 || sigmaf > 1000000)
-                return refuse("SigmaF должно быть числом от 0.001 до 1000000 (Гц)");
+            if (!ParseNumber(args[i + 1], sigmaf) || sigmaf < 0.001 || sigmaf > 1000000)
+                return Refuse("SigmaF должно быть числом от 0.001 до 1000000 (Гц)");
             i += 2;
         } else {
             std::fprintf(stderr, "%s\n", kUsage);
             return 2;
         }
     }
-    if (exists(out))
-        return refuse("Файл уже существует и не будет перезаписан: " + out);
+    if (PathExists(out))
+        return Refuse("Файл уже существует и не будет перезаписан: " + out);
     const int slash = out.ReverseFind('/');
     const CString outName = slash >= 0 ? out.Mid(slash + 1) : out;
     if (outName.IsEmpty())
-        return refuse("Не указано имя файла анализа");
+        return Refuse("Не указано имя файла анализа");
 
     // File New: the sound, the SigmaFr dialog answered OK, the document kept at OUT.
     std::unique_ptr<CTembrixDoc> doc(static_cast<CTembrixDoc*>(RUNTIME_CLASS(CTembrixDoc)->CreateObject()));
@@ -128,13 +109,13 @@ int RunMakeDocument(const ToolArgs& args)
     for (size_t k = 0; k < objects.size(); ++k) {
         const ObjectRequest& o = objects[k];
         if (o.cadre0 < 0 || o.cadre1 < 0 || o.cadre0 >= film.GetNCadres() || o.cadre1 >= film.GetNCadres())
-            return refuse("Кадры выделенного фрагмента лежат вне фильма");
+            return Refuse("Кадры выделенного фрагмента лежат вне фильма");
         if (o.cadre0 == o.cadre1)
-            return refuse("Выделенный фрагмент пуст: фонообъект не создается");
+            return Refuse("Выделенный фрагмент пуст: фонообъект не создается");
         // The workshop asks which end to cut; here the span is refused instead.
         film.SetSelectedFragmentAbsCadres(o.cadre0, o.cadre1);
         if (o.type == 4 && film.GetSelectedFragmentSample1() - film.GetSelectedFragmentSample0() > CVornelDoc::nMaxStretch)
-            return refuse("Выделенный фрагмент превышает допустимые размеры (не более 65536 отсчетов): "
+            return Refuse("Выделенный фрагмент превышает допустимые размеры (не более 65536 отсчетов): "
                           "объект реверберации не создается");
         // The objects take the indices from 1 in the order given.
         CKPhoneObject names;
@@ -142,8 +123,8 @@ int RunMakeDocument(const ToolArgs& args)
         names.nIndex = doc->nNextPhoneObjectIndex + int(k);
         SetNewPhoneObjectFilePathNames(&names, doc->sDocFolder, film.GetKWaveFileTitle());
         for (const CString& f : filesOf(names))
-            if (exists(f))
-                return refuse("Файл уже существует и не будет перезаписан: " + f);
+            if (PathExists(f))
+                return Refuse("Файл уже существует и не будет перезаписан: " + f);
     }
     std::vector<CString> written;
     auto undo = [&](int status) {
@@ -169,8 +150,8 @@ int RunMakeDocument(const ToolArgs& args)
         if (!doc->AddDescribedPhoneObject(po))
             return undo(1);
     }
-    if (exists(out))
-        return undo(refuse("Файл уже существует и не будет перезаписан: " + out));
+    if (PathExists(out))
+        return undo(Refuse("Файл уже существует и не будет перезаписан: " + out));
     if (!doc->OnSaveDocument(out))
         return undo(1);
     doc->SetModifiedFlag(false);
@@ -186,8 +167,8 @@ int RunProtocol(const ToolArgs& args)
         return 2;
     }
     const CString& out = args[1];
-    if (exists(out))
-        return refuse("Файл уже существует и не будет перезаписан: " + out);
+    if (PathExists(out))
+        return Refuse("Файл уже существует и не будет перезаписан: " + out);
     CTembrixDoc doc;
     if (!doc.OnOpenDocument(args[0]))
         return 1;

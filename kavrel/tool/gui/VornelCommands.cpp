@@ -40,12 +40,6 @@ bool writeTable(const CString& path, const CVornelDoc& doc)
     return ok;
 }
 
-bool exists(const CString& path)
-{
-    struct stat st;
-    return ::stat(path.GetString(), &st) == 0;
-}
-
 } // namespace
 
 int RunReverb(const ToolArgs& args)
@@ -73,7 +67,7 @@ int RunReverb(const ToolArgs& args)
                 return 1;
             }
         named.push_back(*slot);
-        if (exists(*slot)) {
+        if (PathExists(*slot)) {
             std::fprintf(stderr, "Файл уже существует и не будет перезаписан: %s\n", slot->GetString());
             return 1;
         }
