@@ -16,50 +16,39 @@
 #include "glissar/doc/GlissarDoc.h"
 #include "glissar/doc/KNewPhoneObjectFiles.h"
 #include "kavrel/core/KWaveFilmHelpers.h"
-#include "kavrel/core/KWaveWriteToFile.h"
+#include "bench/BenchSounds.h"
 
 namespace {
-
-std::string tempDir()
-{
-    const char* d = std::getenv("TMPDIR");
-    return d && *d ? d : "/tmp";
-}
 
 // A voice-like sound at 44.1 kHz: 30 harmonics of a pitch gliding 120 → 180 Hz
 // falling 6 dB per octave, over a faint noise, as the analysis meets it in speech.
 std::string makeVoice(int seconds)
 {
-    const std::string path = tempDir() + "/bench-glissar-" + std::to_string(seconds) + "s.wav";
-    if (::access(path.c_str(), R_OK) == 0)
-        return path;
-    const double fs = 44100;
-    const long n = long(seconds * fs);
-    std::vector<short> x(static_cast<size_t>(n));
-    std::mt19937 rng(7);
-    std::normal_distribution<double> noise(0, 10);
-    double phase = 0;
-    for (long i = 0; i < n; ++i) {
-        const double f0 = 120 + 60 * double(i) / double(n);
-        phase += 2 * std::numbers::pi * f0 / fs;
-        double v = noise(rng);
-        for (int h = 1; h <= 30; ++h)
-            v += 6000.0 / h * std::sin(h * phase);
-        x[size_t(i)] = short(std::lround(std::max(-32768.0, std::min(32767.0, v))));
-    }
-    CKWaveWriteToFile w;
-    w.Create(path.c_str(), 44100, 1);
-    w.Write(x.data(), int(x.size() * 2));
-    w.Close();
-    return path;
+    return kbench::CachedSound("bench-glissar-" + std::to_string(seconds) + "s", 44100, [seconds] {
+        const double fs = 44100;
+        const long n = long(seconds * fs);
+        std::vector<short> x(static_cast<size_t>(n));
+        std::mt19937 rng(7);
+        std::normal_distribution<double> noise(0, 10);
+        double phase = 0;
+        for (long i = 0; i < n; ++i) {
+            const double f0 = 120 + 60 * double(i) / double(n);
+            phase += 2 * std::numbers::pi * f0 / fs;
+            double v = noise(rng);
+            for (int h = 1; h <= 30; ++h)
+                v += 6000.0 / h * std::sin(h * phase);
+            x[size_t(i)] = short(std::lround(std::max(-32768.0, std::min(32767.0, v))));
+        }
+        return x;
+    });
 }
 
 // The first document of an object over the whole sound, as the workshop writes it.
 std::string makeObject(int seconds)
 {
     const std::string wav = makeVoice(seconds);
-    const std::string gsr = tempDir() + "/bench-glissar-" + std::to_string(seconds) + "s.gsr";
-    const std::string kfw = tempDir() + "/bench-glissar-" + std::to_string(seconds) + "s.kfw";
+    const std::string gsr = kbench::TempDir() + "/bench-glissar-" + std::to_string(seconds) + "s.gsr";
+    const std::string kfw = kbench::TempDir() + "/bench-glissar-" + std::to_string(seconds) + "s.kfw";
     CKWaveFilm film;
     OpenKWaveFilmOnWholeFile(film, wav.c_str(), "bench", 1024);
     film.SetSelectedFragmentAbsCadres(0, film.GetNCadres() - 1);

@@ -18,56 +18,45 @@
 #include "framework/base/ProgressService.h"
 #include "framework/ui/CDocTemplate.h"
 #include "framework/ui/CWnd.h"
-#include "kavrel/core/KWaveWriteToFile.h"
+#include "bench/BenchSounds.h"
 #include "tembrix/KMainFrame.h"
 #include "tembrix/TembrixApp.h"
 #include "tembrix/TembrixDoc.h"
 
 namespace {
 
-std::string tempDir()
-{
-    const char* d = std::getenv("TMPDIR");
-    return d && *d ? d : "/tmp";
-}
-
 // A voice-like sound: 20 harmonics of a pitch wandering 100 → 250 Hz over
 // faint noise, in 2-second phrases with pauses between them.
 std::string makeRecording(int seconds)
 {
-    const std::string path = tempDir() + "/bench-tembrix-" + std::to_string(seconds) + "s.wav";
-    if (::access(path.c_str(), R_OK) == 0)
-        return path;
-    const double fs = 44100;
-    const long n = long(seconds * fs);
-    std::vector<short> x(static_cast<size_t>(n));
-    std::mt19937 rng(11);
-    std::normal_distribution<double> noise(0, 10);
-    double phase = 0;
-    for (long i = 0; i < n; ++i) {
-        const double t = double(i) / fs;
-        const double f0 = 175 + 75 * std::sin(2 * std::numbers::pi * t / 7.3);
-        phase += 2 * std::numbers::pi * f0 / fs;
-        const bool voiced = std::fmod(t, 2.5) < 2.0;
-        double v = noise(rng);
-        if (voiced) {
-            // sin((h+1)x) = 2 cos x sin hx - sin (h-1)x: one sine and one cosine a sample.
-            const double c2 = 2 * std::cos(phase);
-            double prev = 0, cur = std::sin(phase);
-            for (int h = 1; h <= 20; ++h) {
-                v += 4000.0 / h * cur;
-                const double next = c2 * cur - prev;
-                prev = cur;
-                cur = next;
+    return kbench::CachedSound("bench-tembrix-" + std::to_string(seconds) + "s", 44100, [seconds] {
+        const double fs = 44100;
+        const long n = long(seconds * fs);
+        std::vector<short> x(static_cast<size_t>(n));
+        std::mt19937 rng(11);
+        std::normal_distribution<double> noise(0, 10);
+        double phase = 0;
+        for (long i = 0; i < n; ++i) {
+            const double t = double(i) / fs;
+            const double f0 = 175 + 75 * std::sin(2 * std::numbers::pi * t / 7.3);
+            phase += 2 * std::numbers::pi * f0 / fs;
+            const bool voiced = std::fmod(t, 2.5) < 2.0;
+            double v = noise(rng);
+            if (voiced) {
+                // sin((h+1)x) = 2 cos x sin hx - sin (h-1)x: one sine and one cosine a sample.
+                const double c2 = 2 * std::cos(phase);
+                double prev = 0, cur = std::sin(phase);
+                for (int h = 1; h <= 20; ++h) {
+                    v += 4000.0 / h * cur;
+                    const double next = c2 * cur - prev;
+                    prev = cur;
+                    cur = next;
+                }
             }
+            x[size_t(i)] = short(std::lround(std::max(-32768.0, std::min(32767.0, v))));
         }
-        x[size_t(i)] = short(std::lround(std::max(-32768.0, std::min(32767.0, v))));
-    }
-    CKWaveWriteToFile w;
-    w.Create(path.c_str(), 44100, 1);
-    w.Write(x.data(), int(x.size() * 2));
-    w.Close();
-    return path;
+        return x;
+    });
 }
 
 // The analysis with 200 text objects, made by the document's own New and
@@ -75,7 +64,7 @@ std::string makeRecording(int seconds)
 std::string makeDocument(int seconds, int objects)
 {
     const std::string wav = makeRecording(seconds);
-    const std::string tbx = tempDir() + "/bench-tembrix-" + std::to_string(seconds) + "s.tbx";
+    const std::string tbx = kbench::TempDir() + "/bench-tembrix-" + std::to_string(seconds) + "s.tbx";
     if (::access(tbx.c_str(), R_OK) == 0)
         return tbx;
     CTembrixDoc doc;
@@ -144,7 +133,7 @@ int main(int argc, char** argv)
     if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     // The workshop's recent-file list goes beside the bench's files, not into the user's.
-    setenv("XDG_CONFIG_HOME", (tempDir() + "/bench-tembrix-config").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (kbench::TempDir() + "/bench-tembrix-config").c_str(), 1);
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -19,16 +19,10 @@
 #include <string>
 #include <vector>
 
-#include "kavrel/core/KWaveWriteToFile.h"
+#include "bench/BenchSounds.h"
 #include "tembrix/KResampling.h"
 
 namespace {
-
-std::string tempDir()
-{
-    const char* d = std::getenv("TMPDIR");
-    return d && *d ? d : "/tmp";
-}
 
 // Speech-like harmonics over noise at 44.1 kHz, written once per length.
 std::vector<short> recording(int seconds)
@@ -52,15 +46,7 @@ std::vector<short> recording(int seconds)
 
 std::string recordingFile(int seconds)
 {
-    const std::string path = tempDir() + "/bench-edits-" + std::to_string(seconds) + "s.wav";
-    if (::access(path.c_str(), R_OK) == 0)
-        return path;
-    const std::vector<short> x = recording(seconds);
-    CKWaveWriteToFile w;
-    w.Create(path.c_str(), 44100, 1);
-    w.Write(x.data(), int(x.size() * 2));
-    w.Close();
-    return path;
+    return kbench::CachedSound("bench-edits-" + std::to_string(seconds) + "s", 44100, [seconds] { return recording(seconds); });
 }
 
 struct Run {
@@ -118,7 +104,7 @@ const std::string kKavrel = q(KAVREL_TOOL);
 void BM_KavrelFilmAlone_10min(benchmark::State& state)
 {
     const std::string wav = recordingFile(600);
-    timeCommand(state, kKavrel + " film " + q(wav), tempDir() + "/bench-edits-none", 600);
+    timeCommand(state, kKavrel + " film " + q(wav), kbench::TempDir() + "/bench-edits-none", 600);
 }
 
 void BM_DecimateByTwo_60s_InMemory(benchmark::State& state)
@@ -147,13 +133,13 @@ void BM_DecimateByTwo_60s_InMemory(benchmark::State& state)
 
 void BM_KavrelEditDown2_60s(benchmark::State& state)
 {
-    const std::string wav = recordingFile(60), out = tempDir() + "/bench-edits-down.wav";
+    const std::string wav = recordingFile(60), out = kbench::TempDir() + "/bench-edits-down.wav";
     timeCommand(state, kKavrel + " edit " + q(wav) + " " + q(out) + " down --factor 2", out, 60);
 }
 
 void BM_SoxRate22050_60s(benchmark::State& state)
 {
-    const std::string wav = recordingFile(60), out = tempDir() + "/bench-edits-sox.wav";
+    const std::string wav = recordingFile(60), out = kbench::TempDir() + "/bench-edits-sox.wav";
     if (runProcess("sox --version").status != 0) {
         state.SkipWithError("sox not found");
         return;
@@ -163,14 +149,14 @@ void BM_SoxRate22050_60s(benchmark::State& state)
 
 void BM_KavrelEdit_10min(benchmark::State& state, const std::string& operation)
 {
-    const std::string wav = recordingFile(600), out = tempDir() + "/bench-edits-out.wav";
+    const std::string wav = recordingFile(600), out = kbench::TempDir() + "/bench-edits-out.wav";
     timeCommand(state, kKavrel + " edit " + q(wav) + " " + q(out) + " " + operation, out, 600);
 }
 
 void BM_KavrelSynthesize_10min(benchmark::State& state)
 {
-    const std::string wav = recordingFile(600), tbx = tempDir() + "/bench-edits-600s.tbx";
-    const std::string out = tempDir() + "/bench-edits-syn.wav";
+    const std::string wav = recordingFile(600), tbx = kbench::TempDir() + "/bench-edits-600s.tbx";
+    const std::string out = kbench::TempDir() + "/bench-edits-syn.wav";
     // Text objects over most of the film, one of them 8 minutes long.
     if (::access(tbx.c_str(), R_OK) != 0 &&
         runProcess(kKavrel + " make-document " + q(wav) + " " + q(tbx) +
