@@ -117,12 +117,7 @@ void CKLocalMaxAmplView::DrawTraceMarks(CDC* pDC)
     // The black field covered the caret: it is drawn again, white.
     if (doc->bShowOnlyTraces && bCaretShown) {
         CPen white(PS_SOLID, 1, RGB(255, 255, 255));
-        CPen* oldPen = pDC->SelectObject(&white);
-        const int oldRop = pDC->SetROP2(R2_XORPEN);
-        pDC->MoveTo(int(nCaretColumn), 0);
-        pDC->LineTo(int(nCaretColumn), B);
-        pDC->SetROP2(oldRop);
-        pDC->SelectObject(oldPen);
+        KDrawXorLine(pDC, &white, int(nCaretColumn), 0, int(nCaretColumn), B);
     }
 }
 

@@ -228,12 +228,7 @@ void CTembrixView::OnDraw(CDC* pDC)
     if (nBandLastCadre > nBandFirstCadre)
         pDC->PatBlt(int(nBandFirstCadre), pos.y, int(nBandLastCadre - nBandFirstCadre), rc.Height(), DSTINVERT);
     if (bCaretDrawn) {
-        CPen* old = pDC->SelectObject(&CaretPen);
-        const int rop = pDC->SetROP2(R2_XORPEN);
-        pDC->MoveTo(int(nCaretCadre), pos.y);
-        pDC->LineTo(int(nCaretCadre), pos.y + rc.Height());
-        pDC->SetROP2(rop);
-        pDC->SelectObject(old);
+        KDrawXorLine(pDC, &CaretPen, int(nCaretCadre), pos.y, int(nCaretCadre), pos.y + rc.Height());
     }
 }
 
@@ -254,12 +249,7 @@ void CTembrixView::PutKCaret()
         r.OffsetRect(-pos.x, -pos.y);
         dc.ExcludeClipRect(&r);
     }
-    CPen* oldPen = dc.SelectObject(&CaretPen);
-    const int oldRop = dc.SetROP2(R2_XORPEN);
-    dc.MoveTo(x, 0);
-    dc.LineTo(x, rc.bottom);
-    dc.SetROP2(oldRop);
-    dc.SelectObject(oldPen);
+    KDrawXorLine(&dc, &CaretPen, x, 0, x, rc.bottom);
 }
 
 void CTembrixView::OnSize(UINT nType, int cx, int cy)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "framework/ui/CDC.h"
 #include "framework/ui/CDocument.h"
 #include "framework/ui/CMenu.h"
 
@@ -147,4 +148,14 @@ void CKFilmViewState::ShowContextMenu(UINT nMenuID, CPoint point)
         return;
     if (CMenu* popup = menu.GetSubMenu(0))
         popup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, View.GetParentOwner());
+}
+
+void KDrawXorLine(CDC* pDC, CPen* pPen, int x0, int y0, int x1, int y1)
+{
+    CPen* oldPen = pDC->SelectObject(pPen);
+    const int oldRop = pDC->SetROP2(R2_XORPEN);
+    pDC->MoveTo(x0, y0);
+    pDC->LineTo(x1, y1);
+    pDC->SetROP2(oldRop);
+    pDC->SelectObject(oldPen);
 }

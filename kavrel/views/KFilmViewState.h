@@ -13,6 +13,12 @@
 
 // The object of update hints 2 and 9: the film they are about. The film is
 // not a CObject itself, so it travels in this envelope.
+class CDC;
+class CPen;
+// A line in pen XORed into the picture, as the film views draw their carets
+// (drawn twice it is gone); the context's pen and mix are kept.
+void KDrawXorLine(CDC* pDC, CPen* pPen, int x0, int y0, int x1, int y1);
+
 class CKWaveFilmHint : public CObject {
 public:
     explicit CKWaveFilmHint(CKWaveFilm* p = nullptr) : pWaveFilm(p) {}

@@ -133,12 +133,7 @@ void CKPowerFilmView::OnDraw(CDC* pDC)
     if (b > a)
         pDC->PatBlt(int(a), 0, int(b - a), rc.Height(), DSTINVERT);
     if (bCaretShown) {
-        CPen* oldPen = pDC->SelectObject(&CaretPen);
-        const int oldRop = pDC->SetROP2(R2_XORPEN);
-        pDC->MoveTo(int(nCaretColumn), 0);
-        pDC->LineTo(int(nCaretColumn), rc.Height());
-        pDC->SetROP2(oldRop);
-        pDC->SelectObject(oldPen);
+        KDrawXorLine(pDC, &CaretPen, int(nCaretColumn), 0, int(nCaretColumn), rc.Height());
     }
 }
 
@@ -151,12 +146,7 @@ void CKPowerFilmView::PutKCaret()
     GetClientRect(&rc);
     const int x = int(nCaretColumn - GetScrollPosition().x);
     CWindowDC dc(this);
-    CPen* oldPen = dc.SelectObject(&CaretPen);
-    const int oldRop = dc.SetROP2(R2_XORPEN);
-    dc.MoveTo(x, 0);
-    dc.LineTo(x, rc.bottom);
-    dc.SetROP2(oldRop);
-    dc.SelectObject(oldPen);
+    KDrawXorLine(&dc, &CaretPen, x, 0, x, rc.bottom);
 }
 
 // ---- scrolling ------------------------------------------------------------------
