@@ -60,13 +60,6 @@ public:
     CGlissarDoc();
     ~CGlissarDoc() override;
 
-    // The document template's strings.
-    static constexpr const char* kWindowTitle = "Glissar";
-    static constexpr const char* kDocName = "Glissa";
-    static constexpr const char* kFilterName = "Glissa Files (*.gsr)";
-    static constexpr const char* kFilterExt = ".gsr";
-    static constexpr const char* kRegFileTypeId = "Glissar.Document";
-    static constexpr const char* kRegFileTypeName = "Glissa Document";
     // Half the tool's width in cadres by nToolsSize (1, 3, 7, 15, 31 cadres); 0 is the whole object.
     static constexpr int kToolHalfWidths[6] = {-1, 0, 1, 3, 7, 15};
 

@@ -43,13 +43,6 @@ public:
     CVornelDoc();
     ~CVornelDoc() override;
 
-    // The document template's strings.
-    static constexpr const char* kWindowTitle = "Vornel";
-    static constexpr const char* kDocName = "Vorne";
-    static constexpr const char* kFilterName = "Vorne Files (*.vrn)";
-    static constexpr const char* kFilterExt = ".vrn";
-    static constexpr const char* kRegFileTypeId = "Vornel.Document";
-    static constexpr const char* kRegFileTypeName = "Vorne Document";
 
     // The transform's length and the bins shown (0 .. nBins-1).
     static constexpr int kFFT = 65536;

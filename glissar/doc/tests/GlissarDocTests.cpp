@@ -153,12 +153,9 @@ TEST(GlissarDocFile, TruncatedDocumentFailsCleanly)
     }
 }
 
-TEST(GlissarDocFile, TemplateStringsAndNewDocumentRefusal)
+TEST(GlissarDocFile, NewDocumentIsRefusedWithWhoseProgramItIs)
 {
     CScriptedUserInteraction ui;
-    EXPECT_STREQ(CGlissarDoc::kWindowTitle, "Glissar");
-    EXPECT_STREQ(CGlissarDoc::kFilterName, "Glissa Files (*.gsr)");
-    EXPECT_STREQ(CGlissarDoc::kRegFileTypeId, "Glissar.Document");
     CGlissarDoc doc;
     EXPECT_FALSE(doc.OnNewDocument());
     ASSERT_EQ(ui.m_messages.size(), 1u);
