@@ -181,20 +181,8 @@ void CKLocalMaxAmplView::InvalidatePendingMarks()
     InvalidateRect(&r, FALSE);
 }
 
-// One stroke of the tool where the mouse is; without quick editing the
-// rebuilt signal follows at once.
-void CKLocalMaxAmplView::strokeAt(CGlissarDoc* doc, CPoint point)
-{
-    long cadre;
-    int bin;
-    ToolPoint(point, cadre, bin);
-    doc->ApplyTool(cadre, bin);
-    if (!doc->bQuickEditing)
-        doc->RecalculateFloatTracesAndUpdateViews(false);
-    else
-        InvalidatePendingMarks();
-}
-
+// The document keeps the tool's rules (editing mode, quick editing); the
+// view gives it the cadre and bin under the mouse and holds the capture.
 void CKLocalMaxAmplView::OnLButtonDown(UINT nFlags, CPoint point)
 {
     CGlissarDoc* doc = GetGlissarDoc();
@@ -202,17 +190,28 @@ void CKLocalMaxAmplView::OnLButtonDown(UINT nFlags, CPoint point)
         CKWaveFilmView::OnLButtonDown(nFlags, point);
         return;
     }
-    strokeAt(doc, point);
+    long cadre;
+    int bin;
+    ToolPoint(point, cadre, bin);
+    doc->ToolButtonDown(cadre, bin);
+    InvalidatePendingMarks();
     SetCapture();
 }
 
 void CKLocalMaxAmplView::OnMouseMove(UINT nFlags, CPoint point)
 {
     CGlissarDoc* doc = GetGlissarDoc();
-    if (!doc || !doc->bEditTraces || !pWaveFilm)
+    if (!doc || !doc->bEditTraces || !pWaveFilm) {
         CKWaveFilmView::OnMouseMove(nFlags, point);
-    else if (GetCapture() == this)
-        strokeAt(doc, point);
+        return;
+    }
+    if (GetCapture() != this)
+        return;
+    long cadre;
+    int bin;
+    ToolPoint(point, cadre, bin);
+    doc->ToolMouseMove(cadre, bin);
+    InvalidatePendingMarks();
 }
 
 void CKLocalMaxAmplView::OnLButtonUp(UINT nFlags, CPoint point)
@@ -224,5 +223,5 @@ void CKLocalMaxAmplView::OnLButtonUp(UINT nFlags, CPoint point)
     }
     if (GetCapture() == this)
         ReleaseCapture();
-    doc->RecalculateFloatTracesAndUpdateViews(false);
+    doc->ToolButtonUp();
 }

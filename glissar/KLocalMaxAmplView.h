@@ -47,5 +47,4 @@ private:
     void ToolPoint(CPoint point, long& cadre, int& bin) const;
     void DrawTraceMarks(CDC* pDC);
     void InvalidatePendingMarks();
-    void strokeAt(CGlissarDoc* doc, CPoint point);
 };

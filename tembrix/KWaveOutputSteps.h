@@ -35,7 +35,6 @@ public:
     void Discard();
 
     bool Failed() const { return bFailed; }
-    const CString& GetPath() const { return sPath; }
 
 private:
     void Fail(const char* suffix);

@@ -6,7 +6,6 @@
 
 class CPrintInfo {
 public:
-    void SetMinPage(UINT nMinPage) { m_nMinPage = nMinPage; }
     void SetMaxPage(UINT nMaxPage) { m_nMaxPage = nMaxPage; }
     UINT GetMinPage() const { return m_nMinPage; }
     // 0xFFFF while the view has not said how many pages there are.

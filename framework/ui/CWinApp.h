@@ -55,9 +55,6 @@ public:
 
     // The profile lives under this company key (default Kavrel).
     void SetRegistryKey(const char* lpszRegistryKey);
-    // The program's cursor resource nID, and a standard cursor (IDC_…).
-    HCURSOR LoadCursor(UINT nIDResource) const { return LoadCursorResource(nIDResource); }
-    HCURSOR LoadStandardCursor(UINT nIDCursor) const { return ::LoadStandardCursor(nIDCursor); }
     // Loads the recent-file list, keeping up to nMaxMRU entries (16 at most).
     void LoadStdProfileSettings(UINT nMaxMRU = 4);
     // The path goes to the top of the list, which is saved at once.

@@ -92,7 +92,6 @@ public:
     void ToolButtonDown(long cadre, int bin);
     void ToolMouseMove(long cadre, int bin);
     void ToolButtonUp();
-    bool IsToolStrokeActive() const { return bToolStroke; }
 
     void MarkWholeArrayDirty();
     bool IsDirtyRegionEmpty() const { return nDirtyLastCadre < nDirtyFirstCadre || nDirtyLastBin < nDirtyFirstBin; }
