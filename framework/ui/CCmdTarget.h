@@ -14,7 +14,7 @@ class CCmdUI {
 public:
     explicit CCmdUI(UINT id) : m_nID(id) {}
     virtual ~CCmdUI() = default;
-    virtual void Enable(bool bOn = true) { m_bEnabled = bOn; }
+    virtual void Enable(bool bOn = true) { m_bEnabled = bOn; m_bEnableChanged = true; }
     virtual void SetCheck(int nCheck = 1) { m_nCheck = nCheck; }
     virtual void SetRadio(bool bOn = true) { m_nCheck = bOn ? 1 : 0; m_bRadio = true; }
     virtual void SetText(const CString& text) { m_sText = text; m_bTextSet = true; }
@@ -23,6 +23,7 @@ public:
 
     UINT m_nID;
     bool m_bEnabled = true;
+    bool m_bEnableChanged = false; // an update handler said whether the item is enabled
     int m_nCheck = 0;
     bool m_bRadio = false;
     CString m_sText;

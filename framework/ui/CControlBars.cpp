@@ -230,7 +230,10 @@ void CToolBar::OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler)
     for (size_t i = 0; i < m_buttons.size(); ++i) {
         if (m_buttons[i] == ID_SEPARATOR) continue;
         KButtonCmdUI ui(m_buttons[i], m_actions[i]);
-        if (!pTarget->OnUpdateCmdUI(&ui) && bDisableIfNoHndler)
+        // A handler that only checks the button leaves its enabling to the
+        // command's handler, as when there is no update handler at all.
+        pTarget->OnUpdateCmdUI(&ui);
+        if (bDisableIfNoHndler && !ui.m_bEnableChanged)
             ui.Enable(pTarget->IsCommandHandled(m_buttons[i]));
     }
 }

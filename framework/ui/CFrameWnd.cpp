@@ -466,7 +466,8 @@ void CFrameWnd::updateMenu(QMenu* menu)
         const UINT id = a->data().toUInt();
         if (id == 0 || id == ID_FILE_MRU_FILE1) continue;
         KActionCmdUI ui(id, a);
-        if (!OnUpdateCmdUI(&ui) && m_bAutoMenuEnable) ui.Enable(IsCommandHandled(id));
+        OnUpdateCmdUI(&ui);
+        if (m_bAutoMenuEnable && !ui.m_bEnableChanged) ui.Enable(IsCommandHandled(id));
     }
 }
 
@@ -567,8 +568,9 @@ bool CFrameWnd::TranslateAccelerator(UINT vk, bool bShift, bool bCtrl, bool bAlt
             continue;
         // A disabled command swallows its key without running, as a grey menu item would.
         CCmdUI ui(a.cmd);
-        const bool asked = OnUpdateCmdUI(&ui);
-        if ((asked && !ui.m_bEnabled) || (!asked && m_bAutoMenuEnable && !IsCommandHandled(a.cmd))) return true;
+        OnUpdateCmdUI(&ui);
+        if (!ui.m_bEnableChanged && m_bAutoMenuEnable) ui.Enable(IsCommandHandled(a.cmd));
+        if (!ui.m_bEnabled) return true;
         PostMessage(WM_COMMAND, a.cmd, 0);
         return true;
     }

@@ -106,7 +106,8 @@ void RunUpdateHandlers(std::vector<CMenu::Item>& items, CWnd* pOwner)
         }
         if ((it.nFlags & MF_SEPARATOR) || it.nID == 0) continue;
         KMenuCmdUI ui(it);
-        if (!pOwner->OnUpdateCmdUI(&ui) && !pOwner->IsCommandHandled(it.nID))
+        pOwner->OnUpdateCmdUI(&ui);
+        if (!ui.m_bEnableChanged && !pOwner->IsCommandHandled(it.nID))
             ui.Enable(false);
     }
 }
