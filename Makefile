@@ -7,6 +7,8 @@ JOBS       ?= $(shell nproc)
 PREFIX     ?= /usr/local
 DESTDIR    ?=
 DEMO       := demo/demo.wav
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_SECONDS ?= 60
 
 .PHONY: all deps configure build run test install sanitize bench screenshots clean
 
@@ -45,6 +47,18 @@ sanitize: deps
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 		ctest --output-on-failure -j $(JOBS)
+
+# Every reader of outside input under libFuzzer for FUZZ_SECONDS each (clang,
+# with ASan and UBSan), from seeds the batch tool of $(BUILD) makes. A crash,
+# a leak, a hang, an allocation over 1 GiB or more than three messages for
+# one input is a finding, kept in $(FUZZ_BUILD)/findings/.
+.PHONY: fuzz
+fuzz: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target kavrel_tool
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1" \
+		-DKAVREL_FUZZ=ON -DKAVREL_BENCH=OFF > /dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
+	@bash fuzz/run-fuzzers.sh $(BUILD)/bin/kavrel $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 bench: build
 	@for b in $(BUILD)/bin/bench_*; do echo "== $$b"; $$b; done

@@ -13,6 +13,7 @@ packages=(
   xvfb xauth
   poppler-utils
   desktop-file-utils
+  clang libclang-rt-14-dev
 )
 
 missing=()

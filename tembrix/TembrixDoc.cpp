@@ -16,6 +16,7 @@
 #include "kavrel/views/KWaveView.h"
 #include "kavrel/views/KWaveSpectrumPhasePortraitView.h"
 #include "kavrel/views/KWaveSpectrumView.h"
+#include "kavrel/core/KWorkshopDocument.h"
 #include "tembrix/KDialogPhoneObjectSetContent.h"
 #include "tembrix/KFilmOperations.h"
 #include "tembrix/KSignalEditDialogs.h"
@@ -160,32 +161,7 @@ BOOL CTembrixDoc::OnOpenDocument(const char* lpszPathName)
 {
     if (!CDocument::OnOpenDocument(lpszPathName))
         return FALSE;
-    const CString path = WaveFilm.GetKWaveFilePathName(), title = WaveFilm.GetKWaveFileTitle();
-    WaveFilm.OpenKWaveFile(path, title);
-    for (CKSpectrum* s : {WaveFilm.pS0, WaveFilm.pS1, WaveFilm.pS2, WaveFilm.pS3})
-        s->Wave.OpenKWaveFile(path, title);
-    for (CKSpectrum* s : {WaveFilm.pS0, WaveFilm.pS1, WaveFilm.pS2, WaveFilm.pS3})
-        s->SetNFFT(WaveFilm.GetNFFT());
-    WaveFilm.pS0->SetSigmaF(WaveFilm.GetSigmaFr());
-    WaveFilm.pS1->SetSigmaF(WaveFilm.GetSigmaFr());
-    WaveFilm.pS2->SetSigmaF(WaveFilm.GetSigmaFr() / 2);
-    WaveFilm.pS3->SetSigmaF(WaveFilm.GetSigmaFr() / 2);
-    if (!WaveFilm.KWaveIsGood()) {
-        CString text;
-        text.Format("Не удалось открыть звуковой файл\n%s", path.GetString());
-        AfxMessageBox(text);
-        return FALSE;
-    }
-    // A film record that cannot cut the file into cadres would divide by a
-    // zero step or read outside its level arrays: refuse it as a bad file.
-    if (WaveFilm.GetCadreStepInSamples() <= 0 || WaveFilm.GetNCadres() < 2 || WaveFilm.GetNFFT() < 16 ||
-        (WaveFilm.GetNFFT() & (WaveFilm.GetNFFT() - 1)) != 0) {
-        CString text;
-        text.Format("Неожиданный формат файла %s.", lpszPathName);
-        AfxMessageBox(text, MB_ICONEXCLAMATION);
-        return FALSE;
-    }
-    if (!WaveFilm.PowerCreate())
+    if (!KOpenWorkshopFilm(WaveFilm, PhoneObjectList, lpszPathName))
         return FALSE;
     sDocFolder = FolderOfPath(lpszPathName);
     CreateFilmWindows();
@@ -195,25 +171,7 @@ BOOL CTembrixDoc::OnOpenDocument(const char* lpszPathName)
 
 void CTembrixDoc::Serialize(CArchive& ar)
 {
-    WaveFilm.KSerialize(ar);
-    PhoneObjectList.Serialize(ar);
-    if (ar.IsStoring()) {
-        ar << nMaxLevel << nNextPhoneObjectIndex;
-        return;
-    }
-    // Only sound objects on one of the 128 levels may stand in the list: the
-    // views take every element for one and place it by its level.
-    POSITION pos = PhoneObjectList.GetHeadPosition();
-    while (pos) {
-        const auto* po = dynamic_cast<CKPhoneObject*>(PhoneObjectList.GetNext(pos));
-        if (!po)
-            ar.ThrowArchive(CArchiveException::badClass);
-        if (po->nLevel < 0 || po->nLevel >= kPhoneObjectLevels)
-            ar.ThrowArchive(CArchiveException::genericException);
-    }
-    ar >> nMaxLevel >> nNextPhoneObjectIndex;
-    if (nMaxLevel < -1 || nMaxLevel >= kPhoneObjectLevels)
-        ar.ThrowArchive(CArchiveException::genericException);
+    KSerializeWorkshopDocument(ar, WaveFilm, PhoneObjectList, nMaxLevel, nNextPhoneObjectIndex);
 }
 
 void CTembrixDoc::CreateFilmWindows()

@@ -7,8 +7,6 @@
 #include "framework/base/CString.h"
 #include "kavrel/core/KPhoneObject.h"
 
-constexpr int kPhoneObjectLevels = 128;
-
 // The lowest level that no object strictly overlapping the samples
 // [nSelFirst, nSelLast] holds; -1 when all 128 are taken. An object that
 // only touches the selection does not block its level.

@@ -117,6 +117,12 @@ void CGlissarDoc::Serialize(CArchive& ar)
     }
     if (nBytes > 0)
         ar.ReadExact(LocalMaxAmplPosition.pArray, UINT(nBytes));
+    // Marks no spectrum can make would have the peaks of neighbouring maxima
+    // overwrite each other, or read a bin outside the spectrum.
+    const int B = GetNBins();
+    for (long long at = 0; B > 0 && at + B <= nBytes; at += B)
+        if (!TraceStatusRowIsPossible(LocalMaxAmplPosition.pArray + at, B))
+            ar.ThrowArchive(CArchiveException::genericException);
     ar >> nToolsSize;
 }
 

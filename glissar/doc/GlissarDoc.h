@@ -138,6 +138,15 @@ public:
         TRACE_SLOPE_DOWN = 0x80,     // no maximum; the spectrum falls towards higher bins
     };
     CKArrayBYTE LocalMaxAmplPosition;
+    // The bins in [k0, k1) of a status row of B bins that carry TRACE_LOCAL_MAX,
+    // in order, into out (B + 8 places); never bin 0 nor B − 1, which lack the
+    // neighbour a peak estimate reads. Any pattern of marks is listed as it is.
+    static int ListLocalMaxima(const unsigned char* st, int k0, int k1, int B, int* out);
+    // Whether a stored status row could have come from a spectrum: a maximum
+    // lies strictly above both neighbours, so no two stand side by side and
+    // neither end bin is one (the peak parameters of a maximum are kept at
+    // its bin and the one below it).
+    static bool TraceStatusRowIsPossible(const unsigned char* st, int B);
     bool bShowTraces = false;
     bool bShowOnlyTraces = false;
     bool bReserved = true;

@@ -135,36 +135,37 @@ private:
     std::vector<float> samples;
 };
 
-// For each set of maxima among eight neighbouring bins (bit j for bin j): the
-// bins in the low four bytes, their number in the fifth. Maxima are never
-// neighbours, so there are at most four.
+// For each set of maxima among eight neighbouring bins (bit j for bin j):
+// the bins, four bits each, in the low four bytes, their number in the fifth.
+// All eight places are kept: a stored row need not come from a spectrum.
 constexpr std::array<std::uint64_t, 256> kMaximaOfEight = [] {
     std::array<std::uint64_t, 256> t{};
     for (unsigned m = 0; m < 256; ++m) {
         std::uint64_t entry = 0;
         unsigned n = 0;
         for (unsigned j = 0; j < 8; ++j)
-            if (m >> j & 1) {
-                if (n < 4)
-                    entry |= std::uint64_t(j) << (8 * n);
-                ++n;
-            }
+            if (m >> j & 1)
+                entry |= std::uint64_t(j) << (4 * n++);
         t[m] = entry | std::uint64_t(n) << 32;
     }
     return t;
 }();
 
-// The bins in [k0, k1) of a status row that carry TRACE_LOCAL_MAX, eight
-// status bytes at a time from a table: a third of the bins of noise are
-// maxima, too many for branches. All four places of each eight bins are
-// written (out needs B + 4 places); the count moves on by how many are used.
-int ListLocalMaxima(const unsigned char* st, int k0, int k1, int B, int* out)
+} // namespace
+
+// Eight status bytes at a time from a table: a third of the bins of noise are
+// maxima, too many for branches. All eight places of each eight bins are
+// written; the count moves on by how many are used.
+int CGlissarDoc::ListLocalMaxima(const unsigned char* st, int k0, int k1, int B, int* out)
 {
+    k0 = std::max(k0, 1);
+    k1 = std::min(k1, B - 1);
     int n = 0;
     int w = k0 & ~7;
     for (; w < k1 && w + 8 <= B; w += 8) {
         std::uint64_t bits;
         std::memcpy(&bits, st + w, sizeof bits);
+        static_assert(TRACE_LOCAL_MAX == 0x01);
         bits &= 0x0101010101010101ull; // TRACE_LOCAL_MAX of each byte
         // The eight flags as the eight bits of one byte.
         unsigned m = unsigned((bits * 0x0102040810204080ull) >> 56);
@@ -173,20 +174,28 @@ int ListLocalMaxima(const unsigned char* st, int k0, int k1, int B, int* out)
         if (k1 - w < 8)
             m &= (1u << (k1 - w)) - 1;
         const std::uint64_t entry = kMaximaOfEight[m];
-        out[n] = w + int(entry & 0xff);
-        out[n + 1] = w + int(entry >> 8 & 0xff);
-        out[n + 2] = w + int(entry >> 16 & 0xff);
-        out[n + 3] = w + int(entry >> 24 & 0xff);
+        for (int i = 0; i < 8; ++i)
+            out[n + i] = w + int(entry >> (4 * i) & 0xf);
         n += int(entry >> 32);
     }
     for (int k = std::max(w, k0); k < k1; ++k) {
         out[n] = k;
-        n += st[k] & 0x01;
+        n += (st[k] & TRACE_LOCAL_MAX) ? 1 : 0;
     }
     return n;
 }
 
-} // namespace
+bool CGlissarDoc::TraceStatusRowIsPossible(const unsigned char* st, int B)
+{
+    if (B < 1)
+        return true;
+    if ((st[0] | st[B - 1]) & TRACE_LOCAL_MAX)
+        return false;
+    for (int k = 1; k < B; ++k)
+        if (st[k - 1] & st[k] & TRACE_LOCAL_MAX)
+            return false;
+    return true;
+}
 
 bool CGlissarDoc::CalculateAllSpectra(bool initiate)
 {
@@ -214,7 +223,7 @@ bool CGlissarDoc::CalculateAllSpectra(bool initiate)
     // The bins are ordered by their powers, which order them as their dB
     // levels do; the levels themselves are only needed around the maxima.
     std::vector<double> q(size_t(std::max(B, 1)));
-    std::vector<int> maxima(size_t(std::max(B, 1)) + 4);
+    std::vector<int> maxima(size_t(std::max(B, 1)) + 8);
     // The visibility of each maximum as MarkVisibleTraces gives it, while its
     // values are at hand.
     const float* down = film.validDownLevel.pArray;

@@ -89,8 +89,9 @@ KTRACE_PEAK EstimateTracePeak(double a, double b, double d, const Z& zm, const Z
 // AVX-512, picked by the loader. This file is built without fused
 // multiply-adds (see its CMakeLists): the powers must have the bits of those
 // of the dB spectrum. Only the peak estimate fuses them, for its long chains
-// of polynomials, so its last bits depend on the processor.
-#if defined(__GNUC__) && defined(__x86_64__) && defined(__linux__)
+// of polynomials, so its last bits depend on the processor. Clang (the fuzz
+// build) makes no such clones of functions other files call: one version.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
 #define KTRACE_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default")))
 #else
 #define KTRACE_VECTOR_CLONES

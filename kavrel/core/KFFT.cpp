@@ -210,9 +210,16 @@ struct FastTables {
             for (int b = 0; b < f / 16; ++b)
                 for (int l = 0; l < 4; ++l) {
                     const int k = (4 * b + kLane[l]) * (nMaxFFT / f);
-                    Twiddle(table, k, w[b].w1r[l], w[b].w1i[l]);
-                    Twiddle(table, 2 * k, w[b].w2r[l], w[b].w2i[l]);
-                    Twiddle(table, 3 * k, w[b].w3r[l], w[b].w3i[l]);
+                    // A lane of a vector is no lvalue for every compiler: set through a pair of doubles.
+                    auto set = [&](int wk, V& vr, V& vi) {
+                        double r, i;
+                        Twiddle(table, wk, r, i);
+                        vr[l] = r;
+                        vi[l] = i;
+                    };
+                    set(k, w[b].w1r, w[b].w1i);
+                    set(2 * k, w[b].w2r, w[b].w2i);
+                    set(3 * k, w[b].w3r, w[b].w3i);
                 }
             int* rev = pReverse + nReverseOffset[s];
             for (int r = 0; r < f / 16; ++r) {

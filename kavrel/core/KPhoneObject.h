@@ -7,6 +7,9 @@
 #include "framework/base/CString.h"
 #include "framework/base/Types.h"
 
+// The workshop's levels, on one of which every sound object lies.
+constexpr int kPhoneObjectLevels = 128;
+
 class CKPhoneObject : public CObject {
     DECLARE_SERIAL(CKPhoneObject)
 

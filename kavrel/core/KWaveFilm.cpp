@@ -39,15 +39,18 @@ CKWaveFilm::~CKWaveFilm()
 
 // ---- geometry -------------------------------------------------------------
 
+long CKWaveFilm::NCadresOfSpan(long a, long b, long step)
+{
+    long n = step > 0 ? (std::max(a, b) - std::min(a, b)) / step : 0;
+    if (n & 1)
+        --n;
+    return n < 2 ? 2 : n;
+}
+
 long CKWaveFilm::SetFirstAndLastSample(long a, long b)
 {
-    long lo = std::min(a, b), hi = std::max(a, b);
-    ZeroCadreSamplePosition = lo;
-    NCadres = CadreStepInSamples > 0 ? (hi - lo) / CadreStepInSamples : 0;
-    if (NCadres & 1)
-        --NCadres;
-    if (NCadres < 2)
-        NCadres = 2;
+    ZeroCadreSamplePosition = std::min(a, b);
+    NCadres = NCadresOfSpan(a, b, CadreStepInSamples);
     InternalWaveFilmStatus |= StatusGeometry;
     return NCadres;
 }

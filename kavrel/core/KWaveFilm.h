@@ -22,6 +22,8 @@ public:
 
     // Geometry and conversions.
     long SetFirstAndLastSample(long a, long b);
+    // The cadres a film over samples a..b has at a step: an even number, at least 2.
+    static long NCadresOfSpan(long a, long b, long step);
     long GetZeroCadreSamplePosition() const { return ZeroCadreSamplePosition; }
     long GetCadreStepInSamples() const { return CadreStepInSamples; }
     long GetNCadres() const { return NCadres; }
@@ -159,8 +161,11 @@ public:
     unsigned char InternalWaveFilmStatus = 0;
     long ZeroCadreSamplePosition = 0;
     long CadreStepInSamples = 0;
+    static constexpr long kMaxCadreStep = 1000000; // the SigmaFr dialog's largest step
     long NCadres = 0;
     double SigmaFr = 0.0;
+    static constexpr double kMinSigmaFr = 0.001;     // the SigmaFr dialog's range, Hz
+    static constexpr double kMaxSigmaFr = 1000000.0;
     int nFFT = 0;
     long SelectedFragmentAbsCadre0 = 0;
     long SelectedFragmentAbsCadre1 = 0;

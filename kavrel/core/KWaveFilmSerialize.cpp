@@ -1,5 +1,6 @@
 // The film's record in documents, and the film of another film's selection.
 #include <algorithm>
+#include <cmath>
 
 #include "framework/base/UserServices.h"
 #include "kavrel/core/KWaveFilm.h"
@@ -67,8 +68,15 @@ void CKWaveFilm::KSerialize(CArchive& ar)
     // Checked before anything is sized from them.
     if (!isTransformSize(nfft))
         rejectRecord(ar, "длина преобразования Фурье не из допустимых");
-    if (step < 0 || nCadres < 0 || (step > 0 && nCadres > 0x7FFFFFFFL / step) || zero < 0)
+    if (step < 0 || step > kMaxCadreStep || nCadres < 0 || (step > 0 && nCadres > 0x7FFFFFFFL / step) || zero < 0)
         rejectRecord(ar, "недопустимая геометрия кадров");
+    // The ranges the SigmaFr dialog allows; beyond them the margins of the
+    // analysis, computed from SigmaFr, no longer fit in an int.
+    if (!(sigmaFr >= kMinSigmaFr && sigmaFr <= kMaxSigmaFr))
+        rejectRecord(ar, "разрешение по частоте SigmaFr вне пределов от 0.001 до 1000000 Гц");
+    if (cadre0 < 0 || cadre1 < cadre0 || cadre1 > std::max(nCadres - 1, 0L) || caretSample < 0 ||
+        !std::isfinite(caretFrequency))
+        rejectRecord(ar, "выделенный фрагмент или курсор вне сонофильма");
     if ((long long)(nfft / 2) * 8 > ar.GetRemaining())
         ar.ThrowArchive(CArchiveException::endOfFile);
 
@@ -85,11 +93,23 @@ void CKWaveFilm::KSerialize(CArchive& ar)
 
     validDownLevel.SetSize(nFFT / 2);
     validUpLevel.SetSize(nFFT / 2);
-    for (int i = 0; i < nFFT / 2; ++i)
+    bool finite = true;
+    for (int i = 0; i < nFFT / 2; ++i) {
         ar >> validDownLevel.pArray[i] >> validUpLevel.pArray[i];
+        finite = finite && std::isfinite(validDownLevel.pArray[i]) && std::isfinite(validUpLevel.pArray[i]);
+    }
     ar >> phaseLimitNeg >> phaseLimitPos >> phaseFreqLimitNeg >> phaseFreqLimitPos;
     ar >> harmonogramDown >> harmonogramUp >> auxRangeDown >> auxRangeUp;
+    for (const double v : {double(phaseLimitNeg), double(phaseLimitPos), double(phaseFreqLimitNeg),
+                           double(phaseFreqLimitPos), harmonogramDown, harmonogramUp, auxRangeDown, auxRangeUp})
+        finite = finite && std::isfinite(v);
+    if (!finite)
+        rejectRecord(ar, "уровни или пределы отображения не являются числами");
     ar >> lightBackground >> tooltipFlags;
+    // Only the bits the display commands and the cursor-text dialog set.
+    if ((displayFlags & ~(DisplayTypeMask | DisplayInverse)) != 0 || (lightBackground != 0 && lightBackground != 1) ||
+        (tooltipFlags & ~(TooltipTimeBits | TooltipFrequencyBits | TooltipPowerBits)) != 0)
+        rejectRecord(ar, "недопустимый режим отображения");
 }
 
 void CKWaveFilm::InitializeFromSelectedFragmentAnotherKWaveFilm(CKWaveFilm* p)

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <unistd.h>
@@ -196,6 +197,79 @@ TEST(KWaveFilmArchive, MalformedRecordsFailCleanly)
         ui.QueueAnswer(IDNO);
         CKWaveFilm f;
         EXPECT_THROW(load(f, Bytes(whole.begin(), whole.begin() + long(cut))), CArchiveException) << cut;
+    }
+}
+
+// Every number of the record within what its dialog or command can set:
+// outside it the record is damaged and said to be so.
+TEST(KWaveFilmArchive, NumbersOutsideTheirRangesAreADamagedRecord)
+{
+    std::string path = writeFile("ranges.wav", pcm16(1, 8000, std::vector<int>(2000, 0)));
+    const Bytes good = filmRecord(path, "ranges", 16, 40, 48);
+    // Offsets from the layout: flag, display flags, path, title, then the fixed fields.
+    const size_t caretFrequencyAt = 1 + 4 + (1 + path.size()) + (1 + 6);
+    const size_t caretAt = caretFrequencyAt + 8, cadre0At = caretAt + 4, cadre1At = cadre0At + 4;
+    const size_t stepAt = cadre1At + 8, sigmaAt = stepAt + 8, levelsAt = sigmaAt + 8 + 4 + 1;
+    const size_t limitsAt = levelsAt + 8 * 8, auxUpAt = limitsAt + 16 + 24, lightAt = auxUpAt + 8;
+    auto withDouble = [&](size_t at, double v) {
+        Bytes b = good;
+        std::memcpy(&b[at], &v, 8);
+        return b;
+    };
+    auto withFloat = [&](size_t at, float v) {
+        Bytes b = good;
+        std::memcpy(&b[at], &v, 4);
+        return b;
+    };
+    auto withInt = [&](size_t at, std::int32_t v) {
+        Bytes b = good;
+        std::memcpy(&b[at], &v, 4);
+        return b;
+    };
+    struct Case {
+        const char* what;
+        Bytes record;
+    };
+    const Case refused[] = {
+        {"SigmaFr far below", withDouble(sigmaAt, -3.4e242)},
+        {"SigmaFr zero", withDouble(sigmaAt, 0.0)},
+        {"SigmaFr under 0.001", withDouble(sigmaAt, 0.00099)},
+        {"SigmaFr over 1000000", withDouble(sigmaAt, 1000000.1)},
+        {"SigmaFr not a number", withDouble(sigmaAt, std::nan(""))},
+        {"step over the dialog's", filmRecord(path, "ranges", 16, 1000001, 4)},
+        {"caret frequency infinite", withDouble(caretFrequencyAt, INFINITY)},
+        {"caret before the sound", withInt(caretAt, -1)},
+        {"selection before the film", withInt(cadre0At, -1)},
+        {"selection after the film", withInt(cadre1At, 48)},
+        {"selection reversed", withInt(cadre0At, 4)},
+        {"level not a number", withFloat(levelsAt + 4 * 8 + 4, std::nanf(""))},
+        {"phase limit infinite", withFloat(limitsAt, -INFINITY)},
+        {"range not a number", withDouble(auxUpAt, std::nan(""))},
+        {"unknown display bit", withInt(1, 0x200)},
+        {"light background 2", withInt(lightAt, 2)},
+        {"unknown cursor-text bit", withInt(lightAt + 4, 0x80)},
+    };
+    for (const Case& c : refused) {
+        SCOPED_TRACE(c.what);
+        CScriptedUserInteraction ui;
+        CKWaveFilm f;
+        EXPECT_THROW(load(f, c.record), CArchiveException);
+        ASSERT_EQ(ui.m_messages.size(), 1u);
+        EXPECT_TRUE(ui.m_messages[0].sText.str().starts_with("Запись сонофильма в документе повреждена"));
+    }
+    // The ends of the ranges themselves are taken.
+    const Case taken[] = {{"SigmaFr 0.001", withDouble(sigmaAt, 0.001)},
+                          {"SigmaFr 1000000", withDouble(sigmaAt, 1000000.0)},
+                          {"step 1000000", filmRecord(path, "ranges", 16, 1000000, 4)},
+                          {"last cadre selected", withInt(cadre1At, 47)},
+                          {"every display bit", withInt(1, CKWaveFilm::DisplayTypeMask | CKWaveFilm::DisplayInverse)},
+                          {"every cursor-text bit", withInt(lightAt + 4, 0x7F)}};
+    for (const Case& c : taken) {
+        SCOPED_TRACE(c.what);
+        CScriptedUserInteraction ui;
+        CKWaveFilm f;
+        EXPECT_NO_THROW(load(f, c.record));
+        EXPECT_TRUE(ui.m_messages.empty());
     }
 }
 

@@ -1,0 +1,40 @@
+// The suite's WAV reader on a hostile file, as the batch tool's info,
+// samples and power commands use it: the header checked, stretches of
+// samples read across both ends of the data in either channel, the window
+// moved over the file, the raw frames read in one pass, and the power of
+// every cadre of a film over the whole file.
+#include <vector>
+
+#include "fuzz/FuzzSupport.h"
+#include "kavrel/core/KWave.h"
+#include "kavrel/core/KWaveFilm.h"
+#include "kavrel/core/KWaveFilmHelpers.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    kfuzz::Messages ui;
+    kfuzz::InputFile in(data, size, ".wav");
+    {
+        CKWave wave;
+        if (!wave.OpenKWaveFile(in.Path(), "fuzz"))
+            return 0;
+        const long n = wave.GetKWaveSizeInSamples();
+        std::vector<short> stretch(300);
+        for (int channel = 0; channel < wave.GetKWaveNChannels(); ++channel) {
+            wave.nChannel = channel;
+            for (const long first : {-150L, 0L, n / 2, n - 150, n + 10})
+                wave.FillKWaveBufFromSampleNSamples(stretch.data(), first, long(stretch.size()));
+            for (const long s : {0L, n / 2, n - 1})
+                wave.PositKWaveWindowOnSample(s);
+        }
+        wave.SetKWaveWindowWidthInSamples(4096);
+        wave.PositKWaveWindowOnSample(n);
+        std::vector<unsigned char> frames(size + 4);
+        if (wave.SeekBlockAlignedWaveSample(0) != -1)
+            wave.ReadBlockAlignedWaveSamples(frames.data(), long(frames.size()) / wave.GetKWaveBlockAlign());
+    }
+    CKWaveFilm film;
+    if (OpenKWaveFilmOnWholeFile(film, in.Path(), "fuzz", 1024))
+        film.PowerCreate();
+    return 0;
+}

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# The harnesses' seed corpora, made fresh by the batch tool (sox makes the
+# sounds the tool starts from): make-seeds.sh KAVREL_TOOL DIR
+# writes DIR/seeds/HARNESS/ for every harness and keeps the sounds and the
+# object files the seed documents name in DIR/seed-work/, whose whole paths
+# the documents store. The tracer's seeds carry their .kfw after the marker
+# KFW-DATA; every one of them names DIR/seed-work/object.kfw.
+set -euo pipefail
+tool=$(realpath "$1")
+dir=$(realpath -m "$2")
+work=$dir/seed-work
+seeds=$dir/seeds
+rm -rf "$work" "$seeds"
+mkdir -p "$work"
+for h in riff wave pelmora_wave film_record tbx gsr vrn; do
+  mkdir -p "$seeds/$h"
+done
+cd "$work"
+
+# Sounds of every format the readers take, a second or less each.
+sox -q -n -r 8000 -b 16 -c 1 voice.wav synth 0.6 sawtooth 180 vol 0.5
+sox -q -n -r 11025 -b 8 -c 1 tone8.wav synth 0.3 sine 440
+sox -q -n -r 8000 -b 16 -c 2 stereo.wav synth 0.25 sine 300 sine 700
+sox -q -n -r 6000 -b 8 -c 2 stereo8.wav synth 0.2 square 250
+# The suite's own writer: an edit of the tool's.
+"$tool" edit voice.wav cut.wav cut --select 5 20 --keep
+"$tool" edit voice.wav up.wav up2
+for w in voice tone8 stereo stereo8 cut; do
+  for h in riff wave pelmora_wave; do
+    cp "$w.wav" "$seeds/$h/$w.wav"
+  done
+done
+head -c 60000 up.wav > "$seeds/wave/up-cut-off.wav"
+
+# Workshop documents: without objects, with objects of every type, and at
+# another NFFT and resolution.
+"$tool" make-document voice.wav empty.tbx
+"$tool" make-document voice.wav objects.tbx --object 2 12 0 "Текст" --object 5 30 1 "Гармоники" \
+  --object 10 25 3 "Голос" --object 20 40 4 "Эхо" --object 1 8 2 "Тон" --level-change -6
+"$tool" make-document stereo.wav narrow.tbx --nfft 256 --sigmaf 120 --object 3 20 0 "Узкий"
+for d in empty objects narrow; do
+  cp "$d.tbx" "$seeds/tbx/$d.tbx"
+  cp "$d.tbx" "$seeds/film_record/$d.tbx"
+done
+
+# Tracer documents, one at a time at the one path, with the traces the
+# tracer finds added, and the float wave behind the marker.
+tracer() {
+  local name=$1; shift
+  rm -f object.gsr object.ocn object.kfw
+  "$tool" make-object "$@"
+  local doc=object.gsr
+  [ -f object.ocn ] && doc=object.ocn
+  "$tool" traces "$doc" --add-visible > /dev/null
+  { cat "$doc"; printf 'KFW-DATA'; cat object.kfw; } > "$seeds/gsr/$name"
+}
+tracer micro voice.wav 2 44 object.gsr
+tracer voice voice.wav 4 30 object.ocn --name "Голос"
+tracer narrow voice.wav 10 150 object.gsr --nfft 256
+tracer empty voice.wav 3 20 object.gsr
+# The last one stays untraced: the first document the workshop writes.
+rm -f object.gsr object.kfw
+"$tool" make-object voice.wav 3 20 object.gsr
+{ cat object.gsr; printf 'KFW-DATA'; cat object.kfw; } > "$seeds/gsr/first"
+
+# Analyser documents.
+"$tool" make-object voice.wav 2 40 echo.vrn
+"$tool" make-object stereo.wav 1 10 echo-right.vrn --channel 1
+cp echo.vrn echo-right.vrn "$seeds/vrn/"
