@@ -15,7 +15,7 @@ CString CompanionProgramOfType(int nType)
 
 CString CompanionCommandLine(const CString& sProgram, const CString& sDocPath)
 {
-    return sProgram + " \"" + sDocPath + "\"";
+    return sProgram + " " + CString(KQuoteCommandLineArgument(sDocPath.GetString()).c_str());
 }
 
 bool StartCompanionProgram(const CString& sProgram, const CString& sCommandLine, long* pProcessId)

@@ -8,7 +8,8 @@
 // The program of a sound object's type: Glissar.exe (1), Vocrin.exe (3),
 // Vornel.exe (4); empty for the types that start nothing.
 CString CompanionProgramOfType(int nType);
-// The program's name, a blank and the path in double quotes, as it stands.
+// The program's name, a blank and the path in double quotes, with its own
+// quotes (and the backslashes before them) escaped so that it arrives as it stands.
 CString CompanionCommandLine(const CString& sProgram, const CString& sDocPath);
 // Starts the command line and does not wait; on failure "Не удается
 // запустить приложение PROGRAM" and false.

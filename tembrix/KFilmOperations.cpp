@@ -5,6 +5,7 @@
 #include "tembrix/KFilmOperations.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -159,12 +160,28 @@ bool KWriteLevelled(CKWaveFilm& film, const KAGCSettings& settings, const CStrin
     return KWriteLevelledPower(film, settings, out) == KEditOutcome::Written;
 }
 
+bool KRefuseIfTooShortToUpsample(CKWaveFilm& film)
+{
+    const long N = film.GetKWaveSizeInSamples();
+    if (N >= kresample::kShortestInterpolated)
+        return false;
+    // Nothing would come out but a header.
+    CString text;
+    text.Format("Звуковой файл слишком короткий для повышения частоты АЦП: в нем %ld отсчетов, а нужно не менее "
+                "%ld.\nФайл не создан.",
+                N, kresample::kShortestInterpolated);
+    AfxMessageBox(text, MB_ICONEXCLAMATION);
+    return true;
+}
+
 bool KWriteUpsampled(CKWaveFilm& film, int factor, const CString& path)
 {
     const WAVEFORMATEX source = film.GetKWaveFormat();
     // Read in order from the start, converted to 16 bits whatever the source's width.
     long pos = 0;
     const long N = film.GetKWaveSizeInSamples();
+    if (KRefuseIfTooShortToUpsample(film))
+        return false;
     const kresample::SequentialReader read = [&film, &pos, N](short* dst, long n) {
         const long got = std::clamp(N - pos, 0L, n);
         if (!film.FillKWaveBufFromSampleNSamples(dst, pos, n))
@@ -296,5 +313,9 @@ bool KWriteCocktail(CKWaveFilm& film, int nAdditions, unsigned seed, const CStri
     if (!(path.IsEmpty() ? out.Create(rate, 1) : out.Create(path, rate, 1)))
         return false;
     const bool written = out.Write(r.wave.data(), int(r.wave.size() * sizeof(short)));
-    return out.Close() && written;
+    if (out.Close() && written)
+        return true;
+    // Its message has been shown; a file whose header lies about its samples must not stay.
+    std::remove(out.GetWaveFilePath().GetString());
+    return false;
 }

@@ -16,6 +16,8 @@ extern const char* const kOnlyMonoMessage;          // the resamplers' refusal o
 extern const char* const kOnlyMonoSynthesisMessage; // the same for reversal and synthesis
 // Shows the message and answers true when the analysed sound is not mono.
 bool KRefuseIfNotMono(const CKWaveFilm& film, const char* message);
+// Shows the message and answers true when the sound is too short for ×2 and ×4 to write a sample.
+bool KRefuseIfTooShortToUpsample(CKWaveFilm& film);
 
 // Delete (nWhat 0) or keep (1) the selected fragment, roughly (nQuality 0) or carefully (1).
 bool KWriteEditedSegment(CKWaveFilm& film, int nWhat, int nQuality, const CString& path);

@@ -46,6 +46,9 @@ void SetAllocationRefusal(std::function<bool(int nBuffer)> refuse);
 
 // The interpolators' block length in input samples.
 constexpr long kBlock = 160;
+// The fewest samples from which the interpolators write anything: half a
+// block of priming and one whole block.
+constexpr long kShortestInterpolated = kBlock / 2 + kBlock;
 
 // The 160-tap filter of the point half-way between two samples.
 std::vector<double> HalfSampleFilter();

@@ -1,7 +1,9 @@
 #include "tembrix/TembrixDoc.h"
 
 #include <algorithm>
+#include <climits>
 
+#include "framework/base/CFile.h"
 #include "framework/base/UserServices.h"
 #include "framework/ui/AfxIds.h"
 #include "framework/ui/CFrameWnd.h"
@@ -99,8 +101,10 @@ void CTembrixDoc::DeleteContents()
 
 CString CTembrixDoc::FolderOfPath(const CString& path)
 {
-    const int slash = path.ReverseFind('/');
-    return slash >= 0 ? path.Left(slash + 1) : CString();
+    // Whole, since the objects' paths are built on it and stored.
+    const CString full = KFullPath(path);
+    const int slash = full.ReverseFind('/');
+    return slash >= 0 ? full.Left(slash + 1) : CString();
 }
 
 // ---- life of the document ----------------------------------------------------
@@ -127,6 +131,10 @@ BOOL CTembrixDoc::OnNewDocument()
         return FALSE;
     KeepNewDocumentAt(rq.sPathName, rq.sFileName_);
     CreateFilmWindows();
+    // Named, it is written at once: the objects made next write their files
+    // beside it, and closing must not lose what the user just chose to keep.
+    if (!OnSaveDocument(rq.sPathName))
+        SetModifiedFlag(true);
     return TRUE;
 }
 
@@ -277,6 +285,11 @@ void CTembrixDoc::NewPhoneObject()
 
 bool CTembrixDoc::AddDescribedPhoneObject(CKPhoneObject* po)
 {
+    // Another document on the same sound in this folder may have used the
+    // index already: its files are never written over, the next free index is taken.
+    while (nNextPhoneObjectIndex < INT_MAX &&
+           PhoneObjectFilesExist(sDocFolder, WaveFilm.GetKWaveFileTitle(), nNextPhoneObjectIndex))
+        ++nNextPhoneObjectIndex;
     po->nIndex = nNextPhoneObjectIndex;
     if (po->nType == 4 && po->nLastSample - po->nFirstSample > 65536) {
         const int answer = AfxMessageBox(
@@ -308,6 +321,8 @@ void CTembrixDoc::DeletePhoneObject(CKPhoneObject* po)
 {
     if (POSITION pos = PhoneObjectList.Find(po)) {
         PhoneObjectList.RemoveAt(pos);
+        // Every column has a window on the object: they all let go of it first.
+        UpdateAllViews(nullptr, HintPhoneObjectGone, po);
         delete po;
         SetModifiedFlag();
     }

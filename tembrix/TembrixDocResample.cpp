@@ -24,7 +24,7 @@ const char* const kTitleSynthesised = "Задание имени синтези�
 
 void CTembrixDoc::OnUpsample(UINT nID)
 {
-    if (KRefuseIfNotMono(WaveFilm, kOnlyMonoMessage))
+    if (KRefuseIfNotMono(WaveFilm, kOnlyMonoMessage) || KRefuseIfTooShortToUpsample(WaveFilm))
         return;
     const int factor = nID == ID_UPSAMPLE_4 ? 4 : 2;
     const CString name = OutputInitialName(factor == 4 ? "_UpSampling x 4" : "_UpSampling x 2");

@@ -1,5 +1,6 @@
 #include "tembrix/TembrixFormulas.h"
 
+#include <algorithm>
 #include <cmath>
 
 int LowestFreeLevel(const std::vector<const CKPhoneObject*>& objects, long nSelFirst, long nSelLast)
@@ -100,4 +101,13 @@ std::vector<std::pair<int, int>> BackgroundSinusoid(int W, int H)
         points.emplace_back(x, int(yMid - amplitude * std::exp(-3.0 * u) * std::sin(2 * M_PI * 5 * u)));
     }
     return points;
+}
+
+KShownSpan ShownPartOfSpan(long left, long right, int nClientWidth)
+{
+    constexpr long kMargin = 4;
+    const long lo = -kMargin, hi = long(std::max(nClientWidth, 0)) + kMargin;
+    const long l = std::clamp(left, lo, hi);
+    const long r = std::clamp(std::max(right, left), lo, hi);
+    return {int(l), int(r), int(l - left)};
 }

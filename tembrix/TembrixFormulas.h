@@ -31,6 +31,16 @@ constexpr int kObjectHeight = 24;
 inline int PhoneObjectTop(int nLevel) { return kLevelPitch * nLevel + kRulerHeight; }
 inline int StripHeight(int nMaxLevel) { return kLevelPitch * nMaxLevel + 60; }
 
+// The part of an object's span [left, right] (client pixels) that a strip of
+// nClientWidth pixels shows, kept a few pixels wider so that edges just
+// outside stay outside. An object window is only as long as this part: one
+// as long as the object would hold a picture as long as the object.
+struct KShownSpan {
+    int left, right; // client pixels; left == right when nothing is shown
+    int hiddenLeft;  // pixels of the object cut off on the left
+};
+KShownSpan ShownPartOfSpan(long left, long right, int nClientWidth);
+
 // The object's text: "name: comment" on one line.
 CString PhoneObjectCaption(const CString& sName, const CString& sComment);
 

@@ -1,10 +1,19 @@
 #include "tembrix/TembrixFrame.h"
 
+#include "framework/ui/AfxIds.h"
 #include "kavrel/views/KPowerFilmView.h"
 #include "kavrel/views/KWaveFilmView.h"
 #include "tembrix/TembrixView.h"
 
 IMPLEMENT_DYNCREATE(CTembrixFrame, CMDIChildWnd)
+
+CTembrixFrame::CTembrixFrame()
+{
+    // After a document opens the active pane is the power curve of a closed
+    // column: printing must not depend on the user clicking into the strip.
+    for (UINT id : {ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW})
+        MapCommandWithId(id, &CTembrixFrame::OnPrintColumn);
+}
 
 BOOL CTembrixFrame::PreCreateWindow(CREATESTRUCT& cs)
 {
@@ -31,6 +40,9 @@ BOOL CTembrixFrame::OnCreateClient(LPCREATESTRUCT, CCreateContext* pContext)
     m_wndSplitter.SetColumnInfo(0, 0, 0);
     m_wndSplitter.SetColumnInfo(1, 0, 0);
     m_wndSplitter.SetColumnInfo(2, kOpenColumnWidth, 0);
+    // The panes take these sizes now, not at the frame's next resize: until
+    // then the first column would show what only the third should.
+    m_wndSplitter.RecalcLayout();
     SetActiveView(PowerView(0));
     return TRUE;
 }
@@ -48,4 +60,38 @@ CKWaveFilmView* CTembrixFrame::SonogramView(int col) const
 CTembrixView* CTembrixFrame::StripView(int col) const
 {
     return dynamic_cast<CTembrixView*>(m_wndSplitter.GetPane(2, col));
+}
+
+int CTembrixFrame::ColumnOf(const CWnd* pPane) const
+{
+    for (int c = 0; c < 3; ++c)
+        for (int r = 0; r < 3; ++r)
+            if (pPane && m_wndSplitter.GetPane(r, c) == pPane)
+                return c;
+    return -1;
+}
+
+int CTembrixFrame::PrintedColumn() const
+{
+    int active = ColumnOf(GetActiveView());
+    int cx = 0, cxMin = 0;
+    if (active >= 0)
+        m_wndSplitter.GetColumnInfo(active, cx, cxMin);
+    if (active >= 0 && cx > 0)
+        return active;
+    int widest = 2, widestCx = 0;
+    for (int c = 0; c < 3; ++c) {
+        m_wndSplitter.GetColumnInfo(c, cx, cxMin);
+        if (cx > widestCx) {
+            widest = c;
+            widestCx = cx;
+        }
+    }
+    return widest;
+}
+
+void CTembrixFrame::OnPrintColumn(UINT nID)
+{
+    if (CTembrixView* strip = StripView(PrintedColumn()))
+        strip->OnCmdMsg(nID, BN_CLICKED);
 }

@@ -14,7 +14,7 @@ class CTembrixFrame : public CMDIChildWnd {
     DECLARE_DYNCREATE(CTembrixFrame)
 
 public:
-    CTembrixFrame() = default;
+    CTembrixFrame();
 
     BOOL PreCreateWindow(CREATESTRUCT& cs) override;
     BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext) override;
@@ -22,6 +22,15 @@ public:
     CKPowerFilmView* PowerView(int col) const;
     CKWaveFilmView* SonogramView(int col) const;
     CTembrixView* StripView(int col) const;
+    // The column of a pane; -1 for a window that is none of them.
+    int ColumnOf(const CWnd* pPane) const;
+    // The column that printing shows: that of the active pane while it is
+    // open, else the widest open one.
+    int PrintedColumn() const;
+
+    // Print, direct print and preview from whichever pane has the focus:
+    // the strip of the printed column prints it.
+    void OnPrintColumn(UINT nID);
 
     static constexpr int kPowerHeight = 80, kSonogramHeight = 512, kStripHeight = 40;
     static constexpr int kOpenColumnWidth = 1000;

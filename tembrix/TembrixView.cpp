@@ -1,14 +1,20 @@
 #include "tembrix/TembrixView.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "framework/base/UserServices.h"
 #include "framework/ui/AfxIds.h"
 #include "framework/ui/CMenu.h"
+#include "framework/ui/CPrintInfo.h"
+#include "framework/ui/KWndPicture.h"
 #include "kavrel/views/DialogPhoneObjectProperties.h"
+#include "kavrel/views/KPowerFilmView.h"
+#include "kavrel/views/KWaveFilmView.h"
 #include "tembrix/KCompanionPrograms.h"
 #include "tembrix/TembrixDoc.h"
 #include "tembrix/TembrixFormulas.h"
+#include "tembrix/TembrixFrame.h"
 #include "tembrix/TembrixIds.h"
 
 IMPLEMENT_DYNCREATE(CTembrixView, CScrollView)
@@ -76,15 +82,33 @@ void CTembrixView::SetNewScrollSizes()
                    CSize(nLineWidth, nLineHeight));
 }
 
+CRect CTembrixView::ShownObjectWindowRect(const CKPhoneObject* po, int* pHiddenLeft, int* pFullWidth) const
+{
+    CRect r = PhoneObjectRect(po);
+    const CPoint pos = GetScrollPosition();
+    r.OffsetRect(-pos.x, -pos.y);
+    CRect rc;
+    GetClientRect(&rc);
+    const KShownSpan shown = ShownPartOfSpan(r.left, r.right, rc.Width());
+    *pHiddenLeft = shown.hiddenLeft;
+    *pFullWidth = r.Width();
+    return CRect(shown.left, r.top, shown.right, r.bottom);
+}
+
 void CTembrixView::MoveObjectWindows()
 {
-    const CPoint pos = GetScrollPosition();
     for (CKPhoneObjectWnd* w : PhoneObjectWndList) {
         if (!w->GetWidget() || !w->pPhoneObject)
             continue;
-        CRect r = PhoneObjectRect(w->pPhoneObject);
-        r.OffsetRect(-pos.x, -pos.y);
+        int hiddenLeft = 0, fullWidth = 0;
+        const CRect r = ShownObjectWindowRect(w->pPhoneObject, &hiddenLeft, &fullWidth);
+        const bool shifted = hiddenLeft != w->nHiddenLeft || fullWidth != w->nFullWidth;
+        w->nHiddenLeft = hiddenLeft;
+        w->nFullWidth = fullWidth;
         w->MoveWindow(&r, FALSE);
+        // The same window now shows another part of its object.
+        if (shifted)
+            w->Invalidate(TRUE);
     }
 }
 
@@ -95,9 +119,7 @@ bool CTembrixView::CreatePhoneObjectWnd(CKPhoneObject* po)
         AfxMessageBox("Не удалось создать объект окна для фонообъекта.");
         return false;
     }
-    CRect r = PhoneObjectRect(po);
-    const CPoint pos = GetScrollPosition();
-    r.OffsetRect(-pos.x, -pos.y);
+    const CRect r = ShownObjectWindowRect(po, &w->nHiddenLeft, &w->nFullWidth);
     if (!w->Create(nullptr, po->sName, DWORD(WS_CHILD) | DWORD(WS_VISIBLE), r, this, UINT(po->nIndex))) {
         AfxMessageBox("Не удалось создать дочернее окно для фонообъекта.");
         delete w;
@@ -108,6 +130,15 @@ bool CTembrixView::CreatePhoneObjectWnd(CKPhoneObject* po)
     w->UpdateWindow();
     SetNewScrollSizes();
     return true;
+}
+
+void CTembrixView::ForgetPhoneObjectWnd(CKPhoneObjectWnd* pWnd)
+{
+    pWnd->pPhoneObject = nullptr;
+    // The window may be the one whose menu asked for the deletion: it goes
+    // once its own message has been handled.
+    pWnd->ShowWindow(SW_HIDE);
+    PostMessage(WM_REMOVE_PHONE_OBJECT_WND, WPARAM(pWnd));
 }
 
 void CTembrixView::RemovePhoneObjectWnd(CKPhoneObjectWnd* pWnd)
@@ -161,6 +192,11 @@ void CTembrixView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint)
     case HintPhoneObject:
         if (auto* po = dynamic_cast<CKPhoneObject*>(pHint))
             CreatePhoneObjectWnd(po);
+        break;
+    case HintPhoneObjectGone:
+        for (CKPhoneObjectWnd* w : PhoneObjectWndList)
+            if (w->pPhoneObject == pHint)
+                ForgetPhoneObjectWnd(w);
         break;
     case HintCaret:
         if (!pWaveFilm)
@@ -232,6 +268,42 @@ void CTembrixView::OnDraw(CDC* pDC)
     }
 }
 
+BOOL CTembrixView::OnPreparePrinting(CPrintInfo* pInfo)
+{
+    pInfo->SetMaxPage(1);
+    return DoPreparePrinting(pInfo);
+}
+
+void CTembrixView::OnPrint(CDC* pDC, CPrintInfo* pInfo)
+{
+    auto* frame = dynamic_cast<CTembrixFrame*>(GetParentFrame());
+    const int col = frame ? frame->ColumnOf(this) : -1;
+    std::vector<CWnd*> panes;
+    if (col >= 0)
+        panes = {frame->PowerView(col), frame->SonogramView(col), this};
+    else
+        panes = {this};
+    int width = 0, height = 0;
+    for (CWnd* w : panes) {
+        CRect r;
+        w->GetClientRect(&r);
+        width = std::max(width, r.Width());
+        height += r.Height();
+    }
+    if (width <= 0 || height <= 0)
+        return;
+    // As large as the page allows, never larger than on the screen.
+    const CRect page = pInfo->m_rectDraw;
+    const double scale = std::min({1.0, double(page.Width()) / width, double(page.Height()) / height});
+    double y = page.top;
+    for (CWnd* w : panes) {
+        CRect r;
+        w->GetClientRect(&r);
+        KDrawWindowPicture(w, pDC, page.left, int(std::lround(y)), scale);
+        y += r.Height() * scale;
+    }
+}
+
 void CTembrixView::PutKCaret()
 {
     bCaretDrawn = !bCaretDrawn;
@@ -256,6 +328,8 @@ void CTembrixView::OnSize(UINT nType, int cx, int cy)
 {
     CScrollView::OnSize(nType, cx, cy);
     SetNewScrollSizes();
+    // The windows show as much of their objects as the strip now does.
+    MoveObjectWindows();
     Invalidate(TRUE);
 }
 
@@ -348,6 +422,15 @@ LRESULT CTembrixView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 // ---- the sound-object window -----------------------------------------------------------
 
+CKPhoneObjectWnd::CKPhoneObjectWnd(CKPhoneObject* po) : pPhoneObject(po)
+{
+    // Registered, not only handled, so that the context menu offers them:
+    // an item nobody registers is greyed. Cut, copy and paste have nothing
+    // to do here and stay grey.
+    MapCommand(ID_DELETE_PHONE_OBJECT, &CKPhoneObjectWnd::OnDeletePhoneObject);
+    MapCommand(ID_PHONE_OBJECT_PROPERTIES, &CKPhoneObjectWnd::OnPhoneObjectProperties);
+}
+
 COLORREF CKPhoneObjectWnd::FillOfType(int nType)
 {
     switch (nType) {
@@ -373,20 +456,25 @@ BOOL CKPhoneObjectWnd::OnEraseBkgnd(CDC* pDC)
     pDC->FillSolidRect(&rc, FillOfType(pPhoneObject->nType));
     pDC->SetBkMode(TRANSPARENT);
     pDC->SetTextColor(TextOfType(pPhoneObject->nType));
-    pDC->TextOut(4, 2, PhoneObjectCaption(pPhoneObject->sName, pPhoneObject->sComment));
+    // The window shows only the strip's part of its object: text and edges
+    // stand where the whole object would have them.
+    pDC->TextOut(4 - nHiddenLeft, 2, PhoneObjectCaption(pPhoneObject->sName, pPhoneObject->sComment));
     // A bump edge: raised outside, sunken inside.
     const COLORREF light = RGB(255, 255, 255), shadow = RGB(128, 128, 128);
     auto frame = [&](CRect r, COLORREF topLeft, COLORREF bottomRight) {
         if (r.Width() <= 0 || r.Height() <= 0)
             return;
-        pDC->FillSolidRect(r.left, r.top, r.Width(), 1, topLeft);
+        // The long lines only as far as the window reaches.
+        const int x0 = std::max(r.left, rc.left - 1), x1 = std::min(r.right, rc.right + 1);
+        pDC->FillSolidRect(x0, r.top, x1 - x0, 1, topLeft);
         pDC->FillSolidRect(r.left, r.top, 1, r.Height(), topLeft);
-        pDC->FillSolidRect(r.left, r.bottom - 1, r.Width(), 1, bottomRight);
+        pDC->FillSolidRect(x0, r.bottom - 1, x1 - x0, 1, bottomRight);
         pDC->FillSolidRect(r.right - 1, r.top, 1, r.Height(), bottomRight);
     };
-    frame(rc, light, shadow);
-    rc.DeflateRect(1, 1);
-    frame(rc, shadow, light);
+    CRect whole(-nHiddenLeft, rc.top, nFullWidth - nHiddenLeft, rc.bottom);
+    frame(whole, light, shadow);
+    whole.DeflateRect(1, 1);
+    frame(whole, shadow, light);
     return TRUE;
 }
 
@@ -433,18 +521,6 @@ void CKPhoneObjectWnd::OnContextMenu(CWnd*, CPoint point)
         popup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, this);
 }
 
-bool CKPhoneObjectWnd::OnCommand(UINT nID, UINT nCode)
-{
-    switch (nID) {
-    case ID_DELETE_PHONE_OBJECT: OnDeletePhoneObject(); return true;
-    case ID_PHONE_OBJECT_PROPERTIES: OnPhoneObjectProperties(); return true;
-    case ID_EDIT_CUT:
-    case ID_EDIT_COPY:
-    case ID_EDIT_PASTE: return true; // offered, with nothing to do here
-    default: return CWnd::OnCommand(nID, nCode);
-    }
-}
-
 void CKPhoneObjectWnd::OnDeletePhoneObject()
 {
     if (UserInteraction().MessageBox("Вы действительно хотите удалить этот сонообъект?", "Подтверждение",
@@ -453,12 +529,9 @@ void CKPhoneObjectWnd::OnDeletePhoneObject()
     auto* view = dynamic_cast<CTembrixView*>(GetParent());
     if (!view)
         return;
+    // The document tells every view, this one included, to let go of the object.
     if (CTembrixDoc* doc = view->GetDocument())
         doc->DeletePhoneObject(pPhoneObject);
-    pPhoneObject = nullptr;
-    // The window goes once its own message has been handled.
-    ShowWindow(SW_HIDE);
-    view->PostMessage(CTembrixView::WM_REMOVE_PHONE_OBJECT_WND, WPARAM(this));
 }
 
 void CKPhoneObjectWnd::OnPhoneObjectProperties()

@@ -47,6 +47,10 @@ public:
     void OnTimer(UINT_PTR nIDEvent) override;
     void OnContextMenu(CWnd* pWnd, CPoint point) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Printing gives one page: the column of this strip as the screen shows
+    // it, power curve and sonogram above the strip with its objects.
+    BOOL OnPreparePrinting(CPrintInfo* pInfo) override;
+    void OnPrint(CDC* pDC, CPrintInfo* pInfo) override;
 
     void OnRulerInSeconds();
     void OnUpdateRulerInSeconds(CCmdUI* pCmdUI);
@@ -56,10 +60,14 @@ public:
     void PutKCaret();
     // The window of a new object; false (with a message) when it cannot be made.
     bool CreatePhoneObjectWnd(CKPhoneObject* po);
+    // The window lets go of its object at once and leaves the strip soon after.
+    void ForgetPhoneObjectWnd(CKPhoneObjectWnd* pWnd);
     // The object's window is taken off the strip and destroyed.
     void RemovePhoneObjectWnd(CKPhoneObjectWnd* pWnd);
     // The object's rectangle in the strip's coordinates (pixel x = cadre).
     CRect PhoneObjectRect(const CKPhoneObject* po) const;
+    // Its window's rectangle in client coordinates: the shown part only.
+    CRect ShownObjectWindowRect(const CKPhoneObject* po, int* pHiddenLeft, int* pFullWidth) const;
     // The ruler's step in seconds for the film and the label font.
     int RulerStep(CDC* pDC) const;
 
@@ -93,13 +101,12 @@ private:
 // properties.
 class CKPhoneObjectWnd : public CWnd {
 public:
-    explicit CKPhoneObjectWnd(CKPhoneObject* po) : pPhoneObject(po) {}
+    explicit CKPhoneObjectWnd(CKPhoneObject* po);
 
     BOOL OnEraseBkgnd(CDC* pDC) override;
     void OnLButtonDown(UINT nFlags, CPoint point) override;
     void OnLButtonDblClk(UINT nFlags, CPoint point) override;
     void OnContextMenu(CWnd* pWnd, CPoint point) override;
-    bool OnCommand(UINT nID, UINT nCode) override;
 
     void OnDeletePhoneObject();
     void OnPhoneObjectProperties();
@@ -110,4 +117,6 @@ public:
 
     CKPhoneObject* pPhoneObject;
     long nProcessId = 0; // of the last companion program it started
+    int nHiddenLeft = 0; // pixels of the object left of the window
+    int nFullWidth = 0;  // the whole object's width in pixels
 };

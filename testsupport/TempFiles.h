@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace ktest {
@@ -54,6 +56,32 @@ public:
 
 private:
     std::string m_path;
+};
+
+// Files of this process grow to at most `bytes` while it lives, as on a
+// nearly full disk: a write past the limit fails with EFBIG instead of
+// raising the signal that would end the process.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(unsigned long long bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = m_saved;
+        small.rlim_cur = rlim_t(bytes);
+        ::setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_saved{};
+    void (*m_oldHandler)(int) = nullptr;
 };
 
 } // namespace ktest

@@ -1,6 +1,7 @@
 #include "framework/base/CFile.h"
 
 #include <cerrno>
+#include <filesystem>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -229,6 +230,17 @@ bool CFile::Flush()
         return false;
     }
     return true;
+}
+
+CString KFullPath(const CString& path)
+{
+    if (path.IsEmpty())
+        return path;
+    std::error_code ec;
+    const std::filesystem::path full = std::filesystem::absolute(path.GetString(), ec);
+    if (ec)
+        return path;
+    return CString(full.lexically_normal().string().c_str());
 }
 
 bool KIsSameFile(const char* a, const char* b)

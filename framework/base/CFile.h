@@ -40,6 +40,11 @@ public:
 // spellings of the path); false when either does not exist.
 bool KIsSameFile(const char* a, const char* b);
 
+// The path made whole against the current folder, with "." and ".."
+// steps taken out but links left as they are: what documents store, so
+// that a file opened by a relative name is found again from elsewhere.
+CString KFullPath(const CString& path);
+
 class CFile {
 public:
     enum OpenFlags : UINT {

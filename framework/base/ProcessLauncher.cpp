@@ -133,8 +133,38 @@ std::vector<std::string> KParseCommandLine(const std::string& line)
     return words;
 }
 
+std::string KQuoteCommandLineArgument(const std::string& argument)
+{
+    std::string out = "\"";
+    size_t backslashes = 0;
+    for (char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        // Before a quote every backslash needs its pair, and the quote its own.
+        out.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+        backslashes = 0;
+        out += c;
+    }
+    out.append(2 * backslashes, '\\');
+    out += '"';
+    return out;
+}
+
+namespace {
+std::vector<std::string> g_searchFolders;
+}
+
+void KSetProgramSearchFolders(const std::vector<std::string>& folders)
+{
+    g_searchFolders = folders;
+}
+
 std::vector<std::string> KProgramSearchFolders()
 {
+    if (!g_searchFolders.empty())
+        return g_searchFolders;
     std::vector<std::string> folders;
     char buf[4096];
     ssize_t len = ::readlink("/proc/self/exe", buf, sizeof buf - 1);

@@ -15,9 +15,17 @@
 // word, the program, is taken literally up to the closing quote or blank.
 std::vector<std::string> KParseCommandLine(const std::string& commandLine);
 
+// One argument in double quotes so that the rules above give it back as it
+// stands: quotes inside are escaped, and backslashes before a quote or the
+// closing quote doubled.
+std::string KQuoteCommandLineArgument(const std::string& argument);
+
 // The folders a program name is looked for in: this program's own folder
 // (that of /proc/self/exe), then the entries of PATH.
 std::vector<std::string> KProgramSearchFolders();
+// These folders instead, until an empty list gives the usual ones back: a
+// test puts stand-ins for the companion programs before the real ones.
+void KSetProgramSearchFolders(const std::vector<std::string>& folders);
 
 // The first executable file among, in each folder in turn, the name as
 // given, the name without ".exe", and that in lower case. A name with a

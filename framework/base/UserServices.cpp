@@ -34,9 +34,23 @@ int FirstButtonOf(UINT style)
     }
 }
 
+namespace {
+CString g_programName;
+}
+
+void KSetProgramName(const CString& name)
+{
+    g_programName = name;
+}
+
+const CString& KProgramName()
+{
+    return g_programName;
+}
+
 int AfxMessageBox(const CString& text, UINT style)
 {
-    return UserInteraction().MessageBox(text, CString(), style);
+    return UserInteraction().MessageBox(text, g_programName, style);
 }
 
 void SetFileDialogResult(FileDialogRequest& request, const CString& path)

@@ -86,6 +86,11 @@ IUserInteraction& UserInteraction();
 // Installs a service and returns the previous one (not owned).
 IUserInteraction* SetUserInteraction(IUserInteraction* service);
 
+// The running program's name: the caption of its message boxes that name
+// no caption of their own. Empty outside a program (the tool, tests).
+void KSetProgramName(const CString& name);
+const CString& KProgramName();
+
 int AfxMessageBox(const CString& text, UINT style = MB_OK);
 // The result of pressing the first button of a box of this style.
 int FirstButtonOf(UINT style);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <set>
 
+#include "framework/base/CFile.h"
 #include "framework/base/UserServices.h"
 #include "framework/ui/CDocTemplate.h"
 #include "framework/ui/CFrameWnd.h"
@@ -76,8 +77,9 @@ void CDocument::SetTitle(const CString& title)
     for (CFrameWnd* f : frames) f->OnUpdateFrameTitle(TRUE);
 }
 
-void CDocument::SetPathName(const CString& path, bool bAddToMRU)
+void CDocument::SetPathName(const CString& pathAsGiven, bool bAddToMRU)
 {
+    const CString path = KFullPath(pathAsGiven);
     m_strPathName = path;
     const std::string p = path.GetString();
     const size_t slash = p.find_last_of('/');

@@ -13,6 +13,7 @@
 #include <strings.h>
 #include <memory>
 
+#include "framework/base/CFile.h"
 #include "framework/audio/AudioServices.h"
 #include "framework/audio/VirtualAudio.h"
 #include "framework/audio/WaveAudio.h"
@@ -113,6 +114,7 @@ bool KCanShowWindows(int argc, char** argv, const char* programName)
 CWinApp::CWinApp(const char* pszAppName) : m_pszAppName(pszAppName), m_pszHelpFilePath(KHelpFilePathFor(pszAppName))
 {
     g_app = this;
+    KSetProgramName(pszAppName);
     MapCommand(ID_APP_EXIT, &CWinApp::OnAppExit);
     for (UINT id = ID_FILE_MRU_FIRST; id <= ID_FILE_MRU_LAST; ++id)
         MapCommandWithId(id, &CWinApp::OnOpenRecentFile);
@@ -120,8 +122,10 @@ CWinApp::CWinApp(const char* pszAppName) : m_pszAppName(pszAppName), m_pszHelpFi
 
 CWinApp::~CWinApp()
 {
-    if (g_app == this)
+    if (g_app == this) {
         g_app = nullptr;
+        KSetProgramName(CString());
+    }
 }
 
 bool CWinApp::InitInstance()
@@ -231,7 +235,7 @@ void CWinApp::LoadStdProfileSettings(UINT nMaxMRU)
 void CWinApp::AddToRecentFileList(const char* lpszPathName)
 {
     if (m_nMaxMRU == 0 || !lpszPathName || !*lpszPathName) return;
-    const CString path(lpszPathName);
+    const CString path = KFullPath(lpszPathName);
     m_recentFiles.erase(std::remove(m_recentFiles.begin(), m_recentFiles.end(), path), m_recentFiles.end());
     m_recentFiles.insert(m_recentFiles.begin(), path);
     if (m_recentFiles.size() > m_nMaxMRU) m_recentFiles.resize(m_nMaxMRU);
@@ -275,6 +279,9 @@ void CWinApp::AddDocTemplate(CDocTemplate* pTemplate)
 CDocument* CWinApp::OpenDocumentFile(const char* lpszFileName)
 {
     if (m_templates.empty() || !lpszFileName) return nullptr;
+    // Documents keep whole paths: what they store must be found from any folder.
+    const CString full = KFullPath(lpszFileName);
+    lpszFileName = full.GetString();
     CDocTemplate* best = nullptr;
     CDocTemplate::Confidence bestMatch = CDocTemplate::noAttempt;
     for (const auto& t : m_templates) {

@@ -618,7 +618,7 @@ bool CWnd::OnCommand(UINT nID, UINT nCode)
 
 int CWnd::MessageBox(const CString& text, const CString& caption, UINT nType)
 {
-    return UserInteraction().MessageBox(text, caption, nType);
+    return UserInteraction().MessageBox(text, caption.IsEmpty() ? KProgramName() : caption, nType);
 }
 
 // ---- windows of our own ----

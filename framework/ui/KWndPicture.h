@@ -4,3 +4,8 @@
 #include "framework/ui/CWnd.h"
 
 bool KSaveWindowPicture(CWnd* pWnd, const CString& sPathName);
+
+class CDC;
+// The same picture drawn into a context (a page being printed), its top-left
+// corner at (x, y), scaled by dScale; false for a window with nothing shown.
+bool KDrawWindowPicture(CWnd* pWnd, CDC* pDC, int x, int y, double dScale = 1.0);

@@ -11,9 +11,15 @@
 // types 1 to 4. A text-only object keeps the bare "%s%s_%i." and no float wave.
 void SetNewPhoneObjectFilePathNames(CKPhoneObject* po, const CString& sDocFolder, const CString& sTitle);
 
+// Whether a file that an object of this index could bring (its document of
+// any type, or its float wave) already stands in the folder: another
+// document on the same sound in the same folder numbers its objects alike.
+bool PhoneObjectFilesExist(const CString& sDocFolder, const CString& sTitle, int nIndex);
+
 // Writes the object's first document over the selection of pWF: a tracer
 // document and its .kfw of zeros for the types 1 and 3, the analyser's
 // document alone for 4 (its stretch already cut to 65536 samples by the
-// caller); nothing for 0 and 2. False (with the message shown) on any failure.
+// caller); nothing for 0 and 2. False (with the message shown) on any failure,
+// and when one of those files exists already: it is never written over.
 bool WriteNewPhoneObjectFiles(CKPhoneObject* po, CKWaveFilm* pWF);
 

@@ -30,6 +30,7 @@ enum : LPARAM {
     HintNewFilm = 2,          // the film was built or rebuilt; the hint object is the film
     HintSelection = 4,        // the selected fragment changed
     HintPhoneObject = 6,      // a sound object was added; the hint object is the object
+    HintPhoneObjectGone = 7,  // a sound object is about to be deleted; the hint object is the object
     HintDisplayLevels = 8,    // display levels or type changed
     HintCaret = 9,            // the caret moved; the hint object is the film
     HintCadreRectangle = 10,  // a rectangle of cadres by spectral lines changed

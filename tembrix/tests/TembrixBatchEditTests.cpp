@@ -259,3 +259,33 @@ TEST_F(BatchEditTest, RefusalsWriteNothing)
     EXPECT_NE(r.err.find(kOnlyMonoMessage), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(out));
 }
+
+// Shorter than the interpolators' first block, ×2 and ×4 would write a
+// header and no sample: they say so, fail and leave nothing.
+TEST_F(BatchEditTest, UpsamplingASoundShorterThanOneBlockIsRefused)
+{
+    const std::string shortWav = dir / "short.wav", out = dir / "out.wav";
+    kavrel_test::WriteAll(shortWav, wavbytes::pcm16(1, kRate, std::vector<int>(200, 1000)));
+    for (const char* op : {"up2", "up4"}) {
+        const ktest::ToolRun r = Kavrel("edit '" + shortWav + "' '" + out + "' " + op);
+        EXPECT_EQ(r.status, 1) << op;
+        EXPECT_NE(r.err.find("слишком короткий"), std::string::npos) << op << ": " << r.err;
+        EXPECT_FALSE(std::filesystem::exists(out)) << op;
+    }
+}
+
+// A cocktail whose samples cannot all be written (a full disk) leaves no
+// file behind, not one whose header claims nothing.
+TEST_F(BatchEditTest, CocktailThatCannotBeWrittenLeavesNoFile)
+{
+    std::unique_ptr<CTembrixDoc> doc = OpenDoc();
+    ASSERT_NE(doc, nullptr);
+    const std::string out = dir / "cocktail.wav";
+    {
+        ktest::FileSizeLimit full(24576);
+        EXPECT_FALSE(KWriteCocktail(doc->WaveFilm, 2, 7, out.c_str()));
+    }
+    EXPECT_FALSE(std::filesystem::exists(out));
+    ASSERT_FALSE(ui.m_messages.empty());
+    EXPECT_NE(std::string(ui.m_messages.front().sText.GetString()).find("не удается записать"), std::string::npos);
+}

@@ -42,97 +42,9 @@
 #include "testsupport/TempFiles.h"
 #include "testsupport/WavBytes.h"
 
-namespace {
+#include "tembrix/tests/TembrixWindowsFixture.h"
 
-constexpr unsigned kRate = 22050;
-
-void Pump()
-{
-    for (int i = 0; i < 5; ++i)
-        QApplication::processEvents();
-}
-
-const KShownMenuItem* FindItem(const std::vector<KShownMenuItem>& menu, UINT id)
-{
-    for (const KShownMenuItem& it : menu)
-        if (it.nID == id && !it.bPopup)
-            return &it;
-    return nullptr;
-}
-
-struct TembrixWindows : ::testing::Test {
-    ktest::ScratchDir dir;
-    CScriptedUserInteraction ui;
-    std::unique_ptr<CTembrixApp> app;
-    CKMainFrame* main = nullptr;
-    DialogDriver oldDriver;
-    std::string wav = dir / "sound.wav";
-
-    void SetUp() override
-    {
-        ktest::EnsureQtApplication();
-        kavrel_test::WriteAll(wav, wavbytes::pcm16(1, kRate, ktest::Partials({300.0, 900.0}, 6000, 3 * long(kRate), kRate)));
-        oldDriver = SetDialogDriver([](CDialog& d) { d.ClickDlgButton(IDOK); });
-        app = std::make_unique<CTembrixApp>();
-        ASSERT_TRUE(app->InitInstance());
-        main = dynamic_cast<CKMainFrame*>(app->m_pMainWnd);
-        ASSERT_NE(main, nullptr);
-        Pump();
-    }
-    void TearDown() override
-    {
-        for (CDocument* d : app->GetDocTemplates().front()->GetDocuments())
-            d->SetModifiedFlag(false);
-        if (app->m_pMainWnd)
-            main->OnClose();
-        Pump();
-        SetDialogDriver(oldDriver);
-    }
-
-    // A new document over sound.wav through the File New command.
-    CTembrixDoc* NewDocument()
-    {
-        ui.QueueFile(wav.c_str());
-        ui.QueueFile((dir / "doc.tbx").c_str());
-        main->SendMessage(WM_COMMAND, ID_FILE_NEW);
-        Pump();
-        return main->GetActiveTembrixDoc();
-    }
-    CTembrixFrame* Frame() const { return dynamic_cast<CTembrixFrame*>(main->MDIGetActive()); }
-    CTembrixView* Strip() const { return Frame()->StripView(2); }
-    CKPhoneObject* AddObject(CTembrixDoc* doc, long c0, long c1, int type)
-    {
-        doc->WaveFilm.SetSelectedFragmentAbsCadres(c0, c1);
-        DialogDriver old = SetDialogDriver([type](CDialog& d) {
-            static const int kTypes[] = {IDC_SET_CONTENT_TYPE_TEXT, IDC_SET_CONTENT_TYPE_MICRO,
-                                         IDC_SET_CONTENT_TYPE_SINGLE, IDC_SET_CONTENT_TYPE_VOICE,
-                                         IDC_SET_CONTENT_TYPE_REVERB};
-            d.ClickDlgButton(kTypes[type]);
-            d.ClickDlgButton(IDOK);
-        });
-        const int n = doc->PhoneObjectList.GetCount();
-        main->SendMessage(WM_COMMAND, ID_NEW_PHONE_OBJECT);
-        SetDialogDriver(old);
-        Pump();
-        return doc->PhoneObjectList.GetCount() > n ? doc->GetPhoneObject(n) : nullptr;
-    }
-    CKPhoneObjectWnd* WindowOf(const CKPhoneObject* po) const
-    {
-        for (CKPhoneObjectWnd* w : Strip()->PhoneObjectWndList)
-            if (w->pPhoneObject == po)
-                return w;
-        return nullptr;
-    }
-    bool HasMessage(const char* text) const
-    {
-        for (const auto& m : ui.m_messages)
-            if (std::string(m.sText.GetString()).find(text) != std::string::npos)
-                return true;
-        return false;
-    }
-};
-
-} // namespace
+using namespace tembrix_test;
 
 TEST_F(TembrixWindows, StartsMaximisedAndEmptyWithTheTemplateTheProfileAndTheToolbar)
 {
@@ -376,7 +288,7 @@ TEST_F(TembrixWindows, DoubleClickStartsTheCompanionOfTheTypeWithTheQuotedPath)
     EXPECT_STREQ(text->sName, "новое имя");
     EXPECT_TRUE(doc->IsModified());
 
-    // The voice program, found on PATH, gets the path with its blanks as one argument.
+    // The voice program, found on PATH, gets the path with its blanks and quotes as one argument.
     const std::string bin = dir / "bin";
     std::filesystem::create_directories(bin);
     const std::string out = dir / "args.txt";
@@ -385,14 +297,14 @@ TEST_F(TembrixWindows, DoubleClickStartsTheCompanionOfTheTypeWithTheQuotedPath)
         script << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" << out << "'\n";
     }
     std::filesystem::permissions(bin + "/vocrin", std::filesystem::perms::owner_all);
-    voice->sPhoneObjectDocFilePathName = (dir / "мой объект 1.ocn").c_str();
+    voice->sPhoneObjectDocFilePathName = (dir / "мой \"объект\" 1.ocn").c_str();
     const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
     setenv("PATH", bin.c_str(), 1);
     WindowOf(voice)->OnLButtonDblClk(0, CPoint(2, 2));
     for (int i = 0; i < 100 && !std::filesystem::exists(out); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    const std::string expectedArg = dir / "мой объект 1.ocn";
+    const std::string expectedArg = dir / "мой \"объект\" 1.ocn";
     EXPECT_EQ(kavrel_test::ReadAll(out), kavrel_test::Cat({std::string_view(expectedArg), "\n"}));
     EXPECT_GT(WindowOf(voice)->nProcessId, 0);
 
@@ -403,7 +315,7 @@ TEST_F(TembrixWindows, DoubleClickStartsTheCompanionOfTheTypeWithTheQuotedPath)
     EXPECT_TRUE(HasMessage("Не удается запустить приложение Vocrin.exe"));
 
     // The command lines, and the tracer found in the workshop's own folder before PATH.
-    EXPECT_STREQ(CompanionCommandLine("Glissar.exe", "/a b/\"c\".gsr"), "Glissar.exe \"/a b/\"c\".gsr\"");
+    EXPECT_STREQ(CompanionCommandLine("Glissar.exe", "/a b/\"c\".gsr"), "Glissar.exe \"/a b/\\\"c\\\".gsr\"");
     EXPECT_STREQ(CompanionProgramOfType(1), "Glissar.exe");
     EXPECT_STREQ(CompanionProgramOfType(4), "Vornel.exe");
     {

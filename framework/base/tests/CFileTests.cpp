@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
@@ -44,6 +46,16 @@ TEST(CFile, OpenFailuresCarryTheFrameworkCauses)
 
     // A name longer than the system allows.
     EXPECT_EQ(OpenFailure(dir / std::string(300, 'n'), CFile::modeRead).m_cause, CFileException::badPath);
+}
+
+TEST(CFile, FullPathIsWholeAgainstTheCurrentFolder)
+{
+    const std::filesystem::path old = std::filesystem::current_path();
+    std::filesystem::current_path("/tmp");
+    EXPECT_STREQ(KFullPath("rel/./x/../doc.tbx"), "/tmp/rel/doc.tbx");
+    std::filesystem::current_path(old);
+    EXPECT_STREQ(KFullPath("/a/b/../c"), "/a/c");
+    EXPECT_STREQ(KFullPath(""), "");
 }
 
 TEST(CFile, OsErrorMapping)

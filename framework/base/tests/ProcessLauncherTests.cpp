@@ -75,6 +75,13 @@ TEST(ProcessLauncher, CommandLineWordsFollowThePlatformQuoting)
     EXPECT_TRUE(KParseCommandLine("   ").empty());
 }
 
+TEST(ProcessLauncher, AQuotedArgumentComesBackAsItStands)
+{
+    for (const std::string arg : {"/q dir/a\"b 1.gsr", "plain", "", "trailing\\", "a\\\"b", "\\\\\"", "мой \"объект\" 1.ocn"})
+        EXPECT_EQ(KParseCommandLine("p " + KQuoteCommandLineArgument(arg)), Words({"p", arg})) << arg;
+    EXPECT_EQ(KQuoteCommandLineArgument("a\"b"), "\"a\\\"b\"");
+}
+
 TEST(ProcessLauncher, ProgramIsLookedForInFolderOrderWithWindowsNameVariants)
 {
     ScratchDir own, onPath;

@@ -8,6 +8,7 @@
 #include <numbers>
 #include <sys/stat.h>
 
+#include "framework/base/CFile.h"
 #include "framework/base/UserServices.h"
 #include "glissar/doc/GlissarDoc.h"
 #include "glissar/doc/KNewPhoneObjectFiles.h"
@@ -73,8 +74,10 @@ int parseFilmOptions(const ToolArgs& args, size_t from, FilmOptions& o, bool obj
 
 // The film of a new workshop document: the whole file at NFFT with the optimum
 // cadre parameters, then what the SigmaFr dialog sets on OK.
-bool buildFilm(CKWaveFilm& film, const CString& path, const FilmOptions& o)
+bool buildFilm(CKWaveFilm& film, const CString& pathAsGiven, const FilmOptions& o)
 {
+    // The film's record names its sound by a whole path (objects are opened from elsewhere).
+    const CString path = KFullPath(pathAsGiven);
     if (!OpenKWaveFilmOnWholeFile(film, path, FileTitleOf(path), int(o.nfft)))
         return false;
     return SetFilmAsSigmaFrDialogOK(film, o.nfft, o.sigmaf, o.channel);
@@ -157,7 +160,8 @@ int RunMakeObject(const ToolArgs& args)
                                  "[--level-change DB] [--index I]\n");
         return bad;
     }
-    const CString out = args[3];
+    // The object's record keeps whole paths, whatever folder the tool ran in.
+    const CString out = KFullPath(args[3]);
     const int dot = out.ReverseFind('.');
     const CString ending = dot >= 0 ? out.Mid(dot + 1) : CString();
     int type = 0;
