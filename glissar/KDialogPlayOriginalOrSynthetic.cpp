@@ -7,8 +7,8 @@
 #include "glissar/doc/GlissarDoc.h"
 
 namespace {
-constexpr int kGainRadios[15] = {6150, 6151, 6152, 6153, 6154, 6155, 6156, 6157,
-                                 6158, 6159, 6160, 6161, 6162, 6163, 6164};
+constexpr int kTracerGainRadios[15] = {6150, 6151, 6152, 6153, 6154, 6155, 6156, 6157,
+                                       6158, 6159, 6160, 6161, 6162, 6163, 6164};
 } // namespace
 
 void FillLowerScreenSamples(const short* pOriginal, const float* pFloat, long nFloat, long i, long n,
@@ -34,7 +34,8 @@ CKDialogPlayOriginalOrSynthetic::CKDialogPlayOriginalOrSynthetic(CGlissarDoc* p,
     nStartButtonIDs[1] = IDC_PLAY_SYNTHETIC;
     nStopButtonID = IDC_PLAY_STOP;
     nClipTextID = IDC_PLAY_CLIP_TEXT;
-    pGainRadioIDs = kGainRadios;
+    // Named apart from the base class's own table, which would be found first.
+    pGainRadioIDs = kTracerGainRadios;
     MapCommand(IDC_PLAY_ORIGINAL, &CKDialogPlayOriginalOrSynthetic::OnPlayOriginal);
     MapCommand(IDC_PLAY_SYNTHETIC, &CKDialogPlayOriginalOrSynthetic::OnPlaySynthetic);
     MapCommand(IDC_PLAY_STOP, &CKDialogPlayOriginalOrSynthetic::OnStop);

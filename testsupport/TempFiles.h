@@ -58,6 +58,25 @@ private:
     std::string m_path;
 };
 
+// The current folder for as long as it lives.
+class ScopedCurrentFolder {
+public:
+    explicit ScopedCurrentFolder(const std::string& dir) : m_old(std::filesystem::current_path())
+    {
+        std::filesystem::current_path(dir);
+    }
+    ~ScopedCurrentFolder()
+    {
+        std::error_code ec;
+        std::filesystem::current_path(m_old, ec);
+    }
+    ScopedCurrentFolder(const ScopedCurrentFolder&) = delete;
+    ScopedCurrentFolder& operator=(const ScopedCurrentFolder&) = delete;
+
+private:
+    std::filesystem::path m_old;
+};
+
 // Files of this process grow to at most `bytes` while it lives, as on a
 // nearly full disk: a write past the limit fails with EFBIG instead of
 // raising the signal that would end the process.

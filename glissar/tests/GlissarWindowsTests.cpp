@@ -254,6 +254,7 @@ TEST_F(GlissarWindows, LowerScreenAfterRemovingAllTracesPlaysTheOriginal)
     CKDialogPlayOriginalOrSynthetic dlg(doc, frame);
     DialogDriver old = SetDialogDriver([](CDialog& d) {
         auto& p = static_cast<CKDialogPlayOriginalOrSynthetic&>(d);
+        EXPECT_EQ(p.IsDlgButtonChecked(IDC_PLAY_GAIN_FIRST), BST_CHECKED); // opens at +0 dB
         p.ClickDlgButton(IDC_PLAY_SYNTHETIC);
         for (int i = 0; i < 200 && p.IsPlaying(); ++i) {
             CVirtualAudio::AdvanceClockByFrames(kRate, long(kRate / 10));

@@ -53,7 +53,12 @@ void CKWaveFilm::KSerialize(CArchive& ar)
     ar >> MoveCaretOnlyWithCtrl >> displayFlags;
     CString path, title;
     ar >> path >> title;
+    // The question that follows says the sound would not open: the reader's
+    // own message would only say it first.
+    const bool showing = bShowErrors;
+    DoNotShowKWaveErrors();
     bool opened = OpenKWaveFile(path, title);
+    bShowErrors = showing;
     while (!opened) {
         if (AfxMessageBox(kMovedFileQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES)
             break;

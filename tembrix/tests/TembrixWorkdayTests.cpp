@@ -27,13 +27,6 @@ using namespace tembrix_test;
 
 namespace {
 
-// The current folder for as long as it lives.
-struct ScopedCurrentFolder {
-    std::filesystem::path old = std::filesystem::current_path();
-    explicit ScopedCurrentFolder(const std::string& dir) { std::filesystem::current_path(dir); }
-    ~ScopedCurrentFolder() { std::filesystem::current_path(old); }
-};
-
 bool StartsWithSlash(const CString& s)
 {
     return !s.IsEmpty() && s.GetString()[0] == '/';
@@ -171,7 +164,7 @@ TEST_F(TembrixWindows, ANamedNewDocumentIsWrittenAtOnceAndEveryPathItStoresIsWho
 
     // Opened by a relative name, as `tembrix --open rel/doc.tbx` does.
     const std::filesystem::path folder(dir.path());
-    ScopedCurrentFolder cwd(folder.parent_path().string());
+    ktest::ScopedCurrentFolder cwd(folder.parent_path().string());
     const std::string relative = folder.filename().string() + "/doc.tbx";
     ASSERT_NE(app->OpenDocumentFile(relative.c_str()), nullptr);
     Pump();
@@ -388,4 +381,23 @@ TEST_F(TembrixWindows, AWorkingDayInTheWorkshop)
     Pump();
     KSetPrintToFile("");
     EXPECT_EQ(ktest::PdfPageCount(pdf), 1);
+}
+
+TEST_F(TembrixWindows, AMovedSoundCostsOneQuestionBeforeTheSearch)
+{
+    ASSERT_NE(NewDocument(), nullptr);
+    app->CloseAllDocuments(FALSE);
+    Pump();
+    const std::string moved = dir / "moved.wav";
+    std::filesystem::rename(wav, moved);
+    ui.m_messages.clear();
+    ui.QueueAnswer(IDYES);
+    ui.QueueFile(moved.c_str());
+    CDocument* opened = app->OpenDocumentFile((dir / "doc.tbx").c_str());
+    Pump();
+    ASSERT_NE(opened, nullptr);
+    ASSERT_EQ(ui.m_messages.size(), 1u);
+    EXPECT_NE(std::string(ui.m_messages[0].sText.GetString()).find("Будете пытаться найти звуковой файл"),
+              std::string::npos);
+    EXPECT_STREQ(dynamic_cast<CTembrixDoc*>(opened)->WaveFilm.GetKWaveFilePathName(), moved.c_str());
 }

@@ -135,17 +135,16 @@ TEST(KWaveFilmArchive, MovedSoundFileIsFoundAgain)
     std::string newPath = writeFile("moved-here.wav", pcm16(1, 8000, std::vector<int>(2000, 0)));
     ::unlink(oldPath.c_str());
     CScriptedUserInteraction ui;
-    ui.QueueAnswer(IDOK);  // "the file does not open"
-    ui.QueueAnswer(IDYES); // look elsewhere?
+    ui.QueueAnswer(IDYES); // look elsewhere? (the one question: no reader's message before it)
     ui.QueueFile(newPath.c_str());
     CKWaveFilm f;
     load(f, filmRecord(oldPath, "moved-away", 16, 40, 48));
     EXPECT_TRUE(f.KWaveIsGood());
     EXPECT_EQ(f.GetKWaveFilePathName(), newPath.c_str());
-    ASSERT_EQ(ui.m_messages.size(), 2u);
-    EXPECT_EQ(ui.m_messages[1].nStyle, unsigned(MB_YESNO | MB_ICONQUESTION));
-    EXPECT_TRUE(ui.m_messages[1].sText.str().starts_with("Как быть?\n\nНе удалось открыть звуковой файл."));
-    EXPECT_NE(ui.m_messages[1].sText.Find("системы \"Tembrix\" при этом"), -1);
+    ASSERT_EQ(ui.m_messages.size(), 1u);
+    EXPECT_EQ(ui.m_messages[0].nStyle, unsigned(MB_YESNO | MB_ICONQUESTION));
+    EXPECT_TRUE(ui.m_messages[0].sText.str().starts_with("Как быть?\n\nНе удалось открыть звуковой файл."));
+    EXPECT_NE(ui.m_messages[0].sText.Find("системы \"Tembrix\" при этом"), -1);
     EXPECT_EQ(f.NCadres, 48); // loading went on
     // The next store names the new place.
     EXPECT_EQ(store(f), filmRecord(newPath, "moved-here", 16, 40, 48));
@@ -154,11 +153,11 @@ TEST(KWaveFilmArchive, MovedSoundFileIsFoundAgain)
 TEST(KWaveFilmArchive, DecliningLeavesTheFilmClosedAndLoads)
 {
     CScriptedUserInteraction ui;
-    ui.QueueAnswer(IDOK);
     ui.QueueAnswer(IDNO);
     CKWaveFilm f;
     load(f, filmRecord(tempPath("nowhere.wav"), "nowhere", 16, 40, 48));
     EXPECT_FALSE(f.KWaveIsGood());
+    EXPECT_EQ(ui.m_messages.size(), 1u); // the question alone
     EXPECT_EQ(f.nFFT, 16);
 }
 

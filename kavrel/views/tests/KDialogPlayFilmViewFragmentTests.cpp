@@ -76,6 +76,10 @@ TEST(KDialogPlayFilmViewFragment, FragmentPlaysWithTheGainAndCountsClips)
     CString idleText, clipText;
     Dlg dlg(s.view.get());
     run(dlg, [&](Dlg& d) {
+        // It opens at +0 dB, and only that is chosen.
+        for (int id = 5083; id <= 5096; ++id)
+            EXPECT_EQ(d.IsDlgButtonChecked(id), id == 5083 ? BST_CHECKED : BST_UNCHECKED) << id;
+        EXPECT_EQ(d.IsDlgButtonChecked(5113), BST_UNCHECKED);
         idleText = d.GetDlgItemText(5099);
         EXPECT_TRUE(d.GetDlgItem(kScreen)->IsWindowEnabled());
         EXPECT_FALSE(d.GetDlgItem(kStop)->IsWindowEnabled());

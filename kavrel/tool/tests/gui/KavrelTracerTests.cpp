@@ -136,6 +136,28 @@ TEST(KavrelMakeObject, WritesTheWorkshopsFirstTracerDocument)
     r = run(dir, "make-object '" + wav + "' 40 60 '" + gsr + "'");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(kavrel_test::ReadAll(gsr), before);
+    // Named relative to the current folder, the object stores whole paths.
+    {
+        ktest::ScopedCurrentFolder cwd(dir.path());
+        const std::filesystem::path sound = std::filesystem::path(wav).filename();
+        ASSERT_EQ(run(dir, "make-object '" + sound.string() + "' 30 10 rel.gsr --name a --comment b --index 7 --level-change 3").status, 0);
+    }
+    Bytes whole{0};
+    putString(whole, "a");
+    putString(whole, "b");
+    put32(whole, 10 * 102);
+    put32(whole, 30 * 102);
+    put32(whole, 1);
+    put32(whole, 7);
+    put32(whole, 0);
+    putString(whole, dir / "rel.gsr");
+    putString(whole, dir / "rel.kfw");
+    const Bytes rel = kavrel_test::ReadAll(dir / "rel.gsr");
+    ASSERT_GT(rel.size(), whole.size());
+    EXPECT_EQ(Bytes(rel.begin(), rel.begin() + long(whole.size())), whole);
+    // and the film's record names the sound by its whole path.
+    const std::string text(rel.begin(), rel.end());
+    EXPECT_NE(text.find(wav), std::string::npos);
 }
 
 TEST(KavrelMakeObject, Refusals)
