@@ -23,7 +23,9 @@ public:
     {
         CScriptedUserInteraction::MessageBox(text, caption, style);
         if (m_messages.size() > kMaxMessages) {
-            std::fprintf(stderr, "Более %zu сообщений на один вход. Последнее:\n%s\n", kMaxMessages, text.GetString());
+            std::fprintf(stderr, "Более %zu сообщений на один вход:\n", kMaxMessages);
+            for (const Shown& m : m_messages)
+                std::fprintf(stderr, "---\n%s\n", m.sText.GetString());
             std::abort();
         }
         // Nobody answers: every question is declined, as the batch tool declines it.

@@ -133,8 +133,12 @@ BOOL CGlissarDoc::OnOpenDocument(const char* lpszPathName)
 
     const CString path = pWaveFilm.GetKWaveFilePathName();
     const CString title = pWaveFilm.GetKWaveFileTitle();
-    pWaveFilm.pS0->Wave.OpenKWaveFile(path, title);
-    pWaveFilm.pS1->Wave.OpenKWaveFile(path, title);
+    // A sound the record's reading could not open (the user asked already)
+    // is not opened twice more only for the readers to say so again.
+    if (pWaveFilm.KWaveIsGood()) {
+        pWaveFilm.pS0->Wave.OpenKWaveFile(path, title);
+        pWaveFilm.pS1->Wave.OpenKWaveFile(path, title);
+    }
     if (!pWaveFilm.pS0->Wave.KWaveIsGood() || !pWaveFilm.pS1->Wave.KWaveIsGood()) {
         AfxMessageBox("В CGlissarDoc не отработали функции pWaveFilm->pS0->OpenKWaveFile() и "
                       "pWaveFilm->pS1->OpenKWaveFile()");

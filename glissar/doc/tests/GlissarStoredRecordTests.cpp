@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <vector>
 
@@ -153,4 +154,21 @@ TEST(GlissarStoredRecord, ResolutionOutsideTheDialogsRangeIsADamagedRecord)
         ui.m_messages.clear();
         EXPECT_TRUE(tracertest::OpenTracerDoc(obj.gsr)) << good;
     }
+}
+
+// A sound that has moved costs the question while the record is read and
+// the document's refusal, not the readers' failures twice more.
+TEST(GlissarStoredRecord, MovedSoundIsAskedAboutOnceAndRefusedOnce)
+{
+    constexpr unsigned kRate = 16000;
+    CScriptedUserInteraction ui;
+    ktest::ScratchDir dir;
+    const auto obj = tracertest::MakeTracerObject(dir, ktest::Partials({440}, 3000, 8000, kRate), kRate, 10, 40);
+    std::filesystem::rename(obj.wav, dir / "moved.wav");
+    ui.QueueAnswer(IDNO); // not looked for elsewhere
+    EXPECT_FALSE(tracertest::OpenTracerDoc(obj.gsr));
+    ASSERT_EQ(ui.m_messages.size(), 2u);
+    EXPECT_TRUE(ui.m_messages[0].sText.str().starts_with("Как быть?"));
+    EXPECT_EQ(std::string(ui.m_messages[1].sText.GetString()),
+              "В CGlissarDoc не отработали функции pWaveFilm->pS0->OpenKWaveFile() и pWaveFilm->pS1->OpenKWaveFile()");
 }
