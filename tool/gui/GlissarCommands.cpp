@@ -13,7 +13,7 @@
 #include "glissar/doc/GlissarDoc.h"
 #include "glissar/doc/KNewPhoneObjectFiles.h"
 #include "kavrel/core/KWaveFilmHelpers.h"
-#include "kavrel/tool/ToolCommands.h"
+#include "tool/ToolCommands.h"
 #include "vornel/doc/VornelDoc.h"
 
 namespace {

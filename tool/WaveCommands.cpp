@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "kavrel/core/KWave.h"
-#include "kavrel/tool/ToolCommands.h"
+#include "tool/ToolCommands.h"
 
 bool ParseLong(const CString& s, long& value)
 {

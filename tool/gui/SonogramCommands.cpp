@@ -9,7 +9,7 @@
 #include "kavrel/core/KWaveFilmHelpers.h"
 #include "kavrel/views/KWaveFilmPicture.h"
 #include "kavrel/views/KWaveFilmView.h"
-#include "kavrel/tool/ToolCommands.h"
+#include "tool/ToolCommands.h"
 
 namespace {
 

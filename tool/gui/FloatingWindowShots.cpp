@@ -1,4 +1,4 @@
-#include "kavrel/tool/gui/FloatingWindowShots.h"
+#include "tool/gui/FloatingWindowShots.h"
 
 #include <cmath>
 #include <vector>

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "framework/base/UserServices.h"
-#include "kavrel/tool/ToolCommands.h"
+#include "tool/ToolCommands.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 
 #include "kavrel/core/KWaveFilm.h"
-#include "kavrel/tool/ToolCommands.h"
+#include "tool/ToolCommands.h"
 #include "tembrix/KFilmOperations.h"
 #include "tembrix/TembrixDoc.h"
 

@@ -11,7 +11,7 @@
 
 #include "framework/base/UserServices.h"
 #include "glissar/doc/KNewPhoneObjectFiles.h"
-#include "kavrel/tool/ToolCommands.h"
+#include "tool/ToolCommands.h"
 #include "tembrix/KAnalysisProtocol.h"
 #include "tembrix/TembrixDoc.h"
 #include "vornel/doc/VornelDoc.h"

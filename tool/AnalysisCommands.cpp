@@ -7,7 +7,7 @@
 #include "kavrel/core/KFFT.h"
 #include "kavrel/core/KSpectrum.h"
 #include "kavrel/core/KWaveFilm.h"
-#include "kavrel/tool/ToolCommands.h"
+#include "tool/ToolCommands.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "kavrel/tool/ToolCommands.h"
+#include "tool/ToolCommands.h"
 #include "vornel/doc/VornelDoc.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 
 #include "kavrel/core/KWaveFilm.h"
-#include "kavrel/tool/ToolCommands.h"
+#include "tool/ToolCommands.h"
 #include "tembrix/models/KPirogovFunction.h"
 #include "tembrix/models/KVoicePulse.h"
 
