@@ -23,6 +23,10 @@ void CKPhoneObject::Serialize(CArchive& ar)
     } else {
         ar >> nFlag >> sName >> sComment >> nFirstSample >> nLastSample >> nType >> nIndex >> nLevel
             >> sPhoneObjectDocFilePathName >> sPhoneObjectFloatWaveFilePathName >> dLevelChange_dB;
+        // The types the description dialog offers and the level change its
+        // spin allows; anything else is a damaged record.
+        if (nType < 0 || nType > 4 || !(dLevelChange_dB >= -110.0 && dLevelChange_dB <= 110.0))
+            ar.ThrowArchive(CArchiveException::genericException);
     }
 }
 

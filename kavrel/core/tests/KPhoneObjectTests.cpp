@@ -2,6 +2,8 @@
 // bytes written out by hand from their layout.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
 #include <functional>
 
 #include "framework/base/CArchive.h"
@@ -148,6 +150,46 @@ TEST(KPhoneObject, RecordLayout)
     loaded.Serialize(arWide);
     EXPECT_EQ(loaded.sPhoneObjectFloatWaveFilePathName, "Путь");
     EXPECT_EQ(arWide.GetRemaining(), 0);
+}
+
+// A type the description dialog does not offer, or a level change outside
+// its -110 .. 110 dB, does not load.
+TEST(KPhoneObject, TypeAndLevelChangeOutsideTheDialogsDoNotLoad)
+{
+    // Flag, name, comment and the span before the type; the change ends the record.
+    constexpr size_t kTypeAt = 1 + 2 + 1 + 8;
+    const size_t changeAt = kRecord.size() - 8;
+    auto loads = [](Bytes b) {
+        CArchive ar(&b, CArchive::load);
+        CKPhoneObject p;
+        try {
+            p.Serialize(ar);
+        } catch (const CArchiveException& e) {
+            EXPECT_EQ(e.m_cause, CArchiveException::genericException);
+            return false;
+        }
+        return true;
+    };
+    auto withType = [](int t) {
+        Bytes b = kRecord;
+        const Bytes v = Le32(DWORD(t));
+        std::copy(v.begin(), v.end(), b.begin() + long(kTypeAt));
+        return b;
+    };
+    auto withChange = [&](double d) {
+        Bytes b = kRecord;
+        std::memcpy(&b[changeAt], &d, 8);
+        return b;
+    };
+    EXPECT_TRUE(loads(withType(0)));
+    EXPECT_TRUE(loads(withType(4)));
+    EXPECT_FALSE(loads(withType(5)));
+    EXPECT_FALSE(loads(withType(-1)));
+    EXPECT_TRUE(loads(withChange(-110.0)));
+    EXPECT_TRUE(loads(withChange(110.0)));
+    EXPECT_FALSE(loads(withChange(110.5)));
+    EXPECT_FALSE(loads(withChange(-1e300)));
+    EXPECT_FALSE(loads(withChange(std::nan(""))));
 }
 
 TEST(KPhoneObject, TbxShapedArchive)
