@@ -44,21 +44,16 @@ private:
     QAction* m_action;
 };
 
-std::map<UINT, std::vector<std::string>>& buttonImages()
+std::map<UINT, std::string>& buttonImages()
 {
-    static std::map<UINT, std::vector<std::string>> m;
+    static std::map<UINT, std::string> m;
     return m;
 }
 
 QPixmap RegisteredButtonImage(UINT nID)
 {
     auto it = buttonImages().find(nID);
-    if (it == buttonImages().end())
-        return QPixmap();
-    std::vector<const char*> lines;
-    for (const std::string& s : it->second)
-        lines.push_back(s.c_str());
-    return QPixmap(lines.data());
+    return it == buttonImages().end() ? QPixmap() : QPixmap(QString::fromUtf8(it->second.c_str()));
 }
 
 // Buttons carry their program's picture; without one the framework's file
@@ -100,23 +95,9 @@ QIcon ButtonIcon(UINT nID, const QString& tip, QStyle* style)
 
 } // namespace
 
-KToolBarButtonImage::KToolBarButtonImage(UINT nCmdID, std::vector<const char*> xpm)
+KToolBarButtonImage::KToolBarButtonImage(UINT nCmdID, const char* sPicturePath)
 {
-    std::vector<std::string>& lines = buttonImages()[nCmdID];
-    lines.assign(xpm.begin(), xpm.end());
-}
-
-KToolBarButtonImage::KToolBarButtonImage(UINT nCmdID, const std::vector<const char*>& palette,
-                                         const std::vector<const char*>& rows)
-{
-    size_t width = 0;
-    for (const char* r : rows)
-        width = std::max(width, std::strlen(r));
-    std::vector<std::string>& lines = buttonImages()[nCmdID];
-    lines.clear();
-    lines.push_back(std::to_string(width) + " " + std::to_string(rows.size()) + " " + std::to_string(palette.size()) + " 1");
-    lines.insert(lines.end(), palette.begin(), palette.end());
-    lines.insert(lines.end(), rows.begin(), rows.end());
+    buttonImages()[nCmdID] = sPicturePath ? sPicturePath : "";
 }
 
 bool KHasToolBarButtonImage(UINT nCmdID)
@@ -181,13 +162,20 @@ BOOL CToolBar::LoadToolBar(UINT nIDResource)
         a->setToolTip(tip);
         a->setStatusTip(prompt); // fly-by help: the prompt in the message pane
         a->setData(id);
-        QObject::connect(a, &QAction::triggered, bar, [this, id] {
+        QObject::connect(a, &QAction::triggered, Receiver(), [this, id] {
             if (auto* frame = dynamic_cast<CFrameWnd*>(GetParent()))
                 frame->PostMessage(WM_COMMAND, id, 0);
         });
         m_actions.push_back(a);
     }
     return TRUE;
+}
+
+void CToolBar::OnFrameGone()
+{
+    m_buttons.clear();
+    m_actions.clear();
+    Detach();
 }
 
 UINT CToolBar::GetItemID(int nIndex) const
@@ -317,6 +305,13 @@ BOOL CStatusBar::SetIndicators(const UINT* lpIDArray, int nIDCount)
         showPane(p);
     }
     return TRUE;
+}
+
+void CStatusBar::OnFrameGone()
+{
+    // The texts stay; the labels went with the frame's window.
+    for (Pane& p : m_panes) p.pLabel = nullptr;
+    Detach();
 }
 
 UINT CStatusBar::GetItemID(int nIndex) const

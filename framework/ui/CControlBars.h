@@ -26,15 +26,12 @@ struct KToolBarTemplate {
     KToolBarTemplate(UINT nID, std::vector<UINT> buttons);
 };
 
-// Registers the picture of a toolbar button: the program's own image of
-// command nCmdID in the XPM text form (a header line, the colour lines,
-// then one row of characters a pixel row). Buttons without one show the
-// first letters of their tooltip.
+// Registers the picture of a toolbar button: the program's own image file
+// for command nCmdID, a path Qt reads (the programs' pictures are compiled
+// in as resources, ":/PROGRAM/toolbar/NAME.png"). Buttons without one show
+// the first letters of their tooltip.
 struct KToolBarButtonImage {
-    KToolBarButtonImage(UINT nCmdID, std::vector<const char*> xpm);
-    // The same from a palette that a program's pictures share (its XPM
-    // colour lines, one character a colour) and the picture's rows.
-    KToolBarButtonImage(UINT nCmdID, const std::vector<const char*>& palette, const std::vector<const char*>& rows);
+    KToolBarButtonImage(UINT nCmdID, const char* sPicturePath);
 };
 // Whether command nCmdID has a registered picture that reads as an image.
 bool KHasToolBarButtonImage(UINT nCmdID);
@@ -46,6 +43,8 @@ public:
     void EnableDocking(DWORD dwDockStyle) { m_dwDockStyle = dwDockStyle; }
     // Runs the owner's update handlers for the bar's items.
     virtual void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) = 0;
+    // The frame's window goes, and the bar's widget and items with it.
+    virtual void OnFrameGone() { Detach(); }
 
 protected:
     DWORD m_dwStyle = 0;
@@ -71,6 +70,7 @@ public:
     // What a user's click does: the command goes to the frame.
     void PressButton(int nIndex);
     void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) override;
+    void OnFrameGone() override;
 
 private:
     std::vector<UINT> m_buttons;
@@ -97,6 +97,7 @@ public:
     // Width in pixels of a text in the bar's font, for sizing a pane to it.
     int GetTextWidth(const CString& text) const;
     void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) override;
+    void OnFrameGone() override;
 
 private:
     struct Pane {

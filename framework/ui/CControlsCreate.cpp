@@ -93,7 +93,7 @@ BOOL CButton::Create(const char* lpszCaption, DWORD dwStyle, const RECT& rect, C
     Attach(button, false);
     QObject::connect(button, &QAbstractButton::clicked, button, [button, nID] {
         if (CWnd* parent = ParentWndOf(button))
-            parent->SendMessage(WM_COMMAND, WPARAM(nID) | (WPARAM(BN_CLICKED) << 16), 0);
+            parent->SendMessage(WM_COMMAND, WPARAM(nID) | (WPARAM(BN_CLICKED) << 16), reinterpret_cast<LPARAM>(button));
     });
     return TRUE;
 }

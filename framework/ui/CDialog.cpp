@@ -39,23 +39,9 @@ DialogDriver& driver()
     return d;
 }
 
-// The dialog's widget: Escape and the close box go through OnCancel, Enter
-// through the default button, as on the platform.
-class KDialogWidget : public QDialog {
-public:
-    KDialogWidget(CDialog* owner, QWidget* parent) : QDialog(parent), m_pOwner(owner) {}
-    CDialog* m_pOwner;
-
-protected:
-    void closeEvent(QCloseEvent* e) override
-    {
-        e->ignore();
-        m_pOwner->OnCommand(IDCANCEL, BN_CLICKED);
-    }
-    void reject() override { m_pOwner->OnCommand(IDCANCEL, BN_CLICKED); }
-    void accept() override { m_pOwner->OnCommand(IDOK, BN_CLICKED); }
-};
-
+// A control's focus leaving reaches its dialog. The watcher belongs to the
+// dialog's connections (CWnd::Receiver), so it goes as soon as the dialog
+// lets go of its widget, which lives on until the event loop deletes it.
 class KFocusWatcher : public QObject {
 public:
     KFocusWatcher(CDialog* owner, QObject* parent) : QObject(parent), m_pOwner(owner) {}
@@ -75,6 +61,35 @@ private:
 };
 
 } // namespace
+
+// The dialog's widget: Escape and the close box go through OnCancel, Enter
+// through the default button, as on the platform. Its dialog lets go of it
+// before it is deleted later; should it go first (with a parent window),
+// the dialog forgets it.
+class KDialogWidget : public QDialog {
+public:
+    KDialogWidget(CDialog* owner, QWidget* parent) : QDialog(parent), m_pOwner(owner) {}
+    ~KDialogWidget() override
+    {
+        if (m_pOwner) m_pOwner->widgetGone();
+    }
+    CDialog* m_pOwner;
+
+protected:
+    void closeEvent(QCloseEvent* e) override
+    {
+        e->ignore();
+        if (m_pOwner) m_pOwner->OnCommand(IDCANCEL, BN_CLICKED);
+    }
+    void reject() override
+    {
+        if (m_pOwner) m_pOwner->OnCommand(IDCANCEL, BN_CLICKED);
+    }
+    void accept() override
+    {
+        if (m_pOwner) m_pOwner->OnCommand(IDOK, BN_CLICKED);
+    }
+};
 
 KDialogTemplate::KDialogTemplate(UINT nID, DialogTemplateSetup setup)
 {
@@ -302,26 +317,27 @@ void CDialog::layOut()
 
 void CDialog::connectControls()
 {
-    auto* watcher = new KFocusWatcher(this, m_pWidget);
+    QObject* receiver = Receiver();
+    auto* watcher = new KFocusWatcher(this, receiver);
     for (QWidget* w : m_pWidget->findChildren<QWidget*>()) {
         int id = KControlId(w);
         if (!id)
             continue;
         if (auto* b = qobject_cast<QAbstractButton*>(w)) {
-            QObject::connect(b, &QAbstractButton::clicked, m_pWidget, [this, id] { OnCommand(UINT(id), BN_CLICKED); });
+            QObject::connect(b, &QAbstractButton::clicked, receiver, [this, id] { OnCommand(UINT(id), BN_CLICKED); });
         } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
-            QObject::connect(e, &QLineEdit::textEdited, m_pWidget, [this, id] { OnCommand(UINT(id), EN_CHANGE); });
+            QObject::connect(e, &QLineEdit::textEdited, receiver, [this, id] { OnCommand(UINT(id), EN_CHANGE); });
             e->installEventFilter(watcher);
         } else if (auto* c = qobject_cast<QComboBox*>(w)) {
             // The user's choice only: SetCurSel does not notify, as on the platform.
-            QObject::connect(c, &QComboBox::activated, m_pWidget, [this, id] { OnCommand(UINT(id), CBN_SELCHANGE); });
+            QObject::connect(c, &QComboBox::activated, receiver, [this, id] { OnCommand(UINT(id), CBN_SELCHANGE); });
         } else if (auto* s = qobject_cast<QScrollBar*>(w)) {
             // An up-down's arrows: the bar never moves, each arrow is one step.
             s->setRange(0, 2);
             s->setSingleStep(1);
             s->setPageStep(1);
             s->setValue(1);
-            QObject::connect(s, &QAbstractSlider::actionTriggered, m_pWidget, [this, id, s](int action) {
+            QObject::connect(s, &QAbstractSlider::actionTriggered, receiver, [this, id, s](int action) {
                 bool vertical = s->orientation() == Qt::Vertical;
                 bool towardStart = action == QAbstractSlider::SliderSingleStepSub || action == QAbstractSlider::SliderPageStepSub;
                 bool towardEnd = action == QAbstractSlider::SliderSingleStepAdd || action == QAbstractSlider::SliderPageStepAdd;
@@ -388,6 +404,18 @@ void CDialog::ChooseComboItem(int nID, int nIndex)
         return;
     c->setCurrentIndex(nIndex);
     emit c->activated(nIndex); // what the combo does when the user picks an item
+}
+
+bool CDialog::TypeDlgItemText(int nID, const CString& text)
+{
+    if (!canUse(nID))
+        return false;
+    auto* e = qobject_cast<QLineEdit*>(GetDlgItem(nID)->GetWidget());
+    if (!e || e->isReadOnly())
+        return false;
+    e->selectAll();
+    e->insert(QString::fromUtf8(text.GetString())); // an edit by the user: textEdited, hence EN_CHANGE
+    return true;
 }
 
 void CDialog::NotifyKillFocus(int nID)
@@ -476,10 +504,21 @@ BOOL CDialog::DestroyWindow()
     if (!m_pWidget || !m_bOwnsWidget) return FALSE;
     m_typedControls.clear();
     ForgetControls();
+    // The widget is deleted from the event loop, after this object may have
+    // gone: from here on none of its events and signals reaches the dialog
+    // (Detach ends the connections and the focus watcher).
+    if (auto* dw = dynamic_cast<KDialogWidget*>(m_pWidget)) dw->m_pOwner = nullptr;
     QWidget* w = Detach();
     w->hide();
     w->deleteLater();
     return TRUE;
+}
+
+void CDialog::widgetGone()
+{
+    m_typedControls.clear();
+    ForgetControls();
+    Detach();
 }
 
 void CDialog::EndDialog(int nResult)
@@ -530,6 +569,6 @@ void CDialog::AppendSystemMenuItem(UINT nID, const CString& text)
         return;
     m_pWidget->setContextMenuPolicy(Qt::ActionsContextMenu);
     auto* action = new QAction(QString::fromUtf8(text.GetString()).replace('&', QString()), m_pWidget);
-    QObject::connect(action, &QAction::triggered, m_pWidget, [this, nID] { OnSysCommand(nID); });
+    QObject::connect(action, &QAction::triggered, Receiver(), [this, nID] { OnSysCommand(nID); });
     m_pWidget->addAction(action);
 }

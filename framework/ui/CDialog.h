@@ -14,6 +14,7 @@
 
 class QDialog;
 class CDialog;
+class KDialogWidget;
 
 // The form of dialog nID: fills an empty dialog with its controls.
 using DialogTemplateSetup = void (*)(QDialog*);
@@ -106,6 +107,11 @@ public:
     // use them; a disabled or hidden control does not respond.
     void PressSpin(int nID, bool bUpperArrow);
     void ChooseComboItem(int nID, int nIndex);
+    // Types text into edit nID in place of what it holds, as a user selects
+    // all and types (the edit's own length and validation apply), so that
+    // the dialog hears EN_CHANGE; false, with nothing typed, for a control
+    // that is no edit or is disabled, hidden or read-only.
+    bool TypeDlgItemText(int nID, const CString& text);
 
 protected:
     using CCmdTarget::MapNotify;
@@ -119,7 +125,10 @@ protected:
     CWnd* m_pParentWnd;
 
 private:
+    friend class KDialogWidget;
     bool build();
+    // The widget went with its parent while this dialog still held it.
+    void widgetGone();
     void connectControls();
     void layOut();
     void saveScreenshot(const char* dir);

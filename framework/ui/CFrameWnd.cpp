@@ -207,7 +207,7 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentW
     auto* idle = new QTimer(w);
     m_pIdleTimer = idle;
     idle->setInterval(250);
-    QObject::connect(idle, &QTimer::timeout, w, [this] {
+    QObject::connect(idle, &QTimer::timeout, Receiver(), [this] {
         if (m_pWidget && m_pWidget->isVisible()) OnIdleUpdateCmdUI();
     });
     idle->start();
@@ -366,7 +366,7 @@ void CFrameWnd::OnUpdateControlBarMenu(CCmdUI* pCmdUI)
 CControlBar* CFrameWnd::GetControlBar(UINT nID)
 {
     for (CControlBar* bar : m_bars)
-        if (bar->GetDlgCtrlID() == int(nID)) return bar;
+        if (bar && bar->GetDlgCtrlID() == int(nID)) return bar;
     return nullptr;
 }
 
@@ -405,7 +405,7 @@ void CFrameWnd::rebuildMenuBar()
         if (!(top.nFlags & MF_POPUP)) {
             QAction* a = bar->addAction(QString::fromUtf8(top.sText.GetString()));
             a->setData(top.nID);
-            QObject::connect(a, &QAction::triggered, bar, [this, id = top.nID] { OnCommandFromUi(id); });
+            QObject::connect(a, &QAction::triggered, Receiver(), [this, id = top.nID] { OnCommandFromUi(id); });
             continue;
         }
         QMenu* menu = bar->addMenu(QString::fromUtf8(top.sText.GetString()));
@@ -428,9 +428,9 @@ void CFrameWnd::populateMenu(QMenu* menu, const std::vector<KMenuItem>& items)
         a->setData(it.nID);
         const CString prompt = AfxExtractSubString(AfxLoadString(it.nID), 0);
         if (!prompt.IsEmpty()) a->setStatusTip(QString::fromUtf8(prompt.GetString()));
-        QObject::connect(a, &QAction::triggered, menu, [this, a] { OnCommandFromUi(a->data().toUInt()); });
+        QObject::connect(a, &QAction::triggered, Receiver(), [this, a] { OnCommandFromUi(a->data().toUInt()); });
     }
-    QObject::connect(menu, &QMenu::aboutToShow, menu, [this, menu] { updateMenu(menu); });
+    QObject::connect(menu, &QMenu::aboutToShow, Receiver(), [this, menu] { updateMenu(menu); });
 }
 
 void CFrameWnd::updateMenu(QMenu* menu)
@@ -456,7 +456,7 @@ void CFrameWnd::updateMenu(QMenu* menu)
             auto* e = new QAction(QString("&%1 %2").arg(i + 1).arg(QString::fromUtf8(recent[i].GetString())), menu);
             e->setData(UINT(ID_FILE_MRU_FIRST + i));
             e->setProperty(kMruProperty, true);
-            QObject::connect(e, &QAction::triggered, menu, [this, id = UINT(ID_FILE_MRU_FIRST + i)] { OnCommandFromUi(id); });
+            QObject::connect(e, &QAction::triggered, Receiver(), [this, id = UINT(ID_FILE_MRU_FIRST + i)] { OnCommandFromUi(id); });
             menu->insertAction(before, e);
         }
         break;
@@ -552,7 +552,7 @@ BOOL CFrameWnd::LoadAccelTable(UINT nIDResource)
         auto* sc = new QShortcut(QKeySequence(key | mods), m_pWidget);
         sc->setContext(Qt::WindowShortcut);
         const ACCEL copy = a;
-        QObject::connect(sc, &QShortcut::activated, m_pWidget, [this, copy] {
+        QObject::connect(sc, &QShortcut::activated, Receiver(), [this, copy] {
             TranslateAccelerator(copy.key, copy.fVirt & FSHIFT, copy.fVirt & FCONTROL, copy.fVirt & FALT);
         });
         m_shortcuts.push_back(sc);
@@ -677,9 +677,15 @@ BOOL CFrameWnd::DestroyWindow()
         m_ownedWindows.pop_back();
         w.reset();
     }
-    for (CControlBar* bar : m_bars) bar->Detach();
+    // A bar that went before the frame (a member of a frame class goes
+    // before the frame's own part) has nothing left to let go of.
+    for (CControlBar* bar : m_bars)
+        if (bar) bar->OnFrameGone();
     m_bars.clear();
     if (auto* fw = dynamic_cast<KFrameWidget*>(m_pWidget)) fw->Forget();
+    // The widgets go later, from the event loop: none of them may reach this object.
+    if (auto* client = dynamic_cast<KFrameClient*>(m_pClient)) client->m_pFrame = nullptr;
+    m_pClient = nullptr;
     QWidget* w = ReleaseWidget();
     OnDestroyWidget(w);
     if (isMain) {

@@ -61,7 +61,7 @@ public:
     virtual BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext);
     CWnd* CreateView(CCreateContext* pContext, UINT nID = AFX_IDW_PANE_FIRST);
 
-    CView* GetActiveView() const { return m_pViewActive; }
+    CView* GetActiveView() const { return m_pViewActive.get(); }
     virtual void SetActiveView(CView* pViewNew, BOOL bNotify = TRUE);
     virtual CDocument* GetActiveDocument();
     virtual CFrameWnd* GetActiveFrame() { return this; }
@@ -135,8 +135,10 @@ public:
     void AdoptWindow(CWnd* pWnd);
     // A view going away stops being the active one.
     void ForgetView(CView* pView);
-    // A control bar made on this frame; it lets go of its widget when the frame goes.
-    void AddControlBar(CControlBar* pBar) { m_bars.push_back(pBar); }
+    // A control bar made on this frame; it lets go of its widget when the
+    // frame goes. Bars are the program's members: the frame never outlives
+    // its hold on them.
+    void AddControlBar(CControlBar* pBar) { m_bars.emplace_back(pBar); }
 
     BOOL m_bAutoMenuEnable = TRUE;
     // Frames made by a document template delete themselves when destroyed.
@@ -163,7 +165,7 @@ protected:
     UINT m_nIDHelp = 0;
     CString m_strTitle;
     DWORD m_dwDockStyle = 0;
-    CView* m_pViewActive = nullptr;
+    KWndRef<CView> m_pViewActive;
     QWidget* m_pClient = nullptr;
     std::vector<ACCEL> m_accels;
     UINT m_nIDDefaultMenu = 0;
@@ -174,5 +176,5 @@ protected:
     DWORD m_dwStyleCreated = 0;
     CCreateContext* m_pCreateContext = nullptr;
     std::vector<std::unique_ptr<CWnd>> m_ownedWindows;
-    std::vector<CControlBar*> m_bars;
+    std::vector<KWndRef<CControlBar>> m_bars;
 };

@@ -99,11 +99,19 @@ void CMDIFrameWnd::RecalcLayout(BOOL)
     if (!m_pMdiArea) {
         auto* area = new KMdiArea(m_pClient);
         area->setActivationOrder(QMdiArea::ActivationHistoryOrder);
-        QObject::connect(area, &QMdiArea::subWindowActivated, area, [this](QMdiSubWindow*) { childActivated(); });
+        QObject::connect(area, &QMdiArea::subWindowActivated, Receiver(), [this](QMdiSubWindow*) { childActivated(); });
         area->show();
         m_pMdiArea = area;
     }
     m_pMdiArea->setGeometry(m_pClient->rect());
+}
+
+void CMDIFrameWnd::OnDestroyWidget(QWidget* w)
+{
+    // The client goes with the frame's widget.
+    m_pMdiArea = nullptr;
+    m_accelsOfChild.clear();
+    CFrameWnd::OnDestroyWidget(w);
 }
 
 BOOL CMDIFrameWnd::SubclassMDIClient(CWnd* pWnd)
@@ -235,7 +243,7 @@ CMDIChildWnd::~CMDIChildWnd() = default;
 BOOL CMDIChildWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentWnd, CCreateContext* pContext)
 {
     m_pMDIFrame = dynamic_cast<CMDIFrameWnd*>(pParentWnd);
-    if (!m_pMDIFrame || !m_pMDIFrame->GetMDIClient()) return FALSE;
+    if (!GetMDIFrame() || !m_pMDIFrame->GetMDIClient()) return FALSE;
     return CFrameWnd::LoadFrame(nIDResource, dwDefaultStyle, pParentWnd, pContext);
 }
 
@@ -251,14 +259,15 @@ QMainWindow* CMDIChildWnd::CreateFrameWidget(CWnd*, DWORD)
 
 void CMDIChildWnd::OnDestroyWidget(QWidget* w)
 {
+    CMDIFrameWnd* main = GetMDIFrame();
     if (m_pSubWindow) {
-        if (m_pMDIFrame && m_pMDIFrame->GetMDIClient())
-            m_pMDIFrame->GetMDIClient()->removeSubWindow(m_pSubWindow);
+        if (main && main->GetMDIClient())
+            main->GetMDIClient()->removeSubWindow(m_pSubWindow);
         m_pSubWindow->deleteLater();
         m_pSubWindow = nullptr;
     }
     if (w) w->deleteLater();
-    if (m_pMDIFrame) m_pMDIFrame->childActivated();
+    if (main) main->childActivated();
 }
 
 void CMDIChildWnd::ActivateFrame(int nCmdShow)
@@ -280,9 +289,10 @@ BOOL CMDIChildWnd::ShowWindow(int nCmdShow)
 
 void CMDIChildWnd::MDIActivate()
 {
-    if (m_pMDIFrame && m_pSubWindow)
-        m_pMDIFrame->GetMDIClient()->setActiveSubWindow(static_cast<QMdiSubWindow*>(m_pSubWindow));
-    if (m_pMDIFrame) m_pMDIFrame->childActivated();
+    CMDIFrameWnd* main = GetMDIFrame();
+    if (main && m_pSubWindow && main->GetMDIClient())
+        main->GetMDIClient()->setActiveSubWindow(static_cast<QMdiSubWindow*>(m_pSubWindow.data()));
+    if (main) main->childActivated();
 }
 
 void CMDIChildWnd::MDIMaximize()

@@ -2,6 +2,7 @@
 // document inside its client area (cascade, tile, arrange icons) and shows
 // the active child's menu; its commands go to the active child first.
 #pragma once
+#include <QPointer>
 #include <vector>
 
 #include "framework/ui/CFrameWnd.h"
@@ -42,6 +43,7 @@ public:
 
 protected:
     QMainWindow* CreateFrameWidget(CWnd* pParentWnd, DWORD dwStyle) override;
+    void OnDestroyWidget(QWidget* w) override;
 
 private:
     friend class CMDIChildWnd;
@@ -60,7 +62,8 @@ public:
     CMDIChildWnd();
     ~CMDIChildWnd() override;
 
-    CMDIFrameWnd* GetMDIFrame() const { return m_pMDIFrame; }
+    // Null once the main frame is gone.
+    CMDIFrameWnd* GetMDIFrame() const { return m_pMDIFrame.get(); }
     void MDIActivate();
     void MDIMaximize();
     void MDIRestore();
@@ -78,6 +81,7 @@ protected:
     bool OwnsMenuBar() const override { return false; }
 
 private:
-    CMDIFrameWnd* m_pMDIFrame = nullptr;
-    QWidget* m_pSubWindow = nullptr;
+    KWndRef<CMDIFrameWnd> m_pMDIFrame;
+    // The sub-window is the main frame's client's child: it may go first.
+    QPointer<QWidget> m_pSubWindow;
 };

@@ -138,11 +138,11 @@ bool CMciWnd::Create(CWnd* pParent, const CString& sPathName)
     e.pTime = new QLabel(w);
     row->addWidget(e.pBar, 1);
     row->addWidget(e.pTime);
-    QObject::connect(e.pPlay, &QPushButton::clicked, w, [this] { Play(); });
-    QObject::connect(e.pPause, &QPushButton::clicked, w, [this] { Pause(); });
-    QObject::connect(e.pStop, &QPushButton::clicked, w, [this] { Stop(); });
+    QObject::connect(e.pPlay, &QPushButton::clicked, Receiver(), [this] { Play(); });
+    QObject::connect(e.pPause, &QPushButton::clicked, Receiver(), [this] { Pause(); });
+    QObject::connect(e.pStop, &QPushButton::clicked, Receiver(), [this] { Stop(); });
     // Moving the bar while stopped chooses where the next Play starts.
-    QObject::connect(e.pBar, &QSlider::sliderMoved, w, [this](int v) {
+    QObject::connect(e.pBar, &QSlider::sliderMoved, Receiver(), [this](int v) {
         if (!m_pEngine->hDevice) {
             m_pEngine->nNextFrame = m_pEngine->nPlayedFrames = v;
             refreshControls();

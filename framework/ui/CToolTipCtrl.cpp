@@ -78,10 +78,10 @@ CToolTipCtrl::CToolTipCtrl() : m_pTimer(std::make_unique<CToolTipTimer>(this)) {
 CToolTipCtrl::~CToolTipCtrl()
 {
     // Tools outlive nothing: a tip left on a window would show stale text.
-    for (auto& [pWnd, text] : m_tools)
-        if (QWidget* w = pWnd->GetWidget()) {
-            w->setToolTip(QString());
-            m_pTimer->Forget(w);
+    for (auto& [key, tool] : m_tools)
+        if (CWnd* pWnd = tool.pWnd; pWnd && pWnd->GetWidget()) {
+            pWnd->GetWidget()->setToolTip(QString());
+            m_pTimer->Forget(pWnd->GetWidget());
         }
 }
 
@@ -102,7 +102,7 @@ BOOL CToolTipCtrl::AddTool(CWnd* pWnd, const char* lpszText, LPCRECT, UINT_PTR)
 {
     if (!m_pOwner || !pWnd || !pWnd->GetWidget())
         return FALSE;
-    m_tools[pWnd] = CString(lpszText ? lpszText : "");
+    m_tools[pWnd] = Tool{pWnd, CString(lpszText ? lpszText : "")};
     m_pTimer->Watch(pWnd->GetWidget());
     applyTo(pWnd);
     return TRUE;
@@ -125,21 +125,21 @@ void CToolTipCtrl::UpdateTipText(const char* lpszText, CWnd* pWnd, UINT_PTR)
     auto it = m_tools.find(pWnd);
     if (it == m_tools.end())
         return;
-    it->second = CString(lpszText ? lpszText : "");
+    it->second.sText = CString(lpszText ? lpszText : "");
     applyTo(pWnd);
 }
 
 CString CToolTipCtrl::GetText(CWnd* pWnd, UINT_PTR) const
 {
     auto it = m_tools.find(pWnd);
-    return it == m_tools.end() ? CString() : it->second;
+    return it == m_tools.end() ? CString() : it->second.sText;
 }
 
 void CToolTipCtrl::Activate(BOOL bActivate)
 {
     m_bActive = bActivate != FALSE;
-    for (auto& [pWnd, text] : m_tools)
-        applyTo(pWnd);
+    for (auto& [key, tool] : m_tools)
+        if (CWnd* pWnd = tool.pWnd) applyTo(pWnd);
 }
 
 void CToolTipCtrl::SetDelayTime(DWORD dwDuration, int iTime)
@@ -178,7 +178,7 @@ void CToolTipCtrl::applyTo(CWnd* pWnd)
     QWidget* w = pWnd->GetWidget();
     if (!w)
         return;
-    const QString text = m_bActive ? QString::fromUtf8(m_tools[pWnd].GetString()) : QString();
+    const QString text = m_bActive ? QString::fromUtf8(m_tools[pWnd].sText.GetString()) : QString();
     w->setToolTip(text);
     w->setToolTipDuration(m_nAutoPopDelay);
     // A tip already up follows the text, as the platform's does on TTM_UPDATETIPTEXT.

@@ -44,12 +44,17 @@ private:
     void applyTo(CWnd* pWnd);
     friend class CToolTipTimer;
 
-    CWnd* m_pOwner = nullptr;
+    KWndRef<CWnd> m_pOwner;
     bool m_bActive = false;
     int m_nInitialDelay = 500;
     int m_nAutoPopDelay = 5000;
     // Watches the tools' widgets: Qt's own tooltip event (with its fixed
     // style delay) is replaced by a timer of this control's delay.
     std::unique_ptr<CToolTipTimer> m_pTimer;
-    std::map<CWnd*, CString> m_tools;
+    // A tool's window may go before the control: it is then skipped.
+    struct Tool {
+        KWndRef<CWnd> pWnd;
+        CString sText;
+    };
+    std::map<CWnd*, Tool> m_tools;
 };

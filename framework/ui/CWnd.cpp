@@ -319,6 +319,7 @@ CWnd::CWnd() = default;
 CWnd::~CWnd()
 {
     m_pSelf.reset();
+    m_pReceiver.reset();
     if (g_pCapture == this) ReleaseCapture();
     if (KWndWidget* w = GetWndWidget()) w->ForgetWnd();
     if (m_pSurface) m_pSurface->SetChangeListener(nullptr);
@@ -363,8 +364,15 @@ void CWnd::Attach(QWidget* pWidget, bool bOwns)
         pWidget->setProperty(kWndProperty, QVariant::fromValue<quintptr>(reinterpret_cast<quintptr>(this)));
 }
 
+QObject* CWnd::Receiver()
+{
+    if (!m_pReceiver) m_pReceiver = std::make_unique<QObject>();
+    return m_pReceiver.get();
+}
+
 QWidget* CWnd::Detach()
 {
+    m_pReceiver.reset();
     QWidget* w = m_pWidget;
     if (w && m_bOwnsWidget) w->setProperty(kWndProperty, QVariant());
     m_pWidget = nullptr;
@@ -604,8 +612,14 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam)
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     (void)lParam;
-    if (message == WM_COMMAND)
-        return OnCommand(UINT(wParam & 0xFFFF), UINT((wParam >> 16) & 0xFFFF)) ? 1 : 0;
+    if (message == WM_COMMAND) {
+        const UINT nID = UINT(wParam & 0xFFFF), nCode = UINT((wParam >> 16) & 0xFFFF);
+        // A grey item cannot be chosen, nor its key or button used: checked
+        // again as the command arrives, since it was posted.
+        if (lParam == 0 && nCode <= 1 && !IsCommandEnabled(nID))
+            return 0;
+        return OnCommand(nID, nCode) ? 1 : 0;
+    }
     if (message == WM_TIMER)
         OnTimer(UINT_PTR(wParam));
     return 0;
@@ -614,6 +628,13 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 bool CWnd::OnCommand(UINT nID, UINT nCode)
 {
     return OnCmdMsg(nID, nCode);
+}
+
+bool CWnd::IsCommandEnabled(UINT nID)
+{
+    CCmdUI state(nID);
+    OnUpdateCmdUI(&state);
+    return state.m_bEnabled;
 }
 
 int CWnd::MessageBox(const CString& text, const CString& caption, UINT nType)

@@ -15,6 +15,7 @@
 #include <vector>
 
 class QAbstractButton;
+class QObject;
 class QWidget;
 class CDC;
 class CSurface;
@@ -177,7 +178,13 @@ public:
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     // A command from a control or a menu: routed through the command table.
+    // One that no control sent (a menu's, a key's, a toolbar's, a script's:
+    // WM_COMMAND without a control in lParam) runs only while the update
+    // handlers of this window's route leave it enabled.
     virtual bool OnCommand(UINT nID, UINT nCode);
+    // Whether command nID may run now: the update pass for it (CCmdUI, on
+    // this window's route) does not disable it.
+    bool IsCommandEnabled(UINT nID);
 
     // The sound devices' notifications arrive as posted window messages.
     void PostWaveMessage(UINT message, WPARAM device, LPARAM header) override { PostMessage(message, device, header); }
@@ -233,6 +240,10 @@ protected:
     // Lets go of the widget without deleting it: no event reaches this
     // object any more. Returns the widget, for the caller to delete.
     QWidget* ReleaseWidget();
+    // The context of the Qt connections that call this object. They end
+    // when the object lets go of its widget or goes, even while the widget
+    // itself lives on (frames and dialogs leave theirs to the event loop).
+    QObject* Receiver();
 public:
     // The window goes; the object stays and may be created again.
     virtual BOOL DestroyWindow();
@@ -258,6 +269,22 @@ private:
     std::shared_ptr<CWnd*> m_pSelf = std::make_shared<CWnd*>(this);
     std::map<int, std::unique_ptr<CWnd>> m_controls;
     std::map<UINT_PTR, void*> m_timers;
+    std::unique_ptr<QObject> m_pReceiver;
+};
+
+// A window object held by one that does not own it: reads null once the
+// object is gone, so that no holder calls a window past its end.
+template <class T> class KWndRef {
+public:
+    KWndRef() = default;
+    KWndRef(T* p) : m_ref(p ? p->GetWeakRef() : std::weak_ptr<CWnd*>()), m_p(p) {}
+    T* get() const { return m_ref.expired() ? nullptr : m_p; }
+    operator T*() const { return get(); }
+    T* operator->() const { return get(); }
+
+private:
+    std::weak_ptr<CWnd*> m_ref;
+    T* m_p = nullptr;
 };
 
 // The context of a paint: limited to the invalid area, which it validates;

@@ -13,6 +13,21 @@
 class KFrameWidget : public QMainWindow {
 public:
     explicit KFrameWidget(CFrameWnd* pFrame, QWidget* pParent) : QMainWindow(pParent), m_pFrame(pFrame) {}
+    ~KFrameWidget() override
+    {
+        // Gone with a parent (a document's sub-window with the main frame's
+        // client) before the frame destroyed it: the frame must not use it.
+        if (!m_pFrame) return;
+        // Its timer and shortcuts are this widget's children and go with it.
+        m_pFrame->m_pIdleTimer = nullptr;
+        m_pFrame->m_shortcuts.clear();
+        for (CControlBar* bar : m_pFrame->m_bars)
+            if (bar) bar->OnFrameGone();
+        m_pFrame->m_bars.clear();
+        m_pFrame->m_pClient = nullptr;
+        m_pFrame->m_pWidget = nullptr;
+        m_pFrame->m_bOwnsWidget = false;
+    }
     void Forget() { m_pFrame = nullptr; }
 
 protected:

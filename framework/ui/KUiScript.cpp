@@ -27,6 +27,31 @@ Script& script()
     return s;
 }
 
+// The text after a line's verb.
+std::string argumentOf(const std::string& line)
+{
+    std::istringstream in(line);
+    std::string verb;
+    in >> verb;
+    std::string rest;
+    std::getline(in, rest);
+    if (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
+    return rest;
+}
+
+// Queues an "answer" or "file" line for the next message box or file
+// dialog; false for a line of another verb.
+bool queueReply(const std::string& line)
+{
+    std::istringstream in(line);
+    std::string verb;
+    in >> verb;
+    if (verb == "answer") script().ui->QueueAnswer(std::atoi(argumentOf(line).c_str()));
+    else if (verb == "file") script().ui->QueueFile(argumentOf(line).c_str());
+    else return false;
+    return true;
+}
+
 // Runs lines until one belongs to another dialog's life: returns when the
 // dialog ends or says "close".
 void drive(CDialog& dlg)
@@ -38,13 +63,9 @@ void drive(CDialog& dlg)
         std::istringstream in(line);
         std::string verb;
         in >> verb;
-        std::string rest;
-        std::getline(in, rest);
-        if (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
-        if (verb == "file") {
-            s.ui->QueueFile(rest.c_str());
-        } else if (verb == "answer") {
-            s.ui->QueueAnswer(std::atoi(rest.c_str()));
+        const std::string rest = argumentOf(line);
+        if (queueReply(line)) {
+            // for the boxes and file dialogs this dialog's buttons bring up
         } else if (verb == "set" || verb == "leave" || verb == "press") {
             std::istringstream args(rest);
             int id = 0;
@@ -52,9 +73,11 @@ void drive(CDialog& dlg)
             std::string text;
             std::getline(args, text);
             if (!text.empty() && text[0] == ' ') text.erase(0, 1);
-            if (verb == "set") dlg.SetDlgItemText(id, text.c_str());
+            // Typed, as a user would: the dialog hears the change.
+            if (verb == "set" && !dlg.TypeDlgItemText(id, text.c_str()))
+                std::fprintf(stderr, "[script] set %d: no edit there that takes typing\n", id);
             else if (verb == "leave") dlg.NotifyKillFocus(id);
-            else dlg.ClickDlgButton(id);
+            else if (verb == "press") dlg.ClickDlgButton(id);
         } else if (verb == "grab") {
             if (QWidget* w = dlg.GetWidget()) {
                 w->adjustSize();
@@ -88,12 +111,7 @@ void runNextCommand()
         std::istringstream in(s.lines.front());
         std::string verb;
         in >> verb;
-        if (verb == "answer" || verb == "file") {
-            std::string rest;
-            std::getline(in, rest);
-            if (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
-            if (verb == "answer") s.ui->QueueAnswer(std::atoi(rest.c_str()));
-            else s.ui->QueueFile(rest.c_str());
+        if (queueReply(s.lines.front())) {
             s.lines.pop_front();
             continue;
         }
@@ -110,10 +128,16 @@ void runNextCommand()
         int id = 0;
         in >> id;
         s.lines.pop_front();
-        if (app && app->m_pMainWnd) {
-            app->m_pMainWnd->PostMessage(WM_COMMAND, WPARAM(id), 0);
-            QTimer::singleShot(0, [] { runNextCommand(); });
+        if (!app || !app->m_pMainWnd)
+            return;
+        // A grey item cannot be chosen: the command does not run, and the
+        // script goes on (the main window refuses it again should it come).
+        if (!app->m_pMainWnd->IsCommandEnabled(UINT(id))) {
+            std::fprintf(stderr, "[script] command %d: disabled, not run\n", id);
+            continue;
         }
+        app->m_pMainWnd->PostMessage(WM_COMMAND, WPARAM(id), 0);
+        QTimer::singleShot(0, [] { runNextCommand(); });
         return;
     }
 }
@@ -143,6 +167,11 @@ bool KInstallUiScriptFromEnvironment()
     }
     s.ui = std::make_unique<KLoggingScriptedUi>();
     SetDialogDriver(drive);
+    // The answers and files the script begins with are there at once: a
+    // document named on the command line opens before the program waits for
+    // the user, and its message boxes must find them.
+    while (!s.lines.empty() && queueReply(s.lines.front()))
+        s.lines.pop_front();
     return true;
 }
 

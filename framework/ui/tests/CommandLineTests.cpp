@@ -113,3 +113,25 @@ TEST(CommandLine, AProgramStartedWithAnAbsolutePathWithBlanksOpensThatDocument)
     EXPECT_EQ(WEXITSTATUS(status), 0) << text(err);
     EXPECT_EQ(text(out), "path: " + doc + "\nvalue: 298\n") << text(err);
 }
+
+// A document named on the command line opens before the program waits for
+// the user: the box it shows while opening takes the answer the script
+// begins with, and a No keeps it shut.
+TEST(CommandLine, TheBoxADocumentShowsWhileOpeningTakesTheScriptsFirstAnswer)
+{
+    ScratchDir dir;
+    const std::string doc = dir / "минус.num";
+    kavrel_test::WriteAll(doc, {0xFB, 0xFF, 0xFF, 0xFF}); // -5
+    const std::string script = dir / "script.txt", log = dir / "log.txt";
+    std::ofstream(script) << "answer 7\n";
+    const std::string cmd = "env QT_QPA_PLATFORM=offscreen KAVREL_AUDIO=virtual KAVREL_UI_SCRIPT='" + script + "' '" +
+                            KAVREL_BINARY_DIR "/bin/framework_ui_number_program' '" + doc + "' > '" + log + "' 2>&1";
+    const int status = std::system(cmd.c_str());
+    std::ifstream in(log);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_TRUE(WIFEXITED(status)) << text;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << text;
+    EXPECT_NE(text.find("Число отрицательное. Открыть его? -> 7"), std::string::npos) << text;
+    EXPECT_NE(text.find("refused"), std::string::npos) << text;
+    EXPECT_EQ(text.find("value: -5"), std::string::npos) << text;
+}
