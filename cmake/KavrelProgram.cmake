@@ -18,6 +18,11 @@ function(kavrel_add_program name)
   list(FILTER _srcs EXCLUDE REGEX "/${P_MAIN}$")
   add_library(${name}_parts STATIC ${_srcs})
   set_target_properties(${name}_parts PROPERTIES AUTOMOC ON AUTOUIC ON AUTOUIC_SEARCH_PATHS ${_dir}/res)
+  # The pictures of res/toolbar/ are compiled in, as ":/NAME/toolbar/FILE".
+  file(GLOB _pictures CONFIGURE_DEPENDS ${_dir}/res/toolbar/*.png)
+  if(_pictures)
+    qt_add_resources(${name}_parts "${name}_pictures" PREFIX "/${name}" BASE ${_dir}/res FILES ${_pictures})
+  endif()
   target_link_libraries(${name}_parts PUBLIC ${P_LINKS})
   add_executable(${name} ${P_MAIN})
   # The forms and resources register themselves at start: keep every object.

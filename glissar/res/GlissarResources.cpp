@@ -87,6 +87,26 @@ const KMenuTemplate kMenu(IDR_GLISSAR_MAINFRAME, {
     }),
 });
 
+// The toolbar's pictures: 16 × 16 files in res/toolbar/, compiled in.
+const KToolBarButtonImage kToolBarPictures[] = {
+    {ID_GLISSAR_SHOW_TRACES,             ":/glissar/toolbar/show-traces.png"},
+    {ID_GLISSAR_SHOW_ONLY_TRACES,        ":/glissar/toolbar/show-only-traces.png"},
+    {ID_GLISSAR_SET_SIGMA_FR,            ":/glissar/toolbar/set-sigma-fr.png"},
+    {ID_GLISSAR_SYNC_OSCILLOGRAM,        ":/glissar/toolbar/sync-oscillogram.png"},
+    {ID_GLISSAR_ADD_ALL_VISIBLE,         ":/glissar/toolbar/add-all-visible.png"},
+    {ID_GLISSAR_REMOVE_ALL,              ":/glissar/toolbar/remove-all.png"},
+    {ID_GLISSAR_SHOW_OSCILLOGRAM,        ":/glissar/toolbar/show-oscillogram.png"},
+    {ID_GLISSAR_PHONE_OBJECT_PROPERTIES, ":/glissar/toolbar/phone-object-properties.png"},
+    {ID_GLISSAR_EDIT_TRACES,             ":/glissar/toolbar/edit-traces.png"},
+    {ID_GLISSAR_TOOL_ADDS,               ":/glissar/toolbar/tool-adds.png"},
+    {ID_GLISSAR_TOOL_REMOVES,            ":/glissar/toolbar/tool-removes.png"},
+    {ID_GLISSAR_FOLLOW_MAXIMA,           ":/glissar/toolbar/follow-maxima.png"},
+    {ID_GLISSAR_QUICK_EDITING,           ":/glissar/toolbar/quick-editing.png"},
+    {ID_GLISSAR_SHOW_ONLY_MARKED,        ":/glissar/toolbar/show-only-marked.png"},
+    {ID_GLISSAR_TOOLS_SIZE,              ":/glissar/toolbar/tools-size.png"},
+    {ID_GLISSAR_PLAY_SCREENS,            ":/glissar/toolbar/play-screens.png"},
+};
+
 const KToolBarTemplate kToolBar(IDR_GLISSAR_MAINFRAME, {
     ID_FILE_SAVE, 0,
     ID_GLISSAR_SHOW_TRACES, ID_GLISSAR_SHOW_ONLY_TRACES, ID_GLISSAR_SHOW_ONLY_MARKED, 0,

@@ -187,6 +187,36 @@ const KMenuTemplate kStripMenu(IDR_TEMBRIX_VIEW_MENU, {
     }),
 });
 
+// The toolbar's pictures: 16 × 16 files in res/toolbar/, compiled in.
+const KToolBarButtonImage kToolBarPictures[] = {
+    {ID_RECORD_SOUND,                ":/tembrix/toolbar/record-sound.png"},
+    {ID_SET_SIGMA_FR,                ":/tembrix/toolbar/set-sigma-fr.png"},
+    {ID_SHOW_OSCILLOGRAM,            ":/tembrix/toolbar/show-oscillogram.png"},
+    {ID_SYNC_OSCILLOGRAM_BY_MARKER,  ":/tembrix/toolbar/sync-oscillogram-by-marker.png"},
+    {ID_TOOLTIP_CONTENT,             ":/tembrix/toolbar/tooltip-content.png"},
+    {ID_FILM_GREY,                   ":/tembrix/toolbar/film-grey.png"},
+    {ID_FILM_GREY_INVERSE,           ":/tembrix/toolbar/film-grey-inverse.png"},
+    {ID_FILM_PHASE_AMPL,             ":/tembrix/toolbar/film-phase-ampl.png"},
+    {ID_FILM_PHASE_FREQ,             ":/tembrix/toolbar/film-phase-freq.png"},
+    {ID_FILM_COLOUR,                 ":/tembrix/toolbar/film-colour.png"},
+    {ID_SHOW_INSTANT_SPECTRUM,       ":/tembrix/toolbar/show-instant-spectrum.png"},
+    {ID_RAISE_LOWER_BOUND,           ":/tembrix/toolbar/raise-lower-bound.png"},
+    {ID_LOWER_LOWER_BOUND,           ":/tembrix/toolbar/lower-lower-bound.png"},
+    {ID_LOWER_UPPER_BOUND,           ":/tembrix/toolbar/lower-upper-bound.png"},
+    {ID_RAISE_UPPER_BOUND,           ":/tembrix/toolbar/raise-upper-bound.png"},
+    {ID_DEFAULT_BOUNDS,              ":/tembrix/toolbar/default-bounds.png"},
+    {ID_PLAY_WHOLE_FILE,             ":/tembrix/toolbar/play-whole-file.png"},
+    {ID_PLAY_SELECTED_FRAGMENT,      ":/tembrix/toolbar/play-selected-fragment.png"},
+    {ID_NEW_PHONE_OBJECT,            ":/tembrix/toolbar/new-phone-object.png"},
+    {ID_DELETE_OR_KEEP_SEGMENT,      ":/tembrix/toolbar/delete-or-keep-segment.png"},
+    {ID_DELETE_OR_KEEP_BEFORE_CARET, ":/tembrix/toolbar/delete-or-keep-before-caret.png"},
+    {ID_LEVEL_POWER,                 ":/tembrix/toolbar/level-power.png"},
+    {ID_SYNTHESIS,                   ":/tembrix/toolbar/synthesis.png"},
+    {ID_CREATE_VOICE_SIGNAL,         ":/tembrix/toolbar/create-voice-signal.png"},
+    {ID_SAVE_PROTOCOL,               ":/tembrix/toolbar/save-protocol.png"},
+    {ID_SHOW_PHASE_PORTRAIT,         ":/tembrix/toolbar/show-phase-portrait.png"},
+};
+
 const KToolBarTemplate kToolBar(IDR_MAINFRAME, {
     ID_RECORD_SOUND, 0,
     ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, 0,

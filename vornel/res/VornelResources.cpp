@@ -67,6 +67,17 @@ const KMenuTemplate kMenu(IDR_VORNEL_MAINFRAME, {
     }),
 });
 
+// The toolbar's pictures: 16 × 16 files in res/toolbar/, compiled in.
+const KToolBarButtonImage kToolBarPictures[] = {
+    {ID_VORNEL_WHOLE_SPECTRUM_IN_WINDOW, ":/vornel/toolbar/whole-spectrum-in-window.png"},
+    {ID_VORNEL_SHOW_NUMBERS,             ":/vornel/toolbar/show-numbers.png"},
+    {ID_VORNEL_JUMP_TO_FREQ,             ":/vornel/toolbar/jump-to-freq.png"},
+    {ID_VORNEL_CREATE_SYNTHETIC_WAVE,    ":/vornel/toolbar/create-synthetic-wave.png"},
+    {ID_VORNEL_SAVE_MAXIMA,              ":/vornel/toolbar/save-maxima.png"},
+    {ID_VORNEL_SAVE_MINIMA,              ":/vornel/toolbar/save-minima.png"},
+    {ID_FILE_PRINT,                      ":/vornel/toolbar/print.png"},
+};
+
 const KToolBarTemplate kToolBar(IDR_VORNEL_MAINFRAME, {
     ID_VORNEL_WHOLE_SPECTRUM_IN_WINDOW, ID_VORNEL_SHOW_NUMBERS, ID_VORNEL_JUMP_TO_FREQ, 0,
     ID_VORNEL_CREATE_SYNTHETIC_WAVE, ID_VORNEL_SAVE_MAXIMA, ID_VORNEL_SAVE_MINIMA, 0,

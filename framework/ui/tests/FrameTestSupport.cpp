@@ -79,11 +79,10 @@ static const KMenuTemplate m3(IDR_MDI_DOC, {
     KMenuItem("&Вид", {KMenuItem("Команда вида", ID_VIEW_CMD)}),
     KMenuItem("&Окно", {KMenuItem("Каскадом", ID_WINDOW_CASCADE), KMenuItem("Без пересечений", ID_WINDOW_TILE_HORZ)}),
 });
-// The view command's own button picture: red above, blue below.
-static const KToolBarButtonImage i1(ID_VIEW_CMD, {"4 4 2 1", "r c #FF0000", "b c #0000FF", "rrrr", "rrrr", "bbbb", "bbbb"});
-// The disabled command's from a shared palette: green on the left.
-static const std::vector<const char*> kPalette = {"g c #00FF00", "  c None"};
-static const KToolBarButtonImage i2(ID_DISABLED, kPalette, {"gg  ", "gg  ", "gg  "});
+// The view command's own button picture: red above, blue below; the
+// disabled command's: green on the left, clear on the right.
+static const KToolBarButtonImage i1(ID_VIEW_CMD, ":/framework-tests/pictures/view.png");
+static const KToolBarButtonImage i2(ID_DISABLED, ":/framework-tests/pictures/disabled.png");
 static const KToolBarTemplate t1(IDR_SDI, {ID_FILE_NEW, ID_FILE_OPEN, 0, ID_VIEW_CMD, ID_CHECKED, ID_DISABLED, ID_NOBODY});
 static const KAcceleratorTemplate a1(IDR_SDI, {{FVIRTKEY | FCONTROL, 'N', ID_FILE_NEW},
                                                {FVIRTKEY, VK_SPACE, ID_VIEW_CMD},
