@@ -42,10 +42,11 @@ install: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 # Every test, the windows' included, once more under AddressSanitizer and
-# UBSan; any report fails. -O1 keeps the instrumented run quick enough for CI;
-# the sanitizer and leak options are the tests' own (cmake/KavrelTests.cmake).
+# UBSan; any report fails. -O1 keeps the instrumented run quick and line
+# tables only (-g1) its build, for CI; the reports still name file and line.
+# The sanitizer and leak options are the tests' own (cmake/KavrelTests.cmake).
 sanitize: deps
-	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_FLAGS_DEBUG="-O1 -g" -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
+	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_FLAGS_DEBUG="-O1 -g1" -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" \
 		-DKAVREL_SANITIZE=ON -DKAVREL_BENCH=OFF -DKAVREL_GUI=ON > /dev/null
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)

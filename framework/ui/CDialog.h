@@ -122,7 +122,8 @@ protected:
         m_notifyHandlers[{nID, nCode}] = [this, fn](NMHDR* p, LRESULT* r) { (static_cast<T*>(this)->*fn)(p, r); };
     }
 
-    CWnd* m_pParentWnd;
+    // Null once the parent window object is gone (a modeless dialog may outlive it).
+    KWndRef<CWnd> m_pParentWnd;
 
 private:
     friend class KDialogWidget;
