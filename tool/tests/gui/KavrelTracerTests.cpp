@@ -108,19 +108,23 @@ TEST(KavrelMakeObject, WritesTheWorkshopsFirstTracerDocument)
     ASSERT_EQ(r.status, 0) << r.err;
     const Bytes file = kavrel_test::ReadAll(gsr);
     // The sound object's record leads: flag, name, comment, span, type 1, index, level 0, paths, level change.
-    Bytes head{0};
-    putString(head, "a");
-    putString(head, "b");
-    put32(head, 10 * 102);
-    put32(head, 30 * 102);
-    put32(head, 1);
-    put32(head, 7);
-    put32(head, 0);
-    putString(head, gsr);
-    putString(head, kfw);
-    const double change = 3;
-    const BYTE* c = reinterpret_cast<const BYTE*>(&change);
-    head.insert(head.end(), c, c + 8);
+    auto recordOf = [](const std::string& doc, const std::string& floatWave) {
+        Bytes head{0};
+        putString(head, "a");
+        putString(head, "b");
+        put32(head, 10 * 102);
+        put32(head, 30 * 102);
+        put32(head, 1);
+        put32(head, 7);
+        put32(head, 0);
+        putString(head, doc);
+        putString(head, floatWave);
+        const double change = 3;
+        const BYTE* c = reinterpret_cast<const BYTE*>(&change);
+        head.insert(head.end(), c, c + 8);
+        return head;
+    };
+    const Bytes head = recordOf(gsr, kfw);
     ASSERT_GT(file.size(), head.size());
     EXPECT_EQ(Bytes(file.begin(), file.begin() + long(head.size())), head);
     // The tail: initiate 1, reserved 1, 20 cadres of 512 zero bytes, tool size 2.
@@ -140,18 +144,11 @@ TEST(KavrelMakeObject, WritesTheWorkshopsFirstTracerDocument)
     {
         ktest::ScopedCurrentFolder cwd(dir.path());
         const std::filesystem::path sound = std::filesystem::path(wav).filename();
-        ASSERT_EQ(run(dir, "make-object '" + sound.string() + "' 30 10 rel.gsr --name a --comment b --index 7 --level-change 3").status, 0);
+        ASSERT_EQ(run(dir, "make-object '" + sound.string() +
+                               "' 30 10 rel.gsr --name a --comment b --index 7 --level-change 3").status,
+                  0);
     }
-    Bytes whole{0};
-    putString(whole, "a");
-    putString(whole, "b");
-    put32(whole, 10 * 102);
-    put32(whole, 30 * 102);
-    put32(whole, 1);
-    put32(whole, 7);
-    put32(whole, 0);
-    putString(whole, dir / "rel.gsr");
-    putString(whole, dir / "rel.kfw");
+    const Bytes whole = recordOf(dir / "rel.gsr", dir / "rel.kfw");
     const Bytes rel = kavrel_test::ReadAll(dir / "rel.gsr");
     ASSERT_GT(rel.size(), whole.size());
     EXPECT_EQ(Bytes(rel.begin(), rel.begin() + long(whole.size())), whole);
