@@ -12,8 +12,7 @@ IMPLEMENT_DYNCREATE(CGlissarFrame, CFrameWnd)
 
 CGlissarFrame::CGlissarFrame()
 {
-    MapCommand(ID_GLISSAR_TOOLS_SIZE, &CGlissarFrame::OnToolsSize);
-    MapUpdate(ID_GLISSAR_TOOLS_SIZE, &CGlissarFrame::OnUpdateToolsSize);
+    MapCommandAndUpdate(ID_GLISSAR_TOOLS_SIZE, &CGlissarFrame::OnToolsSize, &CGlissarFrame::OnUpdateToolsSize);
     MapCommand(ID_GLISSAR_PLAY_SCREENS, &CGlissarFrame::OnPlayScreens);
 }
 

@@ -37,8 +37,7 @@ void CMorvitDlg::DoDataExchange(CDataExchange* pDX)
     DDX_Text(pDX, IDC_FRADC_TEXT, sFrADCText);
     DDX_Text(pDX, IDC_FREQUENCY_GROWTH, dFrequencyGrowth);
     DDX_Text(pDX, IDC_START_FREQUENCY, dStartFrequency);
-    DDX_Text(pDX, IDC_START_PHASE, dStartPhase);
-    DDV_MinMaxDouble(pDX, dStartPhase, 0, 1);
+    DDX_TextInRange(pDX, IDC_START_PHASE, dStartPhase, 0, 1);
     DDX_Text(pDX, IDC_MAX, nMax);
     DDX_Text(pDX, IDC_MIN, nMin);
     DDX_Text(pDX, IDC_ADDEND, nAddend);

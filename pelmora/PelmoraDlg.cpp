@@ -20,15 +20,11 @@ CPelmoraDlg::CPelmoraDlg(CWnd* pParent) : CDialog(IDD_PELMORA_DIALOG, pParent), 
 
 void CPelmoraDlg::DoDataExchange(CDataExchange* pDX)
 {
-    DDX_Text(pDX, IDC_TARGET_ERROR, dTargetErrorPercent);
-    DDV_MinMaxDouble(pDX, dTargetErrorPercent, 0.01, 100);
-    DDX_Text(pDX, IDC_NOISE_START, nNoiseStart);
-    DDV_MinMaxInt(pDX, nNoiseStart, -100, 100);
-    DDX_Text(pDX, IDC_NOISE_END, nNoiseEnd);
-    DDV_MinMaxInt(pDX, nNoiseEnd, -100, 100);
+    DDX_TextInRange(pDX, IDC_TARGET_ERROR, dTargetErrorPercent, 0.01, 100);
+    DDX_TextInRange(pDX, IDC_NOISE_START, nNoiseStart, -100, 100);
+    DDX_TextInRange(pDX, IDC_NOISE_END, nNoiseEnd, -100, 100);
     // A step of zero would never reach the end level.
-    DDX_Text(pDX, IDC_NOISE_STEP, nNoiseStep);
-    DDV_MinMaxInt(pDX, nNoiseStep, 1, 100);
+    DDX_TextInRange(pDX, IDC_NOISE_STEP, nNoiseStep, 1, 100);
     DDX_Radio(pDX, IDC_RUN_ALL, nRunMode);
 }
 

@@ -13,8 +13,7 @@ CKDialogMakeWaveCooktail::CKDialogMakeWaveCooktail(CWnd* pParent) : CDialog(IDD,
 
 void CKDialogMakeWaveCooktail::DoDataExchange(CDataExchange* pDX)
 {
-    DDX_Text(pDX, IDC_COCKTAIL_ADDITIONS, nAdditions);
-    DDV_MinMaxInt(pDX, nAdditions, 1, 1000000);
+    DDX_TextInRange(pDX, IDC_COCKTAIL_ADDITIONS, nAdditions, 1, 1000000);
 }
 
 bool CKDialogMakeWaveCooktail::OnInitDialog()

@@ -13,8 +13,7 @@ CKDialogSetDownsampling::CKDialogSetDownsampling(CWnd* pParent) : CDialog(IDD, p
 
 void CKDialogSetDownsampling::DoDataExchange(CDataExchange* pDX)
 {
-    DDX_Text(pDX, IDC_DOWNSAMPLING_FACTOR, nFactor);
-    DDV_MinMaxInt(pDX, nFactor, 2, 1000);
+    DDX_TextInRange(pDX, IDC_DOWNSAMPLING_FACTOR, nFactor, 2, 1000);
 }
 
 bool CKDialogSetDownsampling::OnInitDialog()

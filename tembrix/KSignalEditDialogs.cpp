@@ -45,12 +45,9 @@ CString CKDialogSetAGC::AmplitudeLabel(int nAmplitude)
 
 void CKDialogSetAGC::DoDataExchange(CDataExchange* pDX)
 {
-    DDX_Text(pDX, IDC_AGC_MAX_AMPLITUDE, nNewMaxAmplitude);
-    DDV_MinMaxInt(pDX, nNewMaxAmplitude, 1, kMaxAmplitude);
-    DDX_Text(pDX, IDC_AGC_FRAME_RATE, dAGCFrameRate);
-    DDV_MinMaxDouble(pDX, dAGCFrameRate, 0.0001, 100000.);
-    DDX_Text(pDX, IDC_AGC_MAX_FRAME_GAIN, dMaxFrameGain_dB);
-    DDV_MinMaxDouble(pDX, dMaxFrameGain_dB, 0., 110.);
+    DDX_TextInRange(pDX, IDC_AGC_MAX_AMPLITUDE, nNewMaxAmplitude, 1, kMaxAmplitude);
+    DDX_TextInRange(pDX, IDC_AGC_FRAME_RATE, dAGCFrameRate, 0.0001, 100000.);
+    DDX_TextInRange(pDX, IDC_AGC_MAX_FRAME_GAIN, dMaxFrameGain_dB, 0., 110.);
 }
 
 bool CKDialogSetAGC::OnInitDialog()

@@ -33,29 +33,20 @@ CTembrixDoc::CTembrixDoc()
 {
     MapCommand(ID_SET_SIGMA_FR, &CTembrixDoc::OnSetSigmaFr);
     MapCommand(ID_PLAY_WHOLE_FILE, &CTembrixDoc::OnPlayWholeFile);
-    MapCommand(ID_PLAY_SELECTED_FRAGMENT, &CTembrixDoc::OnPlaySelectedFragment);
-    MapUpdate(ID_PLAY_SELECTED_FRAGMENT, &CTembrixDoc::OnUpdateNeedsSelection);
-    MapCommand(ID_SHOW_OSCILLOGRAM, &CTembrixDoc::OnShowOscillogram);
-    MapUpdate(ID_SHOW_OSCILLOGRAM, &CTembrixDoc::OnUpdateShowOscillogram);
-    MapCommand(ID_SAVE_PROTOCOL, &CTembrixDoc::OnSaveProtocol);
-    MapUpdate(ID_SAVE_PROTOCOL, &CTembrixDoc::OnUpdateSaveProtocol);
-    MapCommand(ID_PIROGOV_FUNCTION, &CTembrixDoc::OnPirogovFunction);
-    MapUpdate(ID_PIROGOV_FUNCTION, &CTembrixDoc::OnUpdateNeedsSelection);
-    MapCommand(ID_NEW_PHONE_OBJECT, &CTembrixDoc::NewPhoneObject);
-    MapUpdate(ID_NEW_PHONE_OBJECT, &CTembrixDoc::OnUpdateNeedsSelection);
+    MapCommandAndUpdate(ID_PLAY_SELECTED_FRAGMENT, &CTembrixDoc::OnPlaySelectedFragment, &CTembrixDoc::OnUpdateNeedsSelection);
+    MapCommandAndUpdate(ID_SHOW_OSCILLOGRAM, &CTembrixDoc::OnShowOscillogram, &CTembrixDoc::OnUpdateShowOscillogram);
+    MapCommandAndUpdate(ID_SAVE_PROTOCOL, &CTembrixDoc::OnSaveProtocol, &CTembrixDoc::OnUpdateSaveProtocol);
+    MapCommandAndUpdate(ID_PIROGOV_FUNCTION, &CTembrixDoc::OnPirogovFunction, &CTembrixDoc::OnUpdateNeedsSelection);
+    MapCommandAndUpdate(ID_NEW_PHONE_OBJECT, &CTembrixDoc::NewPhoneObject, &CTembrixDoc::OnUpdateNeedsSelection);
     for (UINT id : {ID_CARET_LEFT, ID_CARET_RIGHT, ID_CARET_LEFT_TEN, ID_CARET_RIGHT_TEN, ID_CARET_UP, ID_CARET_DOWN,
                     ID_CARET_UP_TEN, ID_CARET_DOWN_TEN})
         MapCommandWithId(id, &CTembrixDoc::OnCaretMove);
-    MapCommand(ID_SYNC_OSCILLOGRAM_BY_MARKER, &CTembrixDoc::OnSyncOscillogramByMarker);
-    MapUpdate(ID_SYNC_OSCILLOGRAM_BY_MARKER, &CTembrixDoc::OnUpdateSyncOscillogramByMarker);
+    MapCommandAndUpdate(ID_SYNC_OSCILLOGRAM_BY_MARKER, &CTembrixDoc::OnSyncOscillogramByMarker, &CTembrixDoc::OnUpdateSyncOscillogramByMarker);
     MapUpdate(ID_DIFFERENTIATE, &CTembrixDoc::OnUpdateNeverEnabled);
-    MapCommand(ID_PAPER_COLOURS, &CTembrixDoc::OnPaperColours);
-    MapUpdate(ID_PAPER_COLOURS, &CTembrixDoc::OnUpdatePaperColours);
+    MapCommandAndUpdate(ID_PAPER_COLOURS, &CTembrixDoc::OnPaperColours, &CTembrixDoc::OnUpdatePaperColours);
     MapCommand(ID_TOOLTIP_CONTENT, &CTembrixDoc::OnTooltipContent);
-    MapCommand(ID_SHOW_INSTANT_SPECTRUM, &CTembrixDoc::OnShowInstantSpectrum);
-    MapUpdate(ID_SHOW_INSTANT_SPECTRUM, &CTembrixDoc::OnUpdateShowInstantSpectrum);
-    MapCommand(ID_SHOW_PHASE_PORTRAIT, &CTembrixDoc::OnShowPhasePortrait);
-    MapUpdate(ID_SHOW_PHASE_PORTRAIT, &CTembrixDoc::OnUpdateShowPhasePortrait);
+    MapCommandAndUpdate(ID_SHOW_INSTANT_SPECTRUM, &CTembrixDoc::OnShowInstantSpectrum, &CTembrixDoc::OnUpdateShowInstantSpectrum);
+    MapCommandAndUpdate(ID_SHOW_PHASE_PORTRAIT, &CTembrixDoc::OnShowPhasePortrait, &CTembrixDoc::OnUpdateShowPhasePortrait);
     for (UINT id : {ID_FILM_GREY, ID_FILM_GREY_INVERSE, ID_FILM_COLOUR, ID_FILM_PHASE_AMPL, ID_FILM_PHASE_FREQ}) {
         MapCommandWithId(id, &CTembrixDoc::OnFilmDisplayMode);
         MapUpdate(id, &CTembrixDoc::OnUpdateFilmDisplayMode);
@@ -63,10 +54,8 @@ CTembrixDoc::CTembrixDoc()
     for (UINT id : {ID_RAISE_LOWER_BOUND, ID_LOWER_LOWER_BOUND, ID_RAISE_UPPER_BOUND, ID_LOWER_UPPER_BOUND})
         MapCommandWithId(id, &CTembrixDoc::OnMoveTraceBounds);
     MapCommand(ID_DEFAULT_BOUNDS, &CTembrixDoc::OnDefaultTraceBounds);
-    MapCommand(ID_DELETE_OR_KEEP_SEGMENT, &CTembrixDoc::OnDeleteOrKeepSegment);
-    MapUpdate(ID_DELETE_OR_KEEP_SEGMENT, &CTembrixDoc::OnUpdateNeedsSelection);
-    MapCommand(ID_DELETE_OR_KEEP_BEFORE_CARET, &CTembrixDoc::OnDeleteBeforeCaret);
-    MapUpdate(ID_DELETE_OR_KEEP_BEFORE_CARET, &CTembrixDoc::OnUpdateNeedsNoSelection);
+    MapCommandAndUpdate(ID_DELETE_OR_KEEP_SEGMENT, &CTembrixDoc::OnDeleteOrKeepSegment, &CTembrixDoc::OnUpdateNeedsSelection);
+    MapCommandAndUpdate(ID_DELETE_OR_KEEP_BEFORE_CARET, &CTembrixDoc::OnDeleteBeforeCaret, &CTembrixDoc::OnUpdateNeedsNoSelection);
     MapCommand(ID_LEVEL_POWER, &CTembrixDoc::OnLevelPower);
     MapCommandWithId(ID_UPSAMPLE_2, &CTembrixDoc::OnUpsample);
     MapCommandWithId(ID_UPSAMPLE_4, &CTembrixDoc::OnUpsample);

@@ -24,8 +24,7 @@ CTembrixView::CTembrixView()
     RulerPen.CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
     RulerPaperPen.CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
     CaretPen.CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
-    MapCommand(ID_RULER_IN_SECONDS, &CTembrixView::OnRulerInSeconds);
-    MapUpdate(ID_RULER_IN_SECONDS, &CTembrixView::OnUpdateRulerInSeconds);
+    MapCommandAndUpdate(ID_RULER_IN_SECONDS, &CTembrixView::OnRulerInSeconds, &CTembrixView::OnUpdateRulerInSeconds);
     MapCommand(ID_FILE_PRINT, &CView::OnFilePrint);
     MapCommand(ID_FILE_PRINT_DIRECT, &CView::OnFilePrintDirect);
     MapCommand(ID_FILE_PRINT_PREVIEW, &CView::OnFilePrintPreview);

@@ -11,8 +11,7 @@ IMPLEMENT_DYNCREATE(CVornelFrame, CFrameWnd)
 
 CVornelFrame::CVornelFrame()
 {
-    MapCommand(ID_VORNEL_JUMP_TO_FREQ, &CVornelFrame::OnJumpToFreq);
-    MapUpdate(ID_VORNEL_JUMP_TO_FREQ, &CVornelFrame::OnUpdateJumpToFreq);
+    MapCommandAndUpdate(ID_VORNEL_JUMP_TO_FREQ, &CVornelFrame::OnJumpToFreq, &CVornelFrame::OnUpdateJumpToFreq);
 }
 
 int CVornelFrame::OnCreate(LPCREATESTRUCT lpCreateStruct)

@@ -75,6 +75,12 @@ protected:
     {
         m_updates[nID] = [this, fn](CCmdUI* p) { (static_cast<T*>(this)->*fn)(p); };
     }
+    // Most commands come with the handler that checks or greys their item.
+    template <class T> void MapCommandAndUpdate(UINT nID, void (T::*fn)(), void (T::*update)(CCmdUI*))
+    {
+        MapCommand(nID, fn);
+        MapUpdate(nID, update);
+    }
 
 private:
     std::map<std::pair<UINT, UINT>, std::function<bool()>> m_handlers;

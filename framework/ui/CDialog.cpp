@@ -272,6 +272,24 @@ void DDV_MinMaxDouble(CDataExchange* pDX, double value, double minVal, double ma
     }
 }
 
+void DDX_TextInRange(CDataExchange* pDX, int nID, int& value, int minVal, int maxVal)
+{
+    DDX_Text(pDX, nID, value);
+    DDV_MinMaxInt(pDX, value, minVal, maxVal);
+}
+
+void DDX_TextInRange(CDataExchange* pDX, int nID, double& value, double minVal, double maxVal)
+{
+    DDX_Text(pDX, nID, value);
+    DDV_MinMaxDouble(pDX, value, minVal, maxVal);
+}
+
+void DDX_TextInRange(CDataExchange* pDX, int nID, float& value, double minVal, double maxVal)
+{
+    DDX_Text(pDX, nID, value);
+    DDV_MinMaxDouble(pDX, value, minVal, maxVal);
+}
+
 // ---- the dialog -----------------------------------------------------------
 
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParent) : m_pParentWnd(pParent), m_nIDTemplate(nIDTemplate) {}

@@ -54,6 +54,11 @@ void DDX_CBIndex(CDataExchange* pDX, int nID, int& value);
 void DDX_Radio(CDataExchange* pDX, int nID, int& value);
 void DDV_MinMaxInt(CDataExchange* pDX, int value, int minVal, int maxVal);
 void DDV_MinMaxDouble(CDataExchange* pDX, double value, double minVal, double maxVal);
+// A number typed into an edit box and held to [minVal, maxVal]: the exchange
+// and its check in one call, as nearly every numeric field wants them.
+void DDX_TextInRange(CDataExchange* pDX, int nID, int& value, int minVal, int maxVal);
+void DDX_TextInRange(CDataExchange* pDX, int nID, double& value, double minVal, double maxVal);
+void DDX_TextInRange(CDataExchange* pDX, int nID, float& value, double minVal, double maxVal);
 
 class CDialog : public CWnd {
 public:

@@ -29,30 +29,20 @@ const char* const kSigmaFrQuestion =
 
 CGlissarDoc::CGlissarDoc() : pPhoneObject(new CKPhoneObject)
 {
-    MapCommand(ID_GLISSAR_SHOW_TRACES, &CGlissarDoc::OnShowTraces);
-    MapUpdate(ID_GLISSAR_SHOW_TRACES, &CGlissarDoc::OnUpdateShowTraces);
-    MapCommand(ID_GLISSAR_SHOW_ONLY_TRACES, &CGlissarDoc::OnShowOnlyTraces);
-    MapUpdate(ID_GLISSAR_SHOW_ONLY_TRACES, &CGlissarDoc::OnUpdateShowOnlyTraces);
+    MapCommandAndUpdate(ID_GLISSAR_SHOW_TRACES, &CGlissarDoc::OnShowTraces, &CGlissarDoc::OnUpdateShowTraces);
+    MapCommandAndUpdate(ID_GLISSAR_SHOW_ONLY_TRACES, &CGlissarDoc::OnShowOnlyTraces, &CGlissarDoc::OnUpdateShowOnlyTraces);
     MapCommand(ID_GLISSAR_SET_SIGMA_FR, &CGlissarDoc::OnSetSigmaFr);
-    MapCommand(ID_GLISSAR_SYNC_OSCILLOGRAM, &CGlissarDoc::OnSyncOscillogram);
-    MapUpdate(ID_GLISSAR_SYNC_OSCILLOGRAM, &CGlissarDoc::OnUpdateSyncOscillogram);
+    MapCommandAndUpdate(ID_GLISSAR_SYNC_OSCILLOGRAM, &CGlissarDoc::OnSyncOscillogram, &CGlissarDoc::OnUpdateSyncOscillogram);
     MapCommand(ID_GLISSAR_ADD_ALL_VISIBLE, &CGlissarDoc::OnAddAllVisibleTraces);
     MapCommand(ID_GLISSAR_REMOVE_ALL, &CGlissarDoc::OnRemoveAllTraces);
-    MapCommand(ID_GLISSAR_SHOW_OSCILLOGRAM, &CGlissarDoc::OnShowOscillogram);
-    MapUpdate(ID_GLISSAR_SHOW_OSCILLOGRAM, &CGlissarDoc::OnUpdateShowOscillogram);
+    MapCommandAndUpdate(ID_GLISSAR_SHOW_OSCILLOGRAM, &CGlissarDoc::OnShowOscillogram, &CGlissarDoc::OnUpdateShowOscillogram);
     MapCommand(ID_GLISSAR_PHONE_OBJECT_PROPERTIES, &CGlissarDoc::OnPhoneObjectProperties);
-    MapCommand(ID_GLISSAR_EDIT_TRACES, &CGlissarDoc::OnEditTraces);
-    MapUpdate(ID_GLISSAR_EDIT_TRACES, &CGlissarDoc::OnUpdateEditTraces);
-    MapCommand(ID_GLISSAR_TOOL_ADDS, &CGlissarDoc::OnToolAdds);
-    MapUpdate(ID_GLISSAR_TOOL_ADDS, &CGlissarDoc::OnUpdateToolAdds);
-    MapCommand(ID_GLISSAR_TOOL_REMOVES, &CGlissarDoc::OnToolRemoves);
-    MapUpdate(ID_GLISSAR_TOOL_REMOVES, &CGlissarDoc::OnUpdateToolRemoves);
-    MapCommand(ID_GLISSAR_FOLLOW_MAXIMA, &CGlissarDoc::OnFollowMaxima);
-    MapUpdate(ID_GLISSAR_FOLLOW_MAXIMA, &CGlissarDoc::OnUpdateFollowMaxima);
-    MapCommand(ID_GLISSAR_QUICK_EDITING, &CGlissarDoc::OnQuickEditing);
-    MapUpdate(ID_GLISSAR_QUICK_EDITING, &CGlissarDoc::OnUpdateQuickEditing);
-    MapCommand(ID_GLISSAR_SHOW_ONLY_MARKED, &CGlissarDoc::OnShowOnlyMarkedTraces);
-    MapUpdate(ID_GLISSAR_SHOW_ONLY_MARKED, &CGlissarDoc::OnUpdateShowOnlyMarkedTraces);
+    MapCommandAndUpdate(ID_GLISSAR_EDIT_TRACES, &CGlissarDoc::OnEditTraces, &CGlissarDoc::OnUpdateEditTraces);
+    MapCommandAndUpdate(ID_GLISSAR_TOOL_ADDS, &CGlissarDoc::OnToolAdds, &CGlissarDoc::OnUpdateToolAdds);
+    MapCommandAndUpdate(ID_GLISSAR_TOOL_REMOVES, &CGlissarDoc::OnToolRemoves, &CGlissarDoc::OnUpdateToolRemoves);
+    MapCommandAndUpdate(ID_GLISSAR_FOLLOW_MAXIMA, &CGlissarDoc::OnFollowMaxima, &CGlissarDoc::OnUpdateFollowMaxima);
+    MapCommandAndUpdate(ID_GLISSAR_QUICK_EDITING, &CGlissarDoc::OnQuickEditing, &CGlissarDoc::OnUpdateQuickEditing);
+    MapCommandAndUpdate(ID_GLISSAR_SHOW_ONLY_MARKED, &CGlissarDoc::OnShowOnlyMarkedTraces, &CGlissarDoc::OnUpdateShowOnlyMarkedTraces);
 }
 
 CGlissarDoc::~CGlissarDoc()

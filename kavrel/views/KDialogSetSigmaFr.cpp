@@ -54,11 +54,9 @@ double CKDialogSetSigmaFr::SigmaFromStep(int step) const
 
 void CKDialogSetSigmaFr::DoDataExchange(CDataExchange* pDX)
 {
-    DDX_Text(pDX, kSigmaEdit, SigmaFr);
-    DDV_MinMaxDouble(pDX, SigmaFr, 0.001, 1000000.);
+    DDX_TextInRange(pDX, kSigmaEdit, SigmaFr, 0.001, 1000000.);
     DDX_Text(pDX, kRateEdit, CadreFr);
-    DDX_Text(pDX, kStepEdit, CadreStepInSamples);
-    DDV_MinMaxInt(pDX, CadreStepInSamples, 2, 1000000);
+    DDX_TextInRange(pDX, kStepEdit, CadreStepInSamples, 2, 1000000);
     DDX_Check(pDX, kLink, bLinkOptimally);
     DDX_Radio(pDX, kLeft, nChannel);
 }

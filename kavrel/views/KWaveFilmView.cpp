@@ -58,13 +58,10 @@ CKWaveFilmView::CKWaveFilmView()
     MapCommand(ID_WFV_DIALOG_ADJUST, &CKWaveFilmView::OnWfvDialogAdjust);
     MapCommand(ID_WFV_DIALOG_PLAY_FRAGMENT, &CKWaveFilmView::OnWfvDialogPlayFragment);
     MapCommand(ID_HOW_TO_SHOW_TOOLTIP, &CKWaveFilmView::OnHowToShowTooltip);
-    MapCommand(ID_DRAW_FREQ_AXES, &CKWaveFilmView::OnDrawFreqAxes);
-    MapUpdate(ID_DRAW_FREQ_AXES, &CKWaveFilmView::OnUpdateDrawFreqAxes);
-    MapCommand(ID_15_BITS_VIDEOMODE, &CKWaveFilmView::On15BitsVideomode);
-    MapUpdate(ID_15_BITS_VIDEOMODE, &CKWaveFilmView::OnUpdate15BitsVideomode);
+    MapCommandAndUpdate(ID_DRAW_FREQ_AXES, &CKWaveFilmView::OnDrawFreqAxes, &CKWaveFilmView::OnUpdateDrawFreqAxes);
+    MapCommandAndUpdate(ID_15_BITS_VIDEOMODE, &CKWaveFilmView::On15BitsVideomode, &CKWaveFilmView::OnUpdate15BitsVideomode);
     MapCommand(ID_CALCULATE_SPECTRA, &CKWaveFilmView::OnCalculateSpectra);
-    MapCommand(ID_SHOW_LOCAL_MAX_ON_SONOGRAM, &CKWaveFilmView::OnShowLocalMaxOnSonogram);
-    MapUpdate(ID_SHOW_LOCAL_MAX_ON_SONOGRAM, &CKWaveFilmView::OnUpdateShowLocalMaxOnSonogram);
+    MapCommandAndUpdate(ID_SHOW_LOCAL_MAX_ON_SONOGRAM, &CKWaveFilmView::OnShowLocalMaxOnSonogram, &CKWaveFilmView::OnUpdateShowLocalMaxOnSonogram);
 }
 
 CKWaveFilmView::~CKWaveFilmView()

@@ -42,8 +42,7 @@ CKWaveSpectrumPhasePortraitView::CKWaveSpectrumPhasePortraitView()
 {
     Distribution.SetSize(nBins);
     Distribution.Clear();
-    MapCommand(ID_PREDICTION_TWO_CADRES, &CKWaveSpectrumPhasePortraitView::OnPredictionTwoCadres);
-    MapUpdate(ID_PREDICTION_TWO_CADRES, &CKWaveSpectrumPhasePortraitView::OnUpdatePredictionTwoCadres);
+    MapCommandAndUpdate(ID_PREDICTION_TWO_CADRES, &CKWaveSpectrumPhasePortraitView::OnPredictionTwoCadres, &CKWaveSpectrumPhasePortraitView::OnUpdatePredictionTwoCadres);
 }
 
 CKWaveSpectrumPhasePortraitView::~CKWaveSpectrumPhasePortraitView() = default;

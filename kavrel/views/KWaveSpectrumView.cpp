@@ -47,8 +47,7 @@ CKWaveSpectrumView::CKWaveSpectrumView()
         MapCommandWithId(id, &CKWaveSpectrumView::OnAmplRange);
         MapUpdate(id, &CKWaveSpectrumView::OnUpdateAmplRange);
     }
-    MapCommand(ID_SHOW_SLOPE_LINES, &CKWaveSpectrumView::OnShowSlopeLines);
-    MapUpdate(ID_SHOW_SLOPE_LINES, &CKWaveSpectrumView::OnUpdateShowSlopeLines);
+    MapCommandAndUpdate(ID_SHOW_SLOPE_LINES, &CKWaveSpectrumView::OnShowSlopeLines, &CKWaveSpectrumView::OnUpdateShowSlopeLines);
     MapCommandWithId(ID_SLOPE_0, &CKWaveSpectrumView::OnSlope);
     MapUpdate(ID_SLOPE_0, &CKWaveSpectrumView::OnUpdateSlope);
     for (UINT id = ID_SLOPE_2; id <= ID_SLOPE_40; ++id) {

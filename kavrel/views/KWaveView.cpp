@@ -18,22 +18,14 @@ CKWaveView::CKWaveView()
         Font.CreateFont(14, 8, 0, 0, FW_NORMAL, 0, 0, 0, RUSSIAN_CHARSET, 0, 0, 0, 0, "Arial");
 
     MapCommand(IDC_WAVE_VIEW_PLAY, &CKWaveView::OnPlay);
-    MapCommand(ID_PHYSICAL_UNITS, &CKWaveView::OnPhysicalUnits);
-    MapUpdate(ID_PHYSICAL_UNITS, &CKWaveView::OnUpdatePhysicalUnits);
-    MapCommand(ID_SHOW_DURATION, &CKWaveView::OnShowDuration);
-    MapUpdate(ID_SHOW_DURATION, &CKWaveView::OnUpdateShowDuration);
-    MapCommand(ID_SHOW_AMPLITUDE, &CKWaveView::OnShowAmplitude);
-    MapUpdate(ID_SHOW_AMPLITUDE, &CKWaveView::OnUpdateShowAmplitude);
-    MapCommand(ID_SHOW_POSITION, &CKWaveView::OnShowPosition);
-    MapUpdate(ID_SHOW_POSITION, &CKWaveView::OnUpdateShowPosition);
-    MapCommand(ID_AUTOMATIC_GAIN, &CKWaveView::OnAutomaticGain);
-    MapUpdate(ID_AUTOMATIC_GAIN, &CKWaveView::OnUpdateAutomaticGain);
-    MapCommand(ID_DOUBLE_OR_HALVE, &CKWaveView::OnDoubleOrHalve);
-    MapUpdate(ID_DOUBLE_OR_HALVE, &CKWaveView::OnUpdateDoubleOrHalve);
-    MapCommand(ID_SHOW_PLAY_BUTTON, &CKWaveView::OnShowPlayButton);
-    MapUpdate(ID_SHOW_PLAY_BUTTON, &CKWaveView::OnUpdateShowPlayButton);
-    MapCommand(ID_SHOW_SPIN, &CKWaveView::OnShowSpin);
-    MapUpdate(ID_SHOW_SPIN, &CKWaveView::OnUpdateShowSpin);
+    MapCommandAndUpdate(ID_PHYSICAL_UNITS, &CKWaveView::OnPhysicalUnits, &CKWaveView::OnUpdatePhysicalUnits);
+    MapCommandAndUpdate(ID_SHOW_DURATION, &CKWaveView::OnShowDuration, &CKWaveView::OnUpdateShowDuration);
+    MapCommandAndUpdate(ID_SHOW_AMPLITUDE, &CKWaveView::OnShowAmplitude, &CKWaveView::OnUpdateShowAmplitude);
+    MapCommandAndUpdate(ID_SHOW_POSITION, &CKWaveView::OnShowPosition, &CKWaveView::OnUpdateShowPosition);
+    MapCommandAndUpdate(ID_AUTOMATIC_GAIN, &CKWaveView::OnAutomaticGain, &CKWaveView::OnUpdateAutomaticGain);
+    MapCommandAndUpdate(ID_DOUBLE_OR_HALVE, &CKWaveView::OnDoubleOrHalve, &CKWaveView::OnUpdateDoubleOrHalve);
+    MapCommandAndUpdate(ID_SHOW_PLAY_BUTTON, &CKWaveView::OnShowPlayButton, &CKWaveView::OnUpdateShowPlayButton);
+    MapCommandAndUpdate(ID_SHOW_SPIN, &CKWaveView::OnShowSpin, &CKWaveView::OnUpdateShowSpin);
 }
 
 CKWaveView::~CKWaveView()

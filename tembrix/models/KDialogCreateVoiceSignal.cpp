@@ -12,39 +12,23 @@ CKDialogCreateVoiceSignal::CKDialogCreateVoiceSignal(CWnd* pParent) : CDialog(ID
 
 void CKDialogCreateVoiceSignal::DoDataExchange(CDataExchange* pDX)
 {
-    DDX_Text(pDX, IDC_F0, F0);
-    DDV_MinMaxDouble(pDX, F0, 1, 1000);
-    DDX_Text(pDX, IDC_T1, T1);
-    DDV_MinMaxDouble(pDX, T1, 0, 1);
-    DDX_Text(pDX, IDC_T2, T2);
-    DDV_MinMaxDouble(pDX, T2, 0, 1);
-    DDX_Text(pDX, IDC_T3, T3);
-    DDV_MinMaxDouble(pDX, T3, 0, 1);
-    DDX_Text(pDX, IDC_A1, A1);
-    DDV_MinMaxDouble(pDX, A1, 0, 1);
-    DDX_Text(pDX, IDC_A2, A2);
-    DDV_MinMaxDouble(pDX, A2, 0, 1);
+    DDX_TextInRange(pDX, IDC_F0, F0, 1, 1000);
+    DDX_TextInRange(pDX, IDC_T1, T1, 0, 1);
+    DDX_TextInRange(pDX, IDC_T2, T2, 0, 1);
+    DDX_TextInRange(pDX, IDC_T3, T3, 0, 1);
+    DDX_TextInRange(pDX, IDC_A1, A1, 0, 1);
+    DDX_TextInRange(pDX, IDC_A2, A2, 0, 1);
     DDX_Check(pDX, IDC_CORRECT, bCorrectByResidual);
-    DDX_Text(pDX, IDC_NOISE, Noise_dB);
-    DDV_MinMaxDouble(pDX, Noise_dB, -1000, 1000);
-    DDX_Text(pDX, IDC_CHEST_F, ChestF);
-    DDV_MinMaxDouble(pDX, ChestF, 0, 1000);
-    DDX_Text(pDX, IDC_CHEST_A, ChestA_dB);
-    DDV_MinMaxDouble(pDX, ChestA_dB, -1000, 1000);
-    DDX_Text(pDX, IDC_CHEST_PHASE, ChestPhase);
-    DDV_MinMaxDouble(pDX, ChestPhase, -1000, 1000);
-    DDX_Text(pDX, IDC_DF0, dF0);
-    DDV_MinMaxDouble(pDX, dF0, 0, 1);
-    DDX_Text(pDX, IDC_DT1, dT1);
-    DDV_MinMaxDouble(pDX, dT1, 0, 1);
-    DDX_Text(pDX, IDC_DT2, dT2);
-    DDV_MinMaxDouble(pDX, dT2, 0, 1);
-    DDX_Text(pDX, IDC_DT3, dT3);
-    DDV_MinMaxDouble(pDX, dT3, 0, 1);
-    DDX_Text(pDX, IDC_DA1, dA1);
-    DDV_MinMaxDouble(pDX, dA1, 0, 1);
-    DDX_Text(pDX, IDC_DA2, dA2);
-    DDV_MinMaxDouble(pDX, dA2, 0, 1);
+    DDX_TextInRange(pDX, IDC_NOISE, Noise_dB, -1000, 1000);
+    DDX_TextInRange(pDX, IDC_CHEST_F, ChestF, 0, 1000);
+    DDX_TextInRange(pDX, IDC_CHEST_A, ChestA_dB, -1000, 1000);
+    DDX_TextInRange(pDX, IDC_CHEST_PHASE, ChestPhase, -1000, 1000);
+    DDX_TextInRange(pDX, IDC_DF0, dF0, 0, 1);
+    DDX_TextInRange(pDX, IDC_DT1, dT1, 0, 1);
+    DDX_TextInRange(pDX, IDC_DT2, dT2, 0, 1);
+    DDX_TextInRange(pDX, IDC_DT3, dT3, 0, 1);
+    DDX_TextInRange(pDX, IDC_DA1, dA1, 0, 1);
+    DDX_TextInRange(pDX, IDC_DA2, dA2, 0, 1);
 }
 
 bool CKDialogCreateVoiceSignal::OnInitDialog()

@@ -19,12 +19,9 @@ CKDialogPirogovFunction::CKDialogPirogovFunction(CKWaveFilm* pFilm, CWnd* pParen
 
 void CKDialogPirogovFunction::DoDataExchange(CDataExchange* pDX)
 {
-    DDX_Text(pDX, IDC_CADRES_PER_FRAME, nCadresPerFrame);
-    DDV_MinMaxInt(pDX, nCadresPerFrame, 1, 100000);
-    DDX_Text(pDX, IDC_LOW_LINE, nLowLine);
-    DDV_MinMaxInt(pDX, nLowLine, 0, 511);
-    DDX_Text(pDX, IDC_HIGH_LINE, nHighLine);
-    DDV_MinMaxInt(pDX, nHighLine, 0, 511);
+    DDX_TextInRange(pDX, IDC_CADRES_PER_FRAME, nCadresPerFrame, 1, 100000);
+    DDX_TextInRange(pDX, IDC_LOW_LINE, nLowLine, 0, 511);
+    DDX_TextInRange(pDX, IDC_HIGH_LINE, nHighLine, 0, 511);
 }
 
 bool CKDialogPirogovFunction::OnInitDialog()

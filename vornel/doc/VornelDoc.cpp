@@ -67,10 +67,8 @@ CVornelDoc::CVornelDoc()
       pSamples(NewArray<short>(kFFT, "Не хватило памяти для массива pSamples в CVornelDoc"))
 {
     pSpectrum->SetNFFT(kFFT);
-    MapCommand(ID_VORNEL_WHOLE_SPECTRUM_IN_WINDOW, &CVornelDoc::OnWholeSpectrumInWindow);
-    MapUpdate(ID_VORNEL_WHOLE_SPECTRUM_IN_WINDOW, &CVornelDoc::OnUpdateWholeSpectrumInWindow);
-    MapCommand(ID_VORNEL_SHOW_NUMBERS, &CVornelDoc::OnShowNumbers);
-    MapUpdate(ID_VORNEL_SHOW_NUMBERS, &CVornelDoc::OnUpdateShowNumbers);
+    MapCommandAndUpdate(ID_VORNEL_WHOLE_SPECTRUM_IN_WINDOW, &CVornelDoc::OnWholeSpectrumInWindow, &CVornelDoc::OnUpdateWholeSpectrumInWindow);
+    MapCommandAndUpdate(ID_VORNEL_SHOW_NUMBERS, &CVornelDoc::OnShowNumbers, &CVornelDoc::OnUpdateShowNumbers);
     MapCommand(ID_VORNEL_CREATE_SYNTHETIC_WAVE, &CVornelDoc::OnCreateSyntheticWave);
     MapCommand(ID_VORNEL_SAVE_MAXIMA, &CVornelDoc::OnSaveMaxima);
     MapCommand(ID_VORNEL_SAVE_MINIMA, &CVornelDoc::OnSaveMinima);

@@ -27,8 +27,7 @@ public:
     KMenuOwner()
     {
         MapCommand(ID_PLAY, &KMenuOwner::OnPlay);
-        MapCommand(ID_AXES, &KMenuOwner::OnAxes);
-        MapUpdate(ID_AXES, &KMenuOwner::OnUpdateAxes);
+        MapCommandAndUpdate(ID_AXES, &KMenuOwner::OnAxes, &KMenuOwner::OnUpdateAxes);
         MapUpdate(ID_MODE, &KMenuOwner::OnUpdateMode);
         MapCommand(ID_RANGE20, &KMenuOwner::OnRange20);
         MapUpdate(ID_RANGE10, &KMenuOwner::OnUpdateRange);
