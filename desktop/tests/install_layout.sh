@@ -92,7 +92,7 @@ fi
 
 # Guides: where the help commands look from bin/, with every picture and
 # page they refer to.
-for p in tembrix glissar vornel; do
+for p in "${programs[@]}"; do
   guide="$root/bin/../share/kavrel/help/$p.html"
   [ -f "$guide" ] || { fail "help/$p.html missing"; continue; }
   grep -q 'id="window-128"' "$guide" || fail "help/$p.html lacks the main window's topic"
