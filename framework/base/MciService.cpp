@@ -1,4 +1,5 @@
 #include "framework/base/MciService.h"
+#include "framework/base/ServiceSlot.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ public:
 };
 
 CNoMciService g_none;
-IMciService* g_service = &g_none;
+constinit KServiceSlot<IMciService> g_service{g_none};
 
 } // namespace
 
@@ -29,14 +30,12 @@ bool IMciService::GetErrorString(MCIERROR error, CString& text)
 
 IMciService& MciService()
 {
-    return *g_service;
+    return g_service.Get();
 }
 
 IMciService* SetMciService(IMciService* service)
 {
-    IMciService* old = g_service;
-    g_service = service ? service : &g_none;
-    return old;
+    return g_service.Set(service);
 }
 
 bool GetMciErrorText(MCIERROR error, CString& text)
