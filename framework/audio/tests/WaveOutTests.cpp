@@ -4,22 +4,9 @@ using namespace audiotest;
 
 namespace {
 
-class WaveOut : public VirtualAudioTest {
+class WaveOut : public WaveDeviceTest<HWAVEOUT, waveOutOpen, waveOutPrepareHeader, waveOutWrite, MM_WOM_OPEN> {
 protected:
-    void Open(const WAVEFORMATEX& f)
-    {
-        ASSERT_EQ(waveOutOpen(&hwo, WAVE_MAPPER, &f, &queue, 0, CALLBACK_WINDOW), MMSYSERR_NOERROR);
-        auto m = Messages();
-        ASSERT_EQ(m.size(), 1u);
-        EXPECT_EQ(m[0].message, unsigned(MM_WOM_OPEN));
-    }
-    void Queue(WAVEHDR& h)
-    {
-        ASSERT_EQ(waveOutPrepareHeader(hwo, &h, sizeof h), MMSYSERR_NOERROR);
-        ASSERT_EQ(waveOutWrite(hwo, &h, sizeof h), MMSYSERR_NOERROR);
-    }
-    HWAVEOUT hwo = nullptr;
-    WAVEFORMATEX fmt = Pcm(8000, 1, 16);
+    HWAVEOUT& hwo = device;
 };
 
 TEST_F(WaveOut, BuffersComeBackDoneInOrderWhenTheClockPassesTheirEnd)
