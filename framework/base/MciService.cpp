@@ -18,8 +18,7 @@ public:
     MCIERROR Close(MCIDEVICEID) override { return MCIERR_INVALID_DEVICE_ID; }
 };
 
-CNoMciService g_none;
-constinit KServiceSlot<IMciService> g_service{g_none};
+constinit KServiceSlot<IMciService, CNoMciService> g_service;
 
 } // namespace
 

@@ -10,8 +10,7 @@ public:
     void Close() override {}
 };
 
-CSilentProgressService g_silent;
-constinit KServiceSlot<IProgressService> g_progress{g_silent};
+constinit KServiceSlot<IProgressService, CSilentProgressService> g_progress;
 
 } // namespace
 

@@ -3,9 +3,11 @@
 // so that a caller always finds a service to talk to.
 #pragma once
 
-template <class I> class KServiceSlot {
+template <class I, class Fallback> class KServiceSlot {
 public:
-    constexpr explicit KServiceSlot(I& fallback) : m_fallback(fallback), m_current(&fallback) {}
+    constexpr KServiceSlot() : m_current(&m_fallback) {}
+    KServiceSlot(const KServiceSlot&) = delete;
+    KServiceSlot& operator=(const KServiceSlot&) = delete;
     I& Get() const { return *m_current; }
     // Installs service (nullptr: the fallback again); returns the one it replaces.
     I* Set(I* service)
@@ -16,6 +18,6 @@ public:
     }
 
 private:
-    I& m_fallback;
+    Fallback m_fallback;
     I* m_current;
 };

@@ -4,8 +4,7 @@
 #include <cstdio>
 
 namespace {
-CConsoleUserInteraction g_console;
-constinit KServiceSlot<IUserInteraction> g_service{g_console};
+constinit KServiceSlot<IUserInteraction, CConsoleUserInteraction> g_service;
 } // namespace
 
 IUserInteraction& UserInteraction()

@@ -68,6 +68,15 @@ protected:
         ASSERT_EQ(PrepareHeader(device, &h, sizeof h), MMSYSERR_NOERROR);
         ASSERT_EQ(QueueHeader(device, &h, sizeof h), MMSYSERR_NOERROR);
     }
+    // The one message since the last look: message, from this device, for buffer h.
+    void ExpectOnlyMessage(UINT message, const WAVEHDR& h)
+    {
+        auto m = Messages();
+        ASSERT_EQ(m.size(), 1u);
+        EXPECT_EQ(m[0].message, message);
+        EXPECT_EQ(m[0].device, WPARAM(device));
+        EXPECT_EQ(m[0].Header(), &h);
+    }
     H device = nullptr;
     WAVEFORMATEX fmt = Pcm(8000, 1, 16);
 };

@@ -29,11 +29,7 @@ TEST_F(WaveIn, FilledBuffersCarryTheSourceSamplesInOrder)
 
     ASSERT_EQ(waveInStart(hwi), MMSYSERR_NOERROR);
     CVirtualAudio::AdvanceClockByFrames(8000, 150);
-    auto m = Messages();
-    ASSERT_EQ(m.size(), 1u);
-    EXPECT_EQ(m[0].message, unsigned(MM_WIM_DATA));
-    EXPECT_EQ(m[0].device, WPARAM(hwi));
-    EXPECT_EQ(m[0].Header(), &ha);
+    ASSERT_NO_FATAL_FAILURE(ExpectOnlyMessage(MM_WIM_DATA, ha));
     EXPECT_EQ(ha.dwBytesRecorded, 200u);
     EXPECT_EQ(ha.dwFlags, DWORD(WHDR_PREPARED | WHDR_DONE));
     EXPECT_EQ(Recorded(ha), Ramp(100, 1));
@@ -42,7 +38,7 @@ TEST_F(WaveIn, FilledBuffersCarryTheSourceSamplesInOrder)
     Queue(ha);
     EXPECT_EQ(ha.dwBytesRecorded, 0u);
     CVirtualAudio::AdvanceClockByFrames(8000, 150);
-    m = Messages();
+    auto m = Messages();
     ASSERT_EQ(m.size(), 2u);
     EXPECT_EQ(m[0].Header(), &hb);
     EXPECT_EQ(m[1].Header(), &ha);

@@ -21,16 +21,12 @@ TEST_F(WaveOut, BuffersComeBackDoneInOrderWhenTheClockPassesTheirEnd)
     CVirtualAudio::AdvanceClockByFrames(8000, 99);
     EXPECT_TRUE(Messages().empty());
     CVirtualAudio::AdvanceClockByFrames(8000, 1);
-    auto m = Messages();
-    ASSERT_EQ(m.size(), 1u);
-    EXPECT_EQ(m[0].message, unsigned(MM_WOM_DONE));
-    EXPECT_EQ(m[0].device, WPARAM(hwo));
-    EXPECT_EQ(m[0].Header(), &ha);
+    ASSERT_NO_FATAL_FAILURE(ExpectOnlyMessage(MM_WOM_DONE, ha));
     EXPECT_EQ(ha.dwFlags, DWORD(WHDR_PREPARED | WHDR_DONE));
     EXPECT_EQ(ha.dwUser, 7u);
 
     CVirtualAudio::AdvanceClockByFrames(8000, 60);
-    m = Messages();
+    auto m = Messages();
     ASSERT_EQ(m.size(), 1u);
     EXPECT_EQ(m[0].Header(), &hb);
 
