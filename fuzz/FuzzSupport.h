@@ -74,4 +74,18 @@ private:
     std::string path;
 };
 
+// A wave reader (the suite's CKWave or Pelmora's) opened on the input as a
+// program opens a sound; read() then runs with each channel current in turn.
+// False when the reader refuses the file.
+template <class Wave, class Read> bool ReadEachChannel(Wave& wave, const InputFile& in, Read read)
+{
+    if (!wave.OpenKWaveFile(in.Path(), "fuzz"))
+        return false;
+    for (int channel = 0; channel < wave.GetKWaveNChannels(); ++channel) {
+        wave.nChannel = channel;
+        read();
+    }
+    return true;
+}
+
 } // namespace kfuzz

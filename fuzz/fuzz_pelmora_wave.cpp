@@ -10,12 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     kfuzz::Messages ui;
     kfuzz::InputFile in(data, size, ".wav");
     CKWave wave;
-    if (!wave.OpenKWaveFile(in.Path(), "fuzz"))
-        return 0;
     std::vector<double> samples;
-    for (int channel = 0; channel < wave.GetKWaveNChannels(); ++channel) {
-        wave.nChannel = channel;
-        wave.ReadWholeKWave(samples);
-    }
+    kfuzz::ReadEachChannel(wave, in, [&] { wave.ReadWholeKWave(samples); });
     return 0;
 }

@@ -16,17 +16,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     kfuzz::InputFile in(data, size, ".wav");
     {
         CKWave wave;
-        if (!wave.OpenKWaveFile(in.Path(), "fuzz"))
-            return 0;
-        const long n = wave.GetKWaveSizeInSamples();
         std::vector<short> stretch(300);
-        for (int channel = 0; channel < wave.GetKWaveNChannels(); ++channel) {
-            wave.nChannel = channel;
+        const bool opened = kfuzz::ReadEachChannel(wave, in, [&] {
+            const long n = wave.GetKWaveSizeInSamples();
             for (const long first : {-150L, 0L, n / 2, n - 150, n + 10})
                 wave.FillKWaveBufFromSampleNSamples(stretch.data(), first, long(stretch.size()));
             for (const long s : {0L, n / 2, n - 1})
                 wave.PositKWaveWindowOnSample(s);
-        }
+        });
+        if (!opened)
+            return 0;
+        const long n = wave.GetKWaveSizeInSamples();
         wave.SetKWaveWindowWidthInSamples(4096);
         wave.PositKWaveWindowOnSample(n);
         std::vector<unsigned char> frames(size + 4);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "framework/ui/WinTypes.h"
+#include "testsupport/InkBounds.h"
 
 namespace ktest {
 
@@ -58,18 +59,10 @@ inline QImage PdfPage(const std::string& pdf, int n, int dpi)
 // The bounding box of the pixels that are not near white.
 inline CRect PdfInk(const QImage& page)
 {
-    CRect r(page.width(), page.height(), 0, 0);
-    for (int y = 0; y < page.height(); ++y)
-        for (int x = 0; x < page.width(); ++x) {
-            const QRgb c = page.pixel(x, y);
-            if (qRed(c) < 200 || qGreen(c) < 200 || qBlue(c) < 200) {
-                r.left = std::min<LONG>(r.left, x);
-                r.top = std::min<LONG>(r.top, y);
-                r.right = std::max<LONG>(r.right, x + 1);
-                r.bottom = std::max<LONG>(r.bottom, y + 1);
-            }
-        }
-    return r.IsRectEmpty() ? CRect() : r;
+    return InkBounds(page.width(), page.height(), [&](int x, int y) {
+        const QRgb c = page.pixel(x, y);
+        return qRed(c) < 200 || qGreen(c) < 200 || qBlue(c) < 200;
+    });
 }
 
 } // namespace ktest

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "kavrel/core/KWaveFilmHelpers.h"
+#include "testsupport/OpenDocument.h"
 #include "testsupport/TempFiles.h"
 #include "testsupport/WavBytes.h"
 #include "vornel/doc/VornelDoc.h"
@@ -48,10 +49,7 @@ inline ReverbObject MakeReverbObject(const ktest::ScratchDir& dir, const std::ve
 
 inline std::unique_ptr<CVornelDoc> OpenReverbDoc(const std::string& vrn)
 {
-    std::unique_ptr<CVornelDoc> doc(new CVornelDoc);
-    if (!doc->OnOpenDocument(vrn.c_str()))
-        return nullptr;
-    return doc;
+    return ktest::OpenDocument<CVornelDoc>(vrn);
 }
 
 } // namespace reverbtest

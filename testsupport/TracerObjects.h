@@ -9,6 +9,7 @@
 #include "glissar/doc/GlissarDoc.h"
 #include "glissar/doc/KNewPhoneObjectFiles.h"
 #include "kavrel/core/KWaveFilmHelpers.h"
+#include "testsupport/OpenDocument.h"
 #include "testsupport/TempFiles.h"
 #include "testsupport/WavBytes.h"
 
@@ -46,10 +47,7 @@ inline TracerObject MakeTracerObject(const ktest::ScratchDir& dir, const std::ve
 
 inline std::unique_ptr<CGlissarDoc> OpenTracerDoc(const std::string& gsr)
 {
-    std::unique_ptr<CGlissarDoc> doc(new CGlissarDoc);
-    if (!doc->OnOpenDocument(gsr.c_str()))
-        return nullptr;
-    return doc;
+    return ktest::OpenDocument<CGlissarDoc>(gsr);
 }
 
 } // namespace tracertest

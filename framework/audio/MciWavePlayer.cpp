@@ -7,6 +7,7 @@
 #include "framework/audio/AudioServices.h"
 #include "framework/audio/VirtualAudio.h"
 #include "framework/audio/WaveMessageQueue.h"
+#include "framework/base/WaveChunks.h"
 
 namespace {
 
@@ -54,27 +55,23 @@ MCIERROR CMciWavePlayer::Open(const CString& deviceType, const CString& elementN
     f.hmmio = mmioOpen(elementName.GetString(), nullptr, MMIO_READ | MMIO_DENYNONE);
     if (!f.hmmio)
         return MCIERR_FILE_NOT_FOUND;
-    MMCKINFO riff, fmt, data;
-    riff.fccType = mmioFOURCC('W', 'A', 'V', 'E');
-    fmt.ckid = mmioFOURCC('f', 'm', 't', ' ');
-    data.ckid = mmioFOURCC('d', 'a', 't', 'a');
+    KWaveChunks ck;
     WAVEFORMATEX& w = f.Format;
-    bool ok = mmioDescend(f.hmmio, &riff, nullptr, MMIO_FINDRIFF) == 0 &&
-              mmioDescend(f.hmmio, &fmt, &riff, MMIO_FINDCHUNK) == 0 && fmt.cksize >= 16 &&
-              mmioRead(f.hmmio, &w, LONG(std::min<DWORD>(fmt.cksize, sizeof w))) >= 16 &&
+    bool ok = ck.EnterFormat(f.hmmio) && ck.fmt.cksize >= 16 &&
+              mmioRead(f.hmmio, &w, LONG(std::min<DWORD>(ck.fmt.cksize, sizeof w))) >= 16 &&
               w.wFormatTag == WAVE_FORMAT_PCM && (w.nChannels == 1 || w.nChannels == 2) &&
               (w.wBitsPerSample == 8 || w.wBitsPerSample == 16) &&
               w.nBlockAlign == w.nChannels * w.wBitsPerSample / 8 && w.nSamplesPerSec > 0 &&
-              mmioAscend(f.hmmio, &fmt) == 0 && mmioDescend(f.hmmio, &data, &riff, MMIO_FINDCHUNK) == 0;
+              mmioAscend(f.hmmio, &ck.fmt) == 0 && mmioDescend(f.hmmio, &ck.data, &ck.riff, MMIO_FINDCHUNK) == 0;
     long long fileEnd = ok ? mmioSeek(f.hmmio, 0, SEEK_END) : -1;
-    if (!ok || fileEnd < (long long)data.dwDataOffset) {
+    if (!ok || fileEnd < (long long)ck.data.dwDataOffset) {
         mmioClose(f.hmmio);
         return MCIERR_INVALID_FILE;
     }
     w.cbSize = 0;
-    f.nDataOffset = data.dwDataOffset;
+    f.nDataOffset = ck.data.dwDataOffset;
     // The length is what the file holds, whatever its data chunk claims.
-    f.nFrames = std::min<DWORD>(data.cksize, DWORD(fileEnd) - data.dwDataOffset) / w.nBlockAlign;
+    f.nFrames = std::min<DWORD>(ck.data.cksize, DWORD(fileEnd) - ck.data.dwDataOffset) / w.nBlockAlign;
     MCIDEVICEID id = m_nextID++;
     m_devices[id] = f;
     if (pDeviceID)

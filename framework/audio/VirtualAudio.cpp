@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "framework/audio/WaveDevice.h"
+#include "framework/base/WaveChunks.h"
 
 namespace {
 
@@ -193,19 +194,16 @@ bool ReadWaveFile(const char* path, std::vector<short>& samples, int& nChannels)
     HMMIO h = mmioOpen(path, nullptr, MMIO_READ);
     if (!h)
         return false;
-    MMCKINFO riff, fmt, data;
-    riff.fccType = mmioFOURCC('W', 'A', 'V', 'E');
-    fmt.ckid = mmioFOURCC('f', 'm', 't', ' ');
-    data.ckid = mmioFOURCC('d', 'a', 't', 'a');
+    KWaveChunks ck;
     WAVEFORMATEX f{};
-    bool ok = mmioDescend(h, &riff, nullptr, MMIO_FINDRIFF) == 0 && mmioDescend(h, &fmt, &riff, MMIO_FINDCHUNK) == 0 &&
-              fmt.cksize >= 16 && mmioRead(h, &f, LONG(std::min<DWORD>(fmt.cksize, sizeof f))) >= 16 &&
+    bool ok = ck.EnterFormat(h) && ck.fmt.cksize >= 16 &&
+              mmioRead(h, &f, LONG(std::min<DWORD>(ck.fmt.cksize, sizeof f))) >= 16 &&
               f.wFormatTag == WAVE_FORMAT_PCM && (f.wBitsPerSample == 8 || f.wBitsPerSample == 16) &&
-              f.nChannels >= 1 && mmioAscend(h, &fmt) == 0 && mmioDescend(h, &data, &riff, MMIO_FINDCHUNK) == 0;
+              f.nChannels >= 1 && mmioAscend(h, &ck.fmt) == 0 && mmioDescend(h, &ck.data, &ck.riff, MMIO_FINDCHUNK) == 0;
     std::vector<BYTE> bytes;
     if (ok) {
         // Never trust the size a file claims beyond what it holds.
-        bytes.resize(std::min<size_t>(data.cksize, 64u << 20));
+        bytes.resize(std::min<size_t>(ck.data.cksize, 64u << 20));
         LONG got = mmioRead(h, bytes.data(), LONG(bytes.size()));
         bytes.resize(got > 0 ? size_t(got) : 0);
     }

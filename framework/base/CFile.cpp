@@ -133,6 +133,30 @@ void CFile::Abort()
     }
 }
 
+namespace {
+// Moves count bytes with io (::read or ::write) until they are through, the
+// file ends or a call fails; an interrupted call is made again. Returns how
+// many moved; error is the failed call's errno, 0 when none failed.
+template <class Byte, class Io> UINT Transfer(int fd, Byte* p, UINT count, Io io, int& error)
+{
+    error = 0;
+    UINT done = 0;
+    while (done < count) {
+        ssize_t n = io(fd, p + done, count - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            error = errno;
+            break;
+        }
+        if (n == 0)
+            break;
+        done += UINT(n);
+    }
+    return done;
+}
+} // namespace
+
 UINT CFile::Read(void* buffer, UINT count)
 {
     m_lastError = CFileException();
@@ -140,20 +164,10 @@ UINT CFile::Read(void* buffer, UINT count)
         fail(EBADF);
         return 0;
     }
-    auto* p = static_cast<char*>(buffer);
-    UINT done = 0;
-    while (done < count) {
-        ssize_t n = ::read(m_fd, p + done, count - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            fail(errno);
-            break;
-        }
-        if (n == 0)
-            break;
-        done += UINT(n);
-    }
+    int error;
+    const UINT done = Transfer(m_fd, static_cast<char*>(buffer), count, ::read, error);
+    if (error)
+        fail(error);
     return done;
 }
 
@@ -164,23 +178,13 @@ bool CFile::Write(const void* buffer, UINT count)
         fail(EBADF);
         return false;
     }
-    auto* p = static_cast<const char*>(buffer);
-    UINT done = 0;
-    while (done < count) {
-        ssize_t n = ::write(m_fd, p + done, count - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            fail(errno);
-            return false;
-        }
-        if (n == 0) {
-            fail(ENOSPC);
-            return false;
-        }
-        done += UINT(n);
-    }
-    return true;
+    int error;
+    const UINT done = Transfer(m_fd, static_cast<const char*>(buffer), count, ::write, error);
+    if (error)
+        fail(error);
+    else if (done < count)
+        fail(ENOSPC); // the device took no more
+    return done == count;
 }
 
 long long CFile::Seek(long long offset, UINT from)

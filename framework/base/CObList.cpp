@@ -23,29 +23,18 @@ CObList::~CObList() { RemoveAll(); }
 CObject*& CObList::GetHead() { return m_pNodeHead->data; }
 CObject*& CObList::GetTail() { return m_pNodeTail->data; }
 
-POSITION CObList::AddHead(CObject* newElement)
+// A new node goes in between its pPrev and pNext; a missing neighbour is
+// the list's end (the mirror of RemoveAt).
+POSITION CObList::Link(CNode* p)
 {
-    CNode* p = new CNode{m_pNodeHead, nullptr, newElement};
-    if (m_pNodeHead)
-        m_pNodeHead->pPrev = p;
-    else
-        m_pNodeTail = p;
-    m_pNodeHead = p;
+    (p->pPrev ? p->pPrev->pNext : m_pNodeHead) = p;
+    (p->pNext ? p->pNext->pPrev : m_pNodeTail) = p;
     ++m_nCount;
     return Position(p);
 }
 
-POSITION CObList::AddTail(CObject* newElement)
-{
-    CNode* p = new CNode{nullptr, m_pNodeTail, newElement};
-    if (m_pNodeTail)
-        m_pNodeTail->pNext = p;
-    else
-        m_pNodeHead = p;
-    m_pNodeTail = p;
-    ++m_nCount;
-    return Position(p);
-}
+POSITION CObList::AddHead(CObject* newElement) { return Link(new CNode{m_pNodeHead, nullptr, newElement}); }
+POSITION CObList::AddTail(CObject* newElement) { return Link(new CNode{nullptr, m_pNodeTail, newElement}); }
 
 void CObList::RemoveAll()
 {

@@ -55,6 +55,7 @@ private:
     struct CNode;
     static CNode* Node(POSITION p);
     static POSITION Position(CNode* p);
+    POSITION Link(CNode* p);
     CNode* m_pNodeHead = nullptr;
     CNode* m_pNodeTail = nullptr;
     int m_nCount = 0;

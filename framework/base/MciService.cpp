@@ -1,4 +1,5 @@
 #include "framework/base/MciService.h"
+#include "framework/base/ServiceSlot.h"
 
 namespace {
 
@@ -17,8 +18,7 @@ public:
     MCIERROR Close(MCIDEVICEID) override { return MCIERR_INVALID_DEVICE_ID; }
 };
 
-CNoMciService g_none;
-IMciService* g_service = &g_none;
+constinit KServiceSlot<IMciService, CNoMciService> g_service;
 
 } // namespace
 
@@ -29,14 +29,12 @@ bool IMciService::GetErrorString(MCIERROR error, CString& text)
 
 IMciService& MciService()
 {
-    return *g_service;
+    return g_service.Get();
 }
 
 IMciService* SetMciService(IMciService* service)
 {
-    IMciService* old = g_service;
-    g_service = service ? service : &g_none;
-    return old;
+    return g_service.Set(service);
 }
 
 bool GetMciErrorText(MCIERROR error, CString& text)

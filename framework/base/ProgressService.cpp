@@ -1,4 +1,5 @@
 #include "framework/base/ProgressService.h"
+#include "framework/base/ServiceSlot.h"
 
 namespace {
 
@@ -9,19 +10,16 @@ public:
     void Close() override {}
 };
 
-CSilentProgressService g_silent;
-IProgressService* g_progress = &g_silent;
+constinit KServiceSlot<IProgressService, CSilentProgressService> g_progress;
 
 } // namespace
 
 IProgressService& ProgressService()
 {
-    return *g_progress;
+    return g_progress.Get();
 }
 
 IProgressService* SetProgressService(IProgressService* service)
 {
-    IProgressService* old = g_progress;
-    g_progress = service ? service : &g_silent;
-    return old;
+    return g_progress.Set(service);
 }

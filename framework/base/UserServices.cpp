@@ -1,22 +1,20 @@
 #include "framework/base/UserServices.h"
+#include "framework/base/ServiceSlot.h"
 
 #include <cstdio>
 
 namespace {
-CConsoleUserInteraction g_console;
-IUserInteraction* g_service = &g_console;
+constinit KServiceSlot<IUserInteraction, CConsoleUserInteraction> g_service;
 } // namespace
 
 IUserInteraction& UserInteraction()
 {
-    return *g_service;
+    return g_service.Get();
 }
 
 IUserInteraction* SetUserInteraction(IUserInteraction* service)
 {
-    IUserInteraction* old = g_service;
-    g_service = service ? service : &g_console;
-    return old;
+    return g_service.Set(service);
 }
 
 int FirstButtonOf(UINT style)

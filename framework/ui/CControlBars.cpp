@@ -17,6 +17,7 @@
 
 #include "framework/base/StringTable.h"
 #include "framework/ui/CFrameWnd.h"
+#include "framework/ui/KActionCmdUI.h"
 
 namespace {
 
@@ -25,24 +26,6 @@ std::map<UINT, std::vector<UINT>>& toolbars()
     static std::map<UINT, std::vector<UINT>> t;
     return t;
 }
-
-// The update handlers' answers land on a toolbar button.
-class KButtonCmdUI : public CCmdUI {
-public:
-    KButtonCmdUI(UINT id, QAction* a) : CCmdUI(id), m_action(a) {}
-    void Enable(bool bOn) override { CCmdUI::Enable(bOn); m_action->setEnabled(bOn); }
-    void SetCheck(int nCheck) override
-    {
-        CCmdUI::SetCheck(nCheck);
-        m_action->setCheckable(true);
-        m_action->setChecked(nCheck != 0);
-    }
-    void SetRadio(bool bOn) override { SetCheck(bOn ? 1 : 0); m_bRadio = true; }
-    void SetText(const CString&) override {}
-
-private:
-    QAction* m_action;
-};
 
 std::map<UINT, std::string>& buttonImages()
 {
@@ -217,7 +200,7 @@ void CToolBar::OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler)
 {
     for (size_t i = 0; i < m_buttons.size(); ++i) {
         if (m_buttons[i] == ID_SEPARATOR) continue;
-        KButtonCmdUI ui(m_buttons[i], m_actions[i]);
+        KActionCmdUI ui(m_buttons[i], m_actions[i], KActionCmdUI::toolButton);
         // A handler that only checks the button leaves its enabling to the
         // command's handler, as when there is no update handler at all.
         pTarget->OnUpdateCmdUI(&ui);

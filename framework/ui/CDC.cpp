@@ -747,6 +747,44 @@ int SourceIndex(int i, int n, int s, bool flip)
     return flip ? s - 1 - k : k;
 }
 
+// A block of cx x cy destination pixels at d0 showing cxSrc x cySrc source
+// pixels from s0. A negative extent runs back from its point; where the signs
+// of the two differ the block is mirrored.
+struct KStretch {
+    KStretch(QPoint d0, int cx, int cy, QPoint s0, int cxSrc, int cySrc)
+        : flipX((cx < 0) != (cxSrc < 0)), flipY((cy < 0) != (cySrc < 0)), w(std::abs(cx)), h(std::abs(cy)),
+          sw(std::abs(cxSrc)), sh(std::abs(cySrc)), dl(cx < 0 ? d0.x() + cx + 1 : d0.x()),
+          dt(cy < 0 ? d0.y() + cy + 1 : d0.y()), sl(cxSrc < 0 ? s0.x() + cxSrc + 1 : s0.x()),
+          st(cySrc < 0 ? s0.y() + cySrc + 1 : s0.y())
+    {
+    }
+    bool flipX, flipY;
+    int w, h, sw, sh; // destination and source extents
+    int dl, dt, sl, st; // their top-left pixels
+};
+
+// Puts the block on every visible destination pixel with the raster
+// operation code and the brush; source(i, j, s) gives the source pixel i, j
+// from the block's start, false where the source has none.
+template <class Source>
+void StretchRop(CSurface* t, const QRegion& visible, const KStretch& b, unsigned code, std::uint32_t brush,
+                Source source)
+{
+    QImage& img = ImageOf(t);
+    const QRegion rgn = visible & QRect(b.dl, b.dt, b.w, b.h);
+    for (const QRect& r : rgn)
+        for (int yy = r.top(); yy <= r.bottom(); ++yy) {
+            const int j = SourceIndex(yy - b.dt, b.h, b.sh, b.flipY);
+            std::uint32_t* line = Row(img, yy);
+            for (int xx = r.left(); xx <= r.right(); ++xx) {
+                std::uint32_t s;
+                if (source(SourceIndex(xx - b.dl, b.w, b.sw, b.flipX), j, s))
+                    line[xx] = Rop3(code, brush, s, line[xx]);
+            }
+        }
+    t->NoteChanged(ToCRect(rgn.boundingRect()));
+}
+
 }  // namespace
 
 BOOL CDC::PatBlt(int x, int y, int cx, int cy, DWORD rop)
@@ -784,43 +822,29 @@ BOOL CDC::StretchBlt(int x, int y, int cx, int cy, CDC* pSrc, int xSrc, int ySrc
     if (!t || !pSrc || !pSrc->m->Target()) return FALSE;
     if (cx == 0 || cy == 0 || cxSrc == 0 || cySrc == 0) return TRUE;
     CSurface* src = pSrc->m->Target();
-    const QPoint s0 = pSrc->m->ToDevice(xSrc, ySrc);
-    const QPoint d0 = m->ToDevice(x, y);
-    const bool flipX = (cx < 0) != (cxSrc < 0), flipY = (cy < 0) != (cySrc < 0);
-    const int w = std::abs(cx), h = std::abs(cy), sw = std::abs(cxSrc), sh = std::abs(cySrc);
-    const int dl = cx < 0 ? d0.x() + cx + 1 : d0.x(), dt = cy < 0 ? d0.y() + cy + 1 : d0.y();
-    const int sl = cxSrc < 0 ? s0.x() + cxSrc + 1 : s0.x(), st = cySrc < 0 ? s0.y() + cySrc + 1 : s0.y();
+    const KStretch b(m->ToDevice(x, y), cx, cy, pSrc->m->ToDevice(xSrc, ySrc), cxSrc, cySrc);
 
     // The source block is read first, so a copy within one picture is safe.
     const QImage& simg = ImageOf(src);
-    std::vector<std::uint32_t> block(static_cast<size_t>(sw) * static_cast<size_t>(sh), 0);
+    std::vector<std::uint32_t> block(static_cast<size_t>(b.sw) * static_cast<size_t>(b.sh), 0);
     std::vector<std::uint8_t> present(block.size(), 0);
-    for (int j = 0; j < sh; ++j) {
-        const int sy = st + j;
+    for (int j = 0; j < b.sh; ++j) {
+        const int sy = b.st + j;
         if (sy < 0 || sy >= simg.height()) continue;
         const std::uint32_t* line = reinterpret_cast<const std::uint32_t*>(simg.constScanLine(sy));
-        for (int i = 0; i < sw; ++i) {
-            const int sx = sl + i;
+        for (int i = 0; i < b.sw; ++i) {
+            const int sx = b.sl + i;
             if (sx < 0 || sx >= simg.width()) continue;
-            block[static_cast<size_t>(j) * static_cast<size_t>(sw) + static_cast<size_t>(i)] = line[sx];
-            present[static_cast<size_t>(j) * static_cast<size_t>(sw) + static_cast<size_t>(i)] = 1;
+            block[static_cast<size_t>(j) * static_cast<size_t>(b.sw) + static_cast<size_t>(i)] = line[sx];
+            present[static_cast<size_t>(j) * static_cast<size_t>(b.sw) + static_cast<size_t>(i)] = 1;
         }
     }
-    const std::uint32_t p = ToPixel(m->s.brush.color);
-    QImage& img = ImageOf(t);
-    const QRegion rgn = m->Visible(t) & QRect(dl, dt, w, h);
-    for (const QRect& r : rgn)
-        for (int yy = r.top(); yy <= r.bottom(); ++yy) {
-            const int j = SourceIndex(yy - dt, h, sh, flipY);
-            std::uint32_t* line = Row(img, yy);
-            for (int xx = r.left(); xx <= r.right(); ++xx) {
-                const int i = SourceIndex(xx - dl, w, sw, flipX);
-                const size_t k = static_cast<size_t>(j) * static_cast<size_t>(sw) + static_cast<size_t>(i);
-                if (!present[k]) continue;
-                line[xx] = Rop3(code, p, block[k], line[xx]);
-            }
-        }
-    t->NoteChanged(ToCRect(rgn.boundingRect()));
+    StretchRop(t, m->Visible(t), b, code, ToPixel(m->s.brush.color), [&](int i, int j, std::uint32_t& s) {
+        const size_t k = static_cast<size_t>(j) * static_cast<size_t>(b.sw) + static_cast<size_t>(i);
+        if (!present[k]) return false;
+        s = block[k];
+        return true;
+    });
     return TRUE;
 }
 
@@ -841,34 +865,18 @@ int CDC::StretchDIBits(int xDest, int yDest, int cxDest, int cyDest, int xSrc, i
     const int bytes = hd.biBitCount / 8;
     const auto* base = static_cast<const std::uint8_t*>(bits);
 
-    const QPoint d0 = m->ToDevice(xDest, yDest);
-    const bool flipX = (cxDest < 0) != (cxSrc < 0), flipY = (cyDest < 0) != (cySrc < 0);
-    const int w = std::abs(cxDest), h = std::abs(cyDest), sw = std::abs(cxSrc), sh = std::abs(cySrc);
-    const int dl = cxDest < 0 ? d0.x() + cxDest + 1 : d0.x(), dt = cyDest < 0 ? d0.y() + cyDest + 1 : d0.y();
-    const int sl = cxSrc < 0 ? xSrc + cxSrc + 1 : xSrc, st = cySrc < 0 ? ySrc + cySrc + 1 : ySrc;
-
-    const unsigned code = RopCode(rop);
-    const std::uint32_t p = ToPixel(m->s.brush.color);
-    QImage& img = ImageOf(t);
-    const QRegion rgn = m->Visible(t) & QRect(dl, dt, w, h);
-    for (const QRect& r : rgn)
-        for (int yy = r.top(); yy <= r.bottom(); ++yy) {
-            // A bottom-up picture shows its first row in memory at the bottom.
-            const int j = SourceIndex(yy - dt, h, sh, flipY);
-            const long long memRow = bottomUp ? st + (sh - 1 - j) : st + j;
-            if (memRow < 0 || memRow >= rows) continue;
-            const std::uint8_t* srcLine = base + static_cast<size_t>(memRow) * stride;
-            std::uint32_t* line = Row(img, yy);
-            for (int xx = r.left(); xx <= r.right(); ++xx) {
-                const long long col = sl + SourceIndex(xx - dl, w, sw, flipX);
-                if (col < 0 || col >= hd.biWidth) continue;
-                const std::uint8_t* px = srcLine + static_cast<size_t>(col) * static_cast<size_t>(bytes);
-                const std::uint32_t s = (std::uint32_t(px[2]) << 16) | (std::uint32_t(px[1]) << 8) | px[0];
-                line[xx] = Rop3(code, p, s, line[xx]);
-            }
-        }
-    t->NoteChanged(ToCRect(rgn.boundingRect()));
-    return sh;
+    const KStretch b(m->ToDevice(xDest, yDest), cxDest, cyDest, QPoint(xSrc, ySrc), cxSrc, cySrc);
+    StretchRop(t, m->Visible(t), b, RopCode(rop), ToPixel(m->s.brush.color), [&](int i, int j, std::uint32_t& s) {
+        // A bottom-up picture shows its first row in memory at the bottom.
+        const long long memRow = bottomUp ? b.st + (b.sh - 1 - j) : b.st + j;
+        const long long col = b.sl + i;
+        if (memRow < 0 || memRow >= rows || col < 0 || col >= hd.biWidth) return false;
+        const std::uint8_t* px =
+            base + static_cast<size_t>(memRow) * stride + static_cast<size_t>(col) * static_cast<size_t>(bytes);
+        s = (std::uint32_t(px[2]) << 16) | (std::uint32_t(px[1]) << 8) | px[0];
+        return true;
+    });
+    return b.sh;
 }
 
 // ---------------------------------------------------------------- text

@@ -125,7 +125,7 @@ CString trimmedText(CDataExchange* pDX, int nID)
     return s.Trim();
 }
 
-bool parseDouble(const CString& s, double& v)
+bool parseNumber(const CString& s, double& v)
 {
     std::string t = s.str();
     for (char& c : t) {
@@ -137,11 +137,46 @@ bool parseDouble(const CString& s, double& v)
     return !t.empty() && end && *end == '\0' && std::isfinite(v);
 }
 
-bool parseLong(const CString& s, long& v)
+bool parseNumber(const CString& s, long& v)
 {
     char* end = nullptr;
     v = std::strtol(s.GetString(), &end, 10);
     return !s.IsEmpty() && end && *end == '\0';
+}
+
+CString shown(long v)
+{
+    CString s;
+    s.Format("%ld", v);
+    return s;
+}
+
+CString shown(double v)
+{
+    CString s;
+    s.Format("%.15g", v);
+    return s;
+}
+
+// Tells the user what the control wants and sends the focus back to it.
+void refuse(CDataExchange* pDX, const CString& prompt)
+{
+    AfxMessageBox(prompt, MB_OK | MB_ICONEXCLAMATION);
+    pDX->Fail();
+}
+
+// A number in an edit: text that does not read as one is refused with prompt.
+template <class T> void exchangeNumber(CDataExchange* pDX, int nID, T& value, const char* prompt)
+{
+    pDX->PrepareCtrl(nID);
+    if (pDX->m_bSaveAndValidate) {
+        T v;
+        if (!parseNumber(trimmedText(pDX, nID), v))
+            refuse(pDX, prompt);
+        value = v;
+    } else {
+        pDX->m_pDlgWnd->SetDlgItemText(nID, shown(value));
+    }
 }
 
 } // namespace
@@ -157,19 +192,7 @@ void DDX_Text(CDataExchange* pDX, int nID, CString& value)
 
 void DDX_Text(CDataExchange* pDX, int nID, long& value)
 {
-    pDX->PrepareCtrl(nID);
-    if (pDX->m_bSaveAndValidate) {
-        long v;
-        if (!parseLong(trimmedText(pDX, nID), v)) {
-            AfxMessageBox("Введите целое число.", MB_OK | MB_ICONEXCLAMATION);
-            pDX->Fail();
-        }
-        value = v;
-    } else {
-        CString s;
-        s.Format("%ld", value);
-        pDX->m_pDlgWnd->SetDlgItemText(nID, s);
-    }
+    exchangeNumber(pDX, nID, value, "Введите целое число.");
 }
 
 void DDX_Text(CDataExchange* pDX, int nID, int& value)
@@ -177,29 +200,15 @@ void DDX_Text(CDataExchange* pDX, int nID, int& value)
     long v = value;
     DDX_Text(pDX, nID, v);
     if (pDX->m_bSaveAndValidate) {
-        if (v < -2147483647L - 1 || v > 2147483647L) {
-            AfxMessageBox("Введите целое число.", MB_OK | MB_ICONEXCLAMATION);
-            pDX->Fail();
-        }
+        if (v < -2147483647L - 1 || v > 2147483647L)
+            refuse(pDX, "Введите целое число.");
         value = int(v);
     }
 }
 
 void DDX_Text(CDataExchange* pDX, int nID, double& value)
 {
-    pDX->PrepareCtrl(nID);
-    if (pDX->m_bSaveAndValidate) {
-        double v;
-        if (!parseDouble(trimmedText(pDX, nID), v)) {
-            AfxMessageBox("Введите число.", MB_OK | MB_ICONEXCLAMATION);
-            pDX->Fail();
-        }
-        value = v;
-    } else {
-        CString s;
-        s.Format("%.15g", value);
-        pDX->m_pDlgWnd->SetDlgItemText(nID, s);
-    }
+    exchangeNumber(pDX, nID, value, "Введите число.");
 }
 
 void DDX_Text(CDataExchange* pDX, int nID, float& value)
@@ -257,8 +266,7 @@ void DDV_MinMaxInt(CDataExchange* pDX, int value, int minVal, int maxVal)
     if (pDX->m_bSaveAndValidate && (value < minVal || value > maxVal)) {
         CString s;
         s.Format("Введите целое число от %d до %d.", minVal, maxVal);
-        AfxMessageBox(s, MB_OK | MB_ICONEXCLAMATION);
-        pDX->Fail();
+        refuse(pDX, s);
     }
 }
 
@@ -267,8 +275,7 @@ void DDV_MinMaxDouble(CDataExchange* pDX, double value, double minVal, double ma
     if (pDX->m_bSaveAndValidate && (value < minVal || value > maxVal)) {
         CString s;
         s.Format("Введите число от %g до %g.", minVal, maxVal);
-        AfxMessageBox(s, MB_OK | MB_ICONEXCLAMATION);
-        pDX->Fail();
+        refuse(pDX, s);
     }
 }
 

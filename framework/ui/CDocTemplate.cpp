@@ -102,10 +102,8 @@ void CDocTemplate::AddDocument(CDocument* pDoc)
 
 void CDocTemplate::RemoveDocument(CDocument* pDoc)
 {
-    auto it = std::find(m_docs.begin(), m_docs.end(), pDoc);
-    if (it == m_docs.end()) return;
-    m_docs.erase(it);
-    pDoc->m_pDocTemplate = nullptr;
+    // A document is in the list once at most (AddDocument sees to it).
+    if (std::erase(m_docs, pDoc)) pDoc->m_pDocTemplate = nullptr;
 }
 
 BOOL CDocTemplate::SaveAllModified()
@@ -185,11 +183,20 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(const char* lpszPathName, BOOL b
     return doc;
 }
 
-void CSingleDocTemplate::SetDefaultTitle(CDocument* pDocument)
+namespace {
+// What a new document is called: the template's document name, or a plain
+// "untitled" when the resource string has none.
+CString UntitledName(const CDocTemplate& t)
 {
     CString name;
-    GetDocString(name, docName);
-    pDocument->SetTitle(name.IsEmpty() ? CString("Безымянный") : name);
+    t.GetDocString(name, CDocTemplate::docName);
+    return name.IsEmpty() ? CString("Безымянный") : name;
+}
+} // namespace
+
+void CSingleDocTemplate::SetDefaultTitle(CDocument* pDocument)
+{
+    pDocument->SetTitle(UntitledName(*this));
 }
 
 // ---- a frame per document ----
@@ -230,10 +237,7 @@ CDocument* CMultiDocTemplate::OpenDocumentFile(const char* lpszPathName, BOOL bM
 
 void CMultiDocTemplate::SetDefaultTitle(CDocument* pDocument)
 {
-    CString name;
-    GetDocString(name, docName);
-    if (name.IsEmpty()) name = "Безымянный";
     CString title;
-    title.Format("%s%u", name.GetString(), m_nUntitledCount + 1);
+    title.Format("%s%u", UntitledName(*this).GetString(), m_nUntitledCount + 1);
     pDocument->SetTitle(title);
 }

@@ -52,10 +52,8 @@ void CDocument::AddView(CView* pView)
 
 void CDocument::RemoveView(CView* pView)
 {
-    auto it = std::find(m_views.begin(), m_views.end(), pView);
-    if (it == m_views.end()) return;
-    m_views.erase(it);
-    pView->m_pDocument = nullptr;
+    // A view is in the list once at most (AddView sees to it).
+    if (std::erase(m_views, pView)) pView->m_pDocument = nullptr;
 }
 
 void CDocument::UpdateAllViews(CView* pSender, LPARAM lHint, CObject* pHint)

@@ -16,6 +16,7 @@
 #include "framework/ui/CDocument.h"
 #include "framework/ui/CView.h"
 #include "framework/ui/CWinApp.h"
+#include "framework/ui/KActionCmdUI.h"
 #include "framework/ui/KFrameWidget.h"
 #include "framework/ui/KHelp.h"
 
@@ -58,28 +59,6 @@ int QtKey(UINT vk)
     default: return 0;
     }
 }
-
-// A menu item's state as the update handlers leave it.
-class KActionCmdUI : public CCmdUI {
-public:
-    KActionCmdUI(UINT id, QAction* a) : CCmdUI(id), m_action(a) {}
-    void Enable(bool bOn) override { CCmdUI::Enable(bOn); m_action->setEnabled(bOn); }
-    void SetCheck(int nCheck) override
-    {
-        CCmdUI::SetCheck(nCheck);
-        m_action->setCheckable(nCheck != 0 || m_action->isCheckable());
-        m_action->setChecked(nCheck != 0);
-    }
-    void SetRadio(bool bOn) override { SetCheck(bOn ? 1 : 0); m_bRadio = true; }
-    void SetText(const CString& text) override
-    {
-        CCmdUI::SetText(text);
-        m_action->setText(QString::fromUtf8(text.GetString()));
-    }
-
-private:
-    QAction* m_action;
-};
 
 const char* const kMruProperty = "kavrelMru";
 
@@ -465,7 +444,7 @@ void CFrameWnd::updateMenu(QMenu* menu)
         if (a->menu() || a->isSeparator() || a->property(kMruProperty).toBool()) continue;
         const UINT id = a->data().toUInt();
         if (id == 0 || id == ID_FILE_MRU_FILE1) continue;
-        KActionCmdUI ui(id, a);
+        KActionCmdUI ui(id, a, KActionCmdUI::menuItem);
         OnUpdateCmdUI(&ui);
         if (m_bAutoMenuEnable && !ui.m_bEnableChanged) ui.Enable(IsCommandHandled(id));
     }

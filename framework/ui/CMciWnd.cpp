@@ -13,6 +13,7 @@
 
 #include "framework/audio/WaveAudio.h"
 #include "framework/base/Mmio.h"
+#include "framework/base/WaveChunks.h"
 
 namespace {
 constexpr int kBuffers = 2;
@@ -48,15 +49,11 @@ struct CMciWnd::Engine {
         hFile = mmioOpen(sPathName.GetString(), nullptr, MMIO_READ | MMIO_DENYNONE);
         if (!hFile)
             return false;
-        MMCKINFO riff, fmt, data;
-        riff.fccType = mmioFOURCC('W', 'A', 'V', 'E');
-        fmt.ckid = mmioFOURCC('f', 'm', 't', ' ');
-        data.ckid = mmioFOURCC('d', 'a', 't', 'a');
-        bool ok = mmioDescend(hFile, &riff, nullptr, MMIO_FINDRIFF) == 0 &&
-                  mmioDescend(hFile, &fmt, &riff, MMIO_FINDCHUNK) == 0;
+        KWaveChunks ck;
+        bool ok = ck.EnterFormat(hFile);
         if (ok) {
             std::memset(&Format, 0, sizeof Format);
-            const LONG want = LONG(std::min<DWORD>(fmt.cksize, sizeof Format));
+            const LONG want = LONG(std::min<DWORD>(ck.fmt.cksize, sizeof Format));
             ok = want >= 16 && mmioRead(hFile, &Format, want) == want && Format.wFormatTag == WAVE_FORMAT_PCM &&
                  (Format.wBitsPerSample == 8 || Format.wBitsPerSample == 16) &&
                  (Format.nChannels == 1 || Format.nChannels == 2) &&
@@ -64,17 +61,17 @@ struct CMciWnd::Engine {
             Format.cbSize = 0;
         }
         // "data" is looked for from the start of the form, wherever it stands.
-        ok = ok && mmioSeek(hFile, (long long)riff.dwDataOffset + 4, SEEK_SET) != -1 &&
-             mmioDescend(hFile, &data, &riff, MMIO_FINDCHUNK) == 0;
+        ok = ok && mmioSeek(hFile, (long long)ck.riff.dwDataOffset + 4, SEEK_SET) != -1 &&
+             mmioDescend(hFile, &ck.data, &ck.riff, MMIO_FINDCHUNK) == 0;
         if (!ok) {
             mmioClose(hFile, 0);
             hFile = nullptr;
             return false;
         }
         // A data chunk that claims more than the file holds plays as far as the file goes.
-        const long long available = std::max(mmioSeek(hFile, 0, SEEK_END) - (long long)data.dwDataOffset, 0LL);
-        nDataOffset = data.dwDataOffset;
-        nFrames = long(std::min<long long>(data.cksize, available) / Format.nBlockAlign);
+        const long long available = std::max(mmioSeek(hFile, 0, SEEK_END) - (long long)ck.data.dwDataOffset, 0LL);
+        nDataOffset = ck.data.dwDataOffset;
+        nFrames = long(std::min<long long>(ck.data.cksize, available) / Format.nBlockAlign);
         return true;
     }
 

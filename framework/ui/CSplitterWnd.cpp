@@ -151,43 +151,64 @@ BOOL CSplitterWnd::CreateView(int row, int col, const CRuntimeClass* pViewClass,
     return TRUE;
 }
 
-void CSplitterWnd::SetRowInfo(int row, int cyIdeal, int cyMin)
+// Rows and columns are one idea along two directions: bRow picks which.
+int CSplitterWnd::room(bool bRow) const
 {
-    if (row < 0 || row >= GetRowCount()) return;
-    m_rows[size_t(row)] = Info{std::max(0, cyIdeal), std::max(0, cyMin)};
-}
-
-void CSplitterWnd::GetRowInfo(int row, int& cyCur, int& cyMin) const
-{
-    cyCur = cyMin = 0;
-    if (row < 0 || row >= GetRowCount()) return;
     CRect c;
     GetClientRect(&c);
-    std::vector<int> sizes;
-    for (const Info& i : m_rows) sizes.push_back(i.nCur);
-    const int avail = c.Height() - (m_bSharedH ? KWndWidget::BarThickness() : 0);
-    cyCur = Tracks(sizes, avail, cxSplitter)[size_t(row)].second;
-    cyMin = m_rows[size_t(row)].nMin;
+    // A shared scroll bar takes a strip across the other direction.
+    const int bar = (bRow ? m_bSharedH : m_bSharedV) ? KWndWidget::BarThickness() : 0;
+    return std::max(0, int(bRow ? c.Height() : c.Width()) - bar);
 }
 
-void CSplitterWnd::SetColumnInfo(int col, int cxIdeal, int cxMin)
+std::vector<std::pair<int, int>> CSplitterWnd::tracks(bool bRow) const
 {
-    if (col < 0 || col >= GetColumnCount()) return;
-    m_cols[size_t(col)] = Info{std::max(0, cxIdeal), std::max(0, cxMin)};
+    std::vector<int> sizes;
+    for (const Info& i : infos(bRow)) sizes.push_back(i.nCur);
+    return Tracks(sizes, room(bRow), cxSplitter);
 }
 
-void CSplitterWnd::GetColumnInfo(int col, int& cxCur, int& cxMin) const
+void CSplitterWnd::setInfo(bool bRow, int index, int ideal, int min)
 {
-    cxCur = cxMin = 0;
-    if (col < 0 || col >= GetColumnCount()) return;
-    CRect c;
-    GetClientRect(&c);
-    std::vector<int> sizes;
-    for (const Info& i : m_cols) sizes.push_back(i.nCur);
-    const int avail = c.Width() - (m_bSharedV ? KWndWidget::BarThickness() : 0);
-    cxCur = Tracks(sizes, avail, cxSplitter)[size_t(col)].second;
-    cxMin = m_cols[size_t(col)].nMin;
+    std::vector<Info>& v = infos(bRow);
+    if (index < 0 || index >= int(v.size())) return;
+    v[size_t(index)] = Info{std::max(0, ideal), std::max(0, min)};
 }
+
+void CSplitterWnd::getInfo(bool bRow, int index, int& cur, int& min) const
+{
+    cur = min = 0;
+    const std::vector<Info>& v = infos(bRow);
+    if (index < 0 || index >= int(v.size())) return;
+    cur = tracks(bRow)[size_t(index)].second;
+    min = v[size_t(index)].nMin;
+}
+
+void CSplitterWnd::dragBar(bool bRow, int index, int pos)
+{
+    std::vector<Info>& v = infos(bRow);
+    if (index < 0 || index + 1 >= int(v.size())) return;
+    const int start = tracks(bRow)[size_t(index)].first;
+    Info& i = v[size_t(index)];
+    i.nCur = std::max(0, pos - start);
+    if (i.nCur < i.nMin) i.nCur = 0; // a pane smaller than its minimum closes
+    RecalcLayout();
+}
+
+int CSplitterWnd::barUnder(bool bRow, int pos) const
+{
+    const auto t = tracks(bRow);
+    for (size_t i = 0; i + 1 < t.size(); ++i) {
+        const int end = t[i].first + t[i].second;
+        if (pos >= end && pos < end + cxSplitter) return int(i);
+    }
+    return -1;
+}
+
+void CSplitterWnd::SetRowInfo(int row, int cyIdeal, int cyMin) { setInfo(true, row, cyIdeal, cyMin); }
+void CSplitterWnd::GetRowInfo(int row, int& cyCur, int& cyMin) const { getInfo(true, row, cyCur, cyMin); }
+void CSplitterWnd::SetColumnInfo(int col, int cxIdeal, int cxMin) { setInfo(false, col, cxIdeal, cxMin); }
+void CSplitterWnd::GetColumnInfo(int col, int& cxCur, int& cxMin) const { getInfo(false, col, cxCur, cxMin); }
 
 CWnd* CSplitterWnd::GetPane(int row, int col) const
 {
@@ -234,16 +255,11 @@ CWnd* CSplitterWnd::GetActivePane(int* pRow, int* pCol) const
 void CSplitterWnd::RecalcLayout()
 {
     if (!GetWidget()) return;
-    CRect c;
-    GetClientRect(&c);
     const int t = KWndWidget::BarThickness();
-    const int aw = std::max(0, int(c.Width()) - (m_bSharedV ? t : 0));
-    const int ah = std::max(0, int(c.Height()) - (m_bSharedH ? t : 0));
-    std::vector<int> ws, hs;
-    for (const Info& i : m_cols) ws.push_back(i.nCur);
-    for (const Info& i : m_rows) hs.push_back(i.nCur);
-    const auto cols = Tracks(ws, aw, cxSplitter);
-    const auto rows = Tracks(hs, ah, cxSplitter);
+    const int aw = room(false);
+    const int ah = room(true);
+    const auto cols = tracks(false);
+    const auto rows = tracks(true);
     for (int r = 0; r < GetRowCount(); ++r)
         for (int cc = 0; cc < GetColumnCount(); ++cc) {
             CWnd* pane = GetPane(r, cc);
@@ -264,35 +280,8 @@ void CSplitterWnd::RecalcLayout()
     Invalidate(TRUE);
 }
 
-void CSplitterWnd::DragRowBar(int row, int pos)
-{
-    if (row < 0 || row + 1 >= GetRowCount()) return;
-    int start = 0;
-    for (int r = 0; r < row; ++r) {
-        int cur, mn;
-        GetRowInfo(r, cur, mn);
-        start += cur + cxSplitter;
-    }
-    Info& i = m_rows[size_t(row)];
-    i.nCur = std::max(0, pos - start);
-    if (i.nCur < i.nMin) i.nCur = 0; // a pane smaller than its minimum closes
-    RecalcLayout();
-}
-
-void CSplitterWnd::DragColumnBar(int col, int pos)
-{
-    if (col < 0 || col + 1 >= GetColumnCount()) return;
-    int start = 0;
-    for (int c = 0; c < col; ++c) {
-        int cur, mn;
-        GetColumnInfo(c, cur, mn);
-        start += cur + cxSplitter;
-    }
-    Info& i = m_cols[size_t(col)];
-    i.nCur = std::max(0, pos - start);
-    if (i.nCur < i.nMin) i.nCur = 0;
-    RecalcLayout();
-}
+void CSplitterWnd::DragRowBar(int row, int pos) { dragBar(true, row, pos); }
+void CSplitterWnd::DragColumnBar(int col, int pos) { dragBar(false, col, pos); }
 
 void CSplitterWnd::OnSize(UINT, int, int)
 {
@@ -479,31 +468,13 @@ void CSplitterWnd::OnLButtonDown(UINT, CPoint point)
         endTracking(true);
         return;
     }
-    // A press on a bar starts dragging it.
-    int pos = 0;
-    for (int c = 0; c + 1 < GetColumnCount(); ++c) {
-        int cur, mn;
-        GetColumnInfo(c, cur, mn);
-        pos += cur;
-        if (point.x >= pos && point.x < pos + cxSplitter) {
-            m_nDragCol = c;
+    // A press on a bar starts dragging it; a column's bar before a row's.
+    for (bool bRow : {false, true})
+        if (const int bar = barUnder(bRow, bRow ? point.y : point.x); bar >= 0) {
+            (bRow ? m_nDragRow : m_nDragCol) = bar;
             SetCapture();
             return;
         }
-        pos += cxSplitter;
-    }
-    pos = 0;
-    for (int r = 0; r + 1 < GetRowCount(); ++r) {
-        int cur, mn;
-        GetRowInfo(r, cur, mn);
-        pos += cur;
-        if (point.y >= pos && point.y < pos + cxSplitter) {
-            m_nDragRow = r;
-            SetCapture();
-            return;
-        }
-        pos += cxSplitter;
-    }
 }
 
 void CSplitterWnd::OnMouseMove(UINT, CPoint point)

@@ -5,6 +5,7 @@
 // and each column on its own.
 #pragma once
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "framework/ui/AfxIds.h"
@@ -77,6 +78,17 @@ private:
         int nCur = 0;
         int nMin = 0;
     };
+    // The rows (bRow) or the columns, and the room they share in the client area.
+    std::vector<Info>& infos(bool bRow) { return bRow ? m_rows : m_cols; }
+    const std::vector<Info>& infos(bool bRow) const { return bRow ? m_rows : m_cols; }
+    int room(bool bRow) const;
+    // Where each row (column) starts and how long it is now.
+    std::vector<std::pair<int, int>> tracks(bool bRow) const;
+    void setInfo(bool bRow, int index, int ideal, int min);
+    void getInfo(bool bRow, int index, int& cur, int& min) const;
+    void dragBar(bool bRow, int index, int pos);
+    // The row (column) whose bar lies under pos, -1 when none does.
+    int barUnder(bool bRow, int pos) const;
     void sharedScroll(bool bHorz, int index, UINT code, int pos);
     void connectShared(QScrollBar* bar, bool bHorz, int index);
     void showSharedBar(bool bHorz, int index);

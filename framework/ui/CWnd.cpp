@@ -771,37 +771,32 @@ void CWnd::MoveWindow(LPCRECT r, BOOL bRepaint)
     MoveWindow(r->left, r->top, r->right - r->left, r->bottom - r->top, bRepaint);
 }
 
-void CWnd::ClientToScreen(LPPOINT p) const
+namespace {
+// Between a widget's client coordinates and the screen's, one way or the
+// other; without a widget a point stays as it is.
+using KMapPoint = QPoint (QWidget::*)(const QPoint&) const;
+
+void MapPoint(const QWidget* w, KMapPoint map, LPPOINT p)
 {
-    if (!m_pWidget) return;
-    const QPoint q = m_pWidget->mapToGlobal(QPoint(p->x, p->y));
+    if (!w) return;
+    const QPoint q = (w->*map)(QPoint(p->x, p->y));
     p->x = q.x();
     p->y = q.y();
 }
 
-void CWnd::ClientToScreen(LPRECT r) const
+void MapRect(const QWidget* w, KMapPoint map, LPRECT r)
 {
     POINT a{r->left, r->top}, b{r->right, r->bottom};
-    ClientToScreen(&a);
-    ClientToScreen(&b);
+    MapPoint(w, map, &a);
+    MapPoint(w, map, &b);
     *r = CRect(a.x, a.y, b.x, b.y);
 }
+} // namespace
 
-void CWnd::ScreenToClient(LPPOINT p) const
-{
-    if (!m_pWidget) return;
-    const QPoint q = m_pWidget->mapFromGlobal(QPoint(p->x, p->y));
-    p->x = q.x();
-    p->y = q.y();
-}
-
-void CWnd::ScreenToClient(LPRECT r) const
-{
-    POINT a{r->left, r->top}, b{r->right, r->bottom};
-    ScreenToClient(&a);
-    ScreenToClient(&b);
-    *r = CRect(a.x, a.y, b.x, b.y);
-}
+void CWnd::ClientToScreen(LPPOINT p) const { MapPoint(m_pWidget, &QWidget::mapToGlobal, p); }
+void CWnd::ClientToScreen(LPRECT r) const { MapRect(m_pWidget, &QWidget::mapToGlobal, r); }
+void CWnd::ScreenToClient(LPPOINT p) const { MapPoint(m_pWidget, &QWidget::mapFromGlobal, p); }
+void CWnd::ScreenToClient(LPRECT r) const { MapRect(m_pWidget, &QWidget::mapFromGlobal, r); }
 
 void CWnd::Invalidate(BOOL bErase)
 {

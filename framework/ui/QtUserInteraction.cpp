@@ -55,27 +55,26 @@ CString KQtFilterFromFrameworkFilter(const CString& filter)
     return CString(out.join(";;").toUtf8().toStdString());
 }
 
+namespace {
+// The picture a message box shows for the icon named in its style.
+QMessageBox::Icon IconOf(UINT style)
+{
+    switch (style & MB_ICONMASK) {
+    case MB_ICONHAND: return QMessageBox::Critical;
+    case MB_ICONQUESTION: return QMessageBox::Question;
+    case MB_ICONEXCLAMATION: return QMessageBox::Warning;
+    case MB_ICONASTERISK: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+    }
+}
+} // namespace
+
 int CQtUserInteraction::MessageBox(const CString& text, const CString& caption, UINT style)
 {
     QMessageBox box(activeOwner());
     box.setWindowTitle(caption.IsEmpty() ? QApplication::applicationName() : q(caption));
     box.setText(q(text));
-    switch (style & MB_ICONMASK) {
-    case MB_ICONHAND:
-        box.setIcon(QMessageBox::Critical);
-        break;
-    case MB_ICONQUESTION:
-        box.setIcon(QMessageBox::Question);
-        break;
-    case MB_ICONEXCLAMATION:
-        box.setIcon(QMessageBox::Warning);
-        break;
-    case MB_ICONASTERISK:
-        box.setIcon(QMessageBox::Information);
-        break;
-    default:
-        box.setIcon(QMessageBox::NoIcon);
-    }
+    box.setIcon(IconOf(style));
     struct Button {
         int id;
         const char* text;

@@ -49,4 +49,36 @@ protected:
     CWaveMessageQueue queue;
 };
 
+// One direction's device opened on the fixture's queue, and buffers handed
+// to it: prepared, then queued (waveOutWrite to play, waveInAddBuffer to fill).
+template <class H, MMRESULT (*OpenDevice)(H*, UINT, const WAVEFORMATEX*, IWaveNotifySink*, DWORD_PTR, DWORD),
+          MMRESULT (*PrepareHeader)(H, WAVEHDR*, UINT), MMRESULT (*QueueHeader)(H, WAVEHDR*, UINT), UINT OpenMessage>
+class WaveDeviceTest : public VirtualAudioTest {
+protected:
+    // The open succeeds and its message is the only one.
+    void Open(const WAVEFORMATEX& f)
+    {
+        ASSERT_EQ(OpenDevice(&device, WAVE_MAPPER, &f, &queue, 0, CALLBACK_WINDOW), MMSYSERR_NOERROR);
+        auto m = Messages();
+        ASSERT_EQ(m.size(), 1u);
+        EXPECT_EQ(m[0].message, OpenMessage);
+    }
+    void Queue(WAVEHDR& h)
+    {
+        ASSERT_EQ(PrepareHeader(device, &h, sizeof h), MMSYSERR_NOERROR);
+        ASSERT_EQ(QueueHeader(device, &h, sizeof h), MMSYSERR_NOERROR);
+    }
+    // The one message since the last look: message, from this device, for buffer h.
+    void ExpectOnlyMessage(UINT message, const WAVEHDR& h)
+    {
+        auto m = Messages();
+        ASSERT_EQ(m.size(), 1u);
+        EXPECT_EQ(m[0].message, message);
+        EXPECT_EQ(m[0].device, WPARAM(device));
+        EXPECT_EQ(m[0].Header(), &h);
+    }
+    H device = nullptr;
+    WAVEFORMATEX fmt = Pcm(8000, 1, 16);
+};
+
 } // namespace audiotest

@@ -4,27 +4,14 @@ using namespace audiotest;
 
 namespace {
 
-class WaveIn : public VirtualAudioTest {
+class WaveIn : public WaveDeviceTest<HWAVEIN, waveInOpen, waveInPrepareHeader, waveInAddBuffer, MM_WIM_OPEN> {
 protected:
-    void Open(const WAVEFORMATEX& f)
-    {
-        ASSERT_EQ(waveInOpen(&hwi, WAVE_MAPPER, &f, &queue, 0, CALLBACK_WINDOW), MMSYSERR_NOERROR);
-        auto m = Messages();
-        ASSERT_EQ(m.size(), 1u);
-        EXPECT_EQ(m[0].message, unsigned(MM_WIM_OPEN));
-    }
-    void Add(WAVEHDR& h)
-    {
-        ASSERT_EQ(waveInPrepareHeader(hwi, &h, sizeof h), MMSYSERR_NOERROR);
-        ASSERT_EQ(waveInAddBuffer(hwi, &h, sizeof h), MMSYSERR_NOERROR);
-    }
+    HWAVEIN& hwi = device;
     std::vector<short> Recorded(const WAVEHDR& h)
     {
         const short* p = reinterpret_cast<const short*>(h.lpData);
         return std::vector<short>(p, p + h.dwBytesRecorded / 2);
     }
-    HWAVEIN hwi = nullptr;
-    WAVEFORMATEX fmt = Pcm(8000, 1, 16);
 };
 
 // The recorder's pattern: buffers come back full with MM_WIM_DATA and are
@@ -35,27 +22,23 @@ TEST_F(WaveIn, FilledBuffersCarryTheSourceSamplesInOrder)
     Open(fmt);
     std::vector<short> a(100), b(100);
     WAVEHDR ha = Header(a, 0), hb = Header(b, 1);
-    Add(ha);
-    Add(hb);
+    Queue(ha);
+    Queue(hb);
     CVirtualAudio::AdvanceClockByFrames(8000, 100); // not started: nothing is recorded
     EXPECT_TRUE(Messages().empty());
 
     ASSERT_EQ(waveInStart(hwi), MMSYSERR_NOERROR);
     CVirtualAudio::AdvanceClockByFrames(8000, 150);
-    auto m = Messages();
-    ASSERT_EQ(m.size(), 1u);
-    EXPECT_EQ(m[0].message, unsigned(MM_WIM_DATA));
-    EXPECT_EQ(m[0].device, WPARAM(hwi));
-    EXPECT_EQ(m[0].Header(), &ha);
+    ASSERT_NO_FATAL_FAILURE(ExpectOnlyMessage(MM_WIM_DATA, ha));
     EXPECT_EQ(ha.dwBytesRecorded, 200u);
     EXPECT_EQ(ha.dwFlags, DWORD(WHDR_PREPARED | WHDR_DONE));
     EXPECT_EQ(Recorded(ha), Ramp(100, 1));
 
     ASSERT_EQ(waveInUnprepareHeader(hwi, &ha, sizeof ha), MMSYSERR_NOERROR);
-    Add(ha);
+    Queue(ha);
     EXPECT_EQ(ha.dwBytesRecorded, 0u);
     CVirtualAudio::AdvanceClockByFrames(8000, 150);
-    m = Messages();
+    auto m = Messages();
     ASSERT_EQ(m.size(), 2u);
     EXPECT_EQ(m[0].Header(), &hb);
     EXPECT_EQ(m[1].Header(), &ha);
@@ -64,7 +47,7 @@ TEST_F(WaveIn, FilledBuffersCarryTheSourceSamplesInOrder)
 
     // With no buffer queued the signal goes by unrecorded, as on a card.
     CVirtualAudio::AdvanceClockByFrames(8000, 50);
-    Add(hb);
+    Queue(hb);
     CVirtualAudio::AdvanceClockByFrames(8000, 100);
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Recorded(hb), Ramp(100, 351));
@@ -77,9 +60,9 @@ TEST_F(WaveIn, StopReturnsThePartlyFilledBufferAndResetReturnsTheRest)
     Open(fmt);
     std::vector<short> a(100), b(100), c(100);
     WAVEHDR ha = Header(a), hb = Header(b), hc = Header(c);
-    Add(ha);
-    Add(hb);
-    Add(hc);
+    Queue(ha);
+    Queue(hb);
+    Queue(hc);
     ASSERT_EQ(waveInStart(hwi), MMSYSERR_NOERROR);
     CVirtualAudio::AdvanceClockByFrames(8000, 30);
     ASSERT_EQ(waveInStop(hwi), MMSYSERR_NOERROR);
@@ -130,7 +113,7 @@ TEST_F(WaveIn, SourcesAreConvertedToTheDeviceFormat)
     WAVEHDR h{};
     h.lpData = reinterpret_cast<char*>(bytes.data());
     h.dwBufferLength = 8;
-    Add(h);
+    Queue(h);
     waveInStart(hwi);
     CVirtualAudio::AdvanceClockByFrames(8000, 4);
     ASSERT_EQ(Messages().size(), 1u);
@@ -147,7 +130,7 @@ TEST_F(WaveIn, SourcesAreConvertedToTheDeviceFormat)
     Open(Pcm(8000, 2, 16));
     std::vector<short> s(8);
     WAVEHDR hs = Header(s);
-    Add(hs);
+    Queue(hs);
     waveInStart(hwi);
     CVirtualAudio::AdvanceClockByFrames(8000, 4);
     ASSERT_EQ(Messages().size(), 1u);

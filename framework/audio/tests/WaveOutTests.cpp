@@ -4,22 +4,9 @@ using namespace audiotest;
 
 namespace {
 
-class WaveOut : public VirtualAudioTest {
+class WaveOut : public WaveDeviceTest<HWAVEOUT, waveOutOpen, waveOutPrepareHeader, waveOutWrite, MM_WOM_OPEN> {
 protected:
-    void Open(const WAVEFORMATEX& f)
-    {
-        ASSERT_EQ(waveOutOpen(&hwo, WAVE_MAPPER, &f, &queue, 0, CALLBACK_WINDOW), MMSYSERR_NOERROR);
-        auto m = Messages();
-        ASSERT_EQ(m.size(), 1u);
-        EXPECT_EQ(m[0].message, unsigned(MM_WOM_OPEN));
-    }
-    void Queue(WAVEHDR& h)
-    {
-        ASSERT_EQ(waveOutPrepareHeader(hwo, &h, sizeof h), MMSYSERR_NOERROR);
-        ASSERT_EQ(waveOutWrite(hwo, &h, sizeof h), MMSYSERR_NOERROR);
-    }
-    HWAVEOUT hwo = nullptr;
-    WAVEFORMATEX fmt = Pcm(8000, 1, 16);
+    HWAVEOUT& hwo = device;
 };
 
 TEST_F(WaveOut, BuffersComeBackDoneInOrderWhenTheClockPassesTheirEnd)
@@ -34,16 +21,12 @@ TEST_F(WaveOut, BuffersComeBackDoneInOrderWhenTheClockPassesTheirEnd)
     CVirtualAudio::AdvanceClockByFrames(8000, 99);
     EXPECT_TRUE(Messages().empty());
     CVirtualAudio::AdvanceClockByFrames(8000, 1);
-    auto m = Messages();
-    ASSERT_EQ(m.size(), 1u);
-    EXPECT_EQ(m[0].message, unsigned(MM_WOM_DONE));
-    EXPECT_EQ(m[0].device, WPARAM(hwo));
-    EXPECT_EQ(m[0].Header(), &ha);
+    ASSERT_NO_FATAL_FAILURE(ExpectOnlyMessage(MM_WOM_DONE, ha));
     EXPECT_EQ(ha.dwFlags, DWORD(WHDR_PREPARED | WHDR_DONE));
     EXPECT_EQ(ha.dwUser, 7u);
 
     CVirtualAudio::AdvanceClockByFrames(8000, 60);
-    m = Messages();
+    auto m = Messages();
     ASSERT_EQ(m.size(), 1u);
     EXPECT_EQ(m[0].Header(), &hb);
 

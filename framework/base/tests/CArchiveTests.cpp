@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "framework/base/CArchive.h"
+#include "testsupport/ArchiveBytes.h"
 #include "testsupport/ByteFiles.h"
 
 using namespace kavrel_test;
@@ -57,15 +58,6 @@ void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); 
 #pragma GCC diagnostic pop
 
 namespace {
-
-Bytes Store(const std::function<void(CArchive&)>& write)
-{
-    Bytes buf;
-    CArchive ar(&buf, CArchive::store);
-    write(ar);
-    ar.Close();
-    return buf;
-}
 
 Bytes Stored(const CString& s)
 {

@@ -12,6 +12,7 @@
 #include "framework/base/CArchive.h"
 #include "framework/base/CObList.h"
 #include "framework/base/CObject.h"
+#include "testsupport/ArchiveBytes.h"
 #include "testsupport/ByteFiles.h"
 
 using namespace kavrel_test;
@@ -21,34 +22,38 @@ using namespace kavrel_test;
 // class with its typed load must be.
 static int g_nLiveObjects = 0;
 
+// A member that counts its object among the live ones while it exists.
+struct KLiveCount {
+    KLiveCount() { ++g_nLiveObjects; }
+    ~KLiveCount() { --g_nLiveObjects; }
+    KLiveCount(const KLiveCount&) = delete;
+    KLiveCount& operator=(const KLiveCount&) = delete;
+};
+
+// Each test class keeps one field: stored, or loaded, as the archive goes.
+template <class T> void SerializeField(CArchive& ar, T& field)
+{
+    if (ar.IsStoring())
+        ar << field;
+    else
+        ar >> field;
+}
+
 class CTestItem : public CObject {
     DECLARE_SERIAL(CTestItem)
 public:
-    CTestItem() { ++g_nLiveObjects; }
-    explicit CTestItem(int v) : CTestItem() { nValue = v; }
-    ~CTestItem() override { --g_nLiveObjects; }
-    void Serialize(CArchive& ar) override
-    {
-        if (ar.IsStoring())
-            ar << nValue;
-        else
-            ar >> nValue;
-    }
+    CTestItem() = default;
+    explicit CTestItem(int v) : nValue(v) {}
+    void Serialize(CArchive& ar) override { SerializeField(ar, nValue); }
+    KLiveCount live;
     int nValue = 0;
 };
 
 class CTestOther : public CObject {
     DECLARE_SERIAL(CTestOther)
 public:
-    CTestOther() { ++g_nLiveObjects; }
-    ~CTestOther() override { --g_nLiveObjects; }
-    void Serialize(CArchive& ar) override
-    {
-        if (ar.IsStoring())
-            ar << bFlag;
-        else
-            ar >> bFlag;
-    }
+    void Serialize(CArchive& ar) override { SerializeField(ar, bFlag); }
+    KLiveCount live;
     bool bFlag = true;
 };
 
@@ -62,15 +67,6 @@ IMPLEMENT_SERIAL(CTestOther, CObject, 1)
 IMPLEMENT_DYNAMIC(CTestDynamic, CObject)
 
 namespace {
-
-Bytes Store(const std::function<void(CArchive&)>& write)
-{
-    Bytes buf;
-    CArchive ar(&buf, CArchive::store);
-    write(ar);
-    ar.Close();
-    return buf;
-}
 
 const Bytes kItemClass = Cat({{0xFF, 0xFF, 0x03, 0x00, 0x09, 0x00}, "CTestItem"});
 const Bytes kOtherClass = Cat({{0xFF, 0xFF, 0x01, 0x00, 0x0A, 0x00}, "CTestOther"});

@@ -76,26 +76,29 @@ TEST_F(CScrollViewTest, OwnBarsHideWithAnEmptyRangeAndComeBack)
 
 TEST_F(CScrollViewTest, EveryCodeMovesAsThePlatformDoes)
 {
-    view.OnHScroll(SB_LINELEFT, 0, nullptr);
-    EXPECT_EQ(0, X()) << "clamped at the start";
-    view.OnHScroll(SB_LINERIGHT, 0, nullptr);
-    EXPECT_EQ(64, X());
-    view.OnHScroll(SB_PAGERIGHT, 0, nullptr);
-    EXPECT_EQ(214, X());
-    view.OnHScroll(SB_PAGELEFT, 0, nullptr);
-    EXPECT_EQ(64, X());
-    view.OnHScroll(SB_THUMBTRACK, 500, nullptr);
-    EXPECT_EQ(500, X());
-    view.OnHScroll(SB_THUMBPOSITION, 321, nullptr);
-    EXPECT_EQ(321, X());
-    view.OnHScroll(SB_ENDSCROLL, 0, nullptr);
-    EXPECT_EQ(321, X());
-    view.OnHScroll(SB_RIGHT, 0, nullptr);
-    EXPECT_EQ(800, X());
-    view.OnHScroll(SB_LINERIGHT, 0, nullptr);
-    EXPECT_EQ(800, X()) << "clamped at the end: total minus client";
-    view.OnHScroll(SB_LEFT, 0, nullptr);
-    EXPECT_EQ(0, X());
+    // One code after another from where the one before left the view; line
+    // 64, page 150, total 1000 over a client 200 wide: the limit is 800.
+    const struct {
+        UINT code;
+        UINT pos;
+        int x;
+        const char* why;
+    } steps[] = {
+        {SB_LINELEFT, 0, 0, "clamped at the start"},
+        {SB_LINERIGHT, 0, 64, ""},
+        {SB_PAGERIGHT, 0, 214, ""},
+        {SB_PAGELEFT, 0, 64, ""},
+        {SB_THUMBTRACK, 500, 500, ""},
+        {SB_THUMBPOSITION, 321, 321, ""},
+        {SB_ENDSCROLL, 0, 321, ""},
+        {SB_RIGHT, 0, 800, ""},
+        {SB_LINERIGHT, 0, 800, "clamped at the end: total minus client"},
+        {SB_LEFT, 0, 0, ""},
+    };
+    for (const auto& step : steps) {
+        view.OnHScroll(step.code, step.pos, nullptr);
+        EXPECT_EQ(step.x, X()) << "code " << step.code << " " << step.why;
+    }
     view.OnVScroll(SB_PAGEDOWN, 0, nullptr);
     EXPECT_EQ(0, view.GetScrollPosition().y) << "no vertical room";
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "framework/ui/CDialog.h"
+#include "testsupport/DialogForms.h"
 #include "testsupport/QtTestApp.h"
 
 namespace {
@@ -30,26 +31,19 @@ enum : int {
     IDC_RADIO_D = 113,
 };
 
-template <class W> W* add(QWidget* parent, int id)
-{
-    auto* w = new W(parent);
-    w->setProperty("ctrlId", id);
-    return w;
-}
-
 void setupForm(QDialog* d)
 {
-    add<QScrollBar>(d, IDC_SPIN)->setOrientation(Qt::Vertical);
-    add<QScrollBar>(d, IDC_SPIN_H)->setOrientation(Qt::Horizontal);
-    add<QComboBox>(d, IDC_COMBO);
-    add<QListWidget>(d, IDC_LIST);
-    add<QProgressBar>(d, IDC_PROGRESS);
-    add<QLineEdit>(d, IDC_EDIT);
+    ktest::AddControl<QScrollBar>(d, IDC_SPIN)->setOrientation(Qt::Vertical);
+    ktest::AddControl<QScrollBar>(d, IDC_SPIN_H)->setOrientation(Qt::Horizontal);
+    ktest::AddControl<QComboBox>(d, IDC_COMBO);
+    ktest::AddControl<QListWidget>(d, IDC_LIST);
+    ktest::AddControl<QProgressBar>(d, IDC_PROGRESS);
+    ktest::AddControl<QLineEdit>(d, IDC_EDIT);
     auto* group = new QGroupBox(d);
     for (int id = IDC_RADIO_A; id < IDC_RADIO_D; ++id)
-        add<QRadioButton>(group, id);
-    add<QRadioButton>(new QGroupBox(d), IDC_RADIO_D);
-    add<QPushButton>(d, IDOK);
+        ktest::AddControl<QRadioButton>(group, id);
+    ktest::AddControl<QRadioButton>(new QGroupBox(d), IDC_RADIO_D);
+    ktest::AddControl<QPushButton>(d, IDOK);
 }
 const KDialogTemplate kForm(IDD_CONTROLS_TEST, setupForm);
 

@@ -14,32 +14,26 @@
 
 #include "framework/ui/CDialog.h"
 #include "framework/ui/tests/FrameTestSupport.h"
+#include "testsupport/DialogForms.h"
 #include "testsupport/QtTestApp.h"
 
 namespace {
 
 enum : int { IDD_LAYOUT_TEST = 60003, IDC_NAME = 3011, IDC_PLACE = 3074, ID_OVERLAY = 7 };
 
-template <class W> W* add(QWidget* parent, int id)
-{
-    auto* w = new W(parent);
-    w->setProperty("ctrlId", id);
-    return w;
-}
-
 void setupForm(QDialog* d)
 {
     auto* grid = new QGridLayout(d);
     grid->addWidget(new QLabel("Название фонообъекта", d), 0, 0);
-    grid->addWidget(add<QLineEdit>(d, IDC_NAME), 0, 1);
+    grid->addWidget(ktest::AddControl<QLineEdit>(d, IDC_NAME), 0, 1);
     auto* box = new QGroupBox("Модель", d);
     auto* inner = new QVBoxLayout(box);
     inner->addWidget(new QLabel("Голосовой сигнал", box));
-    auto* place = add<QFrame>(box, IDC_PLACE);
+    auto* place = ktest::AddControl<QFrame>(box, IDC_PLACE);
     place->setMinimumSize(240, 120);
     inner->addWidget(place);
     grid->addWidget(box, 1, 0, 1, 2);
-    grid->addWidget(add<QPushButton>(d, IDOK), 2, 1);
+    grid->addWidget(ktest::AddControl<QPushButton>(d, IDOK), 2, 1);
 }
 const KDialogTemplate kForm(IDD_LAYOUT_TEST, setupForm);
 

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 
 #include "framework/ui/CDialog.h"
+#include "testsupport/DialogForms.h"
 #include "testsupport/QtTestApp.h"
 
 namespace {
@@ -23,26 +24,19 @@ enum : int {
     IDC_RIGHT_A = 4010, IDC_RIGHT_B = 4003, // a group whose second button has the lower ID
 };
 
-template <class W> W* add(QWidget* parent, int id)
-{
-    auto* w = new W(parent);
-    w->setProperty("ctrlId", id);
-    return w;
-}
-
 void setupForm(QDialog* d)
 {
     auto* types = new QGroupBox(d);
-    for (int id : {3001, 3002, 3003, 3004, 3013}) add<QRadioButton>(types, id);
-    add<QCheckBox>(d, IDC_CHECK_BETWEEN);
+    for (int id : {3001, 3002, 3003, 3004, 3013}) ktest::AddControl<QRadioButton>(types, id);
+    ktest::AddControl<QCheckBox>(d, IDC_CHECK_BETWEEN);
     // Two groups under one parent, told apart by their button groups.
     auto* panel = new QWidget(d);
     auto* left = new QButtonGroup(panel);
     auto* right = new QButtonGroup(panel);
-    left->addButton(add<QRadioButton>(panel, IDC_LEFT_A));
-    right->addButton(add<QRadioButton>(panel, IDC_RIGHT_A));
-    left->addButton(add<QRadioButton>(panel, IDC_LEFT_B));
-    right->addButton(add<QRadioButton>(panel, IDC_RIGHT_B));
+    left->addButton(ktest::AddControl<QRadioButton>(panel, IDC_LEFT_A));
+    right->addButton(ktest::AddControl<QRadioButton>(panel, IDC_RIGHT_A));
+    left->addButton(ktest::AddControl<QRadioButton>(panel, IDC_LEFT_B));
+    right->addButton(ktest::AddControl<QRadioButton>(panel, IDC_RIGHT_B));
 }
 const KDialogTemplate kForm(IDD_RADIO_TEST, setupForm);
 

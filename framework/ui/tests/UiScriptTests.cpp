@@ -24,6 +24,7 @@
 #include "framework/ui/CDialog.h"
 #include "framework/ui/CWinApp.h"
 #include "framework/ui/KUiScript.h"
+#include "testsupport/DialogForms.h"
 #include "testsupport/QtTestApp.h"
 #include "testsupport/TempFiles.h"
 
@@ -39,20 +40,13 @@ enum : int {
     IDC_READ_ONLY = 103,
 };
 
-template <class W> W* add(QWidget* parent, int id)
-{
-    auto* w = new W(parent);
-    w->setProperty("ctrlId", id);
-    return w;
-}
-
 void setupForm(QDialog* d)
 {
-    add<QLineEdit>(d, IDC_FREQ)->setMaxLength(6);
-    add<QLabel>(d, IDC_REAL_FREQ);
-    add<QLineEdit>(d, IDC_LOCKED)->setEnabled(false);
-    add<QLineEdit>(d, IDC_READ_ONLY)->setReadOnly(true);
-    add<QPushButton>(d, IDOK);
+    ktest::AddControl<QLineEdit>(d, IDC_FREQ)->setMaxLength(6);
+    ktest::AddControl<QLabel>(d, IDC_REAL_FREQ);
+    ktest::AddControl<QLineEdit>(d, IDC_LOCKED)->setEnabled(false);
+    ktest::AddControl<QLineEdit>(d, IDC_READ_ONLY)->setReadOnly(true);
+    ktest::AddControl<QPushButton>(d, IDOK);
 }
 const KDialogTemplate kForm(IDD_SCRIPT_TEST, setupForm);
 

@@ -8,21 +8,13 @@
 
 #include "framework/base/CArchive.h"
 #include "framework/base/CObList.h"
+#include "testsupport/ArchiveBytes.h"
 #include "testsupport/ByteFiles.h"
 #include "kavrel/core/KPhoneObject.h"
 
 using namespace kavrel_test;
 
 namespace {
-
-Bytes Store(const std::function<void(CArchive&)>& write)
-{
-    Bytes buf;
-    CArchive ar(&buf, CArchive::store);
-    write(ar);
-    ar.Close();
-    return buf;
-}
 
 // A new object: byte 0, "Имя не указано" and "Без комментариев" in
 // Windows-1251 with one-byte lengths, five zero ints, two empty strings, 0.0.
