@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "framework/ui/CMenu.h"
 #include "kavrel/core/KWaveFilm.h"
+#include "kavrel/views/KContextMenu.h"
 
 IMPLEMENT_DYNCREATE(CKWaveSpectrumPhasePortraitView, CMiniFrameWnd)
 
@@ -78,15 +78,7 @@ void CKWaveSpectrumPhasePortraitView::OnClose()
 
 void CKWaveSpectrumPhasePortraitView::OnContextMenu(CWnd*, CPoint point)
 {
-    if (point.x == -1 && point.y == -1) {
-        point = CPoint(5, 5);
-        ClientToScreen(&point);
-    }
-    CMenu menu;
-    if (!menu.LoadMenu(IDR_PHASE_PORTRAIT_MENU))
-        return;
-    if (CMenu* popup = menu.GetSubMenu(0))
-        popup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, GetParentOwner());
+    KTrackContextMenu(this, IDR_PHASE_PORTRAIT_MENU, point, GetParentOwner());
 }
 
 void CKWaveSpectrumPhasePortraitView::OnPredictionTwoCadres()

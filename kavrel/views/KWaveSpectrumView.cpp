@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "framework/ui/CMenu.h"
 #include "kavrel/core/KWaveFilm.h"
+#include "kavrel/views/KContextMenu.h"
 
 IMPLEMENT_DYNCREATE(CKWaveSpectrumView, CMiniFrameWnd)
 
@@ -107,15 +107,7 @@ void CKWaveSpectrumView::OnTimer(UINT_PTR nIDEvent)
 
 void CKWaveSpectrumView::OnContextMenu(CWnd*, CPoint point)
 {
-    if (point.x == -1 && point.y == -1) {
-        point = CPoint(5, 5);
-        ClientToScreen(&point);
-    }
-    CMenu menu;
-    if (!menu.LoadMenu(IDR_SPECTRUM_VIEW_MENU))
-        return;
-    if (CMenu* popup = menu.GetSubMenu(0))
-        popup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, GetParentOwner());
+    KTrackContextMenu(this, IDR_SPECTRUM_VIEW_MENU, point, GetParentOwner());
 }
 
 // ---- commands ---------------------------------------------------------------------

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "framework/ui/CMenu.h"
 #include "kavrel/core/KWave.h"
+#include "kavrel/views/KContextMenu.h"
 
 IMPLEMENT_DYNCREATE(CKWaveView, CMiniFrameWnd)
 
@@ -239,15 +239,7 @@ void CKWaveView::OnTimer(UINT_PTR nIDEvent)
 
 void CKWaveView::OnContextMenu(CWnd*, CPoint point)
 {
-    if (point.x == -1 && point.y == -1) {
-        point = CPoint(5, 5);
-        ClientToScreen(&point);
-    }
-    CMenu menu;
-    if (!menu.LoadMenu(IDR_WAVE_VIEW_MENU))
-        return;
-    if (CMenu* popup = menu.GetSubMenu(0))
-        popup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, GetParentOwner());
+    KTrackContextMenu(this, IDR_WAVE_VIEW_MENU, point, GetParentOwner());
 }
 
 // ---- the wave's window --------------------------------------------------------
