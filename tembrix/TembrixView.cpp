@@ -328,10 +328,7 @@ void CTembrixView::OnSize(UINT nType, int cx, int cy)
 
 void CTembrixView::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
 {
-    // The line would be left behind where the strip scrolls away from it.
-    if (bCaretShown)
-        PutKCaret();
-    CScrollView::OnHScroll(nSBCode, nPos, pScrollBar);
+    CKFilmView::OnHScroll(nSBCode, nPos, pScrollBar);
     MoveObjectWindows();
 }
 

@@ -30,6 +30,13 @@ BOOL CKFilmView::OnMouseWheel(UINT, short, CPoint)
     return 1;
 }
 
+void CKFilmView::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
+{
+    if (bCaretShown)
+        PutKCaret();
+    CScrollView::OnHScroll(nSBCode, nPos, pScrollBar);
+}
+
 CKFilmViewState::CaretMover CKFilmView::caretMover()
 {
     return [this](CPoint p) { SetCaretFromClientPoint(p); };

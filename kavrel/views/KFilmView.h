@@ -31,6 +31,9 @@ public:
 
     // The wheel does not move the film.
     BOOL OnMouseWheel(UINT nFlags, short zDelta, CPoint pt) override;
+    // A caret line is taken away first: it would be left behind where the
+    // view scrolls away from it. The sonogram's cross has its own rule.
+    void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar) override;
     void OnLButtonDown(UINT nFlags, CPoint point) override;
     void OnLButtonUp(UINT nFlags, CPoint point) override;
     // The blink timer makes one step of the caret.

@@ -125,16 +125,6 @@ void CKPowerFilmView::PutKCaret()
     BlinkCaretLine();
 }
 
-// ---- scrolling ------------------------------------------------------------------
-
-void CKPowerFilmView::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
-{
-    // The line would be left behind where the view scrolls away from it.
-    if (bCaretShown)
-        PutKCaret();
-    CScrollView::OnHScroll(nSBCode, nPos, pScrollBar);
-}
-
 // ---- mouse, caret, cursor text ---------------------------------------------------
 
 void CKPowerFilmView::OnMouseMove(UINT nFlags, CPoint point)

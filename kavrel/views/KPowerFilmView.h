@@ -36,7 +36,6 @@ public:
     void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) override;
     BOOL OnEraseBkgnd(CDC* pDC) override;
     void OnSize(UINT nType, int cx, int cy) override;
-    void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar) override;
     void OnMouseMove(UINT nFlags, CPoint point) override;
 
     void OnPowerRange(UINT nID);

@@ -6,6 +6,7 @@
 
 #include "kavrel/core/KWaveFilm.h"
 #include "kavrel/views/KContextMenu.h"
+#include "kavrel/views/KWaveFilmFloatingWindows.h"
 
 IMPLEMENT_DYNCREATE(CKWaveSpectrumPhasePortraitView, CMiniFrameWnd)
 
@@ -52,13 +53,8 @@ CKWaveSpectrumPhasePortraitView::~CKWaveSpectrumPhasePortraitView() = default;
 bool CKWaveSpectrumPhasePortraitView::KCreateWnd(CKWaveFilm* pFilm, CWnd* pParent)
 {
     pWaveFilm = pFilm;
-    CString title;
-    title.Format("Фазовый портрет - %s", pFilm ? pFilm->GetKWaveFileTitle().GetString() : "");
-    const CRect rc(0, 0, nOuterWidth, nOuterHeight);
-    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_VISIBLE;
-    if (!Create(nullptr, title.GetString(), style, rc, pParent))
+    if (!KCreateFilmFloatingWindow(*this, "Фазовый портрет", pFilm, nOuterWidth, nOuterHeight, pParent))
         return false;
-    CenterWindow();
     Invalidate(FALSE);
     return true;
 }

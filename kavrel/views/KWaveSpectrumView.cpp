@@ -5,6 +5,7 @@
 
 #include "kavrel/core/KWaveFilm.h"
 #include "kavrel/views/KContextMenu.h"
+#include "kavrel/views/KWaveFilmFloatingWindows.h"
 
 IMPLEMENT_DYNCREATE(CKWaveSpectrumView, CMiniFrameWnd)
 
@@ -68,13 +69,8 @@ CKWaveSpectrumView::~CKWaveSpectrumView()
 bool CKWaveSpectrumView::KCreateWnd(CKWaveFilm* pFilm, CWnd* pParent)
 {
     pWaveFilm = pFilm;
-    CString title;
-    title.Format("Спектр - %s", pFilm ? pFilm->GetKWaveFileTitle().GetString() : "");
-    const CRect rc(0, 0, nOuterWidth, nOuterHeight);
-    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_VISIBLE;
-    if (!Create(nullptr, title.GetString(), style, rc, pParent))
+    if (!KCreateFilmFloatingWindow(*this, "Спектр", pFilm, nOuterWidth, nOuterHeight, pParent))
         return false;
-    CenterWindow();
     nTimerID = SetTimer(nBlinkTimer, 500);
     Invalidate(FALSE);
     return true;
