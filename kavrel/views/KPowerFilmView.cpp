@@ -20,8 +20,6 @@ CKPowerFilmView::CKPowerFilmView() : CKFilmView(IDR_POWER_FILM_VIEW_MENU)
     }
 }
 
-CKPowerFilmView::~CKPowerFilmView() = default;
-
 // ---- window life ------------------------------------------------------------
 
 int CKPowerFilmView::OnCreate(LPCREATESTRUCT)

@@ -13,8 +13,6 @@ protected:
     CKPowerFilmView();
 
 public:
-    ~CKPowerFilmView() override;
-
     // Context menu and its commands.
     enum : UINT {
         IDR_POWER_FILM_VIEW_MENU = 4104,

@@ -64,8 +64,6 @@ CKWaveFilmView::CKWaveFilmView() : CKFilmView(IDR_WAVE_FILM_VIEW_MENU)
     MapCommandAndUpdate(ID_SHOW_LOCAL_MAX_ON_SONOGRAM, &CKWaveFilmView::OnShowLocalMaxOnSonogram, &CKWaveFilmView::OnUpdateShowLocalMaxOnSonogram);
 }
 
-CKWaveFilmView::~CKWaveFilmView() = default;
-
 // ---- window life ------------------------------------------------------------
 
 int CKWaveFilmView::OnCreate(LPCREATESTRUCT)

@@ -17,8 +17,6 @@ protected:
     CKWaveFilmView();
 
 public:
-    ~CKWaveFilmView() override;
-
     // Context menu, its commands and the private repaint request.
     enum : UINT {
         IDR_WAVE_FILM_VIEW_MENU = 4105,

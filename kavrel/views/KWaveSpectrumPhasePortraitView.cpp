@@ -46,8 +46,6 @@ CKWaveSpectrumPhasePortraitView::CKWaveSpectrumPhasePortraitView()
     MapCommandAndUpdate(ID_PREDICTION_TWO_CADRES, &CKWaveSpectrumPhasePortraitView::OnPredictionTwoCadres, &CKWaveSpectrumPhasePortraitView::OnUpdatePredictionTwoCadres);
 }
 
-CKWaveSpectrumPhasePortraitView::~CKWaveSpectrumPhasePortraitView() = default;
-
 // ---- window life ------------------------------------------------------------------
 
 bool CKWaveSpectrumPhasePortraitView::KCreateWnd(CKWaveFilm* pFilm, CWnd* pParent)

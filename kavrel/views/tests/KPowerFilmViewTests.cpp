@@ -22,6 +22,7 @@
 #include "kavrel/views/KPowerFilmView.h"
 #include "kavrel/views/KWaveFilmView.h"
 #include "testsupport/RecordingMci.h"
+#include "testsupport/WindowPixels.h"
 
 namespace {
 
@@ -75,13 +76,8 @@ struct PowerCurve {
         if (view->bCaretShown)
             view->OnTimer(CKFilmViewState::nBlinkTimer);
     }
-    COLORREF Screen(int x, int y) const { return view->GetSurface()->GetPixel(x, y); }
-    CRect Client() const
-    {
-        CRect rc;
-        view->GetClientRect(&rc);
-        return rc;
-    }
+    COLORREF Screen(int x, int y) const { return ktest::ScreenPixel(view.get(), x, y); }
+    CRect Client() const { return ktest::ClientRect(view.get()); }
 };
 
 // A tone whose amplitude rises from nothing to near full scale.

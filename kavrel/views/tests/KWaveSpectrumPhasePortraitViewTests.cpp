@@ -22,25 +22,18 @@ constexpr double kLine = double(kFs) / kNFFT;
 
 using View = CKWaveSpectrumPhasePortraitView;
 
-class PhasePortrait : public ::testing::Test {
+class PhasePortrait : public FloatingWindowTest {
 protected:
     // A portrait of the samples with the caret at sample 8000. The down
     // level is raised to 60 dB below full scale, as a user does to keep the
     // rounding noise of 16-bit samples out of the petals.
     View* Open(const char* name, const std::vector<int>& samples)
     {
-        file = std::make_unique<FilmOnFile>(name, samples, kFs, kNFFT);
-        EXPECT_TRUE(file->bOpen);
-        file->film.MoveSpectrumAmplValidDownLevel_dB(40);
-        file->film.SetKCaretSample(8000);
-        EXPECT_TRUE(file->film.CreateKWaveSpectrumPhasePortraitView(nullptr));
-        View* v = file->film.pKWaveSpectrumPhasePortraitView;
-        Paint(v);
-        return v;
+        OpenFilm(name, samples, kFs, kNFFT).MoveSpectrumAmplValidDownLevel_dB(40);
+        return OpenWindowAtCaret(&CKWaveFilm::CreateKWaveSpectrumPhasePortraitView,
+                                 &CKWaveFilm::pKWaveSpectrumPhasePortraitView);
     }
     double Sigma() const { return file->film.GetSigmaFr(); }
-
-    std::unique_ptr<FilmOnFile> file;
 };
 
 } // namespace

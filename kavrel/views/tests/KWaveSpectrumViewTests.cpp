@@ -26,24 +26,17 @@ int RowOfLine(int i)
     return (N - i) * 512 / N + 50;
 }
 
-class SpectrumWindow : public ::testing::Test {
+class SpectrumWindow : public FloatingWindowTest {
 protected:
     // A window on a film of the samples, the caret on sample 8000 at the
     // lowest frequency (its row lies on the frame's bottom edge).
     View* Open(const char* name, const std::vector<int>& samples)
     {
-        file = std::make_unique<FilmOnFile>(name, samples, kFs, kNFFT);
-        EXPECT_TRUE(file->bOpen);
-        file->film.SetKCaretSample(8000);
-        EXPECT_TRUE(file->film.CreateKWaveSpectrumView(nullptr));
-        View* v = file->film.pKWaveSpectrumView;
-        Paint(v);
-        return v;
+        OpenFilm(name, samples, kFs, kNFFT);
+        return OpenWindowAtCaret(&CKWaveFilm::CreateKWaveSpectrumView, &CKWaveFilm::pKWaveSpectrumView);
     }
     View* OpenSilence(const char* name) { return Open(name, std::vector<int>(16000, 0)); }
     double Zero() const { return 20 * std::log10(double(kFs) * 32767); }
-
-    std::unique_ptr<FilmOnFile> file;
 };
 
 // Whether anything but the window's background lies in the rectangle.

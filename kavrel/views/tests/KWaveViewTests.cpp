@@ -17,6 +17,7 @@
 #include "testsupport/WavBytes.h"
 #include "kavrel/views/KWaveView.h"
 #include "testsupport/RecordingMci.h"
+#include "testsupport/WindowPixels.h"
 
 namespace {
 
@@ -54,13 +55,8 @@ struct Oscillogram {
         if (view->bCrosshairShown)
             view->OnTimer(CKWaveView::nCrosshairTimer);
     }
-    COLORREF Screen(int x, int y) const { return view->GetSurface()->GetPixel(x, y); }
-    CRect Client() const
-    {
-        CRect rc;
-        view->GetClientRect(&rc);
-        return rc;
-    }
+    COLORREF Screen(int x, int y) const { return ktest::ScreenPixel(view, x, y); }
+    CRect Client() const { return ktest::ClientRect(view); }
 };
 
 } // namespace
