@@ -56,6 +56,8 @@ private:
     void keepMargin();
     // Per line over the visible columns: maximum, mean and deviation.
     void columnStatistics();
+    // The chosen level at each line's mean, moved by sign (+1 or -1) times its deviation.
+    void setMeanAndDeviation(float sign);
     void setPhaseLimits(double positive, double negative);
     void recalculatePicture();
     // The film's instant spectrum draws the levels too.
