@@ -15,6 +15,7 @@
 #include "framework/ui/CMenu.h"
 #include "kavrel/core/KFFT.h"
 #include "kavrel/views/tests/SonogramTestSupport.h"
+#include "testsupport/ScriptedMenus.h"
 
 using namespace sonogram_test;
 
@@ -265,14 +266,9 @@ TEST(KWaveFilmViewInteraction, ContextMenuOffersEveryCommand)
 {
     Sonogram s;
     ASSERT_TRUE(OpenChirp(s, "menu.wav"));
-    KShownMenu shown;
-    UINT choice = CKWaveFilmView::ID_DRAW_FREQ_AXES;
-    MenuDriver old = SetMenuDriver([&](const KShownMenu& m) {
-        shown = m;
-        return choice;
-    });
-    s.view->OnContextMenu(s.view.get(), CPoint(-1, -1));
-    QApplication::processEvents(); // the chosen command is posted
+    ktest::ScriptedMenus menus(CKWaveFilmView::ID_DRAW_FREQ_AXES);
+    const KShownMenu& shown = menus.shown;
+    menus.OpenContextMenu(s.view.get());
     EXPECT_TRUE(s.view->bDrawFreqAxes);
     CPoint corner(5, 5);
     s.view->ClientToScreen(&corner);
@@ -295,14 +291,12 @@ TEST(KWaveFilmViewInteraction, ContextMenuOffersEveryCommand)
         }
     }
     // The next time the axes item is checked; the local maxima are switched on.
-    choice = CKWaveFilmView::ID_SHOW_LOCAL_MAX_ON_SONOGRAM;
-    s.view->OnContextMenu(s.view.get(), CPoint(300, 200));
-    QApplication::processEvents();
+    menus.choice = CKWaveFilmView::ID_SHOW_LOCAL_MAX_ON_SONOGRAM;
+    menus.OpenContextMenu(s.view.get(), CPoint(300, 200));
     EXPECT_EQ(shown.ptScreen, CPoint(300, 200));
     EXPECT_TRUE(s.view->bShowLocalMax);
     for (const KShownMenuItem& it : shown.items)
         EXPECT_EQ(it.bChecked, it.nID == CKWaveFilmView::ID_DRAW_FREQ_AXES) << it.nID;
-    SetMenuDriver(old);
 }
 
 TEST(KWaveFilmViewInteraction, HintsOfTheDocument)

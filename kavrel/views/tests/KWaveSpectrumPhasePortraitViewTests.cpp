@@ -11,6 +11,7 @@
 #include "framework/ui/CMenu.h"
 #include "kavrel/views/KWaveSpectrumPhasePortraitView.h"
 #include "kavrel/views/tests/FloatingWindowTestSupport.h"
+#include "testsupport/ScriptedMenus.h"
 
 using namespace floating_test;
 
@@ -125,13 +126,9 @@ TEST_F(PhasePortrait, PredictionStepOfTwoCadres)
     EXPECT_NEAR(v->GetLinkTolerance(), Sigma() / 2, 1e-9);
     const double step1 = v->GetCadre(1).Lepestok[0].ForwardPrediction - v->GetCadre(1).Lepestok[0].Frequency;
 
-    KShownMenu shown;
-    MenuDriver old = SetMenuDriver([&](const KShownMenu& m) {
-        shown = m;
-        return UINT(View::ID_PREDICTION_TWO_CADRES);
-    });
-    v->OnContextMenu(v, CPoint(-1, -1));
-    QApplication::processEvents(); // the chosen command is posted
+    ktest::ScriptedMenus menus(View::ID_PREDICTION_TWO_CADRES);
+    const KShownMenu& shown = menus.shown;
+    menus.OpenContextMenu(v);
     EXPECT_EQ(v->nPredictionStep, 2);
     // The edit items have no handler here: grey.
     for (const KShownMenuItem& it : shown.items) {
@@ -151,15 +148,13 @@ TEST_F(PhasePortrait, PredictionStepOfTwoCadres)
     EXPECT_GT(v->GetCadre(1).Lepestok[0].Quality, 0.5);
 
     // Checked now; choosing it again goes back to one cadre.
-    v->OnContextMenu(v, CPoint(-1, -1));
-    QApplication::processEvents();
+    menus.OpenContextMenu(v);
     for (const KShownMenuItem& it : shown.items) {
         if (it.nID == View::ID_PREDICTION_TWO_CADRES) {
             EXPECT_TRUE(it.bChecked);
         }
     }
     EXPECT_EQ(v->nPredictionStep, 1);
-    SetMenuDriver(old);
 }
 
 TEST_F(PhasePortrait, WithoutQualifyingPetalsOnlyTheFrameAndAnEmptyDistribution)
