@@ -24,7 +24,7 @@ void copyArray(const CKArrayFloat& from, CKArrayFloat& to)
 } // namespace
 
 CDialogAdjustSpectraVisualLevels::CDialogAdjustSpectraVisualLevels(CKWaveFilmView* p, CWnd* pParent)
-    : CDialog(IDD, pParent), pView(p)
+    : CKFilmViewDialog(IDD, p, pParent)
 {
     for (int id : kTypeRadios)
         MapCommand(UINT(id), &CDialogAdjustSpectraVisualLevels::OnDisplayType);
@@ -41,11 +41,6 @@ CDialogAdjustSpectraVisualLevels::CDialogAdjustSpectraVisualLevels(CKWaveFilmVie
     MapNotify(kPhaseSpin, UDN_DELTAPOS, &CDialogAdjustSpectraVisualLevels::OnDeltaposSpinPhase);
     MapCommand(kPhaseInitial, &CDialogAdjustSpectraVisualLevels::OnPhaseInitial);
     MapCommand(kPhaseMaximum, &CDialogAdjustSpectraVisualLevels::OnPhaseMaximum);
-}
-
-CKWaveFilm* CDialogAdjustSpectraVisualLevels::film() const
-{
-    return pView ? pView->pWaveFilm : nullptr;
 }
 
 INT_PTR CDialogAdjustSpectraVisualLevels::DoModal()

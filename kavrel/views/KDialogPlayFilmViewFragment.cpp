@@ -22,7 +22,7 @@ CKDialogPlayFilmViewFragment::CKDialogPlayFilmViewFragment(CKWaveFilmView* p, CW
 }
 
 CKDialogPlayFilmViewFragment::CKDialogPlayFilmViewFragment(UINT nIDTemplate, CKWaveFilmView* p, CWnd* pParent)
-    : CDialog(nIDTemplate, pParent), pView(p)
+    : CKFilmViewDialog(nIDTemplate, p, pParent)
 {
 }
 
@@ -31,11 +31,6 @@ CKDialogPlayFilmViewFragment::~CKDialogPlayFilmViewFragment()
     if (hWaveOut)
         StopPlaying();
     freeBuffers();
-}
-
-CKWaveFilm* CKDialogPlayFilmViewFragment::film() const
-{
-    return pView ? pView->pWaveFilm : nullptr;
 }
 
 bool CKDialogPlayFilmViewFragment::GetSourceFormat(WAVEFORMATEX& format)
