@@ -9,6 +9,7 @@
 #include "framework/base/UserServices.h"
 #include "framework/ui/CWinApp.h"
 #include "kavrel/views/KDialogPlayWaveFile.h"
+#include "kavrel/views/KWaveDeviceReasons.h"
 
 namespace {
 
@@ -29,14 +30,7 @@ constexpr unsigned long long kMaxDataBytes = 0xFFFFFFFFull - 38;
 // The device's reasons, each call with its own texts (some carry " K - ").
 CString OpenReason(MMRESULT r)
 {
-    switch (r) {
-    case MMSYSERR_BADDEVICEID: return " K - Specified device identifier is out of range.";
-    case MMSYSERR_ALLOCATED: return "Specified resource is already allocated.";
-    case MMSYSERR_NODRIVER: return " K - No device driver is present.";
-    case MMSYSERR_NOMEM: return " K - Unable to allocate or lock memory.";
-    case WAVERR_BADFORMAT: return " K - Attempted to open with an unsupported waveform-audio format.";
-    default: return "";
-    }
+    return KWaveDeviceOpenReason(r);
 }
 
 CString HandleReason(MMRESULT r)

@@ -5,10 +5,10 @@
 
 #include "framework/base/UserServices.h"
 #include "framework/ui/AfxIds.h"
-#include "framework/ui/CMenu.h"
 #include "framework/ui/CPrintInfo.h"
 #include "framework/ui/KWndPicture.h"
 #include "kavrel/views/DialogPhoneObjectProperties.h"
+#include "kavrel/views/KContextMenu.h"
 #include "kavrel/views/KPowerFilmView.h"
 #include "kavrel/views/KWaveFilmView.h"
 #include "tembrix/KCompanionPrograms.h"
@@ -19,11 +19,10 @@
 
 IMPLEMENT_DYNCREATE(CTembrixView, CScrollView)
 
-CTembrixView::CTembrixView()
+CTembrixView::CTembrixView() : CKFilmView(IDR_TEMBRIX_VIEW_MENU)
 {
     RulerPen.CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
     RulerPaperPen.CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
-    CaretPen.CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
     MapCommandAndUpdate(ID_RULER_IN_SECONDS, &CTembrixView::OnRulerInSeconds, &CTembrixView::OnUpdateRulerInSeconds);
     MapCommand(ID_FILE_PRINT, &CView::OnFilePrint);
     MapCommand(ID_FILE_PRINT_DIRECT, &CView::OnFilePrintDirect);
@@ -164,7 +163,7 @@ void CTembrixView::OnInitialUpdate()
     State.StartBlinking();
     nTimerID = State.nTimerID;
     if (pWaveFilm)
-        nCaretCadre = pWaveFilm->GetKCaretCadre();
+        nCaretColumn = pWaveFilm->GetKCaretCadre();
     PutKCaret();
 }
 
@@ -172,9 +171,7 @@ void CTembrixView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint)
 {
     switch (lHint) {
     case HintNewFilm:
-        if (auto* h = dynamic_cast<CKWaveFilmHint*>(pHint))
-            pWaveFilm = h->pWaveFilm;
-        if (!pWaveFilm)
+        if (!TakeFilmFromHint(pHint))
             return;
         SetNewScrollSizes();
         MoveObjectWindows();
@@ -200,9 +197,9 @@ void CTembrixView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint)
     case HintCaret:
         if (!pWaveFilm)
             return;
-        if (bCaretDrawn)
+        if (bCaretShown)
             PutKCaret();
-        nCaretCadre = pWaveFilm->GetKCaretCadre();
+        nCaretColumn = pWaveFilm->GetKCaretCadre();
         PutKCaret();
         break;
     case HintPaperColour:
@@ -262,8 +259,8 @@ void CTembrixView::OnDraw(CDC* pDC)
             pDC->ExcludeClipRect(PhoneObjectRect(w->pPhoneObject));
     if (nBandLastCadre > nBandFirstCadre)
         pDC->PatBlt(int(nBandFirstCadre), pos.y, int(nBandLastCadre - nBandFirstCadre), rc.Height(), DSTINVERT);
-    if (bCaretDrawn) {
-        KDrawXorLine(pDC, &CaretPen, int(nCaretCadre), pos.y, int(nCaretCadre), pos.y + rc.Height());
+    if (bCaretShown) {
+        KDrawXorLine(pDC, &CaretPen, int(nCaretColumn), pos.y, int(nCaretColumn), pos.y + rc.Height());
     }
 }
 
@@ -305,22 +302,17 @@ void CTembrixView::OnPrint(CDC* pDC, CPrintInfo* pInfo)
 
 void CTembrixView::PutKCaret()
 {
-    bCaretDrawn = !bCaretDrawn;
-    if (!GetSurface())
-        return;
-    CRect rc;
-    GetClientRect(&rc);
-    const int x = int(nCaretCadre - GetScrollPosition().x);
-    CClientDC dc(this);
-    const CPoint pos = GetScrollPosition();
-    for (const CKPhoneObjectWnd* w : PhoneObjectWndList) {
-        if (!w->pPhoneObject)
-            continue;
-        CRect r = PhoneObjectRect(w->pPhoneObject);
-        r.OffsetRect(-pos.x, -pos.y);
-        dc.ExcludeClipRect(&r);
-    }
-    KDrawXorLine(&dc, &CaretPen, x, 0, x, rc.bottom);
+    // The line passes behind the objects' windows.
+    BlinkCaretLine([this](CDC& dc) {
+        const CPoint pos = GetScrollPosition();
+        for (const CKPhoneObjectWnd* w : PhoneObjectWndList) {
+            if (!w->pPhoneObject)
+                continue;
+            CRect r = PhoneObjectRect(w->pPhoneObject);
+            r.OffsetRect(-pos.x, -pos.y);
+            dc.ExcludeClipRect(&r);
+        }
+    });
 }
 
 void CTembrixView::OnSize(UINT nType, int cx, int cy)
@@ -336,10 +328,7 @@ void CTembrixView::OnSize(UINT nType, int cx, int cy)
 
 void CTembrixView::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
 {
-    // The line would be left behind where the strip scrolls away from it.
-    if (bCaretDrawn)
-        PutKCaret();
-    CScrollView::OnHScroll(nSBCode, nPos, pScrollBar);
+    CKFilmView::OnHScroll(nSBCode, nPos, pScrollBar);
     MoveObjectWindows();
 }
 
@@ -349,49 +338,20 @@ void CTembrixView::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
     MoveObjectWindows();
 }
 
-BOOL CTembrixView::OnMouseWheel(UINT, short, CPoint)
-{
-    return TRUE;
-}
-
-void CTembrixView::SetCaretFromClientPoint(CPoint point)
-{
-    if (!pWaveFilm)
-        return;
-    pWaveFilm->SetKCaretCadre(State.CadreFromClientX(point.x));
-    State.SendCaretHint();
-}
-
 void CTembrixView::OnLButtonDown(UINT nFlags, CPoint point)
 {
-    State.OnLButtonDown(nFlags, point, [this](CPoint p) { SetCaretFromClientPoint(p); });
+    CKFilmView::OnLButtonDown(nFlags, point);
     nBandFirstCadre = State.nOldSelectedCadre0;
     nBandLastCadre = State.nOldSelectedCadre1;
-}
-
-void CTembrixView::OnLButtonUp(UINT, CPoint point)
-{
-    State.OnLButtonUp(point, [this](CPoint p) { SetCaretFromClientPoint(p); });
 }
 
 void CTembrixView::OnMouseMove(UINT nFlags, CPoint point)
 {
     if (!pWaveFilm)
         return;
-    State.OnMouseMove(nFlags, point, [this](CPoint p) { SetCaretFromClientPoint(p); });
+    MoveCaretWithMouse(nFlags, point);
     nBandFirstCadre = State.nOldSelectedCadre0;
     nBandLastCadre = State.nOldSelectedCadre1;
-}
-
-void CTembrixView::OnTimer(UINT_PTR nIDEvent)
-{
-    if (nIDEvent == CKFilmViewState::nBlinkTimer)
-        PutKCaret();
-}
-
-void CTembrixView::OnContextMenu(CWnd*, CPoint point)
-{
-    State.ShowContextMenu(IDR_TEMBRIX_VIEW_MENU, point);
 }
 
 void CTembrixView::OnRulerInSeconds()
@@ -509,15 +469,7 @@ void CKPhoneObjectWnd::OnLButtonDblClk(UINT, CPoint)
 
 void CKPhoneObjectWnd::OnContextMenu(CWnd*, CPoint point)
 {
-    if (point.x == -1 && point.y == -1) {
-        point = CPoint(5, 5);
-        ClientToScreen(&point);
-    }
-    CMenu menu;
-    if (!menu.LoadMenu(IDR_PHONE_OBJECT_MENU))
-        return;
-    if (CMenu* popup = menu.GetSubMenu(0))
-        popup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, this);
+    KTrackContextMenu(this, IDR_PHONE_OBJECT_MENU, point, this);
 }
 
 void CKPhoneObjectWnd::OnDeletePhoneObject()

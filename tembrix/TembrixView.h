@@ -6,16 +6,13 @@
 #pragma once
 #include <vector>
 
-#include "framework/ui/CGdiObjects.h"
-#include "framework/ui/CScrollView.h"
 #include "kavrel/core/KPhoneObject.h"
-#include "kavrel/core/KWaveFilm.h"
-#include "kavrel/views/KFilmViewState.h"
+#include "kavrel/views/KFilmView.h"
 
 class CTembrixDoc;
 class CKPhoneObjectWnd;
 
-class CTembrixView : public CScrollView {
+class CTembrixView : public CKFilmView {
     DECLARE_DYNCREATE(CTembrixView)
 
 protected:
@@ -40,12 +37,8 @@ public:
     void OnSize(UINT nType, int cx, int cy) override;
     void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar) override;
     void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar) override;
-    BOOL OnMouseWheel(UINT nFlags, short zDelta, CPoint pt) override;
     void OnLButtonDown(UINT nFlags, CPoint point) override;
-    void OnLButtonUp(UINT nFlags, CPoint point) override;
     void OnMouseMove(UINT nFlags, CPoint point) override;
-    void OnTimer(UINT_PTR nIDEvent) override;
-    void OnContextMenu(CWnd* pWnd, CPoint point) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     // Printing gives one page: the column of this strip as the screen shows
     // it, power curve and sonogram above the strip with its objects.
@@ -57,7 +50,7 @@ public:
 
     void SetNewScrollSizes();
     // One toggle of the blinking caret line.
-    void PutKCaret();
+    void PutKCaret() override;
     // The window of a new object; false (with a message) when it cannot be made.
     bool CreatePhoneObjectWnd(CKPhoneObject* po);
     // The window lets go of its object at once and leaves the strip soon after.
@@ -78,22 +71,14 @@ public:
     int nPageWidth = 10, nPageHeight = 10;
     int nLineWidth = 1, nLineHeight = 1;
     std::vector<CKPhoneObjectWnd*> PhoneObjectWndList;
-    CKWaveFilm* pWaveFilm = nullptr;
     long nBandFirstCadre = 0, nBandLastCadre = 0;
-    long nCaretCadre = 0;
     UINT_PTR nTimerID = 0;
     bool bClockLabels = false;
-    bool bCaretDrawn = false;
     CPen RulerPen;      // white: screen colours
     CPen RulerPaperPen; // black: paper colours
-    CPen CaretPen;      // white, drawn in XOR
-
-    // The mouse rules and hints of the film's views.
-    CKFilmViewState State{*this, pWaveFilm};
 
 private:
     void MoveObjectWindows();
-    void SetCaretFromClientPoint(CPoint point);
 };
 
 // One sound object on the strip: a click selects its span, a double click

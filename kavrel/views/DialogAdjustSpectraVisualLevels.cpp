@@ -5,6 +5,7 @@
 
 #include "framework/base/UserServices.h"
 #include "kavrel/core/KWaveFilm.h"
+#include "kavrel/views/KDialogRadios.h"
 #include "kavrel/views/KHearingThreshold.h"
 #include "kavrel/views/KWaveFilmView.h"
 #include "kavrel/views/KWaveSpectrumView.h"
@@ -16,20 +17,6 @@ constexpr int kPhaseRadios[3] = {5105, 5107, 5065}; // "Роста", "Оба", "
 constexpr int kCoarse = 5045, kInverse = 5106, kAmplitudeSpin = 5044, kPhaseSpin = 5063;
 constexpr int kPhaseInitial = 5051, kPhaseMaximum = 5067, kFiot = 5122;
 
-template <int N> void exchangeRadios(CDataExchange* pDX, const int (&ids)[N], int& index)
-{
-    CDialog* d = pDX->m_pDlgWnd;
-    if (pDX->m_bSaveAndValidate) {
-        for (int i = 0; i < N; ++i) {
-            if (d->IsDlgButtonChecked(ids[i]))
-                index = i;
-        }
-    } else {
-        for (int i = 0; i < N; ++i)
-            d->GetDlgItemAs<CButton>(ids[i])->SetCheck(i == index ? BST_CHECKED : BST_UNCHECKED);
-    }
-}
-
 void copyArray(const CKArrayFloat& from, CKArrayFloat& to)
 {
     std::copy(from.pArray, from.pArray + std::min(from.nSize, to.nSize), to.pArray);
@@ -37,7 +24,7 @@ void copyArray(const CKArrayFloat& from, CKArrayFloat& to)
 } // namespace
 
 CDialogAdjustSpectraVisualLevels::CDialogAdjustSpectraVisualLevels(CKWaveFilmView* p, CWnd* pParent)
-    : CDialog(IDD, pParent), pView(p)
+    : CKFilmViewDialog(IDD, p, pParent)
 {
     for (int id : kTypeRadios)
         MapCommand(UINT(id), &CDialogAdjustSpectraVisualLevels::OnDisplayType);
@@ -54,11 +41,6 @@ CDialogAdjustSpectraVisualLevels::CDialogAdjustSpectraVisualLevels(CKWaveFilmVie
     MapNotify(kPhaseSpin, UDN_DELTAPOS, &CDialogAdjustSpectraVisualLevels::OnDeltaposSpinPhase);
     MapCommand(kPhaseInitial, &CDialogAdjustSpectraVisualLevels::OnPhaseInitial);
     MapCommand(kPhaseMaximum, &CDialogAdjustSpectraVisualLevels::OnPhaseMaximum);
-}
-
-CKWaveFilm* CDialogAdjustSpectraVisualLevels::film() const
-{
-    return pView ? pView->pWaveFilm : nullptr;
 }
 
 INT_PTR CDialogAdjustSpectraVisualLevels::DoModal()
@@ -112,10 +94,10 @@ INT_PTR CDialogAdjustSpectraVisualLevels::DoModal()
 void CDialogAdjustSpectraVisualLevels::DoDataExchange(CDataExchange* pDX)
 {
     DDX_Check(pDX, kCoarse, bCoarse);
-    exchangeRadios(pDX, kLevelRadios, nLevel);
+    KExchangeRadios(pDX, kLevelRadios, nLevel);
     DDX_Check(pDX, kInverse, bInverse);
-    exchangeRadios(pDX, kTypeRadios, nDisplayType);
-    exchangeRadios(pDX, kPhaseRadios, nPhaseTarget);
+    KExchangeRadios(pDX, kTypeRadios, nDisplayType);
+    KExchangeRadios(pDX, kPhaseRadios, nPhaseTarget);
 }
 
 bool CDialogAdjustSpectraVisualLevels::OnInitDialog()
@@ -301,26 +283,25 @@ float deviation(const float* a, int columns, int lines, int i, float mean)
 }
 } // namespace
 
-void CDialogAdjustSpectraVisualLevels::OnLevelMeanPlusDeviation()
+void CDialogAdjustSpectraVisualLevels::setMeanAndDeviation(float sign)
 {
     if (pView->nColumns <= 0 || pView->nLines <= 0)
         return;
     columnStatistics();
     setChosenLevel([&](int i) {
         const float m = lineMean.pArray[i];
-        return m + deviation(pView->amplBuffer.pArray, pView->nColumns, pView->nLines, i, m);
+        return m + sign * deviation(pView->amplBuffer.pArray, pView->nColumns, pView->nLines, i, m);
     });
+}
+
+void CDialogAdjustSpectraVisualLevels::OnLevelMeanPlusDeviation()
+{
+    setMeanAndDeviation(1.f);
 }
 
 void CDialogAdjustSpectraVisualLevels::OnLevelMeanMinusDeviation()
 {
-    if (pView->nColumns <= 0 || pView->nLines <= 0)
-        return;
-    columnStatistics();
-    setChosenLevel([&](int i) {
-        const float m = lineMean.pArray[i];
-        return m - deviation(pView->amplBuffer.pArray, pView->nColumns, pView->nLines, i, m);
-    });
+    setMeanAndDeviation(-1.f);
 }
 
 // The upper arrow reports a negative delta (the spin's default range), and

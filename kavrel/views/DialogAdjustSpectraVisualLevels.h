@@ -2,13 +2,10 @@
 // amplitude levels and phase limits, applied live to the open sonogram and
 // undone on Cancel.
 #pragma once
-#include "framework/ui/CDialog.h"
 #include "kavrel/core/KArrays.h"
+#include "kavrel/views/KFilmViewDialog.h"
 
-class CKWaveFilm;
-class CKWaveFilmView;
-
-class CDialogAdjustSpectraVisualLevels : public CDialog {
+class CDialogAdjustSpectraVisualLevels : public CKFilmViewDialog {
 public:
     enum { IDD = 4133 };
     explicit CDialogAdjustSpectraVisualLevels(CKWaveFilmView* pView, CWnd* pParent = nullptr);
@@ -17,7 +14,6 @@ public:
     // it ended with OK, and has the view recompute its picture.
     INT_PTR DoModal() override;
 
-    CKWaveFilmView* pView;
     int bCoarse = 1;        // "Грубо": the spins move ten times as far
     int nLevel = 0;         // 0 the upper level, 1 the lower one
     int bInverse = 0;
@@ -46,7 +42,6 @@ public:
     void OnPhaseMaximum();
 
 private:
-    CKWaveFilm* film() const;
     // The chosen level array (upper or lower).
     CKArrayFloat& chosenLevel() const;
     int lineCount() const;
@@ -56,6 +51,8 @@ private:
     void keepMargin();
     // Per line over the visible columns: maximum, mean and deviation.
     void columnStatistics();
+    // The chosen level at each line's mean, moved by sign (+1 or -1) times its deviation.
+    void setMeanAndDeviation(float sign);
     void setPhaseLimits(double positive, double negative);
     void recalculatePicture();
     // The film's instant spectrum draws the levels too.

@@ -1,8 +1,5 @@
 #include "kavrel/views/DialogPhoneObjectProperties.h"
 
-#include <algorithm>
-#include <cmath>
-
 #include "kavrel/core/KPhoneObject.h"
 
 namespace {
@@ -10,11 +7,8 @@ constexpr int kType = 5053, kLevelText = 5054, kSpin = 5055, kName = 5056, kComm
 } // namespace
 
 CDialogPhoneObjectProperties::CDialogPhoneObjectProperties(CKPhoneObject* pObject, CWnd* pParent)
-    : CDialog(IDD, pParent), pPhoneObject(pObject)
+    : CKLevelChangeDialog(IDD, pParent, {kLevelText, kSpin, 5073, 5074}), pPhoneObject(pObject)
 {
-    MapNotify(kSpin, UDN_DELTAPOS, &CDialogPhoneObjectProperties::OnDeltaposSpinLevelChange);
-    MapCommand(5073, &CDialogPhoneObjectProperties::OnAmplifyToLimit);
-    MapCommand(5074, &CDialogPhoneObjectProperties::OnAttenuateToLimit);
 }
 
 void CDialogPhoneObjectProperties::DoDataExchange(CDataExchange* pDX)
@@ -47,41 +41,10 @@ bool CDialogPhoneObjectProperties::OnInitDialog()
     SetDlgItemText(5059, text);
     text.Format("Уровень объекта = %i", o.nLevel);
     SetDlgItemText(5060, text);
-    CSpinButtonCtrl* spin = GetDlgItemAs<CSpinButtonCtrl>(kSpin);
     GetDlgItem(kSpin)->EnableWindow(true);
-    spin->SetRange(-1100, 1100);
+    SetLevelSpinRange();
     ShowLevelChange();
     return true;
-}
-
-// The text and the spin's position (tenths of a decibel) follow the value.
-void CDialogPhoneObjectProperties::ShowLevelChange()
-{
-    CString text;
-    text.Format("%.1f дБ", dLevelChange_dB);
-    SetDlgItemText(kLevelText, text);
-    if (CSpinButtonCtrl* spin = GetDlgItemAs<CSpinButtonCtrl>(kSpin))
-        spin->SetPos(int(std::lround(10 * dLevelChange_dB)));
-}
-
-void CDialogPhoneObjectProperties::OnDeltaposSpinLevelChange(NMHDR* pNMHDR, LRESULT* pResult)
-{
-    const auto* p = reinterpret_cast<NMUPDOWN*>(pNMHDR);
-    dLevelChange_dB = std::clamp((p->iPos + p->iDelta) * 0.1, -kMaxLevelChange_dB, kMaxLevelChange_dB);
-    ShowLevelChange();
-    *pResult = 1; // the position is already set from the value
-}
-
-void CDialogPhoneObjectProperties::OnAmplifyToLimit()
-{
-    dLevelChange_dB = kMaxLevelChange_dB;
-    ShowLevelChange();
-}
-
-void CDialogPhoneObjectProperties::OnAttenuateToLimit()
-{
-    dLevelChange_dB = -kMaxLevelChange_dB;
-    ShowLevelChange();
 }
 
 void CDialogPhoneObjectProperties::OnOK()

@@ -5,6 +5,7 @@
 
 #include "framework/base/UserServices.h"
 #include "kavrel/core/KWaveFilm.h"
+#include "kavrel/views/KWaveDeviceReasons.h"
 #include "kavrel/views/KWaveFilmView.h"
 
 namespace {
@@ -22,7 +23,7 @@ CKDialogPlayFilmViewFragment::CKDialogPlayFilmViewFragment(CKWaveFilmView* p, CW
 }
 
 CKDialogPlayFilmViewFragment::CKDialogPlayFilmViewFragment(UINT nIDTemplate, CKWaveFilmView* p, CWnd* pParent)
-    : CDialog(nIDTemplate, pParent), pView(p)
+    : CKFilmViewDialog(nIDTemplate, p, pParent)
 {
 }
 
@@ -31,11 +32,6 @@ CKDialogPlayFilmViewFragment::~CKDialogPlayFilmViewFragment()
     if (hWaveOut)
         StopPlaying();
     freeBuffers();
-}
-
-CKWaveFilm* CKDialogPlayFilmViewFragment::film() const
-{
-    return pView ? pView->pWaveFilm : nullptr;
 }
 
 bool CKDialogPlayFilmViewFragment::GetSourceFormat(WAVEFORMATEX& format)
@@ -63,22 +59,10 @@ void CKDialogPlayFilmViewFragment::FillSourceSamples(short* p, long nFirst, long
 
 CString CKDialogPlayFilmViewFragment::WaveOutErrorReason(EWaveOutCall call, MMRESULT result)
 {
-    if (call == EWaveOutCall::Open) {
-        switch (result) {
-        case MMSYSERR_BADDEVICEID: return " K - Specified device identifier is out of range.";
-        case MMSYSERR_ALLOCATED: return "Specified resource is already allocated.";
-        case MMSYSERR_NODRIVER: return " K - No device driver is present.";
-        case MMSYSERR_NOMEM: return " K - Unable to allocate or lock memory.";
-        case WAVERR_BADFORMAT: return " K - Attempted to open with an unsupported waveform-audio format.";
-        default: return "";
-        }
-    }
-    switch (result) {
-    case MMSYSERR_INVALHANDLE: return "Specified device handle is invalid.";
-    case MMSYSERR_NODRIVER: return "No device driver is present.";
-    case MMSYSERR_NOMEM: return "Unable to allocate or lock memory.";
-    default: break;
-    }
+    if (call == EWaveOutCall::Open)
+        return KWaveDeviceOpenReason(result);
+    if (const CString reason = KWaveDeviceHandleReason(result); !reason.IsEmpty())
+        return reason;
     if (call == EWaveOutCall::Write && result == WAVERR_UNPREPARED)
         return "The buffer pointed to by the pwh parameter hasn't been prepared.";
     if (call == EWaveOutCall::Reset && result == kNotSupported)

@@ -8,12 +8,9 @@
 #include <memory>
 
 #include "framework/audio/WaveAudio.h"
-#include "framework/ui/CDialog.h"
+#include "kavrel/views/KFilmViewDialog.h"
 
-class CKWaveFilm;
-class CKWaveFilmView;
-
-class CKDialogPlayFilmViewFragment : public CDialog {
+class CKDialogPlayFilmViewFragment : public CKFilmViewDialog {
 public:
     enum { IDD = 4140 };
     explicit CKDialogPlayFilmViewFragment(CKWaveFilmView* pView, CWnd* pParent = nullptr);
@@ -39,7 +36,6 @@ public:
     enum class EWaveOutCall { Open, Prepare, Write, Reset, Close };
     static CString WaveOutErrorReason(EWaveOutCall call, MMRESULT result);
 
-    CKWaveFilmView* pView;
     WAVEFORMATEX Format{};
     long nBufferLength = 0;            // samples per buffer: one second
     std::unique_ptr<short[]> pBuffer[2];
@@ -81,7 +77,6 @@ protected:
     const int* pGainRadioIDs = kGainRadios;
 
 private:
-    CKWaveFilm* film() const;
     int readGain();
     // Fills header i with the next samples, gain applied; their count.
     long fillNextBuffer(int i);

@@ -4,7 +4,7 @@
 
 #include "framework/ui/CDC.h"
 #include "framework/ui/CDocument.h"
-#include "framework/ui/CMenu.h"
+#include "kavrel/views/KContextMenu.h"
 
 BOOL CKFilmViewState::CreateWindow(CWnd* pParentWnd, const RECT& rect, UINT nID)
 {
@@ -139,15 +139,7 @@ void CKFilmViewState::PlayVisibleCadres()
 
 void CKFilmViewState::ShowContextMenu(UINT nMenuID, CPoint point)
 {
-    if (point.x == -1 && point.y == -1) {
-        point = CPoint(5, 5);
-        View.ClientToScreen(&point);
-    }
-    CMenu menu;
-    if (!menu.LoadMenu(nMenuID))
-        return;
-    if (CMenu* popup = menu.GetSubMenu(0))
-        popup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, View.GetParentOwner());
+    KTrackContextMenu(&View, nMenuID, point, View.GetParentOwner());
 }
 
 void KDrawXorLine(CDC* pDC, CPen* pPen, int x0, int y0, int x1, int y1)

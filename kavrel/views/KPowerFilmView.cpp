@@ -7,9 +7,8 @@
 
 IMPLEMENT_DYNCREATE(CKPowerFilmView, CObject)
 
-CKPowerFilmView::CKPowerFilmView()
+CKPowerFilmView::CKPowerFilmView() : CKFilmView(IDR_POWER_FILM_VIEW_MENU)
 {
-    CaretPen.CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
     GridPen.CreatePen(PS_SOLID, 1, kGridColour);
     CurvePen.CreatePen(PS_SOLID, 1, kCurveColour);
     CurveOnLightPen.CreatePen(PS_SOLID, 1, kCurveOnLightColour);
@@ -21,29 +20,11 @@ CKPowerFilmView::CKPowerFilmView()
     }
 }
 
-CKPowerFilmView::~CKPowerFilmView()
-{
-    if (State.nTimerID)
-        KillTimer(State.nTimerID);
-}
-
 // ---- window life ------------------------------------------------------------
-
-BOOL CKPowerFilmView::Create(CWnd* pParentWnd, const RECT& rect, UINT nID)
-{
-    return State.CreateWindow(pParentWnd, rect, nID);
-}
 
 int CKPowerFilmView::OnCreate(LPCREATESTRUCT)
 {
     return State.ToolTip.Create(this) ? 0 : -1;
-}
-
-BOOL CKPowerFilmView::DestroyWindow()
-{
-    State.ReleaseWindow();
-    ForgetControls();
-    return CScrollView::DestroyWindow();
 }
 
 void CKPowerFilmView::OnInitialUpdate()
@@ -139,54 +120,16 @@ void CKPowerFilmView::OnDraw(CDC* pDC)
 
 void CKPowerFilmView::PutKCaret()
 {
-    bCaretShown = !bCaretShown;
-    if (!GetSurface())
-        return;
-    CRect rc;
-    GetClientRect(&rc);
-    const int x = int(nCaretColumn - GetScrollPosition().x);
-    CWindowDC dc(this);
-    KDrawXorLine(&dc, &CaretPen, x, 0, x, rc.bottom);
-}
-
-// ---- scrolling ------------------------------------------------------------------
-
-void CKPowerFilmView::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
-{
-    // The line would be left behind where the view scrolls away from it.
-    if (bCaretShown)
-        PutKCaret();
-    CScrollView::OnHScroll(nSBCode, nPos, pScrollBar);
-}
-
-BOOL CKPowerFilmView::OnMouseWheel(UINT, short, CPoint)
-{
-    return 1;
+    BlinkCaretLine();
 }
 
 // ---- mouse, caret, cursor text ---------------------------------------------------
-
-void CKPowerFilmView::SetCaretFromClientPoint(CPoint point)
-{
-    pWaveFilm->SetKCaretCadre(State.CadreFromClientX(point.x));
-    State.SendCaretHint();
-}
-
-void CKPowerFilmView::OnLButtonDown(UINT nFlags, CPoint point)
-{
-    State.OnLButtonDown(nFlags, point, [this](CPoint p) { SetCaretFromClientPoint(p); });
-}
-
-void CKPowerFilmView::OnLButtonUp(UINT, CPoint point)
-{
-    State.OnLButtonUp(point, [this](CPoint p) { SetCaretFromClientPoint(p); });
-}
 
 void CKPowerFilmView::OnMouseMove(UINT nFlags, CPoint point)
 {
     if (!pWaveFilm || !pWaveFilm->PowerFileIsReady())
         return;
-    State.OnMouseMove(nFlags, point, [this](CPoint p) { SetCaretFromClientPoint(p); });
+    MoveCaretWithMouse(nFlags, point);
     BuildCursorText(State.CadreFromClientX(point.x));
     State.ShowCursorText(sCursorText);
 }
@@ -214,18 +157,6 @@ void CKPowerFilmView::BuildCursorText(long cadre)
     }
 }
 
-void CKPowerFilmView::OnTimer(UINT_PTR nIDEvent)
-{
-    if (nIDEvent == CKFilmViewState::nBlinkTimer)
-        PutKCaret();
-    CScrollView::OnTimer(nIDEvent);
-}
-
-void CKPowerFilmView::OnContextMenu(CWnd*, CPoint point)
-{
-    State.ShowContextMenu(IDR_POWER_FILM_VIEW_MENU, point);
-}
-
 // ---- hints ----------------------------------------------------------------------
 
 void CKPowerFilmView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint)
@@ -236,9 +167,7 @@ void CKPowerFilmView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint)
             Invalidate(TRUE);
         break;
     case HintNewFilm:
-        if (auto* h = dynamic_cast<CKWaveFilmHint*>(pHint))
-            pWaveFilm = h->pWaveFilm;
-        if (!pWaveFilm)
+        if (!TakeFilmFromHint(pHint))
             return;
         SetNewScrollSizes();
         State.RememberSelection();
@@ -264,11 +193,6 @@ void CKPowerFilmView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint)
 }
 
 // ---- commands ---------------------------------------------------------------------
-
-void CKPowerFilmView::OnPlayView()
-{
-    State.PlayVisibleCadres();
-}
 
 void CKPowerFilmView::OnPowerRange(UINT nID)
 {

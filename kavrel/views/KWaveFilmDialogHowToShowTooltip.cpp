@@ -1,35 +1,22 @@
 #include "kavrel/views/KWaveFilmDialogHowToShowTooltip.h"
 
 #include "kavrel/core/KWaveFilm.h"
+#include "kavrel/views/KDialogRadios.h"
 
 namespace {
 // The radio buttons of each group in index order (their IDs are not consecutive).
 constexpr int kFrequencyRadios[4] = {5108, 5109, 5120, 5110};
 constexpr int kTimeRadios[3] = {5111, 5112, 5113};
 constexpr int kPowerRadios[3] = {5117, 5118, 5119};
-
-template <int N> void exchangeRadios(CDataExchange* pDX, const int (&ids)[N], int& index)
-{
-    CDialog* d = pDX->m_pDlgWnd;
-    if (pDX->m_bSaveAndValidate) {
-        for (int i = 0; i < N; ++i) {
-            if (d->IsDlgButtonChecked(ids[i]))
-                index = i;
-        }
-    } else {
-        for (int i = 0; i < N; ++i)
-            d->GetDlgItemAs<CButton>(ids[i])->SetCheck(i == index ? BST_CHECKED : BST_UNCHECKED);
-    }
-}
 } // namespace
 
 CKWaveFilmDialogHowToShowTooltip::CKWaveFilmDialogHowToShowTooltip(CWnd* pParent) : CDialog(IDD, pParent) {}
 
 void CKWaveFilmDialogHowToShowTooltip::DoDataExchange(CDataExchange* pDX)
 {
-    exchangeRadios(pDX, kFrequencyRadios, nFrequency);
-    exchangeRadios(pDX, kTimeRadios, nTime);
-    exchangeRadios(pDX, kPowerRadios, nPower);
+    KExchangeRadios(pDX, kFrequencyRadios, nFrequency);
+    KExchangeRadios(pDX, kTimeRadios, nTime);
+    KExchangeRadios(pDX, kPowerRadios, nPower);
 }
 
 bool CKWaveFilmDialogHowToShowTooltip::OnInitDialog()

@@ -7,43 +7,52 @@
 #include "kavrel/views/KWaveSpectrumPhasePortraitView.h"
 #include "kavrel/views/KWaveSpectrumView.h"
 
-bool CKWaveFilm::CreateKWaveSpectrumView(CWnd* pParent)
+namespace {
+
+// The film's window of class V in its slot, shown again, or made anew when
+// there is none or its owner took it away.
+template <class V> bool showOrCreate(V*& pSlot, const CRuntimeClass* pClass, CKWaveFilm* pFilm, CWnd* pParent)
 {
-    if (pKWaveSpectrumView && pKWaveSpectrumView->GetWidget()) {
-        pKWaveSpectrumView->ShowKWindow();
+    if (pSlot && pSlot->GetWidget()) {
+        pSlot->ShowKWindow();
         return true;
     }
-    // A window whose owner took it away is made anew.
-    delete pKWaveSpectrumView;
-    pKWaveSpectrumView = nullptr;
-    auto* p = static_cast<CKWaveSpectrumView*>(RUNTIME_CLASS(CKWaveSpectrumView)->CreateObject());
+    delete pSlot;
+    pSlot = nullptr;
+    auto* p = static_cast<V*>(pClass->CreateObject());
     if (!p)
         return false;
-    if (!p->KCreateWnd(this, pParent)) {
+    if (!p->KCreateWnd(pFilm, pParent)) {
         delete p;
         return false;
     }
-    pKWaveSpectrumView = p;
+    pSlot = p;
     return true;
+}
+
+} // namespace
+
+bool CKWaveFilm::CreateKWaveSpectrumView(CWnd* pParent)
+{
+    return showOrCreate(pKWaveSpectrumView, RUNTIME_CLASS(CKWaveSpectrumView), this, pParent);
 }
 
 bool CKWaveFilm::CreateKWaveSpectrumPhasePortraitView(CWnd* pParent)
 {
-    if (pKWaveSpectrumPhasePortraitView && pKWaveSpectrumPhasePortraitView->GetWidget()) {
-        pKWaveSpectrumPhasePortraitView->ShowKWindow();
-        return true;
-    }
-    delete pKWaveSpectrumPhasePortraitView;
-    pKWaveSpectrumPhasePortraitView = nullptr;
-    auto* p = static_cast<CKWaveSpectrumPhasePortraitView*>(
-        RUNTIME_CLASS(CKWaveSpectrumPhasePortraitView)->CreateObject());
-    if (!p)
+    return showOrCreate(pKWaveSpectrumPhasePortraitView, RUNTIME_CLASS(CKWaveSpectrumPhasePortraitView), this,
+                        pParent);
+}
+
+bool KCreateFilmFloatingWindow(CMiniFrameWnd& wnd, const char* name, CKWaveFilm* pFilm, int nWidth, int nHeight,
+                               CWnd* pParent)
+{
+    CString title;
+    title.Format("%s - %s", name, pFilm ? pFilm->GetKWaveFileTitle().GetString() : "");
+    const CRect rc(0, 0, nWidth, nHeight);
+    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_VISIBLE;
+    if (!wnd.Create(nullptr, title.GetString(), style, rc, pParent))
         return false;
-    if (!p->KCreateWnd(this, pParent)) {
-        delete p;
-        return false;
-    }
-    pKWaveSpectrumPhasePortraitView = p;
+    wnd.CenterWindow();
     return true;
 }
 

@@ -43,15 +43,15 @@ const char* PrecisionFormat(double v, bool perSecond)
 
 } // namespace
 
-CKWaveFilmView::CKWaveFilmView()
+CKWaveFilmView::CKWaveFilmView() : CKFilmView(IDR_WAVE_FILM_VIEW_MENU)
 {
+    nCaretColumn = -1000;
     redWeight.SetSize(nMaxLines);
     greenWeight.SetSize(nMaxLines);
     blueWeight.SetSize(nMaxLines);
     redWeight.Clear();
     greenWeight.Clear();
     blueWeight.Clear();
-    CaretPen.CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
     AxisPen.CreatePen(PS_SOLID, 1, kAxisColour);
 
     MapCommand(ID_PLAY_VIEW, &CKWaveFilmView::OnPlayView);
@@ -64,18 +64,7 @@ CKWaveFilmView::CKWaveFilmView()
     MapCommandAndUpdate(ID_SHOW_LOCAL_MAX_ON_SONOGRAM, &CKWaveFilmView::OnShowLocalMaxOnSonogram, &CKWaveFilmView::OnUpdateShowLocalMaxOnSonogram);
 }
 
-CKWaveFilmView::~CKWaveFilmView()
-{
-    if (State.nTimerID)
-        KillTimer(State.nTimerID);
-}
-
 // ---- window life ------------------------------------------------------------
-
-BOOL CKWaveFilmView::Create(CWnd* pParentWnd, const RECT& rect, UINT nID)
-{
-    return State.CreateWindow(pParentWnd, rect, nID);
-}
 
 int CKWaveFilmView::OnCreate(LPCREATESTRUCT)
 {
@@ -83,18 +72,6 @@ int CKWaveFilmView::OnCreate(LPCREATESTRUCT)
         return -1;
     State.ToolTip.AddTool(this, "");
     return 0;
-}
-
-BOOL CKWaveFilmView::DestroyWindow()
-{
-    OnDestroy();
-    ForgetControls();
-    return CScrollView::DestroyWindow();
-}
-
-void CKWaveFilmView::OnDestroy()
-{
-    State.ReleaseWindow();
 }
 
 void CKWaveFilmView::OnInitialUpdate()
@@ -499,11 +476,6 @@ void CKWaveFilmView::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
     CScrollView::OnHScroll(nSBCode, nPos, pScrollBar);
 }
 
-BOOL CKWaveFilmView::OnMouseWheel(UINT, short, CPoint)
-{
-    return 1;
-}
-
 // ---- mouse, caret, cursor text -------------------------------------------------
 
 long CKWaveFilmView::LineFromClientY(int y) const
@@ -518,23 +490,13 @@ void CKWaveFilmView::SetCaretFromClientPoint(CPoint point)
     State.SendCaretHint();
 }
 
-void CKWaveFilmView::OnLButtonDown(UINT nFlags, CPoint point)
-{
-    State.OnLButtonDown(nFlags, point, [this](CPoint p) { SetCaretFromClientPoint(p); });
-}
-
-void CKWaveFilmView::OnLButtonUp(UINT, CPoint point)
-{
-    State.OnLButtonUp(point, [this](CPoint p) { SetCaretFromClientPoint(p); });
-}
-
 void CKWaveFilmView::OnMouseMove(UINT nFlags, CPoint point)
 {
     if (!pWaveFilm || pWaveFilm->GetNFFT() <= 0)
         return;
     const long cadre = State.CadreFromClientX(point.x);
     const double f = pWaveFilm->GetFreqInHertzFromSpectrumSample(int(LineFromClientY(point.y)));
-    State.OnMouseMove(nFlags, point, [this](CPoint p) { SetCaretFromClientPoint(p); });
+    MoveCaretWithMouse(nFlags, point);
     BuildCursorText(cadre, f);
     State.ShowCursorText(sCursorText);
 }
@@ -615,21 +577,14 @@ void CKWaveFilmView::PutKCaret()
 
 void CKWaveFilmView::OnTimer(UINT_PTR nIDEvent)
 {
-    if (nIDEvent == CKFilmViewState::nBlinkTimer) {
+    if (nIDEvent == CKFilmViewState::nBlinkTimer)
         bBlinkOn = !bBlinkOn;
-        PutKCaret();
-    }
-    CScrollView::OnTimer(nIDEvent);
+    CKFilmView::OnTimer(nIDEvent);
 }
 
 void CKWaveFilmView::OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags)
 {
     CScrollView::OnKeyUp(nChar, nRepCnt, nFlags);
-}
-
-void CKWaveFilmView::OnContextMenu(CWnd*, CPoint point)
-{
-    State.ShowContextMenu(IDR_WAVE_FILM_VIEW_MENU, point);
 }
 
 // ---- hints ----------------------------------------------------------------------
@@ -638,9 +593,7 @@ void CKWaveFilmView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint)
 {
     switch (lHint) {
     case HintNewFilm:
-        if (auto* h = dynamic_cast<CKWaveFilmHint*>(pHint))
-            pWaveFilm = h->pWaveFilm;
-        if (!pWaveFilm)
+        if (!TakeFilmFromHint(pHint))
             return;
         SetNewScrollSizesAndRecalculateImages();
         State.RememberSelection();
@@ -670,11 +623,6 @@ void CKWaveFilmView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint)
 }
 
 // ---- commands ---------------------------------------------------------------------
-
-void CKWaveFilmView::OnPlayView()
-{
-    State.PlayVisibleCadres();
-}
 
 void CKWaveFilmView::OnWfvDialogAdjust()
 {

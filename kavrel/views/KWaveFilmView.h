@@ -7,20 +7,16 @@
 #pragma once
 #include <vector>
 
-#include "framework/ui/CScrollView.h"
 #include "kavrel/core/KArrays.h"
-#include "kavrel/core/KWaveFilm.h"
-#include "kavrel/views/KFilmViewState.h"
+#include "kavrel/views/KFilmView.h"
 
-class CKWaveFilmView : public CScrollView {
+class CKWaveFilmView : public CKFilmView {
     DECLARE_DYNCREATE(CKWaveFilmView)
 
 protected:
     CKWaveFilmView();
 
 public:
-    ~CKWaveFilmView() override;
-
     // Context menu, its commands and the private repaint request.
     enum : UINT {
         IDR_WAVE_FILM_VIEW_MENU = 4105,
@@ -44,14 +40,8 @@ public:
     // The weight arrays bound the picture's height.
     static constexpr int nMaxLines = 2048;
 
-    // Creates the window as a child of pParentWnd (top-level without one)
-    // (OnCreate runs inside); false when it fails.
-    using CWnd::Create;
-    BOOL Create(CWnd* pParentWnd, const RECT& rect, UINT nID = 0);
     // The tooltip with its one tool over the whole view; -1 fails the creation.
     int OnCreate(LPCREATESTRUCT lpCreateStruct = nullptr) override;
-    // Stops the blink timer, then destroys the window.
-    BOOL DestroyWindow() override;
     // Message 1030 (the picture is recomputed), then the base's handling.
     virtual LRESULT DefWindowProcA(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -62,17 +52,12 @@ public:
     BOOL OnEraseBkgnd(CDC* pDC) override;
     void OnSize(UINT nType, int cx, int cy) override;
     void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar) override;
-    BOOL OnMouseWheel(UINT nFlags, short zDelta, CPoint pt) override;
-    void OnLButtonDown(UINT nFlags, CPoint point) override;
-    void OnLButtonUp(UINT nFlags, CPoint point) override;
     void OnMouseMove(UINT nFlags, CPoint point) override;
+    // The blink timer also turns the blinking on and off.
     void OnTimer(UINT_PTR nIDEvent) override;
     void OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags) override;
-    void OnContextMenu(CWnd* pWnd, CPoint point) override;
-    void OnDestroy();
 
     // Menu commands.
-    void OnPlayView();
     void OnWfvDialogAdjust();
     void OnWfvDialogPlayFragment();
     void OnHowToShowTooltip();
@@ -90,7 +75,7 @@ public:
     // and centres the view on the caret.
     void SetNewScrollSizesAndRecalculateImages();
     // One step of the blinking caret cross.
-    void PutKCaret();
+    void PutKCaret() override;
     // Every picture slot holds no cadre: the next CalculateBitmap redraws all.
     void MarkPictureStale();
 
@@ -107,14 +92,7 @@ public:
     // Colour of picture slot s, spectral line k, as 0x00RRGGBB.
     unsigned PicturePixel(int s, int k) const;
 
-    CKWaveFilm* GetWaveFilm() const { return pWaveFilm; }
     const CString& GetCursorText() const { return sCursorText; }
-    CToolTipCtrl& GetToolTip() { return State.ToolTip; }
-
-    // The film shown (set by hint 2; never owned).
-    CKWaveFilm* pWaveFilm = nullptr;
-    // Selection, blinking, cursor tool and hints, shared with the other film views.
-    CKFilmViewState State{*this, pWaveFilm};
 
     // Ring caches (see above).
     int nColumns = 0;
@@ -131,15 +109,12 @@ public:
 
     // Interaction state.
     bool bDrawFreqAxes = false;
-    bool bCaretShown = false;
     bool bBlinkOn = false;
-    long nCaretColumn = -1000;
     long nCaretLine = -1000000;
     bool bDrawing = false;
     bool bThumbTracking = false;
     bool bShowLocalMax = false;
     CString sCursorText;
-    CPen CaretPen;
     CPen AxisPen;
 
 protected:
@@ -153,7 +128,7 @@ protected:
 
     // The spectral line under a client y.
     long LineFromClientY(int y) const;
-    void SetCaretFromClientPoint(CPoint point);
+    void SetCaretFromClientPoint(CPoint point) override;
     void BuildCursorText(long cadre, double f);
     void DrawCaretCross(CDC* pDC, long column, long line, int x0, int yTop);
     void DrawFreqAxes(CDC* pDC, const CRect& rcClient);

@@ -4,8 +4,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "framework/ui/CMenu.h"
 #include "kavrel/core/KWaveFilm.h"
+#include "kavrel/views/KContextMenu.h"
+#include "kavrel/views/KWaveFilmFloatingWindows.h"
 
 IMPLEMENT_DYNCREATE(CKWaveSpectrumPhasePortraitView, CMiniFrameWnd)
 
@@ -45,20 +46,13 @@ CKWaveSpectrumPhasePortraitView::CKWaveSpectrumPhasePortraitView()
     MapCommandAndUpdate(ID_PREDICTION_TWO_CADRES, &CKWaveSpectrumPhasePortraitView::OnPredictionTwoCadres, &CKWaveSpectrumPhasePortraitView::OnUpdatePredictionTwoCadres);
 }
 
-CKWaveSpectrumPhasePortraitView::~CKWaveSpectrumPhasePortraitView() = default;
-
 // ---- window life ------------------------------------------------------------------
 
 bool CKWaveSpectrumPhasePortraitView::KCreateWnd(CKWaveFilm* pFilm, CWnd* pParent)
 {
     pWaveFilm = pFilm;
-    CString title;
-    title.Format("Фазовый портрет - %s", pFilm ? pFilm->GetKWaveFileTitle().GetString() : "");
-    const CRect rc(0, 0, nOuterWidth, nOuterHeight);
-    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_VISIBLE;
-    if (!Create(nullptr, title.GetString(), style, rc, pParent))
+    if (!KCreateFilmFloatingWindow(*this, "Фазовый портрет", pFilm, nOuterWidth, nOuterHeight, pParent))
         return false;
-    CenterWindow();
     Invalidate(FALSE);
     return true;
 }
@@ -78,15 +72,7 @@ void CKWaveSpectrumPhasePortraitView::OnClose()
 
 void CKWaveSpectrumPhasePortraitView::OnContextMenu(CWnd*, CPoint point)
 {
-    if (point.x == -1 && point.y == -1) {
-        point = CPoint(5, 5);
-        ClientToScreen(&point);
-    }
-    CMenu menu;
-    if (!menu.LoadMenu(IDR_PHASE_PORTRAIT_MENU))
-        return;
-    if (CMenu* popup = menu.GetSubMenu(0))
-        popup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, GetParentOwner());
+    KTrackContextMenu(this, IDR_PHASE_PORTRAIT_MENU, point, GetParentOwner());
 }
 
 void CKWaveSpectrumPhasePortraitView::OnPredictionTwoCadres()

@@ -23,8 +23,6 @@ protected:
     CKWaveSpectrumPhasePortraitView();
 
 public:
-    ~CKWaveSpectrumPhasePortraitView() override;
-
     enum : UINT {
         IDR_PHASE_PORTRAIT_MENU = 4113,
         ID_PREDICTION_TWO_CADRES = 36830,

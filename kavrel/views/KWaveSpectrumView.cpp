@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "framework/ui/CMenu.h"
 #include "kavrel/core/KWaveFilm.h"
+#include "kavrel/views/KContextMenu.h"
+#include "kavrel/views/KWaveFilmFloatingWindows.h"
 
 IMPLEMENT_DYNCREATE(CKWaveSpectrumView, CMiniFrameWnd)
 
@@ -68,13 +69,8 @@ CKWaveSpectrumView::~CKWaveSpectrumView()
 bool CKWaveSpectrumView::KCreateWnd(CKWaveFilm* pFilm, CWnd* pParent)
 {
     pWaveFilm = pFilm;
-    CString title;
-    title.Format("Спектр - %s", pFilm ? pFilm->GetKWaveFileTitle().GetString() : "");
-    const CRect rc(0, 0, nOuterWidth, nOuterHeight);
-    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_VISIBLE;
-    if (!Create(nullptr, title.GetString(), style, rc, pParent))
+    if (!KCreateFilmFloatingWindow(*this, "Спектр", pFilm, nOuterWidth, nOuterHeight, pParent))
         return false;
-    CenterWindow();
     nTimerID = SetTimer(nBlinkTimer, 500);
     Invalidate(FALSE);
     return true;
@@ -107,15 +103,7 @@ void CKWaveSpectrumView::OnTimer(UINT_PTR nIDEvent)
 
 void CKWaveSpectrumView::OnContextMenu(CWnd*, CPoint point)
 {
-    if (point.x == -1 && point.y == -1) {
-        point = CPoint(5, 5);
-        ClientToScreen(&point);
-    }
-    CMenu menu;
-    if (!menu.LoadMenu(IDR_SPECTRUM_VIEW_MENU))
-        return;
-    if (CMenu* popup = menu.GetSubMenu(0))
-        popup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, GetParentOwner());
+    KTrackContextMenu(this, IDR_SPECTRUM_VIEW_MENU, point, GetParentOwner());
 }
 
 // ---- commands ---------------------------------------------------------------------

@@ -5,10 +5,18 @@
 #include <cstdlib>
 #include <vector>
 
-#include "framework/ui/CMenu.h"
 #include "kavrel/core/KWave.h"
+#include "kavrel/views/KContextMenu.h"
 
 IMPLEMENT_DYNCREATE(CKWaveView, CMiniFrameWnd)
+
+// The context menu's display options and the flags they turn over.
+const CKWaveView::Option CKWaveView::kOptions[] = {
+    {ID_PHYSICAL_UNITS, &CKWaveView::bPhysicalUnits},   {ID_SHOW_DURATION, &CKWaveView::bShowDuration},
+    {ID_SHOW_AMPLITUDE, &CKWaveView::bShowAmplitude},   {ID_SHOW_POSITION, &CKWaveView::bShowPosition},
+    {ID_AUTOMATIC_GAIN, &CKWaveView::bAutomaticGain},   {ID_DOUBLE_OR_HALVE, &CKWaveView::bDoubleOrHalve},
+    {ID_SHOW_PLAY_BUTTON, &CKWaveView::bPlayButtonShown}, {ID_SHOW_SPIN, &CKWaveView::bSpinShown},
+};
 
 CKWaveView::CKWaveView()
 {
@@ -18,14 +26,10 @@ CKWaveView::CKWaveView()
         Font.CreateFont(14, 8, 0, 0, FW_NORMAL, 0, 0, 0, RUSSIAN_CHARSET, 0, 0, 0, 0, "Arial");
 
     MapCommand(IDC_WAVE_VIEW_PLAY, &CKWaveView::OnPlay);
-    MapCommandAndUpdate(ID_PHYSICAL_UNITS, &CKWaveView::OnPhysicalUnits, &CKWaveView::OnUpdatePhysicalUnits);
-    MapCommandAndUpdate(ID_SHOW_DURATION, &CKWaveView::OnShowDuration, &CKWaveView::OnUpdateShowDuration);
-    MapCommandAndUpdate(ID_SHOW_AMPLITUDE, &CKWaveView::OnShowAmplitude, &CKWaveView::OnUpdateShowAmplitude);
-    MapCommandAndUpdate(ID_SHOW_POSITION, &CKWaveView::OnShowPosition, &CKWaveView::OnUpdateShowPosition);
-    MapCommandAndUpdate(ID_AUTOMATIC_GAIN, &CKWaveView::OnAutomaticGain, &CKWaveView::OnUpdateAutomaticGain);
-    MapCommandAndUpdate(ID_DOUBLE_OR_HALVE, &CKWaveView::OnDoubleOrHalve, &CKWaveView::OnUpdateDoubleOrHalve);
-    MapCommandAndUpdate(ID_SHOW_PLAY_BUTTON, &CKWaveView::OnShowPlayButton, &CKWaveView::OnUpdateShowPlayButton);
-    MapCommandAndUpdate(ID_SHOW_SPIN, &CKWaveView::OnShowSpin, &CKWaveView::OnUpdateShowSpin);
+    for (const Option& o : kOptions) {
+        MapCommandWithId(o.nID, &CKWaveView::OnToggleOption);
+        MapUpdate(o.nID, &CKWaveView::OnUpdateOption);
+    }
 }
 
 CKWaveView::~CKWaveView()
@@ -176,36 +180,36 @@ void CKWaveView::OnPaint()
     DrawCrosshair();
 }
 
-CString CKWaveView::AmplitudeCaption(long m) const
+CString CKWaveView::caption(const char* physicalFormat, double physical, long samples) const
 {
     CString text;
     if (bPhysicalUnits)
-        text.Format("%.2f дБ", 20 * std::log10(double(m) / 32767));
+        text.Format(physicalFormat, physical);
     else
-        text.Format("%i", int(m));
+        text.Format("%li", samples);
     return text;
+}
+
+CString CKWaveView::AmplitudeCaption(long m) const
+{
+    return caption("%.2f дБ", 20 * std::log10(double(m) / 32767), m);
 }
 
 CString CKWaveView::DurationCaption(long n) const
 {
-    const double fs = pWave ? double(pWave->GetKWaveFrADC()) : 0.0;
-    CString text;
-    if (bPhysicalUnits)
-        text.Format("%.2f мс", fs > 0 ? double(n) / fs * 1000 : 0.0);
-    else
-        text.Format("%i", int(n));
-    return text;
+    const double fs = samplingRate();
+    return caption("%.2f мс", fs > 0 ? double(n) / fs * 1000 : 0.0, n);
 }
 
 CString CKWaveView::PositionCaption(long position) const
 {
-    const double fs = pWave ? double(pWave->GetKWaveFrADC()) : 0.0;
-    CString text;
-    if (bPhysicalUnits)
-        text.Format("%.3f с", fs > 0 ? double(position) / fs : 0.0);
-    else
-        text.Format("%li", position);
-    return text;
+    const double fs = samplingRate();
+    return caption("%.3f с", fs > 0 ? double(position) / fs : 0.0, position);
+}
+
+double CKWaveView::samplingRate() const
+{
+    return pWave ? double(pWave->GetKWaveFrADC()) : 0.0;
 }
 
 void CKWaveView::DrawCrosshair()
@@ -239,15 +243,7 @@ void CKWaveView::OnTimer(UINT_PTR nIDEvent)
 
 void CKWaveView::OnContextMenu(CWnd*, CPoint point)
 {
-    if (point.x == -1 && point.y == -1) {
-        point = CPoint(5, 5);
-        ClientToScreen(&point);
-    }
-    CMenu menu;
-    if (!menu.LoadMenu(IDR_WAVE_VIEW_MENU))
-        return;
-    if (CMenu* popup = menu.GetSubMenu(0))
-        popup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, GetParentOwner());
+    KTrackContextMenu(this, IDR_WAVE_VIEW_MENU, point, GetParentOwner());
 }
 
 // ---- the wave's window --------------------------------------------------------
@@ -309,45 +305,30 @@ void CKWaveView::Serialize(CArchive& ar)
 
 // ---- menu toggles ----------------------------------------------------------------------
 
-void CKWaveView::toggle(bool& flag)
+bool* CKWaveView::optionFlag(UINT nID)
 {
-    flag = !flag;
+    for (const Option& o : kOptions)
+        if (o.nID == nID)
+            return &(this->*o.flag);
+    return nullptr;
+}
+
+void CKWaveView::OnToggleOption(UINT nID)
+{
+    bool* flag = optionFlag(nID);
+    if (!flag)
+        return;
+    *flag = !*flag;
+    // Two of the options are controls of the window.
+    if (nID == ID_SHOW_PLAY_BUTTON)
+        PlayButton.ShowWindow(bPlayButtonShown ? SW_SHOW : SW_HIDE);
+    else if (nID == ID_SHOW_SPIN)
+        Spin.ShowWindow(bSpinShown ? SW_SHOW : SW_HIDE);
     Invalidate(TRUE);
 }
 
-void CKWaveView::OnPhysicalUnits() { toggle(bPhysicalUnits); }
-void CKWaveView::OnUpdatePhysicalUnits(CCmdUI* pCmdUI) { pCmdUI->SetCheck(bPhysicalUnits ? 1 : 0); }
-void CKWaveView::OnShowDuration() { toggle(bShowDuration); }
-void CKWaveView::OnUpdateShowDuration(CCmdUI* pCmdUI) { pCmdUI->SetCheck(bShowDuration ? 1 : 0); }
-void CKWaveView::OnShowAmplitude() { toggle(bShowAmplitude); }
-void CKWaveView::OnUpdateShowAmplitude(CCmdUI* pCmdUI) { pCmdUI->SetCheck(bShowAmplitude ? 1 : 0); }
-void CKWaveView::OnShowPosition() { toggle(bShowPosition); }
-void CKWaveView::OnUpdateShowPosition(CCmdUI* pCmdUI) { pCmdUI->SetCheck(bShowPosition ? 1 : 0); }
-void CKWaveView::OnAutomaticGain() { toggle(bAutomaticGain); }
-void CKWaveView::OnUpdateAutomaticGain(CCmdUI* pCmdUI) { pCmdUI->SetCheck(bAutomaticGain ? 1 : 0); }
-void CKWaveView::OnDoubleOrHalve() { toggle(bDoubleOrHalve); }
-void CKWaveView::OnUpdateDoubleOrHalve(CCmdUI* pCmdUI) { pCmdUI->SetCheck(bDoubleOrHalve ? 1 : 0); }
-
-void CKWaveView::OnShowPlayButton()
+void CKWaveView::OnUpdateOption(CCmdUI* pCmdUI)
 {
-    bPlayButtonShown = !bPlayButtonShown;
-    PlayButton.ShowWindow(bPlayButtonShown ? SW_SHOW : SW_HIDE);
-    Invalidate(TRUE);
-}
-
-void CKWaveView::OnUpdateShowPlayButton(CCmdUI* pCmdUI)
-{
-    pCmdUI->SetCheck(bPlayButtonShown ? 1 : 0);
-}
-
-void CKWaveView::OnShowSpin()
-{
-    bSpinShown = !bSpinShown;
-    Spin.ShowWindow(bSpinShown ? SW_SHOW : SW_HIDE);
-    Invalidate(TRUE);
-}
-
-void CKWaveView::OnUpdateShowSpin(CCmdUI* pCmdUI)
-{
-    pCmdUI->SetCheck(bSpinShown ? 1 : 0);
+    if (const bool* flag = optionFlag(pCmdUI->m_nID))
+        pCmdUI->SetCheck(*flag ? 1 : 0);
 }

@@ -68,22 +68,11 @@ public:
     // One step of the blinking crosshair.
     void DrawCrosshair();
 
-    void OnPhysicalUnits();
-    void OnUpdatePhysicalUnits(CCmdUI* pCmdUI);
-    void OnShowDuration();
-    void OnUpdateShowDuration(CCmdUI* pCmdUI);
-    void OnShowAmplitude();
-    void OnUpdateShowAmplitude(CCmdUI* pCmdUI);
-    void OnShowPosition();
-    void OnUpdateShowPosition(CCmdUI* pCmdUI);
-    void OnAutomaticGain();
-    void OnUpdateAutomaticGain(CCmdUI* pCmdUI);
-    void OnDoubleOrHalve();
-    void OnUpdateDoubleOrHalve(CCmdUI* pCmdUI);
-    void OnShowPlayButton();
-    void OnUpdateShowPlayButton(CCmdUI* pCmdUI);
-    void OnShowSpin();
-    void OnUpdateShowSpin(CCmdUI* pCmdUI);
+    // The display options of the context menu (ID_PHYSICAL_UNITS ...
+    // ID_DOUBLE_OR_HALVE): each command turns its flag over and repaints;
+    // the play button and the up-down show or hide with theirs.
+    void OnToggleOption(UINT nID);
+    void OnUpdateOption(CCmdUI* pCmdUI);
 
     // The scale of the waveform for a window: its peak with automatic
     // gain (at least 1), else the full 16-bit scale.
@@ -115,5 +104,15 @@ public:
     CFont Font;
 
 private:
-    void toggle(bool& flag);
+    // Each option's command and flag.
+    struct Option {
+        UINT nID;
+        bool CKWaveView::*flag;
+    };
+    static const Option kOptions[];
+    bool* optionFlag(UINT nID);
+
+    // A caption in the physical unit, or the count of samples.
+    CString caption(const char* physicalFormat, double physical, long samples) const;
+    double samplingRate() const;
 };

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "framework/base/ScriptedUserInteraction.h"
 #include "kavrel/core/KPhoneObject.h"
 #include "kavrel/views/DialogPhoneObjectProperties.h"
@@ -68,18 +70,17 @@ TEST(DialogPhoneObjectProperties, LevelChangeStaysWithin110dB)
     o.dLevelChange_dB = 109.9;
     CDialogPhoneObjectProperties dlg(&o);
     DialogDriver old = SetDialogDriver([](CDialog& d) {
-        d.PressSpin(5055, true);
-        EXPECT_EQ(d.GetDlgItemText(5054), "110.0 дБ");
-        d.PressSpin(5055, true);
-        EXPECT_EQ(d.GetDlgItemText(5054), "110.0 дБ");
-        d.ClickDlgButton(5074);
-        EXPECT_EQ(d.GetDlgItemText(5054), "-110.0 дБ");
-        d.PressSpin(5055, false);
-        EXPECT_EQ(d.GetDlgItemText(5054), "-110.0 дБ");
-        d.PressSpin(5055, true);
-        EXPECT_EQ(d.GetDlgItemText(5054), "-109.9 дБ");
-        d.ClickDlgButton(5073);
-        EXPECT_EQ(d.GetDlgItemText(5054), "110.0 дБ");
+        // Each step: the spin up or down, or the sign buttons, and what the field shows after it.
+        enum Step { Up, Down, Minus, Plus };
+        const std::pair<Step, const char*> steps[] = {{Up, "110.0 дБ"},    {Up, "110.0 дБ"},     {Minus, "-110.0 дБ"},
+                                                      {Down, "-110.0 дБ"}, {Up, "-109.9 дБ"}, {Plus, "110.0 дБ"}};
+        for (const auto& [step, shown] : steps) {
+            if (step == Up || step == Down)
+                d.PressSpin(5055, step == Up);
+            else
+                d.ClickDlgButton(step == Minus ? 5074 : 5073);
+            EXPECT_EQ(d.GetDlgItemText(5054), shown);
+        }
         d.ClickDlgButton(IDCANCEL);
     });
     EXPECT_EQ(dlg.DoModal(), IDCANCEL);

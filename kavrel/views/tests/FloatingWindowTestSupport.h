@@ -2,8 +2,11 @@
 // instant spectrum and the phase portrait).
 #pragma once
 #include <numbers>
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -47,5 +50,28 @@ inline void Paint(CWnd* pWnd)
     pWnd->Invalidate(FALSE);
     pWnd->UpdateWindow();
 }
+
+// The tests of one floating window: a film of generated samples, then the
+// window that the film makes with its caret on sample 8000, painted.
+class FloatingWindowTest : public ::testing::Test {
+protected:
+    CKWaveFilm& OpenFilm(const char* name, const std::vector<int>& samples, unsigned rate, int nFFT)
+    {
+        file = std::make_unique<FilmOnFile>(name, samples, rate, nFFT);
+        EXPECT_TRUE(file->bOpen);
+        return file->film;
+    }
+    // create is the film's maker of the window, window where the film keeps it.
+    template <class V> V* OpenWindowAtCaret(bool (CKWaveFilm::*create)(CWnd*), V* CKWaveFilm::*window)
+    {
+        file->film.SetKCaretSample(8000);
+        EXPECT_TRUE((file->film.*create)(nullptr));
+        V* v = file->film.*window;
+        Paint(v);
+        return v;
+    }
+
+    std::unique_ptr<FilmOnFile> file;
+};
 
 } // namespace floating_test

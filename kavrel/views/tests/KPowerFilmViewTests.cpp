@@ -22,6 +22,8 @@
 #include "kavrel/views/KPowerFilmView.h"
 #include "kavrel/views/KWaveFilmView.h"
 #include "testsupport/RecordingMci.h"
+#include "testsupport/WindowPixels.h"
+#include "testsupport/ScriptedMenus.h"
 
 namespace {
 
@@ -75,13 +77,8 @@ struct PowerCurve {
         if (view->bCaretShown)
             view->OnTimer(CKFilmViewState::nBlinkTimer);
     }
-    COLORREF Screen(int x, int y) const { return view->GetSurface()->GetPixel(x, y); }
-    CRect Client() const
-    {
-        CRect rc;
-        view->GetClientRect(&rc);
-        return rc;
-    }
+    COLORREF Screen(int x, int y) const { return ktest::ScreenPixel(view.get(), x, y); }
+    CRect Client() const { return ktest::ClientRect(view.get()); }
 };
 
 // A tone whose amplitude rises from nothing to near full scale.
@@ -272,14 +269,9 @@ TEST(KPowerFilmView, ContextMenuChecksTheRangeAndSetsIt)
 {
     PowerCurve p;
     ASSERT_TRUE(p.Open("power-menu.wav", std::vector<int>(16000, 0), 200, 110));
-    KShownMenu shown;
-    MenuDriver old = SetMenuDriver([&](const KShownMenu& m) {
-        shown = m;
-        return UINT(36789);
-    });
-    p.view->OnContextMenu(p.view.get(), CPoint(-1, -1));
-    QApplication::processEvents(); // the chosen command is posted
-    SetMenuDriver(old);
+    ktest::ScriptedMenus menus(36789);
+    menus.OpenContextMenu(p.view.get());
+    const KShownMenu& shown = menus.shown;
     EXPECT_EQ(p.view->Range, 100.0f);
     ASSERT_EQ(shown.items.size(), 13u);
     EXPECT_EQ(shown.items[0].nID, 36779u);

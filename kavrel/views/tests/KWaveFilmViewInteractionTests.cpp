@@ -15,15 +15,11 @@
 #include "framework/ui/CMenu.h"
 #include "kavrel/core/KFFT.h"
 #include "kavrel/views/tests/SonogramTestSupport.h"
+#include "testsupport/ScriptedMenus.h"
 
 using namespace sonogram_test;
 
 namespace {
-
-constexpr unsigned kFs = 16000;
-constexpr int kNFFT = 256;
-constexpr int kWidth = 200;
-constexpr int kHeight = 128 + 16;
 
 // A second view of the same document that only notes the hints it gets.
 class HintSpy : public CView {
@@ -41,16 +37,30 @@ bool OpenChirp(Sonogram& s, const char* name)
     return s.Open(name, Chirp(300, 6000, 20000, 16000, kFs), kFs, kNFFT, kWidth, kHeight);
 }
 
+// A chirp's sonogram in a document, beside a view that notes the hints.
+struct ChirpInDocument : Sonogram {
+    explicit ChirpInDocument(const char* name)
+    {
+        bOpen = OpenChirp(*this, name);
+        doc.AddView(view.get());
+        doc.AddView(&spy);
+    }
+    ~ChirpInDocument()
+    {
+        doc.RemoveView(view.get());
+        doc.RemoveView(&spy);
+    }
+    CDocument doc;
+    HintSpy spy;
+    bool bOpen = false;
+};
+
 } // namespace
 
 TEST(KWaveFilmViewInteraction, ClicksSetTheCaretAndDragsSelect)
 {
-    Sonogram s;
-    ASSERT_TRUE(OpenChirp(s, "mouse-select.wav"));
-    CDocument doc;
-    HintSpy spy;
-    doc.AddView(s.view.get());
-    doc.AddView(&spy);
+    ChirpInDocument s("mouse-select.wav");
+    ASSERT_TRUE(s.bOpen);
     s.Paint();
     const COLORREF before39 = s.Screen(39, 60), before50 = s.Screen(50, 60), before70 = s.Screen(70, 60);
 
@@ -61,10 +71,10 @@ TEST(KWaveFilmViewInteraction, ClicksSetTheCaretAndDragsSelect)
     EXPECT_EQ(s.film.GetSelectedFragmentAbsCadre0(), 0);
     EXPECT_EQ(s.film.GetSelectedFragmentAbsCadre1(), 0);
     EXPECT_EQ(CWnd::GetCapture(), nullptr);
-    EXPECT_EQ(spy.hints, std::vector<LPARAM>({HintCaret}));
+    EXPECT_EQ(s.spy.hints, std::vector<LPARAM>({HintCaret}));
 
     // A plain press starts a selection, the drag extends it, the release ends it.
-    spy.hints.clear();
+    s.spy.hints.clear();
     s.view->OnLButtonDown(MK_LBUTTON, CPoint(40, 60));
     EXPECT_EQ(CWnd::GetCapture(), s.view.get());
     EXPECT_EQ(s.film.GetSelectedFragmentAbsCadre0(), 40);
@@ -74,7 +84,7 @@ TEST(KWaveFilmViewInteraction, ClicksSetTheCaretAndDragsSelect)
     s.view->OnLButtonUp(0, CPoint(70, 60));
     EXPECT_EQ(CWnd::GetCapture(), nullptr);
     EXPECT_EQ(s.film.GetKCaretCadre(), 70);
-    EXPECT_EQ(spy.hints, std::vector<LPARAM>({HintCaret, HintSelection,
+    EXPECT_EQ(s.spy.hints, std::vector<LPARAM>({HintCaret, HintSelection,
                                               HintCaret, HintSelection,
                                               HintCaret}));
     // Cadres 40 .. 69 are shown inverted, nothing beside them.
@@ -99,11 +109,9 @@ TEST(KWaveFilmViewInteraction, ClicksSetTheCaretAndDragsSelect)
     // the new one is inverted.
     const COLORREF before150 = s.Screen(150, 60);
     s.film.SetSelectedFragmentAbsCadres(140, 160);
-    s.view->OnUpdate(&spy, HintSelection, nullptr);
+    s.view->OnUpdate(&s.spy, HintSelection, nullptr);
     EXPECT_EQ(s.Screen(50, 60), before50);
     EXPECT_EQ(s.Screen(150, 60), Inverted(before150));
-    doc.RemoveView(s.view.get());
-    doc.RemoveView(&spy);
 }
 
 TEST(KWaveFilmViewInteraction, CaretFollowsTheMouseByTheCtrlSetting)
@@ -258,14 +266,9 @@ TEST(KWaveFilmViewInteraction, ContextMenuOffersEveryCommand)
 {
     Sonogram s;
     ASSERT_TRUE(OpenChirp(s, "menu.wav"));
-    KShownMenu shown;
-    UINT choice = CKWaveFilmView::ID_DRAW_FREQ_AXES;
-    MenuDriver old = SetMenuDriver([&](const KShownMenu& m) {
-        shown = m;
-        return choice;
-    });
-    s.view->OnContextMenu(s.view.get(), CPoint(-1, -1));
-    QApplication::processEvents(); // the chosen command is posted
+    ktest::ScriptedMenus menus(CKWaveFilmView::ID_DRAW_FREQ_AXES);
+    const KShownMenu& shown = menus.shown;
+    menus.OpenContextMenu(s.view.get());
     EXPECT_TRUE(s.view->bDrawFreqAxes);
     CPoint corner(5, 5);
     s.view->ClientToScreen(&corner);
@@ -288,38 +291,32 @@ TEST(KWaveFilmViewInteraction, ContextMenuOffersEveryCommand)
         }
     }
     // The next time the axes item is checked; the local maxima are switched on.
-    choice = CKWaveFilmView::ID_SHOW_LOCAL_MAX_ON_SONOGRAM;
-    s.view->OnContextMenu(s.view.get(), CPoint(300, 200));
-    QApplication::processEvents();
+    menus.choice = CKWaveFilmView::ID_SHOW_LOCAL_MAX_ON_SONOGRAM;
+    menus.OpenContextMenu(s.view.get(), CPoint(300, 200));
     EXPECT_EQ(shown.ptScreen, CPoint(300, 200));
     EXPECT_TRUE(s.view->bShowLocalMax);
     for (const KShownMenuItem& it : shown.items)
         EXPECT_EQ(it.bChecked, it.nID == CKWaveFilmView::ID_DRAW_FREQ_AXES) << it.nID;
-    SetMenuDriver(old);
 }
 
 TEST(KWaveFilmViewInteraction, HintsOfTheDocument)
 {
-    Sonogram s;
-    ASSERT_TRUE(OpenChirp(s, "hints.wav"));
-    CDocument doc;
-    HintSpy spy;
-    doc.AddView(s.view.get());
-    doc.AddView(&spy);
+    ChirpInDocument s("hints.wav");
+    ASSERT_TRUE(s.bOpen);
     // A second film replaces the first through hint 2 and is shown at its caret.
     CKWaveFilm other;
     const std::string path = wavbytes::writeFile("hints-other.wav", wavbytes::pcm16(1, kFs, Sine(500, 9000, 32000, kFs)));
     ASSERT_TRUE(OpenKWaveFilmOnWholeFile(other, path.c_str(), "other", 1024));
     other.SetKCaretCadre(600);
     CKWaveFilmHint hint(&other);
-    doc.UpdateAllViews(nullptr, HintNewFilm, &hint);
+    s.doc.UpdateAllViews(nullptr, HintNewFilm, &hint);
     EXPECT_EQ(s.view->GetWaveFilm(), &other);
     EXPECT_EQ(s.view->nLines, 512);
     EXPECT_EQ(s.view->GetTotalSize(), CSize(int(other.GetNCadres()), 512));
     // Hint 11 repaints only when the document itself sends it.
     s.Paint();
     CRect invalid;
-    s.view->OnUpdate(&spy, HintPaperColour, nullptr);
+    s.view->OnUpdate(&s.spy, HintPaperColour, nullptr);
     EXPECT_FALSE(s.view->GetUpdateRect(&invalid));
     s.view->OnUpdate(nullptr, HintPaperColour, nullptr);
     EXPECT_TRUE(s.view->GetUpdateRect(&invalid));
@@ -327,7 +324,7 @@ TEST(KWaveFilmViewInteraction, HintsOfTheDocument)
     const unsigned before = s.view->PicturePixel(int(s.view->GetScrollPosition().x % s.view->nColumns), 32);
     other.displayFlags = CKWaveFilm::DisplayAmplitudeGrey | CKWaveFilm::DisplayInverse;
     const long long transforms = CKFFT::KFFT_nTransforms;
-    s.view->OnUpdate(&spy, HintDisplayParameter, nullptr);
+    s.view->OnUpdate(&s.spy, HintDisplayParameter, nullptr);
     EXPECT_EQ(CKFFT::KFFT_nTransforms, transforms);
     // Inverted grey: g + g' = 255 less the two truncations.
     const unsigned after = s.view->PicturePixel(int(s.view->GetScrollPosition().x % s.view->nColumns), 32);
@@ -336,7 +333,7 @@ TEST(KWaveFilmViewInteraction, HintsOfTheDocument)
     EXPECT_NE(before & 0xFF, after & 0xFF);
     // The adjustment command opens the display dialog, then tells the other
     // views that the levels changed.
-    spy.hints.clear();
+    s.spy.hints.clear();
     std::vector<int> dialogs;
     DialogDriver old = SetDialogDriver([&](CDialog& d) {
         dialogs.push_back(int(d.GetTemplateID()));
@@ -345,9 +342,7 @@ TEST(KWaveFilmViewInteraction, HintsOfTheDocument)
     s.view->OnCommand(CKWaveFilmView::ID_WFV_DIALOG_ADJUST, 0);
     SetDialogDriver(old);
     EXPECT_EQ(dialogs, std::vector<int>({4133}));
-    EXPECT_EQ(spy.hints, std::vector<LPARAM>({HintDisplayLevels}));
-    doc.RemoveView(s.view.get());
-    doc.RemoveView(&spy);
+    EXPECT_EQ(s.spy.hints, std::vector<LPARAM>({HintDisplayLevels}));
 }
 
 TEST(KWaveFilmViewInteraction, DestroyWindowStopsTheBlinking)

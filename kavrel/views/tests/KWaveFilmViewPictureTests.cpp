@@ -18,12 +18,6 @@ using namespace sonogram_test;
 
 namespace {
 
-constexpr unsigned kFs = 16000;
-constexpr int kNFFT = 256;
-// 200 columns by 128 lines, with the horizontal scroll bar under them.
-constexpr int kWidth = 200;
-constexpr int kHeight = 128 + 16;
-
 bool IsGrey(int b, int g, int r) { return b == g && g == r; }
 
 } // namespace
@@ -50,28 +44,18 @@ TEST(KWaveFilmViewPicture, GreyScaleOfASineAndOfSilence)
     Sonogram s;
     ASSERT_TRUE(s.Open("picture-grey.wav", x, kFs, kNFFT, kWidth, kHeight));
     s.Paint();
-    int b, g, r;
-    s.Pixel(100, 16, b, g, r);
-    EXPECT_EQ(g, 63);
-    EXPECT_TRUE(IsGrey(b, g, r));
+    EXPECT_EQ(s.Grey(100, 16), 63);
     // Silence lies below the scale: white without inversion.
-    s.view->ScrollToPosition(CPoint(400, 0));
-    s.Paint();
-    s.Pixel(500, 16, b, g, r);
-    EXPECT_EQ(g, 255);
-    EXPECT_TRUE(IsGrey(b, g, r));
+    s.PaintFrom(400);
+    EXPECT_EQ(s.Grey(500, 16), 255);
     // On screen line k is row nLines - 1 - k, the cadre at x - scroll.
     EXPECT_EQ(s.Screen(500 - 400, 127 - 16), RGB(255, 255, 255));
 
     s.film.displayFlags = CKWaveFilm::DisplayAmplitudeGrey | CKWaveFilm::DisplayInverse;
     s.view->OnUpdate(nullptr, HintDisplayLevels, nullptr);
-    s.Pixel(500, 16, b, g, r);
-    EXPECT_EQ(g, 0);
-    s.view->ScrollToPosition(CPoint(0, 0));
-    s.Paint();
-    s.Pixel(100, 16, b, g, r);
-    EXPECT_EQ(g, 191);
-    EXPECT_TRUE(IsGrey(b, g, r));
+    EXPECT_EQ(s.Grey(500, 16), 0);
+    s.PaintFrom(0);
+    EXPECT_EQ(s.Grey(100, 16), 191);
     EXPECT_EQ(s.Screen(100, 127 - 16), RGB(191, 191, 191));
 }
 
@@ -102,27 +86,19 @@ TEST(KWaveFilmViewPicture, HarmonogramOfAStableSineAndOfSilence)
     ASSERT_TRUE(s.Open("picture-harmonogram.wav", x, kFs, kNFFT, kWidth, kHeight));
     s.Paint();
     EXPECT_NEAR(s.Amplitudes(100)[16], 10 * std::sqrt(1.0 / 5), 0.01);
-    int b, g, r;
-    s.Pixel(100, 16, b, g, r);
-    EXPECT_EQ(g, 0);
-    EXPECT_TRUE(IsGrey(b, g, r));
+    EXPECT_EQ(s.Grey(100, 16), 0);
 
-    s.view->ScrollToPosition(CPoint(400, 0));
-    s.Paint();
+    s.PaintFrom(400);
     EXPECT_EQ(s.Amplitudes(500)[16], 0.0f);
-    s.Pixel(500, 16, b, g, r);
-    EXPECT_EQ(g, 255);
+    EXPECT_EQ(s.Grey(500, 16), 255);
     s.film.displayFlags = CKWaveFilm::DisplayHarmonogram | CKWaveFilm::DisplayInverse;
     s.view->OnUpdate(nullptr, HintDisplayParameter, nullptr);
-    s.Pixel(500, 16, b, g, r);
-    EXPECT_EQ(g, 0);
+    EXPECT_EQ(s.Grey(500, 16), 0);
     // The scale moves: with 0 .. 10 the stable line reads 255·(10 - 4.47)/10
     // without inversion, here inverted 255·4.47/10 = 114.
     s.film.harmonogramUp = 10;
-    s.view->ScrollToPosition(CPoint(0, 0));
-    s.Paint();
-    s.Pixel(100, 16, b, g, r);
-    EXPECT_NEAR(g, 114, 1);
+    s.PaintFrom(0);
+    EXPECT_NEAR(s.Grey(100, 16), 114, 1);
 }
 
 TEST(KWaveFilmViewPicture, ColourHueFollowsTheMusicalScale)
@@ -205,9 +181,7 @@ TEST(KWaveFilmViewPicture, DefaultPhaseLimitsShowTheSignAlone)
             EXPECT_GT(greens, 100) << type;
             EXPECT_GT(reds, 100) << type;
             // Line 0 has no derivative (and no difference): grey.
-            int b, g, r;
-            s.Pixel(10, 0, b, g, r);
-            EXPECT_TRUE(IsGrey(b, g, r));
+            EXPECT_NE(s.Grey(10, 0), -1);
         }
     }
 }

@@ -11,6 +11,7 @@
 #include "framework/ui/CMenu.h"
 #include "kavrel/views/KWaveSpectrumPhasePortraitView.h"
 #include "kavrel/views/tests/FloatingWindowTestSupport.h"
+#include "testsupport/ScriptedMenus.h"
 
 using namespace floating_test;
 
@@ -22,25 +23,18 @@ constexpr double kLine = double(kFs) / kNFFT;
 
 using View = CKWaveSpectrumPhasePortraitView;
 
-class PhasePortrait : public ::testing::Test {
+class PhasePortrait : public FloatingWindowTest {
 protected:
     // A portrait of the samples with the caret at sample 8000. The down
     // level is raised to 60 dB below full scale, as a user does to keep the
     // rounding noise of 16-bit samples out of the petals.
     View* Open(const char* name, const std::vector<int>& samples)
     {
-        file = std::make_unique<FilmOnFile>(name, samples, kFs, kNFFT);
-        EXPECT_TRUE(file->bOpen);
-        file->film.MoveSpectrumAmplValidDownLevel_dB(40);
-        file->film.SetKCaretSample(8000);
-        EXPECT_TRUE(file->film.CreateKWaveSpectrumPhasePortraitView(nullptr));
-        View* v = file->film.pKWaveSpectrumPhasePortraitView;
-        Paint(v);
-        return v;
+        OpenFilm(name, samples, kFs, kNFFT).MoveSpectrumAmplValidDownLevel_dB(40);
+        return OpenWindowAtCaret(&CKWaveFilm::CreateKWaveSpectrumPhasePortraitView,
+                                 &CKWaveFilm::pKWaveSpectrumPhasePortraitView);
     }
     double Sigma() const { return file->film.GetSigmaFr(); }
-
-    std::unique_ptr<FilmOnFile> file;
 };
 
 } // namespace
@@ -132,13 +126,9 @@ TEST_F(PhasePortrait, PredictionStepOfTwoCadres)
     EXPECT_NEAR(v->GetLinkTolerance(), Sigma() / 2, 1e-9);
     const double step1 = v->GetCadre(1).Lepestok[0].ForwardPrediction - v->GetCadre(1).Lepestok[0].Frequency;
 
-    KShownMenu shown;
-    MenuDriver old = SetMenuDriver([&](const KShownMenu& m) {
-        shown = m;
-        return UINT(View::ID_PREDICTION_TWO_CADRES);
-    });
-    v->OnContextMenu(v, CPoint(-1, -1));
-    QApplication::processEvents(); // the chosen command is posted
+    ktest::ScriptedMenus menus(View::ID_PREDICTION_TWO_CADRES);
+    const KShownMenu& shown = menus.shown;
+    menus.OpenContextMenu(v);
     EXPECT_EQ(v->nPredictionStep, 2);
     // The edit items have no handler here: grey.
     for (const KShownMenuItem& it : shown.items) {
@@ -158,15 +148,13 @@ TEST_F(PhasePortrait, PredictionStepOfTwoCadres)
     EXPECT_GT(v->GetCadre(1).Lepestok[0].Quality, 0.5);
 
     // Checked now; choosing it again goes back to one cadre.
-    v->OnContextMenu(v, CPoint(-1, -1));
-    QApplication::processEvents();
+    menus.OpenContextMenu(v);
     for (const KShownMenuItem& it : shown.items) {
         if (it.nID == View::ID_PREDICTION_TWO_CADRES) {
             EXPECT_TRUE(it.bChecked);
         }
     }
     EXPECT_EQ(v->nPredictionStep, 1);
-    SetMenuDriver(old);
 }
 
 TEST_F(PhasePortrait, WithoutQualifyingPetalsOnlyTheFrameAndAnEmptyDistribution)

@@ -9,6 +9,7 @@
 #include "framework/ui/CMenu.h"
 #include "kavrel/views/KWaveSpectrumView.h"
 #include "kavrel/views/tests/FloatingWindowTestSupport.h"
+#include "testsupport/ScriptedMenus.h"
 
 using namespace floating_test;
 
@@ -26,24 +27,17 @@ int RowOfLine(int i)
     return (N - i) * 512 / N + 50;
 }
 
-class SpectrumWindow : public ::testing::Test {
+class SpectrumWindow : public FloatingWindowTest {
 protected:
     // A window on a film of the samples, the caret on sample 8000 at the
     // lowest frequency (its row lies on the frame's bottom edge).
     View* Open(const char* name, const std::vector<int>& samples)
     {
-        file = std::make_unique<FilmOnFile>(name, samples, kFs, kNFFT);
-        EXPECT_TRUE(file->bOpen);
-        file->film.SetKCaretSample(8000);
-        EXPECT_TRUE(file->film.CreateKWaveSpectrumView(nullptr));
-        View* v = file->film.pKWaveSpectrumView;
-        Paint(v);
-        return v;
+        OpenFilm(name, samples, kFs, kNFFT);
+        return OpenWindowAtCaret(&CKWaveFilm::CreateKWaveSpectrumView, &CKWaveFilm::pKWaveSpectrumView);
     }
     View* OpenSilence(const char* name) { return Open(name, std::vector<int>(16000, 0)); }
     double Zero() const { return 20 * std::log10(double(kFs) * 32767); }
-
-    std::unique_ptr<FilmOnFile> file;
 };
 
 // Whether anything but the window's background lies in the rectangle.
@@ -204,41 +198,32 @@ TEST_F(SpectrumWindow, CaretRowBlinksAndFollowsTheFrequency)
 TEST_F(SpectrumWindow, ContextMenuRangesAndSlopes)
 {
     View* v = OpenSilence("spectrum-menu.wav");
-    KShownMenu shown;
-    UINT choice = View::ID_AMPL_RANGE_FIRST + 9; // "100 дБ"
-    MenuDriver old = SetMenuDriver([&](const KShownMenu& m) {
-        shown = m;
-        return choice;
-    });
-    v->OnContextMenu(v, CPoint(-1, -1));
-    QApplication::processEvents(); // the chosen command is posted
+    ktest::ScriptedMenus menus(View::ID_AMPL_RANGE_FIRST + 9); // "100 дБ"
+    menus.OpenContextMenu(v);
     EXPECT_EQ(v->nAmplRange, 10);
     std::vector<UINT> checked;
-    for (const KShownMenuItem& it : shown.items)
+    for (const KShownMenuItem& it : menus.shown.items)
         if (it.bChecked)
             checked.push_back(it.nID);
     // Range 80 dB and slope 6 were current.
     EXPECT_EQ(checked, std::vector<UINT>({36824, 36850}));
 
     // "20" stands in both submenus as one command, checked in both.
-    choice = 36857;
-    v->OnContextMenu(v, CPoint(100, 100));
-    QApplication::processEvents();
+    menus.choice = 36857;
+    menus.OpenContextMenu(v, CPoint(100, 100));
     EXPECT_EQ(v->nSlope, 20);
-    choice = View::ID_SHOW_SLOPE_LINES;
-    v->OnContextMenu(v, CPoint(100, 100));
-    QApplication::processEvents();
+    menus.choice = View::ID_SHOW_SLOPE_LINES;
+    menus.OpenContextMenu(v, CPoint(100, 100));
     EXPECT_FALSE(v->bHideSlopeLines);
     checked.clear();
     int twenties = 0;
-    for (const KShownMenuItem& it : shown.items) {
+    for (const KShownMenuItem& it : menus.shown.items) {
         if (it.bChecked)
             checked.push_back(it.nID);
         twenties += it.nID == 36857;
     }
     EXPECT_EQ(twenties, 2);
     EXPECT_EQ(checked, std::vector<UINT>({36826, 36857, 36857}));
-    SetMenuDriver(old);
     // Every command repaints.
     Paint(v);
     EXPECT_FALSE(v->GetUpdateRect(nullptr));

@@ -17,6 +17,8 @@
 #include "testsupport/WavBytes.h"
 #include "kavrel/views/KWaveView.h"
 #include "testsupport/RecordingMci.h"
+#include "testsupport/WindowPixels.h"
+#include "testsupport/ScriptedMenus.h"
 
 namespace {
 
@@ -54,13 +56,8 @@ struct Oscillogram {
         if (view->bCrosshairShown)
             view->OnTimer(CKWaveView::nCrosshairTimer);
     }
-    COLORREF Screen(int x, int y) const { return view->GetSurface()->GetPixel(x, y); }
-    CRect Client() const
-    {
-        CRect rc;
-        view->GetClientRect(&rc);
-        return rc;
-    }
+    COLORREF Screen(int x, int y) const { return ktest::ScreenPixel(view, x, y); }
+    CRect Client() const { return ktest::ClientRect(view); }
 };
 
 } // namespace
@@ -199,16 +196,10 @@ TEST(KWaveView, MenuTogglesAndTheirChecksAndTheControls)
 {
     Oscillogram o;
     ASSERT_TRUE(o.Open("osc-menu.wav", std::vector<int>(8000, 0), 256, 4000));
-    KShownMenu shown;
-    MenuDriver old = SetMenuDriver([&](const KShownMenu& m) {
-        shown = m;
-        return UINT(CKWaveView::ID_SHOW_SPIN);
-    });
-    o.view->OnContextMenu(o.view, CPoint(-1, -1));
-    QApplication::processEvents();
-    SetMenuDriver(old);
+    ktest::ScriptedMenus menus(CKWaveView::ID_SHOW_SPIN);
+    menus.OpenContextMenu(o.view);
     int toggles = 0;
-    for (const KShownMenuItem& it : shown.items) {
+    for (const KShownMenuItem& it : menus.shown.items) {
         if (it.nID >= 36771 && it.nID <= 36778) {
             EXPECT_TRUE(it.bChecked) << it.nID; // everything is on at first
             ++toggles;

@@ -15,6 +15,14 @@
 
 namespace sonogram_test {
 
+// The tests' films: at 16000 Hz and NFFT 256 the film steps 25 samples and
+// line k is k·62.5 Hz; the view has 200 columns by 128 lines, with the
+// horizontal scroll bar under them.
+constexpr unsigned kFs = 16000;
+constexpr int kNFFT = 256;
+constexpr int kWidth = 200;
+constexpr int kHeight = 128 + 16;
+
 // The view with its analysis reachable from the tests.
 class TestView : public CKWaveFilmView {
 public:
@@ -51,6 +59,12 @@ struct Sonogram {
         view->Invalidate(FALSE);
         view->UpdateWindow();
     }
+    // Scrolled so that cadre x stands at the left edge, then painted.
+    void PaintFrom(long x)
+    {
+        view->ScrollToPosition(CPoint(int(x), 0));
+        Paint();
+    }
 
     // The screen pixel (0x00BBGGRR) at a client point.
     COLORREF Screen(int x, int y) const { return view->GetSurface()->GetPixel(x, y); }
@@ -62,6 +76,14 @@ struct Sonogram {
         b = int(p & 0xFF);
         g = int((p >> 8) & 0xFF);
         r = int((p >> 16) & 0xFF);
+    }
+
+    // The grey level of a picture pixel; -1 when it is coloured.
+    int Grey(long cadre, int line) const
+    {
+        int b, g, r;
+        Pixel(cadre, line, b, g, r);
+        return b == g && g == r ? g : -1;
     }
 
     const float* Amplitudes(long cadre) const
