@@ -3,36 +3,28 @@
 // argument, ended by its script; and started without a document.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
-#include <cstdlib>
 #include <fstream>
 #include <string>
 
 #include "testsupport/ByteFiles.h"
-#include "testsupport/Signals.h"
+#include "testsupport/CompanionPrograms.h"
 #include "testsupport/TempFiles.h"
 #include "testsupport/ToolRuns.h"
-#include "testsupport/WavBytes.h"
 
 namespace {
 
 using ktest::ReadText;
 using ktest::RunScriptedProgram;
 const std::string kVornel = ktest::BuiltProgram("vornel");
-const std::string kKavrel = ktest::BuiltProgram("kavrel");
 
 } // namespace
 
 TEST(VornelProgram, OpensAPathWithBlanksRunsItsCommandsAndEndsWhenTold)
 {
     ktest::ScratchDir dir;
-    const std::string folder = dir / "мои объекты";
-    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
-    const std::string wav = folder + "/звук.wav";
-    kavrel_test::WriteAll(wav, wavbytes::pcm16(1, 22050, ktest::Partials({430.0, 1290.0}, 5000, 22050, 22050)));
-    const std::string vrn = folder + "/r 1.vrn";
-    ASSERT_EQ(std::system((kKavrel + " make-object '" + wav + "' 10 120 '" + vrn + "' > /dev/null").c_str()), 0);
+    const std::string vrn = ktest::MakeObjectInFolderWithBlanks(dir, "r 1.vrn");
+    ASSERT_FALSE(vrn.empty());
+    const std::string folder = vrn.substr(0, vrn.rfind('/'));
     const auto before = kavrel_test::ReadAll(vrn);
 
     // The list of maxima through the menu command proves the document was open.
@@ -51,14 +43,8 @@ TEST(VornelProgram, OpensAPathWithBlanksRunsItsCommandsAndEndsWhenTold)
 TEST(VornelProgram, WithoutADocumentSaysWhoseProgramItIsAndEnds)
 {
     ktest::ScratchDir dir;
-    const std::string script = dir / "script.txt";
-    std::ofstream(script) << "# nothing to do\n";
-    const std::string log = dir / "log.txt";
-    RunScriptedProgram(kVornel, script, log);
-    EXPECT_NE(ReadText(log).find("Это подчиненная программа.\nОна запускается автоматически только из программы "
-                                 "Tembrix.exe !"),
-              std::string::npos)
-        << ReadText(log);
+    const std::string log = ktest::RunWithoutADocument(dir, kVornel);
+    EXPECT_NE(log.find(ktest::kCompanionNotice), std::string::npos) << log;
 }
 
 TEST(VornelProgram, UserGuideLiesBesideTheProgramWithTheMainWindowsTopic)

@@ -1,0 +1,68 @@
+// The companion programs the workshop starts with a document's path, in
+// tests: the built program as a process (without a document, or on an
+// object the tool made in a folder whose name has blanks), and its main
+// window opened on a document inside the test's own application.
+#pragma once
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "framework/ui/CDocTemplate.h"
+#include "framework/ui/CWinApp.h"
+#include "testsupport/ByteFiles.h"
+#include "testsupport/Signals.h"
+#include "testsupport/TempFiles.h"
+#include "testsupport/ToolRuns.h"
+#include "testsupport/WavBytes.h"
+
+namespace ktest {
+
+// What a companion program says when it is started without a document.
+inline constexpr const char* kCompanionNotice =
+    "Это подчиненная программа.\nОна запускается автоматически только из программы Tembrix.exe !";
+
+// The log of the program started without a document and with nothing to do.
+inline std::string RunWithoutADocument(const ScratchDir& dir, const std::string& program)
+{
+    const std::string script = dir / "script.txt";
+    std::ofstream(script) << "# nothing to do\n";
+    const std::string log = dir / "log.txt";
+    RunScriptedProgram(program, script, log);
+    return ReadText(log);
+}
+
+// The object `name` (its kind by the extension) that `kavrel make-object`
+// makes, in the folder "мои объекты" of dir, of a sound of two partials;
+// its path, or empty when the folder or the object could not be made.
+inline std::string MakeObjectInFolderWithBlanks(const ScratchDir& dir, const std::string& name)
+{
+    const std::string folder = dir / "мои объекты";
+    if (::mkdir(folder.c_str(), 0700) != 0)
+        return {};
+    const std::string wav = folder + "/звук.wav";
+    kavrel_test::WriteAll(wav, wavbytes::pcm16(1, 22050, Partials({430.0, 1290.0}, 5000, 22050, 22050)));
+    const std::string object = folder + "/" + name;
+    const std::string make = BuiltProgram("kavrel") + " make-object '" + wav + "' 10 120 '" + object + "' > /dev/null";
+    return std::system(make.c_str()) == 0 ? object : std::string();
+}
+
+// The document at path (which the test made) opened through the
+// single-document template added to app, and the main window it opened in;
+// a fatal failure when any of them is missing (call it under
+// ASSERT_NO_FATAL_FAILURE).
+template <class Doc, class Frame>
+void OpenInMainFrame(CWinApp& app, CDocTemplate* pTemplate, const std::string& path, Doc*& doc, Frame*& frame)
+{
+    ASSERT_FALSE(path.empty());
+    app.AddDocTemplate(pTemplate);
+    doc = dynamic_cast<Doc*>(app.OpenDocumentFile(path.c_str()));
+    ASSERT_NE(doc, nullptr);
+    frame = dynamic_cast<Frame*>(app.m_pMainWnd);
+    ASSERT_NE(frame, nullptr);
+}
+
+} // namespace ktest
