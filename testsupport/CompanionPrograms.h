@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <initializer_list>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -21,18 +22,34 @@
 
 namespace ktest {
 
-// What a companion program says when it is started without a document.
-inline constexpr const char* kCompanionNotice =
-    "Это подчиненная программа.\nОна запускается автоматически только из программы Tembrix.exe !";
-
-// The log of the program started without a document and with nothing to do.
-inline std::string RunWithoutADocument(const ScratchDir& dir, const std::string& program)
+// Started without a document and with nothing to do, the program says
+// that only the workshop starts it; what it printed when it does not.
+inline ::testing::AssertionResult SaysOnlyTheWorkshopStartsIt(const std::string& program)
 {
+    ScratchDir dir;
     const std::string script = dir / "script.txt";
     std::ofstream(script) << "# nothing to do\n";
     const std::string log = dir / "log.txt";
     RunScriptedProgram(program, script, log);
-    return ReadText(log);
+    const std::string printed = ReadText(log);
+    if (printed.find("Это подчиненная программа.\nОна запускается автоматически только из программы Tembrix.exe !") !=
+        std::string::npos)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << printed;
+}
+
+// The user's guide NAME.html beside the built programs holds these topics
+// (their id attributes); the missing ones when it does not.
+inline ::testing::AssertionResult GuideHasTopics(const std::string& name, std::initializer_list<const char*> topics)
+{
+    const std::string guide = ReadText(KAVREL_BINARY_DIR "/bin/help/" + name + ".html");
+    std::string missing;
+    for (const char* topic : topics)
+        if (guide.find("id=\"" + std::string(topic) + "\"") == std::string::npos)
+            missing += std::string(" ") + topic;
+    if (missing.empty())
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << name << ".html lacks" << missing;
 }
 
 // The object `name` (its kind by the extension) that `kavrel make-object`

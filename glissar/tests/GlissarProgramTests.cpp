@@ -52,14 +52,11 @@ TEST(GlissarProgram, OpensAPathWithBlanksRunsItsCommandsAndEndsWhenTold)
 
 TEST(GlissarProgram, WithoutADocumentSaysWhoseProgramItIsAndEnds)
 {
-    ktest::ScratchDir dir;
-    const std::string log = ktest::RunWithoutADocument(dir, kGlissar);
-    EXPECT_NE(log.find(ktest::kCompanionNotice), std::string::npos) << log;
+    EXPECT_TRUE(ktest::SaysOnlyTheWorkshopStartsIt(kGlissar));
 }
 
+// The main window's topic and that of the editing mode.
 TEST(GlissarProgram, UserGuideLiesBesideTheProgramWithTheMainWindowsTopic)
 {
-    const std::string guide = ReadText(KAVREL_BINARY_DIR "/bin/help/glissar.html");
-    EXPECT_NE(guide.find("id=\"window-128\""), std::string::npos);
-    EXPECT_NE(guide.find("id=\"command-34905\""), std::string::npos); // editing mode
+    EXPECT_TRUE(ktest::GuideHasTopics("glissar", {"window-128", "command-34905"}));
 }

@@ -84,6 +84,14 @@ std::vector<Step> cosine(const char* phase, const char* freq, const char* growth
             {Step::Click, IDC_COSINE}};
 }
 
+std::vector<Step> addition(const char* addend)
+{
+    return {{Step::Click, IDC_OPEN_INPUT},
+            {Step::Click, IDC_OPEN_OUTPUT},
+            {Step::Type, IDC_ADDEND, addend},
+            {Step::Click, IDC_ADD}};
+}
+
 } // namespace
 
 TEST(Morvit, CosineWithNothingSetScalesAndPads)
@@ -143,12 +151,7 @@ TEST(Morvit, AdditionClampsAndKeepsTheLength)
     for (const char* addend : {"1000", "-1000"}) {
         CScriptedUserInteraction ui;
         CMorvitDlg dlg;
-        runMorvitOn(ui, {in, out},
-                    {{Step::Click, IDC_OPEN_INPUT},
-                     {Step::Click, IDC_OPEN_OUTPUT},
-                     {Step::Type, IDC_ADDEND, addend},
-                     {Step::Click, IDC_ADD}},
-                    dlg);
+        runMorvitOn(ui, {in, out}, addition(addend), dlg);
         std::vector<int> y = samplesOf(out);
         ASSERT_EQ(y.size(), 20000u);
         if (addend[0] == '-') {
@@ -209,12 +212,7 @@ TEST(Morvit, EightBitRefusedStereoWarnsAndGivesMono)
     std::string out = tempPath("mv-st-out.wav");
     CScriptedUserInteraction ui;
     CMorvitDlg dlg;
-    runMorvitOn(ui, {stereo, out},
-                {{Step::Click, IDC_OPEN_INPUT},
-                 {Step::Click, IDC_OPEN_OUTPUT},
-                 {Step::Type, IDC_ADDEND, "1"},
-                 {Step::Click, IDC_ADD}},
-                dlg);
+    runMorvitOn(ui, {stereo, out}, addition("1"), dlg);
     ASSERT_EQ(ui.m_messages.size(), 1u);
     EXPECT_EQ(ui.m_messages[0].sText, "Данный файл не монофонический.\nВсе дальнейшие вычисления будут не корректными!");
     int channels = 0;
@@ -273,12 +271,7 @@ TEST(Morvit, AdditionStopsWhenTheAddendIsRefused)
     std::remove(out.c_str());
     CScriptedUserInteraction ui;
     CMorvitDlg dlg;
-    runMorvitOn(ui, {in, out},
-                {{Step::Click, IDC_OPEN_INPUT},
-                 {Step::Click, IDC_OPEN_OUTPUT},
-                 {Step::Type, IDC_ADDEND, "сто"},
-                 {Step::Click, IDC_ADD}},
-                dlg);
+    runMorvitOn(ui, {in, out}, addition("сто"), dlg);
     // The message of the addition (OK then says it once more).
     ASSERT_FALSE(ui.m_messages.empty());
     EXPECT_EQ(ui.m_messages[0].sText, "Введите целое число.");

@@ -42,14 +42,11 @@ TEST(VornelProgram, OpensAPathWithBlanksRunsItsCommandsAndEndsWhenTold)
 
 TEST(VornelProgram, WithoutADocumentSaysWhoseProgramItIsAndEnds)
 {
-    ktest::ScratchDir dir;
-    const std::string log = ktest::RunWithoutADocument(dir, kVornel);
-    EXPECT_NE(log.find(ktest::kCompanionNotice), std::string::npos) << log;
+    EXPECT_TRUE(ktest::SaysOnlyTheWorkshopStartsIt(kVornel));
 }
 
+// The main window's topic and that of the the frequency jump.
 TEST(VornelProgram, UserGuideLiesBesideTheProgramWithTheMainWindowsTopic)
 {
-    const std::string guide = ReadText(KAVREL_BINARY_DIR "/bin/help/vornel.html");
-    EXPECT_NE(guide.find("id=\"window-128\""), std::string::npos);
-    EXPECT_NE(guide.find("id=\"command-32776\""), std::string::npos); // the frequency jump
+    EXPECT_TRUE(ktest::GuideHasTopics("vornel", {"window-128", "command-32776"}));
 }
