@@ -22,16 +22,31 @@
 
 namespace ktest {
 
+struct ScriptedRun {
+    int status;      // -1 when the program did not exit
+    std::string log; // everything it printed
+};
+
+// The program driven by these script lines (kept in dir), on the document
+// at path as the workshop starts it (the path one quoted argument), or
+// without a document for an empty path.
+inline ScriptedRun RunWithScript(const ScratchDir& dir, const std::string& program, const std::string& document,
+                                 const std::string& lines)
+{
+    const std::string script = dir / "script.txt";
+    std::ofstream(script) << lines;
+    const std::string log = dir / "log.txt";
+    const std::string commandLine = document.empty() ? program : program + " '" + document + "'";
+    const int status = RunScriptedProgram(commandLine, script, log);
+    return {status, ReadText(log)};
+}
+
 // Started without a document and with nothing to do, the program says
 // that only the workshop starts it; what it printed when it does not.
 inline ::testing::AssertionResult SaysOnlyTheWorkshopStartsIt(const std::string& program)
 {
     ScratchDir dir;
-    const std::string script = dir / "script.txt";
-    std::ofstream(script) << "# nothing to do\n";
-    const std::string log = dir / "log.txt";
-    RunScriptedProgram(program, script, log);
-    const std::string printed = ReadText(log);
+    const std::string printed = RunWithScript(dir, program, "", "# nothing to do\n").log;
     if (printed.find("Это подчиненная программа.\nОна запускается автоматически только из программы Tembrix.exe !") !=
         std::string::npos)
         return ::testing::AssertionSuccess();

@@ -3,7 +3,6 @@
 // driven by a script of commands; and started without a document.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 
 #include "testsupport/ByteFiles.h"
@@ -13,8 +12,6 @@
 
 namespace {
 
-using ktest::ReadText;
-using ktest::RunScriptedProgram;
 const std::string kGlissar = ktest::BuiltProgram("glissar");
 
 } // namespace
@@ -27,12 +24,11 @@ TEST(GlissarProgram, OpensAPathWithBlanksRunsItsCommandsAndEndsWhenTold)
     const std::string kfw = gsr.substr(0, gsr.size() - 4) + ".kfw";
     const auto before = kavrel_test::ReadAll(gsr);
 
-    const std::string script = dir / "script.txt";
-    std::ofstream(script) << "command 34902\n"   // "Добавить все видимые следы"
-                          << "command 57603\n"   // save
-                          << "command 57665\n";  // exit
-    const std::string log = dir / "log.txt";
-    ASSERT_EQ(RunScriptedProgram(kGlissar + " '" + gsr + "'", script, log), 0) << ReadText(log);
+    const ktest::ScriptedRun run = ktest::RunWithScript(dir, kGlissar, gsr,
+                                                        "command 34902\n"   // "Добавить все видимые следы"
+                                                        "command 57603\n"   // save
+                                                        "command 57665\n"); // exit
+    ASSERT_EQ(run.status, 0) << run.log;
 
     // Saved: the first open's classification stays (the flag is off now),
     // the visible maxima are in the rebuilt signal and the .kfw holds it.

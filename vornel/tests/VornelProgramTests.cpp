@@ -3,7 +3,6 @@
 // argument, ended by its script; and started without a document.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 
 #include "testsupport/ByteFiles.h"
@@ -13,8 +12,6 @@
 
 namespace {
 
-using ktest::ReadText;
-using ktest::RunScriptedProgram;
 const std::string kVornel = ktest::BuiltProgram("vornel");
 
 } // namespace
@@ -29,14 +26,13 @@ TEST(VornelProgram, OpensAPathWithBlanksRunsItsCommandsAndEndsWhenTold)
 
     // The list of maxima through the menu command proves the document was open.
     const std::string maxima = folder + "/пики.xls";
-    const std::string script = dir / "script.txt";
-    std::ofstream(script) << "command 32771\n"    // "Весь спектр в окне": off
-                          << "file " << maxima << "\n"
-                          << "command 32774\n"    // the maxima
-                          << "command 57665\n";   // exit
-    const std::string log = dir / "log.txt";
-    ASSERT_EQ(RunScriptedProgram(kVornel + " '" + vrn + "'", script, log), 0) << ReadText(log);
-    EXPECT_GT(kavrel_test::ReadAll(maxima).size(), 100u) << ReadText(log);
+    const ktest::ScriptedRun run = ktest::RunWithScript(dir, kVornel, vrn,
+                                                        "command 32771\n" // "Весь спектр в окне": off
+                                                        "file " + maxima + "\n"
+                                                        "command 32774\n"   // the maxima
+                                                        "command 57665\n"); // exit
+    ASSERT_EQ(run.status, 0) << run.log;
+    EXPECT_GT(kavrel_test::ReadAll(maxima).size(), 100u) << run.log;
     EXPECT_EQ(kavrel_test::ReadAll(vrn), before); // the document is never written
 }
 
