@@ -8,31 +8,25 @@
 #include "framework/base/ScriptedUserInteraction.h"
 #include "framework/base/TempFile.h"
 #include "framework/base/ThreadPriority.h"
-#include "framework/ui/CWinApp.h"
+#include "framework/ui/KDialogProgram.h"
 #include "framework/ui/KScreenshot.h"
 
-class CCapteonApp : public CWinApp {
+class CCapteonApp : public CKDialogProgramApp<CCapteonDlg> {
 public:
-    CCapteonApp() : CWinApp("Capteon") {}
+    CCapteonApp() : CKDialogProgramApp("Capteon") {}
 
     bool InitInstance() override
     {
         // Buffers must be queued again promptly; a system that refuses the
         // higher priority still records, with less slack.
         SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
-        CCapteonDlg dlg;
-        m_pMainWnd = &dlg;
-        dlg.DoModal();
-        m_pMainWnd = nullptr;
-        if (!KScreenshotDir().IsEmpty())
-            DrawRecording();
-        return false; // the dialog was the program
+        return CKDialogProgramApp::InitInstance();
     }
 
 private:
     // For the pictures: the recorder a minute and a quarter into a
     // recording from the simulated device.
-    void DrawRecording()
+    void DrawPictures(CCapteonDlg&) override
     {
         if (SelectedAudioBackend() != EAudioBackend::Virtual)
             return;

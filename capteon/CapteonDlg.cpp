@@ -82,7 +82,7 @@ const long CCapteonDlg::FrequenciesADC[CCapteonDlg::nRates] = {
     1000, 2000, 3000, 4000, 6000, 8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000,
     64000, 88200, 96000, 11150};
 
-CCapteonDlg::CCapteonDlg(CWnd* pParent) : CDialog(IDD_CAPTEON_DIALOG, pParent)
+CCapteonDlg::CCapteonDlg(CWnd* pParent) : CKProgramDialog(IDD_CAPTEON_DIALOG, pParent, IDD_ABOUTBOX, IDM_ABOUTBOX, "&About Capteon...")
 {
     MapCommand(IDC_CHOOSE_FILE, &CCapteonDlg::OnChooseFile);
     MapCommand(IDC_RECORD, &CCapteonDlg::OnRecord);
@@ -112,8 +112,7 @@ CCapteonDlg::~CCapteonDlg()
 
 bool CCapteonDlg::OnInitDialog()
 {
-    CDialog::OnInitDialog();
-    AppendSystemMenuItem(IDM_ABOUTBOX, "&About Capteon...");
+    CKProgramDialog::OnInitDialog();
 
     const long storedRate = ProfileInt("FrequencyADC", 11025);
     int storedChannels = ProfileInt("NChannels", 1);
@@ -149,14 +148,6 @@ bool CCapteonDlg::OnInitDialog()
     SetDlgItemText(IDC_OVERFLOWS, "0");
     PowerLevel.SetCaption(sFilePathName);
     return true;
-}
-
-void CCapteonDlg::OnSysCommand(UINT nID)
-{
-    if (nID == IDM_ABOUTBOX) {
-        CDialog about(IDD_ABOUTBOX, this);
-        about.DoModal();
-    }
 }
 
 void CCapteonDlg::OnHelp()
@@ -408,6 +399,11 @@ void CCapteonDlg::OnRecord()
         m_queued.push_back(i);
     }
 
+    StartDevice();
+}
+
+void CCapteonDlg::StartDevice()
+{
     nStatus = waveInStart(hWaveIn);
     if (nStatus != MMSYSERR_NOERROR) {
         AfxMessageBox(kStartFailed, MB_OK);
@@ -433,13 +429,7 @@ void CCapteonDlg::OnResume()
 {
     if (!hWaveIn)
         return;
-    nStatus = waveInStart(hWaveIn);
-    if (nStatus != MMSYSERR_NOERROR) {
-        AfxMessageBox(kStartFailed, MB_OK);
-        if (CString reason = StartReason(nStatus); !reason.IsEmpty())
-            AfxMessageBox(reason, MB_OK);
-    }
-    SetButtons(EButtons::Recording);
+    StartDevice();
 }
 
 void CCapteonDlg::OnStop()

@@ -8,7 +8,7 @@
 #include "capteon/KWndPowerLevel.h"
 #include "framework/audio/WaveAudio.h"
 #include "framework/base/Mmio.h"
-#include "framework/ui/CDialog.h"
+#include "framework/ui/KDialogProgram.h"
 
 enum : UINT {
     IDD_CAPTEON_DIALOG = 102,
@@ -33,7 +33,7 @@ enum : UINT {
     ID_POWER_LEVEL_WND = 7,
 };
 
-class CCapteonDlg : public CDialog {
+class CCapteonDlg : public CKProgramDialog {
 public:
     static constexpr int nBuffers = 4;
     static constexpr int nRates = 18;
@@ -66,7 +66,6 @@ public:
     bool OnInitDialog() override;
     void OnOK() override;
     void OnCancel() override;
-    void OnSysCommand(UINT nID) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     void OnChooseFile();
@@ -99,6 +98,8 @@ private:
     void HandleReturnedBuffers(bool bRequeue);
     void HandleBuffer(WAVEHDR* pwh);
     void StopRecording(bool bReport);
+    // Starts (or resumes) the device's filling of the queued buffers.
+    void StartDevice();
     void ShowStatistics();
     void ResetStatistics();
 

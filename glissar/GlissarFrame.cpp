@@ -7,6 +7,7 @@
 #include "glissar/KFloatWaveFilmView.h"
 #include "glissar/KLocalMaxAmplView.h"
 #include "glissar/doc/GlissarDoc.h"
+#include "kavrel/views/KCompanionProgram.h"
 
 IMPLEMENT_DYNCREATE(CGlissarFrame, CFrameWnd)
 
@@ -18,19 +19,10 @@ CGlissarFrame::CGlissarFrame()
 
 int CGlissarFrame::OnCreate(LPCREATESTRUCT lpCreateStruct)
 {
-    if (CFrameWnd::OnCreate(lpCreateStruct) == -1)
-        return -1;
     static const UINT indicators[] = {ID_SEPARATOR, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL};
-    if (!m_wndToolBar.CreateEx(this, TBSTYLE_FLAT,
-                               DWORD(WS_CHILD) | DWORD(WS_VISIBLE) | CBRS_TOP | CBRS_GRIPPER | CBRS_TOOLTIPS |
-                                   CBRS_FLYBY | CBRS_SIZE_DYNAMIC) ||
-        !m_wndToolBar.LoadToolBar(IDR_GLISSAR_MAINFRAME))
+    if (CFrameWnd::OnCreate(lpCreateStruct) == -1 ||
+        !KCreateProgramBars(this, m_wndToolBar, m_wndStatusBar, IDR_GLISSAR_MAINFRAME, indicators))
         return -1;
-    if (!m_wndStatusBar.Create(this) || !m_wndStatusBar.SetIndicators(indicators, 4))
-        return -1;
-    m_wndToolBar.EnableDocking(CBRS_ALIGN_ANY);
-    EnableDocking(CBRS_ALIGN_ANY);
-    DockControlBar(&m_wndToolBar);
     return 0;
 }
 

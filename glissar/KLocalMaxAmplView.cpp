@@ -181,43 +181,47 @@ void CKLocalMaxAmplView::InvalidatePendingMarks()
     InvalidateRect(&r, FALSE);
 }
 
+CGlissarDoc* CKLocalMaxAmplView::EditingDoc() const
+{
+    CGlissarDoc* doc = GetGlissarDoc();
+    return doc && doc->bEditTraces && pWaveFilm ? doc : nullptr;
+}
+
+void CKLocalMaxAmplView::ToolStep(CGlissarDoc* doc, CPoint point, void (CGlissarDoc::*step)(long cadre, int bin))
+{
+    long cadre;
+    int bin;
+    ToolPoint(point, cadre, bin);
+    (doc->*step)(cadre, bin);
+    InvalidatePendingMarks();
+}
+
 // The document keeps the tool's rules (editing mode, quick editing); the
 // view gives it the cadre and bin under the mouse and holds the capture.
 void CKLocalMaxAmplView::OnLButtonDown(UINT nFlags, CPoint point)
 {
-    CGlissarDoc* doc = GetGlissarDoc();
-    if (!doc || !doc->bEditTraces || !pWaveFilm) {
+    CGlissarDoc* doc = EditingDoc();
+    if (!doc) {
         CKWaveFilmView::OnLButtonDown(nFlags, point);
         return;
     }
-    long cadre;
-    int bin;
-    ToolPoint(point, cadre, bin);
-    doc->ToolButtonDown(cadre, bin);
-    InvalidatePendingMarks();
+    ToolStep(doc, point, &CGlissarDoc::ToolButtonDown);
     SetCapture();
 }
 
 void CKLocalMaxAmplView::OnMouseMove(UINT nFlags, CPoint point)
 {
-    CGlissarDoc* doc = GetGlissarDoc();
-    if (!doc || !doc->bEditTraces || !pWaveFilm) {
+    CGlissarDoc* doc = EditingDoc();
+    if (!doc)
         CKWaveFilmView::OnMouseMove(nFlags, point);
-        return;
-    }
-    if (GetCapture() != this)
-        return;
-    long cadre;
-    int bin;
-    ToolPoint(point, cadre, bin);
-    doc->ToolMouseMove(cadre, bin);
-    InvalidatePendingMarks();
+    else if (GetCapture() == this)
+        ToolStep(doc, point, &CGlissarDoc::ToolMouseMove);
 }
 
 void CKLocalMaxAmplView::OnLButtonUp(UINT nFlags, CPoint point)
 {
-    CGlissarDoc* doc = GetGlissarDoc();
-    if (!doc || !doc->bEditTraces || !pWaveFilm) {
+    CGlissarDoc* doc = EditingDoc();
+    if (!doc) {
         CKWaveFilmView::OnLButtonUp(nFlags, point);
         return;
     }

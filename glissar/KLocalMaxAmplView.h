@@ -45,6 +45,11 @@ public:
 private:
     // The cadre and bin under a client point.
     void ToolPoint(CPoint point, long& cadre, int& bin) const;
+    // The document while its traces are being edited on a film, else nullptr
+    // (the mouse then does what it does in any film view).
+    CGlissarDoc* EditingDoc() const;
+    // One step of the tool at a client point, the strokes it removed repainted.
+    void ToolStep(CGlissarDoc* doc, CPoint point, void (CGlissarDoc::*step)(long cadre, int bin));
     void DrawTraceMarks(CDC* pDC);
     void InvalidatePendingMarks();
 };

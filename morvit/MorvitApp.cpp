@@ -1,19 +1,10 @@
 // Morvit: transforms a 16-bit PCM WAV file sample by sample into a new one.
-#include "framework/ui/CWinApp.h"
+#include "framework/ui/KDialogProgram.h"
 #include "morvit/MorvitDlg.h"
 
-class CMorvitApp : public CWinApp {
+class CMorvitApp : public CKDialogProgramApp<CMorvitDlg> {
 public:
-    CMorvitApp() : CWinApp("Morvit") {}
-
-    bool InitInstance() override
-    {
-        CMorvitDlg dlg;
-        m_pMainWnd = &dlg;
-        dlg.DoModal();
-        m_pMainWnd = nullptr;
-        return false; // the dialog was the program
-    }
+    CMorvitApp() : CKDialogProgramApp("Morvit") {}
 };
 
 int main(int argc, char** argv)

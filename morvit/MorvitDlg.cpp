@@ -15,7 +15,7 @@ const char* const kWriteFailed = "Не удалось записать в вых
 const char* const kOutputIsInput = "Выходной файл совпадает с входным.\nВыберите для результата другой файл.";
 } // namespace
 
-CMorvitDlg::CMorvitDlg(CWnd* pParent) : CDialog(IDD_MORVIT_DIALOG, pParent)
+CMorvitDlg::CMorvitDlg(CWnd* pParent) : CKProgramDialog(IDD_MORVIT_DIALOG, pParent, IDD_ABOUTBOX, IDM_ABOUTBOX, "&About Morvit...")
 {
     std::fill(std::begin(OutputBuffer), std::end(OutputBuffer), short(0));
     MapCommand(IDC_OPEN_INPUT, &CMorvitDlg::OnOpenInput);
@@ -45,19 +45,10 @@ void CMorvitDlg::DoDataExchange(CDataExchange* pDX)
 
 bool CMorvitDlg::OnInitDialog()
 {
-    CDialog::OnInitDialog();
-    AppendSystemMenuItem(IDM_ABOUTBOX, "&About Morvit...");
+    CKProgramDialog::OnInitDialog();
     GetDlgItem(IDC_PLAY_INPUT)->EnableWindow(false);
     GetDlgItem(IDC_PLAY_OUTPUT)->EnableWindow(false);
     return true;
-}
-
-void CMorvitDlg::OnSysCommand(UINT nID)
-{
-    if (nID == IDM_ABOUTBOX) {
-        CDialog about(IDD_ABOUTBOX, this);
-        about.DoModal();
-    }
 }
 
 void CMorvitDlg::OnHelp()

@@ -1,6 +1,6 @@
 // CMorvitDlg: the main dialog of the wave transform program.
 #pragma once
-#include "framework/ui/CDialog.h"
+#include "framework/ui/KDialogProgram.h"
 #include "kavrel/core/KWave.h"
 #include "kavrel/core/KWaveWriteToFile.h"
 
@@ -27,7 +27,7 @@ enum : UINT {
     IDC_HELP_BUTTON = 57670,
 };
 
-class CMorvitDlg : public CDialog {
+class CMorvitDlg : public CKProgramDialog {
 public:
     explicit CMorvitDlg(CWnd* pParent = nullptr);
 
@@ -46,7 +46,6 @@ public:
 
     bool OnInitDialog() override;
     void DoDataExchange(CDataExchange* pDX) override;
-    void OnSysCommand(UINT nID) override;
 
     void OnOpenInput();
     void OnOpenOutput();

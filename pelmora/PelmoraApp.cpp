@@ -1,8 +1,6 @@
 // Pelmora: hearing tests of sensitivity to modulation and of
 // intelligibility in noise.
-#include <cstdlib>
-
-#include "framework/ui/CWinApp.h"
+#include "framework/ui/KDialogProgram.h"
 #include "pelmora/KHearingTestDialogs.h"
 #include "pelmora/KHearingTestInNoiseMainDlg.h"
 #include "pelmora/PelmoraDlg.h"
@@ -36,20 +34,12 @@ void drawTheTestDialogs(CPelmoraDlg& main)
 }
 } // namespace
 
-class CPelmoraApp : public CWinApp {
+class CPelmoraApp : public CKDialogProgramApp<CPelmoraDlg> {
 public:
-    CPelmoraApp() : CWinApp("Pelmora") {}
+    CPelmoraApp() : CKDialogProgramApp("Pelmora") {}
 
-    bool InitInstance() override
-    {
-        CPelmoraDlg dlg;
-        m_pMainWnd = &dlg;
-        dlg.DoModal();
-        if (const char* dir = std::getenv("KAVREL_SCREENSHOT_DIR"); dir && *dir)
-            drawTheTestDialogs(dlg);
-        m_pMainWnd = nullptr;
-        return false; // the dialog was the program
-    }
+private:
+    void DrawPictures(CPelmoraDlg& dlg) override { drawTheTestDialogs(dlg); }
 };
 
 int main(int argc, char** argv)

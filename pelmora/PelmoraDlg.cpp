@@ -8,7 +8,7 @@
 #include "pelmora/KHearingTestDialogs.h"
 #include "pelmora/KHearingTestInNoiseMainDlg.h"
 
-CPelmoraDlg::CPelmoraDlg(CWnd* pParent) : CDialog(IDD_PELMORA_DIALOG, pParent), ModulationDlg(this)
+CPelmoraDlg::CPelmoraDlg(CWnd* pParent) : CKProgramDialog(IDD_PELMORA_DIALOG, pParent, IDD_ABOUTBOX, IDM_ABOUTBOX, "&О программе Pelmora..."), ModulationDlg(this)
 {
     MapCommand(IDC_SET_USER_NAME, &CPelmoraDlg::OnSetUserName);
     MapCommand(IDC_FIRST_SENSITIVITY, &CPelmoraDlg::OnFirstSensitivity);
@@ -30,8 +30,7 @@ void CPelmoraDlg::DoDataExchange(CDataExchange* pDX)
 
 bool CPelmoraDlg::OnInitDialog()
 {
-    CDialog::OnInitDialog();
-    AppendSystemMenuItem(IDM_ABOUTBOX, "&О программе Pelmora...");
+    CKProgramDialog::OnInitDialog();
     {
         CWaitCursor wait;
         ModulationDlg.InitTests();
@@ -39,14 +38,6 @@ bool CPelmoraDlg::OnInitDialog()
     ShowUser();
     EnableButtons();
     return true;
-}
-
-void CPelmoraDlg::OnSysCommand(UINT nID)
-{
-    if (nID == IDM_ABOUTBOX) {
-        CDialog about(IDD_ABOUTBOX, this);
-        about.DoModal();
-    }
 }
 
 void CPelmoraDlg::ShowUser()

@@ -3,11 +3,11 @@
 // (first modulation test, noise test, second modulation test) and writes
 // the protocol of all of them.
 #pragma once
-#include "framework/ui/CDialog.h"
+#include "framework/ui/KDialogProgram.h"
 #include "pelmora/KAMFM_Hearing_All_Tests_Dlg.h"
 #include "pelmora/PelmoraResource.h"
 
-class CPelmoraDlg : public CDialog {
+class CPelmoraDlg : public CKProgramDialog {
 public:
     explicit CPelmoraDlg(CWnd* pParent = nullptr);
 
@@ -15,7 +15,6 @@ public:
     void DoDataExchange(CDataExchange* pDX) override;
     void OnOK() override;
     void OnCancel() override;
-    void OnSysCommand(UINT nID) override;
 
     void OnSetUserName();
     void OnFirstSensitivity();

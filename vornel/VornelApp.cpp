@@ -1,10 +1,7 @@
 // Vornel, the reverberation analyser: opens the analyser document of one
 // sound object, as the workshop starts it with the document's path.
-#include "framework/ui/CDialog.h"
-#include "framework/ui/CDocTemplate.h"
-#include "framework/ui/KDocumentProgramApp.h"
-#include "kavrel/views/KProgressDlg.h"
 #include "framework/ui/KScreenshot.h"
+#include "kavrel/views/KCompanionProgram.h"
 #include "vornel/VornelAmplView.h"
 #include "vornel/VornelFrame.h"
 #include "vornel/VornelIds.h"
@@ -14,44 +11,32 @@
 
 namespace {
 
-class CVornelApp : public CKDocumentProgramApp {
+class CVornelApp : public CKCompanionProgramApp<CVornelDoc, CVornelFrame> {
 public:
-    CVornelApp() : CKDocumentProgramApp("Vornel", IDD_VORNEL_ABOUTBOX, SW_SHOWNORMAL) {}
-
-    bool InitInstance() override
+    CVornelApp()
+        : CKCompanionProgramApp("Vornel", IDD_VORNEL_ABOUTBOX, SW_SHOWNORMAL, IDR_VORNEL_MAINFRAME,
+                                RUNTIME_CLASS(CVornelDoc), RUNTIME_CLASS(CVornelFrame), RUNTIME_CLASS(CVornelView))
     {
-        KInstallViewServices(); // long work shows its progress
-        return CKDocumentProgramApp::InitInstance();
-    }
-
-    CDocTemplate* MakeDocTemplate() override
-    {
-        return new CSingleDocTemplate(IDR_VORNEL_MAINFRAME, RUNTIME_CLASS(CVornelDoc), RUNTIME_CLASS(CVornelFrame),
-                                      RUNTIME_CLASS(CVornelView));
     }
 
 private:
     // The whole spectrum in the window; then scrolled, the left panes at
     // 1000 Hz with the maxima and minima labelled; and the jump dialog.
-    void DrawPictures() override
+    void DrawDocumentPictures(CVornelFrame& frame, CVornelDoc& doc) override
     {
-        auto* frame = dynamic_cast<CVornelFrame*>(m_pMainWnd);
-        CVornelDoc* doc = frame ? frame->GetVornelDoc() : nullptr;
-        if (!doc)
-            return;
-        frame->MoveWindow(0, 0, 1100, 760);
-        frame->m_wndSplitter.SetColumnInfo(0, 540, 10);
-        frame->m_wndSplitter.RecalcLayout();
+        frame.MoveWindow(0, 0, 1100, 760);
+        frame.m_wndSplitter.SetColumnInfo(0, 540, 10);
+        frame.m_wndSplitter.RecalcLayout();
         KPumpMessages();
-        KSaveWindowScreenshot(frame, "whole-spectrum");
-        doc->OnWholeSpectrumInWindow();
-        const int bin = int(1000.0 * doc->nFFT / doc->GetFs());
-        frame->AmplView(0)->ScrollToPosition(CPoint(bin, 0));
-        frame->PhazeView(0)->ScrollToPosition(CPoint(bin, 0));
-        doc->UpdateAllViews(nullptr, 0, nullptr);
+        KSaveWindowScreenshot(&frame, "whole-spectrum");
+        doc.OnWholeSpectrumInWindow();
+        const int bin = int(1000.0 * doc.nFFT / doc.GetFs());
+        frame.AmplView(0)->ScrollToPosition(CPoint(bin, 0));
+        frame.PhazeView(0)->ScrollToPosition(CPoint(bin, 0));
+        doc.UpdateAllViews(nullptr, 0, nullptr);
         KPumpMessages();
-        KSaveWindowScreenshot(frame, "scrolled");
-        frame->OnJumpToFreq();
+        KSaveWindowScreenshot(&frame, "scrolled");
+        frame.OnJumpToFreq();
     }
 };
 

@@ -6,6 +6,7 @@
 #include "vornel/VornelIds.h"
 #include "vornel/VornelPhazeView.h"
 #include "vornel/doc/VornelDoc.h"
+#include "kavrel/views/KCompanionProgram.h"
 
 IMPLEMENT_DYNCREATE(CVornelFrame, CFrameWnd)
 
@@ -16,25 +17,17 @@ CVornelFrame::CVornelFrame()
 
 int CVornelFrame::OnCreate(LPCREATESTRUCT lpCreateStruct)
 {
-    if (CFrameWnd::OnCreate(lpCreateStruct) == -1)
-        return -1;
     static const UINT indicators[] = {ID_SEPARATOR,       IDS_VORNEL_FREQUENCY, IDS_VORNEL_POWER, IDS_VORNEL_PHASE,
                                       ID_INDICATOR_CAPS, ID_INDICATOR_NUM,     ID_INDICATOR_SCRL};
-    if (!m_wndToolBar.CreateEx(this, TBSTYLE_FLAT,
-                               DWORD(WS_CHILD) | DWORD(WS_VISIBLE) | CBRS_TOP | CBRS_GRIPPER | CBRS_TOOLTIPS |
-                                   CBRS_FLYBY | CBRS_SIZE_DYNAMIC) ||
-        !m_wndToolBar.LoadToolBar(IDR_VORNEL_MAINFRAME))
+    if (CFrameWnd::OnCreate(lpCreateStruct) == -1 ||
+        !KCreateProgramBars(this, m_wndToolBar, m_wndStatusBar, IDR_VORNEL_MAINFRAME, indicators))
         return -1;
-    if (!m_wndStatusBar.Create(this) || !m_wndStatusBar.SetIndicators(indicators, 7))
-        return -1;
+    // The frequency, power and phase panes are as wide as their names.
     for (int i = 1; i <= 3; ++i) {
         const CString text = AfxLoadString(indicators[i]);
         m_wndStatusBar.SetPaneInfo(i, indicators[i], SBPS_NORMAL, m_wndStatusBar.GetTextWidth(text));
         m_wndStatusBar.SetPaneText(i, text);
     }
-    m_wndToolBar.EnableDocking(CBRS_ALIGN_ANY);
-    EnableDocking(CBRS_ALIGN_ANY);
-    DockControlBar(&m_wndToolBar);
     return 0;
 }
 

@@ -61,6 +61,16 @@ std::string buttons(CDialog& d)
     return s;
 }
 
+// The simulated device will give source; the user will choose a new file
+// of this name to record into. Its path.
+std::string recordingOf(const std::vector<short>& source, const char* name, CScriptedUserInteraction& ui)
+{
+    CVirtualAudio::SetInputSamples(source);
+    const std::string path = tempPath(name);
+    ui.QueueFile(path.c_str());
+    return path;
+}
+
 std::vector<int> asInts(const std::vector<short>& v)
 {
     return std::vector<int>(v.begin(), v.end());
@@ -86,10 +96,8 @@ TEST(Capteon, MonoRecordingIsTheSourceWithItsLevels)
         source[size_t(i)] = -32768;
     for (int i = 24000; i < 28000; ++i)
         source[size_t(i)] = short(i % 2 ? 16384 : -16384);
-    CVirtualAudio::SetInputSamples(source);
-    std::string path = tempPath("capteon-mono.wav");
     CScriptedUserInteraction ui;
-    ui.QueueFile(path.c_str());
+    const std::string path = recordingOf(source, "capteon-mono.wav", ui);
     CCapteonDlg dlg;
     runCapteon(dlg, [&](CCapteonDlg& d) {
         EXPECT_EQ(buttons(d), "F");
@@ -143,10 +151,8 @@ TEST(Capteon, StereoRecordingCountsFramesAndBothChannels)
     source[2 * 100 + 1] = -32768; // right
     source[2 * 20000] = 32767;    // left
     source[2 * 20001 + 1] = 32767;
-    CVirtualAudio::SetInputSamples(source);
-    std::string path = tempPath("capteon-stereo.wav");
     CScriptedUserInteraction ui;
-    ui.QueueFile(path.c_str());
+    const std::string path = recordingOf(source, "capteon-stereo.wav", ui);
     CCapteonDlg dlg;
     runCapteon(dlg, [&](CCapteonDlg& d) {
         EXPECT_EQ(d.GetCheckedRadioButton(IDC_MONO, IDC_STEREO), int(IDC_STEREO));
@@ -171,10 +177,8 @@ TEST(Capteon, PauseLosesNothingAndRecordsNothing)
     std::vector<short> source(60000);
     for (size_t i = 0; i < source.size(); ++i)
         source[i] = short(i % 30011 - 15000);
-    CVirtualAudio::SetInputSamples(source);
-    std::string path = tempPath("capteon-pause.wav");
     CScriptedUserInteraction ui;
-    ui.QueueFile(path.c_str());
+    const std::string path = recordingOf(source, "capteon-pause.wav", ui);
     CCapteonDlg dlg;
     runCapteon(dlg, [&](CCapteonDlg& d) {
         d.ClickDlgButton(IDC_CHOOSE_FILE);

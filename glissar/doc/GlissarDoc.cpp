@@ -241,13 +241,8 @@ bool CGlissarDoc::SaveNewEmptyDocFile(CKPhoneObject* pNewPO, CKWaveFilm* pWF)
     static const float zeros[4096] = {};
     for (long long done = 0; done < n;) {
         const long long part = std::min<long long>(n - done, 4096);
-        if (!file.Write(zeros, UINT(part * 4))) {
-            CFileException e = file.GetLastError();
-            e.m_strFileName = kfw;
-            file.Abort();
-            CKDisplayFileExceptions().ShowMessageBox(&e);
+        if (!KWriteFloatWaveBytes(file, zeros, UINT(part * 4), kfw))
             return false;
-        }
         done += part;
     }
     file.Close();

@@ -71,30 +71,41 @@ bool CKFloatWave::PositFloatWaveWindowOnSample(long position)
     return fitted;
 }
 
-bool CKFloatWave::SaveFloatWaveBufferToFile(const CString& sPath)
+bool KWriteFloatWaveBytes(CFile& file, const void* p, UINT n, const CString& sPath)
+{
+    if (file.Write(p, n))
+        return true;
+    CFileException e = file.GetLastError();
+    e.m_strFileName = sPath;
+    file.Abort();
+    CKDisplayFileExceptions().ShowMessageBox(&e);
+    return false;
+}
+
+bool CKFloatWave::OpenFloatWaveFile(CFile& file, const CString& sPath, UINT nOpenFlags, const char* pszPurpose)
 {
     if (!HasFloatWaveBuffer())
         return false;
-    CFile file;
     CFileException fe;
-    if (!file.Open(sPath, CFile::modeCreate | CFile::modeReadWrite | CFile::shareExclusive, &fe)) {
-        CString text;
-        text.Format("Не удалось открыть файл\n%s\n для записи float wave file.", sPath.GetString());
-        AfxMessageBox(text, MB_OK);
+    if (file.Open(sPath, nOpenFlags | CFile::shareExclusive, &fe))
+        return true;
+    CString text;
+    text.Format("Не удалось открыть файл\n%s\n для %s float wave file.", sPath.GetString(), pszPurpose);
+    AfxMessageBox(text, MB_OK);
+    return false;
+}
+
+bool CKFloatWave::SaveFloatWaveBufferToFile(const CString& sPath)
+{
+    CFile file;
+    if (!OpenFloatWaveFile(file, sPath, CFile::modeCreate | CFile::modeReadWrite, "записи"))
         return false;
-    }
     const char* p = reinterpret_cast<const char*>(Buffer.pArray);
     long long left = (long long)GetFloatWaveLength() * 4;
     while (left > 0) {
         const UINT n = UINT(left < kChunkBytes ? left : kChunkBytes);
-        if (!file.Write(p, n)) {
-            // A short .kfw would be taken for the object's signal next time.
-            CFileException e = file.GetLastError();
-            e.m_strFileName = sPath;
-            file.Abort();
-            CKDisplayFileExceptions().ShowMessageBox(&e);
+        if (!KWriteFloatWaveBytes(file, p, n, sPath))
             return false;
-        }
         p += n;
         left -= n;
     }
@@ -104,16 +115,9 @@ bool CKFloatWave::SaveFloatWaveBufferToFile(const CString& sPath)
 
 bool CKFloatWave::LoadFloatWaveBufferFromFile(const CString& sPath)
 {
-    if (!HasFloatWaveBuffer())
-        return false;
     CFile file;
-    CFileException fe;
-    if (!file.Open(sPath, CFile::modeRead | CFile::shareExclusive, &fe)) {
-        CString text;
-        text.Format("Не удалось открыть файл\n%s\n для чтения float wave file.", sPath.GetString());
-        AfxMessageBox(text, MB_OK);
+    if (!OpenFloatWaveFile(file, sPath, CFile::modeRead, "чтения"))
         return false;
-    }
     char* p = reinterpret_cast<char*>(Buffer.pArray);
     const long long wanted = (long long)GetFloatWaveLength() * 4;
     long long got = 0;

@@ -3,7 +3,10 @@
 // centred on a chosen sample; kept on disk as the object's .kfw file.
 #pragma once
 #include "framework/base/CString.h"
+#include "framework/base/Types.h"
 #include "kavrel/core/KArrays.h"
+
+class CFile;
 
 class CKFloatWave {
 public:
@@ -37,4 +40,14 @@ public:
     CKArrayFloat Buffer;
     int nWindowWidth = 0;
     int nWindowPosition = 0;
+
+private:
+    // The .kfw open for what the buffer needs ("записи", "чтения"); the
+    // message when it cannot be opened.
+    bool OpenFloatWaveFile(CFile& file, const CString& sPath, UINT nOpenFlags, const char* pszPurpose);
 };
+
+// Writes n bytes to the open .kfw at sPath. A short .kfw would be taken for
+// the object's signal next time: a failed write abandons the file and shows
+// why.
+bool KWriteFloatWaveBytes(CFile& file, const void* p, UINT n, const CString& sPath);

@@ -3,44 +3,32 @@
 // driven by a script of commands; and started without a document.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
-#include <cstdlib>
-#include <fstream>
 #include <string>
 
 #include "testsupport/ByteFiles.h"
-#include "testsupport/Signals.h"
+#include "testsupport/CompanionPrograms.h"
 #include "testsupport/TempFiles.h"
 #include "testsupport/ToolRuns.h"
-#include "testsupport/WavBytes.h"
 
 namespace {
 
-using ktest::ReadText;
-using ktest::RunScriptedProgram;
 const std::string kGlissar = ktest::BuiltProgram("glissar");
-const std::string kKavrel = ktest::BuiltProgram("kavrel");
 
 } // namespace
 
 TEST(GlissarProgram, OpensAPathWithBlanksRunsItsCommandsAndEndsWhenTold)
 {
     ktest::ScratchDir dir;
-    const std::string folder = dir / "мои объекты";
-    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
-    const std::string wav = folder + "/звук.wav";
-    kavrel_test::WriteAll(wav, wavbytes::pcm16(1, 22050, ktest::Partials({430.0, 1290.0}, 5000, 22050, 22050)));
-    const std::string gsr = folder + "/a 1.gsr", kfw = folder + "/a 1.kfw";
-    ASSERT_EQ(std::system((kKavrel + " make-object '" + wav + "' 10 120 '" + gsr + "' > /dev/null").c_str()), 0);
+    const std::string gsr = ktest::MakeObjectInFolderWithBlanks(dir, "a 1.gsr");
+    ASSERT_FALSE(gsr.empty());
+    const std::string kfw = gsr.substr(0, gsr.size() - 4) + ".kfw";
     const auto before = kavrel_test::ReadAll(gsr);
 
-    const std::string script = dir / "script.txt";
-    std::ofstream(script) << "command 34902\n"   // "Добавить все видимые следы"
-                          << "command 57603\n"   // save
-                          << "command 57665\n";  // exit
-    const std::string log = dir / "log.txt";
-    ASSERT_EQ(RunScriptedProgram(kGlissar + " '" + gsr + "'", script, log), 0) << ReadText(log);
+    const ktest::ScriptedRun run = ktest::RunWithScript(dir, kGlissar, gsr,
+                                                        "command 34902\n"   // "Добавить все видимые следы"
+                                                        "command 57603\n"   // save
+                                                        "command 57665\n"); // exit
+    ASSERT_EQ(run.status, 0) << run.log;
 
     // Saved: the first open's classification stays (the flag is off now),
     // the visible maxima are in the rebuilt signal and the .kfw holds it.
@@ -60,20 +48,11 @@ TEST(GlissarProgram, OpensAPathWithBlanksRunsItsCommandsAndEndsWhenTold)
 
 TEST(GlissarProgram, WithoutADocumentSaysWhoseProgramItIsAndEnds)
 {
-    ktest::ScratchDir dir;
-    const std::string script = dir / "script.txt";
-    std::ofstream(script) << "# nothing to do\n";
-    const std::string log = dir / "log.txt";
-    RunScriptedProgram(kGlissar, script, log);
-    EXPECT_NE(ReadText(log).find("Это подчиненная программа.\nОна запускается автоматически только из программы "
-                                 "Tembrix.exe !"),
-              std::string::npos)
-        << ReadText(log);
+    EXPECT_TRUE(ktest::SaysOnlyTheWorkshopStartsIt(kGlissar));
 }
 
+// The main window's topic and that of the editing mode.
 TEST(GlissarProgram, UserGuideLiesBesideTheProgramWithTheMainWindowsTopic)
 {
-    const std::string guide = ReadText(KAVREL_BINARY_DIR "/bin/help/glissar.html");
-    EXPECT_NE(guide.find("id=\"window-128\""), std::string::npos);
-    EXPECT_NE(guide.find("id=\"command-34905\""), std::string::npos); // editing mode
+    EXPECT_TRUE(ktest::GuideHasTopics("glissar", {"window-128", "command-34905"}));
 }

@@ -22,6 +22,7 @@
 #include "glissar/KFloatWaveFilmView.h"
 #include "glissar/KLocalMaxAmplView.h"
 #include "framework/ui/CSurface.h"
+#include "testsupport/CompanionPrograms.h"
 #include "testsupport/QtTestApp.h"
 #include "testsupport/Signals.h"
 #include "testsupport/TracerObjects.h"
@@ -52,13 +53,9 @@ struct GlissarWindows : ::testing::Test {
         CVirtualAudio::Use();
         InstallGlissarDocHooks();
         object = tracertest::MakeTracerObject(dir, samples, kRate, 10, 150);
-        ASSERT_FALSE(object.gsr.empty());
-        app.AddDocTemplate(new CSingleDocTemplate(IDR_GLISSAR_MAINFRAME, RUNTIME_CLASS(CGlissarDoc),
-                                                  RUNTIME_CLASS(CGlissarFrame), RUNTIME_CLASS(CKLocalMaxAmplView)));
-        doc = dynamic_cast<CGlissarDoc*>(app.OpenDocumentFile(object.gsr.c_str()));
-        ASSERT_NE(doc, nullptr);
-        frame = dynamic_cast<CGlissarFrame*>(app.m_pMainWnd);
-        ASSERT_NE(frame, nullptr);
+        auto* single = new CSingleDocTemplate(IDR_GLISSAR_MAINFRAME, RUNTIME_CLASS(CGlissarDoc), RUNTIME_CLASS(CGlissarFrame),
+                                              RUNTIME_CLASS(CKLocalMaxAmplView));
+        ASSERT_NO_FATAL_FAILURE(ktest::OpenInMainFrame(app, single, object.gsr, doc, frame));
         frame->MoveWindow(0, 0, 700, 900);
         QApplication::processEvents();
     }

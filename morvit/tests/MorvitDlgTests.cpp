@@ -51,6 +51,16 @@ void runMorvit(const std::vector<Step>& steps, CMorvitDlg& dlg)
     SetDialogDriver(old);
 }
 
+// The user chooses these files in the file dialogs, one a dialog in turn,
+// while the main dialog runs with the steps.
+void runMorvitOn(CScriptedUserInteraction& ui, const std::vector<std::string>& files, const std::vector<Step>& steps,
+                 CMorvitDlg& dlg)
+{
+    for (const std::string& f : files)
+        ui.QueueFile(f.c_str());
+    runMorvit(steps, dlg);
+}
+
 std::vector<int> samplesOf(const std::string& path, int* rate = nullptr, int* channels = nullptr)
 {
     Bytes b = readFile(path);
@@ -74,6 +84,14 @@ std::vector<Step> cosine(const char* phase, const char* freq, const char* growth
             {Step::Click, IDC_COSINE}};
 }
 
+std::vector<Step> addition(const char* addend)
+{
+    return {{Step::Click, IDC_OPEN_INPUT},
+            {Step::Click, IDC_OPEN_OUTPUT},
+            {Step::Type, IDC_ADDEND, addend},
+            {Step::Click, IDC_ADD}};
+}
+
 } // namespace
 
 TEST(Morvit, CosineWithNothingSetScalesAndPads)
@@ -81,10 +99,8 @@ TEST(Morvit, CosineWithNothingSetScalesAndPads)
     std::string in = writeFile("mv-in.wav", pcm16(1, 8000, std::vector<int>(20000, 10000)));
     std::string out = tempPath("mv-out.wav");
     CScriptedUserInteraction ui;
-    ui.QueueFile(in.c_str());
-    ui.QueueFile(out.c_str());
     CMorvitDlg dlg;
-    runMorvit(cosine("0", "0", "0"), dlg);
+    runMorvitOn(ui, {in, out}, cosine("0", "0", "0"), dlg);
     int rate = 0, channels = 0;
     std::vector<int> y = samplesOf(out, &rate, &channels);
     EXPECT_EQ(rate, 8000);
@@ -107,10 +123,8 @@ TEST(Morvit, CosineAtHalfTheRateAlternatesSigns)
     std::string in = writeFile("mv-nyq.wav", pcm16(1, 8000, x));
     std::string out = tempPath("mv-nyq-out.wav");
     CScriptedUserInteraction ui;
-    ui.QueueFile(in.c_str());
-    ui.QueueFile(out.c_str());
     CMorvitDlg dlg;
-    runMorvit(cosine("0", "4000", "0"), dlg);
+    runMorvitOn(ui, {in, out}, cosine("0", "4000", "0"), dlg);
     std::vector<int> y = samplesOf(out);
     ASSERT_EQ(y.size(), 16384u);
     for (int i = 0; i < 100; ++i)
@@ -121,10 +135,8 @@ TEST(Morvit, CosineAtHalfTheRateAlternatesSigns)
 
     // A quarter period of start phase: cos(π/2) leaves nothing.
     CScriptedUserInteraction ui2;
-    ui2.QueueFile(in.c_str());
-    ui2.QueueFile(out.c_str());
     CMorvitDlg dlg2;
-    runMorvit(cosine("0.25", "0", "0"), dlg2);
+    runMorvitOn(ui2, {in, out}, cosine("0.25", "0", "0"), dlg2);
     for (int v : samplesOf(out))
         ASSERT_EQ(v, 0);
 }
@@ -138,12 +150,8 @@ TEST(Morvit, AdditionClampsAndKeepsTheLength)
     std::string out = tempPath("mv-add-out.wav");
     for (const char* addend : {"1000", "-1000"}) {
         CScriptedUserInteraction ui;
-        ui.QueueFile(in.c_str());
-        ui.QueueFile(out.c_str());
         CMorvitDlg dlg;
-        runMorvit({{Step::Click, IDC_OPEN_INPUT}, {Step::Click, IDC_OPEN_OUTPUT}, {Step::Type, IDC_ADDEND, addend},
-                   {Step::Click, IDC_ADD}},
-                  dlg);
+        runMorvitOn(ui, {in, out}, addition(addend), dlg);
         std::vector<int> y = samplesOf(out);
         ASSERT_EQ(y.size(), 20000u);
         if (addend[0] == '-') {
@@ -203,12 +211,8 @@ TEST(Morvit, EightBitRefusedStereoWarnsAndGivesMono)
     std::string stereo = writeFile("mv-st.wav", pcm16(2, 8000, inter));
     std::string out = tempPath("mv-st-out.wav");
     CScriptedUserInteraction ui;
-    ui.QueueFile(stereo.c_str());
-    ui.QueueFile(out.c_str());
     CMorvitDlg dlg;
-    runMorvit({{Step::Click, IDC_OPEN_INPUT}, {Step::Click, IDC_OPEN_OUTPUT}, {Step::Type, IDC_ADDEND, "1"},
-               {Step::Click, IDC_ADD}},
-              dlg);
+    runMorvitOn(ui, {stereo, out}, addition("1"), dlg);
     ASSERT_EQ(ui.m_messages.size(), 1u);
     EXPECT_EQ(ui.m_messages[0].sText, "Данный файл не монофонический.\nВсе дальнейшие вычисления будут не корректными!");
     int channels = 0;
@@ -248,10 +252,8 @@ TEST(Morvit, CosineOfAStereoInputIsMono)
     std::string in = writeFile("mv-cst.wav", pcm16(2, 8000, inter));
     std::string out = tempPath("mv-cst-out.wav");
     CScriptedUserInteraction ui;
-    ui.QueueFile(in.c_str());
-    ui.QueueFile(out.c_str());
     CMorvitDlg dlg;
-    runMorvit(cosine("0", "0", "0"), dlg);
+    runMorvitOn(ui, {in, out}, cosine("0", "0", "0"), dlg);
     int channels = 0;
     std::vector<int> y = samplesOf(out, nullptr, &channels);
     EXPECT_EQ(channels, 1);
@@ -268,12 +270,8 @@ TEST(Morvit, AdditionStopsWhenTheAddendIsRefused)
     std::string out = tempPath("mv-bad-add-out.wav");
     std::remove(out.c_str());
     CScriptedUserInteraction ui;
-    ui.QueueFile(in.c_str());
-    ui.QueueFile(out.c_str());
     CMorvitDlg dlg;
-    runMorvit({{Step::Click, IDC_OPEN_INPUT}, {Step::Click, IDC_OPEN_OUTPUT}, {Step::Type, IDC_ADDEND, "сто"},
-               {Step::Click, IDC_ADD}},
-              dlg);
+    runMorvitOn(ui, {in, out}, addition("сто"), dlg);
     // The message of the addition (OK then says it once more).
     ASSERT_FALSE(ui.m_messages.empty());
     EXPECT_EQ(ui.m_messages[0].sText, "Введите целое число.");
@@ -326,10 +324,9 @@ TEST(Morvit, OutputThatIsTheInputIsRefused)
     const char* const refusal = "Выходной файл совпадает с входным.\nВыберите для результата другой файл.";
     {
         CScriptedUserInteraction ui;
-        ui.QueueFile(in.c_str());
-        ui.QueueFile(link.c_str());
         CMorvitDlg dlg;
-        runMorvit({{Step::Click, IDC_OPEN_INPUT}, {Step::Click, IDC_OPEN_OUTPUT}, {Step::Click, IDC_ADD}}, dlg);
+        runMorvitOn(ui, {in, link},
+                    {{Step::Click, IDC_OPEN_INPUT}, {Step::Click, IDC_OPEN_OUTPUT}, {Step::Click, IDC_ADD}}, dlg);
         ASSERT_EQ(ui.m_messages.size(), 2u);
         EXPECT_EQ(ui.m_messages[0].sText, refusal);
         EXPECT_EQ(ui.m_messages[1].sText, "Сначала выберите выходной звуковой файл.");
@@ -337,10 +334,10 @@ TEST(Morvit, OutputThatIsTheInputIsRefused)
     }
     {
         CScriptedUserInteraction ui;
-        ui.QueueFile(in.c_str()); // the output first, then the same file as input
-        ui.QueueFile(in.c_str());
         CMorvitDlg dlg;
-        runMorvit({{Step::Click, IDC_OPEN_OUTPUT}, {Step::Click, IDC_OPEN_INPUT}, {Step::Click, IDC_COSINE}}, dlg);
+        // The output first, then the same file as input.
+        runMorvitOn(ui, {in, in},
+                    {{Step::Click, IDC_OPEN_OUTPUT}, {Step::Click, IDC_OPEN_INPUT}, {Step::Click, IDC_COSINE}}, dlg);
         ASSERT_EQ(ui.m_messages.size(), 1u);
         EXPECT_EQ(ui.m_messages[0].sText, refusal);
     }

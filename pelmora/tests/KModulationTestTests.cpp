@@ -131,27 +131,29 @@ TEST(KModulationTest, NextLevelRules)
     CScriptedUserInteraction ui;
     CKModulationTest t;
     t.SetTest(KMODULATION_AM, 125, 0.1, 2);
-    // Neither bound: the level stays.
-    ASSERT_TRUE(t.NextLevel());
-    EXPECT_DOUBLE_EQ(t.m, 0.1);
-    // Heard, nothing missed yet: divided by the step.
-    t.upper = 0.1;
-    t.NextLevel();
-    EXPECT_DOUBLE_EQ(t.m, 0.05);
-    // Missed, nothing heard yet: multiplied, never beyond the top.
-    t.upper = 1;
-    t.lower = 0.3;
-    t.m = 0.3;
-    t.NextLevel();
-    EXPECT_DOUBLE_EQ(t.m, 0.6);
-    t.m = 0.6;
-    t.NextLevel();
-    EXPECT_DOUBLE_EQ(t.m, 0.9999999999999);
-    // Both known: the midpoint in dB.
-    t.lower = 0.02;
-    t.upper = 0.08;
-    t.NextLevel();
-    EXPECT_NEAR(t.m, 0.05047, 5e-6);
+    // The bounds known so far and the present level, then the next level
+    // (checked to within `within`, or exactly where it is 0).
+    struct Step {
+        const char* rule;
+        double lower, upper, m, next, within;
+    };
+    const Step steps[] = {
+        {"neither bound: the level stays", 0, 1, 0.1, 0.1, 0},
+        {"heard, nothing missed yet: divided by the step", 0, 0.1, 0.1, 0.05, 0},
+        {"missed, nothing heard yet: multiplied", 0.3, 1, 0.3, 0.6, 0},
+        {"missed: never beyond the top", 0.3, 1, 0.6, 0.9999999999999, 0},
+        {"both known: the midpoint in dB", 0.02, 0.08, 0.9999999999999, 0.05047, 5e-6},
+    };
+    for (const Step& step : steps) {
+        t.lower = step.lower;
+        t.upper = step.upper;
+        t.m = step.m;
+        ASSERT_TRUE(t.NextLevel()) << step.rule;
+        if (step.within == 0)
+            EXPECT_DOUBLE_EQ(t.m, step.next) << step.rule;
+        else
+            EXPECT_NEAR(t.m, step.next, step.within) << step.rule;
+    }
     EXPECT_NEAR(AMDepthInDecibels(t.m), (AMDepthInDecibels(0.02) + AMDepthInDecibels(0.08)) / 2, 1e-12);
     EXPECT_NEAR(t.RelativeError(), 0.6, 1e-12);
     EXPECT_NEAR(t.HalfWidth(), 0.27438, 5e-5); // -10 log10(0.92 / 0.98)

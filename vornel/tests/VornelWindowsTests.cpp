@@ -14,6 +14,7 @@
 #include "framework/ui/CWinApp.h"
 #include "framework/ui/KPrinting.h"
 #include "testsupport/PdfPages.h"
+#include "testsupport/CompanionPrograms.h"
 #include "testsupport/QtTestApp.h"
 #include "testsupport/ReverbObjects.h"
 #include "testsupport/Signals.h"
@@ -50,13 +51,9 @@ struct VornelWindows : ::testing::Test {
         for (size_t i = 0; i < x.size(); ++i)
             x[i] += int((long long)i * 7919 % 41) - 20;
         const auto obj = reverbtest::MakeReverbObject(dir, x, kRate, 100, 16100);
-        ASSERT_FALSE(obj.vrn.empty());
-        app.AddDocTemplate(new CSingleDocTemplate(IDR_VORNEL_MAINFRAME, RUNTIME_CLASS(CVornelDoc),
-                                                  RUNTIME_CLASS(CVornelFrame), RUNTIME_CLASS(CVornelView)));
-        doc = dynamic_cast<CVornelDoc*>(app.OpenDocumentFile(obj.vrn.c_str()));
-        ASSERT_NE(doc, nullptr);
-        frame = dynamic_cast<CVornelFrame*>(app.m_pMainWnd);
-        ASSERT_NE(frame, nullptr);
+        auto* single = new CSingleDocTemplate(IDR_VORNEL_MAINFRAME, RUNTIME_CLASS(CVornelDoc), RUNTIME_CLASS(CVornelFrame),
+                                              RUNTIME_CLASS(CVornelView));
+        ASSERT_NO_FATAL_FAILURE(ktest::OpenInMainFrame(app, single, obj.vrn, doc, frame));
         frame->MoveWindow(0, 0, 1000, 800);
         frame->m_wndSplitter.SetColumnInfo(0, 480, 10);
         frame->m_wndSplitter.RecalcLayout();

@@ -25,6 +25,20 @@ const int kPartialBins[3] = {28, 80, 166};
 
 std::vector<int> threePartials() { return ktest::Partials(kPartials, 3000, 16000, kRate); }
 
+// The workshop's object of the three partials: 130 cadres of 512 bins.
+tracertest::TracerObject threePartialsObject(const ktest::ScratchDir& dir)
+{
+    return MakeTracerObject(dir, threePartials(), kRate, 10, 140);
+}
+
+// One click, pressed and released, of a tool of this size on bin k of cadre 60.
+void clickTool(CGlissarDoc& doc, int toolsSize, int k)
+{
+    doc.nToolsSize = toolsSize;
+    doc.ToolButtonDown(60, k);
+    doc.ToolButtonUp();
+}
+
 // The document's own tail: init flag, reserved flag, B·C status bytes, tool size.
 struct GsrTail {
     BYTE init, reserved;
@@ -52,7 +66,7 @@ TEST(GlissarDocFile, WorkshopDocumentOpensWithEveryMaximumClassifiedAfresh)
 {
     CScriptedUserInteraction ui;
     ktest::ScratchDir dir;
-    auto obj = MakeTracerObject(dir, threePartials(), kRate, 10, 140);
+    auto obj = threePartialsObject(dir);
     ASSERT_FALSE(obj.gsr.empty());
     // 130 cadres of 512 bins, all unmarked, to be classified on first open.
     const GsrTail written = tailOf(kavrel_test::ReadAll(obj.gsr), 130 * 512);
@@ -90,14 +104,12 @@ TEST(GlissarDocFile, SavedAndReopenedKeepsTheMarksByteForByte)
 {
     CScriptedUserInteraction ui;
     ktest::ScratchDir dir;
-    auto obj = MakeTracerObject(dir, threePartials(), kRate, 10, 140);
+    auto obj = threePartialsObject(dir);
     const size_t headSize = tailOf(kavrel_test::ReadAll(obj.gsr), 130 * 512).headSize;
     {
         auto doc = OpenTracerDoc(obj.gsr);
         ASSERT_TRUE(doc);
-        doc->nToolsSize = 0; // the whole 1250 Hz trace
-        doc->ToolButtonDown(60, kPartialBins[1]);
-        doc->ToolButtonUp();
+        clickTool(*doc, 0, kPartialBins[1]); // the whole 1250 Hz trace
         doc->nToolsSize = 4;
         ASSERT_TRUE(doc->OnSaveDocument(obj.gsr.c_str()));
     }
@@ -126,7 +138,7 @@ TEST(GlissarDocFile, MissingFloatWaveFailsWithItsMessage)
 {
     CScriptedUserInteraction ui;
     ktest::ScratchDir dir;
-    auto obj = MakeTracerObject(dir, threePartials(), kRate, 10, 140);
+    auto obj = threePartialsObject(dir);
     std::remove(obj.kfw.c_str());
     EXPECT_FALSE(OpenTracerDoc(obj.gsr));
     ASSERT_EQ(ui.m_messages.size(), 2u);
@@ -141,7 +153,7 @@ TEST(GlissarDocFile, TruncatedDocumentFailsCleanly)
 {
     CScriptedUserInteraction ui;
     ktest::ScratchDir dir;
-    auto obj = MakeTracerObject(dir, threePartials(), kRate, 10, 140);
+    auto obj = threePartialsObject(dir);
     const Bytes whole = kavrel_test::ReadAll(obj.gsr);
     for (size_t keep : {size_t(0), size_t(30), whole.size() / 2, whole.size() - 5, whole.size() - 1}) {
         const std::string cut = dir / "cut.gsr";
@@ -196,12 +208,9 @@ TEST(GlissarDocCommands, DecliningTheSigmaFrQuestionChangesNothing)
 {
     CScriptedUserInteraction ui;
     ktest::ScratchDir dir;
-    auto obj = MakeTracerObject(dir, threePartials(), kRate, 10, 140);
-    auto doc = OpenTracerDoc(obj.gsr);
+    auto doc = OpenTracerDoc(threePartialsObject(dir).gsr);
     ASSERT_TRUE(doc);
-    doc->nToolsSize = 1;
-    doc->ToolButtonDown(60, kPartialBins[0]);
-    doc->ToolButtonUp();
+    clickTool(*doc, 1, kPartialBins[0]);
     const Bytes before(doc->LocalMaxAmplPosition.pArray, doc->LocalMaxAmplPosition.pArray + 130 * 512);
     const float sample = doc->pFloatWave.GetFloatWaveBuffer()[60 * 102];
     ui.QueueAnswer(IDNO);
@@ -218,12 +227,9 @@ TEST(GlissarDocCommands, NewSigmaFrStartsTheTracesAfresh)
     ktest::EnsureQtApplication();
     CScriptedUserInteraction ui;
     ktest::ScratchDir dir;
-    auto obj = MakeTracerObject(dir, threePartials(), kRate, 10, 140);
-    auto doc = OpenTracerDoc(obj.gsr);
+    auto doc = OpenTracerDoc(threePartialsObject(dir).gsr);
     ASSERT_TRUE(doc);
-    doc->nToolsSize = 0;
-    doc->ToolButtonDown(60, kPartialBins[2]);
-    doc->ToolButtonUp();
+    clickTool(*doc, 0, kPartialBins[2]);
     ui.QueueAnswer(IDYES);
     // "Выше среднего": step 7, σF = 16000/(2π·7), NFFT 256.
     DialogDriver old = SetDialogDriver([](CDialog& d) {

@@ -24,7 +24,10 @@ constexpr long kStep = 102;
 // Objects over cadres 10..140 of the film: 130 cadres, margins of 6 cadres and 5 bins.
 constexpr long kC = 130, kM = 6;
 
+// The document of an object the workshop made, its messages answered by
+// the script for as long as it is open.
 struct Opened {
+    CScriptedUserInteraction ui;
     ktest::ScratchDir dir;
     tracertest::TracerObject obj;
     std::unique_ptr<Doc> doc;
@@ -72,7 +75,6 @@ std::vector<float> floatWave(Doc& doc)
 
 TEST(GlissarTraces, SteadyToneGivesItsFrequencyLevelAndNoChirp)
 {
-    CScriptedUserInteraction ui;
     const double f = 1003.9, a = 8000;
     auto o = openOn(ktest::Sine(f, a, 16000, kRate));
     ASSERT_TRUE(o);
@@ -94,7 +96,6 @@ TEST(GlissarTraces, SteadyToneGivesItsFrequencyLevelAndNoChirp)
 
 TEST(GlissarTraces, GlidesGiveTheChirpOfTheirRate)
 {
-    CScriptedUserInteraction ui;
     double previous = 0;
     for (double rate : {1000.0, 2000.0, 4000.0}) {
         // One second rising from 1500 Hz: the frequency at sample n is 1500 + rate·n/Fs.
@@ -121,7 +122,6 @@ TEST(GlissarTraces, GlidesGiveTheChirpOfTheirRate)
 
 TEST(GlissarTraces, AllVisibleTracesOfThreeTonesLeaveLittleResidual)
 {
-    CScriptedUserInteraction ui;
     const std::vector<int> x = ktest::Partials({440, 1250, 2600}, 3000, 16000, kRate);
     auto o = openOn(x);
     ASSERT_TRUE(o);
@@ -143,7 +143,6 @@ TEST(GlissarTraces, AllVisibleTracesOfThreeTonesLeaveLittleResidual)
 
 TEST(GlissarTraces, AddingThenRemovingATraceRestoresTheSignal)
 {
-    CScriptedUserInteraction ui;
     auto o = openOn(ktest::Partials({440, 1250, 2600}, 3000, 16000, kRate));
     ASSERT_TRUE(o);
     Doc& doc = *o->doc;
@@ -165,7 +164,6 @@ TEST(GlissarTraces, AddingThenRemovingATraceRestoresTheSignal)
 
 TEST(GlissarTraces, ToolSizesBoundTheMarkedCadres)
 {
-    CScriptedUserInteraction ui;
     auto o = openOn(ktest::Sine(1003.9, 8000, 16000, kRate));
     ASSERT_TRUE(o);
     Doc& doc = *o->doc;
@@ -183,7 +181,6 @@ TEST(GlissarTraces, ToolSizesBoundTheMarkedCadres)
 
 TEST(GlissarTraces, WholeObjectToolFollowsTheTraceFromMarginToMargin)
 {
-    CScriptedUserInteraction ui;
     // A slow glide: the trace climbs several bins over the object.
     auto o = openOn(ktest::Glide(1000, 1400, 8000, 16000, kRate));
     ASSERT_TRUE(o);
@@ -209,7 +206,6 @@ TEST(GlissarTraces, WholeObjectToolFollowsTheTraceFromMarginToMargin)
 
 TEST(GlissarTraces, ClickWithoutAMaximumUphillMarksNothing)
 {
-    CScriptedUserInteraction ui;
     auto o = openOn(std::vector<int>(16000, 0));
     ASSERT_TRUE(o);
     Doc& doc = *o->doc;
@@ -222,7 +218,6 @@ TEST(GlissarTraces, ClickWithoutAMaximumUphillMarksNothing)
 
 TEST(GlissarTraces, QuickEditingWaitsForTheButtonToBeReleased)
 {
-    CScriptedUserInteraction ui;
     auto o = openOn(ktest::Sine(1003.9, 8000, 16000, kRate));
     ASSERT_TRUE(o);
     Doc& doc = *o->doc;
