@@ -15,6 +15,7 @@
 #include "tembrix/TembrixDoc.h"
 #include "tembrix/TembrixIds.h"
 #include "testsupport/ByteFiles.h"
+#include "testsupport/DialogAnswers.h"
 #include "testsupport/QtTestApp.h"
 #include "testsupport/Signals.h"
 #include "testsupport/TempFiles.h"
@@ -31,7 +32,7 @@ constexpr unsigned kRate = 16000;
 struct BatchEditTest : ::testing::Test {
     ktest::ScratchDir dir;
     CScriptedUserInteraction ui;
-    std::deque<std::function<void(CDialog&)>> dialogs;
+    std::deque<ktest::DialogAnswer> dialogs;
     DialogDriver oldDriver;
     std::string wav = dir / "sound.wav";
     std::string tbx = dir / "sound.tbx";
@@ -39,16 +40,7 @@ struct BatchEditTest : ::testing::Test {
     void SetUp() override
     {
         ktest::EnsureQtApplication();
-        oldDriver = SetDialogDriver([this](CDialog& d) {
-            if (d.GetTemplateID() == CKDialogSetSigmaFr::IDD) {
-                d.ClickDlgButton(IDOK);
-                return;
-            }
-            ASSERT_FALSE(dialogs.empty()) << "dialog " << d.GetTemplateID();
-            auto next = dialogs.front();
-            dialogs.pop_front();
-            next(d);
-        });
+        oldDriver = ktest::AnswerDialogsInTurn(dialogs, {CKDialogSetSigmaFr::IDD});
         // A level that changes along the file, so that levelling has work to do.
         std::vector<int> s = ktest::Partials({300.0, 1100.0}, 6000, 3 * long(kRate), kRate);
         for (size_t k = 0; k < s.size(); ++k)

@@ -19,7 +19,9 @@
 #include "tembrix/KResampling.h"
 #include "tembrix/TembrixDoc.h"
 #include "tembrix/TembrixIds.h"
+#include "tembrix/tests/TembrixWindowsFixture.h"
 #include "testsupport/ByteFiles.h"
+#include "testsupport/DialogAnswers.h"
 #include "testsupport/QtTestApp.h"
 #include "testsupport/Signals.h"
 #include "testsupport/TempFiles.h"
@@ -54,27 +56,27 @@ Wave ReadWave(const std::string& path)
     return w;
 }
 
+// The largest magnitude among the samples.
+short Peak(const std::vector<short>& samples)
+{
+    short peak = 0;
+    for (short v : samples)
+        peak = std::max<short>(peak, short(std::abs(v)));
+    return peak;
+}
+
 struct ResampleDocTest : ::testing::Test {
     ktest::ScratchDir dir;
     CScriptedUserInteraction ui;
     CScriptedProgressService progress;
-    std::deque<std::function<void(CDialog&)>> dialogs;
+    std::deque<ktest::DialogAnswer> dialogs;
     DialogDriver oldDriver;
     std::vector<int> samples = ktest::Partials({300.0, 1100.0}, 5000, 3 * long(kRate), kRate);
 
     void SetUp() override
     {
         ktest::EnsureQtApplication();
-        oldDriver = SetDialogDriver([this](CDialog& d) {
-            if (d.GetTemplateID() == CKDialogSetSigmaFr::IDD) {
-                d.ClickDlgButton(IDOK);
-                return;
-            }
-            ASSERT_FALSE(dialogs.empty()) << "dialog " << d.GetTemplateID();
-            auto next = dialogs.front();
-            dialogs.pop_front();
-            next(d);
-        });
+        oldDriver = ktest::AnswerDialogsInTurn(dialogs, {CKDialogSetSigmaFr::IDD});
     }
     void TearDown() override
     {
@@ -89,12 +91,7 @@ struct ResampleDocTest : ::testing::Test {
             for (unsigned c = 0; c < channels; ++c)
                 interleaved.push_back(s);
         kavrel_test::WriteAll(wav, wavbytes::pcm16(channels, kRate, interleaved));
-        auto doc = std::make_unique<CTembrixDoc>();
-        ui.QueueFile(wav.c_str());
-        ui.QueueFile((dir / "doc.tbx").c_str());
-        if (!doc->OnNewDocument())
-            return nullptr;
-        return doc;
+        return tembrix_test::NewDocumentOver(ui, wav, dir / "doc.tbx");
     }
     bool Shown(const char* text) const
     {
@@ -221,10 +218,7 @@ TEST_F(ResampleDocTest, ReversalDialogStepsTheCountAndTheFileHasTheSoundsLength)
     EXPECT_STREQ(ui.m_fileDialogs.back().sFileName, "sound_Reversed_cadres");
     const Wave w = ReadWave(out);
     ASSERT_EQ(w.samples.size(), samples.size());
-    short peak = 0;
-    for (short v : w.samples)
-        peak = std::max<short>(peak, short(std::abs(v)));
-    EXPECT_GE(peak, 32765);
+    EXPECT_GE(Peak(w.samples), 32765);
 }
 
 TEST_F(ResampleDocTest, SynthesisAppliesATextObjectAndTheTracesOfAMicroHarmonicOne)
@@ -302,10 +296,7 @@ TEST_F(ResampleDocTest, CocktailAsksForItsAdditionsAndWritesTheFilmsLength)
     const Wave w = ReadWave(out);
     EXPECT_EQ(w.rate, kRate);
     EXPECT_EQ(long(w.samples.size()), doc->WaveFilm.GetLengthInSamples());
-    short peak = 0;
-    for (short v : w.samples)
-        peak = std::max<short>(peak, short(std::abs(v)));
-    EXPECT_GE(peak, 32765);
+    EXPECT_GE(Peak(w.samples), 32765);
 }
 
 TEST_F(ResampleDocTest, ReversalAndSynthesisNameTheirMissingWorkFileAndReversalItsBuffers)
