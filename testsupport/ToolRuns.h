@@ -42,6 +42,24 @@ inline ToolRun RunKavrel(const ScratchDir& dir, const std::string& args)
     return r;
 }
 
+// A shell command's standard output, and where status is given its exit
+// status (-1 when it did not exit).
+inline std::string RunCommand(const std::string& cmd, int* status = nullptr)
+{
+    std::string out;
+    FILE* p = ::popen(cmd.c_str(), "r");
+    if (!p)
+        return out;
+    char buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+        out.append(buf, n);
+    const int rc = ::pclose(p);
+    if (status)
+        *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    return out;
+}
+
 // A program's command line (the caller quotes its arguments) run offscreen
 // on the simulated sound device with KAVREL_UI_SCRIPT=script, everything it
 // prints going to log; its exit status, -1 when it did not exit.

@@ -51,15 +51,9 @@ int RunPirogov(const ToolArgs& args)
         } else if (key == "--high-line") {
             if (!ParseLong(value, high) || high < 0 || high > 511)
                 return Refuse("Верхняя спектральная линия: введите целое число от 0 до 511.");
-        } else if (key == "--nfft") {
-            if (!ParseLong(value, nfft) || (nfft != 256 && nfft != 1024 && nfft != 4096))
-                return Refuse("NFFT должно быть одним из 256, 1024, 4096");
-        } else if (key == "--sigmaf") {
-            if (!ParseNumber(value, sigmaf) || sigmaf < 0.001 || sigmaf > 1000000)
-                return Refuse("SigmaF должно быть числом от 0.001 до 1000000 (Гц)");
-        } else if (key == "--channel") {
-            if (!ParseLong(value, channel) || channel < 0 || channel > 1)
-                return Refuse("Канал должен быть 0 (левый) или 1 (правый)");
+        } else if (const int film = TakeFilmOption(key, value, nfft, sigmaf, &channel); film >= 0) {
+            if (film != 0)
+                return film;
         } else {
             std::fputs(kPirogovUsage, stderr);
             return 2;
