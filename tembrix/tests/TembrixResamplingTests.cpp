@@ -71,6 +71,21 @@ double QuarterTap(int t)
     return std::sin(u) / u * std::exp(-2 * kPi * kPi * a * a * t * t) / 1.175 / 32767;
 }
 
+using Upsampler = Outcome (*)(long, const SequentialReader&, const BlockWriter&, const Progress&);
+
+// What an upsampler makes of an impulse of A at n0 among 400 silent
+// samples; empty when it does not finish.
+std::vector<short> ImpulseThrough(Upsampler up, int n0, int A)
+{
+    std::vector<short> in(400, 0);
+    in[size_t(n0)] = short(A);
+    Stream s{in};
+    std::vector<short> out;
+    if (up(400, std::ref(s), Into(out), {}).kind != Outcome::Done)
+        return {};
+    return out;
+}
+
 } // namespace
 
 TEST(Interpolators, DoublingGivesTheSampleThenTheFilteredHalfWayPointAndLeavesTheLastStretch)
@@ -79,11 +94,7 @@ TEST(Interpolators, DoublingGivesTheSampleThenTheFilteredHalfWayPointAndLeavesTh
     // An impulse among the primed samples and one read later.
     for (const int n0 : {40, 150}) {
         const int A = 20000;
-        std::vector<short> in(400, 0);
-        in[size_t(n0)] = short(A);
-        Stream s{in};
-        std::vector<short> out;
-        ASSERT_EQ(UpsampleByTwo(400, std::ref(s), Into(out)).kind, Outcome::Done);
+        const std::vector<short> out = ImpulseThrough(UpsampleByTwo, n0, A);
         ASSERT_EQ(out.size(), 640u);
         for (int n = 0; n < 320; ++n) {
             // Output pair n stands for input n − 1 and the point half-way after it.
@@ -112,11 +123,7 @@ TEST(Interpolators, QuadruplingGivesThreeFilteredQuarterPointsAfterEachSample)
 {
     for (const int n0 : {10, 200}) {
         const int A = 15000;
-        std::vector<short> in(400, 0);
-        in[size_t(n0)] = short(A);
-        Stream s{in};
-        std::vector<short> out;
-        ASSERT_EQ(UpsampleByFour(400, std::ref(s), Into(out)).kind, Outcome::Done);
+        const std::vector<short> out = ImpulseThrough(UpsampleByFour, n0, A);
         ASSERT_EQ(out.size(), 1280u);
         for (int n = 0; n < 320; ++n) {
             const int before = n - 1;
