@@ -1,6 +1,7 @@
 #include "tembrix/models/KDialogCreateVoiceSignal.h"
 
 #include "framework/base/UserServices.h"
+#include "kavrel/core/KWaveWriteToFile.h"
 #include "tembrix/models/res/TembrixModelsForms.h"
 
 CKDialogCreateVoiceSignal::CKDialogCreateVoiceSignal(CWnd* pParent) : CDialog(IDD, pParent)
@@ -77,18 +78,13 @@ void CKDialogCreateVoiceSignal::OnShowModel()
 
 void CKDialogCreateVoiceSignal::OnCreateFile()
 {
-    FileDialogRequest request;
-    request.bOpen = false;
-    request.sDefaultExt = "WAV";
-    request.sFileName = "_VoiceModel";
-    request.nFlags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
-    request.sFilter = "WAVE файлы (*.wav)|*.wav||";
-    request.sTitle = "Задание имени синтезируемого файла-сигнала (в формате WAV)";
-    if (!UserInteraction().FileDialog(request))
+    CString path;
+    if (!CKWaveWriteToFile::ChooseFile(path, "WAV", "_VoiceModel", "WAVE файлы (*.wav)|*.wav||",
+                                       "Задание имени синтезируемого файла-сигнала (в формате WAV)"))
         return;
     CWaitCursor wait;
     std::vector<short> samples;
-    const bool ok = GenerateVoiceSignal(VoiceModel, Params, samples) && WriteVoiceSignalFile(request.sPathName, samples);
+    const bool ok = GenerateVoiceSignal(VoiceModel, Params, samples) && WriteVoiceSignalFile(path, samples);
     // The window shows the last period drawn.
     VoiceModel.Invalidate();
     if (ok)
