@@ -77,32 +77,24 @@ TEST_F(BatchEditTest, EveryOperationWritesTheWorkshopsFileAndLeavesSoundAndDocum
     ASSERT_TRUE(doc);
     const Bytes sound = ReadAll(wav), document = ReadAll(tbx);
     const auto ok = [](CDialog& d) { d.ClickDlgButton(IDOK); };
+    // The cut dialog over the selection c0..c1 with its keep and rough boxes as given.
+    const auto cut = [](long c0, long c1, bool keep, bool rough) {
+        return [=](CTembrixDoc& doc, BatchEditTest& t) {
+            doc.WaveFilm.SetSelectedFragmentAbsCadres(c0, c1);
+            t.Answer([=](CDialog& d) {
+                if (keep)
+                    d.ClickDlgButton(IDC_CUT_KEEP);
+                if (rough)
+                    d.ClickDlgButton(IDC_CUT_ROUGH);
+                d.ClickDlgButton(IDOK);
+            });
+            doc.OnDeleteOrKeepSegment();
+        };
+    };
     const std::vector<Case> cases = {
-        {"careful-delete", "cut --select 40 12",
-         [&](CTembrixDoc& doc, BatchEditTest& t) {
-             doc.WaveFilm.SetSelectedFragmentAbsCadres(40, 12);
-             t.Answer(ok);
-             doc.OnDeleteOrKeepSegment();
-         }},
-        {"rough-keep", "cut --select 12 40 --keep --rough",
-         [&](CTembrixDoc& doc, BatchEditTest& t) {
-             doc.WaveFilm.SetSelectedFragmentAbsCadres(12, 40);
-             t.Answer([](CDialog& d) {
-                 d.ClickDlgButton(IDC_CUT_KEEP);
-                 d.ClickDlgButton(IDC_CUT_ROUGH);
-                 d.ClickDlgButton(IDOK);
-             });
-             doc.OnDeleteOrKeepSegment();
-         }},
-        {"careful-keep", "cut --select 3 40 --keep",
-         [&](CTembrixDoc& doc, BatchEditTest& t) {
-             doc.WaveFilm.SetSelectedFragmentAbsCadres(3, 40);
-             t.Answer([](CDialog& d) {
-                 d.ClickDlgButton(IDC_CUT_KEEP);
-                 d.ClickDlgButton(IDOK);
-             });
-             doc.OnDeleteOrKeepSegment();
-         }},
+        {"careful-delete", "cut --select 40 12", cut(40, 12, false, false)},
+        {"rough-keep", "cut --select 12 40 --keep --rough", cut(12, 40, true, true)},
+        {"careful-keep", "cut --select 3 40 --keep", cut(3, 40, true, false)},
         {"side-right", "side --caret 77 --side right",
          [&](CTembrixDoc& doc, BatchEditTest& t) {
              doc.WaveFilm.SetSelectedFragmentAbsCadres(77, 77);

@@ -93,6 +93,14 @@ struct ResampleDocTest : ::testing::Test {
         kavrel_test::WriteAll(wav, wavbytes::pcm16(channels, kRate, interleaved));
         return tembrix_test::NewDocumentOver(ui, wav, dir / "doc.tbx");
     }
+    // What the command writes with its save dialog answered dir/name.
+    Wave Written(CTembrixDoc& doc, void (CTembrixDoc::*command)(), const char* name)
+    {
+        const std::string out = dir / name;
+        ui.QueueFile(out.c_str());
+        (doc.*command)();
+        return ReadWave(out);
+    }
     bool Shown(const char* text) const
     {
         for (const auto& m : ui.m_messages)
@@ -161,11 +169,8 @@ TEST_F(ResampleDocTest, DownsamplingDialogFollowsTheFactorAndTheFileHasTheNewRat
         EXPECT_STREQ(d.GetDlgItemText(3051), "3");
         d.ClickDlgButton(IDOK);
     });
-    const std::string out = dir / "down.wav";
-    ui.QueueFile(out.c_str());
-    doc->OnDownsample();
+    const Wave w = Written(*doc, &CTembrixDoc::OnDownsample, "down.wav");
     EXPECT_STREQ(ui.m_fileDialogs.back().sTitle, "Задание нового имени выходного файла-сигнала (в формате WAV)");
-    const Wave w = ReadWave(out);
     EXPECT_EQ(w.rate, kRate / 3);
     EXPECT_EQ(long(w.samples.size()), (long(samples.size()) + 2) / 3);
 }
@@ -212,11 +217,8 @@ TEST_F(ResampleDocTest, ReversalDialogStepsTheCountAndTheFileHasTheSoundsLength)
         d.ClickDlgButton(3070);
         d.ClickDlgButton(IDOK);
     });
-    const std::string out = dir / "reversed.wav";
-    ui.QueueFile(out.c_str());
-    doc->OnReverseCadres();
+    const Wave w = Written(*doc, &CTembrixDoc::OnReverseCadres, "reversed.wav");
     EXPECT_STREQ(ui.m_fileDialogs.back().sFileName, "sound_Reversed_cadres");
-    const Wave w = ReadWave(out);
     ASSERT_EQ(w.samples.size(), samples.size());
     EXPECT_GE(Peak(w.samples), 32765);
 }
@@ -248,12 +250,9 @@ TEST_F(ResampleDocTest, SynthesisAppliesATextObjectAndTheTracesOfAMicroHarmonicO
                           kavrel_test::Bytes(reinterpret_cast<const unsigned char*>(traces.data()),
                                              reinterpret_cast<const unsigned char*>(traces.data() + span)));
 
-    const std::string out = dir / "synthetic.wav";
-    ui.QueueFile(out.c_str());
-    doc->OnSynthesis();
+    const Wave wv = Written(*doc, &CTembrixDoc::OnSynthesis, "synthetic.wav");
     EXPECT_TRUE(ui.m_messages.empty());
     EXPECT_STREQ(ui.m_fileDialogs.back().sFileName, "sound_Synthetic");
-    const Wave wv = ReadWave(out);
     const long N = long(samples.size()), padded = (N + 1023) / 1024 * 1024;
     ASSERT_EQ(long(wv.samples.size()), padded);
 
@@ -290,10 +289,7 @@ TEST_F(ResampleDocTest, CocktailAsksForItsAdditionsAndWritesTheFilmsLength)
         d.PressSpin(3084, true);
         d.ClickDlgButton(IDOK);
     });
-    const std::string out = dir / "cocktail.wav";
-    ui.QueueFile(out.c_str());
-    doc->OnSoundCocktail();
-    const Wave w = ReadWave(out);
+    const Wave w = Written(*doc, &CTembrixDoc::OnSoundCocktail, "cocktail.wav");
     EXPECT_EQ(w.rate, kRate);
     EXPECT_EQ(long(w.samples.size()), doc->WaveFilm.GetLengthInSamples());
     EXPECT_GE(Peak(w.samples), 32765);

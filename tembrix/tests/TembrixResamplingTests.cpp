@@ -73,17 +73,32 @@ double QuarterTap(int t)
 
 using Upsampler = Outcome (*)(long, const SequentialReader&, const BlockWriter&, const Progress&);
 
-// What an upsampler makes of an impulse of A at n0 among 400 silent
-// samples; empty when it does not finish.
+// What an upsampler makes of the samples; empty when it does not finish.
+std::vector<short> Through(Upsampler up, const std::vector<short>& in)
+{
+    Stream s{in};
+    std::vector<short> out;
+    if (up(long(in.size()), std::ref(s), Into(out), {}).kind != Outcome::Done)
+        return {};
+    return out;
+}
+
+// An impulse of A at n0 among 400 silent samples, through the upsampler.
 std::vector<short> ImpulseThrough(Upsampler up, int n0, int A)
 {
     std::vector<short> in(400, 0);
     in[size_t(n0)] = short(A);
-    Stream s{in};
-    std::vector<short> out;
-    if (up(400, std::ref(s), Into(out), {}).kind != Outcome::Done)
-        return {};
-    return out;
+    return Through(up, in);
+}
+
+// A tone of f Hz sampled at fs, upsampled by factor, stands one input sample
+// behind at 1/1.175 of its size, within 1 %; margin outputs left out at each end.
+void ExpectTone(const std::vector<short>& y, int factor, size_t margin, double fs, double f, double amp)
+{
+    for (size_t m = margin; m + margin < y.size(); ++m) {
+        const double t = (double(m) / factor - 1) / fs;
+        EXPECT_NEAR(y[m], amp * std::sin(2 * kPi * f * t) / 1.175, 0.01 * amp) << m;
+    }
 }
 
 } // namespace
@@ -109,14 +124,9 @@ TEST(Interpolators, DoublingGivesTheSampleThenTheFilteredHalfWayPointAndLeavesTh
 
     // A tone well inside the band comes back at its half-way points, 1/1.175 of its size.
     const double fs = 16000, f = 1000, amp = 12000;
-    Stream tone{Shorts(ktest::Sine(f, amp, 4000, fs))};
-    std::vector<short> y;
-    ASSERT_EQ(UpsampleByTwo(4000, std::ref(tone), Into(y)).kind, Outcome::Done);
+    const std::vector<short> y = Through(UpsampleByTwo, Shorts(ktest::Sine(f, amp, 4000, fs)));
     ASSERT_EQ(y.size(), 2u * 160 * 24); // 3920 samples in whole blocks after the 80 primed
-    for (size_t m = 400; m + 400 < y.size(); ++m) {
-        const double t = (double(m) / 2 - 1) / fs;
-        EXPECT_NEAR(y[m], amp * std::sin(2 * kPi * f * t) / 1.175, 0.01 * amp) << m;
-    }
+    ExpectTone(y, 2, 400, fs, f, amp);
 }
 
 TEST(Interpolators, QuadruplingGivesThreeFilteredQuarterPointsAfterEachSample)
@@ -137,13 +147,9 @@ TEST(Interpolators, QuadruplingGivesThreeFilteredQuarterPointsAfterEachSample)
     }
 
     const double fs = 8000, f = 700, amp = 10000;
-    Stream tone{Shorts(ktest::Sine(f, amp, 2000, fs))};
-    std::vector<short> y;
-    ASSERT_EQ(UpsampleByFour(2000, std::ref(tone), Into(y)).kind, Outcome::Done);
-    for (size_t m = 800; m + 800 < y.size(); ++m) {
-        const double t = (double(m) / 4 - 1) / fs;
-        EXPECT_NEAR(y[m], amp * std::sin(2 * kPi * f * t) / 1.175, 0.01 * amp) << m;
-    }
+    const std::vector<short> y = Through(UpsampleByFour, Shorts(ktest::Sine(f, amp, 2000, fs)));
+    ASSERT_FALSE(y.empty());
+    ExpectTone(y, 4, 800, fs, f, amp);
 }
 
 TEST(Interpolators, ShortSignalGivesNothingAndRefusedBuffersAreNamed)
