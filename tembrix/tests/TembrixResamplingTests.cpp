@@ -91,6 +91,21 @@ std::vector<short> ImpulseThrough(Upsampler up, int n0, int A)
     return Through(up, in);
 }
 
+// The first 320 input samples of an impulse of A at n0 upsampled by factor:
+// output group n stands for input n − 1 (at 1/1.175) and the points after
+// it, each the impulse through tap at its distance t = factor·(n0 − (n − 1)) − phase.
+void ExpectImpulse(const std::vector<short>& out, int factor, int n0, int A, double (*tap)(int t))
+{
+    for (int n = 0; n < 320; ++n) {
+        const int before = n - 1;
+        EXPECT_EQ(out[size_t(factor * n)], Trunc(before == n0 ? A / 1.175 : 0.0)) << n;
+        for (int ph = 1; ph < factor; ++ph) {
+            const int t = factor * (n0 - before) - ph;
+            EXPECT_EQ(out[size_t(factor * n + ph)], Trunc(32767 * tap(t) * A)) << n << " phase " << ph;
+        }
+    }
+}
+
 // A tone of f Hz sampled at fs, upsampled by factor, stands one input sample
 // behind at 1/1.175 of its size, within 1 %; margin outputs left out at each end.
 void ExpectTone(const std::vector<short>& y, int factor, size_t margin, double fs, double f, double amp)
@@ -111,14 +126,8 @@ TEST(Interpolators, DoublingGivesTheSampleThenTheFilteredHalfWayPointAndLeavesTh
         const int A = 20000;
         const std::vector<short> out = ImpulseThrough(UpsampleByTwo, n0, A);
         ASSERT_EQ(out.size(), 640u);
-        for (int n = 0; n < 320; ++n) {
-            // Output pair n stands for input n − 1 and the point half-way after it.
-            const int before = n - 1;
-            EXPECT_EQ(out[size_t(2 * n)], Trunc(before == n0 ? A / 1.175 : 0.0)) << n;
-            const int l = 2 * (n0 - before) - 1; // twice the distance from the half-way point
-            const double v = std::abs(l) < 160 ? 32767 * HalfTap(l) * A : 0.0;
-            EXPECT_EQ(out[size_t(2 * n + 1)], Trunc(v)) << n;
-        }
+        // l: twice the distance from the half-way point.
+        ExpectImpulse(out, 2, n0, A, [](int l) { return std::abs(l) < 160 ? HalfTap(l) : 0.0; });
     }
     EXPECT_EQ(HalfSampleFilter().size(), 160u);
 
@@ -135,15 +144,8 @@ TEST(Interpolators, QuadruplingGivesThreeFilteredQuarterPointsAfterEachSample)
         const int A = 15000;
         const std::vector<short> out = ImpulseThrough(UpsampleByFour, n0, A);
         ASSERT_EQ(out.size(), 1280u);
-        for (int n = 0; n < 320; ++n) {
-            const int before = n - 1;
-            EXPECT_EQ(out[size_t(4 * n)], Trunc(before == n0 ? A / 1.175 : 0.0)) << n;
-            for (int ph = 1; ph < 4; ++ph) {
-                const int t = 4 * (n0 - before) - ph; // in quarter samples from the interpolated point
-                const double v = t >= -320 && t < 320 ? 32767 * QuarterTap(t) * A : 0.0;
-                EXPECT_EQ(out[size_t(4 * n + ph)], Trunc(v)) << n << " phase " << ph;
-            }
-        }
+        // t: in quarter samples from the interpolated point.
+        ExpectImpulse(out, 4, n0, A, [](int t) { return t >= -320 && t < 320 ? QuarterTap(t) : 0.0; });
     }
 
     const double fs = 8000, f = 700, amp = 10000;
