@@ -1,15 +1,17 @@
 // Dialogs a test answers in turn: every dialog that opens takes the next
 // answer the test queued, and a dialog with none left fails the test. The
 // dialogs named as confirmed (a settings dialog every new document opens)
-// are answered OK without an answer of their own. And the messages the
-// user was shown.
+// are answered OK without an answer of their own. And what a dialog shows
+// and the messages the user was shown.
 #pragma once
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <deque>
 #include <functional>
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/base/ScriptedUserInteraction.h"
@@ -32,6 +34,13 @@ inline DialogDriver AnswerDialogsInTurn(std::deque<DialogAnswer>& answers, std::
         answers.pop_front();
         next(d);
     });
+}
+
+// Each control's text as expected, the control named on a mismatch.
+inline void ExpectTexts(CDialog& d, std::initializer_list<std::pair<int, const char*>> texts)
+{
+    for (const auto& [nID, text] : texts)
+        EXPECT_EQ(d.GetDlgItemText(nID), CString(text)) << "control " << nID;
 }
 
 // Whether a message shown through ui contains text.
