@@ -3,11 +3,13 @@
 // lines of its output; a window program on the offscreen platform driven
 // by a script of user actions.
 #pragma once
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <map>
 #include <sstream>
@@ -94,6 +96,17 @@ inline std::map<std::string, std::string> KeyValues(const std::string& out)
             kv[line.substr(0, colon)] = line.substr(colon + 2);
     }
     return kv;
+}
+
+// Each key's value in the tool's "key: value" output as expected, the key
+// named on a mismatch.
+inline void ExpectKeys(const std::map<std::string, std::string>& kv,
+                       std::initializer_list<std::pair<const char*, const char*>> expected)
+{
+    for (const auto& [key, value] : expected) {
+        const auto it = kv.find(key);
+        EXPECT_EQ(it == kv.end() ? std::string("(none)") : it->second, value) << key;
+    }
 }
 
 } // namespace ktest
