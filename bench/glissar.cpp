@@ -25,21 +25,9 @@ namespace {
 std::string makeVoice(int seconds)
 {
     return kbench::CachedSound("bench-glissar-" + std::to_string(seconds) + "s", 44100, [seconds] {
-        const double fs = 44100;
-        const long n = long(seconds * fs);
-        std::vector<short> x(static_cast<size_t>(n));
-        std::mt19937 rng(7);
-        std::normal_distribution<double> noise(0, 10);
-        double phase = 0;
-        for (long i = 0; i < n; ++i) {
-            const double f0 = 120 + 60 * double(i) / double(n);
-            phase += 2 * std::numbers::pi * f0 / fs;
-            double v = noise(rng);
-            for (int h = 1; h <= 30; ++h)
-                v += 6000.0 / h * std::sin(h * phase);
-            x[size_t(i)] = short(std::lround(std::max(-32768.0, std::min(32767.0, v))));
-        }
-        return x;
+        return kbench::NoisySound(seconds, 7, 10, [seconds, pitch = kbench::Pitch()](double t) mutable {
+            return kbench::Harmonics(pitch.Step(120 + 60 * t / seconds), 30, 6000);
+        });
     });
 }
 

@@ -3,34 +3,18 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <random>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "framework/base/CFile.h"
 #include "kavrel/core/KWaveFilm.h"
-#include "kavrel/core/KWaveWriteToFile.h"
+#include "bench/BenchSounds.h"
 
 namespace {
 
 std::string makeLongWav()
 {
-    std::string path = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/bench-power-10min.wav";
-    if (::access(path.c_str(), R_OK) == 0)
-        return path;
-    CKWaveWriteToFile w;
-    w.Create(path.c_str(), 44100, 1);
-    std::mt19937 rng(1);
-    std::normal_distribution<double> noise(0, 3000);
-    std::vector<short> block(44100);
-    for (int second = 0; second < 600; ++second) {
-        for (short& s : block)
-            s = short(std::max(-32768.0, std::min(32767.0, noise(rng))));
-        w.Write(block.data(), int(block.size() * 2));
-    }
-    w.Close();
-    return path;
+    return kbench::CachedSound("bench-power-10min", 44100, [] { return kbench::NoisySound(600, 1, 3000); });
 }
 
 void BM_PowerCreate10Minutes(benchmark::State& state)

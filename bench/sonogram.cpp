@@ -16,7 +16,7 @@
 
 #include "kavrel/core/KFFT.h"
 #include "kavrel/core/KWaveFilmHelpers.h"
-#include "kavrel/core/KWaveWriteToFile.h"
+#include "bench/BenchSounds.h"
 #include "kavrel/views/KWaveFilmPicture.h"
 #include "kavrel/views/KWaveFilmView.h"
 
@@ -27,29 +27,11 @@ constexpr int kColumns = 1920;
 // Voiced-like sound: a 140 Hz harmonic series whose pitch wanders, in noise.
 std::string makeLongWav()
 {
-    std::string path =
-        std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/bench-sonogram-10min.wav";
-    if (::access(path.c_str(), R_OK) == 0)
-        return path;
-    CKWaveWriteToFile w;
-    w.Create(path.c_str(), 44100, 1);
-    std::mt19937 rng(1);
-    std::normal_distribution<double> noise(0, 500);
-    std::vector<short> block(44100);
-    double phase = 0;
-    for (int second = 0; second < 600; ++second) {
-        for (size_t i = 0; i < block.size(); ++i) {
-            const double t = second + double(i) / 44100;
-            phase += 2 * std::numbers::pi * (140 + 30 * std::sin(2 * std::numbers::pi * 0.7 * t)) / 44100;
-            double v = noise(rng);
-            for (int h = 1; h <= 12; ++h)
-                v += 2000.0 / h * std::sin(h * phase);
-            block[i] = short(std::max(-32768.0, std::min(32767.0, v)));
-        }
-        w.Write(block.data(), int(block.size() * 2));
-    }
-    w.Close();
-    return path;
+    return kbench::CachedSound("bench-sonogram-10min", 44100, [] {
+        return kbench::NoisySound(600, 1, 500, [pitch = kbench::Pitch()](double t) mutable {
+            return kbench::Harmonics(pitch.Step(140 + 30 * std::sin(2 * std::numbers::pi * 0.7 * t)), 12, 2000);
+        });
+    });
 }
 
 struct Film {
@@ -84,6 +66,16 @@ struct Window {
     }
 };
 
+// The display types a repaint is timed at, each its own run.
+void EveryDisplayType(benchmark::internal::Benchmark* b)
+{
+    b->ArgName("type");
+    for (int type : {CKWaveFilm::DisplayAmplitudeGrey, CKWaveFilm::DisplayPhaseAmplGrowth,
+                     CKWaveFilm::DisplayPhaseFreqGrowth, CKWaveFilm::DisplayAmplitudeColour,
+                     CKWaveFilm::DisplayHarmonogram})
+        b->Arg(type);
+}
+
 void BM_FullRepaint(benchmark::State& state)
 {
     TheFilm().film.displayFlags = int(state.range(0));
@@ -96,14 +88,7 @@ void BM_FullRepaint(benchmark::State& state)
     }
     state.counters["transforms"] = double(CKFFT::KFFT_nTransforms - before) / double(state.iterations());
 }
-BENCHMARK(BM_FullRepaint)
-    ->ArgName("type")
-    ->Arg(CKWaveFilm::DisplayAmplitudeGrey)
-    ->Arg(CKWaveFilm::DisplayPhaseAmplGrowth)
-    ->Arg(CKWaveFilm::DisplayPhaseFreqGrowth)
-    ->Arg(CKWaveFilm::DisplayAmplitudeColour)
-    ->Arg(CKWaveFilm::DisplayHarmonogram)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FullRepaint)->Apply(EveryDisplayType)->Unit(benchmark::kMillisecond);
 
 // The three parts of a pair-type repaint, each over the same 1920 cadres.
 void BM_Part_Transforms(benchmark::State& state)
@@ -144,14 +129,7 @@ void BM_Part_Pixels(benchmark::State& state)
         w.view.CalculateBitmap();
     }
 }
-BENCHMARK(BM_Part_Pixels)
-    ->ArgName("type")
-    ->Arg(CKWaveFilm::DisplayAmplitudeGrey)
-    ->Arg(CKWaveFilm::DisplayPhaseAmplGrowth)
-    ->Arg(CKWaveFilm::DisplayPhaseFreqGrowth)
-    ->Arg(CKWaveFilm::DisplayAmplitudeColour)
-    ->Arg(CKWaveFilm::DisplayHarmonogram)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Part_Pixels)->Apply(EveryDisplayType)->Unit(benchmark::kMillisecond);
 
 // A repaint with nothing to compute: the two blits of the ring picture.
 void BM_Part_Blit(benchmark::State& state)

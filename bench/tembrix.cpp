@@ -30,32 +30,11 @@ namespace {
 std::string makeRecording(int seconds)
 {
     return kbench::CachedSound("bench-tembrix-" + std::to_string(seconds) + "s", 44100, [seconds] {
-        const double fs = 44100;
-        const long n = long(seconds * fs);
-        std::vector<short> x(static_cast<size_t>(n));
-        std::mt19937 rng(11);
-        std::normal_distribution<double> noise(0, 10);
-        double phase = 0;
-        for (long i = 0; i < n; ++i) {
-            const double t = double(i) / fs;
-            const double f0 = 175 + 75 * std::sin(2 * std::numbers::pi * t / 7.3);
-            phase += 2 * std::numbers::pi * f0 / fs;
+        return kbench::NoisySound(seconds, 11, 10, [pitch = kbench::Pitch()](double t) mutable {
+            const double phase = pitch.Step(175 + 75 * std::sin(2 * std::numbers::pi * t / 7.3));
             const bool voiced = std::fmod(t, 2.5) < 2.0;
-            double v = noise(rng);
-            if (voiced) {
-                // sin((h+1)x) = 2 cos x sin hx - sin (h-1)x: one sine and one cosine a sample.
-                const double c2 = 2 * std::cos(phase);
-                double prev = 0, cur = std::sin(phase);
-                for (int h = 1; h <= 20; ++h) {
-                    v += 4000.0 / h * cur;
-                    const double next = c2 * cur - prev;
-                    prev = cur;
-                    cur = next;
-                }
-            }
-            x[size_t(i)] = short(std::lround(std::max(-32768.0, std::min(32767.0, v))));
-        }
-        return x;
+            return voiced ? kbench::Harmonics(phase, 20, 4000) : 0.0;
+        });
     });
 }
 

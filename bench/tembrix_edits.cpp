@@ -27,21 +27,11 @@ namespace {
 // Speech-like harmonics over noise at 44.1 kHz, written once per length.
 std::vector<short> recording(int seconds)
 {
-    const double fs = 44100;
-    std::vector<short> x(static_cast<size_t>(seconds * 44100L));
-    std::mt19937 rng(5);
-    std::normal_distribution<double> noise(0, 300);
-    double phase = 0;
-    for (size_t i = 0; i < x.size(); ++i) {
-        const double t = double(i) / fs;
-        phase += 2 * std::numbers::pi * (150 + 60 * std::sin(2 * std::numbers::pi * t / 3.1)) / fs;
+    return kbench::NoisySound(seconds, 5, 300, [pitch = kbench::Pitch()](double t) mutable {
+        const double phase = pitch.Step(150 + 60 * std::sin(2 * std::numbers::pi * t / 3.1));
         const double level = 0.2 + 0.8 * std::fabs(std::sin(2 * std::numbers::pi * t / 11));
-        double v = noise(rng);
-        for (int h = 1; h <= 12; ++h)
-            v += level * 2500.0 / h * std::sin(h * phase);
-        x[i] = short(std::lround(std::clamp(v, -32768.0, 32767.0)));
-    }
-    return x;
+        return level * kbench::Harmonics(phase, 12, 2500);
+    });
 }
 
 std::string recordingFile(int seconds)

@@ -63,17 +63,23 @@ private:
     int m_nLast = -1;
 };
 
-// The message of a failed work file.
-const char* WorkFileMessage(ksynth::CKFloatWorkFile::OpenResult r, const char* noFolder)
+// Opens the draft's work file; false, with its message told, when it cannot
+// be had (noFolder: the operation's own words for a missing temporary folder).
+bool OpenWorkFile(ksynth::CKFloatWorkFile& work, const char* noFolder)
 {
-    switch (r) {
-    case ksynth::CKFloatWorkFile::NoTempFolder: return noFolder;
+    const char* m = nullptr;
+    switch (work.Open()) {
+    case ksynth::CKFloatWorkFile::NoTempFolder: m = noFolder; break;
     case ksynth::CKFloatWorkFile::CannotCreate:
-        return "Не удалось создать временный файл для записи черновика синтезированного звукового файла.";
+        m = "Не удалось создать временный файл для записи черновика синтезированного звукового файла.";
+        break;
     case ksynth::CKFloatWorkFile::CannotOpen:
-        return "Не удалось открыть временный файл для записи черновика синтезированного звукового файла.";
-    default: return nullptr;
+        m = "Не удалось открыть временный файл для записи черновика синтезированного звукового файла.";
+        break;
+    default: return true;
     }
+    AfxMessageBox(m);
+    return false;
 }
 
 // Writes what a resampler makes through the output steps; a buffer it could
@@ -211,11 +217,9 @@ bool KWriteDownsampled(CKWaveFilm& film, int M, const CString& path)
 bool KWriteReversedCadres(CKWaveFilm& film, int nKeepEvery, bool bReverse, const CString& path)
 {
     ksynth::CKFloatWorkFile work;
-    if (const char* m = WorkFileMessage(work.Open(), "Не удалось создать имя временной папки для записи в нее "
-                                                     "черновика синтезированного звукового файла.")) {
-        AfxMessageBox(m);
+    if (!OpenWorkFile(work, "Не удалось создать имя временной папки для записи в нее "
+                            "черновика синтезированного звукового файла."))
         return false;
-    }
     CProgressScope progress("Реверсирование кадров");
     {
         kresample::ReversalParams p;
@@ -247,11 +251,9 @@ bool KWriteReversedCadres(CKWaveFilm& film, int nKeepEvery, bool bReverse, const
 bool KWriteSynthesis(CKWaveFilm& film, const std::vector<const CKPhoneObject*>& phoneObjects, const CString& path)
 {
     ksynth::CKFloatWorkFile work;
-    if (const char* m = WorkFileMessage(work.Open(), "Не удалось имя временной папки для записи в нее черновика "
-                                                     "синтезированного звукового файла.")) {
-        AfxMessageBox(m);
+    if (!OpenWorkFile(work, "Не удалось имя временной папки для записи в нее черновика "
+                            "синтезированного звукового файла."))
         return false;
-    }
     CProgressScope progress("Синтез звукового файла");
     if (!ksynth::CopySignal(film.GetKWaveSizeInSamples(), SampleReader(film), work)) {
         AfxMessageBox("Не удалось открыть временный файл для записи черновика синтезированного звукового файла.");

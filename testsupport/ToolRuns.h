@@ -3,11 +3,13 @@
 // lines of its output; a window program on the offscreen platform driven
 // by a script of user actions.
 #pragma once
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <map>
 #include <sstream>
@@ -40,6 +42,24 @@ inline ToolRun RunKavrel(const ScratchDir& dir, const std::string& args)
     std::ifstream e(errPath);
     r.err.assign(std::istreambuf_iterator<char>(e), std::istreambuf_iterator<char>());
     return r;
+}
+
+// A shell command's standard output, and where status is given its exit
+// status (-1 when it did not exit).
+inline std::string RunCommand(const std::string& cmd, int* status = nullptr)
+{
+    std::string out;
+    FILE* p = ::popen(cmd.c_str(), "r");
+    if (!p)
+        return out;
+    char buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+        out.append(buf, n);
+    const int rc = ::pclose(p);
+    if (status)
+        *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    return out;
 }
 
 // A program's command line (the caller quotes its arguments) run offscreen
@@ -76,6 +96,17 @@ inline std::map<std::string, std::string> KeyValues(const std::string& out)
             kv[line.substr(0, colon)] = line.substr(colon + 2);
     }
     return kv;
+}
+
+// Each key's value in the tool's "key: value" output as expected, the key
+// named on a mismatch.
+inline void ExpectKeys(const std::map<std::string, std::string>& kv,
+                       std::initializer_list<std::pair<const char*, const char*>> expected)
+{
+    for (const auto& [key, value] : expected) {
+        const auto it = kv.find(key);
+        EXPECT_EQ(it == kv.end() ? std::string("(none)") : it->second, value) << key;
+    }
 }
 
 } // namespace ktest

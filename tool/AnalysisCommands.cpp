@@ -11,15 +11,6 @@
 
 namespace {
 
-bool isTransformSize(long n)
-{
-    for (long size = 16; size <= 65536; size *= 4) {
-        if (n == size)
-            return true;
-    }
-    return false;
-}
-
 // Options after the positional arguments: --nfft N, --sigmaf HZ.
 bool parseOptions(const ToolArgs& args, size_t from, long& nfft, double* sigmaf)
 {
@@ -27,7 +18,7 @@ bool parseOptions(const ToolArgs& args, size_t from, long& nfft, double* sigmaf)
         if (i + 1 >= args.size())
             return false;
         if (args[i] == "--nfft") {
-            if (!ParseLong(args[i + 1], nfft) || !isTransformSize(nfft)) {
+            if (!ParseLong(args[i + 1], nfft) || !KIsTransformSize(nfft, 16)) {
                 std::fprintf(stderr, "NFFT должно быть одним из 16, 64, 256, 1024, 4096, 16384, 65536\n");
                 return false;
             }

@@ -31,6 +31,12 @@ int RunProtocol(const ToolArgs& args);
 int RunEdit(const ToolArgs& args);
 int RunSynthesize(const ToolArgs& args);
 
+class CTembrixDoc;
+// The arguments DOC.tbx OUT of a command writing one new file from a
+// workshop document: the document opened as the workshop opens it when
+// OUT is not there yet. 0, or the exit status (the usage is printed on 2).
+int OpenDocumentForNewFile(const ToolArgs& args, const char* usage, CTembrixDoc& doc);
+
 // What the SigmaFr dialog sets on OK for an NFFT and a sigma F (0: the one
 // offered), on a film opened with the optimum cadre parameters of that NFFT.
 // False, with the dialog's question or the refusal shown, when it would not end with OK.
@@ -47,3 +53,8 @@ bool ParseNumber(const CString& s, double& value);
 bool PathExists(const CString& path);
 // Prints the refusal on standard error; returns the exit status 1.
 int Refuse(const CString& message);
+// The options of a new document's film, in the SigmaFr dialog's ranges:
+// --nfft 256|1024|4096, --sigmaf 0.001..1000000 Hz and, where channel is
+// given, --channel 0|1. -1 when key is none of them; else 0, or 1 with the
+// refusal printed.
+int TakeFilmOption(const CString& key, const CString& value, long& nfft, double& sigmaf, long* channel);

@@ -40,6 +40,23 @@ int Refuse(const CString& message)
     return 1;
 }
 
+int TakeFilmOption(const CString& key, const CString& value, long& nfft, double& sigmaf, long* channel)
+{
+    if (key == "--nfft") {
+        if (!ParseLong(value, nfft) || (nfft != 256 && nfft != 1024 && nfft != 4096))
+            return Refuse("NFFT должно быть одним из 256, 1024, 4096");
+    } else if (key == "--sigmaf") {
+        if (!ParseNumber(value, sigmaf) || sigmaf < 0.001 || sigmaf > 1000000)
+            return Refuse("SigmaF должно быть числом от 0.001 до 1000000 (Гц)");
+    } else if (channel && key == "--channel") {
+        if (!ParseLong(value, *channel) || *channel < 0 || *channel > 1)
+            return Refuse("Канал должен быть 0 (левый) или 1 (правый)");
+    } else {
+        return -1;
+    }
+    return 0;
+}
+
 CString FileTitleOf(const CString& path)
 {
     CString name = path.Mid(path.ReverseFind('/') + 1);

@@ -7,6 +7,16 @@
 
 class CKSpectrum;
 
+// Whether n is a power of four from smallest up to 65536, the largest transform.
+inline bool KIsTransformSize(long n, long smallest)
+{
+    for (long size = smallest; size <= 65536; size *= 4) {
+        if (n == size)
+            return true;
+    }
+    return false;
+}
+
 class CKFFT {
 public:
     CKFFT();

@@ -21,6 +21,25 @@ void Provide(Array& array, int n, const char* message)
         AfxMessageBox(message);
 }
 
+// A bin's power, |z|².
+template <typename Complex>
+double Power(const Complex& c)
+{
+    return c.re * c.re + c.im * c.im;
+}
+
+// A line as the spectrum z now stands: filled again only when z has changed
+// since the line's property was taken.
+template <typename Fill>
+double* Fresh(CKArrayDouble& line, KSPECTRUM_PROPERTY& property, const KSPECTRUM_PROPERTY& z, Fill fill)
+{
+    if (!(property == z)) {
+        fill();
+        property = z;
+    }
+    return line.pArray;
+}
+
 } // namespace
 
 int CKSpectrum::SetNFFT(int n)
@@ -104,49 +123,39 @@ void CKSpectrum::CalculateAmplPower()
 {
     const int h = nBinsFor(AmplPower.nSize);
     for (int i = 0; i < h; ++i)
-        AmplPower.pArray[i] = z.pArray[i].re * z.pArray[i].re + z.pArray[i].im * z.pArray[i].im;
+        AmplPower.pArray[i] = Power(z.pArray[i]);
 }
 
 double* CKSpectrum::GetAmplPower()
 {
-    if (!(AmplPowerProperty == zProperty)) {
-        CalculateAmplPower();
-        AmplPowerProperty = zProperty;
-    }
-    return AmplPower.pArray;
+    return Fresh(AmplPower, AmplPowerProperty, zProperty, [this] { CalculateAmplPower(); });
 }
 
 double* CKSpectrum::GetAmplLine()
 {
-    if (!(AmplLineProperty == zProperty)) {
+    return Fresh(AmplLine, AmplLineProperty, zProperty, [this] {
         const int h = nBinsFor(AmplLine.nSize);
         for (int i = 0; i < h; ++i)
-            AmplLine.pArray[i] = std::sqrt(z.pArray[i].re * z.pArray[i].re + z.pArray[i].im * z.pArray[i].im);
-        AmplLineProperty = zProperty;
-    }
-    return AmplLine.pArray;
+            AmplLine.pArray[i] = std::sqrt(Power(z.pArray[i]));
+    });
 }
 
 double* CKSpectrum::GetAmpl_dB()
 {
-    if (!(Ampl_dBProperty == zProperty)) {
+    return Fresh(Ampl_dB, Ampl_dBProperty, zProperty, [this] {
         // A zero bin gives minus infinity here, unlike CalculateAmpl_dB_.
         const int h = nBinsFor(Ampl_dB.nSize);
         for (int i = 0; i < h; ++i)
-            Ampl_dB.pArray[i] = 10.0 * std::log10(z.pArray[i].re * z.pArray[i].re + z.pArray[i].im * z.pArray[i].im);
-        Ampl_dBProperty = zProperty;
-    }
-    return Ampl_dB.pArray;
+            Ampl_dB.pArray[i] = 10.0 * std::log10(Power(z.pArray[i]));
+    });
 }
 
 double* CKSpectrum::Get_dPhaze_dOmega()
 {
-    if (!(dPhaze_dOmegaProperty == zProperty)) {
+    return Fresh(dPhaze_dOmega, dPhaze_dOmegaProperty, zProperty, [this] {
         if (nBinsFor(dPhaze_dOmega.nSize) > 0)
             Calculate_dPhaze_dOmega(dPhaze_dOmega.pArray);
-        dPhaze_dOmegaProperty = zProperty;
-    }
-    return dPhaze_dOmega.pArray;
+    });
 }
 
 void CKSpectrum::CalculateCurveBehaviour()
@@ -200,7 +209,7 @@ void CKSpectrum::CalculateAmpl_dB_(float* out)
     constexpr float k10Log10Of2 = 3.01029995663981195f;
     const int h = nBinsFor(nFFT / 2);
     for (int i = 0; i < h; ++i) {
-        const double p = z.pArray[i].re * z.pArray[i].re + z.pArray[i].im * z.pArray[i].im;
+        const double p = Power(z.pArray[i]);
         out[i] = p > 1e-30 && p < 1e37 ? k10Log10Of2 * std::log2(float(p)) : float(10.0 * std::log10(p + 1e-100));
     }
 }
@@ -209,7 +218,7 @@ void CKSpectrum::CalculateAmpl_dB_(double* out)
 {
     const int h = nBinsFor(nFFT / 2);
     for (int i = 0; i < h; ++i)
-        out[i] = 10.0 * std::log10(z.pArray[i].re * z.pArray[i].re + z.pArray[i].im * z.pArray[i].im + 1e-100);
+        out[i] = 10.0 * std::log10(Power(z.pArray[i]) + 1e-100);
 }
 
 namespace {

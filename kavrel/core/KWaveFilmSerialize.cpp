@@ -3,18 +3,10 @@
 #include <cmath>
 
 #include "framework/base/UserServices.h"
+#include "kavrel/core/KFFT.h"
 #include "kavrel/core/KWaveFilm.h"
 
 namespace {
-
-bool isTransformSize(int n)
-{
-    for (int size = 4; size <= 65536; size *= 4) {
-        if (n == size)
-            return true;
-    }
-    return false;
-}
 
 // A record that cannot be a film's: said plainly, then the load fails as
 // any malformed archive does.
@@ -71,7 +63,7 @@ void CKWaveFilm::KSerialize(CArchive& ar)
     unsigned char status;
     ar >> caretFrequency >> caretSample >> cadre0 >> cadre1 >> zero >> step >> nCadres >> sigmaFr >> nfft >> status;
     // Checked before anything is sized from them.
-    if (!isTransformSize(nfft))
+    if (!KIsTransformSize(nfft, 4))
         rejectRecord(ar, "длина преобразования Фурье не из допустимых");
     if (step < 0 || step > kMaxCadreStep || nCadres < 0 || (step > 0 && nCadres > 0x7FFFFFFFL / step) || zero < 0)
         rejectRecord(ar, "недопустимая геометрия кадров");

@@ -60,13 +60,20 @@ bool CKWaveWriteToFile::Create(unsigned long nFrADC, int nChannels)
 
 bool CKWaveWriteToFile::ChooseFile(CString& sPath)
 {
+    return ChooseFile(sPath, "wav", "KTemporal", "Wave файлы (*.wav)|*.wav|Все файлы (*.*)|*.*||",
+                      "В какой файл записать звуковой сигнал?");
+}
+
+bool CKWaveWriteToFile::ChooseFile(CString& sPath, const char* ext, const char* name, const char* filter,
+                                   const char* title)
+{
     FileDialogRequest request;
     request.bOpen = false;
-    request.sDefaultExt = "wav";
-    request.sFileName = "KTemporal";
+    request.sDefaultExt = ext;
+    request.sFileName = name;
     request.nFlags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    request.sFilter = "Wave файлы (*.wav)|*.wav|Все файлы (*.*)|*.*||";
-    request.sTitle = "В какой файл записать звуковой сигнал?";
+    request.sFilter = filter;
+    request.sTitle = title;
     if (!UserInteraction().FileDialog(request))
         return false;
     sPath = request.sPathName;

@@ -38,6 +38,9 @@ public:
     bool Create(unsigned long nFrADC, int nChannels);
     // The save dialog alone: the path chosen, nothing created yet.
     static bool ChooseFile(CString& sPath);
+    // The same dialog (an existing file replaced only when the user agrees)
+    // with this default extension, offered name, filter and title.
+    static bool ChooseFile(CString& sPath, const char* ext, const char* name, const char* filter, const char* title);
     bool Create() { return Create(11025, 1); }
     bool Write(const void* pData, int nBytes);
     bool Close();

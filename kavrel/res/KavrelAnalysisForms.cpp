@@ -10,14 +10,9 @@
 #include "ui_KWaveFilmDialogHowToShowTooltip.h"
 
 namespace {
-template <class Form> void setUp(QDialog* d)
-{
-    Form ui;
-    ui.setupUi(d);
-}
-const KDialogTemplate kSetSigmaFr(4130, setUp<Ui::KDialogSetSigmaFr>);
-const KDialogTemplate kAdjustSpectraVisualLevels(4133, setUp<Ui::DialogAdjustSpectraVisualLevels>);
-const KDialogTemplate kPhoneObjectProperties(4135, setUp<Ui::DialogPhoneObjectProperties>);
-const KDialogTemplate kPlayFilmViewFragment(4140, setUp<Ui::KDialogPlayFilmViewFragment>);
-const KDialogTemplate kHowToShowTooltip(4149, setUp<Ui::KWaveFilmDialogHowToShowTooltip>);
+const KFormTemplate<Ui::KDialogSetSigmaFr> kSetSigmaFr(4130);
+const KFormTemplate<Ui::DialogAdjustSpectraVisualLevels> kAdjustSpectraVisualLevels(4133);
+const KFormTemplate<Ui::DialogPhoneObjectProperties> kPhoneObjectProperties(4135);
+const KFormTemplate<Ui::KDialogPlayFilmViewFragment> kPlayFilmViewFragment(4140);
+const KFormTemplate<Ui::KWaveFilmDialogHowToShowTooltip> kHowToShowTooltip(4149);
 } // namespace

@@ -1,6 +1,7 @@
 #include "tembrix/models/KDialogCreateVoiceSignal.h"
 
 #include "framework/base/UserServices.h"
+#include "kavrel/core/KWaveWriteToFile.h"
 #include "tembrix/models/res/TembrixModelsForms.h"
 
 CKDialogCreateVoiceSignal::CKDialogCreateVoiceSignal(CWnd* pParent) : CDialog(IDD, pParent)
@@ -10,25 +11,43 @@ CKDialogCreateVoiceSignal::CKDialogCreateVoiceSignal(CWnd* pParent) : CDialog(ID
     MapCommand(IDC_CREATE_FILE, &CKDialogCreateVoiceSignal::OnCreateFile);
 }
 
+std::span<const CKDialogCreateVoiceSignal::Field> CKDialogCreateVoiceSignal::FieldTable()
+{
+    using P = KVOICE_MODEL_PARAMS;
+    static const Field fields[] = {
+        {IDC_F0, &P::F0, 1, 1000, "--f0", "F0"},
+        {IDC_T1, &P::T1, 0, 1, "--t1", "T1"},
+        {IDC_T2, &P::T2, 0, 1, "--t2", "T2"},
+        {IDC_T3, &P::T3, 0, 1, "--t3", "T3"},
+        {IDC_A1, &P::A1, 0, 1, "--a1", "A1"},
+        {IDC_A2, &P::A2, 0, 1, "--a2", "A2"},
+        {IDC_NOISE, &P::Noise_dB, -1000, 1000, "--noise", "Шум [дБ]"},
+        {IDC_CHEST_F, &P::ChestF, 0, 1000, "--chest-f", "F [Гц]"},
+        {IDC_CHEST_A, &P::ChestA_dB, -1000, 1000, "--chest-a", "A [дБ]"},
+        {IDC_CHEST_PHASE, &P::ChestPhase, -1000, 1000, "--chest-phase", "Фаза [гр.]"},
+        {IDC_DF0, &P::dF0, 0, 1, "--df0", "dF0"},
+        {IDC_DT1, &P::dT1, 0, 1, "--dt1", "dT1"},
+        {IDC_DT2, &P::dT2, 0, 1, "--dt2", "dT2"},
+        {IDC_DT3, &P::dT3, 0, 1, "--dt3", "dT3"},
+        {IDC_DA1, &P::dA1, 0, 1, "--da1", "dA1"},
+        {IDC_DA2, &P::dA2, 0, 1, "--da2", "dA2"},
+    };
+    return fields;
+}
+
+KVOICE_MODEL_PARAMS CKDialogCreateVoiceSignal::FirstFields()
+{
+    KVOICE_MODEL_PARAMS R;
+    R.ChestF = 0;
+    return R;
+}
+
 void CKDialogCreateVoiceSignal::DoDataExchange(CDataExchange* pDX)
 {
-    DDX_TextInRange(pDX, IDC_F0, F0, 1, 1000);
-    DDX_TextInRange(pDX, IDC_T1, T1, 0, 1);
-    DDX_TextInRange(pDX, IDC_T2, T2, 0, 1);
-    DDX_TextInRange(pDX, IDC_T3, T3, 0, 1);
-    DDX_TextInRange(pDX, IDC_A1, A1, 0, 1);
-    DDX_TextInRange(pDX, IDC_A2, A2, 0, 1);
+    // The check box cannot fail, so where it stands among the fields changes nothing.
     DDX_Check(pDX, IDC_CORRECT, bCorrectByResidual);
-    DDX_TextInRange(pDX, IDC_NOISE, Noise_dB, -1000, 1000);
-    DDX_TextInRange(pDX, IDC_CHEST_F, ChestF, 0, 1000);
-    DDX_TextInRange(pDX, IDC_CHEST_A, ChestA_dB, -1000, 1000);
-    DDX_TextInRange(pDX, IDC_CHEST_PHASE, ChestPhase, -1000, 1000);
-    DDX_TextInRange(pDX, IDC_DF0, dF0, 0, 1);
-    DDX_TextInRange(pDX, IDC_DT1, dT1, 0, 1);
-    DDX_TextInRange(pDX, IDC_DT2, dT2, 0, 1);
-    DDX_TextInRange(pDX, IDC_DT3, dT3, 0, 1);
-    DDX_TextInRange(pDX, IDC_DA1, dA1, 0, 1);
-    DDX_TextInRange(pDX, IDC_DA2, dA2, 0, 1);
+    for (const Field& f : FieldTable())
+        DDX_TextInRange(pDX, f.nID, Fields.*f.value, f.lo, f.hi);
 }
 
 bool CKDialogCreateVoiceSignal::OnInitDialog()
@@ -48,22 +67,7 @@ void CKDialogCreateVoiceSignal::OnShowModel()
 {
     if (!UpdateData(true))
         return;
-    Params.F0 = F0;
-    Params.Noise_dB = Noise_dB;
-    Params.ChestF = ChestF;
-    Params.ChestA_dB = ChestA_dB;
-    Params.ChestPhase = ChestPhase;
-    Params.T1 = T1;
-    Params.T2 = T2;
-    Params.T3 = T3;
-    Params.A1 = A1;
-    Params.A2 = A2;
-    Params.dF0 = dF0;
-    Params.dT1 = dT1;
-    Params.dT2 = dT2;
-    Params.dT3 = dT3;
-    Params.dA1 = dA1;
-    Params.dA2 = dA2;
+    Params = Fields;
     if (VoiceModel.BuildPulse(Params, bCorrectByResidual != 0)) {
         VoiceModel.Invalidate();
         VoiceModel.UpdateWindow();
@@ -74,18 +78,13 @@ void CKDialogCreateVoiceSignal::OnShowModel()
 
 void CKDialogCreateVoiceSignal::OnCreateFile()
 {
-    FileDialogRequest request;
-    request.bOpen = false;
-    request.sDefaultExt = "WAV";
-    request.sFileName = "_VoiceModel";
-    request.nFlags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
-    request.sFilter = "WAVE файлы (*.wav)|*.wav||";
-    request.sTitle = "Задание имени синтезируемого файла-сигнала (в формате WAV)";
-    if (!UserInteraction().FileDialog(request))
+    CString path;
+    if (!CKWaveWriteToFile::ChooseFile(path, "WAV", "_VoiceModel", "WAVE файлы (*.wav)|*.wav||",
+                                       "Задание имени синтезируемого файла-сигнала (в формате WAV)"))
         return;
     CWaitCursor wait;
     std::vector<short> samples;
-    const bool ok = GenerateVoiceSignal(VoiceModel, Params, samples) && WriteVoiceSignalFile(request.sPathName, samples);
+    const bool ok = GenerateVoiceSignal(VoiceModel, Params, samples) && WriteVoiceSignalFile(path, samples);
     // The window shows the last period drawn.
     VoiceModel.Invalidate();
     if (ok)

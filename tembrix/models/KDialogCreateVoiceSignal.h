@@ -2,6 +2,8 @@
 // модельный сигнал" builds and draws one period from the fields; "Создать
 // звуковой файл" writes 10 s of jittered periods of the record last shown.
 #pragma once
+#include <span>
+
 #include "framework/ui/CDialog.h"
 #include "tembrix/models/KVoiceModel.h"
 
@@ -37,11 +39,23 @@ public:
     KVOICE_MODEL_PARAMS Params;
     CKVoiceModel VoiceModel;
 
+    // One edit field of the model: its control, the record's member it
+    // holds, its range, and the batch tool's option and message label for it.
+    struct Field {
+        int nID;
+        double KVOICE_MODEL_PARAMS::*value;
+        double lo, hi;
+        const char* key;
+        const char* label;
+    };
+    // In the order of the form: the means, the noise and chest resonance, the deviations.
+    static std::span<const Field> FieldTable();
+    // The record as the fields first stand: the chest resonance at 0 Hz.
+    static KVOICE_MODEL_PARAMS FirstFields();
+
     // The edit fields.
-    double F0 = 100.0, T1 = 0.3, T2 = 0.6, T3 = 0.7, A1 = 0.04, A2 = 0.1;
+    KVOICE_MODEL_PARAMS Fields = FirstFields();
     int bCorrectByResidual = 0;
-    double Noise_dB = -200.0, ChestF = 0.0, ChestA_dB = -200.0, ChestPhase = 0.0;
-    double dF0 = 0.0, dT1 = 0.0, dT2 = 0.0, dT3 = 0.0, dA1 = 0.0, dA2 = 0.0;
 
     bool OnInitDialog() override;
     void DoDataExchange(CDataExchange* pDX) override;

@@ -7,12 +7,7 @@
 #include "ui_KDialogSetDownsampling.h"
 
 namespace {
-template <class Form> void setUp(QDialog* d)
-{
-    Form ui;
-    ui.setupUi(d);
-}
-const KDialogTemplate kSetDownsampling(2140, setUp<Ui::KDialogSetDownsampling>);
-const KDialogTemplate kReverseCadres(2143, setUp<Ui::KDialogReverseCadres>);
-const KDialogTemplate kMakeWaveCooktail(2145, setUp<Ui::KDialogMakeWaveCooktail>);
+const KFormTemplate<Ui::KDialogSetDownsampling> kSetDownsampling(2140);
+const KFormTemplate<Ui::KDialogReverseCadres> kReverseCadres(2143);
+const KFormTemplate<Ui::KDialogMakeWaveCooktail> kMakeWaveCooktail(2145);
 } // namespace

@@ -15,6 +15,7 @@
 #include "tembrix/TembrixDoc.h"
 #include "tembrix/TembrixIds.h"
 #include "testsupport/ByteFiles.h"
+#include "testsupport/DialogAnswers.h"
 #include "testsupport/QtTestApp.h"
 #include "testsupport/Signals.h"
 #include "testsupport/TempFiles.h"
@@ -31,7 +32,7 @@ constexpr unsigned kRate = 16000;
 struct BatchEditTest : ::testing::Test {
     ktest::ScratchDir dir;
     CScriptedUserInteraction ui;
-    std::deque<std::function<void(CDialog&)>> dialogs;
+    std::deque<ktest::DialogAnswer> dialogs;
     DialogDriver oldDriver;
     std::string wav = dir / "sound.wav";
     std::string tbx = dir / "sound.tbx";
@@ -39,16 +40,7 @@ struct BatchEditTest : ::testing::Test {
     void SetUp() override
     {
         ktest::EnsureQtApplication();
-        oldDriver = SetDialogDriver([this](CDialog& d) {
-            if (d.GetTemplateID() == CKDialogSetSigmaFr::IDD) {
-                d.ClickDlgButton(IDOK);
-                return;
-            }
-            ASSERT_FALSE(dialogs.empty()) << "dialog " << d.GetTemplateID();
-            auto next = dialogs.front();
-            dialogs.pop_front();
-            next(d);
-        });
+        oldDriver = ktest::AnswerDialogsInTurn(dialogs, {CKDialogSetSigmaFr::IDD});
         // A level that changes along the file, so that levelling has work to do.
         std::vector<int> s = ktest::Partials({300.0, 1100.0}, 6000, 3 * long(kRate), kRate);
         for (size_t k = 0; k < s.size(); ++k)
@@ -85,32 +77,24 @@ TEST_F(BatchEditTest, EveryOperationWritesTheWorkshopsFileAndLeavesSoundAndDocum
     ASSERT_TRUE(doc);
     const Bytes sound = ReadAll(wav), document = ReadAll(tbx);
     const auto ok = [](CDialog& d) { d.ClickDlgButton(IDOK); };
+    // The cut dialog over the selection c0..c1 with its keep and rough boxes as given.
+    const auto cut = [](long c0, long c1, bool keep, bool rough) {
+        return [=](CTembrixDoc& doc, BatchEditTest& t) {
+            doc.WaveFilm.SetSelectedFragmentAbsCadres(c0, c1);
+            t.Answer([=](CDialog& d) {
+                if (keep)
+                    d.ClickDlgButton(IDC_CUT_KEEP);
+                if (rough)
+                    d.ClickDlgButton(IDC_CUT_ROUGH);
+                d.ClickDlgButton(IDOK);
+            });
+            doc.OnDeleteOrKeepSegment();
+        };
+    };
     const std::vector<Case> cases = {
-        {"careful-delete", "cut --select 40 12",
-         [&](CTembrixDoc& doc, BatchEditTest& t) {
-             doc.WaveFilm.SetSelectedFragmentAbsCadres(40, 12);
-             t.Answer(ok);
-             doc.OnDeleteOrKeepSegment();
-         }},
-        {"rough-keep", "cut --select 12 40 --keep --rough",
-         [&](CTembrixDoc& doc, BatchEditTest& t) {
-             doc.WaveFilm.SetSelectedFragmentAbsCadres(12, 40);
-             t.Answer([](CDialog& d) {
-                 d.ClickDlgButton(IDC_CUT_KEEP);
-                 d.ClickDlgButton(IDC_CUT_ROUGH);
-                 d.ClickDlgButton(IDOK);
-             });
-             doc.OnDeleteOrKeepSegment();
-         }},
-        {"careful-keep", "cut --select 3 40 --keep",
-         [&](CTembrixDoc& doc, BatchEditTest& t) {
-             doc.WaveFilm.SetSelectedFragmentAbsCadres(3, 40);
-             t.Answer([](CDialog& d) {
-                 d.ClickDlgButton(IDC_CUT_KEEP);
-                 d.ClickDlgButton(IDOK);
-             });
-             doc.OnDeleteOrKeepSegment();
-         }},
+        {"careful-delete", "cut --select 40 12", cut(40, 12, false, false)},
+        {"rough-keep", "cut --select 12 40 --keep --rough", cut(12, 40, true, true)},
+        {"careful-keep", "cut --select 3 40 --keep", cut(3, 40, true, false)},
         {"side-right", "side --caret 77 --side right",
          [&](CTembrixDoc& doc, BatchEditTest& t) {
              doc.WaveFilm.SetSelectedFragmentAbsCadres(77, 77);

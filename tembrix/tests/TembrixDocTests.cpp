@@ -20,7 +20,9 @@
 #include "tembrix/KSignalEditDialogs.h"
 #include "tembrix/TembrixDoc.h"
 #include "tembrix/TembrixIds.h"
+#include "tembrix/tests/TembrixWindowsFixture.h"
 #include "testsupport/ByteFiles.h"
+#include "testsupport/DialogAnswers.h"
 #include "testsupport/QtTestApp.h"
 #include "testsupport/Signals.h"
 #include "testsupport/TempFiles.h"
@@ -69,36 +71,19 @@ struct TembrixDocTest : ::testing::Test {
     ktest::ScratchDir dir;
     CScriptedUserInteraction ui;
     std::string wav = dir / "sound.wav";
-    std::deque<std::function<void(CDialog&)>> dialogs;
+    std::deque<ktest::DialogAnswer> dialogs;
     DialogDriver oldDriver;
 
     void SetUp() override
     {
         ktest::EnsureQtApplication();
         kavrel_test::WriteAll(wav, wavbytes::pcm16(1, kRate, ktest::Partials({300.0, 900.0}, 6000, 4 * long(kRate), kRate)));
-        oldDriver = SetDialogDriver([this](CDialog& d) {
-            if (d.GetTemplateID() == CKDialogSetSigmaFr::IDD) {
-                d.ClickDlgButton(IDOK);
-                return;
-            }
-            ASSERT_FALSE(dialogs.empty()) << "dialog " << d.GetTemplateID();
-            auto next = dialogs.front();
-            dialogs.pop_front();
-            next(d);
-        });
+        oldDriver = ktest::AnswerDialogsInTurn(dialogs, {CKDialogSetSigmaFr::IDD});
     }
     void TearDown() override { SetDialogDriver(oldDriver); }
 
     // A new document over sound.wav, kept in dir as doc.tbx (not yet saved).
-    std::unique_ptr<CTembrixDoc> NewDoc()
-    {
-        auto doc = std::make_unique<CTembrixDoc>();
-        ui.QueueFile(wav.c_str());
-        ui.QueueFile((dir / "doc.tbx").c_str());
-        if (!doc->OnNewDocument())
-            return nullptr;
-        return doc;
-    }
+    std::unique_ptr<CTembrixDoc> NewDoc() { return tembrix_test::NewDocumentOver(ui, wav, dir / "doc.tbx"); }
     // The description dialog answers OK with these values.
     void Describe(int type, const char* name = nullptr, const char* comment = nullptr)
     {
@@ -132,13 +117,7 @@ struct TembrixDocTest : ::testing::Test {
         ar.Close();
         return bytes;
     }
-    bool HasMessage(const char* text) const
-    {
-        for (const auto& m : ui.m_messages)
-            if (std::string(m.sText.GetString()).find(text) != std::string::npos)
-                return true;
-        return false;
-    }
+    bool HasMessage(const char* text) const { return ktest::WasTold(ui, text); }
 };
 
 } // namespace

@@ -19,7 +19,9 @@
 #include "tembrix/KResampling.h"
 #include "tembrix/TembrixDoc.h"
 #include "tembrix/TembrixIds.h"
+#include "tembrix/tests/TembrixWindowsFixture.h"
 #include "testsupport/ByteFiles.h"
+#include "testsupport/DialogAnswers.h"
 #include "testsupport/QtTestApp.h"
 #include "testsupport/Signals.h"
 #include "testsupport/TempFiles.h"
@@ -54,27 +56,27 @@ Wave ReadWave(const std::string& path)
     return w;
 }
 
+// The largest magnitude among the samples.
+short Peak(const std::vector<short>& samples)
+{
+    short peak = 0;
+    for (short v : samples)
+        peak = std::max<short>(peak, short(std::abs(v)));
+    return peak;
+}
+
 struct ResampleDocTest : ::testing::Test {
     ktest::ScratchDir dir;
     CScriptedUserInteraction ui;
     CScriptedProgressService progress;
-    std::deque<std::function<void(CDialog&)>> dialogs;
+    std::deque<ktest::DialogAnswer> dialogs;
     DialogDriver oldDriver;
     std::vector<int> samples = ktest::Partials({300.0, 1100.0}, 5000, 3 * long(kRate), kRate);
 
     void SetUp() override
     {
         ktest::EnsureQtApplication();
-        oldDriver = SetDialogDriver([this](CDialog& d) {
-            if (d.GetTemplateID() == CKDialogSetSigmaFr::IDD) {
-                d.ClickDlgButton(IDOK);
-                return;
-            }
-            ASSERT_FALSE(dialogs.empty()) << "dialog " << d.GetTemplateID();
-            auto next = dialogs.front();
-            dialogs.pop_front();
-            next(d);
-        });
+        oldDriver = ktest::AnswerDialogsInTurn(dialogs, {CKDialogSetSigmaFr::IDD});
     }
     void TearDown() override
     {
@@ -89,12 +91,15 @@ struct ResampleDocTest : ::testing::Test {
             for (unsigned c = 0; c < channels; ++c)
                 interleaved.push_back(s);
         kavrel_test::WriteAll(wav, wavbytes::pcm16(channels, kRate, interleaved));
-        auto doc = std::make_unique<CTembrixDoc>();
-        ui.QueueFile(wav.c_str());
-        ui.QueueFile((dir / "doc.tbx").c_str());
-        if (!doc->OnNewDocument())
-            return nullptr;
-        return doc;
+        return tembrix_test::NewDocumentOver(ui, wav, dir / "doc.tbx");
+    }
+    // What the command writes with its save dialog answered dir/name.
+    Wave Written(CTembrixDoc& doc, void (CTembrixDoc::*command)(), const char* name)
+    {
+        const std::string out = dir / name;
+        ui.QueueFile(out.c_str());
+        (doc.*command)();
+        return ReadWave(out);
     }
     bool Shown(const char* text) const
     {
@@ -164,11 +169,8 @@ TEST_F(ResampleDocTest, DownsamplingDialogFollowsTheFactorAndTheFileHasTheNewRat
         EXPECT_STREQ(d.GetDlgItemText(3051), "3");
         d.ClickDlgButton(IDOK);
     });
-    const std::string out = dir / "down.wav";
-    ui.QueueFile(out.c_str());
-    doc->OnDownsample();
+    const Wave w = Written(*doc, &CTembrixDoc::OnDownsample, "down.wav");
     EXPECT_STREQ(ui.m_fileDialogs.back().sTitle, "Задание нового имени выходного файла-сигнала (в формате WAV)");
-    const Wave w = ReadWave(out);
     EXPECT_EQ(w.rate, kRate / 3);
     EXPECT_EQ(long(w.samples.size()), (long(samples.size()) + 2) / 3);
 }
@@ -215,16 +217,10 @@ TEST_F(ResampleDocTest, ReversalDialogStepsTheCountAndTheFileHasTheSoundsLength)
         d.ClickDlgButton(3070);
         d.ClickDlgButton(IDOK);
     });
-    const std::string out = dir / "reversed.wav";
-    ui.QueueFile(out.c_str());
-    doc->OnReverseCadres();
+    const Wave w = Written(*doc, &CTembrixDoc::OnReverseCadres, "reversed.wav");
     EXPECT_STREQ(ui.m_fileDialogs.back().sFileName, "sound_Reversed_cadres");
-    const Wave w = ReadWave(out);
     ASSERT_EQ(w.samples.size(), samples.size());
-    short peak = 0;
-    for (short v : w.samples)
-        peak = std::max<short>(peak, short(std::abs(v)));
-    EXPECT_GE(peak, 32765);
+    EXPECT_GE(Peak(w.samples), 32765);
 }
 
 TEST_F(ResampleDocTest, SynthesisAppliesATextObjectAndTheTracesOfAMicroHarmonicOne)
@@ -254,12 +250,9 @@ TEST_F(ResampleDocTest, SynthesisAppliesATextObjectAndTheTracesOfAMicroHarmonicO
                           kavrel_test::Bytes(reinterpret_cast<const unsigned char*>(traces.data()),
                                              reinterpret_cast<const unsigned char*>(traces.data() + span)));
 
-    const std::string out = dir / "synthetic.wav";
-    ui.QueueFile(out.c_str());
-    doc->OnSynthesis();
+    const Wave wv = Written(*doc, &CTembrixDoc::OnSynthesis, "synthetic.wav");
     EXPECT_TRUE(ui.m_messages.empty());
     EXPECT_STREQ(ui.m_fileDialogs.back().sFileName, "sound_Synthetic");
-    const Wave wv = ReadWave(out);
     const long N = long(samples.size()), padded = (N + 1023) / 1024 * 1024;
     ASSERT_EQ(long(wv.samples.size()), padded);
 
@@ -296,16 +289,10 @@ TEST_F(ResampleDocTest, CocktailAsksForItsAdditionsAndWritesTheFilmsLength)
         d.PressSpin(3084, true);
         d.ClickDlgButton(IDOK);
     });
-    const std::string out = dir / "cocktail.wav";
-    ui.QueueFile(out.c_str());
-    doc->OnSoundCocktail();
-    const Wave w = ReadWave(out);
+    const Wave w = Written(*doc, &CTembrixDoc::OnSoundCocktail, "cocktail.wav");
     EXPECT_EQ(w.rate, kRate);
     EXPECT_EQ(long(w.samples.size()), doc->WaveFilm.GetLengthInSamples());
-    short peak = 0;
-    for (short v : w.samples)
-        peak = std::max<short>(peak, short(std::abs(v)));
-    EXPECT_GE(peak, 32765);
+    EXPECT_GE(Peak(w.samples), 32765);
 }
 
 TEST_F(ResampleDocTest, ReversalAndSynthesisNameTheirMissingWorkFileAndReversalItsBuffers)

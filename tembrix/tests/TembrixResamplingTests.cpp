@@ -71,6 +71,51 @@ double QuarterTap(int t)
     return std::sin(u) / u * std::exp(-2 * kPi * kPi * a * a * t * t) / 1.175 / 32767;
 }
 
+using Upsampler = Outcome (*)(long, const SequentialReader&, const BlockWriter&, const Progress&);
+
+// What an upsampler makes of the samples; empty when it does not finish.
+std::vector<short> Through(Upsampler up, const std::vector<short>& in)
+{
+    Stream s{in};
+    std::vector<short> out;
+    if (up(long(in.size()), std::ref(s), Into(out), {}).kind != Outcome::Done)
+        return {};
+    return out;
+}
+
+// An impulse of A at n0 among 400 silent samples, through the upsampler.
+std::vector<short> ImpulseThrough(Upsampler up, int n0, int A)
+{
+    std::vector<short> in(400, 0);
+    in[size_t(n0)] = short(A);
+    return Through(up, in);
+}
+
+// The first 320 input samples of an impulse of A at n0 upsampled by factor:
+// output group n stands for input n − 1 (at 1/1.175) and the points after
+// it, each the impulse through tap at its distance t = factor·(n0 − (n − 1)) − phase.
+void ExpectImpulse(const std::vector<short>& out, int factor, int n0, int A, double (*tap)(int t))
+{
+    for (int n = 0; n < 320; ++n) {
+        const int before = n - 1;
+        EXPECT_EQ(out[size_t(factor * n)], Trunc(before == n0 ? A / 1.175 : 0.0)) << n;
+        for (int ph = 1; ph < factor; ++ph) {
+            const int t = factor * (n0 - before) - ph;
+            EXPECT_EQ(out[size_t(factor * n + ph)], Trunc(32767 * tap(t) * A)) << n << " phase " << ph;
+        }
+    }
+}
+
+// A tone of f Hz sampled at fs, upsampled by factor, stands one input sample
+// behind at 1/1.175 of its size, within 1 %; margin outputs left out at each end.
+void ExpectTone(const std::vector<short>& y, int factor, size_t margin, double fs, double f, double amp)
+{
+    for (size_t m = margin; m + margin < y.size(); ++m) {
+        const double t = (double(m) / factor - 1) / fs;
+        EXPECT_NEAR(y[m], amp * std::sin(2 * kPi * f * t) / 1.175, 0.01 * amp) << m;
+    }
+}
+
 } // namespace
 
 TEST(Interpolators, DoublingGivesTheSampleThenTheFilteredHalfWayPointAndLeavesTheLastStretch)
@@ -79,64 +124,34 @@ TEST(Interpolators, DoublingGivesTheSampleThenTheFilteredHalfWayPointAndLeavesTh
     // An impulse among the primed samples and one read later.
     for (const int n0 : {40, 150}) {
         const int A = 20000;
-        std::vector<short> in(400, 0);
-        in[size_t(n0)] = short(A);
-        Stream s{in};
-        std::vector<short> out;
-        ASSERT_EQ(UpsampleByTwo(400, std::ref(s), Into(out)).kind, Outcome::Done);
+        const std::vector<short> out = ImpulseThrough(UpsampleByTwo, n0, A);
         ASSERT_EQ(out.size(), 640u);
-        for (int n = 0; n < 320; ++n) {
-            // Output pair n stands for input n − 1 and the point half-way after it.
-            const int before = n - 1;
-            EXPECT_EQ(out[size_t(2 * n)], Trunc(before == n0 ? A / 1.175 : 0.0)) << n;
-            const int l = 2 * (n0 - before) - 1; // twice the distance from the half-way point
-            const double v = std::abs(l) < 160 ? 32767 * HalfTap(l) * A : 0.0;
-            EXPECT_EQ(out[size_t(2 * n + 1)], Trunc(v)) << n;
-        }
+        // l: twice the distance from the half-way point.
+        ExpectImpulse(out, 2, n0, A, [](int l) { return std::abs(l) < 160 ? HalfTap(l) : 0.0; });
     }
     EXPECT_EQ(HalfSampleFilter().size(), 160u);
 
     // A tone well inside the band comes back at its half-way points, 1/1.175 of its size.
     const double fs = 16000, f = 1000, amp = 12000;
-    Stream tone{Shorts(ktest::Sine(f, amp, 4000, fs))};
-    std::vector<short> y;
-    ASSERT_EQ(UpsampleByTwo(4000, std::ref(tone), Into(y)).kind, Outcome::Done);
+    const std::vector<short> y = Through(UpsampleByTwo, Shorts(ktest::Sine(f, amp, 4000, fs)));
     ASSERT_EQ(y.size(), 2u * 160 * 24); // 3920 samples in whole blocks after the 80 primed
-    for (size_t m = 400; m + 400 < y.size(); ++m) {
-        const double t = (double(m) / 2 - 1) / fs;
-        EXPECT_NEAR(y[m], amp * std::sin(2 * kPi * f * t) / 1.175, 0.01 * amp) << m;
-    }
+    ExpectTone(y, 2, 400, fs, f, amp);
 }
 
 TEST(Interpolators, QuadruplingGivesThreeFilteredQuarterPointsAfterEachSample)
 {
     for (const int n0 : {10, 200}) {
         const int A = 15000;
-        std::vector<short> in(400, 0);
-        in[size_t(n0)] = short(A);
-        Stream s{in};
-        std::vector<short> out;
-        ASSERT_EQ(UpsampleByFour(400, std::ref(s), Into(out)).kind, Outcome::Done);
+        const std::vector<short> out = ImpulseThrough(UpsampleByFour, n0, A);
         ASSERT_EQ(out.size(), 1280u);
-        for (int n = 0; n < 320; ++n) {
-            const int before = n - 1;
-            EXPECT_EQ(out[size_t(4 * n)], Trunc(before == n0 ? A / 1.175 : 0.0)) << n;
-            for (int ph = 1; ph < 4; ++ph) {
-                const int t = 4 * (n0 - before) - ph; // in quarter samples from the interpolated point
-                const double v = t >= -320 && t < 320 ? 32767 * QuarterTap(t) * A : 0.0;
-                EXPECT_EQ(out[size_t(4 * n + ph)], Trunc(v)) << n << " phase " << ph;
-            }
-        }
+        // t: in quarter samples from the interpolated point.
+        ExpectImpulse(out, 4, n0, A, [](int t) { return t >= -320 && t < 320 ? QuarterTap(t) : 0.0; });
     }
 
     const double fs = 8000, f = 700, amp = 10000;
-    Stream tone{Shorts(ktest::Sine(f, amp, 2000, fs))};
-    std::vector<short> y;
-    ASSERT_EQ(UpsampleByFour(2000, std::ref(tone), Into(y)).kind, Outcome::Done);
-    for (size_t m = 800; m + 800 < y.size(); ++m) {
-        const double t = (double(m) / 4 - 1) / fs;
-        EXPECT_NEAR(y[m], amp * std::sin(2 * kPi * f * t) / 1.175, 0.01 * amp) << m;
-    }
+    const std::vector<short> y = Through(UpsampleByFour, Shorts(ktest::Sine(f, amp, 2000, fs)));
+    ASSERT_FALSE(y.empty());
+    ExpectTone(y, 4, 800, fs, f, amp);
 }
 
 TEST(Interpolators, ShortSignalGivesNothingAndRefusedBuffersAreNamed)

@@ -13,6 +13,7 @@
 #include "framework/ui/CDialog.h"
 #include "framework/ui/CDocTemplate.h"
 #include "framework/ui/CMenu.h"
+#include "framework/ui/KPrinting.h"
 #include "tembrix/KDialogPhoneObjectSetContent.h"
 #include "tembrix/KMainFrame.h"
 #include "tembrix/TembrixApp.h"
@@ -21,6 +22,7 @@
 #include "tembrix/TembrixIds.h"
 #include "tembrix/TembrixView.h"
 #include "testsupport/ByteFiles.h"
+#include "testsupport/DialogAnswers.h"
 #include "testsupport/QtTestApp.h"
 #include "testsupport/Signals.h"
 #include "testsupport/TempFiles.h"
@@ -42,6 +44,19 @@ inline const KShownMenuItem* FindItem(const std::vector<KShownMenuItem>& menu, U
         if (it.nID == id && !it.bPopup)
             return &it;
     return nullptr;
+}
+
+// A new document over wav through the document's own File New steps, to be
+// kept as tbx (not yet saved); null when the document refuses.
+inline std::unique_ptr<CTembrixDoc> NewDocumentOver(CScriptedUserInteraction& ui, const std::string& wav,
+                                                    const std::string& tbx)
+{
+    auto doc = std::make_unique<CTembrixDoc>();
+    ui.QueueFile(wav.c_str());
+    ui.QueueFile(tbx.c_str());
+    if (!doc->OnNewDocument())
+        return nullptr;
+    return doc;
 }
 
 struct TembrixWindows : ::testing::Test {
@@ -82,6 +97,14 @@ struct TembrixWindows : ::testing::Test {
         Pump();
         return main->GetActiveTembrixDoc();
     }
+    // File Print Direct from the main window, onto pdf instead of a printer.
+    void PrintDirectTo(const std::string& pdf)
+    {
+        KSetPrintToFile(pdf.c_str());
+        main->SendMessage(WM_COMMAND, ID_FILE_PRINT_DIRECT);
+        Pump();
+        KSetPrintToFile("");
+    }
     CTembrixFrame* Frame() const { return dynamic_cast<CTembrixFrame*>(main->MDIGetActive()); }
     CTembrixView* Strip() const { return Frame()->StripView(2); }
     CKPhoneObject* AddObject(CTembrixDoc* doc, long c0, long c1, int type)
@@ -107,13 +130,7 @@ struct TembrixWindows : ::testing::Test {
                 return w;
         return nullptr;
     }
-    bool HasMessage(const char* text) const
-    {
-        for (const auto& m : ui.m_messages)
-            if (std::string(m.sText.GetString()).find(text) != std::string::npos)
-                return true;
-        return false;
-    }
+    bool HasMessage(const char* text) const { return ktest::WasTold(ui, text); }
 };
 
 } // namespace tembrix_test

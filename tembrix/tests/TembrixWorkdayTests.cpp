@@ -189,10 +189,7 @@ TEST_F(TembrixWindows, PrintingFromAnyPaneGivesTheOpenColumnAsTheScreenShowsIt)
     EXPECT_EQ(Frame()->GetActiveView(), static_cast<CView*>(Frame()->PowerView(0)));
     ktest::ScratchDir pages;
     const std::string pdf = pages / "column.pdf";
-    KSetPrintToFile(pdf.c_str());
-    main->SendMessage(WM_COMMAND, ID_FILE_PRINT_DIRECT);
-    Pump();
-    KSetPrintToFile("");
+    PrintDirectTo(pdf);
     ASSERT_EQ(ktest::PdfPageCount(pdf), 1);
     const QImage page = ktest::PdfPage(pdf, 1, 96);
     ASSERT_FALSE(page.isNull());
@@ -376,10 +373,7 @@ TEST_F(TembrixWindows, AWorkingDayInTheWorkshop)
     // And the column printed.
     ktest::ScratchDir pages;
     const std::string pdf = pages / "day.pdf";
-    KSetPrintToFile(pdf.c_str());
-    main->SendMessage(WM_COMMAND, ID_FILE_PRINT_DIRECT);
-    Pump();
-    KSetPrintToFile("");
+    PrintDirectTo(pdf);
     EXPECT_EQ(ktest::PdfPageCount(pdf), 1);
 }
 

@@ -90,15 +90,9 @@ int parseOptions(const ToolArgs& args, const CString& op, EditOptions& o)
             return 2;
         const CString& value = args[i + 1];
         double v = 0;
-        if (key == "--nfft") {
-            if (!ParseLong(value, o.nfft) || (o.nfft != 256 && o.nfft != 1024 && o.nfft != 4096))
-                return Refuse("NFFT должно быть одним из 256, 1024, 4096");
-        } else if (key == "--sigmaf") {
-            if (!ParseNumber(value, o.sigmaf) || o.sigmaf < 0.001 || o.sigmaf > 1000000)
-                return Refuse("SigmaF должно быть числом от 0.001 до 1000000 (Гц)");
-        } else if (key == "--channel") {
-            if (!ParseLong(value, o.channel) || o.channel < 0 || o.channel > 1)
-                return Refuse("Канал должен быть 0 (левый) или 1 (правый)");
+        if (const int film = TakeFilmOption(key, value, o.nfft, o.sigmaf, &o.channel); film >= 0) {
+            if (film != 0)
+                return film;
         } else if (key == "--caret") {
             if (!ParseLong(value, o.caret))
                 return 2;
@@ -211,16 +205,10 @@ int RunEdit(const ToolArgs& args)
 
 int RunSynthesize(const ToolArgs& args)
 {
-    if (args.size() != 2) {
-        std::fprintf(stderr, "Использование: kavrel synthesize DOC.tbx OUT.wav\n");
-        return 2;
-    }
-    const CString& out = args[1];
-    if (PathExists(out))
-        return Refuse("Файл уже существует и не будет перезаписан: " + out);
     CTembrixDoc doc;
-    if (!doc.OnOpenDocument(args[0]))
-        return 1;
+    if (const int status = OpenDocumentForNewFile(args, "kavrel synthesize DOC.tbx OUT.wav", doc))
+        return status;
+    const CString& out = args[1];
     if (KRefuseIfNotMono(doc.WaveFilm, kOnlyMonoSynthesisMessage))
         return 1;
     // An object left out (its float wave file missing) is reported and the rest still apply.

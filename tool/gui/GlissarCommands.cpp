@@ -34,6 +34,16 @@ struct FilmOptions {
     long index = 1;
 };
 
+// The film's cadres: the window's widths, the step, where cadre 0 stands and how many there are.
+void printCadres(CKWaveFilm& film)
+{
+    std::printf("sigmaf: %.9g\n", film.pS0->GetSigmaF());
+    std::printf("sigmat: %.9g\n", film.pS0->GetSigmaT());
+    std::printf("step: %ld\n", film.GetCadreStepInSamples());
+    std::printf("zero_cadre_sample: %ld\n", film.GetZeroCadreSamplePosition());
+    std::printf("cadres: %ld\n", film.GetNCadres());
+}
+
 // Options after the positional arguments; objectOptions adds those of make-object.
 // Returns 0, or the exit status of a refusal.
 int parseFilmOptions(const ToolArgs& args, size_t from, FilmOptions& o, bool objectOptions)
@@ -43,16 +53,9 @@ int parseFilmOptions(const ToolArgs& args, size_t from, FilmOptions& o, bool obj
             return 2;
         const CString& key = args[i];
         const CString& value = args[i + 1];
-        if (key == "--nfft") {
-            if (!ParseLong(value, o.nfft) || (o.nfft != 256 && o.nfft != 1024 && o.nfft != 4096))
-                return refuse("NFFT должно быть одним из 256, 1024, 4096"), 1;
-        } else if (key == "--sigmaf") {
-            // The SigmaFr dialog's range.
-            if (!ParseNumber(value, o.sigmaf) || o.sigmaf < 0.001 || o.sigmaf > 1000000)
-                return refuse("SigmaF должно быть числом от 0.001 до 1000000 (Гц)"), 1;
-        } else if (key == "--channel") {
-            if (!ParseLong(value, o.channel) || o.channel < 0 || o.channel > 1)
-                return refuse("Канал должен быть 0 (левый) или 1 (правый)"), 1;
+        if (const int film = TakeFilmOption(key, value, o.nfft, o.sigmaf, &o.channel); film >= 0) {
+            if (film != 0)
+                return film;
         } else if (objectOptions && key == "--name") {
             o.name = value;
             o.hasName = true;
@@ -138,11 +141,7 @@ int RunFilm(const ToolArgs& args)
     std::printf("samples: %ld\n", film.GetKWaveSizeInSamples());
     std::printf("nfft: %d\n", film.GetNFFT());
     std::printf("sigmafr: %.9g\n", film.GetSigmaFr());
-    std::printf("sigmaf: %.9g\n", film.pS0->GetSigmaF());
-    std::printf("sigmat: %.9g\n", film.pS0->GetSigmaT());
-    std::printf("step: %ld\n", film.GetCadreStepInSamples());
-    std::printf("zero_cadre_sample: %ld\n", film.GetZeroCadreSamplePosition());
-    std::printf("cadres: %ld\n", film.GetNCadres());
+    printCadres(film);
     return 0;
 }
 
@@ -229,11 +228,7 @@ int RunTraces(const ToolArgs& args)
     const int K = doc->GetBinMargin();
     std::printf("rate: %ld\n", film.GetKWaveFrADC());
     std::printf("nfft: %d\n", film.GetNFFT());
-    std::printf("sigmaf: %.9g\n", film.pS0->GetSigmaF());
-    std::printf("sigmat: %.9g\n", film.pS0->GetSigmaT());
-    std::printf("step: %ld\n", film.GetCadreStepInSamples());
-    std::printf("zero_cadre_sample: %ld\n", film.GetZeroCadreSamplePosition());
-    std::printf("cadres: %ld\n", C);
+    printCadres(film);
     std::printf("margin_cadres: %ld\n", M);
     std::printf("margin_bins: %d\n", K);
     std::printf("cadre\tbin\tstatus\tA\tomega\tD\tP\n");

@@ -8,6 +8,7 @@
 
 #include "kavrel/core/KWaveFilm.h"
 #include "tool/ToolCommands.h"
+#include "tembrix/models/KDialogCreateVoiceSignal.h"
 #include "tembrix/models/KPirogovFunction.h"
 #include "tembrix/models/KVoicePulse.h"
 
@@ -50,15 +51,9 @@ int RunPirogov(const ToolArgs& args)
         } else if (key == "--high-line") {
             if (!ParseLong(value, high) || high < 0 || high > 511)
                 return Refuse("Верхняя спектральная линия: введите целое число от 0 до 511.");
-        } else if (key == "--nfft") {
-            if (!ParseLong(value, nfft) || (nfft != 256 && nfft != 1024 && nfft != 4096))
-                return Refuse("NFFT должно быть одним из 256, 1024, 4096");
-        } else if (key == "--sigmaf") {
-            if (!ParseNumber(value, sigmaf) || sigmaf < 0.001 || sigmaf > 1000000)
-                return Refuse("SigmaF должно быть числом от 0.001 до 1000000 (Гц)");
-        } else if (key == "--channel") {
-            if (!ParseLong(value, channel) || channel < 0 || channel > 1)
-                return Refuse("Канал должен быть 0 (левый) или 1 (правый)");
+        } else if (const int film = TakeFilmOption(key, value, nfft, sigmaf, &channel); film >= 0) {
+            if (film != 0)
+                return film;
         } else {
             std::fputs(kPirogovUsage, stderr);
             return 2;
@@ -112,33 +107,9 @@ int RunVoice(const ToolArgs& args)
     }
     const CString out = args[0];
     // The dialog's fields as they first stand.
-    KVOICE_MODEL_PARAMS R;
-    R.ChestF = 0;
+    KVOICE_MODEL_PARAMS R = CKDialogCreateVoiceSignal::FirstFields();
     long correct = 0;
-    struct Field {
-        const char* key;
-        double* value;
-        double lo, hi;
-        const char* name;
-    };
-    const Field fields[] = {
-        {"--f0", &R.F0, 1, 1000, "F0"},
-        {"--t1", &R.T1, 0, 1, "T1"},
-        {"--t2", &R.T2, 0, 1, "T2"},
-        {"--t3", &R.T3, 0, 1, "T3"},
-        {"--a1", &R.A1, 0, 1, "A1"},
-        {"--a2", &R.A2, 0, 1, "A2"},
-        {"--noise", &R.Noise_dB, -1000, 1000, "Шум [дБ]"},
-        {"--chest-f", &R.ChestF, 0, 1000, "F [Гц]"},
-        {"--chest-a", &R.ChestA_dB, -1000, 1000, "A [дБ]"},
-        {"--chest-phase", &R.ChestPhase, -1000, 1000, "Фаза [гр.]"},
-        {"--df0", &R.dF0, 0, 1, "dF0"},
-        {"--dt1", &R.dT1, 0, 1, "dT1"},
-        {"--dt2", &R.dT2, 0, 1, "dT2"},
-        {"--dt3", &R.dT3, 0, 1, "dT3"},
-        {"--da1", &R.dA1, 0, 1, "dA1"},
-        {"--da2", &R.dA2, 0, 1, "dA2"},
-    };
+    using Field = CKDialogCreateVoiceSignal::Field;
     for (size_t i = 1; i < args.size(); i += 2) {
         const CString& key = args[i];
         const CString& value = args[i + 1];
@@ -155,7 +126,7 @@ int RunVoice(const ToolArgs& args)
             continue;
         }
         const Field* f = nullptr;
-        for (const Field& candidate : fields)
+        for (const Field& candidate : CKDialogCreateVoiceSignal::FieldTable())
             if (key == candidate.key)
                 f = &candidate;
         if (!f) {
@@ -164,10 +135,10 @@ int RunVoice(const ToolArgs& args)
         }
         double v = 0;
         if (!ParseNumber(value, v) || v < f->lo || v > f->hi) {
-            std::fprintf(stderr, "%s: введите число от %g до %g.\n", f->name, f->lo, f->hi);
+            std::fprintf(stderr, "%s: введите число от %g до %g.\n", f->label, f->lo, f->hi);
             return 1;
         }
-        *f->value = v;
+        R.*f->value = v;
     }
     if (PathExists(out)) {
         std::fprintf(stderr, "Файл уже существует и не будет перезаписан: %s\n", out.GetString());

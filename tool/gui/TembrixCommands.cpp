@@ -72,13 +72,10 @@ int RunMakeDocument(const ToolArgs& args)
                 return Refuse("Изменение уровня должно быть числом от -110 до 110 (дБ)");
             objects.back().levelChange = v;
             i += 2;
-        } else if (key == "--nfft" && i + 1 < args.size()) {
-            if (!ParseLong(args[i + 1], nfft) || (nfft != 256 && nfft != 1024 && nfft != 4096))
-                return Refuse("NFFT должно быть одним из 256, 1024, 4096");
-            i += 2;
-        } else if (key == "--sigmaf" && i + 1 < args.size()) {
-            if (!ParseNumber(args[i + 1], sigmaf) || sigmaf < 0.001 || sigmaf > 1000000)
-                return Refuse("SigmaF должно быть числом от 0.001 до 1000000 (Гц)");
+        } else if (const int film = i + 1 < args.size() ? TakeFilmOption(key, args[i + 1], nfft, sigmaf, nullptr) : -1;
+                   film >= 0) {
+            if (film != 0)
+                return film;
             i += 2;
         } else {
             std::fprintf(stderr, "%s\n", kUsage);
@@ -158,19 +155,24 @@ int RunMakeDocument(const ToolArgs& args)
     return 0;
 }
 
-// protocol: the analysis protocol of a workshop document, opened as the
-// workshop opens it, written by the workshop's own code.
-int RunProtocol(const ToolArgs& args)
+int OpenDocumentForNewFile(const ToolArgs& args, const char* usage, CTembrixDoc& doc)
 {
     if (args.size() != 2) {
-        std::fprintf(stderr, "Использование: kavrel protocol DOC.tbx OUT.doc\n");
+        std::fprintf(stderr, "Использование: %s\n", usage);
         return 2;
     }
     const CString& out = args[1];
     if (PathExists(out))
         return Refuse("Файл уже существует и не будет перезаписан: " + out);
+    return doc.OnOpenDocument(args[0]) ? 0 : 1;
+}
+
+// protocol: the analysis protocol of a workshop document, opened as the
+// workshop opens it, written by the workshop's own code.
+int RunProtocol(const ToolArgs& args)
+{
     CTembrixDoc doc;
-    if (!doc.OnOpenDocument(args[0]))
-        return 1;
-    return WriteAnalysisProtocol(out, doc.WaveFilm, doc.PhoneObjects()) ? 0 : 1;
+    if (const int status = OpenDocumentForNewFile(args, "kavrel protocol DOC.tbx OUT.doc", doc))
+        return status;
+    return WriteAnalysisProtocol(args[1], doc.WaveFilm, doc.PhoneObjects()) ? 0 : 1;
 }

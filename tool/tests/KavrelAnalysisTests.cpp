@@ -13,33 +13,18 @@
 #include <vector>
 
 #include "testsupport/TempFiles.h"
+#include "testsupport/ToolRuns.h"
 
 namespace {
 
 const std::string kTool = std::string(KAVREL_BINARY_DIR) + "/bin/kavrel";
 
-std::string scratch(const std::string& name)
-{
-    return ktest::TempPath(name);
-}
-
-std::string run(const std::string& cmd)
-{
-    std::string out;
-    FILE* p = ::popen(cmd.c_str(), "r");
-    if (!p)
-        return out;
-    char buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
-        out.append(buf, n);
-    ::pclose(p);
-    return out;
-}
+using ktest::RunCommand;
+using ktest::TempPath;
 
 std::vector<int> soxSamples(const std::string& path)
 {
-    std::string raw = run("sox '" + path + "' -t raw -e signed-integer -b 16 -L -");
+    std::string raw = RunCommand("sox '" + path + "' -t raw -e signed-integer -b 16 -L -");
     std::vector<int> v;
     for (size_t i = 0; i + 1 < raw.size(); i += 2)
         v.push_back(short(std::uint16_t(std::uint8_t(raw[i]) | (std::uint8_t(raw[i + 1]) << 8))));
@@ -50,11 +35,11 @@ std::vector<int> soxSamples(const std::string& path)
 // Each test its own file: CTest runs them side by side.
 std::string makeSignal(const std::string& name)
 {
-    std::string path = scratch(name);
-    run("sox -n -r 16000 -b 16 -c 1 '" + path +
+    std::string path = TempPath(name);
+    RunCommand("sox -n -r 16000 -b 16 -c 1 '" + path +
         "' synth 0.6 square 150 sine 700 sine 1220 whitenoise : synth 0.6 sine 2500 vol 0.3 2>/dev/null");
     if (soxSamples(path).empty())
-        run("sox -n -r 16000 -b 16 -c 1 '" + path + "' synth 0.6 square 150 vol 0.5");
+        RunCommand("sox -n -r 16000 -b 16 -c 1 '" + path + "' synth 0.6 square 150 vol 0.5");
     return path;
 }
 
@@ -90,7 +75,7 @@ TEST(KavrelAnalysis, SpectrumMatchesADirectGaussianDft)
         std::string cmd = kTool + " spectrum '" + path + "' " + std::to_string(s) + " --nfft " + std::to_string(N);
         if (N == 1024)
             cmd += " --sigmaf 40";
-        std::istringstream out(run(cmd));
+        std::istringstream out(RunCommand(cmd));
         int bin, lines = 0, compared = 0;
         double freq, level, dphase;
         const double peak = 20 * std::log10(std::abs(*std::max_element(S.begin(), S.end(), [](auto& a, auto& b) {
@@ -124,7 +109,7 @@ TEST(KavrelAnalysis, PowerMatchesAPeakScan)
     const long step = (1024 / 2) / 5; // the optimum step for NFFT 1024
     long cadres = long(x.size()) / step;
     cadres -= cadres & 1;
-    std::istringstream out(run(kTool + " power '" + path + "'"));
+    std::istringstream out(RunCommand(kTool + " power '" + path + "'"));
     long c, lines = 0;
     double t, level;
     while (out >> c >> t >> level) {

@@ -10,37 +10,19 @@
 #include <vector>
 
 #include "testsupport/TempFiles.h"
+#include "testsupport/ToolRuns.h"
 
 namespace {
 
 const std::string kTool = std::string(KAVREL_BINARY_DIR) + "/bin/kavrel";
 
-std::string scratch(const std::string& name)
-{
-    return ktest::TempPath(name);
-}
-
-// Runs a shell command; returns its standard output and exit status.
-std::string run(const std::string& cmd, int* status = nullptr)
-{
-    std::string out;
-    FILE* p = ::popen(cmd.c_str(), "r");
-    if (!p)
-        return out;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
-        out.append(buf, n);
-    int rc = ::pclose(p);
-    if (status)
-        *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    return out;
-}
+using ktest::RunCommand;
+using ktest::TempPath;
 
 std::map<std::string, std::string> info(const std::string& path)
 {
     std::map<std::string, std::string> kv;
-    std::string out = run(kTool + " info '" + path + "'");
+    std::string out = RunCommand(kTool + " info '" + path + "'");
     size_t pos = 0;
     while (pos < out.size()) {
         size_t eol = out.find('\n', pos);
@@ -62,7 +44,7 @@ std::string trimmed(std::string s)
 
 std::vector<int> soxSamples(const std::string& path, int channel)
 {
-    std::string raw = run("sox '" + path + "' -t raw -e signed-integer -b 16 -L - remix " + std::to_string(channel + 1));
+    std::string raw = RunCommand("sox '" + path + "' -t raw -e signed-integer -b 16 -L - remix " + std::to_string(channel + 1));
     std::vector<int> v;
     for (size_t i = 0; i + 1 < raw.size(); i += 2)
         v.push_back(short(std::uint16_t(std::uint8_t(raw[i]) | (std::uint8_t(raw[i + 1]) << 8))));
@@ -71,7 +53,7 @@ std::vector<int> soxSamples(const std::string& path, int channel)
 
 std::vector<int> toolSamples(const std::string& path, long first, long count, int channel)
 {
-    std::string out = run(kTool + " samples '" + path + "' " + std::to_string(first) + " " + std::to_string(count) + " " +
+    std::string out = RunCommand(kTool + " samples '" + path + "' " + std::to_string(first) + " " + std::to_string(count) + " " +
                           std::to_string(channel));
     std::vector<int> v;
     size_t pos = 0;
@@ -105,19 +87,19 @@ TEST(KavrelTool, AgreesWithSoxOnEveryAcceptedFormat)
     };
     for (const Format& f : formats) {
         SCOPED_TRACE(f.name);
-        std::string path = scratch(std::string("sox-") + f.name + ".wav");
+        std::string path = TempPath(std::string("sox-") + f.name + ".wav");
         // Different tones in the two channels, so that a swapped channel shows.
         std::string cmd = "sox -n -r " + std::to_string(f.rate) + " -e " + f.encoding + " -b " + std::to_string(f.bits) +
                           " -c " + std::to_string(f.channels) + " '" + path + "' synth 0.1 sine 440 sine 1234 vol 0.9";
         int status = -1;
-        run(cmd, &status);
+        RunCommand(cmd, &status);
         ASSERT_EQ(status, 0) << cmd;
 
         auto kv = info(path);
-        EXPECT_EQ(kv["channels"], trimmed(run("soxi -c '" + path + "'")));
-        EXPECT_EQ(kv["rate"], trimmed(run("soxi -r '" + path + "'")));
-        EXPECT_EQ(kv["bits"], trimmed(run("soxi -b '" + path + "'")));
-        EXPECT_EQ(kv["samples"], trimmed(run("soxi -s '" + path + "'")));
+        EXPECT_EQ(kv["channels"], trimmed(RunCommand("soxi -c '" + path + "'")));
+        EXPECT_EQ(kv["rate"], trimmed(RunCommand("soxi -r '" + path + "'")));
+        EXPECT_EQ(kv["bits"], trimmed(RunCommand("soxi -b '" + path + "'")));
+        EXPECT_EQ(kv["samples"], trimmed(RunCommand("soxi -s '" + path + "'")));
         int align = f.channels * f.bits / 8;
         EXPECT_EQ(kv["block_align"], std::to_string(align));
         long samples = std::atol(kv["samples"].c_str());
@@ -143,18 +125,18 @@ TEST(KavrelTool, RefusedFilesPrintTheReadersMessage)
 {
     for (const char* encoding : {"-e floating-point -b 32", "-e signed-integer -b 24"}) {
         SCOPED_TRACE(encoding);
-        std::string path = scratch("sox-refused.wav");
+        std::string path = TempPath("sox-refused.wav");
         int status = -1;
-        run(std::string("sox -n -r 8000 ") + encoding + " '" + path + "' synth 0.01 sine 440", &status);
+        RunCommand(std::string("sox -n -r 8000 ") + encoding + " '" + path + "' synth 0.01 sine 440", &status);
         ASSERT_EQ(status, 0);
-        std::string err = run(kTool + " info '" + path + "' 2>&1 >/dev/null", &status);
+        std::string err = RunCommand(kTool + " info '" + path + "' 2>&1 >/dev/null", &status);
         EXPECT_EQ(status, 1);
         EXPECT_NE(err.find("не удовлетворяет текущему стандарту системы Tembrix"), std::string::npos) << err;
     }
     int status = -1;
-    run(kTool + " info /nonexistent.wav 2>/dev/null", &status);
+    RunCommand(kTool + " info /nonexistent.wav 2>/dev/null", &status);
     EXPECT_EQ(status, 1);
-    run(kTool + " samples /nonexistent.wav zero 5 2>/dev/null", &status);
+    RunCommand(kTool + " samples /nonexistent.wav zero 5 2>/dev/null", &status);
     EXPECT_EQ(status, 2);
 }
 
@@ -172,22 +154,22 @@ TEST(KavrelTool, FarPositionsAndAbsurdOptions)
 {
     const std::string demo = std::string(KAVREL_SOURCE_DIR) + "/demo/demo.wav";
     int status = -1;
-    EXPECT_EQ(run(kTool + " samples '" + demo + "' -9223372036854775000 2", &status), "0\n0\n");
+    EXPECT_EQ(RunCommand(kTool + " samples '" + demo + "' -9223372036854775000 2", &status), "0\n0\n");
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(run(kTool + " samples '" + demo + "' 9223372036854775000 2", &status), "0\n0\n");
+    EXPECT_EQ(RunCommand(kTool + " samples '" + demo + "' 9223372036854775000 2", &status), "0\n0\n");
     for (const char* sigmaf : {"1e300", "0.0001", "2e6"}) {
-        std::string err = run(kTool + " spectrum '" + demo + "' 100 --sigmaf " + sigmaf + " 2>&1 >/dev/null", &status);
+        std::string err = RunCommand(kTool + " spectrum '" + demo + "' 100 --sigmaf " + sigmaf + " 2>&1 >/dev/null", &status);
         EXPECT_EQ(status, 2) << sigmaf;
         EXPECT_NE(err.find("SigmaF должно быть числом от 0.001 до 1000000"), std::string::npos) << err;
     }
-    std::string out = run(kTool + " spectrum '" + demo + "' 100 --sigmaf 1000000", &status);
+    std::string out = RunCommand(kTool + " spectrum '" + demo + "' 100 --sigmaf 1000000", &status);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(out.find("nan"), std::string::npos);
     // A pipe named as the sound is refused at once, not waited on.
-    const std::string fifo = scratch("tool-fifo.wav");
+    const std::string fifo = TempPath("tool-fifo.wav");
     std::remove(fifo.c_str());
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    std::string err = run("timeout 10 " + kTool + " info '" + fifo + "' 2>&1 >/dev/null", &status);
+    std::string err = RunCommand("timeout 10 " + kTool + " info '" + fifo + "' 2>&1 >/dev/null", &status);
     EXPECT_EQ(status, 1);
     EXPECT_NE(err.find("это не обычный файл"), std::string::npos) << err;
     std::remove(fifo.c_str());

@@ -44,16 +44,22 @@ CString formatMessage(const std::string& path, int channels, int bits, int align
     return head + tail;
 }
 
+// n interleaved stereo frames: left from, from + 1, ...; right -from, -from - 1, ...
+std::vector<int> StereoRamps(int n, int from)
+{
+    std::vector<int> inter;
+    for (int i = 0; i < n; ++i) {
+        inter.push_back(from + i);
+        inter.push_back(-from - i);
+    }
+    return inter;
+}
+
 } // namespace
 
 TEST(KWave, ReadsEachChannelOfSixteenBitStereo)
 {
-    // Left 100, 101, ...; right -100, -101, ...
-    std::vector<int> inter;
-    for (int i = 0; i < 50; ++i) {
-        inter.push_back(100 + i);
-        inter.push_back(-100 - i);
-    }
+    const std::vector<int> inter = StereoRamps(50, 100);
     std::string path = writeFile("stereo16.wav", pcm16(2, 8000, inter));
     CKWave w;
     ASSERT_TRUE(w.OpenKWaveFile(path.c_str(), "stereo16"));
@@ -339,11 +345,7 @@ TEST(KWave, ClosedWaveWindowOperationsFailQuietly)
 // such a sample does not exist, and must not wrap round into the file.
 TEST(KWave, PositionsFarOutsideTheFileReadZeros)
 {
-    std::vector<int> inter;
-    for (int i = 0; i < 100; ++i) {
-        inter.push_back(1000 + i);
-        inter.push_back(-1000 - i);
-    }
+    const std::vector<int> inter = StereoRamps(100, 1000);
     std::string path = writeFile("far.wav", pcm16(2, 8000, inter));
     CScriptedUserInteraction ui;
     CKWave w;

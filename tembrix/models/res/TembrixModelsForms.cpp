@@ -7,16 +7,8 @@
 #include "ui_KDialogCreateVoiceSignal.h"
 #include "ui_KDialogPirogovFunction.h"
 
-namespace {
-template <class Form> void setUp(QDialog* d)
-{
-    Form ui;
-    ui.setupUi(d);
-}
-} // namespace
-
 void RegisterTembrixModelsForms()
 {
-    static const KDialogTemplate kCreateVoiceSignal(2144, setUp<Ui::KDialogCreateVoiceSignal>);
-    static const KDialogTemplate kPirogovFunction(2142, setUp<Ui::KDialogPirogovFunction>);
+    static const KFormTemplate<Ui::KDialogCreateVoiceSignal> kCreateVoiceSignal(2144);
+    static const KFormTemplate<Ui::KDialogPirogovFunction> kPirogovFunction(2142);
 }

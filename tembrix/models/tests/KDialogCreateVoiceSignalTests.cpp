@@ -7,6 +7,7 @@
 #include "framework/ui/CSurface.h"
 #include "tembrix/models/KDialogCreateVoiceSignal.h"
 #include "testsupport/ByteFiles.h"
+#include "testsupport/DialogAnswers.h"
 #include "testsupport/QtTestApp.h"
 #include "testsupport/TempFiles.h"
 
@@ -56,12 +57,7 @@ protected:
 TEST_F(VoiceDialog, OpensWithTheFieldsAndDrawsTheDefaultModel)
 {
     const INT_PTR r = run([&](CKDialogCreateVoiceSignal& d) {
-        EXPECT_EQ(d.GetDlgItemText(3075), CString("100"));
-        EXPECT_EQ(d.GetDlgItemText(3076), CString("0.3"));
-        EXPECT_EQ(d.GetDlgItemText(3080), CString("0.1"));
-        EXPECT_EQ(d.GetDlgItemText(3082), CString("-200"));
-        EXPECT_EQ(d.GetDlgItemText(3084), CString("0"));
-        EXPECT_EQ(d.GetDlgItemText(3091), CString("0"));
+        ktest::ExpectTexts(d, {{3075, "100"}, {3076, "0.3"}, {3080, "0.1"}, {3082, "-200"}, {3084, "0"}, {3091, "0"}});
         EXPECT_FALSE(d.IsDlgButtonChecked(3081));
         CKVoiceModel& w = d.VoiceModel;
         ASSERT_NE(w.GetSurface(), nullptr);

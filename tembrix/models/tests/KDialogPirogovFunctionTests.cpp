@@ -7,6 +7,7 @@
 #include "tembrix/models/KDialogPirogovFunction.h"
 #include "tembrix/models/tests/ModelTestSupport.h"
 #include "testsupport/ByteFiles.h"
+#include "testsupport/DialogAnswers.h"
 #include "testsupport/QtTestApp.h"
 #include "testsupport/Signals.h"
 
@@ -44,13 +45,13 @@ TEST_F(PirogovDialog, StartsFromThirtyFramesASecondAndTheSpeechBand)
     ktest::FilmOnFile f("dlg", 22050, Tones());
     ASSERT_TRUE(f.bOpen);
     run(f.film, [&](CKDialogPirogovFunction& d) {
-        EXPECT_EQ(d.GetDlgItemText(3056), CString("7"));
-        EXPECT_EQ(d.GetDlgItemText(3061), CString("13"));
-        EXPECT_EQ(d.GetDlgItemText(3058), CString("185"));
         // 22050 / (102·7) Hz; the lines' frequencies in whole hertz.
-        EXPECT_EQ(d.GetDlgItemText(3054), CString("Частота фреймов = 30.882353 Гц"));
-        EXPECT_EQ(d.GetDlgItemText(3060), CString("Частота = 3983.000000 Гц"));
-        EXPECT_EQ(d.GetDlgItemText(3063), CString("Частота = 279.000000 Гц"));
+        ktest::ExpectTexts(d, {{3056, "7"},
+                               {3061, "13"},
+                               {3058, "185"},
+                               {3054, "Частота фреймов = 30.882353 Гц"},
+                               {3060, "Частота = 3983.000000 Гц"},
+                               {3063, "Частота = 279.000000 Гц"}});
 
         // The upper arrow raises a value, the lower one lowers it, within its range.
         d.PressSpin(3059, true);

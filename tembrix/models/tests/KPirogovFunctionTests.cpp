@@ -187,11 +187,15 @@ TEST(PirogovStatistics, TwoClustersAndDegenerateSets)
     EXPECT_FALSE(std::isnan(st.variation));
 }
 
-TEST(PirogovReport, FileInWindows1251)
-{
+// The report of a tone change on file, and the messages it shows.
+struct PirogovReport : ::testing::Test {
     CScriptedUserInteraction ui;
-    ktest::FilmOnFile f("report", 22050, ToneChange());
-    ASSERT_TRUE(f.bOpen);
+    ktest::FilmOnFile f{"report", 22050, ToneChange()};
+    void SetUp() override { ASSERT_TRUE(f.bOpen); }
+};
+
+TEST_F(PirogovReport, FileInWindows1251)
+{
     f.film.SetSelectedFragmentAbsCadres(10, 40);
     const std::string path = f.dir / "r.xls";
     KPirogovStatistics st;
@@ -222,11 +226,8 @@ TEST(PirogovReport, FileInWindows1251)
               std::string::npos);
 }
 
-TEST(PirogovReport, EveryRefusalIsTold)
+TEST_F(PirogovReport, EveryRefusalIsTold)
 {
-    CScriptedUserInteraction ui;
-    ktest::FilmOnFile f("refusals", 22050, ToneChange());
-    ASSERT_TRUE(f.bOpen);
     f.film.SetSelectedFragmentAbsCadres(10, 20);
 
     const std::string nowhere = f.dir / "no/such/r.xls";

@@ -53,13 +53,13 @@ TEST(KavrelFilm, OptimumAndDialogParameters)
     ASSERT_EQ(r.status, 0) << r.err;
     auto kv = keys(r.out);
     // (1024/2)/5 = 102 samples; σT of one step; 16000/102 = 156.9 cadres, even.
-    EXPECT_EQ(kv["rate"], "16000");
-    EXPECT_EQ(kv["channels"], "1");
-    EXPECT_EQ(kv["samples"], "16000");
-    EXPECT_EQ(kv["nfft"], "1024");
-    EXPECT_EQ(kv["step"], "102");
-    EXPECT_EQ(kv["cadres"], "156");
-    EXPECT_EQ(kv["zero_cadre_sample"], "0");
+    ktest::ExpectKeys(kv, {{"rate", "16000"},
+                           {"channels", "1"},
+                           {"samples", "16000"},
+                           {"nfft", "1024"},
+                           {"step", "102"},
+                           {"cadres", "156"},
+                           {"zero_cadre_sample", "0"}});
     // The optimum 16000 / (2π·102) = 24.96548… as the SigmaFr dialog's field shows it and its OK reads it back.
     EXPECT_NEAR(std::stod(kv["sigmafr"]), 24.9655, 1e-6);
     EXPECT_EQ(kv["sigmaf"], kv["sigmafr"]);
@@ -67,10 +67,7 @@ TEST(KavrelFilm, OptimumAndDialogParameters)
 
     // The dialog couples the step to σF: trunc(16000/(2π·40)) = 63; 253 cadres made even.
     kv = keys(run(dir, "film '" + wav + "' --sigmaf 40 --nfft 4096").out);
-    EXPECT_EQ(kv["nfft"], "4096");
-    EXPECT_EQ(kv["step"], "63");
-    EXPECT_EQ(kv["cadres"], "252");
-    EXPECT_EQ(kv["sigmafr"], "40");
+    ktest::ExpectKeys(kv, {{"nfft", "4096"}, {"step", "63"}, {"cadres", "252"}, {"sigmafr", "40"}});
     EXPECT_NEAR(std::stod(kv["sigmat"]), 1 / (2 * std::numbers::pi * 40), 1e-9);
 }
 
@@ -192,10 +189,8 @@ TEST(KavrelTraces, ListsTheMaximaAndAddsOrClearsAllVisibleTraces)
     ToolRun r = run(dir, "traces '" + gsr + "'");
     ASSERT_EQ(r.status, 0) << r.err;
     auto kv = keys(r.out);
-    EXPECT_EQ(kv["cadres"], "130");
-    EXPECT_EQ(kv["zero_cadre_sample"], "1020");
-    EXPECT_EQ(kv["margin_cadres"], "6");
-    EXPECT_EQ(kv["margin_bins"], "5");
+    ktest::ExpectKeys(kv,
+                      {{"cadres", "130"}, {"zero_cadre_sample", "1020"}, {"margin_cadres", "6"}, {"margin_bins", "5"}});
     auto m = rows(r.out);
     // Bins 28, 80, 166 of each of the cadres 6..123 are the visible maxima.
     int visible = 0;
