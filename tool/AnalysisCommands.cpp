@@ -46,7 +46,7 @@ void printLevel(double v)
 
 } // namespace
 
-int RunSpectrum(const ToolArgs& args)
+static int RunSpectrum(const ToolArgs& args)
 {
     long sample = 0, nfft = 1024;
     double sigmaf = 0;
@@ -78,7 +78,9 @@ int RunSpectrum(const ToolArgs& args)
     return 0;
 }
 
-int RunPower(const ToolArgs& args)
+static const ToolCommandRegistration kSpectrumCommand({3, "spectrum", "kavrel spectrum FILE.wav SAMPLE [--nfft N] [--sigmaf HZ]", RunSpectrum});
+
+static int RunPower(const ToolArgs& args)
 {
     long nfft = 1024;
     if (args.empty() || !parseOptions(args, 1, nfft, nullptr)) {
@@ -98,3 +100,5 @@ int RunPower(const ToolArgs& args)
         std::printf("%ld %.6f %.4f\n", c, film.GetTimeInSecondsFromCadre(c), double(levels[c]));
     return 0;
 }
+
+static const ToolCommandRegistration kPowerCommand({4, "power", "kavrel power FILE.wav [--nfft N]", RunPower});

@@ -1,5 +1,4 @@
-// The subcommands of the kavrel command-line tool. Each takes the
-// arguments after its own name and returns the process exit status.
+// The subcommands of the kavrel command-line tool and what they share.
 #pragma once
 #include <vector>
 
@@ -8,28 +7,25 @@
 using ToolArgs = std::vector<CString>;
 class CKWaveFilm;
 
-int RunInfo(const ToolArgs& args);
-int RunSamples(const ToolArgs& args);
-int RunSpectrum(const ToolArgs& args);
-int RunPower(const ToolArgs& args);
-int RunSonogram(const ToolArgs& args);
-int RunView(const ToolArgs& args);
-int RunFilm(const ToolArgs& args);
-int RunMakeObject(const ToolArgs& args);
-int RunTraces(const ToolArgs& args);
-int RunReverb(const ToolArgs& args);
-int RunPirogov(const ToolArgs& args);
-int RunVoice(const ToolArgs& args);
+// One subcommand: where it stands in the usage, its name, its usage line and
+// what runs it. Each command file registers its own beside its code.
+struct ToolCommand {
+    int place;
+    const char* name;
+    const char* usage;
+    int (*run)(const ToolArgs& args);
+};
+// Adds a subcommand to the tool while the program starts.
+struct ToolCommandRegistration {
+    explicit ToolCommandRegistration(const ToolCommand& command);
+};
+// The registered subcommands in the order of their places.
+const std::vector<ToolCommand>& ToolCommandsInOrder();
 
-class CKWaveFilm;
 // The workshop's film of a new document over the whole file, as kavrel film
 // builds it: NFFT 256, 1024 or 4096, sigmaf 0 for the NFFT's optimum, and
 // the analysed channel. False (the reason printed) when it cannot be built.
 bool BuildNewDocumentFilm(CKWaveFilm& film, const CString& path, long nfft, double sigmaf, long channel);
-int RunMakeDocument(const ToolArgs& args);
-int RunProtocol(const ToolArgs& args);
-int RunEdit(const ToolArgs& args);
-int RunSynthesize(const ToolArgs& args);
 
 class CTembrixDoc;
 // The arguments DOC.tbx OUT of a command writing one new file from a

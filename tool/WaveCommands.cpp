@@ -64,7 +64,7 @@ CString FileTitleOf(const CString& path)
     return dot > 0 ? name.Left(dot) : name;
 }
 
-int RunInfo(const ToolArgs& args)
+static int RunInfo(const ToolArgs& args)
 {
     if (args.size() != 1) {
         std::fprintf(stderr, "Использование: kavrel info FILE.wav\n");
@@ -83,7 +83,9 @@ int RunInfo(const ToolArgs& args)
     return 0;
 }
 
-int RunSamples(const ToolArgs& args)
+static const ToolCommandRegistration kInfoCommand({1, "info", "kavrel info FILE.wav", RunInfo});
+
+static int RunSamples(const ToolArgs& args)
 {
     long first = 0, count = 0, channel = 0;
     if (args.size() < 3 || args.size() > 4 || !ParseLong(args[1], first) || !ParseLong(args[2], count) ||
@@ -108,3 +110,5 @@ int RunSamples(const ToolArgs& args)
     }
     return 0;
 }
+
+static const ToolCommandRegistration kSamplesCommand({2, "samples", "kavrel samples FILE.wav FIRST COUNT [CHANNEL]", RunSamples});

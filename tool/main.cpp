@@ -1,4 +1,5 @@
 // kavrel: batch analysis with the suite's signal core, from the command line.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -7,62 +8,38 @@
 
 namespace {
 
-struct Command {
-    const char* name;
-    const char* usage;
-    int (*run)(const ToolArgs&);
-};
-
-const Command kCommands[] = {
-    {"info", "kavrel info FILE.wav", RunInfo},
-    {"samples", "kavrel samples FILE.wav FIRST COUNT [CHANNEL]", RunSamples},
-    {"spectrum", "kavrel spectrum FILE.wav SAMPLE [--nfft N] [--sigmaf HZ]", RunSpectrum},
-    {"power", "kavrel power FILE.wav [--nfft N]", RunPower},
-#if KAVREL_TOOL_GUI
-    {"sonogram",
-     "kavrel sonogram FILE.wav OUT.png [--nfft N] [--type grey|colour|phase|phasefreq|harmonogram] [--inverse] "
-     "[--from SECONDS --to SECONDS]",
-     RunSonogram},
-    {"view", "kavrel view FILE.wav", RunView},
-    {"film", "kavrel film FILE.wav [--nfft N] [--sigmaf HZ] [--channel C]", RunFilm},
-    {"make-object",
-     "kavrel make-object FILE.wav CADRE0 CADRE1 OUT.gsr|OUT.ocn|OUT.vrn [--nfft N] [--sigmaf HZ] [--channel C] "
-     "[--name T] [--comment T] [--level-change DB] [--index I]",
-     RunMakeObject},
-    {"make-document",
-     "kavrel make-document FILE.wav OUT.tbx [--nfft N] [--sigmaf HZ] [--object CADRE0 CADRE1 TYPE NAME "
-     "[--level-change DB]]...",
-     RunMakeDocument},
-    {"protocol", "kavrel protocol DOC.tbx OUT.doc", RunProtocol},
-    {"edit",
-     "kavrel edit FILE.wav OUT.wav cut|side|level|up2|up4|down|reverse-cadres|cocktail [--nfft N] [--sigmaf HZ] "
-     "[--channel C] [options]",
-     RunEdit},
-    {"synthesize", "kavrel synthesize DOC.tbx OUT.wav", RunSynthesize},
-    {"traces", "kavrel traces DOC.gsr [--add-visible | --clear]", RunTraces},
-    {"reverb",
-     "kavrel reverb DOC.vrn [--table OUT.tsv] [--synthetic OUT.wav] [--maxima OUT.xls] [--minima OUT.xls]",
-     RunReverb},
-    {"pirogov",
-     "kavrel pirogov FILE.wav --select A B OUT.xls [--cadres-per-frame K] [--low-line L] [--high-line H] "
-     "[--nfft N] [--sigmaf HZ] [--channel C]",
-     RunPirogov},
-    {"voice",
-     "kavrel voice OUT.wav [--f0 HZ] [--t1 X] [--t2 X] [--t3 X] [--a1 X] [--a2 X] [--correct 0|1] [--noise DB] "
-     "[--chest-f HZ] [--chest-a DB] [--chest-phase X] [--df0 X] [--dt1 X] [--dt2 X] [--dt3 X] [--da1 X] [--da2 X] "
-     "[--seed N]",
-     RunVoice},
-#endif
-};
+// Filled by the command files' registrations before main runs; a function's
+// static, so that it exists whichever file registers first.
+std::vector<ToolCommand>& Registered()
+{
+    static std::vector<ToolCommand> commands;
+    return commands;
+}
 
 void usage()
 {
     std::fprintf(stderr, "Использование:\n");
-    for (const Command& c : kCommands)
+    for (const ToolCommand& c : ToolCommandsInOrder())
         std::fprintf(stderr, "  %s\n", c.usage);
 }
 
 } // namespace
+
+ToolCommandRegistration::ToolCommandRegistration(const ToolCommand& command)
+{
+    Registered().push_back(command);
+}
+
+const std::vector<ToolCommand>& ToolCommandsInOrder()
+{
+    static const std::vector<ToolCommand> ordered = [] {
+        std::vector<ToolCommand> commands = Registered();
+        std::sort(commands.begin(), commands.end(),
+                  [](const ToolCommand& a, const ToolCommand& b) { return a.place < b.place; });
+        return commands;
+    }();
+    return ordered;
+}
 
 int main(int argc, char** argv)
 {
@@ -73,7 +50,7 @@ int main(int argc, char** argv)
     ToolArgs args;
     for (int i = 2; i < argc; ++i)
         args.emplace_back(argv[i]);
-    for (const Command& c : kCommands) {
+    for (const ToolCommand& c : ToolCommandsInOrder()) {
         if (std::strcmp(argv[1], c.name) == 0)
             return c.run(args);
     }

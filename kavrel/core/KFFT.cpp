@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <new>
 #include <numbers>
 
@@ -175,13 +176,13 @@ KFFT_INLINE void RowButterfly(Row& x0, Row& x1, Row& x2, Row& x3, const RowTwidd
 // table: the work rows, the twiddles of every stage in the order the loops
 // read them, and the digit reversal of every length.
 struct FastTables {
-    Row* pWork = nullptr;
+    std::unique_ptr<Row[]> pWork;
     // For the stage of group length f = 4^s (s = 2..8), f/16 rows.
-    RowTwiddles* pTwiddles = nullptr;
+    std::unique_ptr<RowTwiddles[]> pTwiddles;
     int nTwiddleOffset[nMaxStages + 1] = {};
     // For a length of S stages, N/16 entries: the base-4 reversal of r
     // over S-2 digits.
-    int* pReverse = nullptr;
+    std::unique_ptr<int[]> pReverse;
     int nReverseOffset[nMaxStages + 1] = {};
 
     bool Allocate()
@@ -193,9 +194,9 @@ struct FastTables {
             nReverseOffset[s] = nReverse;
             nReverse += f / 16;
         }
-        pWork = new (std::nothrow) Row[nMaxFFT / 4];
-        pTwiddles = new (std::nothrow) RowTwiddles[size_t(nTwiddles)];
-        pReverse = new (std::nothrow) int[size_t(nReverse)];
+        pWork.reset(new (std::nothrow) Row[nMaxFFT / 4]);
+        pTwiddles.reset(new (std::nothrow) RowTwiddles[size_t(nTwiddles)]);
+        pReverse.reset(new (std::nothrow) int[size_t(nReverse)]);
         if (!pWork || !pTwiddles || !pReverse) {
             Free();
             return false;
@@ -206,7 +207,7 @@ struct FastTables {
     void Build(const double* table)
     {
         for (int s = 2, f = 16; s <= nMaxStages; ++s, f *= 4) {
-            RowTwiddles* w = pTwiddles + nTwiddleOffset[s];
+            RowTwiddles* w = pTwiddles.get() + nTwiddleOffset[s];
             for (int b = 0; b < f / 16; ++b)
                 for (int l = 0; l < 4; ++l) {
                     const int k = (4 * b + kLane[l]) * (nMaxFFT / f);
@@ -221,7 +222,7 @@ struct FastTables {
                     set(2 * k, w[b].w2r, w[b].w2i);
                     set(3 * k, w[b].w3r, w[b].w3i);
                 }
-            int* rev = pReverse + nReverseOffset[s];
+            int* rev = pReverse.get() + nReverseOffset[s];
             for (int r = 0; r < f / 16; ++r) {
                 int x = r, y = 0;
                 for (int d = 0; d < s - 2; ++d, x /= 4)
@@ -231,16 +232,13 @@ struct FastTables {
         }
     }
 
-    const RowTwiddles* TwiddlesOf(int f) const { return pTwiddles + nTwiddleOffset[StagesOf(f)]; }
+    const RowTwiddles* TwiddlesOf(int f) const { return pTwiddles.get() + nTwiddleOffset[StagesOf(f)]; }
 
     void Free()
     {
-        delete[] pWork;
-        delete[] pTwiddles;
-        delete[] pReverse;
-        pWork = nullptr;
-        pTwiddles = nullptr;
-        pReverse = nullptr;
+        pWork.reset();
+        pTwiddles.reset();
+        pReverse.reset();
     }
 };
 
@@ -433,12 +431,12 @@ void CKFFT::fft(int N)
         fft_literal(N);
         return;
     }
-    Row* w = g_Fast.pWork;
+    Row* w = g_Fast.pWork.get();
     FirstStage(KFFT_z, w, N, g_Fast.TwiddlesOf(N));
     if (N >= 256)
         for (int q = 0; q < 4; ++q)
             StagesOfGroup(w + q * (N / 16), N / 4);
-    LastStagesIntoPlace(w, N, g_Fast.pReverse + g_Fast.nReverseOffset[S], *g_Fast.TwiddlesOf(16), KFFT_z);
+    LastStagesIntoPlace(w, N, g_Fast.pReverse.get() + g_Fast.nReverseOffset[S], *g_Fast.TwiddlesOf(16), KFFT_z);
 }
 
 namespace {

@@ -13,6 +13,18 @@ constexpr int kSigmaEdit = 5003, kSigmaSpin = 5004, kRateEdit = 5010, kStepEdit 
 constexpr int kLink = 5009, kNFFT256 = 5006, kNFFT1024 = 5007, kNFFT4096 = 5008, kLeft = 5111, kRight = 5112;
 // One spin step changes the resolution or the step by 2.8 %.
 constexpr double kSpinFactor = 1.028;
+// The NFFT buttons and the NFFT each one sets.
+constexpr struct {
+    UINT id;
+    int nfft;
+} kNFFTButtons[] = {{kNFFT256, 256}, {kNFFT1024, 1024}, {kNFFT4096, 4096}};
+// The five cadre rate presets from the fastest (step 2) to the slowest (409).
+constexpr UINT kCadreRatePresets[] = {5113, 5116, 5115, 5117, 5114};
+// The analysis presets and the resolution each one sets, Hz.
+constexpr struct {
+    UINT id;
+    double sigma;
+} kAnalysisPresets[] = {{5118, 240}, {5119, 30}};
 } // namespace
 
 CKDialogSetSigmaFr::CKDialogSetSigmaFr(CWnd* pParent) : CDialog(IDD, pParent)
@@ -21,16 +33,12 @@ CKDialogSetSigmaFr::CKDialogSetSigmaFr(CWnd* pParent) : CDialog(IDD, pParent)
     MapNotify(kSigmaSpin, UDN_DELTAPOS, &CKDialogSetSigmaFr::OnDeltaposSpinSigmaFr);
     MapNotify(kStepSpin, UDN_DELTAPOS, &CKDialogSetSigmaFr::OnDeltaposSpinCadreStep);
     MapCommand(kLink, &CKDialogSetSigmaFr::OnLinkOptimally);
-    MapCommand(kNFFT256, &CKDialogSetSigmaFr::OnNFFT256);
-    MapCommand(kNFFT1024, &CKDialogSetSigmaFr::OnNFFT1024);
-    MapCommand(kNFFT4096, &CKDialogSetSigmaFr::OnNFFT4096);
-    MapCommand(5113, &CKDialogSetSigmaFr::OnCadreFrMax);
-    MapCommand(5116, &CKDialogSetSigmaFr::OnCadreFrMiddlePlus);
-    MapCommand(5115, &CKDialogSetSigmaFr::OnCadreFrMiddle);
-    MapCommand(5117, &CKDialogSetSigmaFr::OnCadreFrMiddleMinus);
-    MapCommand(5114, &CKDialogSetSigmaFr::OnCadreFrMin);
-    MapCommand(5118, &CKDialogSetSigmaFr::OnCadreFrArticulation);
-    MapCommand(5119, &CKDialogSetSigmaFr::OnCadreFrVioce);
+    for (const auto& b : kNFFTButtons)
+        MapCommandWithId(b.id, &CKDialogSetSigmaFr::OnNFFT);
+    for (UINT id : kCadreRatePresets)
+        MapCommandWithId(id, &CKDialogSetSigmaFr::OnCadreRatePreset);
+    for (const auto& a : kAnalysisPresets)
+        MapCommandWithId(a.id, &CKDialogSetSigmaFr::OnAnalysisPreset);
     MapCommand(5123, &CKDialogSetSigmaFr::OnBnClickedCadreFrDefault);
 }
 
@@ -172,21 +180,11 @@ void CKDialogSetSigmaFr::OnLinkOptimally()
     DisplayUpdate();
 }
 
-void CKDialogSetSigmaFr::OnNFFT256()
+void CKDialogSetSigmaFr::OnNFFT(UINT nID)
 {
-    NFFT = 256;
-    DisplayUpdate();
-}
-
-void CKDialogSetSigmaFr::OnNFFT1024()
-{
-    NFFT = 1024;
-    DisplayUpdate();
-}
-
-void CKDialogSetSigmaFr::OnNFFT4096()
-{
-    NFFT = 4096;
+    for (const auto& b : kNFFTButtons)
+        if (b.id == nID)
+            NFFT = b.nfft;
     DisplayUpdate();
 }
 
@@ -212,39 +210,18 @@ void CKDialogSetSigmaFr::SetAnalysisPreset(double sigma)
 }
 
 // The five cadre rates lie evenly on a log scale between steps 2 and 409.
-void CKDialogSetSigmaFr::OnCadreFrMax()
+void CKDialogSetSigmaFr::OnCadreRatePreset(UINT nID)
 {
-    SetCadreRatePreset(kMinStep);
+    for (int k = 0; k < 5; ++k)
+        if (kCadreRatePresets[k] == nID)
+            SetCadreRatePreset(int(kMinStep * std::pow(double(kMaxStep) / kMinStep, k / 4.)));
 }
 
-void CKDialogSetSigmaFr::OnCadreFrMiddlePlus()
+void CKDialogSetSigmaFr::OnAnalysisPreset(UINT nID)
 {
-    SetCadreRatePreset(int(2 * std::pow(409 / 2., 1 / 4.)));
-}
-
-void CKDialogSetSigmaFr::OnCadreFrMiddle()
-{
-    SetCadreRatePreset(int(2 * std::pow(409 / 2., 2 / 4.)));
-}
-
-void CKDialogSetSigmaFr::OnCadreFrMiddleMinus()
-{
-    SetCadreRatePreset(int(2 * std::pow(409 / 2., 3 / 4.)));
-}
-
-void CKDialogSetSigmaFr::OnCadreFrMin()
-{
-    SetCadreRatePreset(kMaxStep);
-}
-
-void CKDialogSetSigmaFr::OnCadreFrArticulation()
-{
-    SetAnalysisPreset(240);
-}
-
-void CKDialogSetSigmaFr::OnCadreFrVioce()
-{
-    SetAnalysisPreset(30);
+    for (const auto& a : kAnalysisPresets)
+        if (a.id == nID)
+            SetAnalysisPreset(a.sigma);
 }
 
 void CKDialogSetSigmaFr::OnBnClickedCadreFrDefault()

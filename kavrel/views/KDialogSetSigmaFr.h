@@ -33,16 +33,11 @@ public:
     void OnDeltaposSpinSigmaFr(NMHDR* pNMHDR, LRESULT* pResult);
     void OnDeltaposSpinCadreStep(NMHDR* pNMHDR, LRESULT* pResult);
     void OnLinkOptimally();
-    void OnNFFT256();
-    void OnNFFT1024();
-    void OnNFFT4096();
-    void OnCadreFrMax();
-    void OnCadreFrMiddlePlus();
-    void OnCadreFrMiddle();
-    void OnCadreFrMiddleMinus();
-    void OnCadreFrMin();
-    void OnCadreFrArticulation();
-    void OnCadreFrVioce();
+    // The NFFT buttons, the cadre rate presets and the analysis presets
+    // (articulation, voice), each told which button was pressed.
+    void OnNFFT(UINT nID);
+    void OnCadreRatePreset(UINT nID);
+    void OnAnalysisPreset(UINT nID);
     void OnBnClickedCadreFrDefault();
 
     static constexpr int kMinStep = 2;

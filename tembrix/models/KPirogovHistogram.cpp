@@ -24,13 +24,8 @@ int CKPirogovHistogram::BarHeight(int b, int H) const
     return fullest > 0 ? int(double(histogram[b]) * H / fullest + 0.5) : 0;
 }
 
-void CKPirogovHistogram::OnPaint()
+void CKPirogovHistogram::Draw(CDC& dc, int W, int H)
 {
-    CPaintDC dc(this);
-    CRect rc;
-    GetClientRect(&rc);
-    const int W = rc.Width(), H = rc.Height();
-    dc.FillSolidRect(0, 0, W, H, kBackground);
     if (n <= 0)
         return;
     for (int b = 0; b < 100; ++b) {

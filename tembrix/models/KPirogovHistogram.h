@@ -1,11 +1,11 @@
 // CKPirogovHistogram: the Pirogov dialog's picture of the function's
 // distribution, one bar per bin of the density written to the report.
 #pragma once
-#include "framework/ui/CWnd.h"
+#include "tembrix/models/KModelPicture.h"
 
 struct KPirogovStatistics;
 
-class CKPirogovHistogram : public CWnd {
+class CKPirogovHistogram : public CKModelPicture {
 public:
     static constexpr COLORREF kBackground = RGB(255, 255, 255);
     static constexpr COLORREF kBar = RGB(0, 0, 160);
@@ -21,5 +21,8 @@ public:
     // fullest bin reaches the top.
     int BarHeight(int b, int H) const;
 
-    void OnPaint() override;
+    CKPirogovHistogram() : CKModelPicture(kBackground) {}
+
+protected:
+    void Draw(CDC& dc, int W, int H) override;
 };

@@ -19,13 +19,8 @@ CString CKVoiceModel::ResidualText() const
     return text;
 }
 
-void CKVoiceModel::OnPaint()
+void CKVoiceModel::Draw(CDC& dc, int W, int H)
 {
-    CPaintDC dc(this);
-    CRect rc;
-    GetClientRect(&rc);
-    const int W = rc.Width(), H = rc.Height();
-    dc.FillSolidRect(0, 0, W, H, kBackground);
     if (c <= 0)
         return;
     // ±A2 spans the height; a model without a negative peak is scaled by its

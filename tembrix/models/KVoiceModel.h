@@ -3,10 +3,10 @@
 // (light red), the pulse with noise and chest resonance (light green) and
 // the residual.
 #pragma once
-#include "framework/ui/CWnd.h"
+#include "tembrix/models/KModelPicture.h"
 #include "tembrix/models/KVoicePulse.h"
 
-class CKVoiceModel : public CWnd, public CKVoicePulse {
+class CKVoiceModel : public CKModelPicture, public CKVoicePulse {
 public:
     static constexpr COLORREF kBackground = RGB(63, 127, 63);
     static constexpr COLORREF kFlowColour = RGB(255, 127, 127);
@@ -19,5 +19,8 @@ public:
     // The residual's caption, as the window shows it.
     CString ResidualText() const;
 
-    void OnPaint() override;
+    CKVoiceModel() : CKModelPicture(kBackground) {}
+
+protected:
+    void Draw(CDC& dc, int W, int H) override;
 };

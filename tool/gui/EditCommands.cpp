@@ -141,7 +141,7 @@ bool cadreInFilm(const CKWaveFilm& film, long c)
 
 } // namespace
 
-int RunEdit(const ToolArgs& args)
+static int RunEdit(const ToolArgs& args)
 {
     if (args.size() < 3)
         return usage();
@@ -203,7 +203,12 @@ int RunEdit(const ToolArgs& args)
     return written ? 0 : 1;
 }
 
-int RunSynthesize(const ToolArgs& args)
+static const ToolCommandRegistration kEditCommand({11, "edit",
+    "kavrel edit FILE.wav OUT.wav cut|side|level|up2|up4|down|reverse-cadres|cocktail [--nfft N] [--sigmaf HZ] "
+    "[--channel C] [options]",
+    RunEdit});
+
+static int RunSynthesize(const ToolArgs& args)
 {
     CTembrixDoc doc;
     if (const int status = OpenDocumentForNewFile(args, "kavrel synthesize DOC.tbx OUT.wav", doc))
@@ -214,3 +219,5 @@ int RunSynthesize(const ToolArgs& args)
     // An object left out (its float wave file missing) is reported and the rest still apply.
     return KWriteSynthesis(doc.WaveFilm, doc.PhoneObjects(), out) ? 0 : 1;
 }
+
+static const ToolCommandRegistration kSynthesizeCommand({12, "synthesize", "kavrel synthesize DOC.tbx OUT.wav", RunSynthesize});

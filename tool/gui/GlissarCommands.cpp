@@ -124,7 +124,7 @@ bool BuildNewDocumentFilm(CKWaveFilm& film, const CString& path, long nfft, doub
     return buildFilm(film, path, o);
 }
 
-int RunFilm(const ToolArgs& args)
+static int RunFilm(const ToolArgs& args)
 {
     FilmOptions o;
     int bad = args.empty() ? 2 : parseFilmOptions(args, 1, o, false);
@@ -145,7 +145,9 @@ int RunFilm(const ToolArgs& args)
     return 0;
 }
 
-int RunMakeObject(const ToolArgs& args)
+static const ToolCommandRegistration kFilmCommand({7, "film", "kavrel film FILE.wav [--nfft N] [--sigmaf HZ] [--channel C]", RunFilm});
+
+static int RunMakeObject(const ToolArgs& args)
 {
     FilmOptions o;
     long cadre0 = 0, cadre1 = 0;
@@ -210,7 +212,12 @@ int RunMakeObject(const ToolArgs& args)
     return WriteNewPhoneObjectFiles(&po, &film) ? 0 : 1;
 }
 
-int RunTraces(const ToolArgs& args)
+static const ToolCommandRegistration kMakeObjectCommand({8, "make-object",
+    "kavrel make-object FILE.wav CADRE0 CADRE1 OUT.gsr|OUT.ocn|OUT.vrn [--nfft N] [--sigmaf HZ] [--channel C] "
+    "[--name T] [--comment T] [--level-change DB] [--index I]",
+    RunMakeObject});
+
+static int RunTraces(const ToolArgs& args)
 {
     if (args.empty() || args.size() > 2 || (args.size() == 2 && args[1] != "--add-visible" && args[1] != "--clear")) {
         std::fprintf(stderr, "Использование: kavrel traces DOC.gsr [--add-visible | --clear]\n");
@@ -256,3 +263,5 @@ int RunTraces(const ToolArgs& args)
     delete doc;
     return status;
 }
+
+static const ToolCommandRegistration kTracesCommand({13, "traces", "kavrel traces DOC.gsr [--add-visible | --clear]", RunTraces});

@@ -25,7 +25,7 @@ const char* const kVoiceUsage =
 
 } // namespace
 
-int RunPirogov(const ToolArgs& args)
+static int RunPirogov(const ToolArgs& args)
 {
     if (args.size() < 5 || args[1] != "--select" || (args.size() - 5) % 2 != 0) {
         std::fputs(kPirogovUsage, stderr);
@@ -99,7 +99,12 @@ int RunPirogov(const ToolArgs& args)
     return 0;
 }
 
-int RunVoice(const ToolArgs& args)
+static const ToolCommandRegistration kPirogovCommand({15, "pirogov",
+    "kavrel pirogov FILE.wav --select A B OUT.xls [--cadres-per-frame K] [--low-line L] [--high-line H] "
+    "[--nfft N] [--sigmaf HZ] [--channel C]",
+    RunPirogov});
+
+static int RunVoice(const ToolArgs& args)
 {
     if (args.empty() || (args.size() - 1) % 2 != 0) {
         std::fputs(kVoiceUsage, stderr);
@@ -161,3 +166,9 @@ int RunVoice(const ToolArgs& args)
     std::printf("periods: %zu\n", periods.size());
     return 0;
 }
+
+static const ToolCommandRegistration kVoiceCommand({16, "voice",
+    "kavrel voice OUT.wav [--f0 HZ] [--t1 X] [--t2 X] [--t3 X] [--a1 X] [--a2 X] [--correct 0|1] [--noise DB] "
+    "[--chest-f HZ] [--chest-a DB] [--chest-phase X] [--df0 X] [--dt1 X] [--dt2 X] [--dt3 X] [--da1 X] [--da2 X] "
+    "[--seed N]",
+    RunVoice});

@@ -84,7 +84,7 @@ bool parseOptions(const ToolArgs& args, SonogramOptions& o)
 
 } // namespace
 
-int RunSonogram(const ToolArgs& args)
+static int RunSonogram(const ToolArgs& args)
 {
     SonogramOptions o;
     if (args.size() < 2 || !parseOptions(args, o)) {
@@ -143,3 +143,8 @@ int RunSonogram(const ToolArgs& args)
     }
     return 0;
 }
+
+static const ToolCommandRegistration kSonogramCommand({5, "sonogram",
+    "kavrel sonogram FILE.wav OUT.png [--nfft N] [--type grey|colour|phase|phasefreq|harmonogram] [--inverse] "
+    "[--from SECONDS --to SECONDS]",
+    RunSonogram});

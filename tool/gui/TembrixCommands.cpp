@@ -40,7 +40,7 @@ std::vector<CString> filesOf(const CKPhoneObject& po)
 
 } // namespace
 
-int RunMakeDocument(const ToolArgs& args)
+static int RunMakeDocument(const ToolArgs& args)
 {
     if (args.size() < 2) {
         std::fprintf(stderr, "%s\n", kUsage);
@@ -155,6 +155,11 @@ int RunMakeDocument(const ToolArgs& args)
     return 0;
 }
 
+static const ToolCommandRegistration kMakeDocumentCommand({9, "make-document",
+    "kavrel make-document FILE.wav OUT.tbx [--nfft N] [--sigmaf HZ] [--object CADRE0 CADRE1 TYPE NAME "
+    "[--level-change DB]]...",
+    RunMakeDocument});
+
 int OpenDocumentForNewFile(const ToolArgs& args, const char* usage, CTembrixDoc& doc)
 {
     if (args.size() != 2) {
@@ -169,10 +174,12 @@ int OpenDocumentForNewFile(const ToolArgs& args, const char* usage, CTembrixDoc&
 
 // protocol: the analysis protocol of a workshop document, opened as the
 // workshop opens it, written by the workshop's own code.
-int RunProtocol(const ToolArgs& args)
+static int RunProtocol(const ToolArgs& args)
 {
     CTembrixDoc doc;
     if (const int status = OpenDocumentForNewFile(args, "kavrel protocol DOC.tbx OUT.doc", doc))
         return status;
     return WriteAnalysisProtocol(args[1], doc.WaveFilm, doc.PhoneObjects()) ? 0 : 1;
 }
+
+static const ToolCommandRegistration kProtocolCommand({10, "protocol", "kavrel protocol DOC.tbx OUT.doc", RunProtocol});

@@ -250,7 +250,7 @@ private:
 
 } // namespace
 
-int RunView(const ToolArgs& args)
+static int RunView(const ToolArgs& args)
 {
     if (args.size() != 1) {
         std::fprintf(stderr, "Использование: kavrel view FILE.wav\n");
@@ -262,3 +262,5 @@ int RunView(const ToolArgs& args)
     CKViewerApp app(args[0]);
     return app.Run(1, argv);
 }
+
+static const ToolCommandRegistration kViewCommand({6, "view", "kavrel view FILE.wav", RunView});

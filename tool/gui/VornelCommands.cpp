@@ -42,7 +42,7 @@ bool writeTable(const CString& path, const CVornelDoc& doc)
 
 } // namespace
 
-int RunReverb(const ToolArgs& args)
+static int RunReverb(const ToolArgs& args)
 {
     if (args.empty() || args.size() % 2 == 0) {
         std::fputs(kUsage, stderr);
@@ -101,3 +101,5 @@ int RunReverb(const ToolArgs& args)
     delete doc;
     return status;
 }
+
+static const ToolCommandRegistration kReverbCommand({14, "reverb", "kavrel reverb DOC.vrn [--table OUT.tsv] [--synthetic OUT.wav] [--maxima OUT.xls] [--minima OUT.xls]", RunReverb});
