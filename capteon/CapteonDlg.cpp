@@ -6,6 +6,7 @@
 #include <new>
 
 #include "framework/base/CFile.h"
+#include "framework/base/KSaveFileRequest.h"
 #include "framework/base/UserServices.h"
 #include "framework/ui/CWinApp.h"
 #include "kavrel/views/KDialogPlayWaveFile.h"
@@ -246,13 +247,9 @@ bool CCapteonDlg::AllocateBuffers(long nRate, int nNewChannels)
 
 void CCapteonDlg::OnChooseFile()
 {
-    FileDialogRequest request;
-    request.bOpen = false;
-    request.sDefaultExt = "wav";
-    request.sFileName = sFilePathName;
-    request.nFlags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
-    request.sFilter = "Wave Files (*.wav)|*.wav|All Files (*.*)|*.*||";
-    request.sTitle = "В какой новый звуковой файл записывать сигнал?";
+    FileDialogRequest request = KSaveFileRequest("wav", sFilePathName, OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY,
+                                                 "Wave Files (*.wav)|*.wav|All Files (*.*)|*.*||",
+                                                 "В какой новый звуковой файл записывать сигнал?");
     if (!UserInteraction().FileDialog(request))
         return;
     sFilePathName = request.sPathName;

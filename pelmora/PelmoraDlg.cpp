@@ -4,6 +4,7 @@
 
 #include "framework/base/CFile.h"
 #include "framework/base/Cp1251.h"
+#include "framework/base/KSaveFileRequest.h"
 #include "framework/base/UserServices.h"
 #include "pelmora/KHearingTestDialogs.h"
 #include "pelmora/KHearingTestInNoiseMainDlg.h"
@@ -169,13 +170,11 @@ bool CPelmoraDlg::WriteProtocolFile(const CString& sPath, const CString& sText)
 void CPelmoraDlg::OnOK()
 {
     std::tm now = KLocalNow();
-    FileDialogRequest request;
-    request.bOpen = false;
-    request.sDefaultExt = "xls";
-    request.sFilter = "Text Files (*.xls)|*.xls|All Files (*.*)|*.*||";
-    request.sFileName.Format("Протокол испытаний - %s - %4i-%02i-%02i  %02i-%02i-%02i", sUserName.GetString(),
-                             now.tm_year + 1900, now.tm_mon + 1, now.tm_mday, now.tm_hour, now.tm_min, now.tm_sec);
-    request.nFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+    CString sName;
+    sName.Format("Протокол испытаний - %s - %4i-%02i-%02i  %02i-%02i-%02i", sUserName.GetString(), now.tm_year + 1900,
+                 now.tm_mon + 1, now.tm_mday, now.tm_hour, now.tm_min, now.tm_sec);
+    FileDialogRequest request = KSaveFileRequest("xls", sName, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                                                 "Text Files (*.xls)|*.xls|All Files (*.*)|*.*||");
     if (!UserInteraction().FileDialog(request))
         return;
     if (WriteProtocolFile(request.sPathName, ProtocolText(now)))

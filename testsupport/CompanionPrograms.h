@@ -41,12 +41,12 @@ inline ScriptedRun RunWithScript(const ScratchDir& dir, const std::string& progr
     return {status, ReadText(log)};
 }
 
-// Started without a document and with nothing to do, the program says
-// that only the workshop starts it; what it printed when it does not.
-inline ::testing::AssertionResult SaysOnlyTheWorkshopStartsIt(const std::string& program)
+// Started without a document and with nothing to do, the built program
+// NAME says that only the workshop starts it; what it printed when it does not.
+inline ::testing::AssertionResult SaysOnlyTheWorkshopStartsIt(const std::string& name)
 {
     ScratchDir dir;
-    const std::string printed = RunWithScript(dir, program, "", "# nothing to do\n").log;
+    const std::string printed = RunWithScript(dir, BuiltProgram(name), "", "# nothing to do\n").log;
     if (printed.find("Это подчиненная программа.\nОна запускается автоматически только из программы Tembrix.exe !") !=
         std::string::npos)
         return ::testing::AssertionSuccess();
@@ -67,12 +67,15 @@ inline ::testing::AssertionResult GuideHasTopics(const std::string& name, std::i
     return ::testing::AssertionFailure() << name << ".html lacks" << missing;
 }
 
+// The folder of dir the objects below are made in.
+inline constexpr const char* kFolderWithBlanks = "мои объекты";
+
 // The object `name` (its kind by the extension) that `kavrel make-object`
 // makes, in the folder "мои объекты" of dir, of a sound of two partials;
 // its path, or empty when the folder or the object could not be made.
 inline std::string MakeObjectInFolderWithBlanks(const ScratchDir& dir, const std::string& name)
 {
-    const std::string folder = dir / "мои объекты";
+    const std::string folder = dir / kFolderWithBlanks;
     if (::mkdir(folder.c_str(), 0700) != 0)
         return {};
     const std::string wav = folder + "/звук.wav";
@@ -81,6 +84,30 @@ inline std::string MakeObjectInFolderWithBlanks(const ScratchDir& dir, const std
     const std::string make = BuiltProgram("kavrel") + " make-object '" + wav + "' 10 120 '" + object + "' > /dev/null";
     return std::system(make.c_str()) == 0 ? object : std::string();
 }
+
+// The built program NAME on the object `name` made in a folder whose name
+// has blanks (as MakeObjectInFolderWithBlanks), as the workshop starts it;
+// the object's bytes before the program ran. The path is empty when the
+// object could not be made.
+class ProgramOnObjectInFolderWithBlanks {
+public:
+    ProgramOnObjectInFolderWithBlanks(const std::string& program, const std::string& name)
+        : path(MakeObjectInFolderWithBlanks(dir, name)), before(kavrel_test::ReadAll(path)),
+          m_program(BuiltProgram(program))
+    {
+    }
+    // The program driven by these script lines.
+    ScriptedRun Run(const std::string& lines) const { return RunWithScript(dir, m_program, path, lines); }
+    // The folder with blanks that holds the object.
+    std::string Folder() const { return dir / kFolderWithBlanks; }
+
+    const ScratchDir dir;
+    const std::string path;
+    const kavrel_test::Bytes before;
+
+private:
+    const std::string m_program;
+};
 
 // The document at path (which the test made) opened through the
 // single-document template added to app, and the main window it opened in;

@@ -10,24 +10,17 @@
 #include "testsupport/TempFiles.h"
 #include "testsupport/ToolRuns.h"
 
-namespace {
-
-const std::string kGlissar = ktest::BuiltProgram("glissar");
-
-} // namespace
-
 TEST(GlissarProgram, OpensAPathWithBlanksRunsItsCommandsAndEndsWhenTold)
 {
-    ktest::ScratchDir dir;
-    const std::string gsr = ktest::MakeObjectInFolderWithBlanks(dir, "a 1.gsr");
+    const ktest::ProgramOnObjectInFolderWithBlanks glissar("glissar", "a 1.gsr");
+    const std::string& gsr = glissar.path;
     ASSERT_FALSE(gsr.empty());
     const std::string kfw = gsr.substr(0, gsr.size() - 4) + ".kfw";
-    const auto before = kavrel_test::ReadAll(gsr);
+    const auto& before = glissar.before;
 
-    const ktest::ScriptedRun run = ktest::RunWithScript(dir, kGlissar, gsr,
-                                                        "command 34902\n"   // "Добавить все видимые следы"
-                                                        "command 57603\n"   // save
-                                                        "command 57665\n"); // exit
+    const ktest::ScriptedRun run = glissar.Run("command 34902\n"   // "Добавить все видимые следы"
+                                               "command 57603\n"   // save
+                                               "command 57665\n"); // exit
     ASSERT_EQ(run.status, 0) << run.log;
 
     // Saved: the first open's classification stays (the flag is off now),
@@ -48,7 +41,7 @@ TEST(GlissarProgram, OpensAPathWithBlanksRunsItsCommandsAndEndsWhenTold)
 
 TEST(GlissarProgram, WithoutADocumentSaysWhoseProgramItIsAndEnds)
 {
-    EXPECT_TRUE(ktest::SaysOnlyTheWorkshopStartsIt(kGlissar));
+    EXPECT_TRUE(ktest::SaysOnlyTheWorkshopStartsIt("glissar"));
 }
 
 // The main window's topic and that of the editing mode.

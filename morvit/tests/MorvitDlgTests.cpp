@@ -61,6 +61,17 @@ void runMorvitOn(CScriptedUserInteraction& ui, const std::vector<std::string>& f
     runMorvit(steps, dlg);
 }
 
+// The main dialog run on these files with the steps, and the user
+// interaction it ran with (the messages it showed).
+struct MorvitRun {
+    MorvitRun(const std::vector<std::string>& files, const std::vector<Step>& steps)
+    {
+        runMorvitOn(ui, files, steps, dlg);
+    }
+    CScriptedUserInteraction ui;
+    CMorvitDlg dlg;
+};
+
 std::vector<int> samplesOf(const std::string& path, int* rate = nullptr, int* channels = nullptr)
 {
     Bytes b = readFile(path);
@@ -98,9 +109,7 @@ TEST(Morvit, CosineWithNothingSetScalesAndPads)
 {
     std::string in = writeFile("mv-in.wav", pcm16(1, 8000, std::vector<int>(20000, 10000)));
     std::string out = tempPath("mv-out.wav");
-    CScriptedUserInteraction ui;
-    CMorvitDlg dlg;
-    runMorvitOn(ui, {in, out}, cosine("0", "0", "0"), dlg);
+    MorvitRun run({in, out}, cosine("0", "0", "0"));
     int rate = 0, channels = 0;
     std::vector<int> y = samplesOf(out, &rate, &channels);
     EXPECT_EQ(rate, 8000);
@@ -110,9 +119,9 @@ TEST(Morvit, CosineWithNothingSetScalesAndPads)
     EXPECT_EQ(y[19999], 9999);
     EXPECT_EQ(y[20000], 0);
     EXPECT_EQ(y[32767], 0);
-    EXPECT_EQ(ui.m_beeps, (std::vector<std::pair<DWORD, DWORD>>{{500, 50}, {1000, 50}, {2000, 50}, {4000, 50}}));
-    EXPECT_EQ(dlg.sFrADCText, "Частота дискретного представления сигнала = 8000 Гц.");
-    EXPECT_TRUE(ui.m_messages.empty());
+    EXPECT_EQ(run.ui.m_beeps, (std::vector<std::pair<DWORD, DWORD>>{{500, 50}, {1000, 50}, {2000, 50}, {4000, 50}}));
+    EXPECT_EQ(run.dlg.sFrADCText, "Частота дискретного представления сигнала = 8000 Гц.");
+    EXPECT_TRUE(run.ui.m_messages.empty());
 }
 
 TEST(Morvit, CosineAtHalfTheRateAlternatesSigns)
@@ -122,9 +131,7 @@ TEST(Morvit, CosineAtHalfTheRateAlternatesSigns)
         x[size_t(i)] = 1000 + i;
     std::string in = writeFile("mv-nyq.wav", pcm16(1, 8000, x));
     std::string out = tempPath("mv-nyq-out.wav");
-    CScriptedUserInteraction ui;
-    CMorvitDlg dlg;
-    runMorvitOn(ui, {in, out}, cosine("0", "4000", "0"), dlg);
+    MorvitRun run({in, out}, cosine("0", "4000", "0"));
     std::vector<int> y = samplesOf(out);
     ASSERT_EQ(y.size(), 16384u);
     for (int i = 0; i < 100; ++i)
@@ -149,9 +156,7 @@ TEST(Morvit, AdditionClampsAndKeepsTheLength)
     std::string in = writeFile("mv-add.wav", pcm16(1, 11025, x));
     std::string out = tempPath("mv-add-out.wav");
     for (const char* addend : {"1000", "-1000"}) {
-        CScriptedUserInteraction ui;
-        CMorvitDlg dlg;
-        runMorvitOn(ui, {in, out}, addition(addend), dlg);
+        MorvitRun run({in, out}, addition(addend));
         std::vector<int> y = samplesOf(out);
         ASSERT_EQ(y.size(), 20000u);
         if (addend[0] == '-') {
@@ -210,11 +215,9 @@ TEST(Morvit, EightBitRefusedStereoWarnsAndGivesMono)
     }
     std::string stereo = writeFile("mv-st.wav", pcm16(2, 8000, inter));
     std::string out = tempPath("mv-st-out.wav");
-    CScriptedUserInteraction ui;
-    CMorvitDlg dlg;
-    runMorvitOn(ui, {stereo, out}, addition("1"), dlg);
-    ASSERT_EQ(ui.m_messages.size(), 1u);
-    EXPECT_EQ(ui.m_messages[0].sText, "Данный файл не монофонический.\nВсе дальнейшие вычисления будут не корректными!");
+    MorvitRun run({stereo, out}, addition("1"));
+    ASSERT_EQ(run.ui.m_messages.size(), 1u);
+    EXPECT_EQ(run.ui.m_messages[0].sText, "Данный файл не монофонический.\nВсе дальнейшие вычисления будут не корректными!");
     int channels = 0;
     std::vector<int> y = samplesOf(out, nullptr, &channels);
     EXPECT_EQ(channels, 1);
@@ -224,20 +227,16 @@ TEST(Morvit, EightBitRefusedStereoWarnsAndGivesMono)
 
 TEST(Morvit, TransformWithoutFilesSaysSo)
 {
-    CScriptedUserInteraction ui;
-    CMorvitDlg dlg;
-    runMorvit({{Step::Click, IDC_ADD}}, dlg);
-    ASSERT_EQ(ui.m_messages.size(), 1u);
-    EXPECT_EQ(ui.m_messages[0].sText, "Сначала откройте входной звуковой файл.");
+    MorvitRun run({}, {{Step::Click, IDC_ADD}});
+    ASSERT_EQ(run.ui.m_messages.size(), 1u);
+    EXPECT_EQ(run.ui.m_messages[0].sText, "Сначала откройте входной звуковой файл.");
 }
 
 TEST(Morvit, PhaseOutsideAPeriodIsRejected)
 {
-    CScriptedUserInteraction ui;
-    CMorvitDlg dlg;
-    runMorvit({{Step::Type, IDC_START_PHASE, "1.5"}, {Step::Leave, IDC_START_PHASE}}, dlg);
-    ASSERT_FALSE(ui.m_messages.empty());
-    EXPECT_EQ(ui.m_messages[0].sText, "Введите число от 0 до 1.");
+    MorvitRun run({}, {{Step::Type, IDC_START_PHASE, "1.5"}, {Step::Leave, IDC_START_PHASE}});
+    ASSERT_FALSE(run.ui.m_messages.empty());
+    EXPECT_EQ(run.ui.m_messages[0].sText, "Введите число от 0 до 1.");
 }
 
 // One channel is read, so the output says one channel: a stereo label over
@@ -251,9 +250,7 @@ TEST(Morvit, CosineOfAStereoInputIsMono)
     }
     std::string in = writeFile("mv-cst.wav", pcm16(2, 8000, inter));
     std::string out = tempPath("mv-cst-out.wav");
-    CScriptedUserInteraction ui;
-    CMorvitDlg dlg;
-    runMorvitOn(ui, {in, out}, cosine("0", "0", "0"), dlg);
+    MorvitRun run({in, out}, cosine("0", "0", "0"));
     int channels = 0;
     std::vector<int> y = samplesOf(out, nullptr, &channels);
     EXPECT_EQ(channels, 1);
@@ -269,14 +266,12 @@ TEST(Morvit, AdditionStopsWhenTheAddendIsRefused)
     std::string in = writeFile("mv-bad-add.wav", pcm16(1, 8000, std::vector<int>(100, 5)));
     std::string out = tempPath("mv-bad-add-out.wav");
     std::remove(out.c_str());
-    CScriptedUserInteraction ui;
-    CMorvitDlg dlg;
-    runMorvitOn(ui, {in, out}, addition("сто"), dlg);
+    MorvitRun run({in, out}, addition("сто"));
     // The message of the addition (OK then says it once more).
-    ASSERT_FALSE(ui.m_messages.empty());
-    EXPECT_EQ(ui.m_messages[0].sText, "Введите целое число.");
+    ASSERT_FALSE(run.ui.m_messages.empty());
+    EXPECT_EQ(run.ui.m_messages[0].sText, "Введите целое число.");
     EXPECT_TRUE(readFile(out).empty()) << "nothing is written after the message";
-    EXPECT_TRUE(ui.m_beeps.empty());
+    EXPECT_TRUE(run.ui.m_beeps.empty());
 }
 
 // A second "Открыть ..." that is cancelled, or that picks a file the program
@@ -323,23 +318,19 @@ TEST(Morvit, OutputThatIsTheInputIsRefused)
     ASSERT_EQ(::symlink(in.c_str(), link.c_str()), 0);
     const char* const refusal = "Выходной файл совпадает с входным.\nВыберите для результата другой файл.";
     {
-        CScriptedUserInteraction ui;
-        CMorvitDlg dlg;
-        runMorvitOn(ui, {in, link},
-                    {{Step::Click, IDC_OPEN_INPUT}, {Step::Click, IDC_OPEN_OUTPUT}, {Step::Click, IDC_ADD}}, dlg);
-        ASSERT_EQ(ui.m_messages.size(), 2u);
-        EXPECT_EQ(ui.m_messages[0].sText, refusal);
-        EXPECT_EQ(ui.m_messages[1].sText, "Сначала выберите выходной звуковой файл.");
-        EXPECT_TRUE(dlg.sOutputPath.IsEmpty());
+        MorvitRun run({in, link},
+                      {{Step::Click, IDC_OPEN_INPUT}, {Step::Click, IDC_OPEN_OUTPUT}, {Step::Click, IDC_ADD}});
+        ASSERT_EQ(run.ui.m_messages.size(), 2u);
+        EXPECT_EQ(run.ui.m_messages[0].sText, refusal);
+        EXPECT_EQ(run.ui.m_messages[1].sText, "Сначала выберите выходной звуковой файл.");
+        EXPECT_TRUE(run.dlg.sOutputPath.IsEmpty());
     }
     {
-        CScriptedUserInteraction ui;
-        CMorvitDlg dlg;
         // The output first, then the same file as input.
-        runMorvitOn(ui, {in, in},
-                    {{Step::Click, IDC_OPEN_OUTPUT}, {Step::Click, IDC_OPEN_INPUT}, {Step::Click, IDC_COSINE}}, dlg);
-        ASSERT_EQ(ui.m_messages.size(), 1u);
-        EXPECT_EQ(ui.m_messages[0].sText, refusal);
+        MorvitRun run({in, in},
+                      {{Step::Click, IDC_OPEN_OUTPUT}, {Step::Click, IDC_OPEN_INPUT}, {Step::Click, IDC_COSINE}});
+        ASSERT_EQ(run.ui.m_messages.size(), 1u);
+        EXPECT_EQ(run.ui.m_messages[0].sText, refusal);
     }
     EXPECT_EQ(readFile(in), before);
     std::remove(link.c_str());

@@ -9,6 +9,7 @@
 
 #include "framework/base/Cp1251.h"
 #include "framework/base/Mmio.h"
+#include "framework/base/KSaveFileRequest.h"
 #include "framework/base/UserServices.h"
 #include "framework/base/WaveFormat.h"
 
@@ -290,13 +291,9 @@ void CVornelDoc::OnCreateSyntheticWave()
 {
     if (!bSpectrumReady)
         return;
-    FileDialogRequest request;
-    request.bOpen = false;
-    request.sDefaultExt = "wav";
-    request.sFileName = pWaveFilm->GetKWaveFileTitle();
-    request.nFlags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST;
-    request.sFilter = "WAV файлы (*.wav)|*.wav|Все файлы (*.*)|*.*||";
-    request.sTitle = "В какой файл будем записывать синтезированный звук?";
+    FileDialogRequest request = KSaveFileRequest("wav", pWaveFilm->GetKWaveFileTitle(), OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST,
+                                                 "WAV файлы (*.wav)|*.wav|Все файлы (*.*)|*.*||",
+                                                 "В какой файл будем записывать синтезированный звук?");
     if (!UserInteraction().FileDialog(request))
         return;
     sSyntheticWaveFilePathName = request.sPathName;
@@ -308,11 +305,7 @@ void CVornelDoc::SaveExtremaList(bool bMaxima)
 {
     if (!bSpectrumReady)
         return;
-    FileDialogRequest request;
-    request.bOpen = false;
-    request.sDefaultExt = "xls";
-    request.sFileName = bMaxima ? "_max" : "_min";
-    request.nFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+    FileDialogRequest request = KSaveFileRequest("xls", bMaxima ? "_max" : "_min", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
     if (!UserInteraction().FileDialog(request))
         return;
     WriteExtremaListFile(request.sPathName, bMaxima);

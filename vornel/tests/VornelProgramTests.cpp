@@ -10,35 +10,25 @@
 #include "testsupport/TempFiles.h"
 #include "testsupport/ToolRuns.h"
 
-namespace {
-
-const std::string kVornel = ktest::BuiltProgram("vornel");
-
-} // namespace
-
 TEST(VornelProgram, OpensAPathWithBlanksRunsItsCommandsAndEndsWhenTold)
 {
-    ktest::ScratchDir dir;
-    const std::string vrn = ktest::MakeObjectInFolderWithBlanks(dir, "r 1.vrn");
-    ASSERT_FALSE(vrn.empty());
-    const std::string folder = vrn.substr(0, vrn.rfind('/'));
-    const auto before = kavrel_test::ReadAll(vrn);
+    const ktest::ProgramOnObjectInFolderWithBlanks vornel("vornel", "r 1.vrn");
+    ASSERT_FALSE(vornel.path.empty());
 
     // The list of maxima through the menu command proves the document was open.
-    const std::string maxima = folder + "/пики.xls";
-    const ktest::ScriptedRun run = ktest::RunWithScript(dir, kVornel, vrn,
-                                                        "command 32771\n" // "Весь спектр в окне": off
-                                                        "file " + maxima + "\n"
-                                                        "command 32774\n"   // the maxima
-                                                        "command 57665\n"); // exit
+    const std::string maxima = vornel.Folder() + "/пики.xls";
+    const ktest::ScriptedRun run = vornel.Run("command 32771\n" // "Весь спектр в окне": off
+                                              "file " + maxima + "\n"
+                                              "command 32774\n"   // the maxima
+                                              "command 57665\n"); // exit
     ASSERT_EQ(run.status, 0) << run.log;
     EXPECT_GT(kavrel_test::ReadAll(maxima).size(), 100u) << run.log;
-    EXPECT_EQ(kavrel_test::ReadAll(vrn), before); // the document is never written
+    EXPECT_EQ(kavrel_test::ReadAll(vornel.path), vornel.before); // the document is never written
 }
 
 TEST(VornelProgram, WithoutADocumentSaysWhoseProgramItIsAndEnds)
 {
-    EXPECT_TRUE(ktest::SaysOnlyTheWorkshopStartsIt(kVornel));
+    EXPECT_TRUE(ktest::SaysOnlyTheWorkshopStartsIt("vornel"));
 }
 
 // The main window's topic and that of the the frequency jump.

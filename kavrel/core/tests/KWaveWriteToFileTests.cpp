@@ -2,6 +2,7 @@
 
 #include "framework/base/ScriptedUserInteraction.h"
 #include "kavrel/core/KWaveWriteToFile.h"
+#include "testsupport/FileDialogs.h"
 #include "testsupport/WavBytes.h"
 
 using namespace wavbytes;
@@ -117,13 +118,11 @@ TEST(KWaveWriteToFile, SaveDialog)
     EXPECT_FALSE(w.Create()); // cancelled: nothing opened
     EXPECT_FALSE(w.bOpen);
     ASSERT_EQ(ui.m_fileDialogs.size(), 1u);
-    const FileDialogRequest& r = ui.m_fileDialogs[0];
-    EXPECT_FALSE(r.bOpen);
-    EXPECT_EQ(r.sDefaultExt, "wav");
-    EXPECT_EQ(r.sFileName, "KTemporal");
-    EXPECT_EQ(r.sFilter, "Wave файлы (*.wav)|*.wav|Все файлы (*.*)|*.*||");
-    EXPECT_EQ(r.sTitle, "В какой файл записать звуковой сигнал?");
-    EXPECT_EQ(r.nFlags, DWORD(OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY));
+    EXPECT_TRUE(ktest::AsksToSave(ui.m_fileDialogs[0],
+                                  KSaveFileRequest("wav", "KTemporal",
+                                                   OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY,
+                                                   "Wave файлы (*.wav)|*.wav|Все файлы (*.*)|*.*||",
+                                                   "В какой файл записать звуковой сигнал?")));
 
     std::string path = tempPath("wdialog.wav");
     ui.QueueFile(path.c_str());

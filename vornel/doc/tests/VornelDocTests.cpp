@@ -13,6 +13,7 @@
 
 #include "framework/base/ScriptedUserInteraction.h"
 #include "testsupport/ByteFiles.h"
+#include "testsupport/FileDialogs.h"
 #include "testsupport/ReverbObjects.h"
 #include "testsupport/Signals.h"
 
@@ -238,13 +239,10 @@ TEST(VornelSynthetic, Is65536SamplesPeakNormalisedBehindTheDocumentedHeader)
     ui.QueueFile(out.c_str());
     doc->OnCreateSyntheticWave();
     ASSERT_EQ(ui.m_fileDialogs.size(), 1u);
-    const FileDialogRequest& r = ui.m_fileDialogs[0];
-    EXPECT_FALSE(r.bOpen);
-    EXPECT_EQ(r.sDefaultExt, "wav");
-    EXPECT_EQ(r.sFileName, "sound");
-    EXPECT_EQ(r.sFilter, "WAV файлы (*.wav)|*.wav|Все файлы (*.*)|*.*||");
-    EXPECT_EQ(r.sTitle, "В какой файл будем записывать синтезированный звук?");
-    EXPECT_EQ(r.nFlags, DWORD(OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST));
+    EXPECT_TRUE(ktest::AsksToSave(ui.m_fileDialogs[0],
+                                  KSaveFileRequest("wav", "sound", OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST,
+                                                   "WAV файлы (*.wav)|*.wav|Все файлы (*.*)|*.*||",
+                                                   "В какой файл будем записывать синтезированный звук?")));
     EXPECT_EQ(doc->sSyntheticWaveFilePathName, out.c_str());
     EXPECT_GT(ui.m_nWaitCursorShown, 0);
 
