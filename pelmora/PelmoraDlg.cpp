@@ -15,8 +15,7 @@ CPelmoraDlg::CPelmoraDlg(CWnd* pParent) : CKProgramDialog(IDD_PELMORA_DIALOG, pP
     MapCommand(IDC_FIRST_SENSITIVITY, &CPelmoraDlg::OnFirstSensitivity);
     MapCommand(IDC_NOISE_INTELLIGIBILITY, &CPelmoraDlg::OnNoiseIntelligibility);
     MapCommand(IDC_SECOND_SENSITIVITY, &CPelmoraDlg::OnSecondSensitivity);
-    MapCommand(IDC_RUN_ALL, &CPelmoraDlg::OnRunMode);
-    MapCommand(IDC_RUN_SELECTIVE, &CPelmoraDlg::OnRunMode);
+    MapCommandRange(IDC_RUN_ALL, IDC_RUN_SELECTIVE, &CPelmoraDlg::OnRunMode);
 }
 
 void CPelmoraDlg::DoDataExchange(CDataExchange* pDX)

@@ -46,12 +46,20 @@ public:
     const CRuntimeClass* GetRuntimeClass() const override { return &classCCmdTarget; }
 
     // Runs the handler registered for (id, code); false when there is none.
+    // Without one here, the next target in the route is asked.
     virtual bool OnCmdMsg(UINT nID, UINT nCode = BN_CLICKED);
     // Asks the update handler of pCmdUI's command; false when there is none.
+    // Without one here, or when it continues routing, the next target is asked.
     virtual bool OnUpdateCmdUI(CCmdUI* pCmdUI);
     bool HasCommandHandler(UINT nID, UINT nCode = BN_CLICKED) const;
+    // A handler here or further along the route.
+    bool HasRoutedHandler(UINT nID) const;
 
 protected:
+    // The target a command goes on to when this one has no handler for it:
+    // a view's document, a document's template. None by default.
+    virtual CCmdTarget* GetRouteNext() const { return nullptr; }
+
     template <class T> void MapCommand(UINT nID, void (T::*fn)())
     {
         m_handlers[{nID, BN_CLICKED}] = [this, fn] { (static_cast<T*>(this)->*fn)(); return true; };
@@ -74,6 +82,23 @@ protected:
     template <class T> void MapUpdate(UINT nID, void (T::*fn)(CCmdUI*))
     {
         m_updates[nID] = [this, fn](CCmdUI* p) { (static_cast<T*>(this)->*fn)(p); };
+    }
+    // One handler for the consecutive commands nFirst..nLast, as a range in
+    // a message map says it once.
+    template <class T> void MapCommandRange(UINT nFirst, UINT nLast, void (T::*fn)())
+    {
+        for (UINT id = nFirst; id <= nLast; ++id)
+            MapCommand(id, fn);
+    }
+    template <class T> void MapCommandExRange(UINT nFirst, UINT nLast, BOOL (T::*fn)(UINT))
+    {
+        for (UINT id = nFirst; id <= nLast; ++id)
+            MapCommandEx(id, fn);
+    }
+    template <class T> void MapUpdateRange(UINT nFirst, UINT nLast, void (T::*fn)(CCmdUI*))
+    {
+        for (UINT id = nFirst; id <= nLast; ++id)
+            MapUpdate(id, fn);
     }
     // Most commands come with the handler that checks or greys their item.
     template <class T> void MapCommandAndUpdate(UINT nID, void (T::*fn)(), void (T::*update)(CCmdUI*))

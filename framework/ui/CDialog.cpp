@@ -23,6 +23,7 @@
 #include "framework/ui/AfxIds.h"
 #include "framework/ui/CWinApp.h"
 #include "framework/ui/ControlIds.h"
+#include "framework/ui/KEventFilter.h"
 #include "framework/ui/KHelp.h"
 
 namespace {
@@ -38,27 +39,6 @@ DialogDriver& driver()
     static DialogDriver d;
     return d;
 }
-
-// A control's focus leaving reaches its dialog. The watcher belongs to the
-// dialog's connections (CWnd::Receiver), so it goes as soon as the dialog
-// lets go of its widget, which lives on until the event loop deletes it.
-class KFocusWatcher : public QObject {
-public:
-    KFocusWatcher(CDialog* owner, QObject* parent) : QObject(parent), m_pOwner(owner) {}
-
-protected:
-    bool eventFilter(QObject* o, QEvent* e) override
-    {
-        if (e->type() == QEvent::FocusOut) {
-            if (auto* w = qobject_cast<QWidget*>(o))
-                m_pOwner->NotifyKillFocus(KControlId(w));
-        }
-        return false;
-    }
-
-private:
-    CDialog* m_pOwner;
-};
 
 } // namespace
 
@@ -343,7 +323,18 @@ void CDialog::layOut()
 void CDialog::connectControls()
 {
     QObject* receiver = Receiver();
-    auto* watcher = new KFocusWatcher(this, receiver);
+    // A control's focus leaving reaches its dialog. The watcher belongs to the
+    // dialog's connections (CWnd::Receiver), so it goes as soon as the dialog
+    // lets go of its widget, which lives on until the event loop deletes it.
+    auto* watcher = new KEventFilter(
+        [this](QObject* o, QEvent* e) {
+            if (e->type() == QEvent::FocusOut) {
+                if (auto* w = qobject_cast<QWidget*>(o))
+                    NotifyKillFocus(KControlId(w));
+            }
+            return false;
+        },
+        receiver);
     for (QWidget* w : m_pWidget->findChildren<QWidget*>()) {
         int id = KControlId(w);
         if (!id)

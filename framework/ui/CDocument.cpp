@@ -224,19 +224,8 @@ void CDocument::OnFileClose()
     OnCloseDocument();
 }
 
-bool CDocument::OnCmdMsg(UINT nID, UINT nCode)
+CCmdTarget* CDocument::GetRouteNext() const
 {
-    if (CCmdTarget::OnCmdMsg(nID, nCode)) return true;
-    return m_pDocTemplate && m_pDocTemplate->OnCmdMsg(nID, nCode);
+    return m_pDocTemplate;
 }
 
-bool CDocument::OnUpdateCmdUI(CCmdUI* pCmdUI)
-{
-    if (CCmdTarget::OnUpdateCmdUI(pCmdUI)) return true;
-    return m_pDocTemplate && m_pDocTemplate->OnUpdateCmdUI(pCmdUI);
-}
-
-bool CDocument::HasRoutedHandler(UINT nID) const
-{
-    return HasCommandHandler(nID) || (m_pDocTemplate && m_pDocTemplate->HasCommandHandler(nID));
-}

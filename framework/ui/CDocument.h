@@ -54,12 +54,11 @@ public:
     void OnFileSaveAs() { DoSave(nullptr); }
     void OnFileClose();
 
-    // Commands go to the document, then to its template.
-    bool OnCmdMsg(UINT nID, UINT nCode = 0) override;
-    bool OnUpdateCmdUI(CCmdUI* pCmdUI) override;
-    bool HasRoutedHandler(UINT nID) const;
-
     BOOL m_bAutoDelete = TRUE;
+
+protected:
+    // Commands go to the document, then to its template.
+    CCmdTarget* GetRouteNext() const override;
 
 private:
     friend class CDocTemplate;

@@ -85,10 +85,8 @@ protected:
 
 CFrameWnd::CFrameWnd()
 {
-    MapCommandEx(ID_VIEW_TOOLBAR, &CFrameWnd::OnBarCheck);
-    MapCommandEx(ID_VIEW_STATUS_BAR, &CFrameWnd::OnBarCheck);
-    MapUpdate(ID_VIEW_TOOLBAR, &CFrameWnd::OnUpdateControlBarMenu);
-    MapUpdate(ID_VIEW_STATUS_BAR, &CFrameWnd::OnUpdateControlBarMenu);
+    MapCommandExRange(ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, &CFrameWnd::OnBarCheck);
+    MapUpdateRange(ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, &CFrameWnd::OnUpdateControlBarMenu);
     MapCommand(ID_HELP_FINDER, &CFrameWnd::OnHelpFinder);
     MapCommand(ID_DEFAULT_HELP, &CFrameWnd::OnHelpFinder);
     MapCommand(ID_HELP, &CFrameWnd::OnHelp);

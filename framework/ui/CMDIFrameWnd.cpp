@@ -81,8 +81,7 @@ private:
 CMDIFrameWnd::CMDIFrameWnd()
 {
     MapCommand(ID_WINDOW_CASCADE, &CMDIFrameWnd::OnWindowCascade);
-    MapCommand(ID_WINDOW_TILE_HORZ, &CMDIFrameWnd::OnWindowTile);
-    MapCommand(ID_WINDOW_TILE_VERT, &CMDIFrameWnd::OnWindowTile);
+    MapCommandRange(ID_WINDOW_TILE_HORZ, ID_WINDOW_TILE_VERT, &CMDIFrameWnd::OnWindowTile);
     MapCommand(ID_WINDOW_ARRANGE, &CMDIFrameWnd::OnWindowArrange);
 }
 

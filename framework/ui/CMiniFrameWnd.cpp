@@ -3,27 +3,9 @@
 #include <QEvent>
 #include <QWidget>
 
+#include "framework/ui/KEventFilter.h"
+
 IMPLEMENT_DYNCREATE(CMiniFrameWnd, CFrameWnd)
-
-namespace {
-// The close box reaches OnClose, as WM_CLOSE does on the platform, so that
-// a tool window can stop its timers when it is hidden.
-class KMiniFrameCloseFilter : public QObject {
-public:
-    KMiniFrameCloseFilter(CMiniFrameWnd* pWnd, QObject* pParent) : QObject(pParent), m_pWnd(pWnd) {}
-    bool eventFilter(QObject*, QEvent* e) override
-    {
-        if (e->type() != QEvent::Close)
-            return false;
-        e->ignore();
-        m_pWnd->OnClose();
-        return true;
-    }
-
-private:
-    CMiniFrameWnd* m_pWnd;
-};
-} // namespace
 
 CMiniFrameWnd::CMiniFrameWnd() = default;
 
@@ -43,7 +25,17 @@ BOOL CMiniFrameWnd::Create(const char* lpClassName, const char* lpWindowName, DW
     w->setGeometry(rect.left, rect.top, std::max<LONG>(0, rect.right - rect.left),
                    std::max<LONG>(0, rect.bottom - rect.top));
     m_strTitle = lpWindowName ? lpWindowName : "";
-    w->installEventFilter(new KMiniFrameCloseFilter(this, w));
+    // The close box reaches OnClose, as WM_CLOSE does on the platform, so that
+    // a tool window can stop its timers when it is hidden.
+    w->installEventFilter(new KEventFilter(
+        [this](QObject*, QEvent* e) {
+            if (e->type() != QEvent::Close)
+                return false;
+            e->ignore();
+            OnClose();
+            return true;
+        },
+        w));
     if (dwStyle & WS_VISIBLE) w->show();
     return TRUE;
 }

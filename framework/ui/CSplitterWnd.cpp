@@ -10,6 +10,7 @@
 #include "framework/ui/CDocument.h"
 #include "framework/ui/CFrameWnd.h"
 #include "framework/ui/CScrollView.h"
+#include "framework/ui/KEventFilter.h"
 #include "framework/ui/KWndWidget.h"
 
 IMPLEMENT_DYNAMIC(CSplitterWnd, CWnd)
@@ -31,53 +32,44 @@ std::vector<std::pair<int, int>> Tracks(const std::vector<int>& sizes, int total
 }
 // While a bar is tracked every key and mouse event of the program goes to
 // the splitter, before the frame's accelerators and the panes see it.
-class KSplitTracker : public QObject {
-public:
-    explicit KSplitTracker(CSplitterWnd* pSplitter) : m_pSplitter(pSplitter) {}
-
-protected:
-    bool eventFilter(QObject*, QEvent* e) override
-    {
-        switch (e->type()) {
-        case QEvent::ShortcutOverride:
-            e->accept();
-            return true;
-        case QEvent::KeyPress: {
-            const int key = static_cast<QKeyEvent*>(e)->key();
-            UINT vk = 0;
-            switch (key) {
-            case Qt::Key_Return: case Qt::Key_Enter: vk = VK_RETURN; break;
-            case Qt::Key_Escape: vk = VK_ESCAPE; break;
-            case Qt::Key_Left: vk = VK_LEFT; break;
-            case Qt::Key_Right: vk = VK_RIGHT; break;
-            case Qt::Key_Up: vk = VK_UP; break;
-            case Qt::Key_Down: vk = VK_DOWN; break;
-            default: break;
-            }
-            if (vk) m_pSplitter->OnKeyDown(vk, 1, 0);
-            return true;
+bool TrackSplitEvent(CSplitterWnd* pSplitter, QEvent* e)
+{
+    switch (e->type()) {
+    case QEvent::ShortcutOverride:
+        e->accept();
+        return true;
+    case QEvent::KeyPress: {
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        UINT vk = 0;
+        switch (key) {
+        case Qt::Key_Return: case Qt::Key_Enter: vk = VK_RETURN; break;
+        case Qt::Key_Escape: vk = VK_ESCAPE; break;
+        case Qt::Key_Left: vk = VK_LEFT; break;
+        case Qt::Key_Right: vk = VK_RIGHT; break;
+        case Qt::Key_Up: vk = VK_UP; break;
+        case Qt::Key_Down: vk = VK_DOWN; break;
+        default: break;
         }
-        case QEvent::KeyRelease:
-            return true;
-        case QEvent::MouseMove:
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick: {
-            QWidget* w = m_pSplitter->GetWidget();
-            if (!w) return false;
-            const QPoint p = w->mapFromGlobal(static_cast<QMouseEvent*>(e)->globalPosition().toPoint());
-            if (e->type() == QEvent::MouseMove) m_pSplitter->OnMouseMove(0, CPoint(p.x(), p.y()));
-            else if (e->type() == QEvent::MouseButtonPress) m_pSplitter->OnLButtonDown(MK_LBUTTON, CPoint(p.x(), p.y()));
-            return true;
-        }
-        default:
-            return false;
-        }
+        if (vk) pSplitter->OnKeyDown(vk, 1, 0);
+        return true;
     }
-
-private:
-    CSplitterWnd* m_pSplitter;
-};
+    case QEvent::KeyRelease:
+        return true;
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick: {
+        QWidget* w = pSplitter->GetWidget();
+        if (!w) return false;
+        const QPoint p = w->mapFromGlobal(static_cast<QMouseEvent*>(e)->globalPosition().toPoint());
+        if (e->type() == QEvent::MouseMove) pSplitter->OnMouseMove(0, CPoint(p.x(), p.y()));
+        else if (e->type() == QEvent::MouseButtonPress) pSplitter->OnLButtonDown(MK_LBUTTON, CPoint(p.x(), p.y()));
+        return true;
+    }
+    default:
+        return false;
+    }
+}
 
 } // namespace
 
@@ -413,7 +405,7 @@ BOOL CSplitterWnd::DoKeyboardSplit()
     m_colsBefore = m_cols;
     m_bTracking = true;
     SetCapture();
-    m_pTrackFilter = std::make_unique<KSplitTracker>(this);
+    m_pTrackFilter = std::make_unique<KEventFilter>([this](QObject*, QEvent* e) { return TrackSplitEvent(this, e); });
     qApp->installEventFilter(m_pTrackFilter.get());
     GetWidget()->setCursor(m_nTrackRow >= 0 && m_nTrackCol >= 0 ? Qt::SizeAllCursor
                            : m_nTrackRow >= 0                   ? Qt::SplitVCursor

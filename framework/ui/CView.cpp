@@ -12,10 +12,8 @@ IMPLEMENT_DYNAMIC(CView, CWnd)
 
 CView::CView()
 {
-    MapCommandEx(ID_NEXT_PANE, &CView::OnNextPaneCmd);
-    MapCommandEx(ID_PREV_PANE, &CView::OnNextPaneCmd);
-    MapUpdate(ID_NEXT_PANE, &CView::OnUpdateNextPaneMenu);
-    MapUpdate(ID_PREV_PANE, &CView::OnUpdateNextPaneMenu);
+    MapCommandExRange(ID_NEXT_PANE, ID_PREV_PANE, &CView::OnNextPaneCmd);
+    MapUpdateRange(ID_NEXT_PANE, ID_PREV_PANE, &CView::OnUpdateNextPaneMenu);
     MapCommandEx(ID_WINDOW_SPLIT, &CView::OnSplitCmd);
     MapUpdate(ID_WINDOW_SPLIT, &CView::OnUpdateSplitCmd);
 }
@@ -153,19 +151,8 @@ void CView::OnMouseActivate()
     if (f && f->GetActiveView() != this) f->SetActiveView(this);
 }
 
-bool CView::OnCmdMsg(UINT nID, UINT nCode)
+CCmdTarget* CView::GetRouteNext() const
 {
-    if (CWnd::OnCmdMsg(nID, nCode)) return true;
-    return m_pDocument && m_pDocument->OnCmdMsg(nID, nCode);
+    return m_pDocument;
 }
 
-bool CView::OnUpdateCmdUI(CCmdUI* pCmdUI)
-{
-    if (CWnd::OnUpdateCmdUI(pCmdUI)) return true;
-    return m_pDocument && m_pDocument->OnUpdateCmdUI(pCmdUI);
-}
-
-bool CView::IsCommandHandled(UINT nID)
-{
-    return HasCommandHandler(nID) || (m_pDocument && m_pDocument->HasRoutedHandler(nID));
-}

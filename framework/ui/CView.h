@@ -55,11 +55,11 @@ public:
 
     void OnPaint() override;
     void OnMouseActivate() override;
-    bool OnCmdMsg(UINT nID, UINT nCode = 0) override;
-    bool OnUpdateCmdUI(CCmdUI* pCmdUI) override;
-    bool IsCommandHandled(UINT nID) override;
 
 protected:
+    // Commands the view does not handle go on to its document.
+    CCmdTarget* GetRouteNext() const override;
+
     CDocument* m_pDocument = nullptr;
 
 private:

@@ -937,7 +937,7 @@ void CWnd::OnMouseActivate() {}
 
 bool CWnd::IsCommandHandled(UINT nID)
 {
-    return HasCommandHandler(nID);
+    return HasRoutedHandler(nID);
 }
 
 // ---- contexts over a window ----

@@ -3,6 +3,7 @@
 // the process shares, and the loading and unpacking of one or two windowed
 // real signals around it.
 #pragma once
+#include "framework/base/NoCopy.h"
 #include "kavrel/core/KArrays.h"
 
 class CKSpectrum;
@@ -17,12 +18,10 @@ inline bool KIsTransformSize(long n, long smallest)
     return false;
 }
 
-class CKFFT {
+class CKFFT : private KNoCopy {
 public:
     CKFFT();
     virtual ~CKFFT();
-    CKFFT(const CKFFT&) = delete;
-    CKFFT& operator=(const CKFFT&) = delete;
 
     // Forward transform of the first N entries of KFFT_z in place, not
     // scaled: X[k] = sum x[n] e^(-2 pi i kn/N). N is one of 16, 64, 256,

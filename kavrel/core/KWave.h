@@ -4,18 +4,17 @@
 #include "framework/base/CArchive.h"
 #include "framework/base/CString.h"
 #include "framework/base/Mmio.h"
+#include "framework/base/NoCopy.h"
 #include "framework/base/WaveFormat.h"
 #include "kavrel/core/KArrays.h"
 
 class CKWaveView;
 class CWnd;
 
-class CKWave {
+class CKWave : private KNoCopy {
 public:
     CKWave();
     ~CKWave();
-    CKWave(const CKWave&) = delete;
-    CKWave& operator=(const CKWave&) = delete;
 
     bool OpenKWaveFile(CString sPath, CString sTitle);
     // Asks for the file with the open dialog.

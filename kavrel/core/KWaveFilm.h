@@ -17,8 +17,6 @@ class CKWaveFilm : public CKWave {
 public:
     CKWaveFilm();
     ~CKWaveFilm();
-    CKWaveFilm(const CKWaveFilm&) = delete;
-    CKWaveFilm& operator=(const CKWaveFilm&) = delete;
 
     // Geometry and conversions.
     long SetFirstAndLastSample(long a, long b);

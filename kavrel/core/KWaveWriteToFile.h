@@ -3,6 +3,7 @@
 #pragma once
 #include "framework/base/CFile.h"
 #include "framework/base/CString.h"
+#include "framework/base/NoCopy.h"
 #include "framework/base/Types.h"
 
 #pragma pack(push, 1)
@@ -25,12 +26,10 @@ struct KWAVE_FILE_HEADER {
 #pragma pack(pop)
 static_assert(sizeof(KWAVE_FILE_HEADER) == 46);
 
-class CKWaveWriteToFile {
+class CKWaveWriteToFile : private KNoCopy {
 public:
     CKWaveWriteToFile();
     virtual ~CKWaveWriteToFile();
-    CKWaveWriteToFile(const CKWaveWriteToFile&) = delete;
-    CKWaveWriteToFile& operator=(const CKWaveWriteToFile&) = delete;
 
     bool Create(CString sPath, unsigned long nFrADC, int nChannels);
     bool Create(CString sPath) { return Create(sPath, 11025, 1); }

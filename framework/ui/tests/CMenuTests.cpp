@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-#include "testsupport/QtTestApp.h"
+#include "testsupport/PlainWindow.h"
 #include "framework/ui/CMenu.h"
 #include "framework/ui/CWnd.h"
 
@@ -30,8 +30,7 @@ public:
         MapCommandAndUpdate(ID_AXES, &KMenuOwner::OnAxes, &KMenuOwner::OnUpdateAxes);
         MapUpdate(ID_MODE, &KMenuOwner::OnUpdateMode);
         MapCommand(ID_RANGE20, &KMenuOwner::OnRange20);
-        MapUpdate(ID_RANGE10, &KMenuOwner::OnUpdateRange);
-        MapUpdate(ID_RANGE20, &KMenuOwner::OnUpdateRange);
+        MapUpdateRange(ID_RANGE10, ID_RANGE20, &KMenuOwner::OnUpdateRange);
     }
     void OnPlay() { ++nPlays; }
     void OnAxes() { bAxes = !bAxes; }
@@ -47,11 +46,7 @@ public:
 
 class CMenuTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ktest::EnsureQtApplication();
-        ASSERT_TRUE(owner.Create(nullptr, "", 0, CRect(0, 0, 50, 50), nullptr));
-    }
+    void SetUp() override { ASSERT_TRUE(ktest::CreatePlainWindow(owner, 50, 50)); }
     void TearDown() override { SetMenuDriver(nullptr); }
 
     // Shows submenu 0 of the test menu and chooses nChoose.

@@ -3,7 +3,7 @@
 #include <QScrollBar>
 #include <QWidget>
 
-#include "testsupport/QtTestApp.h"
+#include "testsupport/PlainWindow.h"
 #include "framework/ui/CDocument.h"
 #include "framework/ui/CScrollView.h"
 #include "framework/ui/CSurface.h"
@@ -35,8 +35,7 @@ class CScrollViewTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ktest::EnsureQtApplication();
-        ASSERT_TRUE(view.Create(nullptr, "", 0, CRect(0, 0, 200, 100), nullptr));
+        ASSERT_TRUE(ktest::CreatePlainWindow(view, 200, 100));
         // Total 1000 x 50: only the horizontal bar, client 200 x (100 - bar).
         view.SetScrollSizes(MM_TEXT, CSize(1000, 50), CSize(150, 40), CSize(64, 5));
         view.GetClientRect(&client);
@@ -149,9 +148,8 @@ public:
 
 TEST(CScrollBarTest, QtScrollBarSendsTheCodes)
 {
-    ktest::EnsureQtApplication();
     KCodeView view;
-    ASSERT_TRUE(view.Create(nullptr, "", 0, CRect(0, 0, 200, 100), nullptr));
+    ASSERT_TRUE(ktest::CreatePlainWindow(view, 200, 100));
     view.SetScrollSizes(MM_TEXT, CSize(100000, 50), CSize(150, 40), CSize(64, 5));
     QScrollBar* bar = view.GetWidget()->findChild<QScrollBar*>();
     ASSERT_NE(nullptr, bar);

@@ -8,7 +8,7 @@
 #include <QUrl>
 #include <QWidget>
 
-#include "testsupport/QtTestApp.h"
+#include "testsupport/PlainWindow.h"
 #include "framework/ui/CSurface.h"
 #include "framework/ui/CWnd.h"
 
@@ -242,9 +242,8 @@ public:
 
 TEST(CWndContextMenuTest, UnhandledContextMenuGoesToTheParent)
 {
-    ktest::EnsureQtApplication();
     KMenuParent parent;
-    ASSERT_TRUE(parent.Create(nullptr, "", 0, CRect(0, 0, 100, 100), nullptr));
+    ASSERT_TRUE(ktest::CreatePlainWindow(parent, 100, 100));
     KTestWnd child;
     ASSERT_TRUE(child.Create(nullptr, "", WS_CHILD, CRect(10, 10, 50, 50), &parent));
     QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(3, 3), child.GetWidget()->mapToGlobal(QPoint(3, 3)));
