@@ -6,14 +6,13 @@
 
 #include "framework/base/CString.h"
 #include "framework/base/Mmio.h"
+#include "framework/base/NoCopy.h"
 #include "framework/base/WaveFormat.h"
 
-class CKWave {
+class CKWave : private KNoCopy {
 public:
     CKWave() = default;
     ~CKWave();
-    CKWave(const CKWave&) = delete;
-    CKWave& operator=(const CKWave&) = delete;
 
     bool OpenKWaveFile(CString sPath, CString sTitle);
     void CloseKWaveFile();

@@ -6,7 +6,7 @@
 #include "framework/ui/CControls.h"
 #include "tembrix/TembrixIds.h"
 
-CKDialogMakeWaveCooktail::CKDialogMakeWaveCooktail(CWnd* pParent) : CDialog(IDD, pParent)
+CKDialogMakeWaveCooktail::CKDialogMakeWaveCooktail(CWnd* pParent) : CDialog(IDD_MAKE_WAVE_COCKTAIL, pParent)
 {
     MapNotify(IDC_COCKTAIL_SPIN, UDN_DELTAPOS, &CKDialogMakeWaveCooktail::OnDeltaposAdditions);
 }

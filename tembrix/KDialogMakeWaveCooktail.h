@@ -5,7 +5,6 @@
 
 class CKDialogMakeWaveCooktail : public CDialog {
 public:
-    enum { IDD = 2145 };
     explicit CKDialogMakeWaveCooktail(CWnd* pParent = nullptr);
 
     int nAdditions = 1;

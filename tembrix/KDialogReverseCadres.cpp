@@ -3,7 +3,7 @@
 #include "framework/ui/CControls.h"
 #include "tembrix/TembrixIds.h"
 
-CKDialogReverseCadres::CKDialogReverseCadres(CWnd* pParent) : CDialog(IDD, pParent)
+CKDialogReverseCadres::CKDialogReverseCadres(CWnd* pParent) : CDialog(IDD_REVERSE_CADRES, pParent)
 {
     MapNotify(IDC_REVERSE_SPIN, UDN_DELTAPOS, &CKDialogReverseCadres::OnDeltaposKeepEvery);
 }

@@ -5,7 +5,6 @@
 
 class CKDialogReverseCadres : public CDialog {
 public:
-    enum { IDD = 2143 };
     explicit CKDialogReverseCadres(CWnd* pParent = nullptr);
 
     int nKeepEvery = 1;

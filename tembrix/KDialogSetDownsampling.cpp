@@ -5,7 +5,7 @@
 #include "framework/ui/CControls.h"
 #include "tembrix/TembrixIds.h"
 
-CKDialogSetDownsampling::CKDialogSetDownsampling(CWnd* pParent) : CDialog(IDD, pParent)
+CKDialogSetDownsampling::CKDialogSetDownsampling(CWnd* pParent) : CDialog(IDD_SET_DOWNSAMPLING, pParent)
 {
     MapNotify(IDC_DOWNSAMPLING_SPIN, UDN_DELTAPOS, &CKDialogSetDownsampling::OnDeltaposFactor);
     MapNotify(IDC_DOWNSAMPLING_FACTOR, EN_CHANGE, &CKDialogSetDownsampling::OnChangeFactor);

@@ -6,7 +6,6 @@
 
 class CKDialogSetDownsampling : public CDialog {
 public:
-    enum { IDD = 2140 };
     explicit CKDialogSetDownsampling(CWnd* pParent = nullptr);
 
     int nOldFrADC = 0;

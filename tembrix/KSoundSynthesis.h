@@ -9,17 +9,16 @@
 #include <string>
 #include <vector>
 
+#include "framework/base/NoCopy.h"
 #include "tembrix/KResampling.h"
 
 namespace ksynth {
 
 // Floats in a temporary file of the system's temporary folder, named TBX….
-class CKFloatWorkFile {
+class CKFloatWorkFile : private KNoCopy {
 public:
     CKFloatWorkFile() = default;
     ~CKFloatWorkFile();
-    CKFloatWorkFile(const CKFloatWorkFile&) = delete;
-    CKFloatWorkFile& operator=(const CKFloatWorkFile&) = delete;
 
     enum OpenResult { Opened, NoTempFolder, CannotCreate, CannotOpen };
     OpenResult Open();

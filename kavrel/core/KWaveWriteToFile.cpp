@@ -12,9 +12,9 @@ CKWaveWriteToFile::CKWaveWriteToFile()
     std::memcpy(Header.WaveId, "WAVE", 4);
     std::memcpy(Header.FmtId, "fmt ", 4);
     std::memcpy(Header.DataId, "data", 4);
-    Header.wFormatTag = 1;
-    Header.wBitsPerSample = 16;
-    Header.cbSize = 0;
+    Header.Format.wFormatTag = WAVE_FORMAT_PCM;
+    Header.Format.wBitsPerSample = 16;
+    Header.Format.cbSize = 0;
     Set_FrADC_Nchannels(11025, 1);
 }
 
@@ -25,10 +25,10 @@ CKWaveWriteToFile::~CKWaveWriteToFile()
 
 void CKWaveWriteToFile::Set_FrADC_Nchannels(unsigned long nFrADC, int nChannels)
 {
-    Header.nSamplesPerSec = DWORD(nFrADC);
-    Header.nChannels = WORD(nChannels);
-    Header.nAvgBytesPerSec = DWORD(nFrADC * 2 * nChannels);
-    Header.nBlockAlign = WORD(2 * nChannels);
+    Header.Format.nSamplesPerSec = DWORD(nFrADC);
+    Header.Format.nChannels = WORD(nChannels);
+    Header.Format.nAvgBytesPerSec = DWORD(nFrADC * 2 * nChannels);
+    Header.Format.nBlockAlign = WORD(2 * nChannels);
 }
 
 bool CKWaveWriteToFile::Create(CString sPath, unsigned long nFrADC, int nChannels)

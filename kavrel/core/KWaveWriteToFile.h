@@ -5,6 +5,7 @@
 #include "framework/base/CString.h"
 #include "framework/base/NoCopy.h"
 #include "framework/base/Types.h"
+#include "framework/base/WaveFormat.h"
 
 #pragma pack(push, 1)
 struct KWAVE_FILE_HEADER {
@@ -13,13 +14,7 @@ struct KWAVE_FILE_HEADER {
     char WaveId[4];
     char FmtId[4];
     DWORD nFmtSize;
-    WORD wFormatTag;
-    WORD nChannels;
-    DWORD nSamplesPerSec;
-    DWORD nAvgBytesPerSec;
-    WORD nBlockAlign;
-    WORD wBitsPerSample;
-    WORD cbSize;
+    WAVEFORMATEX Format; // the "fmt " chunk's record, as the platform declares it
     char DataId[4];
     DWORD nDataSize;
 };
