@@ -91,7 +91,6 @@ CCapteonDlg::CCapteonDlg(CWnd* pParent) : CKProgramDialog(IDD_CAPTEON_DIALOG, pP
     MapCommand(IDC_RESUME, &CCapteonDlg::OnResume);
     MapCommand(IDC_STOP, &CCapteonDlg::OnStop);
     MapCommand(IDC_PLAY, &CCapteonDlg::OnPlay);
-    MapCommand(IDC_HELP_BUTTON, &CCapteonDlg::OnHelp);
     MapCommand(IDC_MONO, &CCapteonDlg::OnChannelsChange);
     MapCommand(IDC_STEREO, &CCapteonDlg::OnChannelsChange);
     MapNotify(IDC_FREQUENCY_ADC, CBN_SELCHANGE, &CCapteonDlg::OnFrequencyChange);
@@ -149,17 +148,6 @@ bool CCapteonDlg::OnInitDialog()
     SetDlgItemText(IDC_OVERFLOWS, "0");
     PowerLevel.SetCaption(sFilePathName);
     return true;
-}
-
-void CCapteonDlg::OnHelp()
-{
-    AfxMessageBox("Capteon записывает звук с устройства записи в новый 16-битовый звуковой файл WAV.\n\n"
-                  "Укажите имя файла, выберите частоту АЦП и число каналов и нажмите Record; "
-                  "Pause и Resume приостанавливают и продолжают запись, Stop заканчивает ее, "
-                  "Play воспроизводит записанный файл.\n\n"
-                  "Каждый столбец графика - одна секунда записи: пиковый уровень в дБ относительно "
-                  "максимального. Диапазон графика выбирается правой кнопкой мыши на графике.",
-                  MB_OK | MB_ICONINFORMATION);
 }
 
 // ---- buttons ----------------------------------------------------------------

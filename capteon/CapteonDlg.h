@@ -29,7 +29,7 @@ enum : UINT {
     IDC_LEVEL_SPREAD = 11015,
     IDC_MONO = 11017,
     IDC_STEREO = 11018,
-    IDC_HELP_BUTTON = 57670,
+    IDC_HELP_BUTTON = 57670, // the framework opens the guide at the dialog's topic
     ID_POWER_LEVEL_WND = 7,
 };
 
@@ -74,7 +74,6 @@ public:
     void OnResume();
     void OnStop();
     void OnPlay();
-    void OnHelp();
     void OnFrequencyChange();
     void OnChannelsChange();
 

@@ -25,7 +25,6 @@ CMorvitDlg::CMorvitDlg(CWnd* pParent) : CKProgramDialog(IDD_MORVIT_DIALOG, pPare
     MapCommand(IDC_COSINE, &CMorvitDlg::OnCosineMultiplication);
     MapCommand(IDC_ADD, &CMorvitDlg::OnAddition);
     MapCommand(IDC_RANGE, &CMorvitDlg::OnRange);
-    MapCommand(IDC_HELP_BUTTON, &CMorvitDlg::OnHelp);
     for (UINT id : {IDC_START_PHASE, IDC_START_FREQUENCY, IDC_FREQUENCY_GROWTH})
         MapNotify(id, EN_KILLFOCUS, &CMorvitDlg::OnEditKillFocus);
 }
@@ -49,14 +48,6 @@ bool CMorvitDlg::OnInitDialog()
     GetDlgItem(IDC_PLAY_INPUT)->EnableWindow(false);
     GetDlgItem(IDC_PLAY_OUTPUT)->EnableWindow(false);
     return true;
-}
-
-void CMorvitDlg::OnHelp()
-{
-    AfxMessageBox("Morvit преобразует 16-битовый звуковой файл WAV отсчет за отсчетом:\n"
-                  "умножает его на косинусоиду с линейно растущей частотой или прибавляет к нему постоянную.\n"
-                  "Результат записывается в выбранный выходной файл.",
-                  MB_OK | MB_ICONINFORMATION);
 }
 
 void CMorvitDlg::OnEditKillFocus()

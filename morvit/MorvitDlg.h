@@ -24,7 +24,7 @@ enum : UINT {
     IDC_ADDEND = 1014,
     IDC_ADD = 1015,
     IDC_RANGE = 1016,
-    IDC_HELP_BUTTON = 57670,
+    IDC_HELP_BUTTON = 57670, // the framework opens the guide at the dialog's topic
 };
 
 class CMorvitDlg : public CKProgramDialog {
@@ -55,7 +55,6 @@ public:
     void OnAddition();
     void OnRange();
     void OnEditKillFocus();
-    void OnHelp();
 
 private:
     bool ReadyForTransform();

@@ -7,6 +7,8 @@
 #include "capteon/CapteonDlg.h"
 #include "capteon/tests/CapteonTestSupport.h"
 #include "framework/base/ScriptedUserInteraction.h"
+#include "testsupport/CompanionPrograms.h"
+#include "testsupport/HelpOpened.h"
 
 using namespace capteontest;
 using namespace wavbytes;
@@ -461,4 +463,16 @@ TEST(Capteon, TheMeterCoversItsPlaceholder)
         EXPECT_GE(place.Width(), 600);
         EXPECT_EQ(place.Height(), 200);
     });
+}
+
+// The guide beside the program, at the topic of the recorder's dialog.
+TEST(Capteon, HelpOpensTheGuideAtTheDialogsTopic)
+{
+    CScriptedUserInteraction ui;
+    CCapteonDlg dlg;
+    const auto opened = ktest::HelpOpenedBy([&] { dlg.OnCommand(IDC_HELP_BUTTON, BN_CLICKED); });
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_TRUE(opened[0].ends_with("/bin/help/capteon.html#window-102")) << opened[0];
+    EXPECT_TRUE(ui.m_messages.empty());
+    EXPECT_TRUE(ktest::GuideHasTopics("capteon", {"window-102"}));
 }
