@@ -7,7 +7,10 @@ build=${BUILD:-build}
 out="$build/screenshots"
 mkdir -p "$out"
 export QT_QPA_PLATFORM=offscreen KAVREL_AUDIO=virtual KAVREL_SCREENSHOT_DIR="$PWD/$out"
+# From fresh settings every time: what an earlier run kept (the display
+# type, the bars) would change the pictures.
 export XDG_CONFIG_HOME="$PWD/$build/screenshot-config"
+rm -rf "$XDG_CONFIG_HOME"
 for program in morvit capteon pelmora; do
   if [ -x "$build/bin/$program" ]; then
     "$build/bin/$program" >/dev/null 2>&1 || true
