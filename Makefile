@@ -63,7 +63,10 @@ fuzz: configure
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
 	@bash fuzz/run-fuzzers.sh $(BUILD)/bin/kavrel $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
+# Every benchmark, those that run a peer (sox, praat) beside the same job
+# included; they print its time, ours and the ratio.
 bench: build
+	@bash scripts/install-deps.sh --bench
 	@for b in $(BUILD)/bin/bench_*; do echo "== $$b"; $$b; done
 
 clean:
