@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
   portaudio19-dev
   libfftw3-dev
+  zlib1g-dev
   sox libsox-fmt-base espeak-ng
   xvfb xauth
   poppler-utils

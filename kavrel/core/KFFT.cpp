@@ -5,16 +5,17 @@
 #include <memory>
 #include <new>
 #include <numbers>
+#include <thread>
 
 #include "framework/base/UserServices.h"
 #include "kavrel/core/KSpectrum.h"
 
 double* CKFFT::KFFT_cosinus = nullptr;
-Z* CKFFT::KFFT_z = nullptr;
+thread_local Z* CKFFT::KFFT_z = nullptr;
 double CKFFT::KFFT_C21 = 0.0;
 double CKFFT::KFFT_MC21 = 0.0;
 int CKFFT::KFFT_N_Constructors_Destructors = 0;
-long long CKFFT::KFFT_nTransforms = 0;
+std::atomic<long long> CKFFT::KFFT_nTransforms{0};
 
 // The stage loops are compiled twice, for plain x86-64 and for the level
 // with AVX2 and FMA, and the loader picks the one the processor runs. The
@@ -243,6 +244,38 @@ struct FastTables {
 };
 
 FastTables g_Fast;
+// The thread whose work buffers are the shared ones.
+std::thread::id g_Owner;
+
+// Another thread's work buffers (see KFFT.h).
+struct ThreadBuffers {
+    std::unique_ptr<Z[]> z;
+    std::unique_ptr<Row[]> rows;
+};
+thread_local ThreadBuffers t_Own;
+
+// This thread's work buffer, made on its first transform; null without
+// any instance, or when it cannot be had.
+Z* ThreadZ()
+{
+    Z*& z = CKFFT::KFFT_z;
+    if (!z && CKFFT::KFFT_N_Constructors_Destructors > 0 && CKFFT::KFFT_cosinus &&
+        std::this_thread::get_id() != g_Owner) {
+        t_Own.z.reset(new (std::nothrow) Z[nMaxFFT]());
+        if (g_Fast.pWork)
+            t_Own.rows.reset(new (std::nothrow) Row[nMaxFFT / 4]);
+        z = t_Own.z.get();
+    }
+    return z;
+}
+
+// This thread's work rows of the fast path (null: the literal transform).
+Row* ThreadRows()
+{
+    if (!g_Fast.pWork)
+        return nullptr;
+    return std::this_thread::get_id() == g_Owner ? g_Fast.pWork.get() : t_Own.rows.get();
+}
 
 // The first stage (group length N) reads z and leaves rows.
 KFFT_VECTOR_CLONES
@@ -343,6 +376,7 @@ CKFFT::CKFFT()
             return;
         }
         std::fill(KFFT_z, KFFT_z + nMaxFFT, Z{0.0, 0.0});
+        g_Owner = std::this_thread::get_id();
     }
     // Above pi/4 the cosine is taken as the sine of the complementary
     // angle, which keeps the table symmetric and exact at pi/2.
@@ -366,11 +400,12 @@ CKFFT::~CKFFT()
     KFFT_cosinus = nullptr;
     KFFT_z = nullptr;
     g_Fast.Free();
+    g_Owner = std::thread::id();
 }
 
 void CKFFT::fft_literal(int N)
 {
-    if (N <= 0 || !KFFT_z)
+    if (N <= 0 || !ThreadZ())
         return;
     if (StagesOf(N) == 0) {
         ZeroUnsupported(KFFT_z, N);
@@ -418,7 +453,7 @@ void CKFFT::fft_literal(int N)
 
 void CKFFT::fft(int N)
 {
-    if (N <= 0 || !KFFT_z)
+    if (N <= 0 || !ThreadZ())
         return;
     const int S = StagesOf(N);
     if (S == 0) {
@@ -427,11 +462,11 @@ void CKFFT::fft(int N)
     }
     ++KFFT_nTransforms;
     // 16 points are less than one pass of the fast path is built for.
-    if (!g_Fast.pWork || N < 64) {
+    Row* w = ThreadRows();
+    if (!w || N < 64) {
         fft_literal(N);
         return;
     }
-    Row* w = g_Fast.pWork.get();
     FirstStage(KFFT_z, w, N, g_Fast.TwiddlesOf(N));
     if (N >= 256)
         for (int q = 0; q < 4; ++q)
@@ -501,7 +536,7 @@ void UnpackTwo(const Z* X, Z* S1, Z* S2, int N)
 
 void CKFFT::CalculateWithWeighting(CKSpectrum* s)
 {
-    if (!KFFT_z || !s)
+    if (!ThreadZ() || !s)
         return;
     const int N = s->nFFT;
     if (N < 4 || N > nMaxFFT || !CanHoldSpectrum(s, N) || !HasWindowOf(s, N))
@@ -514,7 +549,7 @@ void CKFFT::CalculateWithWeighting(CKSpectrum* s)
 
 void CKFFT::CalculateWithWeighting(CKSpectrum* s1, CKSpectrum* s2)
 {
-    if (!KFFT_z || !s1 || !s2)
+    if (!ThreadZ() || !s1 || !s2)
         return;
     const int N = s1->nFFT;
     if (N < 4 || N > nMaxFFT || !CanHoldSpectrum(s1, N) || !CanHoldSpectrum(s2, N) || !HasWindowOf(s1, N) ||
@@ -529,7 +564,7 @@ void CKFFT::CalculateWithWeighting(CKSpectrum* s1, CKSpectrum* s2)
 
 void CKFFT::CalculateWithWeighting(CKSpectrum* s1, float* x1, CKSpectrum* s2, float* x2)
 {
-    if (!KFFT_z || !s1 || !s2 || !x1 || !x2)
+    if (!ThreadZ() || !s1 || !s2 || !x1 || !x2)
         return;
     const int N = s1->nFFT;
     if (N < 4 || N > nMaxFFT || !CanHoldSpectrum(s1, N) || !CanHoldSpectrum(s2, N))

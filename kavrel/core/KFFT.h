@@ -1,8 +1,12 @@
 // CKFFT: Gaussian-weighted short-time spectra. An in-place radix-4
 // decimation-in-frequency FFT over one work buffer that every instance of
 // the process shares, and the loading and unpacking of one or two windowed
-// real signals around it.
+// real signals around it. Each thread transforms in a work buffer of its
+// own: the one that made the first instance in the shared one, any other
+// in its own, made on its first transform and freed when it ends.
 #pragma once
+#include <atomic>
+
 #include "framework/base/NoCopy.h"
 #include "kavrel/core/KArrays.h"
 
@@ -48,11 +52,11 @@ public:
     // Shared by every instance; the first constructed allocates them, the
     // last destroyed frees them.
     static double* KFFT_cosinus;   // 16385 entries: cos(2 pi i / 65536)
-    static Z* KFFT_z;              // 65536 entries: the work buffer
+    static thread_local Z* KFFT_z; // 65536 entries: the work buffer (this thread's)
     static double KFFT_C21;        // cos(pi/4)
     static double KFFT_MC21;       // -cos(pi/4)
     static int KFFT_N_Constructors_Destructors;
     // Transforms done by fft() since the process started: lets tests and
     // benchmarks count the analysis work instead of timing it.
-    static long long KFFT_nTransforms;
+    static std::atomic<long long> KFFT_nTransforms;
 };

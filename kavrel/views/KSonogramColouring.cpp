@@ -1,22 +1,26 @@
 #include "kavrel/views/KSonogramColouring.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace {
 
 constexpr double kLn10Over10 = 0.230258509299404568;
 
-} // namespace
-
-unsigned char KColourByte(double v)
+double clamped(double a, double D, double U)
 {
-    // The integer part; the formulas keep v within 0 .. 255.
-    if (!(v > 0))
-        return 0;
-    if (v >= 255)
-        return 255;
-    return static_cast<unsigned char>(v);
+    return std::min(std::max(a, D), U);
 }
+
+// A grey pixel (blue, green, red, 0) in one store.
+void putGrey(unsigned char* p, unsigned char g)
+{
+    const std::uint32_t v = std::uint32_t(g) * 0x010101u;
+    std::memcpy(p, &v, 4);
+}
+
+} // namespace
 
 void KSonogramColourWeights(const CKWaveFilm& film, int nLines, double* red, double* green, double* blue)
 {
@@ -58,16 +62,28 @@ bool KFillSonogramColumn(const CKWaveFilm& film, const KSonogramColumn& column, 
             D = U - 100;
         }
     };
-    auto clamped = [](double a, double D, double U) { return std::min(std::max(a, D), U); };
 
     if (type == CKWaveFilm::DisplayAmplitudeGrey || type == CKWaveFilm::DisplayHarmonogram) {
-        for (int k = 0; k < nLines; ++k) {
-            double D, U;
-            scale(k, D, U);
-            const double a = clamped(A[k], D, U);
-            const double g = inverse ? 255 * (a - D) / (U - D) : 255 * (U - a) / (U - D);
-            put(k, g, g, g);
-        }
+        // The commonest picture, and a whole window of it on every scroll:
+        // the lines with a scale of their own first, then those on one scale,
+        // each pixel one store.
+        const bool harmonogram = type == CKWaveFilm::DisplayHarmonogram;
+        const int nScaled = harmonogram ? 0 : std::min(nLines, nLevels);
+        const float* down = film.validDownLevel.pArray;
+        const float* up = film.validUpLevel.pArray;
+        double Dc, Uc;
+        scale(nLines, Dc, Uc); // the scale of every line past the valid levels
+        auto run = [&](auto grey) {
+            int k = 0;
+            for (; k < nScaled; ++k)
+                putGrey(pixels + k * stride, grey(double(A[k]), double(down[k]), double(up[k])));
+            for (; k < nLines; ++k)
+                putGrey(pixels + k * stride, grey(double(A[k]), Dc, Uc));
+        };
+        if (inverse)
+            run([](double a, double D, double U) { return KColourByte(255 * (clamped(a, D, U) - D) / (U - D)); });
+        else
+            run([](double a, double D, double U) { return KColourByte(255 * (U - clamped(a, D, U)) / (U - D)); });
         return true;
     }
     if (type == CKWaveFilm::DisplayAmplitudeColour) {

@@ -6,8 +6,17 @@
 
 #include "kavrel/core/KWaveFilm.h"
 
-// The integer part of a colour value, within 0 .. 255.
-unsigned char KColourByte(double v);
+// The integer part of a colour value, within 0 .. 255 (the formulas keep
+// v there; anything else, a NaN included, is pinned to an end). Inline:
+// every pixel of the sonogram passes through it.
+inline unsigned char KColourByte(double v)
+{
+    if (!(v > 0))
+        return 0;
+    if (v >= 255)
+        return 255;
+    return static_cast<unsigned char>(v);
+}
 
 // The colour bands of the amplitude-colour type over the musical scale, per
 // spectral line (line 0 and lines without a frequency weigh nothing): red

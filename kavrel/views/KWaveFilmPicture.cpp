@@ -1,9 +1,99 @@
 #include "kavrel/views/KWaveFilmPicture.h"
 
 #include <algorithm>
+#include <atomic>
+#include <limits>
 #include <memory>
+#include <thread>
 
 #include "kavrel/views/KWaveFilmView.h"
+
+namespace {
+
+// The view's own caches and colouring; it never gets a window here.
+std::unique_ptr<CKWaveFilmView> bareView(CKWaveFilm& film, int nBand)
+{
+    std::unique_ptr<CKWaveFilmView> view(static_cast<CKWaveFilmView*>(RUNTIME_CLASS(CKWaveFilmView)->CreateObject()));
+    view->pWaveFilm = &film;
+    if (!view->AllocateImages(nBand))
+        view.reset();
+    return view;
+}
+
+constexpr int kBand = 1024;
+
+void putPixel(unsigned char* dst, const unsigned char* bgra, int channels)
+{
+    if (channels == 1) {
+        dst[0] = bgra[0];
+    } else {
+        dst[0] = bgra[2];
+        dst[1] = bgra[1];
+        dst[2] = bgra[0];
+    }
+}
+
+// Columns [x0, x1) of the picture from one film's view.
+// Column xOut of the picture is the first byte column of out.
+void renderColumns(CKWaveFilmView& view, long c0, long c1, long width, long x0, long x1, long xOut,
+                   unsigned char* out, int channels, size_t stride, std::atomic<long>& done,
+                   const std::function<void()>& tick)
+{
+    const int lines = view.nLines;
+    const int columns = view.nColumns;
+    const unsigned char* bits = view.bitmapBits.pArray;
+    const float* levels = view.amplBuffer.pArray;
+    const bool merged = width < c1 - c0;
+    const long first = KWaveFilmPictureColumnStart(c0, c1, width, x0);
+    const long last = KWaveFilmPictureColumnStart(c0, c1, width, x1);
+    // Cadres are analysed in pairs counted from c0, as one thread would:
+    // the picture does not depend on how it was shared out.
+    const long from = first - ((first - c0) & 1);
+    // Per line, the loudest level so far in the column being merged.
+    std::vector<float> best(static_cast<size_t>(lines));
+    long x = x0 - 1, nextColumnAt = first;
+    for (long b = from; b < last; b += columns) {
+        view.CalculateSpectraFromCadre(b);
+        view.CalculateBitmapFromCadre(b);
+        const long begin = std::max(b, first), end = std::min(last, b + columns);
+        if (!merged) {
+            // One column a cadre: line by line, contiguous on both sides.
+            for (int k = 0; k < lines; ++k) {
+                const unsigned char* src = bits + size_t(k) * size_t(columns) * 4;
+                unsigned char* dst = out + size_t(lines - 1 - k) * stride + size_t(begin - c0 - xOut) * size_t(channels);
+                int s = int(begin % columns);
+                for (long c = begin; c < end; ++c, dst += channels) {
+                    putPixel(dst, src + size_t(s) * 4, channels);
+                    if (++s == columns)
+                        s = 0;
+                }
+            }
+        } else {
+            for (long c = begin; c < end; ++c) {
+                bool fresh = false;
+                while (c >= nextColumnAt) {
+                    ++x;
+                    nextColumnAt = KWaveFilmPictureColumnStart(c0, c1, width, x + 1);
+                    fresh = true;
+                }
+                const int s = int(c % columns);
+                const float* a = levels + size_t(s) * size_t(lines);
+                for (int k = 0; k < lines; ++k) {
+                    if (!fresh && !(a[k] > best[size_t(k)]))
+                        continue;
+                    best[size_t(k)] = a[k];
+                    putPixel(out + size_t(lines - 1 - k) * stride + size_t(x - xOut) * size_t(channels),
+                             bits + (size_t(k) * size_t(columns) + size_t(s)) * 4, channels);
+                }
+            }
+        }
+        done += end - begin;
+        if (tick)
+            tick();
+    }
+}
+
+} // namespace
 
 int KWaveFilmPictureHeight(const CKWaveFilm& film)
 {
@@ -11,14 +101,24 @@ int KWaveFilmPictureHeight(const CKWaveFilm& film)
     return nfft < 4 ? 2 : std::min((nfft / 2 + 1) & ~1, int(CKWaveFilmView::nMaxLines));
 }
 
+int KWaveFilmPictureChannels(const CKWaveFilm& film)
+{
+    const int type = film.displayFlags & CKWaveFilm::DisplayTypeMask;
+    return type == CKWaveFilm::DisplayAmplitudeGrey || type == CKWaveFilm::DisplayHarmonogram ? 1 : 3;
+}
+
+long KWaveFilmPictureColumnStart(long c0, long c1, long width, long x)
+{
+    if (width <= 0)
+        return c0;
+    return c0 + long((long long)(c1 - c0) * x / width);
+}
+
 bool RenderKWaveFilmPicture(CKWaveFilm& film, long c0, long c1, std::uint32_t* pixels, long stride, int nBand,
                             const std::function<void(long)>& progress)
 {
-    // The view's own caches and colouring; it never gets a window here.
-    std::unique_ptr<CKWaveFilmView> view(
-        static_cast<CKWaveFilmView*>(RUNTIME_CLASS(CKWaveFilmView)->CreateObject()));
-    view->pWaveFilm = &film;
-    if (!view->AllocateImages(nBand))
+    std::unique_ptr<CKWaveFilmView> view = bareView(film, nBand);
+    if (!view)
         return false;
     const int lines = view->nLines;
     const int columns = view->nColumns;
@@ -26,14 +126,49 @@ bool RenderKWaveFilmPicture(CKWaveFilm& film, long c0, long c1, std::uint32_t* p
         view->CalculateSpectraFromCadre(x0);
         view->CalculateBitmapFromCadre(x0);
         const long end = std::min(c1, x0 + columns);
-        for (long c = x0; c < end; ++c) {
-            const int slot = int(c % columns);
-            std::uint32_t* column = pixels + (c - c0);
-            for (int k = 0; k < lines; ++k)
-                column[size_t(lines - 1 - k) * size_t(stride)] = view->PicturePixel(slot, k);
+        for (int k = 0; k < lines; ++k) {
+            std::uint32_t* row = pixels + size_t(lines - 1 - k) * size_t(stride);
+            for (long c = x0; c < end; ++c)
+                row[c - c0] = view->PicturePixel(int(c % columns), k);
         }
         if (progress)
             progress(end - c0);
     }
+    return true;
+}
+
+bool RenderKWaveFilmPictureBytes(const std::vector<CKWaveFilm*>& films, long c0, long c1, long width, long xa,
+                                 long xb, unsigned char* out, int channels, size_t stride,
+                                 const std::function<void(long)>& progress)
+{
+    if (films.empty() || c1 <= c0 || width < 1 || width > c1 - c0 || xa < 0 || xb > width || xb <= xa ||
+        (channels != 1 && channels != 3))
+        return false;
+    // Windows are made on the calling thread; the threads only compute.
+    std::vector<std::unique_ptr<CKWaveFilmView>> views;
+    const long nThreads = std::min<long>(long(films.size()), xb - xa);
+    for (long t = 0; t < nThreads; ++t) {
+        views.push_back(bareView(*films[size_t(t)], kBand));
+        if (!views.back())
+            return false;
+    }
+    std::atomic<long> done{0};
+    std::vector<std::thread> workers;
+    for (long t = 0; t < nThreads; ++t) {
+        const long x0 = xa + (xb - xa) * t / nThreads, x1 = xa + (xb - xa) * (t + 1) / nThreads;
+        const bool here = t + 1 == nThreads;
+        auto tick = here && progress ? std::function<void()>([&] { progress(done.load()); }) : std::function<void()>();
+        auto job = [&, t, x0, x1, tick] {
+            renderColumns(*views[size_t(t)], c0, c1, width, x0, x1, xa, out, channels, stride, done, tick);
+        };
+        if (here)
+            job();
+        else
+            workers.emplace_back(job);
+    }
+    for (auto& w : workers)
+        w.join();
+    if (progress)
+        progress(done.load());
     return true;
 }

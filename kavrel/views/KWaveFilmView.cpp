@@ -186,15 +186,36 @@ bool CKWaveFilmView::ClaimPairSlots(long c, int& s0, int& s1)
     return true;
 }
 
+namespace {
+
+// The types that colour by a phase derivative; the others never read it.
+bool ShowsPhases(int displayFlags)
+{
+    const int type = displayFlags & CKWaveFilm::DisplayTypeMask;
+    return type == CKWaveFilm::DisplayPhaseAmplGrowth || type == CKWaveFilm::DisplayPhaseFreqGrowth;
+}
+
+} // namespace
+
 void CKWaveFilmView::calculatePairs(long x0)
 {
     CKWaveFilm& film = *pWaveFilm;
     const long nCadres = film.GetNCadres();
     const int nBins = std::min(nLines, film.GetNFFT() / 2);
+    // The phase derivatives cost more than the levels: only the phase types
+    // have them computed, and a change to one of those computes every slot
+    // anew.
+    const bool phases = ShowsPhases(film.displayFlags);
+    if (phases && !bPhasesKept) {
+        spectraColumnMap.Clear(SlotDisplayTypeChanged);
+        bPhasesKept = true;
+    }
     for (long c = x0; c < x0 + nColumns; c += 2) {
         int s0, s1;
         if (!ClaimPairSlots(c, s0, s1))
             continue;
+        if (!phases)
+            bPhasesKept = false;
         float* a0 = amplBuffer.pArray + size_t(s0) * nLines;
         float* a1 = amplBuffer.pArray + size_t(s1) * nLines;
         float* p0 = phaseBuffer.pArray + size_t(s0) * nLines;
@@ -205,18 +226,22 @@ void CKWaveFilmView::calculatePairs(long x0)
             film.FFT.CalculateWithWeighting(film.pS0, film.pS1);
             if (film.GetNFFT() / 2 <= nLines) {
                 film.pS0->CalculateAmpl_dB_(a0);
-                film.pS0->Calculate_dPhaze_dOmega(p0);
                 film.pS1->CalculateAmpl_dB_(a1);
-                film.pS1->Calculate_dPhaze_dOmega(p1);
+                if (phases) {
+                    film.pS0->Calculate_dPhaze_dOmega(p0);
+                    film.pS1->Calculate_dPhaze_dOmega(p1);
+                }
             } else {
                 // Above NFFT 4096 the picture keeps the lowest 2048 lines.
                 wideLevels.resize(size_t(film.GetNFFT() / 2));
                 widePhases.resize(size_t(film.GetNFFT() / 2));
                 for (auto [s, a, p] : {std::tuple{film.pS0, a0, p0}, std::tuple{film.pS1, a1, p1}}) {
                     s->CalculateAmpl_dB_(wideLevels.data());
-                    s->Calculate_dPhaze_dOmega(widePhases.data());
                     std::copy(wideLevels.begin(), wideLevels.begin() + nLines, a);
-                    std::copy(widePhases.begin(), widePhases.begin() + nLines, p);
+                    if (phases) {
+                        s->Calculate_dPhaze_dOmega(widePhases.data());
+                        std::copy(widePhases.begin(), widePhases.begin() + nLines, p);
+                    }
                 }
             }
         } else {

@@ -103,6 +103,7 @@ public:
     CKArrayBYTE bitmapBits;     // bottom-up 32-bit picture nColumns x nLines, row k = line k
     CKArrayInt spectraColumnMap; // cadre whose spectra slot s holds
     CKArrayInt bitmapColumnMap;  // cadre whose pixels slot s holds
+    bool bPhasesKept = true;     // every spectra slot holds its phase derivatives too
     CKArrayDouble redWeight;
     CKArrayDouble greenWeight;
     CKArrayDouble blueWeight;

@@ -1,11 +1,21 @@
-// sonogram: the film's picture as the sonogram view draws it, into a PNG.
-#include <QImage>
+// sonogram: the film's picture as the sonogram view draws it, into a PNG,
+// or into numbered PNG tiles where one picture would be too wide to open.
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <sched.h>
+#include <new>
+#include <string>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
+#include "kavrel/core/KPngWriter.h"
 #include "kavrel/core/KWaveFilmHelpers.h"
 #include "kavrel/views/KWaveFilmPicture.h"
 #include "kavrel/views/KWaveFilmView.h"
@@ -15,10 +25,17 @@ namespace {
 
 const char* const kUsage = "Использование: kavrel sonogram FILE.wav OUT.png [--nfft N] "
                            "[--type grey|colour|phase|phasefreq|harmonogram] [--inverse] "
-                           "[--from SECONDS --to SECONDS]\n";
+                           "[--from SECONDS --to SECONDS] [--width PIXELS] [--tile-width PIXELS]\n";
+
+// libpng's readers refuse pictures wider than a million pixels by default,
+// and many viewers far less: a longer picture goes out in tiles this wide
+// (at NFFT 1024 and 44.1 kHz, 11 minutes 20 seconds a tile).
+constexpr long kDefaultTileWidth = 300000;
 
 struct SonogramOptions {
     long nfft = 1024;
+    long width = 0; // 0: one column a cadre
+    long tileWidth = kDefaultTileWidth;
     int type = CKWaveFilm::DisplayAmplitudeGrey;
     bool inverse = false;
     double from = -1;
@@ -70,6 +87,12 @@ bool parseOptions(const ToolArgs& args, SonogramOptions& o)
                 std::fprintf(stderr, "Тип изображения: grey, colour, phase, phasefreq или harmonogram\n");
                 return false;
             }
+        } else if ((a == "--width" || a == "--tile-width") && hasValue) {
+            long& v = a == "--width" ? o.width : o.tileWidth;
+            if (!ParseLong(args[++i], v) || v < 1 || v > 0x7FFFFFFFL) {
+                std::fprintf(stderr, "Ширина задается целым числом пикселей, не меньше 1\n");
+                return false;
+            }
         } else if ((a == "--from" || a == "--to") && hasValue) {
             if (!parseSeconds(args[++i], a == "--from" ? o.from : o.to)) {
                 std::fprintf(stderr, "Время задается неотрицательным числом секунд\n");
@@ -84,6 +107,30 @@ bool parseOptions(const ToolArgs& args, SonogramOptions& o)
 
 } // namespace
 
+int UsableCores()
+{
+    cpu_set_t set;
+    if (::sched_getaffinity(0, sizeof set, &set) == 0)
+        return CPU_COUNT(&set);
+    return int(std::thread::hardware_concurrency());
+}
+
+// OUT itself for one picture; OUT's name with -001, -002 ... before its
+// extension for tiles.
+std::string TileName(const std::string& out, long tile, long nTiles)
+{
+    if (nTiles == 1)
+        return out;
+    const size_t slash = out.rfind('/');
+    size_t dot = out.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash) || dot == slash + 1)
+        dot = out.size();
+    const int digits = std::max(3, int(std::to_string(nTiles).size()));
+    char number[32];
+    std::snprintf(number, sizeof number, "-%0*ld", digits, tile + 1);
+    return out.substr(0, dot) + number + out.substr(dot);
+}
+
 static int RunSonogram(const ToolArgs& args)
 {
     SonogramOptions o;
@@ -91,16 +138,19 @@ static int RunSonogram(const ToolArgs& args)
         std::fprintf(stderr, "%s", kUsage);
         return 2;
     }
-    const CString& out = args[1];
-    struct stat st;
-    if (::stat(out.GetString(), &st) == 0) {
-        std::fprintf(stderr, "Файл %s уже существует; укажите другое имя.\n", out.GetString());
-        return 1;
+    const std::string out = args[1].GetString();
+    // One film a core this process may run on: the columns are shared out among them.
+    const int nThreads = std::clamp(UsableCores(), 1, 4);
+    std::vector<std::unique_ptr<CKWaveFilm>> films;
+    std::vector<CKWaveFilm*> filmPointers;
+    for (int t = 0; t < nThreads; ++t) {
+        films.push_back(std::make_unique<CKWaveFilm>());
+        if (!OpenKWaveFilmOnWholeFile(*films.back(), args[0], FileTitleOf(args[0]), int(o.nfft)))
+            return 1;
+        films.back()->displayFlags = o.type | (o.inverse ? CKWaveFilm::DisplayInverse : 0);
+        filmPointers.push_back(films.back().get());
     }
-    CKWaveFilm film;
-    if (!OpenKWaveFilmOnWholeFile(film, args[0], FileTitleOf(args[0]), int(o.nfft)))
-        return 1;
-    film.displayFlags = o.type | (o.inverse ? CKWaveFilm::DisplayInverse : 0);
+    CKWaveFilm& film = *films.front();
 
     const long nCadres = film.GetNCadres();
     long c0 = o.from >= 0 ? film.GetCadreNumberFromTimeInSeconds(o.from) : 0;
@@ -111,40 +161,74 @@ static int RunSonogram(const ToolArgs& args)
         std::fprintf(stderr, "В заданном промежутке времени нет ни одного кадра\n");
         return 1;
     }
+    const long width = o.width > 0 ? o.width : c1 - c0;
+    if (width > c1 - c0) {
+        std::fprintf(stderr, "Ширина %ld больше числа кадров (%ld): столбец изображения не бывает уже кадра\n",
+                     width, c1 - c0);
+        return 1;
+    }
+    const long nTiles = (width + o.tileWidth - 1) / o.tileWidth;
+    for (long t = 0; t < nTiles; ++t) {
+        struct stat st;
+        const std::string name = TileName(out, t, nTiles);
+        if (::stat(name.c_str(), &st) == 0) {
+            std::fprintf(stderr, "Файл %s уже существует; укажите другое имя.\n", name.c_str());
+            return 1;
+        }
+    }
     const int height = KWaveFilmPictureHeight(film);
-    QImage image(int(c1 - c0), height, QImage::Format_RGB32);
-    if (image.isNull()) {
-        std::fprintf(stderr, "Не хватает памяти для изображения %ld x %d\n", c1 - c0, height);
+    const int channels = KWaveFilmPictureChannels(film);
+    const long tileColumns = std::min(width, o.tileWidth);
+    const size_t stride = size_t(tileColumns) * size_t(channels);
+    std::vector<unsigned char> picture;
+    try {
+        picture.resize(stride * size_t(height));
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "Не хватает памяти для изображения %ld x %d\n", tileColumns, height);
         return 1;
     }
     // Progress on a terminal only: a pipe gets the picture and nothing else.
     const bool showProgress = ::isatty(2);
     int shown = -1;
+    long before = 0; // cadres of the tiles already written
     auto progress = [&](long done) {
-        const int percent = int(100 * done / (c1 - c0));
+        const int percent = int(100 * (before + done) / (c1 - c0));
         if (showProgress && percent != shown) {
             shown = percent;
             std::fprintf(stderr, "\r%d%%", percent);
         }
     };
-    auto* bits = reinterpret_cast<std::uint32_t*>(image.bits());
-    if (!RenderKWaveFilmPicture(film, c0, c1, bits, image.bytesPerLine() / 4, 1024, progress)) {
-        std::fprintf(stderr, "Не хватает памяти для буферов сонограммы\n");
+    std::vector<std::string> written;
+    auto fail = [&](const char* format, const char* what) {
+        if (showProgress)
+            std::fprintf(stderr, "\r");
+        std::fprintf(stderr, format, what);
+        // Nothing half-made stays behind.
+        for (const std::string& w : written)
+            ::unlink(w.c_str());
         return 1;
+    };
+    for (long t = 0; t < nTiles; ++t) {
+        const long xa = t * o.tileWidth, xb = std::min(width, xa + o.tileWidth);
+        const long ca = KWaveFilmPictureColumnStart(c0, c1, width, xa);
+        const long cb = KWaveFilmPictureColumnStart(c0, c1, width, xb);
+        if (!RenderKWaveFilmPictureBytes(filmPointers, c0, c1, width, xa, xb, picture.data(), channels, stride,
+                                         progress))
+            return fail("%s", "Не хватает памяти для буферов сонограммы\n");
+        before += cb - ca;
+        const std::string name = TileName(out, t, nTiles);
+        written.push_back(name);
+        if (!KWritePng(name.c_str(), xb - xa, height, channels, picture.data(), stride, nThreads))
+            return fail("Не удалось записать файл %s\n", name.c_str());
+        if (nTiles > 1)
+            std::printf("%s: кадры %ld–%ld\n", name.c_str(), ca, cb - 1);
     }
     if (showProgress)
         std::fprintf(stderr, "\r");
-    // A light deflate: ten minutes of film are half a gigabyte of pixels,
-    // and zlib's default level takes many times longer than the analysis.
-    if (!image.save(QString::fromUtf8(out.GetString()), "PNG", 80)) {
-        std::fprintf(stderr, "Не удалось записать файл %s\n", out.GetString());
-        ::unlink(out.GetString());
-        return 1;
-    }
     return 0;
 }
 
 static const ToolCommandRegistration kSonogramCommand({5, "sonogram",
     "kavrel sonogram FILE.wav OUT.png [--nfft N] [--type grey|colour|phase|phasefreq|harmonogram] [--inverse] "
-    "[--from SECONDS --to SECONDS]",
+    "[--from SECONDS --to SECONDS] [--width PIXELS] [--tile-width PIXELS]",
     RunSonogram});

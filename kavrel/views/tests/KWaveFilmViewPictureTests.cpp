@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "framework/ui/CWnd.h"
@@ -399,4 +400,30 @@ TEST(KWaveFilmViewPicture, AFilmBeyondNFFT4096KeepsTheLowestLines)
     int b, g, r;
     s.Pixel(c, 1024, b, g, r);
     EXPECT_LT(g, 3);
+}
+
+TEST(KWaveFilmViewPicture, APhaseTypeAfterGreyHasItsPhasesComputed)
+{
+    // The grey picture is computed without phase derivatives; a change of
+    // type that only asks for new colours (as the workshop's menu does)
+    // must still paint the phases, as a view opened on that type does.
+    std::vector<int> x = Sine(700, 12000, 16000, kFs);
+    for (size_t i = 0; i < x.size(); ++i)
+        x[i] += int(3000 * std::sin(0.9 * double(i) + 0.0004 * double(i) * double(i) / 16000));
+    for (int type : {CKWaveFilm::DisplayPhaseAmplGrowth, CKWaveFilm::DisplayPhaseFreqGrowth}) {
+        Sonogram grey, direct;
+        ASSERT_TRUE(grey.Open("picture-grey-then-phase.wav", x, kFs, kNFFT, kWidth, kHeight));
+        grey.Paint();
+        grey.film.displayFlags = type;
+        grey.view->OnUpdate(nullptr, HintDisplayParameter, nullptr);
+        grey.Paint();
+        direct.film.displayFlags = type;
+        ASSERT_TRUE(direct.Open("picture-phase-direct.wav", x, kFs, kNFFT, kWidth, kHeight));
+        direct.Paint();
+        ASSERT_EQ(grey.view->bitmapBits.nSize, direct.view->bitmapBits.nSize);
+        EXPECT_EQ(std::memcmp(grey.view->bitmapBits.pArray, direct.view->bitmapBits.pArray,
+                              size_t(direct.view->bitmapBits.nSize)),
+                  0)
+            << type;
+    }
 }
