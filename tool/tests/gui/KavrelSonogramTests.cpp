@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -114,6 +115,97 @@ TEST(KavrelSonogram, WholeFileAtTheDefaultsAndTheInversion)
             for (int x : {0, 77, 155})
                 EXPECT_EQ(image.pixel(x, y), expected) << x << " " << y;
     }
+}
+
+// The picture of a whole file at one column a cadre, as grey levels
+// [column][row]; empty when the tool fails.
+std::vector<std::vector<int>> greyColumns(const std::string& png)
+{
+    QImage image;
+    if (!image.load(QString::fromStdString(png)))
+        return {};
+    std::vector<std::vector<int>> g(size_t(image.width()), std::vector<int>(size_t(image.height())));
+    for (int x = 0; x < image.width(); ++x)
+        for (int y = 0; y < image.height(); ++y)
+            g[size_t(x)][size_t(y)] = qGray(image.pixel(x, y));
+    return g;
+}
+
+TEST(KavrelSonogram, LongPicturesGoOutInTilesOrMergedToAWidth)
+{
+    // 20000 samples at the step of 25: 800 cadres of 128 lines.
+    const std::string wav = chirpFile("sonogram-tiles.wav");
+    const std::string whole = wavbytes::tempPath("sonogram-whole.png");
+    ::unlink(whole.c_str());
+    ASSERT_EQ(runTool("sonogram '" + wav + "' '" + whole + "' --nfft 256"), 0);
+    const auto g = greyColumns(whole);
+    ASSERT_EQ(g.size(), 800u);
+
+    // Tiles of at most 300 columns: 300, 300 and 200, numbered before the
+    // extension, that put side by side are the whole picture.
+    const std::string base = wavbytes::tempPath("sonogram-tile");
+    for (const char* n : {"-001", "-002", "-003"})
+        ::unlink((base + n + ".png").c_str());
+    ASSERT_EQ(runTool("sonogram '" + wav + "' '" + base + ".png' --nfft 256 --tile-width 300"), 0);
+    EXPECT_NE(::access((base + ".png").c_str(), F_OK), 0);
+    size_t x0 = 0;
+    for (const char* n : {"-001", "-002", "-003"}) {
+        const auto t = greyColumns(base + n + ".png");
+        ASSERT_EQ(t.size(), x0 < 600 ? 300u : 200u) << n;
+        for (size_t x = 0; x < t.size(); ++x)
+            ASSERT_EQ(t[x], g[x0 + x]) << n << " column " << x;
+        x0 += t.size();
+    }
+    // A tile already there stops the whole export before anything is written.
+    ::unlink((base + "-001.png").c_str());
+    ::unlink((base + "-003.png").c_str());
+    EXPECT_EQ(runTool("sonogram '" + wav + "' '" + base + ".png' --nfft 256 --tile-width 300"), 1);
+    EXPECT_NE(::access((base + "-001.png").c_str(), F_OK), 0);
+
+    // 800 cadres in 100 columns, then in 3 tiled by 2: each column shows,
+    // line by line, the loudest of its cadres, the darkest grey (the
+    // lightest when inverted).
+    struct Case {
+        long width, tile;
+        bool inverse;
+    } cases[] = {{100, 1000, false}, {100, 1000, true}, {3, 2, false}};
+    for (const Case& c : cases) {
+        const std::string inv = c.inverse ? " --inverse" : "";
+        std::vector<std::vector<int>> ref = g;
+        if (c.inverse) {
+            const std::string wholeInverse = wavbytes::tempPath("sonogram-whole-inverse.png");
+            ::unlink(wholeInverse.c_str());
+            ASSERT_EQ(runTool("sonogram '" + wav + "' '" + wholeInverse + "' --nfft 256 --inverse"), 0);
+            ref = greyColumns(wholeInverse);
+        }
+        const std::string out = wavbytes::tempPath("sonogram-narrow.png");
+        const long nTiles = (c.width + c.tile - 1) / c.tile;
+        std::vector<std::vector<int>> merged;
+        for (long t = 0; t < nTiles; ++t) {
+            const std::string name = nTiles == 1 ? out : wavbytes::tempPath("sonogram-narrow-00" + std::to_string(t + 1) + ".png");
+            ::unlink(name.c_str());
+        }
+        ASSERT_EQ(runTool("sonogram '" + wav + "' '" + out + "' --nfft 256 --width " + std::to_string(c.width) +
+                          " --tile-width " + std::to_string(c.tile) + inv),
+                  0);
+        for (long t = 0; t < nTiles; ++t) {
+            const auto part = greyColumns(nTiles == 1 ? out : wavbytes::tempPath("sonogram-narrow-00" + std::to_string(t + 1) + ".png"));
+            merged.insert(merged.end(), part.begin(), part.end());
+        }
+        ASSERT_EQ(long(merged.size()), c.width);
+        for (long x = 0; x < c.width; ++x) {
+            const long from = 800 * x / c.width, to = 800 * (x + 1) / c.width;
+            for (size_t y = 0; y < 128; ++y) {
+                int expected = c.inverse ? 0 : 255;
+                for (long k = from; k < to; ++k)
+                    expected = c.inverse ? std::max(expected, ref[size_t(k)][y]) : std::min(expected, ref[size_t(k)][y]);
+                ASSERT_EQ(merged[size_t(x)][y], expected) << c.width << " column " << x << " row " << y;
+            }
+        }
+    }
+    // No column narrower than a cadre.
+    EXPECT_EQ(runTool("sonogram '" + wav + "' '" + wavbytes::tempPath("sonogram-wide.png") + "' --nfft 256 --width 801"), 1);
+    EXPECT_EQ(runTool("sonogram '" + wav + "' '" + wavbytes::tempPath("sonogram-wide.png") + "' --width 0"), 2);
 }
 
 TEST(KavrelSonogram, RefusesBadArgumentsAndKeepsExistingFiles)
