@@ -1,8 +1,11 @@
 // The film's power level file: the peak level of every cadre, one float
 // per cadre in a temporary file, so that the power view can draw a long
 // signal without rescanning it.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <unistd.h>
 #include <vector>
 
@@ -10,6 +13,13 @@
 #include "framework/base/TempFile.h"
 #include "framework/base/UserServices.h"
 #include "kavrel/core/KWaveFilm.h"
+
+namespace {
+
+// Samples read at once while the levels are computed (half a megabyte of a mono file).
+constexpr long kPowerBlockSamples = 1L << 18;
+
+} // namespace
 
 bool CKWaveFilm::OpenNewPowerFile(const char* prefix)
 {
@@ -69,28 +79,44 @@ bool CKWaveFilm::PowerCreate()
         return ok;
     };
 
+    // The samples of many cadres come in one read: a read per cadre costs
+    // a seek and a system call each, which on an hour-long film is most of
+    // the time an opening takes. Cadre i's neighbourhood is what its window
+    // would hold first: n samples from w/2 before its centre.
+    const long width = GetKWaveWindowWidthInSamples();
+    const long n = step < width ? step : width;
+    const long perBlock = step >= kPowerBlockSamples ? 1 : kPowerBlockSamples / step;
+    std::unique_ptr<short[]> samples(new (std::nothrow) short[size_t((perBlock - 1) * step + n)]);
+    if (!samples) {
+        progress.Close();
+        AfxMessageBox("Не хватило оперативной памяти для вычисления динамики уровня мощности сигнала.", MB_OK);
+        return false;
+    }
+
     const double log2x300 = 300 * std::log10(2.0);
     bool result = true;
     int q = 0;
-    for (long i = 0; i < NCadres && result; ++i) {
-        PositKWaveWindowOnSample(ZeroCadreSamplePosition + i * step);
-        const short* w = GetKWaveWindow();
-        const long width = GetKWaveWindowWidthInSamples();
-        const long n = step < width ? step : width;
-        int p = 1;
-        for (long k = 0; k < n; ++k) {
-            int a = w[k] < 0 ? -int(w[k]) : int(w[k]);
-            if (a > p)
-                p = a;
-        }
-        if (p == 1)
-            p = 2;
-        block.push_back(float(20 * std::log10(double(p)) - log2x300));
-        if (block.size() == block.capacity() && !flush())
-            result = false;
-        if (q + 1 < double(i + 1) * 200.0 / double(NCadres)) {
-            ++q;
-            progress.SetPos(q);
+    for (long i0 = 0; i0 < NCadres && result; i0 += perBlock) {
+        const long count = std::min(perBlock, NCadres - i0);
+        FillKWaveBufFromSampleNSamples(samples.get(), ZeroCadreSamplePosition + i0 * step - width / 2,
+                                       (count - 1) * step + n);
+        for (long i = i0; i < i0 + count && result; ++i) {
+            const short* w = samples.get() + (i - i0) * step;
+            int p = 1;
+            for (long k = 0; k < n; ++k) {
+                int a = w[k] < 0 ? -int(w[k]) : int(w[k]);
+                if (a > p)
+                    p = a;
+            }
+            if (p == 1)
+                p = 2;
+            block.push_back(float(20 * std::log10(double(p)) - log2x300));
+            if (block.size() == block.capacity() && !flush())
+                result = false;
+            if (q + 1 < double(i + 1) * 200.0 / double(NCadres)) {
+                ++q;
+                progress.SetPos(q);
+            }
         }
     }
     if (result && !flush())

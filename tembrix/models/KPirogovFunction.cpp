@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <new>
 #include <numbers>
@@ -90,30 +91,18 @@ double PirogovFrameValue(const double* Ep, const double* Ef, int K, int tLow, in
     return v;
 }
 
-bool ComputePirogovFunction(CKWaveFilm& film, long s0, long s1, int K, int tLow, int tHigh,
-                            std::vector<float>& times, std::vector<float>& values)
+bool ForEachPirogovValue(CKWaveFilm& film, long s0, long s1, int K, int tLow, int tHigh,
+                         const std::function<bool(long c, float v)>& take)
 {
-    times.clear();
-    values.clear();
     if (s0 > s1)
         std::swap(s0, s1);
     const long N = s1 - s0 + 1;
     if (K < 1 || N < 2L * K)
         return true;
-    const long nValues = N - 2L * K + 1;
-    try {
-        times.reserve(size_t(nValues));
-    } catch (const std::bad_alloc&) {
-        AfxMessageBox("Не хватило оперативной памяти для массива pTime.");
-        return false;
-    }
-    try {
-        values.reserve(size_t(nValues));
-    } catch (const std::bad_alloc&) {
-        AfxMessageBox("Не хватило оперативной памяти для массива pFunction.");
-        return false;
-    }
-    std::unique_ptr<double[]> S(new (std::nothrow) double[size_t(N) * kLines]);
+    // Frame c reads cadres c − K + 1 .. c + K − 1: the spectra of a ring of
+    // 2K − 1 cadres serve every frame, whatever the length of the selection.
+    const long nRing = 2L * K - 1;
+    std::unique_ptr<double[]> S(new (std::nothrow) double[size_t(nRing) * kLines]);
     if (!S) {
         AfxMessageBox("Не хватило оперативной памяти для спектров выделенного фрагмента.");
         return false;
@@ -123,17 +112,17 @@ bool ComputePirogovFunction(CKWaveFilm& film, long s0, long s1, int K, int tLow,
         AfxMessageBox("Не хватило оперативной памяти для весового окна кадров.");
         return false;
     }
+    for (int i = 0; i < K; ++i)
+        w[i] = std::sin(std::numbers::pi * i / K);
 
-    // Every spectrum of the selection once: each is used by 2K frames.
     CKSpectrum* s = film.pS0;
-    for (long j = 0; j < N; ++j) {
+    auto spectrum = [&](long j) { return S.get() + size_t(j % nRing) * kLines; };
+    auto compute = [&](long j) {
         s->Wave.PositKWaveWindowOnSample(film.GetSampleFromCadreNumber(s0 + j));
         film.FFT.CalculateWithWeighting(s);
         const double* power = s->GetAmplPower();
-        std::copy(power, power + kLines, S.get() + size_t(j) * kLines);
-    }
-    for (int i = 0; i < K; ++i)
-        w[i] = std::sin(std::numbers::pi * i / K);
+        std::copy(power, power + kLines, spectrum(j));
+    };
 
     const KPirogovBands bands;
     std::vector<double> W(size_t(KPirogovBands::kNBands) * kLines);
@@ -141,14 +130,18 @@ bool ComputePirogovFunction(CKWaveFilm& film, long s0, long s1, int K, int tLow,
         for (int m = 0; m < kLines; ++m)
             W[size_t(t) * kLines + m] = bands.Weight(t, film.GetFreqInHertzFromSpectrumSample(m));
 
+    // The first frame's cadres; each later frame brings one new cadre.
+    for (long j = 1; j < 2L * K - 1; ++j)
+        compute(j);
     std::vector<double> P(kLines), F(kLines);
     double Ep[KPirogovBands::kNBands], Ef[KPirogovBands::kNBands];
     for (long c = K; c <= N - K; ++c) {
+        compute(c + K - 1);
         std::fill(P.begin(), P.end(), 0.0);
         std::fill(F.begin(), F.end(), 0.0);
         for (int i = 0; i < K; ++i) {
-            const double* past = S.get() + size_t(c - i) * kLines;
-            const double* future = S.get() + size_t(c + i) * kLines;
+            const double* past = spectrum(c - i);
+            const double* future = spectrum(c + i);
             for (int m = 0; m < kLines; ++m) {
                 P[size_t(m)] += w[i] * past[m];
                 F[size_t(m)] += w[i] * future[m];
@@ -164,10 +157,47 @@ bool ComputePirogovFunction(CKWaveFilm& film, long s0, long s1, int K, int tLow,
             Ep[t] = ep;
             Ef[t] = ef;
         }
-        values.push_back(float(PirogovFrameValue(Ep, Ef, K, tLow, tHigh)));
-        times.push_back(float(film.GetTimeInSecondsFromCadre(s0 + c)));
+        if (!take(c, float(PirogovFrameValue(Ep, Ef, K, tLow, tHigh))))
+            return false;
     }
     return true;
+}
+
+float PirogovFrameTime(const CKWaveFilm& film, long s0, long c)
+{
+    return float(film.GetTimeInSecondsFromCadre(s0 + c));
+}
+
+static long pirogovValueCount(long s0, long s1, int K)
+{
+    const long N = (s0 > s1 ? s0 - s1 : s1 - s0) + 1;
+    return K < 1 || N < 2L * K ? 0 : N - 2L * K + 1;
+}
+
+bool ComputePirogovFunction(CKWaveFilm& film, long s0, long s1, int K, int tLow, int tHigh,
+                            std::vector<float>& times, std::vector<float>& values)
+{
+    times.clear();
+    values.clear();
+    const long nValues = pirogovValueCount(s0, s1, K);
+    try {
+        times.reserve(size_t(nValues));
+    } catch (const std::bad_alloc&) {
+        AfxMessageBox("Не хватило оперативной памяти для массива pTime.");
+        return false;
+    }
+    try {
+        values.reserve(size_t(nValues));
+    } catch (const std::bad_alloc&) {
+        AfxMessageBox("Не хватило оперативной памяти для массива pFunction.");
+        return false;
+    }
+    const long first = std::min(s0, s1);
+    return ForEachPirogovValue(film, s0, s1, K, tLow, tHigh, [&](long c, float v) {
+        values.push_back(v);
+        times.push_back(PirogovFrameTime(film, first, c));
+        return true;
+    });
 }
 
 KPirogovStatistics ComputePirogovStatistics(const std::vector<float>& values)
@@ -237,12 +267,22 @@ std::string PirogovReportDensity(const KPirogovStatistics& st)
     return text;
 }
 
+std::string PirogovReportFunctionTitle(const CString& sPath)
+{
+    return "\n\nФонетическая функция Пирогова\n" + sPath.str() + "\nВремя (с)\tФП";
+}
+
+void AppendPirogovReportLine(std::string& text, float time, float value)
+{
+    text += format("\n%f\t%f", double(time), double(value));
+}
+
 std::string PirogovReportFunction(const CString& sPath, const std::vector<float>& times,
                                   const std::vector<float>& values)
 {
-    std::string text = "\n\nФонетическая функция Пирогова\n" + sPath.str() + "\nВремя (с)\tФП";
+    std::string text = PirogovReportFunctionTitle(sPath);
     for (size_t k = 0; k < values.size(); ++k)
-        text += format("\n%f\t%f", double(times[k]), double(values[k]));
+        AppendPirogovReportLine(text, times[k], values[k]);
     return text;
 }
 
@@ -272,8 +312,19 @@ bool CreatePirogovFunctionFile(CKWaveFilm& film, int K, int nLowLine, int nHighL
     }
     const long s0 = std::min(film.GetSelectedFragmentAbsCadre0(), film.GetSelectedFragmentAbsCadre1());
     const long s1 = std::max(film.GetSelectedFragmentAbsCadre0(), film.GetSelectedFragmentAbsCadre1());
-    std::vector<float> times, values;
-    if (!ComputePirogovFunction(film, s0, s1, K, tLow, tHigh, times, values))
+    // Only the values are kept (the percentiles need them all); each time
+    // follows from its cadre again as the report is written.
+    std::vector<float> values;
+    try {
+        values.reserve(size_t(pirogovValueCount(s0, s1, K)));
+    } catch (const std::bad_alloc&) {
+        AfxMessageBox("Не хватило оперативной памяти для массива pFunction.");
+        return false;
+    }
+    if (!ForEachPirogovValue(film, s0, s1, K, tLow, tHigh, [&](long, float v) {
+            values.push_back(v);
+            return true;
+        }))
         return false;
     if (values.empty()) {
         CString text;
@@ -290,12 +341,23 @@ bool CreatePirogovFunctionFile(CKWaveFilm& film, int K, int nLowLine, int nHighL
         return false;
     }
     bool ok = true;
-    for (const std::string& block :
-         {PirogovReportHead(sPath, st), PirogovReportDensity(st), PirogovReportFunction(sPath, times, values)}) {
-        std::string bytes;
+    std::string bytes;
+    auto put = [&](const std::string& block) {
         Utf8ToCp1251(block, bytes);
         ok = ok && file.Write(bytes.data(), UINT(bytes.size()));
+    };
+    put(PirogovReportHead(sPath, st));
+    put(PirogovReportDensity(st));
+    // The function of a long selection goes out in pieces, not as one text.
+    std::string text = PirogovReportFunctionTitle(sPath);
+    for (size_t k = 0; k < values.size() && ok; ++k) {
+        AppendPirogovReportLine(text, PirogovFrameTime(film, s0, long(k) + K), values[k]);
+        if (text.size() >= 1 << 16) {
+            put(text);
+            text.clear();
+        }
     }
+    put(text);
     file.Close();
     if (!ok) {
         CString text;

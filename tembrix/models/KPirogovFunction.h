@@ -3,6 +3,7 @@
 // that of the cadres just after it; then its statistics and the tab-separated
 // report. Plain computations on a film, without windows.
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,9 +39,20 @@ void PirogovBandRange(const KPirogovBands& bands, double fLow, double fHigh, int
 // differences.
 double PirogovFrameValue(const double* Ep, const double* Ef, int K, int tLow, int tHigh);
 
-// The function over cadres s0..s1 of the film (NFFT 1024). K cadres weighted
-// by sin(π·i/K) on each side of a frame. False (the user told) when memory
-// runs out.
+// The function over cadres s0..s1 of the film (NFFT 1024), frame by frame:
+// take(c, v) for every frame c = K .. N − K counted from the selection's
+// first cadre, in time order. K cadres weighted by sin(π·i/K) on each side of
+// a frame; only the spectra of the 2K − 1 cadres around the frame are kept,
+// so a long selection costs no more memory than a short one. False (the
+// user told) when memory runs out, or when take returns false.
+bool ForEachPirogovValue(CKWaveFilm& film, long s0, long s1, int K, int tLow, int tHigh,
+                         const std::function<bool(long c, float v)>& take);
+
+// The time written for frame c of a selection beginning at cadre s0.
+float PirogovFrameTime(const CKWaveFilm& film, long s0, long c);
+
+// The whole function with its times, as ForEachPirogovValue gives it. False
+// (the user told) when memory runs out.
 bool ComputePirogovFunction(CKWaveFilm& film, long s0, long s1, int K, int tLow, int tHigh,
                             std::vector<float>& times, std::vector<float>& values);
 
@@ -61,11 +73,15 @@ KPirogovStatistics ComputePirogovStatistics(const std::vector<float>& values);
 // The report's three blocks, as UTF-8 text (line feeds only).
 std::string PirogovReportHead(const CString& sPath, const KPirogovStatistics& st);
 std::string PirogovReportDensity(const KPirogovStatistics& st);
+// The third block's heading, and one line of it.
+std::string PirogovReportFunctionTitle(const CString& sPath);
+void AppendPirogovReportLine(std::string& text, float time, float value);
 std::string PirogovReportFunction(const CString& sPath, const std::vector<float>& times,
                                   const std::vector<float>& values);
 
 // The whole command after the file was chosen: creates sPath, computes over
 // the film's selection and writes the report in Windows-1251. False (the user
-// told) on every failure; st and the function are filled on success.
+// told) on every failure; st is filled on success. Of a long selection only
+// the values stay in memory, since the percentiles need them all.
 bool CreatePirogovFunctionFile(CKWaveFilm& film, int K, int nLowLine, int nHighLine, const CString& sPath,
                                KPirogovStatistics* pStatistics = nullptr);

@@ -1,8 +1,10 @@
 #include <numbers>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <dirent.h>
+#include <random>
 #include <string>
 #include <sys/stat.h>
 
@@ -252,6 +254,41 @@ TEST(KWaveFilm, PowerFileLevelsAndSentinels)
         ::setenv("TMPDIR", saved.c_str(), 1);
     else
         ::unsetenv("TMPDIR");
+}
+
+// A film of many thousand cadres is read in pieces: every cadre's level is
+// still the peak of its own stretch of the chosen channel, from the film's
+// first sample (with silence before the file) to its last cadre.
+TEST(KWaveFilm, PowerLevelsOfALongFilmCadreByCadre)
+{
+    CScriptedUserInteraction ui;
+    const long frames = 900000, step = 100, first = 37;
+    // The right channel rises through each stretch, so that a stretch read
+    // one sample off has another peak; the left is louder noise.
+    std::mt19937 rng(3);
+    std::vector<int> x(size_t(2 * frames));
+    for (long k = 0; k < frames; ++k) {
+        x[size_t(2 * k)] = std::uniform_int_distribution<int>(-32768, 32767)(rng);
+        x[size_t(2 * k + 1)] = int((k * 3) % 32749) * (k % 2 ? 1 : -1);
+    }
+    CKWaveFilm f;
+    openFilm(f, writeFile("long-power.wav", pcm16(2, 44100, x)));
+    f.nChannel = 1;
+    f.CadreStepInSamples = step;
+    f.SetFirstAndLastSample(first, frames);
+    const long n = f.GetNCadres();
+    ASSERT_GT(n, 8000);
+    ASSERT_TRUE(f.PowerCreate());
+    const float* levels = f.PowerPositBufferOnCadre(0, n);
+    for (long i = 0; i < n; ++i) {
+        int p = 1;
+        for (long k = first + i * step - step / 2; k < first + i * step + step / 2; ++k)
+            if (k >= 0 && k < frames)
+                p = std::max(p, std::abs(x[size_t(2 * k + 1)]));
+        const float expected = float(20 * std::log10(double(p == 1 ? 2 : p)) - 20 * std::log10(32768.0));
+        ASSERT_NEAR(levels[i], expected, 1e-5) << i;
+    }
+    EXPECT_TRUE(ui.m_messages.empty());
 }
 
 TEST(KWaveFilm, FragmentFilm)

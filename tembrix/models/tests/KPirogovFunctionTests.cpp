@@ -125,6 +125,72 @@ TEST(PirogovFunction, PeaksWhereTheSpectrumChanges)
     EXPECT_EQ(std::count(values.begin(), values.end(), 0.0f), 200);
 }
 
+// Over a selection far longer than the frame, starting inside the film:
+// every value as the definition gives it from the spectra of all the
+// selection's cadres, and every one of them, with its time, in the report.
+TEST(PirogovFunction, LongSelectionFollowsTheDefinitionIntoTheReport)
+{
+    CScriptedUserInteraction ui;
+    ktest::FilmOnFile f("glide", 22050, ktest::Glide(300, 3500, 8000, 30 * 22050, 22050));
+    ASSERT_TRUE(f.bOpen);
+    const long s0 = 37, s1 = f.film.GetNCadres() - 20, N = s1 - s0 + 1;
+    const int K = 5, tLow = 11, tHigh = 21;
+
+    std::vector<double> S(size_t(N) * 512);
+    for (long j = 0; j < N; ++j) {
+        f.film.pS0->Wave.PositKWaveWindowOnSample(f.film.GetSampleFromCadreNumber(s0 + j));
+        f.film.FFT.CalculateWithWeighting(f.film.pS0);
+        std::copy(f.film.pS0->GetAmplPower(), f.film.pS0->GetAmplPower() + 512, S.begin() + j * 512);
+    }
+    const KPirogovBands bands;
+    double W[30][512];
+    for (int t = 0; t < 30; ++t)
+        for (int m = 0; m < 512; ++m)
+            W[t][m] = bands.Weight(t, m * 22050 / 1024.0);
+    std::vector<double> expected;
+    for (long c = K; c <= N - K; ++c) {
+        double v = 0;
+        for (int t = tLow; t <= tHigh; ++t) {
+            double Ep = 0, Ef = 0;
+            for (int i = 0; i < K; ++i) {
+                const double w = std::sin(std::numbers::pi * i / K);
+                for (int m = 0; m < 512; ++m) {
+                    Ep += w * S[size_t(c - i) * 512 + m] * W[t][m];
+                    Ef += w * S[size_t(c + i) * 512 + m] * W[t][m];
+                }
+            }
+            v += std::fabs(10 * std::log10(Ep / K + 1e-30) - 10 * std::log10(Ef / K + 1e-30));
+        }
+        expected.push_back(v);
+    }
+
+    std::vector<float> times, values;
+    ASSERT_TRUE(ComputePirogovFunction(f.film, s0, s1, K, tLow, tHigh, times, values));
+    ASSERT_EQ(values.size(), expected.size());
+    for (size_t k = 0; k < values.size(); ++k) {
+        ASSERT_NEAR(values[k], expected[k], 1e-5 * (1 + expected[k])) << k;
+        ASSERT_EQ(times[k], float(f.film.GetTimeInSecondsFromCadre(s0 + K + long(k)))) << k;
+    }
+
+    // Lines 13 and 185 give bands 11..21 at 22050 Hz. The function's block
+    // runs to well over 100 KB.
+    f.film.SetSelectedFragmentAbsCadres(s0, s1);
+    const std::string path = f.dir / "long.xls";
+    ASSERT_TRUE(CreatePirogovFunctionFile(f.film, K, 13, 185, path.c_str()));
+    const std::string text = Text(kavrel_test::ReadAll(path));
+    const std::string title = "\n\xC2\xF0\xE5\xEC\xFF (\xF1)\t\xD4\xCF"; // "Время (с)\tФП"
+    const size_t at = text.find(title);
+    ASSERT_NE(at, std::string::npos);
+    std::string lines;
+    char line[64];
+    for (size_t k = 0; k < values.size(); ++k) {
+        std::snprintf(line, sizeof line, "\n%f\t%f", double(times[k]), double(values[k]));
+        lines += line;
+    }
+    ASSERT_GT(lines.size(), 100000u);
+    EXPECT_TRUE(text.substr(at + title.size()) == lines);
+}
+
 TEST(PirogovStatistics, UniformValuesFillEveryBin)
 {
     std::vector<float> v(100);
