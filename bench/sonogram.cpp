@@ -15,7 +15,9 @@
 #include <vector>
 
 #include "kavrel/core/KFFT.h"
+#include "kavrel/core/KWave.h"
 #include "kavrel/core/KWaveFilmHelpers.h"
+#include "bench/BenchProcess.h"
 #include "bench/BenchSounds.h"
 #include "kavrel/views/KWaveFilmPicture.h"
 #include "kavrel/views/KWaveFilmView.h"
@@ -180,6 +182,55 @@ BENCHMARK(BM_ExportWholeFilm)
     ->Arg(CKWaveFilm::DisplayHarmonogram)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
+
+// The whole command, picture written, beside Praat's To Spectrogram on the
+// same frames (bench/praat/spectrogram.praat), alternately in one run.
+void BM_KavrelSonogramBesidePraat_10min(benchmark::State& state)
+{
+    if (!kbench::PeerPresent(state, "praat --version", "praat"))
+        return;
+    const std::string wav = makeLongWav(), png = kbench::TempDir() + "/bench-sonogram-10min.png";
+    kbench::ComparePeer(state,
+                        {kbench::Quoted(KAVREL_TOOL) + " sonogram " + kbench::Quoted(wav) + " " + kbench::Quoted(png), png},
+                        {"praat --run " + kbench::Quoted(std::string(KAVREL_BENCH_DIR) + "/praat/spectrogram.praat") + " " +
+                             kbench::Quoted(wav),
+                         ""});
+}
+BENCHMARK(BM_KavrelSonogramBesidePraat_10min)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// An hour: six numbered tiles, or one picture 4000 columns wide; the
+// memory stays that of one tile.
+void BM_KavrelSonogram_60min(benchmark::State& state)
+{
+    const std::string wav = kbench::CachedSound("bench-sonogram-60min", 44100, [] {
+        std::vector<short> x;
+        const std::string ten = makeLongWav();
+        CKWave w;
+        w.OpenKWaveFile(ten.c_str(), "bench");
+        std::vector<short> part(size_t(w.GetKWaveSizeInSamples()));
+        w.FillKWaveBufFromSampleNSamples(part.data(), 0, long(part.size()));
+        for (int k = 0; k < 6; ++k)
+            x.insert(x.end(), part.begin(), part.end());
+        return x;
+    });
+    const std::string base = kbench::TempDir() + "/bench-sonogram-60min";
+    const bool narrow = state.range(0) > 0;
+    const std::string options = narrow ? " --width " + std::to_string(state.range(0)) : "";
+    kbench::Run r;
+    for (auto _ : state) {
+        kbench::RunProcess("rm -f " + kbench::Quoted(base) + "*.png");
+        r = kbench::RunProcess(kbench::Quoted(KAVREL_TOOL) + " sonogram " + kbench::Quoted(wav) + " " +
+                               kbench::Quoted(base + ".png") + options);
+        if (r.status != 0) {
+            state.SkipWithError("kavrel sonogram failed");
+            return;
+        }
+        state.SetIterationTime(r.seconds);
+    }
+    kbench::RunProcess("rm -f " + kbench::Quoted(base) + "*.png");
+    state.counters["kavrel_MB"] = r.maxRssMB;
+}
+BENCHMARK(BM_KavrelSonogram_60min)->ArgName("width")->Arg(0)->Arg(4000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 

@@ -71,6 +71,8 @@ bool CKWave::show_mmio_error_if_any(MMRESULT r)
 
 bool CKWave::open_hmmio_file_wave()
 {
+    nReadAheadFirst = -1;
+    ReadAhead.clear();
     MMIOINFO info;
     hmmio = mmioOpen(sPathName.GetString(), &info, MMIO_READ | MMIO_DENYNONE);
     if (!hmmio) {
@@ -159,6 +161,8 @@ bool CKWave::OpenKWaveFile(CString sPath, CString sTitle)
     if (!ok) {
         mmioClose(hmmio, 0);
         hmmio = nullptr;
+    nReadAheadFirst = -1;
+    ReadAhead.clear();
         bGood = false;
         return false;
     }
@@ -205,6 +209,8 @@ void CKWave::CloseKWaveFile()
         show_mmio_error_if_any(nLastMmioResult);
     }
     hmmio = nullptr;
+    nReadAheadFirst = -1;
+    ReadAhead.clear();
     bGood = false;
     nLastMmioResult = 1;
     nWindowSamplePosition = 0;
@@ -285,10 +291,26 @@ bool CKWave::FillKWaveBufFromSampleNSamples(void* pDst, long nFirst, long n)
     if (E <= 0 || A >= T) {
         std::memset(raw, silence, size_t(N));
     } else if (A >= 0 && E <= T) {
-        if (!seek(offset + A))
+        // Films read window after overlapping window: the data is read in
+        // blocks and the windows taken from the last one.
+        if (A >= nReadAheadFirst && E <= nReadAheadFirst + (long long)ReadAhead.size()) {
+            std::memcpy(raw, ReadAhead.data() + (A - nReadAheadFirst), size_t(N));
+        } else if (!seek(offset + A)) {
             failedPath = 1, seekFailed = true;
-        else if (!read(raw, N))
-            failedPath = 2;
+        } else {
+            const long long want = std::min(T - A, std::max(N, kReadAheadBytes));
+            ReadAhead.resize(size_t(want));
+            const LONG got = hmmio ? mmioRead(hmmio, ReadAhead.data(), LONG(want)) : -1;
+            if (got < N) {
+                nReadAheadFirst = -1;
+                ReadAhead.clear();
+                failedPath = 2;
+            } else {
+                ReadAhead.resize(size_t(got));
+                nReadAheadFirst = A;
+                std::memcpy(raw, ReadAhead.data(), size_t(N));
+            }
+        }
     } else if (A >= 0) {
         std::memset(raw + (T - A), silence, size_t(E - T));
         if (!seek(offset + A))

@@ -1,6 +1,7 @@
 // CKWave: one channel of a PCM WAV file as 16-bit samples, read through a
 // window centred on a chosen sample.
 #pragma once
+#include <vector>
 #include "framework/base/CArchive.h"
 #include "framework/base/CString.h"
 #include "framework/base/Mmio.h"
@@ -79,6 +80,11 @@ public:
     bool bShowErrors = true;
     CKArrayChar Window;
     CKArrayBYTE RawBuffer;
+    // The last block of data read (bytes from data offset nReadAheadFirst;
+    // -1: none), dropped whenever the file is opened or closed.
+    static constexpr long long kReadAheadBytes = 1 << 18;
+    std::vector<BYTE> ReadAhead;
+    long long nReadAheadFirst = -1;
     long nWindowSamplePosition = 0;
 
 private:
