@@ -1,14 +1,11 @@
 // sonogram: the film's picture as the sonogram view draws it, into a PNG,
 // or into numbered PNG tiles where one picture would be too wide to open.
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <sched.h>
-#include <new>
 #include <string>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -106,8 +103,6 @@ bool parseOptions(const ToolArgs& args, SonogramOptions& o)
     return true;
 }
 
-} // namespace
-
 int UsableCores()
 {
     cpu_set_t set;
@@ -126,11 +121,13 @@ std::string TileName(const std::string& out, long tile, long nTiles)
     size_t dot = out.rfind('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash) || dot == slash + 1)
         dot = out.size();
-    const int digits = std::max(3, int(std::to_string(nTiles).size()));
-    char number[32];
-    std::snprintf(number, sizeof number, "-%0*ld", digits, tile + 1);
-    return out.substr(0, dot) + number + out.substr(dot);
+    const size_t digits = std::max<size_t>(3, std::to_string(nTiles).size());
+    std::string number = std::to_string(tile + 1);
+    number.insert(0, digits - number.size(), '0');
+    return out.substr(0, dot) + "-" + number + out.substr(dot);
 }
+
+} // namespace
 
 static int RunSonogram(const ToolArgs& args)
 {
