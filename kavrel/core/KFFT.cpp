@@ -363,21 +363,24 @@ void ZeroUnsupported(Z* z, int N)
 CKFFT::CKFFT()
 {
     ++KFFT_N_Constructors_Destructors;
-    if (!KFFT_z) {
-        KFFT_cosinus = new (std::nothrow) double[nQuarterWave + 1];
-        KFFT_z = new (std::nothrow) Z[nMaxFFT];
-        if (!KFFT_cosinus || !KFFT_z) {
-            AfxMessageBox(!KFFT_cosinus ? "Не хватило памяти для массива KFFT_cosinus\n\nв функции - CKFFT::CKFFT"
-                                        : "Не хватило памяти для массива KFFT_z\n\nв функции - CKFFT::CKFFT");
-            delete[] KFFT_cosinus;
-            delete[] KFFT_z;
-            KFFT_cosinus = nullptr;
-            KFFT_z = nullptr;
-            return;
-        }
-        std::fill(KFFT_z, KFFT_z + nMaxFFT, Z{0.0, 0.0});
-        g_Owner = std::this_thread::get_id();
+    // The first instance makes the shared buffers; an instance made on
+    // another thread meanwhile leaves them be (its thread's buffer comes
+    // with its first transform) and the tables are built once.
+    if (KFFT_cosinus)
+        return;
+    KFFT_cosinus = new (std::nothrow) double[nQuarterWave + 1];
+    KFFT_z = new (std::nothrow) Z[nMaxFFT];
+    if (!KFFT_cosinus || !KFFT_z) {
+        AfxMessageBox(!KFFT_cosinus ? "Не хватило памяти для массива KFFT_cosinus\n\nв функции - CKFFT::CKFFT"
+                                    : "Не хватило памяти для массива KFFT_z\n\nв функции - CKFFT::CKFFT");
+        delete[] KFFT_cosinus;
+        delete[] KFFT_z;
+        KFFT_cosinus = nullptr;
+        KFFT_z = nullptr;
+        return;
     }
+    std::fill(KFFT_z, KFFT_z + nMaxFFT, Z{0.0, 0.0});
+    g_Owner = std::this_thread::get_id();
     // Above pi/4 the cosine is taken as the sine of the complementary
     // angle, which keeps the table symmetric and exact at pi/2.
     const double step = 2.0 * std::numbers::pi / 65536.0;
@@ -396,9 +399,12 @@ CKFFT::~CKFFT()
         return;
     KFFT_N_Constructors_Destructors = 0;
     delete[] KFFT_cosinus;
-    delete[] KFFT_z;
     KFFT_cosinus = nullptr;
-    KFFT_z = nullptr;
+    // Another thread's buffer is its own, freed when it ends.
+    if (std::this_thread::get_id() == g_Owner) {
+        delete[] KFFT_z;
+        KFFT_z = nullptr;
+    }
     g_Fast.Free();
     g_Owner = std::thread::id();
 }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "framework/base/ScriptedUserInteraction.h"
@@ -264,4 +265,42 @@ TEST_F(KFFTWeighting, SpectrumWithoutItsArraysIsLeftAlone)
     EXPECT_FALSE(ready.z.SetSize(1 << 28));
     fft.CalculateWithWeighting(&ready);
     EXPECT_EQ(ready.zProperty, untouched);
+}
+
+TEST(KFFT, TransformsOnSeveralThreadsAtOnceAgreeWithOneThread)
+{
+    // The sonogram export computes on every core: each thread transforms
+    // in a buffer of its own, so that two at once give what one gives.
+    std::vector<short> x(40000);
+    std::mt19937 rng(3);
+    std::uniform_int_distribution<int> d(-20000, 20000);
+    for (short& v : x)
+        v = short(d(rng));
+    const std::string path = WriteMonoWav("fft-threads.wav", 16000, x);
+    CKFFT fft;
+    auto spectra = [&](long first, std::vector<std::vector<Z>>& out) {
+        CKSpectrum a, b;
+        Open(a, path, 1024, 60, 0);
+        Open(b, path, 1024, 60, 0);
+        for (long c = 0; c < 200; ++c) {
+            a.Wave.PositKWaveWindowOnSample(first + 100 * c);
+            b.Wave.PositKWaveWindowOnSample(first + 100 * c + 50);
+            fft.CalculateWithWeighting(&a, &b);
+            out.emplace_back(a.GetZ(), a.GetZ() + 512);
+            out.emplace_back(b.GetZ(), b.GetZ() + 512);
+        }
+    };
+    std::vector<std::vector<Z>> alone0, alone1, both0, both1;
+    spectra(1000, alone0);
+    spectra(21000, alone1);
+    std::thread other([&] { spectra(21000, both1); });
+    spectra(1000, both0);
+    other.join();
+    ASSERT_EQ(both0.size(), alone0.size());
+    ASSERT_EQ(both1.size(), alone1.size());
+    for (size_t i = 0; i < alone0.size(); ++i)
+        for (int k = 0; k < 512; ++k) {
+            ASSERT_EQ(both0[i][k].re, alone0[i][k].re) << i << " " << k;
+            ASSERT_EQ(both1[i][k].im, alone1[i][k].im) << i << " " << k;
+        }
 }
