@@ -12,7 +12,7 @@ namespace {
 // One radix-2 pass of half-size m over the whole buffer: the twiddles of
 // the pass lie side by side, so the inner loop runs on vector registers.
 // Built also for AVX2, without fused multiply-add.
-__attribute__((target_clones("avx2", "default"))) void pass(double* re, double* im, long n, long m,
+__attribute__((target_clones("avx512f", "avx2", "default"))) void pass(double* re, double* im, long n, long m,
                                                             const double* wr, const double* wi)
 {
     for (long i = 0; i < n; i += 2 * m) {
@@ -33,7 +33,7 @@ __attribute__((target_clones("avx2", "default"))) void pass(double* re, double* 
 
 // Two passes, of half-sizes m and 2m, in one sweep over the buffer: the
 // same butterflies in the same order, with half the trips through memory.
-__attribute__((target_clones("avx2", "default"))) void doublePass(double* re, double* im, long n, long m,
+__attribute__((target_clones("avx512f", "avx2", "default"))) void doublePass(double* re, double* im, long n, long m,
                                                                   const double* w1r, const double* w1i,
                                                                   const double* w2r, const double* w2i)
 {
@@ -72,7 +72,7 @@ __attribute__((target_clones("avx2", "default"))) void doublePass(double* re, do
     }
 }
 
-__attribute__((target_clones("avx2", "default"))) void addProduct(long n, const double* ur, const double* ui,
+__attribute__((target_clones("avx512f", "avx2", "default"))) void addProduct(long n, const double* ur, const double* ui,
                                                                   const double* fr, const double* fi, double* ar,
                                                                   double* ai)
 {
@@ -162,6 +162,26 @@ void CKRealFFT::Forward(const double* x, double* re, double* im)
         zr[m_rev[size_t(t)]] = x[2 * t];
         zi[m_rev[size_t(t)]] = x[2 * t + 1];
     }
+    split(re, im);
+}
+
+void CKRealFFT::Forward(const short* x, long stride, double* re, double* im)
+{
+    const long N = m_half;
+    double* zr = m_re.data();
+    double* zi = m_im.data();
+    for (long t = 0; t < N; ++t) {
+        zr[m_rev[size_t(t)]] = x[2 * t * stride];
+        zi[m_rev[size_t(t)]] = x[(2 * t + 1) * stride];
+    }
+    split(re, im);
+}
+
+void CKRealFFT::split(double* re, double* im)
+{
+    const long N = m_half;
+    double* zr = m_re.data();
+    double* zi = m_im.data();
     transform(zr, zi);
     for (long k = 0; k <= N; ++k) {
         const long a = k == N ? 0 : k, b = k == 0 ? 0 : N - k;

@@ -19,11 +19,14 @@ public:
 
     // The Bins() bins of the real signal x[0..n), X[k] = Σ x[t]·e^(−2πikt/n).
     void Forward(const double* x, double* re, double* im);
+    // The same of the samples x[0], x[stride], … x[(n − 1)·stride].
+    void Forward(const short* x, long stride, double* re, double* im);
     // The real signal whose first Bins() bins are given, times n / 2.
     void Inverse(const double* re, const double* im, double* x);
 
 private:
     void transform(double* re, double* im); // complex, n/2 points, in bit-reversed order in
+    void split(double* re, double* im);     // the real signal's bins from the half-size transform
     long m_n, m_half;
     std::vector<long> m_rev;                // bit reversal over n/2
     std::vector<double> m_twRe, m_twIm;     // stage of half-size m at [m, 2m)

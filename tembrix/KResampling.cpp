@@ -288,9 +288,7 @@ Outcome Downsample(long nSamples, int M, const WindowReader& read, const BlockWr
                 std::fill(w.aIm.begin(), w.aIm.end(), 0.0);
                 for (size_t d = 0; d < dense.size(); ++d) {
                     const long r = dense[d];
-                    for (long t = 0; t < nFFT; ++t)
-                        w.u[size_t(t)] = xb[t * M + r];
-                    w.fft.Forward(w.u.data(), w.uRe.data(), w.uIm.data());
+                    w.fft.Forward(xb + r, M, w.uRe.data(), w.uIm.data());
                     AddProduct(nBins, w.uRe.data(), w.uIm.data(), spectra[d], w.aRe.data(), w.aIm.data());
                 }
                 w.fft.Inverse(w.aRe.data(), w.aIm.data(), w.v.data());

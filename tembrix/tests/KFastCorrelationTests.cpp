@@ -1,5 +1,5 @@
 // The resamplers' FFT: its bins against the transform summed term by term,
-// the round trip, the filter sums against the plain sums, and the split of
+// also of spaced 16-bit samples, the round trip, the filter sums against the plain sums, and the split of
 // the blocks between the two threads.
 #include <gtest/gtest.h>
 
@@ -43,6 +43,15 @@ TEST(RealFFT, BinsAreTheTransformSummedTermByTermAndComeBackTimesHalfTheSize)
             EXPECT_NEAR(re[size_t(k)], double(sr), tol) << n << " bin " << k;
             EXPECT_NEAR(im[size_t(k)], double(si), tol) << n << " bin " << k;
         }
+        // Samples taken every third from 16-bit values: the same bins.
+        std::vector<short> spaced(size_t(3 * n), short(1234));
+        for (long t = 0; t < n; ++t)
+            spaced[size_t(3 * t)] = short(x[size_t(t)]);
+        std::vector<double> re3(re.size()), im3(im.size());
+        fft.Forward(spaced.data(), 3, re3.data(), im3.data());
+        EXPECT_EQ(re3, re) << n;
+        EXPECT_EQ(im3, im) << n;
+
         std::vector<double> back(static_cast<size_t>(n));
         fft.Inverse(re.data(), im.data(), back.data());
         for (long t = 0; t < n; ++t)
