@@ -1,16 +1,15 @@
 // The workshop's signal operations on long recordings, run as `kavrel edit`
 // and `kavrel synthesize` processes: time, real-time factor and the largest
-// resident memory of the process (from wait4). The decimator also alone, in
-// memory, and beside sox resampling the same file in the same run. The
-// process's own resident memory before any work is reported as `kavrel film`.
+// resident memory of the process (from wait4). The resamplers and the
+// levelling each beside sox doing the same to the same ten minutes, the two
+// alternately in one run (kavrel_s, peer_s, ratio); the decimator also
+// alone, in memory. The process's own resident memory before any work is
+// reported as `kavrel film`.
 #include <benchmark/benchmark.h>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchProcess.h"
 #include "bench/BenchSounds.h"
 #include "tembrix/KResampling.h"
 
@@ -39,40 +39,14 @@ std::string recordingFile(int seconds)
     return kbench::CachedSound("bench-edits-" + std::to_string(seconds) + "s", 44100, [seconds] { return recording(seconds); });
 }
 
-struct Run {
-    double seconds = 0;
-    double maxRssMB = 0;
-    int status = -1;
-};
-
-// A command line run by the shell's exec (no shell left in between), timed
-// from fork to exit, with the child's largest resident set.
-Run runProcess(const std::string& command)
-{
-    Run r;
-    const auto t0 = std::chrono::steady_clock::now();
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::execl("/bin/sh", "sh", "-c", ("exec " + command + " >/dev/null 2>&1").c_str(), (char*)nullptr);
-        ::_exit(127);
-    }
-    int status = 0;
-    struct rusage ru{};
-    ::wait4(pid, &status, 0, &ru);
-    r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    r.maxRssMB = double(ru.ru_maxrss) / 1024.0;
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
-
 // Runs a command that writes `out` (removed before each run, as the tool
 // never replaces a file) and reports its time and memory.
 void timeCommand(benchmark::State& state, const std::string& command, const std::string& out, double audioSeconds)
 {
-    Run last;
+    kbench::Run last;
     for (auto _ : state) {
         std::remove(out.c_str());
-        last = runProcess(command);
+        last = kbench::RunProcess(command);
         if (last.status != 0) {
             state.SkipWithError(("failed: " + command).c_str());
             return;
@@ -84,10 +58,7 @@ void timeCommand(benchmark::State& state, const std::string& command, const std:
     state.counters["maxrss_MB"] = last.maxRssMB;
 }
 
-std::string q(const std::string& s)
-{
-    return "'" + s + "'";
-}
+const auto q = kbench::Quoted;
 
 const std::string kKavrel = q(KAVREL_TOOL);
 
@@ -121,26 +92,17 @@ void BM_DecimateByTwo_60s_InMemory(benchmark::State& state)
     state.counters["outputs"] = double(written);
 }
 
-void BM_KavrelEditDown2_60s(benchmark::State& state)
+// kavrel edit OPERATION beside sox making the same rate or level from the
+// same file: sox's output options (a rate) and its effect (norm).
+void BM_KavrelBesideSox_10min(benchmark::State& state, const std::string& operation, const std::string& soxOptions,
+                              const std::string& soxEffect)
 {
-    const std::string wav = recordingFile(60), out = kbench::TempDir() + "/bench-edits-down.wav";
-    timeCommand(state, kKavrel + " edit " + q(wav) + " " + q(out) + " down --factor 2", out, 60);
-}
-
-void BM_SoxRate22050_60s(benchmark::State& state)
-{
-    const std::string wav = recordingFile(60), out = kbench::TempDir() + "/bench-edits-sox.wav";
-    if (runProcess("sox --version").status != 0) {
-        state.SkipWithError("sox not found");
+    if (!kbench::PeerPresent(state, "sox --version", "sox"))
         return;
-    }
-    timeCommand(state, "sox " + q(wav) + " -r 22050 " + q(out), out, 60);
-}
-
-void BM_KavrelEdit_10min(benchmark::State& state, const std::string& operation)
-{
-    const std::string wav = recordingFile(600), out = kbench::TempDir() + "/bench-edits-out.wav";
-    timeCommand(state, kKavrel + " edit " + q(wav) + " " + q(out) + " " + operation, out, 600);
+    const std::string wav = recordingFile(600);
+    const std::string out = kbench::TempDir() + "/bench-edits-out.wav", peer = kbench::TempDir() + "/bench-edits-sox.wav";
+    kbench::ComparePeer(state, {kKavrel + " edit " + q(wav) + " " + q(out) + " " + operation, out},
+                        {"sox " + q(wav) + " " + soxOptions + " " + q(peer) + " " + soxEffect, peer});
 }
 
 void BM_KavrelSynthesize_10min(benchmark::State& state)
@@ -149,7 +111,7 @@ void BM_KavrelSynthesize_10min(benchmark::State& state)
     const std::string out = kbench::TempDir() + "/bench-edits-syn.wav";
     // Text objects over most of the film, one of them 8 minutes long.
     if (::access(tbx.c_str(), R_OK) != 0 &&
-        runProcess(kKavrel + " make-document " + q(wav) + " " + q(tbx) +
+        kbench::RunProcess(kKavrel + " make-document " + q(wav) + " " + q(tbx) +
                    " --object 100 75000 0 long --level-change 6 --object 80000 85000 0 soft --level-change -12"
                    " --object 86000 90000 0 loud --level-change 3")
                 .status != 0) {
@@ -163,11 +125,17 @@ void BM_KavrelSynthesize_10min(benchmark::State& state)
 
 BENCHMARK(BM_KavrelFilmAlone_10min)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_DecimateByTwo_60s_InMemory)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_KavrelEditDown2_60s)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_SoxRate22050_60s)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK_CAPTURE(BM_KavrelEdit_10min, up2, "up2")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK_CAPTURE(BM_KavrelEdit_10min, up4, "up4")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK_CAPTURE(BM_KavrelEdit_10min, level, "level")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+// sox's own rate and norm effects at their defaults; 44100 / 7 = 6300.
+BENCHMARK_CAPTURE(BM_KavrelBesideSox_10min, down2, "down --factor 2", "-r 22050", "")
+    ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(BM_KavrelBesideSox_10min, down7, "down --factor 7", "-r 6300", "")
+    ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(BM_KavrelBesideSox_10min, up2, "up2", "-r 88200", "")
+    ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(BM_KavrelBesideSox_10min, up4, "up4", "-r 176400", "")
+    ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(BM_KavrelBesideSox_10min, level, "level", "", "norm")
+    ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_KavrelSynthesize_10min)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 
 BENCHMARK_MAIN();

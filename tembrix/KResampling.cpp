@@ -1,5 +1,7 @@
 #include "tembrix/KResampling.h"
 
+#include "tembrix/KFastCorrelation.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -35,90 +37,80 @@ template <class T> bool allocate(std::vector<T>& v, size_t n, int nBuffer, Outco
     }
 }
 
-// Neighbouring outputs worked on together: their sums are independent, so
-// the compiler keeps them side by side in vector registers.
-constexpr long kLanes = 16;
-
-// v[t] = Σ c[i]·x[i·stride + t] for t < kLanes, each sum added up in the
-// order of i exactly as a single output's plain loop adds it, so that every
-// value is the same double as the plain loop gives: only the speed changes.
-inline void sumLanes(const double* c, long n, const double* x, long stride, double* v)
-{
-    double acc[kLanes] = {};
-    for (long i = 0; i < n; ++i) {
-        const double ci = c[i];
-        const double* xi = x + i * stride;
-        for (long t = 0; t < kLanes; ++t)
-            acc[t] += ci * xi[t];
-    }
-    std::copy(acc, acc + kLanes, v);
-}
-
-// The decimator's kLanes neighbouring outputs from the phases (phase r at
-// x + r·stride): tap j = qM + r is walked in the filter's order. Built also
-// for AVX2 (without fused multiply-add, which would round differently).
-__attribute__((target_clones("avx2", "default"))) void decimationLanes(const double* c, long L, long M,
-                                                                       const double* x, long stride, double* v)
-{
-    double acc[kLanes] = {};
-    for (long j = 0, q = 0, r = 0; j < L; ++j) {
-        const double cj = c[j];
-        const double* p = x + r * stride + q;
-        for (long t = 0; t < kLanes; ++t)
-            acc[t] += cj * p[t];
-        if (++r == M) {
-            r = 0;
-            ++q;
-        }
-    }
-    std::copy(acc, acc + kLanes, v);
-}
-
-// The shared block loop of both interpolators: prime the second half of the
-// two-block buffer with the first H samples, then shift in one block at a
-// time while a whole block of the signal is still unread; the final short
-// stretch is not flushed.
+// The interpolators' stream as seen by their block loop: the half block of
+// zeros before the signal, then the signal. Output m of every phase is the
+// phase's filter over stream samples m .. m + kBlock − 1, that is signal
+// samples m − H .. m + H − 1 (H = kBlock / 2): the identity phase stands on
+// signal sample m − 1.
+//
+// The phases' sums are worked out by the FFT in blocks of nFFT − kBlock + 1
+// outputs, the blocks of a stretch shared between two threads; reading and
+// writing stay on the calling thread.
 Outcome interpolate(long nSamples, int nPhases, const std::vector<const std::vector<double>*>& phases, long nCentre,
                     const SequentialReader& read, const BlockWriter& write, const Progress& progress)
 {
     Outcome out;
     const long L = kBlock, H = L / 2;
+    // The block loop runs while a whole block is unread after the H primed
+    // samples, and every block makes L outputs of each phase.
+    const long nOut = nSamples - H >= L ? ((nSamples - H - L) / L + 1) * L : 0;
+    constexpr long nFFT = 2048, nPerFFT = nFFT - kBlock + 1;
+    // A stretch of outputs: whole blocks, and many of them, for the threads' sake.
+    constexpr long nStretch = 256 * kBlock;
     std::vector<short> x;
     std::vector<double> y;
-    std::vector<short> s;
-    if (!allocate(x, size_t(2 * L), BufferSamples, out) || !allocate(y, size_t(nPhases * L), BufferResult, out))
+    if (!allocate(x, size_t(nStretch + L), BufferSamples, out) ||
+        !allocate(y, size_t(nPhases * nStretch), BufferResult, out))
         return out;
-    s.resize(size_t(nPhases * L));
-    // The samples as doubles, with room for the last lanes' reach past 2L.
-    std::vector<double> xd(size_t(2 * L + kLanes), 0.0);
+    std::vector<short> s(size_t(nPhases * nStretch));
 
-    long got = read(x.data() + 2 * L - H, H);
-    std::fill(x.begin() + (2 * L - H) + std::max(0L, got), x.end(), 0);
-    long pos = H;
+    CKRealFFT fft(nFFT);
+    std::vector<CKFilterSpectrum> spectra;
+    for (const std::vector<double>* c : phases)
+        spectra.push_back(FilterSpectrum(fft, c->data(), long(c->size())));
+    std::vector<CKCorrelationWork> workers(2, CKCorrelationWork(fft));
+
+    // x[i] is stream sample m0 + i: H zeros, then the H primed samples.
+    long got = read(x.data() + H, H);
+    std::fill(x.begin() + H + std::max(0L, got), x.begin() + L, 0);
+    std::fill(x.begin(), x.begin() + H, 0);
     const double scale = 1.0 / (kInterpolatorGain * 32767.0);
-    while (nSamples - pos >= L) {
-        std::memmove(x.data(), x.data() + L, size_t(L) * sizeof(short));
-        got = read(x.data() + L, L);
-        std::fill(x.begin() + L + std::max(0L, got), x.end(), 0);
-        std::copy(x.begin(), x.end(), xd.begin());
-        for (long j = 0; j < L; ++j)
+    for (long m0 = 0; m0 < nOut; m0 += nStretch) {
+        const long n = std::min(nStretch, nOut - m0);
+        got = read(x.data() + L, n);
+        std::fill(x.begin() + L + std::max(0L, got), x.begin() + L + n, 0);
+        for (long j = 0; j < n; ++j)
             y[size_t(nPhases * j)] = x[size_t(j + nCentre)] * scale;
-        for (int ph = 1; ph < nPhases; ++ph) {
-            const double* c = phases[size_t(ph - 1)]->data();
-            for (long j = 0; j < L; j += kLanes) {
-                double v[kLanes];
-                sumLanes(c, L, xd.data() + j, 1, v);
-                for (long t = 0; t < kLanes; ++t)
-                    y[size_t(nPhases * (j + t) + ph)] = v[t];
+        const long nBlocks = (n + nPerFFT - 1) / nPerFFT;
+        InHalves(nBlocks, [&](int half, long b0, long b1) {
+            CKCorrelationWork& w = workers[size_t(half)];
+            const long nBins = w.fft.Bins();
+            for (long b = b0; b < b1; ++b) {
+                const long j0 = b * nPerFFT, k = std::min(nPerFFT, n - j0);
+                // Past the stretch's last sample the taps see zeros and feed no kept output.
+                const long have = std::min(nFFT, n + L - j0);
+                std::copy(x.begin() + j0, x.begin() + j0 + have, w.u.begin());
+                std::fill(w.u.begin() + have, w.u.end(), 0.0);
+                w.fft.Forward(w.u.data(), w.uRe.data(), w.uIm.data());
+                for (int ph = 1; ph < nPhases; ++ph) {
+                    std::fill(w.aRe.begin(), w.aRe.end(), 0.0);
+                    std::fill(w.aIm.begin(), w.aIm.end(), 0.0);
+                    AddProduct(nBins, w.uRe.data(), w.uIm.data(), spectra[size_t(ph - 1)], w.aRe.data(),
+                               w.aIm.data());
+                    w.fft.Inverse(w.aRe.data(), w.aIm.data(), w.v.data());
+                    for (long t = 0; t < k; ++t)
+                        y[size_t(nPhases * (j0 + t) + ph)] = w.v[size_t(t)];
+                }
             }
-        }
-        for (size_t k = 0; k < y.size(); ++k)
-            s[k] = ToSample(y[k] * 32767.0);
-        if (!write(s.data(), long(s.size())))
+        });
+        for (long k = 0; k < nPhases * n; ++k)
+            s[size_t(k)] = ToSample(y[size_t(k)] * 32767.0);
+        if (!write(s.data(), nPhases * n))
             return {Outcome::WriteFailed, 0};
-        pos += L;
+        // The last L stream samples begin the next stretch.
+        std::copy(x.begin() + n, x.begin() + n + L, x.begin());
         if (progress)
-            progress(std::min(pos, nSamples), nSamples);
+            progress(std::min(H + m0 + n, nSamples), nSamples);
     }
     return out;
 }
@@ -220,34 +212,93 @@ Outcome Downsample(long nSamples, int M, const WindowReader& read, const BlockWr
         return out;
     c = DecimationFilter(M);
     const long L = long(c.size()), H = L / 2;
-    // Outputs go in blocks of 1024, each block from one read of the stretch
-    // all its windows cover, rather than one read of L samples per output.
-    constexpr long kOutBlock = 1024;
-    const long nRead = (kOutBlock - 1) * M + L;
+    // Tap j = qM + r of output k falls on input kM − H + qM + r: phase r of
+    // the input (every M-th sample from r − H) under phase r of the filter
+    // (taps r, r + M, …), at the output rate. The phases' correlations are
+    // summed in the frequency domain, so one inverse transform gives a block.
+    const long Q = (L + M - 1) / M;
+    // At least twice the phase's length; longer is cheaper per output, but
+    // the M spectra must stay a few tens of megabytes for the largest M.
+    long nFFT = 1024;
+    while (nFFT < 2 * Q || (nFFT < 4 * Q && M <= 64))
+        nFFT *= 2;
+    const long nPerFFT = nFFT - Q + 1;
+    const long nOut = (nSamples + M - 1) / M;
+    // A stretch: a few blocks for each thread, read at once.
+    const long nBlocks = 2 * std::max(1L, 65536 / (nPerFFT * M));
+    const long nStretch = nBlocks * nPerFFT;
+    const long nRead = ((nStretch - nPerFFT) + nFFT) * M;
     std::vector<short> x;
     if (!allocate(x, size_t(nRead), BufferDecimatorSamples, out))
         return out;
-    // The stretch split into its M phases, as doubles: tap j = qM + r of
-    // output k is phase r at k + q, so the taps of neighbouring outputs lie
-    // next to each other. Zeros beyond the stretch feed the unused lanes.
-    const long nPhase = kOutBlock + kLanes + L / M + 1;
-    std::vector<double> phases(size_t(M * nPhase), 0.0);
-    const long nOut = (nSamples + M - 1) / M;
-    std::vector<short> block(static_cast<size_t>(kOutBlock));
-    for (long k0 = 0; k0 < nOut; k0 += kOutBlock) {
-        const long n = std::min(kOutBlock, nOut - k0);
-        const long len = (n - 1) * M + L;
+    // The phase that holds the centre tap has no other: its taps lie at
+    // multiples of M from the centre, where the sinc vanishes (to about
+    // 1e-16 of the centre in doubles; the smallest true tap, at the
+    // filter's ends, is above 1e-10). That phase is one product per output
+    // instead of a transform.
+    double cMax = 0;
+    for (double v : c)
+        cMax = std::max(cMax, std::fabs(v));
+    struct SingleTap {
+        long r, q;
+        double c;
+    };
+    std::vector<SingleTap> single;
+    std::vector<long> dense;
+    std::vector<CKFilterSpectrum> spectra;
+    CKRealFFT fft(nFFT);
+    try {
+        std::vector<double> phase(static_cast<size_t>(Q));
+        for (long r = 0; r < M; ++r) {
+            std::fill(phase.begin(), phase.end(), 0.0);
+            long nTaps = 0, qTap = 0;
+            for (long q = 0; q * M + r < L; ++q) {
+                phase[size_t(q)] = c[size_t(q * M + r)];
+                if (std::fabs(phase[size_t(q)]) > 1e-12 * cMax) {
+                    ++nTaps;
+                    qTap = q;
+                }
+            }
+            if (nTaps == 1) {
+                single.push_back({r, qTap, phase[size_t(qTap)]});
+                continue;
+            }
+            dense.push_back(r);
+            spectra.push_back(FilterSpectrum(fft, phase.data(), Q));
+        }
+    } catch (const std::bad_alloc&) {
+        return {Outcome::NoMemory, BufferDecimatorCoefficients};
+    }
+    std::vector<CKCorrelationWork> workers(2, CKCorrelationWork(fft));
+    std::vector<short> block(static_cast<size_t>(nStretch));
+    for (long k0 = 0; k0 < nOut; k0 += nStretch) {
+        const long n = std::min(nStretch, nOut - k0);
+        // Block b's transform covers inputs from (k0 + b·nPerFFT)·M − H on.
+        const long nBlocksHere = (n + nPerFFT - 1) / nPerFFT;
+        const long len = ((nBlocksHere - 1) * nPerFFT + nFFT) * M;
         if (!read(x.data(), k0 * M - H, len))
             break;
-        std::fill(phases.begin(), phases.end(), 0.0);
-        for (long i = 0; i < len; ++i)
-            phases[size_t((i % M) * nPhase + i / M)] = x[size_t(i)];
-        for (long k = 0; k < n; k += kLanes) {
-            double acc[kLanes];
-            decimationLanes(c.data(), L, M, phases.data() + k, nPhase, acc);
-            for (long t = 0; t < kLanes && k + t < n; ++t)
-                block[size_t(k + t)] = ToSample(acc[t]);
-        }
+        InHalves(nBlocksHere, [&](int half, long b0, long b1) {
+            CKCorrelationWork& w = workers[size_t(half)];
+            const long nBins = w.fft.Bins();
+            for (long b = b0; b < b1; ++b) {
+                const long j0 = b * nPerFFT, k = std::min(nPerFFT, n - j0);
+                const short* xb = x.data() + j0 * M;
+                std::fill(w.aRe.begin(), w.aRe.end(), 0.0);
+                std::fill(w.aIm.begin(), w.aIm.end(), 0.0);
+                for (size_t d = 0; d < dense.size(); ++d) {
+                    const long r = dense[d];
+                    w.fft.Forward(xb + r, M, w.uRe.data(), w.uIm.data());
+                    AddProduct(nBins, w.uRe.data(), w.uIm.data(), spectra[d], w.aRe.data(), w.aIm.data());
+                }
+                w.fft.Inverse(w.aRe.data(), w.aIm.data(), w.v.data());
+                for (const SingleTap& p : single)
+                    for (long t = 0; t < k; ++t)
+                        w.v[size_t(t)] += p.c * xb[(t + p.q) * M + p.r];
+                for (long t = 0; t < k; ++t)
+                    block[size_t(j0 + t)] = ToSample(w.v[size_t(t)]);
+            }
+        });
         if (!write(block.data(), n))
             return {Outcome::WriteFailed, 0};
         if (progress)

@@ -15,6 +15,7 @@
 #include "framework/base/TempFile.h"
 #include "framework/base/UserServices.h"
 #include "kavrel/core/KWave.h"
+#include "tembrix/KFastCorrelation.h"
 #include "tembrix/KWaveOutputSteps.h"
 
 namespace {
@@ -211,54 +212,102 @@ bool KLevelPower(const KReadFrames& frames, long long N, int C, long long h, dou
     // No window reaches past the file, so no buffer needs more than N frames.
     const long long nMax = std::min(L, N);
     std::vector<short> raw;
-    std::vector<double> x;
+    std::vector<double> x, window;
+    auto g = [h](long long k) { return (1 + std::cos(std::numbers::pi * double(k - h) / double(h))) / 2; };
     try {
         raw.resize(size_t(nMax * C));
         x.resize(size_t(nMax * C));
+        // The main and tail passes take the window from a table, the same
+        // values without a cosine for every sample.
+        window.resize(size_t(nMax));
     } catch (const std::bad_alloc&) {
         return false;
     }
-    auto g = [h](long long k) { return (1 + std::cos(std::numbers::pi * double(k - h) / double(h))) / 2; };
-    // The level correction of the n frames at u; x holds them mean-free.
-    auto window = [&](long long u, long long n) {
-        frames(u, n, raw.data());
+    for (long long k = 0; k < nMax; ++k)
+        window[size_t(k)] = g(k);
+    // The level correction of the n frames in r; xb receives them mean-free.
+    auto gainOf = [&](const short* r, long long n, double* xb) {
         double P = -100000;
         for (int ch = 0; ch < C; ++ch) {
             double m = 0;
             for (long long i = 0; i < n; ++i)
-                m += raw[size_t(i * C + ch)];
+                m += r[i * C + ch];
             m /= double(n);
             for (long long i = 0; i < n; ++i) {
-                const double v = (raw[size_t(i * C + ch)] - m) / 32767.0;
-                x[size_t(i * C + ch)] = v;
+                const double v = (r[i * C + ch] - m) / 32767.0;
+                xb[i * C + ch] = v;
                 P = std::max(P, std::fabs(v));
             }
         }
         return KAGCGain(P, a, Gmax);
     };
+    auto level = [&](long long u, long long n) {
+        frames(u, n, raw.data());
+        return gainOf(raw.data(), n, x.data());
+    };
     CEditProgress progress("Нормирование уровня мощности сигнала...", N);
-    long long u = 0;
-    for (; N - u >= L; u += h) {
-        const double G = window(u, L);
-        for (long long i = 0; i < L * C; ++i)
-            Y[u * C + i] += g(i / C) * G * x[size_t(i)];
+    // The main pass by stretches of whole windows, read at once and shared
+    // between two threads. Frames of a stretch's middle hop get the falling
+    // half of the first thread's last window and then the rising half of the
+    // second thread's first window: that half waits in `seam` and is added
+    // after both, so every value is summed in the order of the windows.
+    const long long nMain = N >= L ? (N - L) / h + 1 : 0;
+    const long long perThread = std::max(1LL, (1LL << 18) / L);
+    std::vector<short> stretch;
+    std::vector<double> x2, seam;
+    try {
+        if (nMain > 0) {
+            stretch.resize(size_t(((std::min(2 * perThread, nMain) - 1) * h + L) * C));
+            x2.resize(size_t(L * C));
+            seam.resize(size_t(h * C));
+        }
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    for (long long w0 = 0; w0 < nMain; w0 += 2 * perThread) {
+        const long long nw = std::min(2 * perThread, nMain - w0);
+        frames(w0 * h, (nw - 1) * h + L, stretch.data());
+        long long seamWindow = -1;
+        kresample::InHalves(long(nw), [&](int half, long first, long last) {
+            double* xb = half == 0 ? x.data() : x2.data();
+            for (long w = first; w < last; ++w) {
+                const long long u = (w0 + w) * h;
+                const double G = gainOf(stretch.data() + w * h * C, L, xb);
+                long long k = 0;
+                if (half == 1 && w == first) {
+                    seamWindow = w0 + w;
+                    for (; k < h; ++k)
+                        for (int ch = 0; ch < C; ++ch)
+                            seam[size_t(k * C + ch)] = window[size_t(k)] * G * xb[k * C + ch];
+                }
+                for (; k < L; ++k)
+                    for (int ch = 0; ch < C; ++ch)
+                        Y[(u + k) * C + ch] += window[size_t(k)] * G * xb[k * C + ch];
+            }
+        });
+        if (seamWindow >= 0)
+            for (long long i = 0; i < h * C; ++i)
+                Y[seamWindow * h * C + i] += seam[size_t(i)];
+        const long long u = (w0 + nw - 1) * h;
         progress.Set(u);
         // The next window starts at u + h: nothing before it changes again.
         if (settled)
             settled(u + h);
     }
+    long long u = nMain * h;
     for (int pass = 0; pass < 2; ++pass, u += h) {
         const long long n = N - u;
         if (n <= 0)
             break;
-        const double G = window(u, n);
-        for (long long i = 0; i < n * C; ++i)
-            Y[u * C + i] += g(i / C) * G * x[size_t(i)];
+        const double G = level(u, n);
+        for (long long k = 0; k < n; ++k)
+            for (int ch = 0; ch < C; ++ch)
+                Y[(u + k) * C + ch] += window[size_t(k)] * G * x[size_t(k * C + ch)];
     }
     // The first h frames have only the rising halves so far: the falling
     // half of a window over the head completes their sum.
     const long long nHead = std::min(h, N);
-    const double G = window(0, nHead);
+    const double G = level(0, nHead);
     for (long long i = 0; i < nHead * C; ++i)
         Y[i] += g(h + i / C) * G * x[size_t(i)];
     return true;

@@ -49,4 +49,16 @@ inline std::vector<int> Ramp(int count, int start = 1)
     return v;
 }
 
+// Full-scale 16-bit noise from a linear congruential generator: the same
+// values on every machine.
+inline std::vector<int> Noise(long count, unsigned seed = 12345)
+{
+    std::vector<int> x(static_cast<size_t>(count));
+    for (int& v : x) {
+        seed = seed * 1103515245u + 12345u;
+        v = int(seed >> 16) - 32768;
+    }
+    return x;
+}
+
 } // namespace ktest
