@@ -507,13 +507,22 @@ void LoadOne(Z* z, const T* x, const double* g, int N)
 }
 
 template <typename T>
-void LoadTwo(Z* z, const T* x1, const double* g1, const T* x2, const double* g2, int N)
+KFFT_INLINE void LoadTwo(Z* z, const T* x1, const double* g1, const T* x2, const double* g2, int N)
 {
     const int h = N / 2;
     for (int k = 0; k < h; ++k)
         z[k] = Z{x1[h + k] * g1[k], x2[h + k] * g2[k]};
     for (int m = 1; m <= h; ++m)
         z[N - m] = Z{x1[h - m] * g1[m], x2[h - m] * g2[m]};
+}
+
+// The sonogram's every pair of cadres goes through these: built for the
+// wider vectors too (products and sums alone, so nothing is fused and the
+// results are the same bits).
+KFFT_VECTOR_CLONES void LoadTwoWindows(Z* z, const short* x1, const double* g1, const short* x2, const double* g2,
+                                       int N)
+{
+    LoadTwo(z, x1, g1, x2, g2, N);
 }
 
 // S[m] = X[m] + conj X[N-m]: twice the spectrum of the real signal.
@@ -527,7 +536,7 @@ void UnpackOne(const Z* X, Z* S, int N)
 
 // The real part's spectrum as above; the imaginary part's is
 // -i (X[m] - conj X[N-m]).
-void UnpackTwo(const Z* X, Z* S1, Z* S2, int N)
+KFFT_INLINE void UnpackTwo(const Z* X, Z* S1, Z* S2, int N)
 {
     const int h = N / 2;
     S1[0] = Z{2.0 * X[0].re, 0.0};
@@ -536,6 +545,11 @@ void UnpackTwo(const Z* X, Z* S1, Z* S2, int N)
         S1[m] = Z{X[m].re + X[N - m].re, X[m].im - X[N - m].im};
         S2[m] = Z{X[m].im + X[N - m].im, X[N - m].re - X[m].re};
     }
+}
+
+KFFT_VECTOR_CLONES void UnpackTwoSpectra(const Z* X, Z* S1, Z* S2, int N)
+{
+    UnpackTwo(X, S1, S2, N);
 }
 
 } // namespace
@@ -563,9 +577,10 @@ void CKFFT::CalculateWithWeighting(CKSpectrum* s1, CKSpectrum* s2)
         return;
     s1->Fix_z_Property();
     s2->Fix_z_Property();
-    LoadTwo(KFFT_z, s1->Wave.GetKWaveWindow(), s1->Gauss.pArray, s2->Wave.GetKWaveWindow(), s2->Gauss.pArray, N);
+    LoadTwoWindows(KFFT_z, s1->Wave.GetKWaveWindow(), s1->Gauss.pArray, s2->Wave.GetKWaveWindow(), s2->Gauss.pArray,
+                   N);
     fft(N);
-    UnpackTwo(KFFT_z, s1->z.pArray, s2->z.pArray, N);
+    UnpackTwoSpectra(KFFT_z, s1->z.pArray, s2->z.pArray, N);
 }
 
 void CKFFT::CalculateWithWeighting(CKSpectrum* s1, float* x1, CKSpectrum* s2, float* x2)

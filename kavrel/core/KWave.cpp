@@ -2,6 +2,7 @@
 #include "kavrel/core/KWindowHooks.h"
 
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <climits>
 #include <cmath>
@@ -345,7 +346,9 @@ bool CKWave::FillKWaveBufFromSampleNSamples(void* pDst, long nFirst, long n)
     auto* out = static_cast<short*>(pDst);
     const bool stereo = Format.nChannels == 2;
     const int ch = stereo ? (nChannel == 1 ? 1 : 0) : 0;
-    if (Format.wBitsPerSample == 16) {
+    if (Format.wBitsPerSample == 16 && !stereo && std::endian::native == std::endian::little) {
+        std::memcpy(out, raw, size_t(n) * 2); // the file's own little-endian samples
+    } else if (Format.wBitsPerSample == 16) {
         const BYTE* p = raw + 2 * ch;
         const int step = stereo ? 4 : 2;
         for (long i = 0; i < n; ++i, p += step)

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <sched.h>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -210,47 +212,113 @@ void CKWaveFilmView::calculatePairs(long x0)
         spectraColumnMap.Clear(SlotDisplayTypeChanged);
         bPhasesKept = true;
     }
+    std::vector<long> pairs;
     for (long c = x0; c < x0 + nColumns; c += 2) {
         int s0, s1;
-        if (!ClaimPairSlots(c, s0, s1))
-            continue;
-        if (!phases)
-            bPhasesKept = false;
-        float* a0 = amplBuffer.pArray + size_t(s0) * nLines;
-        float* a1 = amplBuffer.pArray + size_t(s1) * nLines;
-        float* p0 = phaseBuffer.pArray + size_t(s0) * nLines;
-        float* p1 = phaseBuffer.pArray + size_t(s1) * nLines;
-        if (c < nCadres && nBins > 0) {
-            film.pS0->Wave.PositKWaveWindowOnSample(film.GetSampleFromCadreNumber(c));
-            film.pS1->Wave.PositKWaveWindowOnSample(film.GetSampleFromCadreNumber(c + 1));
-            film.FFT.CalculateWithWeighting(film.pS0, film.pS1);
-            if (film.GetNFFT() / 2 <= nLines) {
-                film.pS0->CalculateAmpl_dB_(a0);
-                film.pS1->CalculateAmpl_dB_(a1);
-                if (phases) {
-                    film.pS0->Calculate_dPhaze_dOmega(p0);
-                    film.pS1->Calculate_dPhaze_dOmega(p1);
-                }
-            } else {
-                // Above NFFT 4096 the picture keeps the lowest 2048 lines.
-                wideLevels.resize(size_t(film.GetNFFT() / 2));
-                widePhases.resize(size_t(film.GetNFFT() / 2));
-                for (auto [s, a, p] : {std::tuple{film.pS0, a0, p0}, std::tuple{film.pS1, a1, p1}}) {
-                    s->CalculateAmpl_dB_(wideLevels.data());
-                    std::copy(wideLevels.begin(), wideLevels.begin() + nLines, a);
+        if (ClaimPairSlots(c, s0, s1))
+            pairs.push_back(c);
+    }
+    if (!phases && !pairs.empty())
+        bPhasesKept = false;
+    // Pairs [from, to) with these two spectra; every pair has slots of its own.
+    auto analyse = [&](CKSpectrum* S0, CKSpectrum* S1, std::vector<float>& levels, std::vector<float>& dphases,
+                       size_t from, size_t to) {
+        for (size_t i = from; i < to; ++i) {
+            const long c = pairs[i];
+            const int s0 = int(c % nColumns), s1 = int((c + 1) % nColumns);
+            float* a0 = amplBuffer.pArray + size_t(s0) * nLines;
+            float* a1 = amplBuffer.pArray + size_t(s1) * nLines;
+            float* p0 = phaseBuffer.pArray + size_t(s0) * nLines;
+            float* p1 = phaseBuffer.pArray + size_t(s1) * nLines;
+            if (c < nCadres && nBins > 0) {
+                S0->Wave.PositKWaveWindowOnSample(film.GetSampleFromCadreNumber(c));
+                S1->Wave.PositKWaveWindowOnSample(film.GetSampleFromCadreNumber(c + 1));
+                film.FFT.CalculateWithWeighting(S0, S1);
+                if (film.GetNFFT() / 2 <= nLines) {
+                    S0->CalculateAmpl_dB_(a0);
+                    S1->CalculateAmpl_dB_(a1);
                     if (phases) {
-                        s->Calculate_dPhaze_dOmega(widePhases.data());
-                        std::copy(widePhases.begin(), widePhases.begin() + nLines, p);
+                        S0->Calculate_dPhaze_dOmega(p0);
+                        S1->Calculate_dPhaze_dOmega(p1);
+                    }
+                } else {
+                    // Above NFFT 4096 the picture keeps the lowest 2048 lines.
+                    levels.resize(size_t(film.GetNFFT() / 2));
+                    dphases.resize(size_t(film.GetNFFT() / 2));
+                    for (auto [S, a, p] : {std::tuple{S0, a0, p0}, std::tuple{S1, a1, p1}}) {
+                        S->CalculateAmpl_dB_(levels.data());
+                        std::copy(levels.begin(), levels.begin() + nLines, a);
+                        if (phases) {
+                            S->Calculate_dPhaze_dOmega(dphases.data());
+                            std::copy(dphases.begin(), dphases.begin() + nLines, p);
+                        }
                     }
                 }
+            } else {
+                std::fill(a0, a0 + nLines, 0.0f);
+                std::fill(a1, a1 + nLines, 0.0f);
+                std::fill(p0, p0 + nLines, 0.0f);
+                std::fill(p1, p1 + nLines, 0.0f);
             }
-        } else {
-            std::fill(a0, a0 + nLines, 0.0f);
-            std::fill(a1, a1 + nLines, 0.0f);
-            std::fill(p0, p0 + nLines, 0.0f);
-            std::fill(p1, p1 + nLines, 0.0f);
         }
+    };
+    const size_t half = pairs.size() / 2;
+    if (pairs.size() >= kPairsForSecondCore && SecondCoreMirrors({0, 1})) {
+        std::vector<float> levels, dphases;
+        std::thread other(
+            [&] { analyse(mirror[0].get(), mirror[1].get(), levels, dphases, half, pairs.size()); });
+        analyse(film.pS0, film.pS1, wideLevels, widePhases, 0, half);
+        other.join();
+    } else {
+        analyse(film.pS0, film.pS1, wideLevels, widePhases, 0, pairs.size());
     }
+}
+
+bool CKWaveFilmView::SecondCoreFree() const
+{
+    // The cores this process may run on, not those of the machine.
+    static const bool twoCores = [] {
+        cpu_set_t set;
+        return ::sched_getaffinity(0, sizeof set, &set) == 0 ? CPU_COUNT(&set) >= 2
+                                                             : std::thread::hardware_concurrency() >= 2;
+    }();
+    return bSecondCore && twoCores;
+}
+
+bool CKWaveFilmView::SecondCoreMirrors(std::initializer_list<int> which)
+{
+    if (!SecondCoreFree())
+        return false;
+    CKSpectrum* own[4] = {pWaveFilm->pS0, pWaveFilm->pS1, pWaveFilm->pS2, pWaveFilm->pS3};
+    for (int i : which) {
+        CKSpectrum& f = *own[i];
+        if (!mirror[i])
+            mirror[i] = std::make_unique<CKSpectrum>();
+        CKSpectrum& m = *mirror[i];
+        if (!f.Wave.KWaveIsGood())
+            return false;
+        // The same sound, opened anew whenever the film's was.
+        if (bMirrorsStale || !m.Wave.KWaveIsGood() || m.Wave.GetKWaveFilePathName() != f.Wave.GetKWaveFilePathName() ||
+            m.Wave.GetKWaveSizeInSamples() != f.Wave.GetKWaveSizeInSamples()) {
+            m.Wave.DoNotShowKWaveErrors();
+            if (!m.Wave.OpenKWaveFile(f.Wave.GetKWaveFilePathName(), f.Wave.GetKWaveFileTitle()))
+                return false;
+            m.SetNFFT(f.GetNFFT());
+            m.SetSigmaF(f.GetSigmaF());
+        }
+        m.Wave.nChannel = f.Wave.nChannel;
+        if (m.Wave.GetKWaveWindowWidthInSamples() != f.Wave.GetKWaveWindowWidthInSamples() &&
+            !m.Wave.SetKWaveWindowWidthInSamples(f.Wave.GetKWaveWindowWidthInSamples()))
+            return false;
+        if (m.GetNFFT() != f.GetNFFT() || m.GetSigmaF() != f.GetSigmaF()) {
+            m.SetNFFT(f.GetNFFT());
+            m.SetSigmaF(f.GetSigmaF());
+        }
+        if (m.GetNFFT() != f.GetNFFT())
+            return false;
+    }
+    bMirrorsStale = false;
+    return true;
 }
 
 void CKWaveFilmView::calculateHarmonogram(long x0)
@@ -259,34 +327,87 @@ void CKWaveFilmView::calculateHarmonogram(long x0)
     const long nCadres = film.GetNCadres();
     const int nBins = std::min(nLines, film.GetNFFT() / 2);
     const long q = (film.GetSampleFromCadreNumber(1) - film.GetSampleFromCadreNumber(0)) / 4;
-    std::vector<double> sum(size_t(std::max(nBins, 1)));
+    std::vector<long> frames;
     for (long f = x0; f < x0 + nColumns; ++f) {
         const int s = int(f % nColumns);
         if (spectraColumnMap.pArray[s] == f)
             continue;
         spectraColumnMap.pArray[s] = int(f);
         bitmapColumnMap.pArray[s] = SlotAfterResize;
-        float* a = amplBuffer.pArray + size_t(s) * nLines;
-        std::fill(a, a + nLines, 0.0f);
-        if (f >= nCadres || nBins <= 0)
-            continue;
-        const long centre = film.GetSampleFromCadreNumber(f);
-        film.pS0->Wave.PositKWaveWindowOnSample(centre);
-        film.FFT.CalculateWithWeighting(film.pS0);
-        const double* P0 = film.pS0->GetAmplPower();
-        std::fill(sum.begin(), sum.end(), 0.0);
-        for (int pass = 0; pass < 5; ++pass) {
-            const long o = pass * q;
-            film.pS2->Wave.PositKWaveWindowOnSample(centre - o);
-            film.pS3->Wave.PositKWaveWindowOnSample(centre + o);
-            film.FFT.CalculateWithWeighting(film.pS2, film.pS3);
-            const double* PL = film.pS2->GetAmplPower();
-            const double* PR = film.pS3->GetAmplPower();
+        frames.push_back(f);
+    }
+    // Columns [from, to): the centres' spectra two at a time with S0 and S1,
+    // and the wider ones (S2, S3) at the two centres in one more transform;
+    // then each centre beside the wider spectra a quarter step to four
+    // quarters either side.
+    auto analyse = [&](CKSpectrum* S0, CKSpectrum* S1, CKSpectrum* S2, CKSpectrum* S3, size_t from, size_t to) {
+        std::vector<double> sum(size_t(std::max(nBins, 1))), P0(sum.size()), W0(sum.size()), P1(sum.size()),
+            W1(sum.size());
+        auto keep = [&](CKSpectrum* S, std::vector<double>& into) {
+            const double* P = S->GetAmplPower();
+            std::copy(P, P + nBins, into.begin());
+        };
+        auto column = [&](long f, const std::vector<double>& P, const std::vector<double>& W) {
+            float* a = amplBuffer.pArray + size_t(f % nColumns) * nLines;
+            const long centre = film.GetSampleFromCadreNumber(f);
             for (int j = 0; j < nBins; ++j)
-                sum[size_t(j)] += std::max({P0[j], PL[j], PR[j]});
+                sum[size_t(j)] = std::max(P[size_t(j)], W[size_t(j)]);
+            for (int pass = 1; pass < 5; ++pass) {
+                const long o = pass * q;
+                S2->Wave.PositKWaveWindowOnSample(centre - o);
+                S3->Wave.PositKWaveWindowOnSample(centre + o);
+                film.FFT.CalculateWithWeighting(S2, S3);
+                const double* PL = S2->GetAmplPower();
+                const double* PR = S3->GetAmplPower();
+                for (int j = 0; j < nBins; ++j)
+                    sum[size_t(j)] += std::max({P[size_t(j)], PL[j], PR[j]});
+            }
+            for (int j = 0; j < nBins; ++j)
+                a[j] = sum[size_t(j)] > 0 ? float(10 * std::sqrt(P[size_t(j)] / sum[size_t(j)])) : 0.0f;
+        };
+        for (size_t i = from; i < to; ++i) {
+            const long f = frames[i];
+            std::fill(amplBuffer.pArray + size_t(f % nColumns) * nLines,
+                      amplBuffer.pArray + size_t(f % nColumns) * nLines + nLines, 0.0f);
+            if (f >= nCadres || nBins <= 0)
+                continue;
+            const long cf = film.GetSampleFromCadreNumber(f);
+            S0->Wave.PositKWaveWindowOnSample(cf);
+            S2->Wave.PositKWaveWindowOnSample(cf);
+            if (!(i + 1 < to && frames[i + 1] < nCadres)) {
+                film.FFT.CalculateWithWeighting(S0);
+                keep(S0, P0);
+                film.FFT.CalculateWithWeighting(S2);
+                keep(S2, W0);
+                column(f, P0, W0);
+                continue;
+            }
+            const long g = frames[++i];
+            std::fill(amplBuffer.pArray + size_t(g % nColumns) * nLines,
+                      amplBuffer.pArray + size_t(g % nColumns) * nLines + nLines, 0.0f);
+            const long cg = film.GetSampleFromCadreNumber(g);
+            S1->Wave.PositKWaveWindowOnSample(cg);
+            S3->Wave.PositKWaveWindowOnSample(cg);
+            film.FFT.CalculateWithWeighting(S0, S1);
+            keep(S0, P0);
+            keep(S1, P1);
+            film.FFT.CalculateWithWeighting(S2, S3);
+            keep(S2, W0);
+            keep(S3, W1);
+            column(f, P0, W0);
+            column(g, P1, W1);
         }
-        for (int j = 0; j < nBins; ++j)
-            a[j] = sum[size_t(j)] > 0 ? float(10 * std::sqrt(P0[j] / sum[size_t(j)])) : 0.0f;
+    };
+    // An even split keeps the centres paired as one core pairs them.
+    const size_t half = frames.size() / 4 * 2;
+    if (frames.size() >= kPairsForSecondCore && SecondCoreMirrors({0, 1, 2, 3})) {
+        std::thread other([&] {
+            analyse(mirror[0].get(), mirror[1].get(), mirror[2].get(), mirror[3].get(), half, frames.size());
+        });
+        analyse(film.pS0, film.pS1, film.pS2, film.pS3, 0, half);
+        other.join();
+    } else {
+        analyse(film.pS0, film.pS1, film.pS2, film.pS3, 0, frames.size());
     }
 }
 
@@ -304,16 +425,35 @@ void CKWaveFilmView::CalculateBitmapFromCadre(long x0)
     column.green = greenWeight.pArray;
     column.blue = blueWeight.pArray;
     column.nWeights = std::min(nLines, int(nMaxLines));
-    for (long i = x0; i < x0 + nColumns; ++i) {
-        const int s = int(i % nColumns);
-        if (bitmapColumnMap.pArray[s] == i)
-            continue;
-        column.level = amplBuffer.pArray + size_t(s) * nLines;
-        column.phase = phaseBuffer.pArray + size_t(s) * nLines;
-        // ФИОТ and mixed bits leave the picture as it is.
-        if (!KFillSonogramColumn(*pWaveFilm, column, bitmapBits.pArray + size_t(s) * 4, std::ptrdiff_t(nColumns) * 4))
-            return;
-        bitmapColumnMap.pArray[s] = int(i);
+    std::vector<long> stale;
+    for (long i = x0; i < x0 + nColumns; ++i)
+        if (bitmapColumnMap.pArray[int(i % nColumns)] != i)
+            stale.push_back(i);
+    // Columns [from, to) of the stale ones; each has pixels of its own.
+    auto paint = [&](float* scratch, size_t from, size_t to) {
+        KSonogramColumn c = column;
+        c.scratch = scratch;
+        for (size_t j = from; j < to; ++j) {
+            const int s = int(stale[j] % nColumns);
+            c.level = amplBuffer.pArray + size_t(s) * nLines;
+            c.phase = phaseBuffer.pArray + size_t(s) * nLines;
+            if (!KFillSonogramColumn(*pWaveFilm, c, bitmapBits.pArray + size_t(s) * 4, std::ptrdiff_t(nColumns) * 4))
+                return false;
+            bitmapColumnMap.pArray[s] = int(stale[j]);
+        }
+        return true;
+    };
+    // ФИОТ and mixed bits leave the picture as it is: the first column tells.
+    if (stale.empty() || !paint(lineScratch.pArray, 0, 1))
+        return;
+    const size_t half = 1 + (stale.size() - 1) / 2;
+    if (stale.size() >= 2 * kPairsForSecondCore && SecondCoreFree()) {
+        std::vector<float> scratch(static_cast<size_t>(nLines));
+        std::thread other([&] { paint(scratch.data(), half, stale.size()); });
+        paint(lineScratch.pArray, 1, half);
+        other.join();
+    } else {
+        paint(lineScratch.pArray, 1, stale.size());
     }
 }
 
@@ -620,6 +760,7 @@ void CKWaveFilmView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint)
     case HintNewFilm:
         if (!TakeFilmFromHint(pHint))
             return;
+        bMirrorsStale = true;
         SetNewScrollSizesAndRecalculateImages();
         State.RememberSelection();
         CalculateSpectra();

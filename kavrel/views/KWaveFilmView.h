@@ -5,9 +5,12 @@
 // Host programs derive their own sonograms from it: CalculateSpectra is
 // virtual and the handlers can be called from their overrides.
 #pragma once
+#include <initializer_list>
+#include <memory>
 #include <vector>
 
 #include "kavrel/core/KArrays.h"
+#include "kavrel/core/KSpectrum.h"
 #include "kavrel/views/KFilmView.h"
 
 class CKWaveFilmView : public CKFilmView {
@@ -104,6 +107,9 @@ public:
     CKArrayInt spectraColumnMap; // cadre whose spectra slot s holds
     CKArrayInt bitmapColumnMap;  // cadre whose pixels slot s holds
     bool bPhasesKept = true;     // every spectra slot holds its phase derivatives too
+    // A whole window of spectra is shared with a second core, which reads
+    // the film's sound through spectra of its own set up like the film's.
+    bool bSecondCore = true;
     CKArrayDouble redWeight;
     CKArrayDouble greenWeight;
     CKArrayDouble blueWeight;
@@ -142,4 +148,11 @@ private:
 
     // Whole spectra of films whose NFFT gives more lines than the picture holds.
     std::vector<float> wideLevels, widePhases;
+    // The second core's copies of the film's spectra pS0 .. pS3 (those named
+    // are brought in line with the film's; false: compute on one core).
+    bool SecondCoreMirrors(std::initializer_list<int> which);
+    bool SecondCoreFree() const;
+    static constexpr size_t kPairsForSecondCore = 64;
+    std::unique_ptr<CKSpectrum> mirror[4];
+    bool bMirrorsStale = true;
 };

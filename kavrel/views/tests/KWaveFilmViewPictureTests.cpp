@@ -246,9 +246,12 @@ TEST(KWaveFilmViewPicture, ScrollingComputesOnlyTheNewCadres)
         s.film.displayFlags = type;
         const long long atStart = CKFFT::KFFT_nTransforms;
         ASSERT_TRUE(s.Open("picture-scroll.wav", Sine(1000, 20000, 16000, kFs), kFs, kNFFT, kWidth, kHeight));
-        // A pair of cadres takes one transform; a harmonogram column one
-        // single and five paired ones.
-        const long perColumn = type == CKWaveFilm::DisplayHarmonogram ? 6 : 1;
+        // A pair of cadres takes one transform; two harmonogram columns
+        // one for their centres, one for the wider spectra there and four
+        // each for the wider pairs beside them; a lone column two single
+        // transforms and four paired ones.
+        const long perColumn = type == CKWaveFilm::DisplayHarmonogram ? 5 : 1;
+        const long lone = type == CKWaveFilm::DisplayHarmonogram ? 6 : 1;
         const long perStep = type == CKWaveFilm::DisplayHarmonogram ? 1 : 2;
         EXPECT_EQ(CKFFT::KFFT_nTransforms - atStart, kWidth / perStep * perColumn) << type;
 
@@ -265,7 +268,7 @@ TEST(KWaveFilmViewPicture, ScrollingComputesOnlyTheNewCadres)
         before = CKFFT::KFFT_nTransforms;
         s.view->ScrollToPosition(CPoint(65, 0));
         s.Paint();
-        EXPECT_EQ(CKFFT::KFFT_nTransforms - before, perColumn) << "one column: " << type;
+        EXPECT_EQ(CKFFT::KFFT_nTransforms - before, lone) << "one column: " << type;
         // Every slot still holds the cadre that belongs to it.
         for (long c = 65; c < 65 + kWidth; ++c)
             ASSERT_EQ(s.view->spectraColumnMap.pArray[c % kWidth], c);
@@ -424,6 +427,27 @@ TEST(KWaveFilmViewPicture, APhaseTypeAfterGreyHasItsPhasesComputed)
         EXPECT_EQ(std::memcmp(grey.view->bitmapBits.pArray, direct.view->bitmapBits.pArray,
                               size_t(direct.view->bitmapBits.nSize)),
                   0)
+            << type;
+    }
+}
+
+TEST(KWaveFilmViewPicture, TheSecondCoreDrawsWhatOneCoreDraws)
+{
+    // A wide window shares its columns with a second core, which reads the
+    // sound through spectra of its own: the picture must not change.
+    std::vector<int> x = Sine(900, 9000, 24000, kFs);
+    for (size_t i = 0; i < x.size(); ++i)
+        x[i] += int(4000 * std::sin(0.37 * double(i) + 0.00002 * double(i) * double(i)));
+    for (int type : {CKWaveFilm::DisplayAmplitudeGrey, CKWaveFilm::DisplayPhaseFreqGrowth, CKWaveFilm::DisplayHarmonogram}) {
+        Sonogram two, one;
+        two.film.displayFlags = one.film.displayFlags = type;
+        one.view->bSecondCore = false;
+        ASSERT_TRUE(two.Open("picture-two-cores.wav", x, kFs, kNFFT, 600, kHeight));
+        ASSERT_TRUE(one.Open("picture-one-core.wav", x, kFs, kNFFT, 600, kHeight));
+        two.PaintFrom(37);
+        one.PaintFrom(37);
+        ASSERT_EQ(two.view->bitmapBits.nSize, one.view->bitmapBits.nSize);
+        EXPECT_EQ(std::memcmp(two.view->bitmapBits.pArray, one.view->bitmapBits.pArray, size_t(one.view->bitmapBits.nSize)), 0)
             << type;
     }
 }
