@@ -333,7 +333,9 @@ bool CKWave::FillKWaveBufFromSampleNSamples(void* pDst, long nFirst, long n)
             failedPath = 8;
     }
 
-    if (failedPath) {
+    if (failedPath && bSilentReads) {
+        std::memset(raw, silence, size_t(N));
+    } else if (failedPath) {
         CString text;
         if (seekFailed)
             text.Format(kSeekFailure, failedPath);

@@ -59,6 +59,9 @@ public:
 
     void ShowKWaveErrors() { bShowErrors = true; }
     void DoNotShowKWaveErrors() { bShowErrors = false; }
+    // Failed reads leave silence and say nothing: for waves read off the
+    // windows' thread (the film's own wave of the same file still speaks).
+    void ReadSilently() { bSilentReads = true; }
 
     CString GetKN() const { return sKN; }
     CString GetKP() const { return sKP; }
@@ -78,6 +81,7 @@ public:
     long nSizeInSamples = 0;
     WAVEFORMATEX Format{};
     bool bShowErrors = true;
+    bool bSilentReads = false;
     CKArrayChar Window;
     CKArrayBYTE RawBuffer;
     // The last block of data read (bytes from data offset nReadAheadFirst;

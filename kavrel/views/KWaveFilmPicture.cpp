@@ -15,6 +15,8 @@ std::unique_ptr<CKWaveFilmView> bareView(CKWaveFilm& film, int nBand)
 {
     std::unique_ptr<CKWaveFilmView> view(static_cast<CKWaveFilmView*>(RUNTIME_CLASS(CKWaveFilmView)->CreateObject()));
     view->pWaveFilm = &film;
+    // The export shares its columns out among films, one a core already.
+    view->bSecondCore = false;
     if (!view->AllocateImages(nBand))
         view.reset();
     return view;

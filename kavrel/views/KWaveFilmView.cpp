@@ -301,6 +301,7 @@ bool CKWaveFilmView::SecondCoreMirrors(std::initializer_list<int> which)
         if (bMirrorsStale || !m.Wave.KWaveIsGood() || m.Wave.GetKWaveFilePathName() != f.Wave.GetKWaveFilePathName() ||
             m.Wave.GetKWaveSizeInSamples() != f.Wave.GetKWaveSizeInSamples()) {
             m.Wave.DoNotShowKWaveErrors();
+            m.Wave.ReadSilently(); // read on the second core: no window may open there
             if (!m.Wave.OpenKWaveFile(f.Wave.GetKWaveFilePathName(), f.Wave.GetKWaveFileTitle()))
                 return false;
             m.SetNFFT(f.GetNFFT());
