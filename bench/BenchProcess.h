@@ -56,6 +56,28 @@ inline bool PeerPresent(benchmark::State& state, const std::string& probe, const
     return false;
 }
 
+// Runs a command that writes `out` (removed before each run, as the tool
+// never replaces a file; "" for none) once an iteration, the iteration
+// time its wall time; the last run, or a status other than 0 after
+// skipping the benchmark with the command's name.
+inline Run TimeCommand(benchmark::State& state, const std::string& command, const std::string& out)
+{
+    Run last;
+    for (auto _ : state) {
+        if (!out.empty())
+            std::remove(out.c_str());
+        last = RunProcess(command);
+        if (last.status != 0) {
+            state.SkipWithError(("failed: " + command).c_str());
+            return last;
+        }
+        state.SetIterationTime(last.seconds);
+    }
+    if (!out.empty())
+        std::remove(out.c_str());
+    return last;
+}
+
 // One command of a comparison: what to run and the file it writes (removed
 // before each run, as the tool never replaces a file; "" for none).
 struct Job {

@@ -78,18 +78,9 @@ void BM_PirogovWholeHour(benchmark::State& state)
     const std::string wav = hourRecording(), out = kbench::TempDir() + "/bench-reports-pirogov.xls";
     const std::string command = std::string(KAVREL_TOOL) + " pirogov " + kbench::Quoted(wav) + " --select 0 " +
                                 std::to_string(filmCadres(long(kHour) * 44100) - 1) + " " + kbench::Quoted(out);
-    kbench::Run last;
-    for (auto _ : state) {
-        std::remove(out.c_str());
-        last = kbench::RunProcess(command);
-        if (last.status != 0) {
-            state.SkipWithError(("failed: " + command).c_str());
-            return;
-        }
-        state.SetIterationTime(last.seconds);
-    }
-    std::remove(out.c_str());
-    state.counters["maxrss_MB"] = last.maxRssMB;
+    const kbench::Run last = kbench::TimeCommand(state, command, out);
+    if (last.status == 0)
+        state.counters["maxrss_MB"] = last.maxRssMB;
 }
 
 void BM_WorkshopOpensHourWith200Objects(benchmark::State& state)

@@ -43,17 +43,9 @@ std::string recordingFile(int seconds)
 // never replaces a file) and reports its time and memory.
 void timeCommand(benchmark::State& state, const std::string& command, const std::string& out, double audioSeconds)
 {
-    kbench::Run last;
-    for (auto _ : state) {
-        std::remove(out.c_str());
-        last = kbench::RunProcess(command);
-        if (last.status != 0) {
-            state.SkipWithError(("failed: " + command).c_str());
-            return;
-        }
-        state.SetIterationTime(last.seconds);
-    }
-    std::remove(out.c_str());
+    const kbench::Run last = kbench::TimeCommand(state, command, out);
+    if (last.status != 0)
+        return;
     state.counters["x_realtime"] = audioSeconds / last.seconds;
     state.counters["maxrss_MB"] = last.maxRssMB;
 }
