@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <limits>
 #include <memory>
 #include <thread>
 
@@ -116,29 +115,6 @@ long KWaveFilmPictureColumnStart(long c0, long c1, long width, long x)
     if (width <= 0)
         return c0;
     return c0 + long((long long)(c1 - c0) * x / width);
-}
-
-bool RenderKWaveFilmPicture(CKWaveFilm& film, long c0, long c1, std::uint32_t* pixels, long stride, int nBand,
-                            const std::function<void(long)>& progress)
-{
-    std::unique_ptr<CKWaveFilmView> view = bareView(film, nBand);
-    if (!view)
-        return false;
-    const int lines = view->nLines;
-    const int columns = view->nColumns;
-    for (long x0 = c0; x0 < c1; x0 += columns) {
-        view->CalculateSpectraFromCadre(x0);
-        view->CalculateBitmapFromCadre(x0);
-        const long end = std::min(c1, x0 + columns);
-        for (int k = 0; k < lines; ++k) {
-            std::uint32_t* row = pixels + size_t(lines - 1 - k) * size_t(stride);
-            for (long c = x0; c < end; ++c)
-                row[c - c0] = view->PicturePixel(int(c % columns), k);
-        }
-        if (progress)
-            progress(end - c0);
-    }
-    return true;
 }
 
 bool RenderKWaveFilmPictureBytes(const std::vector<CKWaveFilm*>& films, long c0, long c1, long width, long xa,

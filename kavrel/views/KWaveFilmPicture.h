@@ -4,7 +4,6 @@
 // display type. The batch export and the benchmarks draw through it.
 #pragma once
 #include <cstddef>
-#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -12,13 +11,6 @@
 
 // Rows of the picture for the film's NFFT (the view's nLines).
 int KWaveFilmPictureHeight(const CKWaveFilm& film);
-
-// Fills pixels (0x00RRGGBB, stride pixels a row) with cadres [c0, c1),
-// computed in bands of nBand columns as a window that wide would. The
-// progress callback hears the cadres done so far. False when the caches
-// cannot be had.
-bool RenderKWaveFilmPicture(CKWaveFilm& film, long c0, long c1, std::uint32_t* pixels, long stride,
-                            int nBand = 1024, const std::function<void(long)>& progress = {});
 
 // Bytes a pixel of the film's picture needs: 1 where every pixel is grey
 // (the amplitude-grey type and the harmonogram), 3 (red, green, blue)
