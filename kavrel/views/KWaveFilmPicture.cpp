@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <memory>
+#include <sched.h>
 #include <thread>
 
 #include "kavrel/views/KWaveFilmView.h"
@@ -97,6 +98,14 @@ void renderColumns(CKWaveFilmView& view, long c0, long c1, long width, long x0, 
 }
 
 } // namespace
+
+int KUsableCores()
+{
+    cpu_set_t set;
+    if (::sched_getaffinity(0, sizeof set, &set) == 0)
+        return CPU_COUNT(&set);
+    return int(std::max(1u, std::thread::hardware_concurrency()));
+}
 
 int KWaveFilmPictureHeight(const CKWaveFilm& film)
 {

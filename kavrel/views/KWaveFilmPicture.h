@@ -9,6 +9,9 @@
 
 #include "kavrel/core/KWaveFilm.h"
 
+// The cores this process may run on (its affinity), not the machine's.
+int KUsableCores();
+
 // Rows of the picture for the film's NFFT (the view's nLines).
 int KWaveFilmPictureHeight(const CKWaveFilm& film);
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <sched.h>
 #include <thread>
 #include <tuple>
 #include <vector>
@@ -13,6 +12,7 @@
 #include "kavrel/views/DialogAdjustSpectraVisualLevels.h"
 #include "kavrel/views/KDialogPlayFilmViewFragment.h"
 #include "kavrel/views/KSonogramColouring.h"
+#include "kavrel/views/KWaveFilmPicture.h"
 #include "kavrel/views/KWaveSpectrumView.h"
 
 // The window classes of the framework carry no class records; the view's
@@ -276,12 +276,7 @@ void CKWaveFilmView::calculatePairs(long x0)
 
 bool CKWaveFilmView::SecondCoreFree() const
 {
-    // The cores this process may run on, not those of the machine.
-    static const bool twoCores = [] {
-        cpu_set_t set;
-        return ::sched_getaffinity(0, sizeof set, &set) == 0 ? CPU_COUNT(&set) >= 2
-                                                             : std::thread::hardware_concurrency() >= 2;
-    }();
+    static const bool twoCores = KUsableCores() >= 2;
     return bSecondCore && twoCores;
 }
 

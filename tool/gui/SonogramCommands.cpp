@@ -5,11 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <sched.h>
 #include <string>
 #include <sys/mman.h>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -103,14 +101,6 @@ bool parseOptions(const ToolArgs& args, SonogramOptions& o)
     return true;
 }
 
-int UsableCores()
-{
-    cpu_set_t set;
-    if (::sched_getaffinity(0, sizeof set, &set) == 0)
-        return CPU_COUNT(&set);
-    return int(std::thread::hardware_concurrency());
-}
-
 // OUT itself for one picture; OUT's name with -001, -002 ... before its
 // extension for tiles.
 std::string TileName(const std::string& out, long tile, long nTiles)
@@ -138,7 +128,7 @@ static int RunSonogram(const ToolArgs& args)
     }
     const std::string out = args[1].GetString();
     // One film a core this process may run on: the columns are shared out among them.
-    const int nThreads = std::clamp(UsableCores(), 1, 4);
+    const int nThreads = std::clamp(KUsableCores(), 1, 4);
     std::vector<std::unique_ptr<CKWaveFilm>> films;
     std::vector<CKWaveFilm*> filmPointers;
     for (int t = 0; t < nThreads; ++t) {
