@@ -1,5 +1,7 @@
 #include "kavrel/core/KPngWriter.h"
 
+#include "kavrel/core/KHuffmanDeflate.h"
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -7,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <thread>
 #include <vector>
 
@@ -51,52 +54,25 @@ struct Piece {
 void deflatePiece(Piece& p, const unsigned char* rows, size_t stride, long width, int channels, long r0, long r1,
                   bool last)
 {
-    z_stream z{};
-    // Raw deflate: the zlib header and checksum are written once for all
-    // pieces. After the Sub filter a sonogram's rows are mostly small
-    // numbers: Huffman codes alone pack them tighter than the fastest full
-    // search for matches, at nearly three times its pace.
-    if (deflateInit2(&z, 1, Z_DEFLATED, -15, 8, Z_HUFFMAN_ONLY) != Z_OK)
-        return;
+    // Raw deflate: the zlib header and checksum are written once for all pieces.
     const size_t rowBytes = size_t(width) * size_t(channels);
+    p.out.reserve((rowBytes + 1) * size_t(r1 - r0) / 2 + 4096);
+    CKHuffmanDeflater d(p.out);
     std::vector<unsigned char> line(rowBytes + 1);
     line[0] = 1; // Sub
-    p.out.resize(deflateBound(&z, uLong((rowBytes + 1) * size_t(r1 - r0))) + 64);
-    z.next_out = p.out.data();
-    z.avail_out = uInt(std::min<size_t>(p.out.size(), 0x7FFFFFFF));
-    bool ok = true;
-    for (long r = r0; r < r1 && ok; ++r) {
+    for (long r = r0; r < r1; ++r) {
         const unsigned char* src = rows + size_t(r) * stride;
         unsigned char* dst = line.data() + 1;
         for (int c = 0; c < channels; ++c)
             dst[c] = src[c];
         for (size_t i = size_t(channels); i < rowBytes; ++i)
             dst[i] = static_cast<unsigned char>(src[i] - src[i - size_t(channels)]);
-        p.adler = adler32_z(p.adler, line.data(), line.size());
-        p.rawBytes += line.size();
-        z.next_in = line.data();
-        z.avail_in = uInt(line.size());
-        const int flush = r + 1 < r1 ? Z_NO_FLUSH : (last ? Z_FINISH : Z_SYNC_FLUSH);
-        for (;;) {
-            if (z.avail_out == 0) {
-                const size_t used = p.out.size();
-                p.out.resize(used + (used >> 1) + 4096);
-                z.next_out = p.out.data() + used;
-                z.avail_out = uInt(std::min<size_t>(p.out.size() - used, 0x7FFFFFFF));
-            }
-            const int rc = deflate(&z, flush);
-            if (rc == Z_STREAM_ERROR) {
-                ok = false;
-                break;
-            }
-            // Done when the row is in and, at the end, the piece closed.
-            if (flush == Z_FINISH ? rc == Z_STREAM_END : z.avail_out != 0)
-                break;
-        }
+        d.Write(line.data(), line.size());
     }
-    p.out.resize(size_t(z.next_out - p.out.data()));
-    deflateEnd(&z);
-    p.ok = ok;
+    d.Finish(last);
+    p.adler = d.Adler();
+    p.rawBytes = d.BytesIn();
+    p.ok = true;
 }
 
 } // namespace
@@ -117,7 +93,11 @@ bool KWritePng(const char* path, long width, long height, int channels, const un
         for (int i = 0; i < nPieces; ++i) {
             const long r0 = height * i / nPieces, r1 = height * (i + 1) / nPieces;
             auto job = [&, i, r0, r1] {
-                deflatePiece(pieces[size_t(i)], rows, stride, width, channels, r0, r1, i + 1 == nPieces);
+                try {
+                    deflatePiece(pieces[size_t(i)], rows, stride, width, channels, r0, r1, i + 1 == nPieces);
+                } catch (const std::bad_alloc&) {
+                    pieces[size_t(i)].ok = false;
+                }
             };
             if (i + 1 == nPieces)
                 job(); // the calling thread takes the last piece
