@@ -866,6 +866,29 @@ int CDC::StretchDIBits(int xDest, int yDest, int cxDest, int cyDest, int xSrc, i
     const auto* base = static_cast<const std::uint8_t*>(bits);
 
     const KStretch b(m->ToDevice(xDest, yDest), cxDest, cyDest, QPoint(xSrc, ySrc), cxSrc, cySrc);
+    // A copy pixel for pixel (the sonogram's every repaint) goes row by row.
+    if (RopCode(rop) == 0xCC && bytes == 4 && b.w == b.sw && b.h == b.sh && !b.flipX && !b.flipY) {
+        QImage& img = ImageOf(t);
+        const QRegion rgn = m->Visible(t) & QRect(b.dl, b.dt, b.w, b.h);
+        for (const QRect& r : rgn)
+            for (int yy = r.top(); yy <= r.bottom(); ++yy) {
+                const long long j = yy - b.dt;
+                const long long memRow = bottomUp ? b.st + (b.sh - 1 - j) : b.st + j;
+                if (memRow < 0 || memRow >= rows) continue;
+                // Destination pixels whose source column lies in the picture.
+                const long long shift = static_cast<long long>(b.sl) - b.dl;
+                const long long x0 = std::max<long long>(r.left(), -shift);
+                const long long x1 = std::min<long long>(r.right(), hd.biWidth - 1 - shift);
+                const std::uint8_t* src = base + static_cast<size_t>(memRow) * stride;
+                std::uint32_t* line = Row(img, yy);
+                for (long long xx = x0; xx <= x1; ++xx) {
+                    const std::uint8_t* px = src + static_cast<size_t>(xx + shift) * 4;
+                    line[xx] = kOpaque | (std::uint32_t(px[2]) << 16) | (std::uint32_t(px[1]) << 8) | px[0];
+                }
+            }
+        t->NoteChanged(ToCRect(rgn.boundingRect()));
+        return b.sh;
+    }
     StretchRop(t, m->Visible(t), b, RopCode(rop), ToPixel(m->s.brush.color), [&](int i, int j, std::uint32_t& s) {
         // A bottom-up picture shows its first row in memory at the bottom.
         const long long memRow = bottomUp ? b.st + (b.sh - 1 - j) : b.st + j;

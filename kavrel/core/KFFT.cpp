@@ -7,6 +7,10 @@
 #include <numbers>
 #include <thread>
 
+#if defined(__SSE2__)
+#include <immintrin.h>
+#endif
+
 #include "framework/base/UserServices.h"
 #include "kavrel/core/KSpectrum.h"
 
@@ -502,8 +506,11 @@ void LoadOne(Z* z, const T* x, const double* g, int N)
     const int h = N / 2;
     for (int k = 0; k < h; ++k)
         z[k] = Z{x[h + k] * g[k], 0.0};
-    for (int m = 1; m <= h; ++m)
-        z[N - m] = Z{x[h - m] * g[m], 0.0};
+    // z[N-m] = x[h-m]·g[m] for m = 1..h, written forwards (k = h - m): the
+    // samples are read in order and only the weights backwards, which
+    // vector instructions do far better than the other way round.
+    for (int k = 0; k < h; ++k)
+        z[h + k] = Z{x[k] * g[h - k], 0.0};
 }
 
 template <typename T>
@@ -512,8 +519,23 @@ KFFT_INLINE void LoadTwo(Z* z, const T* x1, const double* g1, const T* x2, const
     const int h = N / 2;
     for (int k = 0; k < h; ++k)
         z[k] = Z{x1[h + k] * g1[k], x2[h + k] * g2[k]};
-    for (int m = 1; m <= h; ++m)
-        z[N - m] = Z{x1[h - m] * g1[m], x2[h - m] * g2[m]};
+    // As in LoadOne, and the samples made doubles a block at a time first:
+    // beside doubles the backward weights go into vectors, beside
+    // integers they do not.
+    constexpr int kBlock = 256;
+    double a[kBlock], b[kBlock];
+    for (int k0 = 0; k0 < h; k0 += kBlock) {
+        const int n = std::min(kBlock, h - k0);
+        for (int i = 0; i < n; ++i) {
+            a[i] = double(x1[k0 + i]);
+            b[i] = double(x2[k0 + i]);
+        }
+        const double* r1 = g1 + (h - k0);
+        const double* r2 = g2 + (h - k0);
+        Z* out = z + h + k0;
+        for (int i = 0; i < n; ++i)
+            out[i] = Z{a[i] * r1[-i], b[i] * r2[-i]};
+    }
 }
 
 // The sonogram's every pair of cadres goes through these: built for the
@@ -552,6 +574,74 @@ KFFT_VECTOR_CLONES void UnpackTwoSpectra(const Z* X, Z* S1, Z* S2, int N)
     UnpackTwo(X, S1, S2, N);
 }
 
+#if defined(__GNUC__) && defined(__x86_64__)
+#define KFFT_POWER_AVX2
+// Four lines of each spectrum a step, from line 1: AVX2 without FMA, so
+// each product is rounded before its sum as below. Returns the first line
+// left to do.
+[[gnu::target("avx2")]] inline __m256d TwoPowersAvx2(const Z* X, int N, int k)
+{
+    // Lines k and k+1: (P1[k], P2[k], P1[k+1], P2[k+1]).
+    const __m256d x = _mm256_loadu_pd(&X[k].re);
+    const __m256d yr = _mm256_loadu_pd(&X[N - k - 1].re); // X[N-k-1], X[N-k]
+    const __m256d y = _mm256_permute2f128_pd(yr, yr, 1);    // X[N-k], X[N-k-1]
+    const __m256d s = _mm256_add_pd(x, y), d = _mm256_sub_pd(x, y);
+    const __m256d ss = _mm256_mul_pd(s, s), dd = _mm256_mul_pd(d, d);
+    return _mm256_add_pd(ss, _mm256_permute_pd(dd, 0x5));
+}
+
+[[gnu::target("avx2")]] int UnpackTwoPowersAvx2(const Z* X, double* P1, double* P2, int N, int n)
+{
+    int m = 1;
+    for (; m + 4 <= n; m += 4) {
+        const __m256d a = TwoPowersAvx2(X, N, m), b = TwoPowersAvx2(X, N, m + 2); // a0 b0 a1 b1 | a2 b2 a3 b3
+        const __m256d lo = _mm256_unpacklo_pd(a, b), hi = _mm256_unpackhi_pd(a, b); // a0 a2 a1 a3 | b0 b2 b1 b3
+        _mm256_storeu_pd(P1 + m, _mm256_permute4x64_pd(lo, 0xD8));
+        _mm256_storeu_pd(P2 + m, _mm256_permute4x64_pd(hi, 0xD8));
+    }
+    return m;
+}
+#endif
+
+// UnpackTwo's lines 0 .. n-1 squared as CKSpectrum's power is (re·re +
+// im·im, the two products rounded before the sum), without storing the
+// lines. Not built for FMA: fused, the power would not be the same bits.
+// With x = X[m] and y = X[N-m], the lines are (x.re+y.re, x.im-y.im) and
+// (x.im+y.im, y.re-x.re): both powers come from the squares of x+y and x-y.
+void UnpackTwoPowers(const Z* X, double* P1, double* P2, int N, int n)
+{
+    if (n <= 0)
+        return;
+    const double r1 = 2.0 * X[0].re, r2 = 2.0 * X[0].im, i0 = 0.0;
+    P1[0] = r1 * r1 + i0 * i0;
+    P2[0] = r2 * r2 + i0 * i0;
+    int m = 1;
+#if defined(KFFT_POWER_AVX2)
+    if (__builtin_cpu_supports("avx2"))
+        m = UnpackTwoPowersAvx2(X, P1, P2, N, n);
+#endif
+#if defined(__SSE2__)
+    static_assert(sizeof(Z) == 2 * sizeof(double));
+    auto pair = [&](int k) {
+        const __m128d x = _mm_loadu_pd(&X[k].re), y = _mm_loadu_pd(&X[N - k].re);
+        const __m128d s = _mm_add_pd(x, y), d = _mm_sub_pd(x, y);
+        const __m128d ss = _mm_mul_pd(s, s), dd = _mm_mul_pd(d, d);
+        return _mm_add_pd(ss, _mm_shuffle_pd(dd, dd, 1)); // (power 1, power 2)
+    };
+    for (; m + 2 <= n; m += 2) {
+        const __m128d a = pair(m), b = pair(m + 1);
+        _mm_storeu_pd(P1 + m, _mm_unpacklo_pd(a, b));
+        _mm_storeu_pd(P2 + m, _mm_unpackhi_pd(a, b));
+    }
+#endif
+    for (; m < n; ++m) {
+        const double a = X[m].re + X[N - m].re, b = X[m].im - X[N - m].im;
+        const double c = X[m].im + X[N - m].im, d = X[N - m].re - X[m].re;
+        P1[m] = a * a + b * b;
+        P2[m] = c * c + d * d;
+    }
+}
+
 } // namespace
 
 void CKFFT::CalculateWithWeighting(CKSpectrum* s)
@@ -581,6 +671,23 @@ void CKFFT::CalculateWithWeighting(CKSpectrum* s1, CKSpectrum* s2)
                    N);
     fft(N);
     UnpackTwoSpectra(KFFT_z, s1->z.pArray, s2->z.pArray, N);
+}
+
+bool CKFFT::PowersWithWeighting(CKSpectrum* s1, CKSpectrum* s2, double* p1, double* p2, int nLines)
+{
+    const int N = s1 && s2 ? s1->nFFT : 0;
+    nLines = std::clamp(nLines, 0, N / 2);
+    if (!ThreadZ() || N < 4 || N > nMaxFFT || !CanHoldSpectrum(s1, N) || !CanHoldSpectrum(s2, N) ||
+        !HasWindowOf(s1, N) || !HasWindowOf(s2, N)) {
+        std::fill(p1, p1 + nLines, 0.0);
+        std::fill(p2, p2 + nLines, 0.0);
+        return false;
+    }
+    LoadTwoWindows(KFFT_z, s1->Wave.GetKWaveWindow(), s1->Gauss.pArray, s2->Wave.GetKWaveWindow(), s2->Gauss.pArray,
+                   N);
+    fft(N);
+    UnpackTwoPowers(KFFT_z, p1, p2, N, nLines);
+    return true;
 }
 
 void CKFFT::CalculateWithWeighting(CKSpectrum* s1, float* x1, CKSpectrum* s2, float* x2)

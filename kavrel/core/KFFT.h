@@ -48,6 +48,12 @@ public:
     // Two real signals given as float samples (NFFT of s1 each, centre at
     // NFFT/2), weighted by the Gaussians of s1 and s2.
     void CalculateWithWeighting(CKSpectrum* s1, float* x1, CKSpectrum* s2, float* x2);
+    // The powers of lines 0 .. nLines-1 of the two spectra the pair form
+    // would make, the same bits as their GetAmplPower(), into p1 and p2;
+    // the spectra themselves are left as they were. For callers that read
+    // nothing else and throw the spectra away at once. False (and zeros)
+    // where the pair form would compute nothing.
+    bool PowersWithWeighting(CKSpectrum* s1, CKSpectrum* s2, double* p1, double* p2, int nLines);
 
     // Shared by every instance; the first constructed allocates them, the
     // last destroyed frees them.

@@ -197,6 +197,26 @@ bool ShowsPhases(int displayFlags)
     return type == CKWaveFilm::DisplayPhaseAmplGrowth || type == CKWaveFilm::DisplayPhaseFreqGrowth;
 }
 
+// The harmonogram's line loops, built for AVX2 as well: maxima, sums, one
+// division and one root a line, the same bits either way.
+[[gnu::target_clones("avx2", "default")]] void AddLargestOfThree(double* sum, const double* a, const double* b,
+                                                                 const double* c, int n)
+{
+    for (int j = 0; j < n; ++j)
+        sum[j] += std::max(std::max(a[j], b[j]), c[j]);
+}
+
+// 10·sqrt(P / S), or 0 where S is 0. Every line is divided (by 1 where S
+// is 0, and the root then taken times 0), so that the loop needs no branch.
+[[gnu::target_clones("avx2", "default")]] void HarmonogramRatios(const double* P, const double* S, int n, float* out)
+{
+    for (int j = 0; j < n; ++j) {
+        const double s = S[j];
+        const double d = s > 0 ? s : 1.0, m = s > 0 ? 10.0 : 0.0;
+        out[j] = float(m * std::sqrt(P[j] / d));
+    }
+}
+
 } // namespace
 
 void CKWaveFilmView::calculatePairs(long x0)
@@ -337,29 +357,26 @@ void CKWaveFilmView::calculateHarmonogram(long x0)
     // then each centre beside the wider spectra a quarter step to four
     // quarters either side.
     auto analyse = [&](CKSpectrum* S0, CKSpectrum* S1, CKSpectrum* S2, CKSpectrum* S3, size_t from, size_t to) {
-        std::vector<double> sum(size_t(std::max(nBins, 1))), P0(sum.size()), W0(sum.size()), P1(sum.size()),
-            W1(sum.size());
-        auto keep = [&](CKSpectrum* S, std::vector<double>& into) {
-            const double* P = S->GetAmplPower();
-            std::copy(P, P + nBins, into.begin());
+        std::vector<double> sumF(size_t(std::max(nBins, 1))), sumG(sumF.size()), PL(sumF.size()), PR(sumF.size());
+        // The centre's power P stays in its spectrum (S0 or S1) while the
+        // wider ones move; the sum starts at the larger of P and the wider
+        // spectrum at the centre.
+        auto start = [&](std::vector<double>& sum, const double* P, const double* W) {
+            for (int j = 0; j < nBins; ++j)
+                sum[size_t(j)] = std::max(P[j], W[j]);
         };
-        auto column = [&](long f, const std::vector<double>& P, const std::vector<double>& W) {
+        auto column = [&](long f, const double* P, std::vector<double>& sum) {
             float* a = amplBuffer.pArray + size_t(f % nColumns) * nLines;
             const long centre = film.GetSampleFromCadreNumber(f);
-            for (int j = 0; j < nBins; ++j)
-                sum[size_t(j)] = std::max(P[size_t(j)], W[size_t(j)]);
             for (int pass = 1; pass < 5; ++pass) {
                 const long o = pass * q;
                 S2->Wave.PositKWaveWindowOnSample(centre - o);
                 S3->Wave.PositKWaveWindowOnSample(centre + o);
-                film.FFT.CalculateWithWeighting(S2, S3);
-                const double* PL = S2->GetAmplPower();
-                const double* PR = S3->GetAmplPower();
-                for (int j = 0; j < nBins; ++j)
-                    sum[size_t(j)] += std::max({P[size_t(j)], PL[j], PR[j]});
+                // Only their powers are read, once.
+                film.FFT.PowersWithWeighting(S2, S3, PL.data(), PR.data(), nBins);
+                AddLargestOfThree(sum.data(), P, PL.data(), PR.data(), nBins);
             }
-            for (int j = 0; j < nBins; ++j)
-                a[j] = sum[size_t(j)] > 0 ? float(10 * std::sqrt(P[size_t(j)] / sum[size_t(j)])) : 0.0f;
+            HarmonogramRatios(P, sum.data(), nBins, a);
         };
         for (size_t i = from; i < to; ++i) {
             const long f = frames[i];
@@ -372,10 +389,9 @@ void CKWaveFilmView::calculateHarmonogram(long x0)
             S2->Wave.PositKWaveWindowOnSample(cf);
             if (!(i + 1 < to && frames[i + 1] < nCadres)) {
                 film.FFT.CalculateWithWeighting(S0);
-                keep(S0, P0);
                 film.FFT.CalculateWithWeighting(S2);
-                keep(S2, W0);
-                column(f, P0, W0);
+                start(sumF, S0->GetAmplPower(), S2->GetAmplPower());
+                column(f, S0->GetAmplPower(), sumF);
                 continue;
             }
             const long g = frames[++i];
@@ -385,13 +401,11 @@ void CKWaveFilmView::calculateHarmonogram(long x0)
             S1->Wave.PositKWaveWindowOnSample(cg);
             S3->Wave.PositKWaveWindowOnSample(cg);
             film.FFT.CalculateWithWeighting(S0, S1);
-            keep(S0, P0);
-            keep(S1, P1);
             film.FFT.CalculateWithWeighting(S2, S3);
-            keep(S2, W0);
-            keep(S3, W1);
-            column(f, P0, W0);
-            column(g, P1, W1);
+            start(sumF, S0->GetAmplPower(), S2->GetAmplPower());
+            start(sumG, S1->GetAmplPower(), S3->GetAmplPower());
+            column(f, S0->GetAmplPower(), sumF);
+            column(g, S1->GetAmplPower(), sumG);
         }
     };
     // An even split keeps the centres paired as one core pairs them.

@@ -322,6 +322,23 @@ TEST_F(CDCTest, StretchDIBitsPlacesRowsByTheHeightSign)
     EXPECT_EQ(dc.StretchDIBits(0, 0, 3, 4, 0, 0, 3, 4, up.bits.data(), &bad, DIB_RGB_COLORS, SRCCOPY), 0);
 }
 
+TEST_F(CDCTest, StretchDIBitsCopiesOneToOneOnlyWhereClipAndPictureAllow)
+{
+    // Source columns 2..6 of a 5-column picture: 5 and 6 do not exist; the
+    // block starts left of the surface and a clip rectangle is cut out.
+    CSurface s(8, 6, kWhite);
+    CDC dc(&s);
+    Picture down(5, 4, false);
+    dc.ExcludeClipRect(1, 1, 2, 2);
+    EXPECT_EQ(dc.StretchDIBits(-1, 0, 5, 4, 2, 0, 5, 4, down.bits.data(), &down.bmi, DIB_RGB_COLORS, SRCCOPY), 4);
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 8; ++x) {
+            const int column = x + 3; // the source column shown at x
+            const bool drawn = y < 4 && x < 2 && column < 5 && !(x == 1 && y == 1);
+            EXPECT_EQ(s.GetPixel(x, y), drawn ? RGB(column, y, 77) : kWhite) << x << "," << y;
+        }
+}
+
 TEST_F(CDCTest, StretchDIBitsDrawsARingPictureInTwoParts)
 {
     // The sonogram keeps its columns in a ring starting at s0 and shows the

@@ -251,6 +251,38 @@ TEST_F(KFFTWeighting, TwoSignalsTogetherEqualEachAlone)
     EXPECT_LT(RelativeError(a.z.pArray, aloneA.data(), h), 1e-13);
 }
 
+// The powers alone: the same bits as the pair form's powers, every line
+// count (the vector steps and their tails), and the spectra left alone.
+TEST_F(KFFTWeighting, PowersAloneAreThePairsPowersToTheBit)
+{
+    for (int N : {16, 1024}) {
+        CKSpectrum a, b;
+        Open(a, sNoise, N, 40.0, 1500);
+        Open(b, sNoise, N, 90.0, 5000);
+        fft.CalculateWithWeighting(&a, &b);
+        const std::vector<double> pa(a.GetAmplPower(), a.GetAmplPower() + N / 2);
+        const std::vector<double> pb(b.GetAmplPower(), b.GetAmplPower() + N / 2);
+        // Moved elsewhere and back: the spectra keep their z of 1500 / 5000.
+        const KSPECTRUM_PROPERTY before = a.zProperty;
+        for (int n : {0, 1, 2, 5, 8, N / 2 - 1, N / 2, N}) {
+            std::vector<double> p1(size_t(N) + 1, -1.0), p2(p1);
+            ASSERT_TRUE(fft.PowersWithWeighting(&a, &b, p1.data(), p2.data(), n));
+            const int lines = std::min(n, N / 2);
+            for (int m = 0; m < lines; ++m) {
+                ASSERT_EQ(p1[size_t(m)], pa[size_t(m)]) << N << " " << n << " " << m;
+                ASSERT_EQ(p2[size_t(m)], pb[size_t(m)]) << N << " " << n << " " << m;
+            }
+            EXPECT_EQ(p1[size_t(lines)], -1.0) << "a line past the count written";
+        }
+        EXPECT_EQ(a.zProperty, before);
+    }
+    CKSpectrum empty, ready;
+    Open(ready, sNoise, 64, 300.0, 100);
+    std::vector<double> p1(32, -1.0), p2(32, -1.0);
+    EXPECT_FALSE(fft.PowersWithWeighting(&ready, &empty, p1.data(), p2.data(), 32));
+    EXPECT_EQ(p1[31], 0.0);
+}
+
 TEST_F(KFFTWeighting, SpectrumWithoutItsArraysIsLeftAlone)
 {
     // Before SetNFFT (and after a failed allocation) there is nothing the
