@@ -576,12 +576,10 @@ KFFT_VECTOR_CLONES void UnpackTwoSpectra(const Z* X, Z* S1, Z* S2, int N)
 
 #if defined(__GNUC__) && defined(__x86_64__)
 #define KFFT_POWER_AVX2
-// Four lines of each spectrum a step, from line 1: AVX2 without FMA, so
-// each product is rounded before its sum as below. Returns the first line
-// left to do.
+// Lines k and k+1 of both spectra, as (P1[k], P2[k], P1[k+1], P2[k+1]):
+// AVX2 without FMA, so each product is rounded before its sum as below.
 [[gnu::target("avx2")]] inline __m256d TwoPowersAvx2(const Z* X, int N, int k)
 {
-    // Lines k and k+1: (P1[k], P2[k], P1[k+1], P2[k+1]).
     const __m256d x = _mm256_loadu_pd(&X[k].re);
     const __m256d yr = _mm256_loadu_pd(&X[N - k - 1].re); // X[N-k-1], X[N-k]
     const __m256d y = _mm256_permute2f128_pd(yr, yr, 1);    // X[N-k], X[N-k-1]
@@ -590,6 +588,8 @@ KFFT_VECTOR_CLONES void UnpackTwoSpectra(const Z* X, Z* S1, Z* S2, int N)
     return _mm256_add_pd(ss, _mm256_permute_pd(dd, 0x5));
 }
 
+// Four lines of each spectrum a step, from line 1; returns the first line
+// left to do.
 [[gnu::target("avx2")]] int UnpackTwoPowersAvx2(const Z* X, double* P1, double* P2, int N, int n)
 {
     int m = 1;
