@@ -5,6 +5,7 @@
 
 #include "framework/ui/CDC.h"
 #include "framework/ui/CGdiObjects.h"
+#include "kavrel/views/KLabelPlacer.h"
 #include "vornel/doc/VornelDoc.h"
 
 IMPLEMENT_DYNCREATE(CVornelAmplView, CVornelView)
@@ -48,6 +49,7 @@ BOOL CVornelAmplView::OnEraseBkgnd(CDC* pDC)
 void CVornelAmplView::OnDraw(CDC* pDC)
 {
     CVornelDoc* doc = GetVornelDoc();
+    drawnLabels.clear();
     if (!doc || !doc->bSpectrumReady) {
         pDC->TextOut(10, 10, kNotReady);
         return;
@@ -85,18 +87,38 @@ void CVornelAmplView::OnDraw(CDC* pDC)
         return;
     pDC->SetBkMode(TRANSPARENT);
     pDC->SetTextAlign(TA_CENTER);
-    CString label;
+    // On a real spectrum neighbouring extrema lie a few bins apart and their
+    // numbers would print over each other: the highest maxima are labelled
+    // first, then the deepest minima, each only where it covers no label.
+    struct Candidate {
+        int bin;
+        bool maximum;
+        double dB;
+    };
+    std::vector<Candidate> candidates;
     const int from = std::max(first, 1), to = std::min(last, B - 1);
-    pDC->SetTextColor(clrMaximum);
-    for (int i = from; i < to; ++i)
-        if (dB[i] > dB[i - 1] && dB[i] > dB[i + 1]) {
-            label.Format("%.1f", doc->GetFrequencyOfBin(i));
-            pDC->TextOut(i, 0, label);
-        }
-    pDC->SetTextColor(clrMinimum);
-    for (int i = from; i < to; ++i)
-        if (dB[i] < dB[i - 1] && dB[i] < dB[i + 1]) {
-            label.Format("%.1f", doc->GetFrequencyOfBin(i));
-            pDC->TextOut(i, TopOfBin(M, dB[i]), label);
-        }
+    for (int i = from; i < to; ++i) {
+        if (dB[i] > dB[i - 1] && dB[i] > dB[i + 1])
+            candidates.push_back({i, true, dB[i]});
+        else if (dB[i] < dB[i - 1] && dB[i] < dB[i + 1])
+            candidates.push_back({i, false, dB[i]});
+    }
+    std::stable_sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
+        if (a.maximum != b.maximum)
+            return a.maximum;
+        return a.maximum ? a.dB > b.dB : a.dB < b.dB;
+    });
+    CKLabelPlacer placer;
+    CString label;
+    for (const Candidate& c : candidates) {
+        label.Format("%.1f", doc->GetFrequencyOfBin(c.bin));
+        const CSize size = pDC->GetTextExtent(label);
+        const int top = c.maximum ? 0 : TopOfBin(M, dB[c.bin]);
+        const int left = c.bin - size.cx / 2;
+        if (!placer.TryPlace(CRect(left, top, left + size.cx, top + size.cy)))
+            continue;
+        pDC->SetTextColor(c.maximum ? clrMaximum : clrMinimum);
+        pDC->TextOut(c.bin, top, label);
+    }
+    drawnLabels = placer.Placed();
 }

@@ -1,8 +1,11 @@
 // CVornelAmplView: the amplitude spectrum of the object, a vertical yellow
 // line per bin from its level down to 180 dB below the strongest bin, on
 // black with a grey line every 10 dB. Scrolled a bin a pixel, maxima are
-// labelled with their frequencies in red at the top and minima in black.
+// labelled with their frequencies in red at the top and minima in black,
+// the strongest first and none over another.
 #pragma once
+#include <vector>
+
 #include "vornel/VornelView.h"
 
 class CVornelAmplView : public CVornelView {
@@ -21,7 +24,12 @@ public:
 
     // The top of bin i's line below the strongest level M.
     static int TopOfBin(double M, double dB);
+    // The boxes of the frequency labels the last drawing showed.
+    const std::vector<CRect>& DrawnLabels() const { return drawnLabels; }
 
 protected:
     void CalculateGeometry(int w, int h, CSize& total, CSize& page, CSize& line) override;
+
+private:
+    std::vector<CRect> drawnLabels;
 };

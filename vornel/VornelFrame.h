@@ -27,7 +27,9 @@ public:
     CVornelAmplView* AmplView(int col) const;
     CVornelPhazeView* PhazeView(int col) const;
 
-    static constexpr int nAmplHeight = 128, nPhazeHeight = 500, nColumnWidth = 128;
+    // The amplitude row shows the whole 180 dB range with its labels and
+    // scroll bar; the phase row takes the rest of the frame.
+    static constexpr int nAmplHeight = 200, nPhazeHeight = 428, nColumnWidth = 128;
 
     CSplitterWnd m_wndSplitter;
     CToolBar m_wndToolBar;

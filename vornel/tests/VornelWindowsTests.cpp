@@ -142,13 +142,41 @@ TEST_F(VornelWindows, ScrolledPanesMoveBy64BinsAndLabelMaximaInRed)
     EXPECT_GT(Count(Painted(ampl), CVornelAmplView::clrMaximum), 0);
     doc->OnShowNumbers();
     EXPECT_EQ(Count(Painted(ampl), CVornelAmplView::clrMaximum), 0);
-    // The tone's own line, the strongest, runs from the top to the bottom; its
-    // neighbours' lines begin lower.
+    // The tone's own line, the strongest, runs from the top to the bottom of
+    // the range (the pane shows it whole); its neighbours' lines begin lower.
     CRect rc;
     ampl->GetClientRect(&rc);
+    const int bottom = std::min<int>(rc.bottom, CVornelAmplView::nRange_dB * CVornelAmplView::nPixelsPer_dB);
     EXPECT_EQ(ampl->GetSurface()->GetPixel(100, 0), CVornelAmplView::clrSpectrum);
-    EXPECT_EQ(ampl->GetSurface()->GetPixel(100, rc.bottom - 1), CVornelAmplView::clrSpectrum);
+    EXPECT_EQ(ampl->GetSurface()->GetPixel(100, bottom - 1), CVornelAmplView::clrSpectrum);
     EXPECT_EQ(ampl->GetSurface()->GetPixel(60, 0), CVornelAmplView::clrBackground);
+}
+
+TEST_F(VornelWindows, FrequencyLabelsNeverCoverEachOtherAndTheStrongestPeakKeepsItsLabel)
+{
+    doc->OnWholeSpectrumInWindow();
+    CVornelAmplView* ampl = frame->AmplView(0);
+    ampl->ScrollToPosition(CPoint(kToneBin - 100, 0));
+    Painted(ampl);
+    // The noise floor has an extremum every few bins: most must give way.
+    const std::vector<CRect>& labels = ampl->DrawnLabels();
+    ASSERT_GT(labels.size(), 3u);
+    CRect rc;
+    ampl->GetClientRect(&rc);
+    EXPECT_LT(labels.size(), size_t(rc.Width() / 4));
+    bool tone = false;
+    for (size_t i = 0; i < labels.size(); ++i) {
+        tone = tone || (labels[i].top == 0 && labels[i].left <= kToneBin && kToneBin < labels[i].right);
+        for (size_t j = 0; j < i; ++j) {
+            CRect both;
+            EXPECT_FALSE(both.IntersectRect(&labels[i], &labels[j])) << i << " over " << j;
+        }
+    }
+    EXPECT_TRUE(tone) << "the tone's maximum lost its label";
+    // The amplitude row is tall enough for the whole range.
+    int cur = 0, min = 0;
+    frame->m_wndSplitter.GetRowInfo(0, cur, min);
+    EXPECT_GE(cur, CVornelAmplView::nRange_dB);
 }
 
 TEST_F(VornelWindows, JumpTo1000HzShowsTheRealFrequencyAndScrollsTheActivePane)
