@@ -9,8 +9,9 @@
 
 class CKLabelPlacer {
 public:
-    // gap: the free pixels kept between two labels side by side.
-    explicit CKLabelPlacer(int gap = 2) : nGap(gap) {}
+    // gap: the free pixels kept between two labels side by side (about two
+    // blanks, so that neighbouring numbers do not read as one).
+    explicit CKLabelPlacer(int gap = 8) : nGap(gap) {}
 
     // Takes box (right and bottom exclusive) if it keeps the gap to every
     // box taken so far; whether it was taken.
