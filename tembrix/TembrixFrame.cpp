@@ -1,8 +1,12 @@
 #include "tembrix/TembrixFrame.h"
 
+#include <algorithm>
+
 #include "framework/ui/AfxIds.h"
 #include "kavrel/views/KPowerFilmView.h"
 #include "kavrel/views/KWaveFilmView.h"
+#include "tembrix/TembrixDoc.h"
+#include "tembrix/TembrixFormulas.h"
 #include "tembrix/TembrixView.h"
 
 IMPLEMENT_DYNCREATE(CTembrixFrame, CMDIChildWnd)
@@ -45,6 +49,35 @@ BOOL CTembrixFrame::OnCreateClient(LPCREATESTRUCT, CCreateContext* pContext)
     m_wndSplitter.RecalcLayout();
     SetActiveView(PowerView(0));
     return TRUE;
+}
+
+void CTembrixFrame::FitStripToLevels(int nMaxLevel)
+{
+    if (!m_wndSplitter.GetWidget() || m_wndSplitter.GetRowCount() != 3 || m_wndSplitter.RowBarDragged())
+        return;
+    int power = 0, sonogram = 0, strip = 0, min = 0;
+    m_wndSplitter.GetRowInfo(0, power, min);
+    m_wndSplitter.GetRowInfo(1, sonogram, min);
+    m_wndSplitter.GetRowInfo(2, strip, min);
+    const int levels = std::clamp(nMaxLevel + 1, 1, kFittedLevels);
+    const int need = StripHeight(levels - 1);
+    // The strip takes what the rows above leave.
+    const int wanted = std::clamp(sonogram + strip - need, kMinSonogramHeight, kSonogramHeight);
+    if (wanted == nFittedSonogramHeight)
+        return;
+    nFittedSonogramHeight = wanted;
+    m_wndSplitter.SetRowInfo(1, wanted, 0);
+    m_wndSplitter.RecalcLayout();
+}
+
+void CTembrixFrame::OnSize(UINT nType, int cx, int cy)
+{
+    CMDIChildWnd::OnSize(nType, cx, cy);
+    // A taller or shorter frame changes what the strip can be given.
+    nFittedSonogramHeight = -1;
+    if (const CTembrixView* strip = StripView(2))
+        if (const CTembrixDoc* doc = strip->GetDocument())
+            FitStripToLevels(doc->nMaxLevel);
 }
 
 CKPowerFilmView* CTembrixFrame::PowerView(int col) const

@@ -32,8 +32,19 @@ public:
     // the strip of the printed column prints it.
     void OnPrintColumn(UINT nID);
 
+    // The strip's row tall enough for levels 0 .. nMaxLevel (at most
+    // kFittedLevels of them; more scroll), the room taken from the sonogram
+    // down to kMinSonogramHeight. Once the user drags a row bar, the rows
+    // stay as they were left.
+    void FitStripToLevels(int nMaxLevel);
+    void OnSize(UINT nType, int cx, int cy) override;
+
     static constexpr int kPowerHeight = 80, kSonogramHeight = 512, kStripHeight = 40;
+    static constexpr int kFittedLevels = 5, kMinSonogramHeight = 128;
     static constexpr int kOpenColumnWidth = 1000;
 
     CSplitterWnd m_wndSplitter;
+
+private:
+    int nFittedSonogramHeight = -1; // the sonogram row's height last fitted
 };

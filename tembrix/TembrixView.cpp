@@ -127,6 +127,7 @@ bool CTembrixView::CreatePhoneObjectWnd(CKPhoneObject* po)
     w->ShowWindow(SW_SHOW);
     w->UpdateWindow();
     SetNewScrollSizes();
+    FitStripToLevels();
     return true;
 }
 
@@ -151,9 +152,17 @@ void CTembrixView::RemovePhoneObjectWnd(CKPhoneObjectWnd* pWnd)
 
 // ---- updates ----------------------------------------------------------------------------
 
+void CTembrixView::FitStripToLevels()
+{
+    if (auto* frame = dynamic_cast<CTembrixFrame*>(GetParentFrame()))
+        if (const CTembrixDoc* doc = GetDocument())
+            frame->FitStripToLevels(doc->nMaxLevel);
+}
+
 void CTembrixView::OnInitialUpdate()
 {
     SetNewScrollSizes();
+    FitStripToLevels();
     if (CTembrixDoc* doc = GetDocument()) {
         if (!pWaveFilm)
             pWaveFilm = &doc->WaveFilm;

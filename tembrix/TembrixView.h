@@ -49,6 +49,8 @@ public:
     void OnUpdateRulerInSeconds(CCmdUI* pCmdUI);
 
     void SetNewScrollSizes();
+    // Asks the frame to give the strip's row room for the levels in use.
+    void FitStripToLevels();
     // One toggle of the blinking caret line.
     void PutKCaret() override;
     // The window of a new object; false (with a message) when it cannot be made.

@@ -182,6 +182,7 @@ void CSplitterWnd::dragBar(bool bRow, int index, int pos)
     if (index < 0 || index + 1 >= int(v.size())) return;
     const int start = tracks(bRow)[size_t(index)].first;
     Info& i = v[size_t(index)];
+    m_bRowBarDragged = m_bRowBarDragged || bRow;
     i.nCur = std::max(0, pos - start);
     if (i.nCur < i.nMin) i.nCur = 0; // a pane smaller than its minimum closes
     RecalcLayout();

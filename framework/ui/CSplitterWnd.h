@@ -45,6 +45,9 @@ public:
     // moves to position pos in the splitter's client coordinates.
     void DragRowBar(int row, int pos);
     void DragColumnBar(int col, int pos);
+    // Whether a row bar was dragged since the splitter was made: a window
+    // that sizes its rows itself leaves them to the user from then on.
+    bool RowBarDragged() const { return m_bRowBarDragged; }
     static constexpr int cxSplitter = 6;
 
     // Next and previous pane (F6, Shift+F6): the open panes in row order,
@@ -98,6 +101,7 @@ private:
     void endTracking(bool bKeep);
 
     std::vector<Info> m_rows;
+    bool m_bRowBarDragged = false;
     std::vector<Info> m_cols;
     std::vector<std::unique_ptr<CWnd>> m_panes; // row-major
     std::vector<CSize> m_paneLimits;            // row-major: each pane's scroll limits as last reported

@@ -111,6 +111,42 @@ TEST_F(TembrixWindows, BackgroundIsTheFieldTheTitleAndTheThinBrightLineOverTheWi
     EXPECT_GT(client.Width(), 100);
 }
 
+TEST_F(TembrixWindows, StripRowGrowsToTheLevelsInUseUpToFiveThenScrollsAndKeepsTheUsersDrag)
+{
+    CTembrixDoc* doc = NewDocument();
+    ASSERT_NE(doc, nullptr);
+    main->MoveWindow(0, 0, 1000, 800);
+    Pump();
+    CTembrixFrame* frame = Frame();
+    auto row = [&](int r) {
+        int cur = 0, min = 0;
+        frame->m_wndSplitter.GetRowInfo(r, cur, min);
+        return cur;
+    };
+    const int rows = row(0) + row(1) + row(2);
+    // Objects over one span go on levels 0, 1, 2 ...
+    for (int level = 0; level < 3; ++level)
+        ASSERT_NE(AddObject(doc, 10, 60, 0), nullptr);
+    EXPECT_GE(row(2), StripHeight(2)) << "three levels shown whole";
+    EXPECT_EQ(row(0), 80);
+    for (int level = 3; level < 7; ++level)
+        ASSERT_NE(AddObject(doc, 10, 60, 0), nullptr);
+    ASSERT_EQ(doc->nMaxLevel, 6);
+    // Five levels fit; the other two are reached by scrolling.
+    EXPECT_GE(row(2), StripHeight(4));
+    EXPECT_LT(row(2), StripHeight(5));
+    EXPECT_EQ(row(0) + row(1) + row(2), rows);
+    EXPECT_GT(Strip()->GetTotalSize().cy, row(2));
+    // The user's own size stands from then on.
+    const int bar = row(0) + CSplitterWnd::cxSplitter + 300;
+    frame->m_wndSplitter.DragRowBar(1, bar);
+    const int dragged = row(1);
+    EXPECT_EQ(dragged, 300);
+    main->MoveWindow(0, 0, 1000, 820);
+    Pump();
+    EXPECT_EQ(row(1), dragged);
+}
+
 TEST_F(TembrixWindows, DocumentFrameIsThreeColumnsWithOnlyTheThirdOpenAndItsCommandsFollowTheFilm)
 {
     CTembrixDoc* doc = NewDocument();
