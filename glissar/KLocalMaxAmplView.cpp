@@ -4,6 +4,7 @@
 
 #include "glissar/GlissarIds.h"
 #include "glissar/doc/GlissarDoc.h"
+#include "kavrel/views/DialogAdjustSpectraVisualLevels.h"
 
 IMPLEMENT_DYNCREATE(CKLocalMaxAmplView, CKWaveFilmView)
 
@@ -43,6 +44,24 @@ int CKLocalMaxAmplView::OnCreate(LPCREATESTRUCT lpCreateStruct)
     for (int i = 0; i < nGlissarCursors; ++i)
         hToolCursors[i] = LoadCursorResource(IDC_GLISSAR_CURSOR_FIRST + UINT(i));
     return 0;
+}
+
+void CKLocalMaxAmplView::OnInitialUpdate()
+{
+    CKWaveFilmView::OnInitialUpdate();
+    if (CGlissarDoc* doc = GetGlissarDoc()) {
+        const KRelativeVisibility chosen = KLoadRelativeVisibility();
+        if (!(chosen == doc->relativeVisibility)) {
+            doc->relativeVisibility = chosen;
+            doc->MarkVisibleTraces();
+        }
+    }
+}
+
+KRelativeVisibility* CKLocalMaxAmplView::RelativeVisibility()
+{
+    CGlissarDoc* doc = GetGlissarDoc();
+    return doc ? &doc->relativeVisibility : nullptr;
 }
 
 HCURSOR CKLocalMaxAmplView::GetToolCursor() const

@@ -28,6 +28,9 @@ public:
     CKLocalMaxAmplView();
 
     int OnCreate(LPCREATESTRUCT lpCreateStruct = nullptr) override;
+    // The document takes the relative visibility the user's profile keeps.
+    void OnInitialUpdate() override;
+    KRelativeVisibility* RelativeVisibility() override;
     void OnDraw(CDC* pDC) override;
     void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -11,6 +11,7 @@
 #include "glissar/doc/KFloatWave.h"
 #include "kavrel/core/KArrays.h"
 #include "kavrel/core/KPhoneObject.h"
+#include "kavrel/core/KRelativeVisibility.h"
 #include "kavrel/core/KWaveFilm.h"
 
 // The object of update hint 10: the cadres by spectral lines that changed,
@@ -130,7 +131,8 @@ public:
     // Status of bin k of cadre c, at c·NFFT/2 + k: a maximum, or the slope it lies on.
     enum : unsigned char {
         TRACE_LOCAL_MAX = 0x01,      // a strict local maximum of the cadre's dB spectrum
-        TRACE_VISIBLE = 0x02,        // its level reaches the film's validDownLevel
+        TRACE_VISIBLE = 0x02,        // its level reaches the film's validDownLevel (and, with the
+                                     // relative rule on, lies near its cadre's strongest maximum)
         TRACE_IN_SYNTHESIS = 0x08,   // its atom is in the synthetic signal
         TRACE_ADD_REQUEST = 0x10,    // to be added at the next resynthesis
         TRACE_REMOVE_REQUEST = 0x20, // to be removed at the next resynthesis
@@ -156,6 +158,8 @@ public:
     bool bQuickEditing = true;
     bool bShowOnlyMarkedTraces = false;
     int nToolsSize = 2;
+    // Not stored in the document: the tracer's view sets it from the profile.
+    KRelativeVisibility relativeVisibility;
     float* pSpectraParam_A_F = nullptr;
     float* pSpectraParam_D_P = nullptr;
     double* pGaussWindow = nullptr;

@@ -264,9 +264,14 @@ bool CGlissarDoc::CalculateAllSpectra(bool initiate)
             const int n = ListLocalMaxima(st, K, B - K, B, maxima.data());
             float* AF = pSpectraParam_A_F + cadre * B;
             EstimateTracePeaks(q.data(), z, maxima.data(), n, pc, AF, pSpectraParam_D_P + cadre * B);
+            float strongest = 0;
+            for (int i = 0; i < n; ++i)
+                strongest = std::max(strongest, AF[maxima[size_t(i)]]);
+            const double floor = relativeVisibility.Floor(strongest);
             for (int i = 0; i < n; ++i) {
                 const int k = maxima[size_t(i)];
-                st[k] = levels.Reaches(AF[k], down, k) ? st[k] | TRACE_VISIBLE : st[k] & ~TRACE_VISIBLE;
+                const bool visible = levels.Reaches(AF[k], down, k) && AF[k] >= floor;
+                st[k] = visible ? st[k] | TRACE_VISIBLE : st[k] & ~TRACE_VISIBLE;
             }
         }
         progress.SetPos(int(c));
@@ -331,11 +336,18 @@ void CGlissarDoc::updateVisibility(bool bRecordChanges)
     const VisibleLevels levels(down, int(pWaveFilm.validDownLevel.nSize), B);
     for (long c = M; c < C - M; ++c) {
         unsigned char* st = GetTraceStatus(c);
+        const float* AF = pSpectraParam_A_F + c * B;
+        float strongest = 0;
+        if (relativeVisibility.bOn)
+            for (int k = K; k < B - K; ++k)
+                if (st[k] & TRACE_LOCAL_MAX)
+                    strongest = std::max(strongest, AF[k]);
+        const double floor = relativeVisibility.Floor(strongest);
         for (int k = K; k < B - K; ++k) {
             if (!(st[k] & TRACE_LOCAL_MAX))
                 continue;
             const unsigned char before = st[k];
-            if (levels.Reaches(pSpectraParam_A_F[c * B + k], down, k))
+            if (levels.Reaches(AF[k], down, k) && AF[k] >= floor)
                 st[k] |= TRACE_VISIBLE;
             else
                 st[k] &= ~TRACE_VISIBLE;

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QWidget>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <array>
 #include <set>
 #include <string>
@@ -21,6 +23,7 @@
 #include "glissar/KDialogPlayOriginalOrSynthetic.h"
 #include "glissar/KFloatWaveFilmView.h"
 #include "glissar/KLocalMaxAmplView.h"
+#include "kavrel/views/DialogAdjustSpectraVisualLevels.h"
 #include "framework/ui/CSurface.h"
 #include "testsupport/CompanionPrograms.h"
 #include "testsupport/QtTestApp.h"
@@ -197,6 +200,69 @@ TEST_F(GlissarWindows, NewVisibleLevelsReachTheTracesThroughTheRecalculationMess
     EXPECT_EQ(doc->GetTraceStatus(c)[k] & CGlissarDoc::TRACE_VISIBLE, 0);
     EXPECT_TRUE(doc->IsDirtyRegionEmpty()); // the views were told
     EXPECT_TRUE(floatWaveIsSilent());       // visibility never changes the signal
+}
+
+TEST_F(GlissarWindows, RelativeVisibilityFromTheLevelsDialogKeepsOnlyMaximaNearTheCadresStrongest)
+{
+    // Whatever the test leaves, the next tracer starts with the rule off.
+    struct Reset {
+        ~Reset() { KStoreRelativeVisibility(KRelativeVisibility{}); }
+    } reset;
+    const int K = doc->GetBinMargin();
+    auto visible = [&](long c) {
+        std::vector<int> bins;
+        const unsigned char* st = doc->GetTraceStatus(c);
+        for (int k = K; k < B() - K; ++k)
+            if (st[k] & CGlissarDoc::TRACE_VISIBLE)
+                bins.push_back(k);
+        return bins;
+    };
+    // Levels low enough to let the rounding noise between the partials through,
+    // as the default levels do on real speech.
+    for (int i = 0; i < doc->pWaveFilm.validDownLevel.nSize; ++i)
+        doc->pWaveFilm.validDownLevel.pArray[i] = -1000.0f;
+    upper()->SendMessage(CKWaveFilmView::WM_RECALCULATE_PICTURE);
+    const long c = midCadre();
+    const std::vector<int> before = visible(c);
+    ASSERT_GT(before.size(), 3 * kFreqs.size());
+    auto levelsDialog = [&](const std::function<void(CDialog&)>& script) {
+        DialogDriver old = SetDialogDriver([&](CDialog& d) { script(d); });
+        CDialogAdjustSpectraVisualLevels dlg(upper());
+        const INT_PTR r = dlg.DoModal();
+        SetDialogDriver(old);
+        return r;
+    };
+    EXPECT_EQ(levelsDialog([&](CDialog& d) {
+        EXPECT_FALSE(d.GetDlgItem(5130)->GetWidget()->isHidden());
+        EXPECT_FALSE(d.IsDlgButtonChecked(5130));
+        d.SetDlgItemText(5131, "20");
+        d.ClickDlgButton(5130); // applied at once
+        EXPECT_LT(visible(c).size(), before.size());
+        d.ClickDlgButton(IDOK);
+    }),
+              IDOK);
+    // Exactly the maxima within 20 dB of the cadre's strongest stay.
+    const float* AF = doc->pSpectraParam_A_F + c * B();
+    float strongest = 0;
+    for (int k : before)
+        strongest = std::max(strongest, AF[k]);
+    std::vector<int> expected;
+    for (int k : before)
+        if (20 * std::log10(AF[k] / strongest) >= -20)
+            expected.push_back(k);
+    EXPECT_EQ(visible(c), expected);
+    EXPECT_EQ(expected.size(), kFreqs.size());
+    EXPECT_EQ(app.GetProfileInt("Glissar", "RelativeVisibility", 0), 1);
+    EXPECT_EQ(app.GetProfileInt("Glissar", "RelativeVisibility_dB", 0), 20);
+    // Cancel takes a change back.
+    levelsDialog([&](CDialog& d) {
+        EXPECT_TRUE(d.IsDlgButtonChecked(5130));
+        d.ClickDlgButton(5130);
+        EXPECT_EQ(visible(c), before);
+        d.ClickDlgButton(IDCANCEL);
+    });
+    EXPECT_EQ(visible(c), expected);
+    EXPECT_TRUE(floatWaveIsSilent()); // visibility never changes the signal
 }
 
 TEST_F(GlissarWindows, ToolSizeDialogSetsTheIndexAndWaitsForEditing)

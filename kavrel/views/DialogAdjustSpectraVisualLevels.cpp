@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "framework/base/UserServices.h"
+#include "framework/ui/CWinApp.h"
 #include "kavrel/core/KWaveFilm.h"
 #include "kavrel/views/KDialogRadios.h"
 #include "kavrel/views/KHearingThreshold.h"
@@ -16,6 +17,7 @@ constexpr int kLevelRadios[2] = {5064, 5101};
 constexpr int kPhaseRadios[3] = {5105, 5107, 5065}; // "Роста", "Оба", "Спада"
 constexpr int kCoarse = 5045, kInverse = 5106, kAmplitudeSpin = 5044, kPhaseSpin = 5063;
 constexpr int kPhaseInitial = 5051, kPhaseMaximum = 5067, kFiot = 5122;
+constexpr int kRelative = 5130, kRelative_dB = 5131, kRelativeGroup = 5132, kRelativeLabel = 5133;
 
 void copyArray(const CKArrayFloat& from, CKArrayFloat& to)
 {
@@ -41,6 +43,7 @@ CDialogAdjustSpectraVisualLevels::CDialogAdjustSpectraVisualLevels(CKWaveFilmVie
     MapNotify(kPhaseSpin, UDN_DELTAPOS, &CDialogAdjustSpectraVisualLevels::OnDeltaposSpinPhase);
     MapCommand(kPhaseInitial, &CDialogAdjustSpectraVisualLevels::OnPhaseInitial);
     MapCommand(kPhaseMaximum, &CDialogAdjustSpectraVisualLevels::OnPhaseMaximum);
+    MapCommand(kRelative, &CDialogAdjustSpectraVisualLevels::OnRelativeVisibility);
 }
 
 INT_PTR CDialogAdjustSpectraVisualLevels::DoModal()
@@ -65,9 +68,19 @@ INT_PTR CDialogAdjustSpectraVisualLevels::DoModal()
     savedAuxRangeDown = f->auxRangeDown;
     savedAuxRangeUp = f->auxRangeUp;
     savedDisplayFlags = f->displayFlags;
+    KRelativeVisibility* relative = pView ? pView->RelativeVisibility() : nullptr;
+    if (relative)
+        savedRelative = *relative;
 
     const INT_PTR result = CDialog::DoModal();
+    if (relative && result == IDOK) {
+        relative->bOn = bRelative != 0;
+        relative->nBelowMax_dB = nRelative_dB;
+        KStoreRelativeVisibility(*relative);
+    }
     if (result != IDOK) {
+        if (relative)
+            *relative = savedRelative;
         copyArray(savedUp, f->validUpLevel);
         copyArray(savedDown, f->validDownLevel);
         f->phaseLimitNeg = savedPhaseLimitNeg;
@@ -98,6 +111,10 @@ void CDialogAdjustSpectraVisualLevels::DoDataExchange(CDataExchange* pDX)
     DDX_Check(pDX, kInverse, bInverse);
     KExchangeRadios(pDX, kTypeRadios, nDisplayType);
     KExchangeRadios(pDX, kPhaseRadios, nPhaseTarget);
+    if (pView && pView->RelativeVisibility()) {
+        DDX_Check(pDX, kRelative, bRelative);
+        DDX_TextInRange(pDX, kRelative_dB, nRelative_dB, KRelativeVisibility::kMin_dB, KRelativeVisibility::kMax_dB);
+    }
 }
 
 bool CDialogAdjustSpectraVisualLevels::OnInitDialog()
@@ -113,6 +130,15 @@ bool CDialogAdjustSpectraVisualLevels::OnInitDialog()
             nDisplayType = i;
     }
     bInverse = (flags & CKWaveFilm::DisplayInverse) ? 1 : 0;
+    if (const KRelativeVisibility* relative = pView->RelativeVisibility()) {
+        bRelative = relative->bOn ? 1 : 0;
+        nRelative_dB = relative->nBelowMax_dB;
+    } else {
+        // Only the tracer decides which maxima are visible.
+        for (int id : {kRelativeGroup, kRelative, kRelativeLabel, kRelative_dB})
+            if (CWnd* w = GetDlgItem(id))
+                w->ShowWindow(SW_HIDE);
+    }
     UpdateData(false);
     OnDisplayType();
     return true;
@@ -121,6 +147,37 @@ bool CDialogAdjustSpectraVisualLevels::OnInitDialog()
 void CDialogAdjustSpectraVisualLevels::readChoices()
 {
     UpdateData(true);
+}
+
+// Applied at once, as the levels are: the tracer marks its maxima again.
+void CDialogAdjustSpectraVisualLevels::OnRelativeVisibility()
+{
+    KRelativeVisibility* relative = pView ? pView->RelativeVisibility() : nullptr;
+    if (!relative || !UpdateData(true))
+        return;
+    relative->bOn = bRelative != 0;
+    relative->nBelowMax_dB = nRelative_dB;
+    recalculatePicture();
+}
+
+KRelativeVisibility KLoadRelativeVisibility()
+{
+    KRelativeVisibility v;
+    if (CWinApp* app = AfxGetApp()) {
+        v.bOn = app->GetProfileInt(KRelativeVisibility::kProfileSection, KRelativeVisibility::kProfileOn, 0) != 0;
+        v.nBelowMax_dB = std::clamp(app->GetProfileInt(KRelativeVisibility::kProfileSection,
+                                                       KRelativeVisibility::kProfile_dB, v.nBelowMax_dB),
+                                    KRelativeVisibility::kMin_dB, KRelativeVisibility::kMax_dB);
+    }
+    return v;
+}
+
+void KStoreRelativeVisibility(const KRelativeVisibility& v)
+{
+    if (CWinApp* app = AfxGetApp()) {
+        app->WriteProfileInt(KRelativeVisibility::kProfileSection, KRelativeVisibility::kProfileOn, v.bOn ? 1 : 0);
+        app->WriteProfileInt(KRelativeVisibility::kProfileSection, KRelativeVisibility::kProfile_dB, v.nBelowMax_dB);
+    }
 }
 
 void CDialogAdjustSpectraVisualLevels::recalculatePicture()

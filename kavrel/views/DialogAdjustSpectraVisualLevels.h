@@ -3,6 +3,7 @@
 // undone on Cancel.
 #pragma once
 #include "kavrel/core/KArrays.h"
+#include "kavrel/core/KRelativeVisibility.h"
 #include "kavrel/views/KFilmViewDialog.h"
 
 class CDialogAdjustSpectraVisualLevels : public CKFilmViewDialog {
@@ -19,6 +20,9 @@ public:
     int bInverse = 0;
     int nDisplayType = 0;   // index into the type radios
     int nPhaseTarget = 0;   // 0 the positive limit, 1 both, 2 the negative one
+    // The tracer's relative visibility, shown only for a view that has one.
+    int bRelative = 0;
+    int nRelative_dB = 40;
 
     // The display types of the radios 5074, 5124, 5102, 5069, 5121, 5122.
     static constexpr int kDisplayTypes[6] = {0x001, 0x100, 0x002, 0x004, 0x040, 0x080};
@@ -40,6 +44,7 @@ public:
     void OnDeltaposSpinPhase(NMHDR* pNMHDR, LRESULT* pResult);
     void OnPhaseInitial();
     void OnPhaseMaximum();
+    void OnRelativeVisibility();
 
 private:
     // The chosen level array (upper or lower).
@@ -64,5 +69,11 @@ private:
     float savedPhaseLimitNeg = 0, savedPhaseLimitPos = 0, savedPhaseFreqLimitNeg = 0, savedPhaseFreqLimitPos = 0;
     double savedHarmonogramDown = 0, savedHarmonogramUp = 0, savedAuxRangeDown = 0, savedAuxRangeUp = 0;
     int savedDisplayFlags = 0;
+    KRelativeVisibility savedRelative;
     double allMax = 0, allMin = 0;
 };
+
+// The tracer's relative visibility as the user's profile keeps it (the
+// defaults where there is none), and kept there.
+KRelativeVisibility KLoadRelativeVisibility();
+void KStoreRelativeVisibility(const KRelativeVisibility& v);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "kavrel/core/KArrays.h"
+#include "kavrel/core/KRelativeVisibility.h"
 #include "kavrel/core/KSpectrum.h"
 #include "kavrel/views/KFilmView.h"
 
@@ -123,6 +124,10 @@ public:
     bool bShowLocalMax = false;
     CString sCursorText;
     CPen AxisPen;
+
+    // The relative visibility of the view's traces, which the visual-levels
+    // dialog then offers; only the tracer's view has one.
+    virtual KRelativeVisibility* RelativeVisibility() { return nullptr; }
 
 protected:
     // Fills the spectra of the visible cadres whose slot is stale. A derived

@@ -219,14 +219,40 @@ static const ToolCommandRegistration kMakeObjectCommand({8, "make-object",
 
 static int RunTraces(const ToolArgs& args)
 {
-    if (args.empty() || args.size() > 2 || (args.size() == 2 && args[1] != "--add-visible" && args[1] != "--clear")) {
-        std::fprintf(stderr, "Использование: kavrel traces DOC.gsr [--add-visible | --clear]\n");
+    static const char* const kTracesUsage =
+        "Использование: kavrel traces DOC.gsr [--relative DB] [--add-visible | --clear]\n";
+    // The document, the tracer's relative visibility (dB below each cadre's
+    // strongest maximum) and what to do with the visible traces.
+    CString action;
+    KRelativeVisibility relative;
+    bool usage = args.empty();
+    for (size_t i = 1; i < args.size() && !usage; ++i) {
+        if ((args[i] == "--add-visible" || args[i] == "--clear") && action.IsEmpty()) {
+            action = args[i];
+        } else if (args[i] == "--relative" && i + 1 < args.size() && !relative.bOn) {
+            long dB = 0;
+            if (!ParseLong(args[++i], dB))
+                usage = true;
+            else if (dB < KRelativeVisibility::kMin_dB || dB > KRelativeVisibility::kMax_dB)
+                return Refuse("--relative: от 1 до 200 дБ.");
+            relative.bOn = true;
+            relative.nBelowMax_dB = int(dB);
+        } else {
+            usage = true;
+        }
+    }
+    if (usage) {
+        std::fprintf(stderr, "%s", kTracesUsage);
         return 2;
     }
     CGlissarDoc* doc = static_cast<CGlissarDoc*>(RUNTIME_CLASS(CGlissarDoc)->CreateObject());
     if (!doc->OnOpenDocument(args[0])) {
         delete doc;
         return 1;
+    }
+    if (relative.bOn) {
+        doc->relativeVisibility = relative;
+        doc->MarkVisibleTraces();
     }
     CKWaveFilm& film = doc->pWaveFilm;
     const int B = doc->GetNBins();
@@ -251,8 +277,8 @@ static int RunTraces(const ToolArgs& args)
         }
     }
     int status = 0;
-    if (args.size() == 2) {
-        if (args[1] == "--add-visible")
+    if (!action.IsEmpty()) {
+        if (action == "--add-visible")
             doc->OnAddAllVisibleTraces();
         else
             doc->OnRemoveAllTraces();
@@ -264,4 +290,6 @@ static int RunTraces(const ToolArgs& args)
     return status;
 }
 
-static const ToolCommandRegistration kTracesCommand({13, "traces", "kavrel traces DOC.gsr [--add-visible | --clear]", RunTraces});
+static const ToolCommandRegistration kTracesCommand({13, "traces",
+                                                    "kavrel traces DOC.gsr [--relative DB] [--add-visible | --clear]",
+                                                    RunTraces});

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QWidget>
+
 #include <cmath>
 #include <functional>
 
@@ -51,6 +53,8 @@ protected:
 TEST_F(AdjustLevels, EveryLevelCommand)
 {
     run([&](CDialog& d) {
+        // Only the tracer's view chooses visible maxima.
+        EXPECT_TRUE(d.GetDlgItem(5130)->GetWidget()->isHidden());
         EXPECT_TRUE(d.IsDlgButtonChecked(5064)); // the upper level
         EXPECT_TRUE(d.IsDlgButtonChecked(5045)); // coarse
         d.ClickDlgButton(5028);                  // Maxim

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <map>
 #include <numbers>
+#include <set>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -218,6 +219,34 @@ TEST(KavrelTraces, ListsTheMaximaAndAddsOrClearsAllVisibleTraces)
     ASSERT_EQ(run(dir, "traces '" + gsr + "' --clear").status, 0);
     EXPECT_EQ(rows(run(dir, "traces '" + gsr + "'").out)[std::make_pair(60, 80)], 3);
     EXPECT_EQ(kavrel_test::ReadAll(kfw), Bytes(130u * 102 * 4, 0));
+}
+
+TEST(KavrelTraces, RelativeVisibilityLeavesOutMaximaFarBelowTheirCadresStrongest)
+{
+    ktest::ScratchDir dir;
+    // The same three tones 0, 20 and 40 dB down: the default levels see all three.
+    std::vector<int> x = ktest::Partials({440}, 3000, 16000, 16000);
+    const std::vector<int> b = ktest::Partials({1250}, 300, 16000, 16000), c = ktest::Partials({2600}, 30, 16000, 16000);
+    for (size_t i = 0; i < x.size(); ++i)
+        x[i] += b[i] + c[i];
+    const std::string wav = writeSound(dir, x);
+    const std::string gsr = dir / "t.gsr";
+    ASSERT_EQ(run(dir, "make-object '" + wav + "' 10 140 '" + gsr + "'").status, 0);
+    auto visibleBins = [&](const std::string& options) {
+        const ToolRun r = run(dir, "traces '" + gsr + "'" + options);
+        EXPECT_EQ(r.status, 0) << r.err;
+        std::set<int> bins;
+        for (const auto& [at, s] : rows(r.out))
+            if (at.first == 60 && (s & 2))
+                bins.insert(at.second);
+        return bins;
+    };
+    EXPECT_EQ(visibleBins(""), (std::set<int>{28, 80, 166}));
+    EXPECT_EQ(visibleBins(" --relative 30"), (std::set<int>{28, 80}));
+    EXPECT_EQ(visibleBins(" --relative 50"), (std::set<int>{28, 80, 166}));
+    EXPECT_EQ(run(dir, "traces '" + gsr + "' --relative 0").status, 1);
+    EXPECT_EQ(run(dir, "traces '" + gsr + "' --relative").status, 2);
+    EXPECT_EQ(run(dir, "traces '" + gsr + "' --clear --add-visible").status, 2);
 }
 
 TEST(KavrelTraces, MovedSoundIsNotSearchedForInBatch)
