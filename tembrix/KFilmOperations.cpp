@@ -4,9 +4,12 @@
 // KSoundSynthesis.
 #include "tembrix/KFilmOperations.h"
 
+#include <exception>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <string>
 
 #include "framework/base/ProgressService.h"
@@ -54,13 +57,33 @@ public:
     {
         return [this](long done, long total) {
             const int pos = total > 0 ? int(100.0 * double(done) / double(total)) : 100;
-            if (pos != m_nLast)
+            if (pos != m_nLast) {
                 ProgressService().SetPos(m_nLast = pos);
+                KThrowIfProgressCancelled();
+            }
         };
     }
 
 private:
     int m_nLast = -1;
+};
+
+// A draft does not outlive a computation that was stopped (or failed by an
+// exception) on its way: the stack unwinds through this guard.
+class CDraftGuard {
+public:
+    explicit CDraftGuard(ksynth::CKFloatWorkFile& work) : m_work(work) {}
+    ~CDraftGuard()
+    {
+        if (std::uncaught_exceptions() > m_nUncaught)
+            m_work.Remove();
+    }
+    CDraftGuard(const CDraftGuard&) = delete;
+    CDraftGuard& operator=(const CDraftGuard&) = delete;
+
+private:
+    ksynth::CKFloatWorkFile& m_work;
+    int m_nUncaught = std::uncaught_exceptions();
 };
 
 // Opens the draft's work file; false, with its message told, when it cannot
@@ -220,6 +243,7 @@ bool KWriteReversedCadres(CKWaveFilm& film, int nKeepEvery, bool bReverse, const
     if (!OpenWorkFile(work, "Не удалось создать имя временной папки для записи в нее "
                             "черновика синтезированного звукового файла."))
         return false;
+    CDraftGuard guard(work);
     CProgressScope progress("Реверсирование кадров");
     {
         kresample::ReversalParams p;
@@ -254,6 +278,7 @@ bool KWriteSynthesis(CKWaveFilm& film, const std::vector<const CKPhoneObject*>& 
     if (!OpenWorkFile(work, "Не удалось имя временной папки для записи в нее черновика "
                             "синтезированного звукового файла."))
         return false;
+    CDraftGuard guard(work);
     CProgressScope progress("Синтез звукового файла");
     if (!ksynth::CopySignal(film.GetKWaveSizeInSamples(), SampleReader(film), work)) {
         AfxMessageBox("Не удалось открыть временный файл для записи черновика синтезированного звукового файла.");

@@ -31,8 +31,11 @@ public:
     void Set(long long done)
     {
         const int pos = int(std::clamp(done * 100 / nTotal, 0LL, 100LL));
-        if (pos != nPos)
+        if (pos != nPos) {
             ProgressService().SetPos(nPos = pos);
+            // The output goes with the unwinding (CKWaveOutputSteps removes it).
+            KThrowIfProgressCancelled();
+        }
     }
 
 private:
@@ -446,7 +449,14 @@ KEditOutcome KWriteLevelledPower(CKWave& wave, const KAGCSettings& settings, CKW
         // file's pages, so that a long file is levelled in a few megabytes.
         CMappedRelease release(Y, std::min(h, N) * C);
         const auto settled = [&](long long f) { release.Settled(std::min(f, N) * C); };
-        if (!KLevelPower(WaveFrameReader(wave, raw), N, C, h, a, Gmax, Y, settled)) {
+        bool levelled = false;
+        try {
+            levelled = KLevelPower(WaveFrameReader(wave, raw), N, C, h, a, Gmax, Y, settled);
+        } catch (const KProgressCancelled&) {
+            dropTemp(); // a stopped levelling leaves no draft
+            throw;
+        }
+        if (!levelled) {
             AfxMessageBox(kAGCMemoryFailure);
             dropTemp();
             return KEditOutcome::Memory;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "framework/base/ProgressService.h"
 #include "framework/base/UserServices.h"
 #include "framework/ui/CDialog.h"
 
@@ -10,6 +11,7 @@ const char* const kEditedSuffix = "_Edited";
 const char* const kEditedTitle = "Задание имени отредактированного файла-сигнала (в формате WAV)";
 const char* const kEditedWriteFailure = "Не удалось записать все данные в выходной звуковой файл.";
 const char* const kEditMemoryFailure = "Не хватило памяти для этой операции!\nОперация не выполнена.";
+const char* const kStoppedByUser = "Операция прервана. Файл не создан.";
 
 CKWaveOutputSteps::CKWaveOutputSteps(const CString& sPath_, const CString& sWriteFailure_)
     : sPath(sPath_), sWriteFailure(sWriteFailure_)
@@ -136,6 +138,12 @@ bool KRunWaveOutputCommand(CDialog* pDialog, const CString& sInitialName, const 
         return false;
     }
     CWaitCursor wait;
-    operation(rq.sPathName);
+    try {
+        operation(rq.sPathName);
+    } catch (const KProgressCancelled&) {
+        // The output and the drafts went on the way out.
+        AfxMessageBox(kStoppedByUser);
+        return false;
+    }
     return true;
 }

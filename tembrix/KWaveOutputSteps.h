@@ -52,12 +52,14 @@ extern const char* const kEditedSuffix;            // "_Edited"
 extern const char* const kEditedTitle;             // save-dialog title of the edits
 extern const char* const kEditedWriteFailure;
 extern const char* const kEditMemoryFailure;
+extern const char* const kStoppedByUser;           // after "Прервать"
 
 // The frame of a command that writes a WAV file: runs pDialog (null: none;
 // Cancel ends), asks for the output path with the save dialog (initial name
 // and title given; Cancel ends), then runs the operation on that path under
 // the wait cursor. The file being read (sSourcePath) is never chosen as the
-// output: creating it would destroy the samples before they are read.
+// output: creating it would destroy the samples before they are read. An
+// operation stopped by "Прервать" ends with kStoppedByUser.
 // False when the user cancelled or chose the source.
 bool KRunWaveOutputCommand(CDialog* pDialog, const CString& sInitialName, const CString& sTitle,
                            const CString& sSourcePath, const std::function<void(const CString& sPath)>& operation);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <ctime>
 
+#include "framework/base/ProgressService.h"
 #include "tembrix/KDialogMakeWaveCooktail.h"
 #include "tembrix/KDialogReverseCadres.h"
 #include "tembrix/KDialogSetDownsampling.h"
@@ -72,5 +73,10 @@ void CTembrixDoc::OnSoundCocktail()
     if (dlg.DoModal() != IDOK)
         return;
     // Seeded with the processor clock; the library writer asks for the file itself.
-    KWriteCocktail(WaveFilm, dlg.nAdditions, unsigned(std::clock()), CString());
+    try {
+        KWriteCocktail(WaveFilm, dlg.nAdditions, unsigned(std::clock()), CString());
+    } catch (const KProgressCancelled&) {
+        // Stopped before the file was asked for: nothing was written.
+        AfxMessageBox(kStoppedByUser);
+    }
 }

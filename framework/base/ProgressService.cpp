@@ -23,3 +23,9 @@ IProgressService* SetProgressService(IProgressService* service)
 {
     return g_progress.Set(service);
 }
+
+void KThrowIfProgressCancelled()
+{
+    if (ProgressService().Cancelled())
+        throw KProgressCancelled{};
+}

@@ -24,6 +24,7 @@ const char* const kSigmaFrQuestion =
     "Эта операция приведет к уничтожению всех старых следов данного фонообъекта.\nВы действительно хотите уничтожить "
     "всю информацию о следах в данном фонообъекте и начать выделение этих следов при новом разрешении по частоте и по "
     "времени?";
+const char* const kAnalysisStopped = "Анализ прерван пользователем.\n\nПрограмма завершает работу, документ не изменён.";
 
 } // namespace
 
@@ -164,8 +165,11 @@ BOOL CGlissarDoc::OnOpenDocument(const char* lpszPathName)
     UpdateAllViews(nullptr, HintNewFilm, &hint);
     if (!CreateNewSpectraArrays())
         return FALSE;
-    if (!CalculateAllSpectra(bInitiateTraceStatus))
+    if (!CalculateAllSpectra(bInitiateTraceStatus)) {
+        if (bAnalysisStopped)
+            AfxMessageBox(kAnalysisStopped, MB_OK | MB_ICONINFORMATION);
         return FALSE;
+    }
     bInitiateTraceStatus = false;
     // Without windows (the batch tool) there is no frame to hold the oscillogram.
     CWnd* frame = GlissarDocHooks().FirstViewFrame ? GlissarDocHooks().FirstViewFrame(this) : nullptr;
@@ -287,7 +291,8 @@ void CGlissarDoc::OnSetSigmaFr()
     else if (!CreateNewSpectraArrays())
         failure = "Не хватает памяти для продолжения работы!\n\nCreateNewSpectraArrays()\n\nРабота будет прервана.";
     else if (!CalculateAllSpectra(true))
-        failure = "Не удалось рассчитать все спектры!\n\nCalculateAllSpectra()\n\nРабота будет прервана.";
+        failure = bAnalysisStopped ? kAnalysisStopped
+                                   : "Не удалось рассчитать все спектры!\n\nCalculateAllSpectra()\n\nРабота будет прервана.";
     if (failure) {
         AfxMessageBox(failure, MB_OK | MB_ICONSTOP);
         if (GlissarDocHooks().EndProgram)

@@ -160,6 +160,8 @@ public:
     int nToolsSize = 2;
     // Not stored in the document: the tracer's view sets it from the profile.
     KRelativeVisibility relativeVisibility;
+    // The user stopped the analysis of every spectrum ("Прервать").
+    bool bAnalysisStopped = false;
     float* pSpectraParam_A_F = nullptr;
     float* pSpectraParam_D_P = nullptr;
     double* pGaussWindow = nullptr;

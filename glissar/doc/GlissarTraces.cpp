@@ -275,6 +275,12 @@ bool CGlissarDoc::CalculateAllSpectra(bool initiate)
             }
         }
         progress.SetPos(int(c));
+        if (progress.Cancelled()) {
+            // "Прервать": the tracer ends without touching the document.
+            progress.Close();
+            bAnalysisStopped = true;
+            return false;
+        }
     }
     // The frames' windows end where the pass left them, as if it had moved
     // them from cadre to cadre.

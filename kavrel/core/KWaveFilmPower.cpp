@@ -94,7 +94,7 @@ bool CKWaveFilm::PowerCreate()
     }
 
     const double log2x300 = 300 * std::log10(2.0);
-    bool result = true;
+    bool result = true, cancelled = false;
     int q = 0;
     for (long i0 = 0; i0 < NCadres && result; i0 += perBlock) {
         const long count = std::min(perBlock, NCadres - i0);
@@ -116,12 +116,15 @@ bool CKWaveFilm::PowerCreate()
             if (q + 1 < double(i + 1) * 200.0 / double(NCadres)) {
                 ++q;
                 progress.SetPos(q);
+                // "Прервать": the film is left without its power file.
+                if (progress.Cancelled())
+                    result = false, cancelled = true;
             }
         }
     }
     if (result && !flush())
         result = false;
-    if (!result)
+    if (!result && !cancelled)
         AfxMessageBox("Какая-то ошибка записи в файл динамики уровня мощности сигнала.\n\nСледует пересчитать уровень "
                       "мощности сигнала!",
                       MB_OK);

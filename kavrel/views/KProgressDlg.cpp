@@ -156,6 +156,15 @@ void CKProgressService::SetPos(int pos)
         m_pDlg->SetPos(pos);
 }
 
+bool CKProgressService::Cancelled() const
+{
+    if (!m_pDlg)
+        return false;
+    // A press since the last report is seen now, not at the next one.
+    m_pDlg->PumpMessages();
+    return m_pDlg->IsCancelled();
+}
+
 void CKProgressService::Close()
 {
     delete m_pDlg;

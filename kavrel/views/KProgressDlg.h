@@ -1,5 +1,5 @@
 // CKProgressDlg: the modeless progress window of long computations, with a
-// bar, a percentage and a status line. CKProgressService shows it for the
+// bar, a percentage, a status line and "Прервать". CKProgressService shows it for the
 // core's progress reports.
 #pragma once
 #include "framework/base/ProgressService.h"
@@ -25,9 +25,11 @@ public:
     void PumpMessages();
 
     bool OnInitDialog() override;
-    // Neither Enter nor Escape closes it.
+    // Enter does nothing; "Прервать" and Escape ask the computation to stop
+    // at its next step (the window stays until the computation closes it).
     void OnOK() override {}
-    void OnCancel() override {}
+    void OnCancel() override { m_bCancelled = true; }
+    bool IsCancelled() const { return m_bCancelled; }
 
     // The percentage text for a position, as the static shows it.
     CString PercentText(int nPos) const;
@@ -38,6 +40,7 @@ public:
     int m_nStep = 10;
     int m_nPos = 0;
     bool m_bParentDisabled = false;
+    bool m_bCancelled = false;
     CWnd* m_pOwner = nullptr;
 
 private:
@@ -50,6 +53,8 @@ public:
     void Open(int lower, int upper, const CString& status) override;
     void SetPos(int pos) override;
     void Close() override;
+    bool Cancelled() const override;
+    CKProgressDlg* Dialog() const { return m_pDlg; }
 
 private:
     CKProgressDlg* m_pDlg = nullptr;

@@ -328,6 +328,70 @@ TEST_F(ResampleDocTest, ReversalAndSynthesisNameTheirMissingWorkFileAndReversalI
     EXPECT_FALSE(std::filesystem::exists(out));
 }
 
+TEST_F(ResampleDocTest, StoppingThePowerFileOfANewSoundCreatesNoDocument)
+{
+    progress.m_nCancelAfter = 3;
+    EXPECT_EQ(NewDoc(), nullptr);
+    EXPECT_EQ(progress.m_nOpened, 1);
+    EXPECT_FALSE(progress.m_bOpen);
+    EXPECT_TRUE(ui.m_messages.empty()); // stopped, not failed
+    EXPECT_EQ(ui.m_fileDialogs.size(), 1u) << "the document's own file was asked for";
+    EXPECT_FALSE(std::filesystem::exists(dir / "doc.tbx"));
+}
+
+TEST_F(ResampleDocTest, StoppedPartWayLeavesNeitherOutputNorDraftOfAnyOperation)
+{
+    auto doc = NewDoc();
+    ASSERT_TRUE(doc);
+    doc->WaveFilm.SetSelectedFragmentAbsCadres(100, 300); // for the segment edit
+    const auto drafts = [] {
+        int n = 0;
+        for (const auto& e : std::filesystem::directory_iterator(std::filesystem::temp_directory_path()))
+            n += e.path().filename().string().rfind("TBX", 0) == 0;
+        return n;
+    };
+    const int before = drafts();
+    // "Прервать" at the first report of every indicator from now on (a
+    // short sound gives some of them only a few).
+    progress.m_nCancelAfter = 1;
+    const auto ok = [](CDialog& d) { d.ClickDlgButton(IDOK); };
+    struct Operation {
+        const char* name;
+        std::function<void()> run;
+        bool dialog;
+        bool asksForTheFile = true; // the cocktail asks only once its sound is made
+    };
+    const std::vector<Operation> operations = {
+        {"up2", [&] { doc->OnUpsample(ID_UPSAMPLE_2); }, false},
+        {"down", [&] { doc->OnDownsample(); }, true},
+        {"reversed", [&] { doc->OnReverseCadres(); }, true},
+        {"synthesis", [&] { doc->OnSynthesis(); }, false},
+        {"segment", [&] { doc->OnDeleteOrKeepSegment(); }, true},
+        {"side", [&] { doc->OnDeleteBeforeCaret(); }, true},
+        {"levelled", [&] { doc->OnLevelPower(); }, true},
+        {"cocktail", [&] { doc->OnSoundCocktail(); }, true, false},
+    };
+    for (const Operation& o : operations) {
+        const size_t messages = ui.m_messages.size();
+        const int opened = progress.m_nOpened;
+        const std::string out = dir / (std::string(o.name) + ".wav");
+        if (o.dialog)
+            dialogs.push_back(ok);
+        if (o.asksForTheFile)
+            ui.QueueFile(out.c_str());
+        o.run();
+        EXPECT_GT(progress.m_nOpened, opened) << o.name;
+        EXPECT_FALSE(progress.m_bOpen) << o.name;
+        ASSERT_EQ(ui.m_messages.size(), messages + 1) << o.name;
+        EXPECT_STREQ(ui.m_messages.back().sText, "Операция прервана. Файл не создан.") << o.name;
+        EXPECT_FALSE(std::filesystem::exists(out)) << o.name;
+        EXPECT_EQ(drafts(), before) << o.name;
+    }
+    // Without the press the same command writes its file.
+    progress.m_nCancelAfter = -1;
+    EXPECT_FALSE(Written(*doc, &CTembrixDoc::OnSynthesis, "after.wav").samples.empty());
+}
+
 TEST_F(ResampleDocTest, FailedWriteIsReportedAndTheDraftStaysOnlyThen)
 {
     auto doc = NewDoc();

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "framework/base/ProgressService.h"
 #include "framework/base/ScriptedUserInteraction.h"
 #include "framework/ui/CDialog.h"
 #include "testsupport/QtTestApp.h"
@@ -147,6 +148,22 @@ TEST(GlissarDocFile, MissingFloatWaveFailsWithItsMessage)
     EXPECT_EQ(std::string(ui.m_messages[1].sText.GetString()),
               "В CGlissarDoc не отработала функция OnOpenDocument() - "
               "pWaveFilm->pFloatWave->LoadFloatWaveBufferFromFile ( pPhoneObject->sPhoneObjectFloatWaveFilePathName )");
+}
+
+TEST(GlissarDocFile, StoppingTheAnalysisSaysSoAndLeavesTheDocumentAsItWas)
+{
+    CScriptedUserInteraction ui;
+    CScriptedProgressService progress;
+    ktest::ScratchDir dir;
+    auto obj = threePartialsObject(dir);
+    const Bytes gsr = kavrel_test::ReadAll(obj.gsr), kfw = kavrel_test::ReadAll(obj.kfw);
+    progress.m_nCancelAfter = 10; // part-way through the cadres
+    EXPECT_FALSE(OpenTracerDoc(obj.gsr));
+    EXPECT_FALSE(progress.m_bOpen);
+    ASSERT_EQ(ui.m_messages.size(), 1u);
+    EXPECT_STREQ(ui.m_messages[0].sText, "Анализ прерван пользователем.\n\nПрограмма завершает работу, документ не изменён.");
+    EXPECT_EQ(kavrel_test::ReadAll(obj.gsr), gsr);
+    EXPECT_EQ(kavrel_test::ReadAll(obj.kfw), kfw);
 }
 
 TEST(GlissarDocFile, TruncatedDocumentFailsCleanly)

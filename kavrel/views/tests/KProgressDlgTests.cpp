@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QWidget>
 
 #include "framework/base/ProgressService.h"
@@ -105,5 +107,42 @@ TEST(KProgressDlg, ServiceShowsTheCoresProgress)
     EXPECT_TRUE(foundPercent);
     progress.Close();
     EXPECT_FALSE(shown->isVisible());
+    SetProgressService(nullptr);
+}
+
+TEST(KProgressDlg, StopButtonAndEscapeStopTheComputationUntilTheNextOpening)
+{
+    KInstallViewServices();
+    IProgressService& progress = ProgressService();
+    auto shownDialog = [] {
+        QWidget* shown = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w->windowTitle() == "K")
+                shown = w;
+        return shown;
+    };
+    progress.Open(0, 100, "Синтез звукового файла");
+    progress.SetPos(10);
+    QWidget* shown = shownDialog();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_FALSE(progress.Cancelled());
+    QPushButton* stop = nullptr;
+    for (QPushButton* b : shown->findChildren<QPushButton*>())
+        if (b->text() == "Прервать")
+            stop = b;
+    ASSERT_NE(stop, nullptr);
+    stop->click();
+    EXPECT_TRUE(progress.Cancelled());
+    EXPECT_TRUE(shown->isVisible()) << "the window waits for the computation to close it";
+    progress.Close();
+
+    progress.Open(0, 100, "Синтез звукового файла");
+    EXPECT_FALSE(progress.Cancelled());
+    shown = shownDialog();
+    ASSERT_NE(shown, nullptr);
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(shown, &esc);
+    EXPECT_TRUE(progress.Cancelled());
+    progress.Close();
     SetProgressService(nullptr);
 }
