@@ -8,6 +8,7 @@
 #include "kavrel/core/KSpectrum.h"
 #include "kavrel/core/KWaveFilm.h"
 #include "tool/ToolCommands.h"
+#include "tool/ToolReport.h"
 
 namespace {
 
@@ -36,22 +37,18 @@ bool parseOptions(const ToolArgs& args, size_t from, long& nfft, double* sigmaf)
     return true;
 }
 
-void printLevel(double v)
-{
-    if (std::isinf(v))
-        std::printf(v < 0 ? "-inf" : "inf");
-    else
-        std::printf("%.6f", v);
-}
-
 } // namespace
 
-static int RunSpectrum(const ToolArgs& args)
+static int RunSpectrum(const ToolArgs& given)
 {
     long sample = 0, nfft = 1024;
     double sigmaf = 0;
+    ToolArgs args = given;
+    KToolFormat format;
+    if (TakeFormatOption(args, format))
+        return 2;
     if (args.size() < 2 || !ParseLong(args[1], sample) || !parseOptions(args, 2, nfft, &sigmaf)) {
-        std::fprintf(stderr, "Использование: kavrel spectrum FILE.wav SAMPLE [--nfft N] [--sigmaf HZ]\n");
+        std::fprintf(stderr, "Использование: kavrel spectrum FILE.wav SAMPLE [--nfft N] [--sigmaf HZ] [--format tsv|json]\n");
         return 2;
     }
     CKSpectrum s;
@@ -70,21 +67,36 @@ static int RunSpectrum(const ToolArgs& args)
     fft.CalculateWithWeighting(&s);
     const double* level = s.GetAmpl_dB();
     const double* dphase = s.Get_dPhaze_dOmega();
+    CToolReport report(format);
+    report.Table("lines", {"line", "frequency", "dB", "dphase"}, nullptr, " ");
     for (int k = 0; k < nfft / 2; ++k) {
-        std::printf("%d %.6f ", k, s.GetFrequencyInHertzFromFrequencyInSample(k));
-        printLevel(level[k]);
-        std::printf(" %.9g\n", dphase[k]);
+        report.Cell("%d", k);
+        report.Cell("%.6f", s.GetFrequencyInHertzFromFrequencyInSample(k));
+        if (std::isinf(level[k]))
+            report.Cell("%s", level[k] < 0 ? "-inf" : "inf");
+        else
+            report.Cell("%.6f", level[k]);
+        report.Cell("%.9g", dphase[k]);
+        report.EndRow();
     }
+    report.Finish();
     return 0;
 }
 
-static const ToolCommandRegistration kSpectrumCommand({3, "spectrum", "kavrel spectrum FILE.wav SAMPLE [--nfft N] [--sigmaf HZ]", RunSpectrum});
+static const ToolCommandRegistration kSpectrumCommand({3, "spectrum",
+                                                      "kavrel spectrum FILE.wav SAMPLE [--nfft N] [--sigmaf HZ] "
+                                                      "[--format tsv|json]",
+                                                      RunSpectrum});
 
-static int RunPower(const ToolArgs& args)
+static int RunPower(const ToolArgs& given)
 {
     long nfft = 1024;
+    ToolArgs args = given;
+    KToolFormat format;
+    if (TakeFormatOption(args, format))
+        return 2;
     if (args.empty() || !parseOptions(args, 1, nfft, nullptr)) {
-        std::fprintf(stderr, "Использование: kavrel power FILE.wav [--nfft N]\n");
+        std::fprintf(stderr, "Использование: kavrel power FILE.wav [--nfft N] [--format tsv|json]\n");
         return 2;
     }
     CKWaveFilm film;
@@ -96,9 +108,17 @@ static int RunPower(const ToolArgs& args)
         return 1;
     const long n = film.GetNCadres();
     const float* levels = film.PowerPositBufferOnCadre(0, n);
-    for (long c = 0; c < n; ++c)
-        std::printf("%ld %.6f %.4f\n", c, film.GetTimeInSecondsFromCadre(c), double(levels[c]));
+    CToolReport report(format);
+    report.Table("cadres", {"cadre", "time", "dB"}, nullptr, " ");
+    for (long c = 0; c < n; ++c) {
+        report.Cell("%ld", c);
+        report.Cell("%.6f", film.GetTimeInSecondsFromCadre(c));
+        report.Cell("%.4f", double(levels[c]));
+        report.EndRow();
+    }
+    report.Finish();
     return 0;
 }
 
-static const ToolCommandRegistration kPowerCommand({4, "power", "kavrel power FILE.wav [--nfft N]", RunPower});
+static const ToolCommandRegistration kPowerCommand({4, "power", "kavrel power FILE.wav [--nfft N] [--format tsv|json]",
+                                                   RunPower});

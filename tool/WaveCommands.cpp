@@ -10,6 +10,7 @@
 
 #include "kavrel/core/KWave.h"
 #include "tool/ToolCommands.h"
+#include "tool/ToolReport.h"
 
 bool ParseLong(const CString& s, long& value)
 {
@@ -64,26 +65,32 @@ CString FileTitleOf(const CString& path)
     return dot > 0 ? name.Left(dot) : name;
 }
 
-static int RunInfo(const ToolArgs& args)
+static int RunInfo(const ToolArgs& given)
 {
+    ToolArgs args = given;
+    KToolFormat format;
+    if (TakeFormatOption(args, format))
+        return 2;
     if (args.size() != 1) {
-        std::fprintf(stderr, "Использование: kavrel info FILE.wav\n");
+        std::fprintf(stderr, "Использование: kavrel info FILE.wav [--format tsv|json]\n");
         return 2;
     }
     CKWave wave;
     if (!wave.OpenKWaveFile(args[0], FileTitleOf(args[0])))
         return 1;
     WAVEFORMATEX f = wave.GetKWaveFormat();
-    std::printf("channels: %d\n", wave.GetKWaveNChannels());
-    std::printf("bits: %d\n", int(f.wBitsPerSample));
-    std::printf("rate: %ld\n", wave.GetKWaveFrADC());
-    std::printf("block_align: %d\n", wave.GetKWaveBlockAlign());
-    std::printf("samples: %ld\n", wave.GetKWaveSizeInSamples());
-    std::printf("data_offset: %ld\n", wave.GetKWaveDataOffset());
+    CToolReport report(format);
+    report.Field("channels", "%d", wave.GetKWaveNChannels());
+    report.Field("bits", "%d", int(f.wBitsPerSample));
+    report.Field("rate", "%ld", wave.GetKWaveFrADC());
+    report.Field("block_align", "%d", wave.GetKWaveBlockAlign());
+    report.Field("samples", "%ld", wave.GetKWaveSizeInSamples());
+    report.Field("data_offset", "%ld", wave.GetKWaveDataOffset());
+    report.Finish();
     return 0;
 }
 
-static const ToolCommandRegistration kInfoCommand({1, "info", "kavrel info FILE.wav", RunInfo});
+static const ToolCommandRegistration kInfoCommand({1, "info", "kavrel info FILE.wav [--format tsv|json]", RunInfo});
 
 static int RunSamples(const ToolArgs& args)
 {

@@ -14,6 +14,7 @@
 #include "glissar/doc/KNewPhoneObjectFiles.h"
 #include "kavrel/core/KWaveFilmHelpers.h"
 #include "tool/ToolCommands.h"
+#include "tool/ToolReport.h"
 #include "vornel/doc/VornelDoc.h"
 
 namespace {
@@ -35,13 +36,13 @@ struct FilmOptions {
 };
 
 // The film's cadres: the window's widths, the step, where cadre 0 stands and how many there are.
-void printCadres(CKWaveFilm& film)
+void reportCadres(CToolReport& report, CKWaveFilm& film)
 {
-    std::printf("sigmaf: %.9g\n", film.pS0->GetSigmaF());
-    std::printf("sigmat: %.9g\n", film.pS0->GetSigmaT());
-    std::printf("step: %ld\n", film.GetCadreStepInSamples());
-    std::printf("zero_cadre_sample: %ld\n", film.GetZeroCadreSamplePosition());
-    std::printf("cadres: %ld\n", film.GetNCadres());
+    report.Field("sigmaf", "%.9g", film.pS0->GetSigmaF());
+    report.Field("sigmat", "%.9g", film.pS0->GetSigmaT());
+    report.Field("step", "%ld", film.GetCadreStepInSamples());
+    report.Field("zero_cadre_sample", "%ld", film.GetZeroCadreSamplePosition());
+    report.Field("cadres", "%ld", film.GetNCadres());
 }
 
 // Options after the positional arguments; objectOptions adds those of make-object.
@@ -124,28 +125,38 @@ bool BuildNewDocumentFilm(CKWaveFilm& film, const CString& path, long nfft, doub
     return buildFilm(film, path, o);
 }
 
-static int RunFilm(const ToolArgs& args)
+static int RunFilm(const ToolArgs& given)
 {
     FilmOptions o;
+    ToolArgs args = given;
+    KToolFormat format;
+    if (TakeFormatOption(args, format))
+        return 2;
     int bad = args.empty() ? 2 : parseFilmOptions(args, 1, o, false);
     if (bad) {
         if (bad == 2)
-            std::fprintf(stderr, "Использование: kavrel film FILE.wav [--nfft N] [--sigmaf HZ] [--channel C]\n");
+            std::fprintf(stderr, "Использование: kavrel film FILE.wav [--nfft N] [--sigmaf HZ] [--channel C] "
+                                 "[--format tsv|json]\n");
         return bad;
     }
     CKWaveFilm film;
     if (!buildFilm(film, args[0], o))
         return 1;
-    std::printf("rate: %ld\n", film.GetKWaveFrADC());
-    std::printf("channels: %d\n", film.GetKWaveNChannels());
-    std::printf("samples: %ld\n", film.GetKWaveSizeInSamples());
-    std::printf("nfft: %d\n", film.GetNFFT());
-    std::printf("sigmafr: %.9g\n", film.GetSigmaFr());
-    printCadres(film);
+    CToolReport report(format);
+    report.Field("rate", "%ld", film.GetKWaveFrADC());
+    report.Field("channels", "%d", film.GetKWaveNChannels());
+    report.Field("samples", "%ld", film.GetKWaveSizeInSamples());
+    report.Field("nfft", "%d", film.GetNFFT());
+    report.Field("sigmafr", "%.9g", film.GetSigmaFr());
+    reportCadres(report, film);
+    report.Finish();
     return 0;
 }
 
-static const ToolCommandRegistration kFilmCommand({7, "film", "kavrel film FILE.wav [--nfft N] [--sigmaf HZ] [--channel C]", RunFilm});
+static const ToolCommandRegistration kFilmCommand({7, "film",
+                                                  "kavrel film FILE.wav [--nfft N] [--sigmaf HZ] [--channel C] "
+                                                  "[--format tsv|json]",
+                                                  RunFilm});
 
 static int RunMakeObject(const ToolArgs& args)
 {
@@ -217,10 +228,14 @@ static const ToolCommandRegistration kMakeObjectCommand({8, "make-object",
     "[--name T] [--comment T] [--level-change DB] [--index I]",
     RunMakeObject});
 
-static int RunTraces(const ToolArgs& args)
+static int RunTraces(const ToolArgs& given)
 {
     static const char* const kTracesUsage =
-        "Использование: kavrel traces DOC.gsr [--relative DB] [--add-visible | --clear]\n";
+        "Использование: kavrel traces DOC.gsr [--relative DB] [--add-visible | --clear] [--format tsv|json]\n";
+    ToolArgs args = given;
+    KToolFormat format;
+    if (TakeFormatOption(args, format))
+        return 2;
     // The document, the tracer's relative visibility (dB below each cadre's
     // strongest maximum) and what to do with the visible traces.
     CString action;
@@ -259,23 +274,30 @@ static int RunTraces(const ToolArgs& args)
     const long C = film.GetNCadres();
     const long M = doc->GetCadreMargin();
     const int K = doc->GetBinMargin();
-    std::printf("rate: %ld\n", film.GetKWaveFrADC());
-    std::printf("nfft: %d\n", film.GetNFFT());
-    printCadres(film);
-    std::printf("margin_cadres: %ld\n", M);
-    std::printf("margin_bins: %d\n", K);
-    std::printf("cadre\tbin\tstatus\tA\tomega\tD\tP\n");
+    CToolReport report(format);
+    report.Field("rate", "%ld", film.GetKWaveFrADC());
+    report.Field("nfft", "%d", film.GetNFFT());
+    reportCadres(report, film);
+    report.Field("margin_cadres", "%ld", M);
+    report.Field("margin_bins", "%d", K);
+    report.Table("maxima", {"cadre", "bin", "status", "A", "omega", "D", "P"}, "cadre\tbin\tstatus\tA\tomega\tD\tP", "\t");
     for (long c = M; c < C - M; ++c) {
         const unsigned char* st = doc->GetTraceStatus(c);
         for (int k = K; k < B - K; ++k) {
             if (!(st[k] & CGlissarDoc::TRACE_LOCAL_MAX))
                 continue;
             const long i = c * B + k;
-            std::printf("%ld\t%d\t%d\t%.9g\t%.9g\t%.9g\t%.9g\n", c, k, int(st[k]), double(doc->pSpectraParam_A_F[i]),
-                        double(doc->pSpectraParam_A_F[i - 1]), double(doc->pSpectraParam_D_P[i]),
-                        double(doc->pSpectraParam_D_P[i - 1]));
+            report.Cell("%ld", c);
+            report.Cell("%d", k);
+            report.Cell("%d", int(st[k]));
+            report.Cell("%.9g", double(doc->pSpectraParam_A_F[i]));
+            report.Cell("%.9g", double(doc->pSpectraParam_A_F[i - 1]));
+            report.Cell("%.9g", double(doc->pSpectraParam_D_P[i]));
+            report.Cell("%.9g", double(doc->pSpectraParam_D_P[i - 1]));
+            report.EndRow();
         }
     }
+    report.Finish();
     int status = 0;
     if (!action.IsEmpty()) {
         if (action == "--add-visible")
@@ -291,5 +313,6 @@ static int RunTraces(const ToolArgs& args)
 }
 
 static const ToolCommandRegistration kTracesCommand({13, "traces",
-                                                    "kavrel traces DOC.gsr [--relative DB] [--add-visible | --clear]",
+                                                    "kavrel traces DOC.gsr [--relative DB] [--add-visible | --clear] "
+                                                    "[--format tsv|json]",
                                                     RunTraces});

@@ -8,6 +8,7 @@
 
 #include "kavrel/core/KWaveFilm.h"
 #include "tool/ToolCommands.h"
+#include "tool/ToolReport.h"
 #include "tembrix/models/KDialogCreateVoiceSignal.h"
 #include "tembrix/models/KPirogovFunction.h"
 #include "tembrix/models/KVoicePulse.h"
@@ -16,17 +17,21 @@ namespace {
 
 const char* const kPirogovUsage =
     "Использование: kavrel pirogov FILE.wav --select A B OUT.xls [--cadres-per-frame K] [--low-line L] "
-    "[--high-line H] [--nfft N] [--sigmaf HZ] [--channel C]\n";
+    "[--high-line H] [--nfft N] [--sigmaf HZ] [--channel C] [--format tsv|json]\n";
 
 const char* const kVoiceUsage =
     "Использование: kavrel voice OUT.wav [--f0 HZ] [--t1 X] [--t2 X] [--t3 X] [--a1 X] [--a2 X] [--correct 0|1] "
     "[--noise DB] [--chest-f HZ] [--chest-a DB] [--chest-phase X] [--df0 X] [--dt1 X] [--dt2 X] [--dt3 X] "
-    "[--da1 X] [--da2 X] [--seed N]\n";
+    "[--da1 X] [--da2 X] [--seed N] [--format tsv|json]\n";
 
 } // namespace
 
-static int RunPirogov(const ToolArgs& args)
+static int RunPirogov(const ToolArgs& given)
 {
+    ToolArgs args = given;
+    KToolFormat format;
+    if (TakeFormatOption(args, format))
+        return 2;
     if (args.size() < 5 || args[1] != "--select" || (args.size() - 5) % 2 != 0) {
         std::fputs(kPirogovUsage, stderr);
         return 2;
@@ -86,26 +91,32 @@ static int RunPirogov(const ToolArgs& args)
         std::remove(out.GetString());
         return 1;
     }
-    std::printf("cadres_per_frame: %ld\n", K);
-    std::printf("low_line: %ld\n", low);
-    std::printf("high_line: %ld\n", high);
-    std::printf("values: %d\n", st.n);
-    std::printf("min: %.9g\n", st.min);
-    std::printf("max: %.9g\n", st.max);
-    std::printf("mean: %.9g\n", st.mean);
-    std::printf("deviation: %.9g\n", st.deviation);
-    std::printf("variation: %.9g\n", st.variation);
-    std::printf("entropy: %.9g\n", st.entropy);
+    CToolReport report(format);
+    report.Field("cadres_per_frame", "%ld", K);
+    report.Field("low_line", "%ld", low);
+    report.Field("high_line", "%ld", high);
+    report.Field("values", "%d", st.n);
+    report.Field("min", "%.9g", st.min);
+    report.Field("max", "%.9g", st.max);
+    report.Field("mean", "%.9g", st.mean);
+    report.Field("deviation", "%.9g", st.deviation);
+    report.Field("variation", "%.9g", st.variation);
+    report.Field("entropy", "%.9g", st.entropy);
+    report.Finish();
     return 0;
 }
 
 static const ToolCommandRegistration kPirogovCommand({15, "pirogov",
     "kavrel pirogov FILE.wav --select A B OUT.xls [--cadres-per-frame K] [--low-line L] [--high-line H] "
-    "[--nfft N] [--sigmaf HZ] [--channel C]",
+    "[--nfft N] [--sigmaf HZ] [--channel C] [--format tsv|json]",
     RunPirogov});
 
-static int RunVoice(const ToolArgs& args)
+static int RunVoice(const ToolArgs& given)
 {
+    ToolArgs args = given;
+    KToolFormat format;
+    if (TakeFormatOption(args, format))
+        return 2;
     if (args.empty() || (args.size() - 1) % 2 != 0) {
         std::fputs(kVoiceUsage, stderr);
         return 2;
@@ -159,16 +170,18 @@ static int RunVoice(const ToolArgs& args)
     std::vector<int> periods;
     if (!GenerateVoiceSignal(model, R, samples, &periods) || !WriteVoiceSignalFile(out, samples))
         return 1;
-    std::printf("rate: %d\n", CKVoicePulse::kFs);
-    std::printf("samples: %zu\n", samples.size());
-    std::printf("period: %d\n", c);
-    std::printf("residual: %.9g\n", residual);
-    std::printf("periods: %zu\n", periods.size());
+    CToolReport report(format);
+    report.Field("rate", "%d", CKVoicePulse::kFs);
+    report.Field("samples", "%zu", samples.size());
+    report.Field("period", "%d", c);
+    report.Field("residual", "%.9g", residual);
+    report.Field("periods", "%zu", periods.size());
+    report.Finish();
     return 0;
 }
 
 static const ToolCommandRegistration kVoiceCommand({16, "voice",
     "kavrel voice OUT.wav [--f0 HZ] [--t1 X] [--t2 X] [--t3 X] [--a1 X] [--a2 X] [--correct 0|1] [--noise DB] "
     "[--chest-f HZ] [--chest-a DB] [--chest-phase X] [--df0 X] [--dt1 X] [--dt2 X] [--dt3 X] [--da1 X] [--da2 X] "
-    "[--seed N]",
+    "[--seed N] [--format tsv|json]",
     RunVoice});

@@ -7,13 +7,14 @@
 #include <unistd.h>
 
 #include "tool/ToolCommands.h"
+#include "tool/ToolReport.h"
 #include "vornel/doc/VornelDoc.h"
 
 namespace {
 
 const char* const kUsage =
     "Использование: kavrel reverb DOC.vrn [--table OUT.tsv] [--synthetic OUT.wav] [--maxima OUT.xls] "
-    "[--minima OUT.xls]\n";
+    "[--minima OUT.xls] [--format tsv|json]\n";
 
 struct ReverbOutputs {
     CString table, synthetic, maxima, minima;
@@ -42,8 +43,12 @@ bool writeTable(const CString& path, const CVornelDoc& doc)
 
 } // namespace
 
-static int RunReverb(const ToolArgs& args)
+static int RunReverb(const ToolArgs& given)
 {
+    ToolArgs args = given;
+    KToolFormat format;
+    if (TakeFormatOption(args, format))
+        return 2;
     if (args.empty() || args.size() % 2 == 0) {
         std::fputs(kUsage, stderr);
         return 2;
@@ -79,10 +84,12 @@ static int RunReverb(const ToolArgs& args)
         delete doc;
         return 1;
     }
-    std::printf("rate: %ld\n", long(doc->GetFs()));
-    std::printf("samples_used: %d\n", doc->GetNSamplesUsed());
-    std::printf("dphase_max: %.9g\n", doc->dPhazeMax);
-    std::printf("dphase_min: %.9g\n", doc->dPhazeMin);
+    CToolReport report(format);
+    report.Field("rate", "%ld", long(doc->GetFs()));
+    report.Field("samples_used", "%d", doc->GetNSamplesUsed());
+    report.Field("dphase_max", "%.9g", doc->dPhazeMax);
+    report.Field("dphase_min", "%.9g", doc->dPhazeMin);
+    report.Finish();
     std::fflush(stdout);
 
     int status = 0;
@@ -102,4 +109,7 @@ static int RunReverb(const ToolArgs& args)
     return status;
 }
 
-static const ToolCommandRegistration kReverbCommand({14, "reverb", "kavrel reverb DOC.vrn [--table OUT.tsv] [--synthetic OUT.wav] [--maxima OUT.xls] [--minima OUT.xls]", RunReverb});
+static const ToolCommandRegistration kReverbCommand({14, "reverb",
+                                                    "kavrel reverb DOC.vrn [--table OUT.tsv] [--synthetic OUT.wav] "
+                                                    "[--maxima OUT.xls] [--minima OUT.xls] [--format tsv|json]",
+                                                    RunReverb});

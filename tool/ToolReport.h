@@ -1,0 +1,47 @@
+// What a command that prints numbers prints, in the format asked for with
+// --format: today's text (tsv, the default: "key: value" lines, then the
+// lines of its table) or one JSON object holding the same numbers as named
+// fields and the table as an array of rows, so that a corpus can be
+// scripted without parsing text.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "tool/ToolCommands.h"
+
+enum class KToolFormat { Text, Json };
+
+// Takes "--format tsv|json" out of args (anywhere after the first
+// argument). 0, or 2 after a usage message for a bad or repeated value.
+int TakeFormatOption(ToolArgs& args, KToolFormat& format);
+
+class CToolReport {
+public:
+    explicit CToolReport(KToolFormat format) : m_format(format) {}
+    CToolReport(const CToolReport&) = delete;
+    CToolReport& operator=(const CToolReport&) = delete;
+
+    // A named number, formatted by printf's format for one value.
+    void Field(const char* key, const char* format, ...) __attribute__((format(printf, 3, 4)));
+    // The rows that follow: in text, textHeader (when given) and then each
+    // row's cells joined by separator; in JSON the array `name` of objects
+    // keyed by columns.
+    void Table(const char* name, std::vector<std::string> columns, const char* textHeader, const char* separator);
+    // One cell of the current row, a number formatted as by Field ("inf",
+    // "-inf" and "nan" become null in JSON).
+    void Cell(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    void EndRow();
+    // Prints what JSON holds back; the text went out as it came.
+    void Finish();
+
+private:
+    void jsonKey(const std::string& key);
+
+    KToolFormat m_format;
+    std::string m_json;            // the object so far, without its closing brace
+    bool m_bFirstField = true;
+    std::vector<std::string> m_columns;
+    std::string m_separator;
+    std::vector<std::string> m_row;
+    bool m_bInTable = false, m_bFirstRow = true;
+};
