@@ -73,6 +73,20 @@ inline int RunScriptedProgram(const std::string& commandLine, const std::string&
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// s as one word of a shell command line, whatever it holds.
+inline std::string ShellQuoted(const std::string& s)
+{
+    std::string q = "'";
+    for (char c : s) {
+        if (c == '\'')
+            q += "'\\''";
+        else
+            q += c;
+    }
+    q += '\'';
+    return q;
+}
+
 // The quoted path of a built program.
 inline std::string BuiltProgram(const std::string& name)
 {

@@ -21,6 +21,9 @@ struct ToolCommandRegistration {
 };
 // The registered subcommands in the order of their places.
 const std::vector<ToolCommand>& ToolCommandsInOrder();
+// What kavrel COMMAND --help prints after the usage line: the options with
+// their defaults and ranges, and an example; null for a command without one.
+const char* ToolCommandHelp(const char* name);
 
 // The workshop's film of a new document over the whole file, as kavrel film
 // builds it: NFFT 256, 1024 or 4096, sigmaf 0 for the NFFT's optimum, and
