@@ -88,7 +88,7 @@ static const ToolCommandRegistration kSpectrumCommand({3, "spectrum",
                                                       "[--format tsv|json]",
                                                       RunSpectrum});
 
-static int RunPower(const ToolArgs& given)
+static int RunPowerOfOne(const ToolArgs& given)
 {
     long nfft = 1024;
     ToolArgs args = given;
@@ -96,7 +96,7 @@ static int RunPower(const ToolArgs& given)
     if (TakeFormatOption(args, format))
         return 2;
     if (args.empty() || !parseOptions(args, 1, nfft, nullptr)) {
-        std::fprintf(stderr, "Использование: kavrel power FILE.wav [--nfft N] [--format tsv|json]\n");
+        std::fprintf(stderr, "Использование: kavrel power FILE.wav... [--nfft N] [--format tsv|json]\n");
         return 2;
     }
     CKWaveFilm film;
@@ -120,5 +120,14 @@ static int RunPower(const ToolArgs& given)
     return 0;
 }
 
-static const ToolCommandRegistration kPowerCommand({4, "power", "kavrel power FILE.wav [--nfft N] [--format tsv|json]",
+static int RunPower(const ToolArgs& given)
+{
+    ToolArgs args = given;
+    KToolFormat format;
+    if (TakeFormatOption(args, format))
+        return 2;
+    return RunForEachToolFile(SplitToolFiles(given, {"--nfft", "--format"}), format, RunPowerOfOne);
+}
+
+static const ToolCommandRegistration kPowerCommand({4, "power", "kavrel power FILE.wav... [--nfft N] [--format tsv|json]",
                                                    RunPower});

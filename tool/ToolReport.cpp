@@ -52,6 +52,74 @@ std::string jsonString(const std::string& s)
 
 } // namespace
 
+namespace {
+// The file the report of a many-file run is about (empty for one file).
+std::string g_fileLabel;
+} // namespace
+
+KToolFiles SplitToolFiles(const ToolArgs& args, std::vector<const char*> valued)
+{
+    KToolFiles out;
+    for (size_t i = 0; i < args.size(); ++i) {
+        bool takesValue = false;
+        for (const char* v : valued)
+            takesValue = takesValue || args[i] == v;
+        if (takesValue) {
+            out.options.push_back(args[i]);
+            if (i + 1 < args.size())
+                out.options.push_back(args[++i]);
+        } else if (!args[i].IsEmpty() && args[i].GetAt(0) == '-' && args[i].GetLength() > 1) {
+            out.options.push_back(args[i]);
+        } else {
+            out.files.push_back(args[i]);
+        }
+    }
+    return out;
+}
+
+int RunForEachToolFile(const std::vector<CString>& files, KToolFormat format,
+                       const std::function<int(const CString& file)>& one)
+{
+    if (files.size() <= 1)
+        return one(files.empty() ? CString() : files.front());
+    int status = 0;
+    for (const CString& f : files) {
+        if (format == KToolFormat::Text)
+            std::printf("file: %s\n", f.GetString());
+        std::fflush(stdout);
+        g_fileLabel = f.GetString();
+        const int r = one(f);
+        g_fileLabel.clear();
+        std::fflush(stdout);
+        if (r == 2)
+            return 2;
+        if (r != 0) {
+            std::fprintf(stderr, "Файл пропущен: %s\n", f.GetString());
+            status = 1;
+        }
+    }
+    return status;
+}
+
+int RunForEachToolFile(const KToolFiles& files, KToolFormat format, int (*one)(const ToolArgs&))
+{
+    return RunForEachToolFile(files.files, format, [&](const CString& f) {
+        ToolArgs args;
+        if (!files.files.empty())
+            args.push_back(f);
+        args.insert(args.end(), files.options.begin(), files.options.end());
+        return one(args);
+    });
+}
+
+CToolReport::CToolReport(KToolFormat format) : m_format(format)
+{
+    if (m_format == KToolFormat::Json && !g_fileLabel.empty()) {
+        jsonKey("file");
+        m_json += jsonString(g_fileLabel);
+    }
+}
+
 int TakeFormatOption(ToolArgs& args, KToolFormat& format)
 {
     format = KToolFormat::Text;

@@ -4,6 +4,7 @@
 // fields and the table as an array of rows, so that a corpus can be
 // scripted without parsing text.
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,9 +16,29 @@ enum class KToolFormat { Text, Json };
 // argument). 0, or 2 after a usage message for a bad or repeated value.
 int TakeFormatOption(ToolArgs& args, KToolFormat& format);
 
+// The files of a command that takes several (the arguments that are no
+// option nor an option's value; `valued` lists the options that take one)
+// and its options, kept in their order.
+struct KToolFiles {
+    std::vector<CString> files;
+    ToolArgs options;
+};
+KToolFiles SplitToolFiles(const ToolArgs& args, std::vector<const char*> valued);
+
+// Runs one on each file, going on past a file that fails. With more than
+// one file each file's output is led by "file: PATH" in text, and in JSON
+// each file is an object of its own on its own line (JSON Lines) whose
+// first field is "file". The status of a usage error at once; otherwise 1
+// when any file failed, else 0. No file at all is one run on none (the
+// command's usage error).
+int RunForEachToolFile(const std::vector<CString>& files, KToolFormat format,
+                       const std::function<int(const CString& file)>& one);
+// The same for a command whose arguments are FILE OPTIONS...
+int RunForEachToolFile(const KToolFiles& files, KToolFormat format, int (*one)(const ToolArgs&));
+
 class CToolReport {
 public:
-    explicit CToolReport(KToolFormat format) : m_format(format) {}
+    explicit CToolReport(KToolFormat format);
     CToolReport(const CToolReport&) = delete;
     CToolReport& operator=(const CToolReport&) = delete;
 

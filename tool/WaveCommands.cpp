@@ -65,14 +65,14 @@ CString FileTitleOf(const CString& path)
     return dot > 0 ? name.Left(dot) : name;
 }
 
-static int RunInfo(const ToolArgs& given)
+static int RunInfoOfOne(const ToolArgs& given)
 {
     ToolArgs args = given;
     KToolFormat format;
     if (TakeFormatOption(args, format))
         return 2;
     if (args.size() != 1) {
-        std::fprintf(stderr, "Использование: kavrel info FILE.wav [--format tsv|json]\n");
+        std::fprintf(stderr, "Использование: kavrel info FILE.wav... [--format tsv|json]\n");
         return 2;
     }
     CKWave wave;
@@ -90,7 +90,16 @@ static int RunInfo(const ToolArgs& given)
     return 0;
 }
 
-static const ToolCommandRegistration kInfoCommand({1, "info", "kavrel info FILE.wav [--format tsv|json]", RunInfo});
+static int RunInfo(const ToolArgs& given)
+{
+    ToolArgs args = given;
+    KToolFormat format;
+    if (TakeFormatOption(args, format))
+        return 2;
+    return RunForEachToolFile(SplitToolFiles(given, {"--format"}), format, RunInfoOfOne);
+}
+
+static const ToolCommandRegistration kInfoCommand({1, "info", "kavrel info FILE.wav... [--format tsv|json]", RunInfo});
 
 static int RunSamples(const ToolArgs& args)
 {

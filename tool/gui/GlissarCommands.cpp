@@ -125,7 +125,7 @@ bool BuildNewDocumentFilm(CKWaveFilm& film, const CString& path, long nfft, doub
     return buildFilm(film, path, o);
 }
 
-static int RunFilm(const ToolArgs& given)
+static int RunFilmOfOne(const ToolArgs& given)
 {
     FilmOptions o;
     ToolArgs args = given;
@@ -135,7 +135,7 @@ static int RunFilm(const ToolArgs& given)
     int bad = args.empty() ? 2 : parseFilmOptions(args, 1, o, false);
     if (bad) {
         if (bad == 2)
-            std::fprintf(stderr, "Использование: kavrel film FILE.wav [--nfft N] [--sigmaf HZ] [--channel C] "
+            std::fprintf(stderr, "Использование: kavrel film FILE.wav... [--nfft N] [--sigmaf HZ] [--channel C] "
                                  "[--format tsv|json]\n");
         return bad;
     }
@@ -153,8 +153,18 @@ static int RunFilm(const ToolArgs& given)
     return 0;
 }
 
+static int RunFilm(const ToolArgs& given)
+{
+    ToolArgs args = given;
+    KToolFormat format;
+    if (TakeFormatOption(args, format))
+        return 2;
+    return RunForEachToolFile(SplitToolFiles(given, {"--nfft", "--sigmaf", "--channel", "--format"}), format,
+                              RunFilmOfOne);
+}
+
 static const ToolCommandRegistration kFilmCommand({7, "film",
-                                                  "kavrel film FILE.wav [--nfft N] [--sigmaf HZ] [--channel C] "
+                                                  "kavrel film FILE.wav... [--nfft N] [--sigmaf HZ] [--channel C] "
                                                   "[--format tsv|json]",
                                                   RunFilm});
 

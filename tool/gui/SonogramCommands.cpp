@@ -16,10 +16,11 @@
 #include "kavrel/views/KWaveFilmPicture.h"
 #include "kavrel/views/KWaveFilmView.h"
 #include "tool/ToolCommands.h"
+#include "tool/ToolReport.h"
 
 namespace {
 
-const char* const kUsage = "Использование: kavrel sonogram FILE.wav OUT.png [--nfft N] "
+const char* const kUsage = "Использование: kavrel sonogram FILE.wav OUT.png | FILE.wav... --out-dir DIR [--nfft N] "
                            "[--type grey|colour|phase|phasefreq|harmonogram] [--inverse] "
                            "[--from SECONDS --to SECONDS] [--width PIXELS] [--tile-width PIXELS]\n";
 
@@ -119,7 +120,7 @@ std::string TileName(const std::string& out, long tile, long nTiles)
 
 } // namespace
 
-static int RunSonogram(const ToolArgs& args)
+static int RunSonogramOfOne(const ToolArgs& args)
 {
     SonogramOptions o;
     if (args.size() < 2 || !parseOptions(args, o)) {
@@ -220,7 +221,41 @@ static int RunSonogram(const ToolArgs& args)
     return 0;
 }
 
+// FILE OUT.png, or many files with --out-dir DIR: each picture DIR/TITLE.png.
+static int RunSonogram(const ToolArgs& args)
+{
+    KToolFiles split = SplitToolFiles(args, {"--nfft", "--type", "--from", "--to", "--width", "--tile-width", "--out-dir"});
+    CString dir;
+    ToolArgs options;
+    for (size_t i = 0; i < split.options.size(); ++i) {
+        if (split.options[i] == "--out-dir") {
+            if (i + 1 >= split.options.size() || !dir.IsEmpty()) {
+                std::fprintf(stderr, "%s", kUsage);
+                return 2;
+            }
+            dir = split.options[++i];
+        } else {
+            options.push_back(split.options[i]);
+        }
+    }
+    if (dir.IsEmpty())
+        return RunSonogramOfOne(args);
+    struct stat st;
+    if (::stat(dir.GetString(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return Refuse("Нет такой папки: " + dir);
+    return RunForEachToolFile(split.files, KToolFormat::Text, [&](const CString& file) {
+        if (file.IsEmpty()) {
+            std::fprintf(stderr, "%s", kUsage);
+            return 2;
+        }
+        ToolArgs one{file, dir + "/" + FileTitleOf(file) + ".png"};
+        one.insert(one.end(), options.begin(), options.end());
+        return RunSonogramOfOne(one);
+    });
+}
+
 static const ToolCommandRegistration kSonogramCommand({5, "sonogram",
-    "kavrel sonogram FILE.wav OUT.png [--nfft N] [--type grey|colour|phase|phasefreq|harmonogram] [--inverse] "
-    "[--from SECONDS --to SECONDS] [--width PIXELS] [--tile-width PIXELS]",
+    "kavrel sonogram FILE.wav OUT.png | FILE.wav... --out-dir DIR [--nfft N] "
+    "[--type grey|colour|phase|phasefreq|harmonogram] [--inverse] [--from SECONDS --to SECONDS] [--width PIXELS] "
+    "[--tile-width PIXELS]",
     RunSonogram});

@@ -1,5 +1,6 @@
 // --format json of every command that prints numbers, read back by Qt's
-// JSON parser: the same fields and rows, to the digit, as the default text.
+// JSON parser: the same fields and rows, to the digit, as the default text;
+// and the commands that take many files at once.
 #include <gtest/gtest.h>
 
 #include <QJsonArray>
@@ -7,6 +8,7 @@
 #include <QJsonObject>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -121,4 +123,47 @@ TEST(KavrelJson, EveryNumericCommandGivesTheSameNumbersAsItsText)
     // A format the tool does not know, or two of them, is a usage error.
     EXPECT_EQ(ktest::RunKavrel(dir, "info " + q + " --format xml").status, 2);
     EXPECT_EQ(ktest::RunKavrel(dir, "info " + q + " --format json --format tsv").status, 2);
+}
+
+TEST(KavrelManyFiles, GoOnPastABadFileEachOutputLedByItsFileAndStatusOneAtTheEnd)
+{
+    ktest::ScratchDir dir;
+    const std::string a = dir / "a.wav", b = dir / "b.wav", bad = dir / "bad.wav";
+    kavrel_test::WriteAll(a, wavbytes::pcm16(1, 16000, ktest::Partials({440}, 3000, 16000, 16000)));
+    kavrel_test::WriteAll(b, wavbytes::pcm16(2, 8000, ktest::Partials({300}, 3000, 2 * 8000, 8000)));
+    kavrel_test::WriteAll(bad, kavrel_test::Bytes(100, 7));
+    const std::string files = "'" + a + "' '" + bad + "' '" + b + "'";
+    // JSON Lines: one object a good file, "file" first.
+    ktest::ToolRun r = ktest::RunKavrel(dir, "info " + files + " --format json");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Файл пропущен: " + bad), std::string::npos);
+    std::istringstream lines(r.out);
+    std::vector<QJsonObject> objects;
+    for (std::string line; std::getline(lines, line);) {
+        QJsonParseError error;
+        const QJsonDocument d = QJsonDocument::fromJson(QByteArray::fromStdString(line), &error);
+        ASSERT_EQ(error.error, QJsonParseError::NoError) << line;
+        objects.push_back(d.object());
+    }
+    ASSERT_EQ(objects.size(), 2u);
+    EXPECT_EQ(objects[0].value("file").toString().toStdString(), a);
+    EXPECT_EQ(objects[0].value("rate").toInt(), 16000);
+    EXPECT_EQ(objects[1].value("file").toString().toStdString(), b);
+    EXPECT_EQ(objects[1].value("channels").toInt(), 2);
+    // Text: each file's lines after "file: PATH", the same as it alone gives.
+    r = ktest::RunKavrel(dir, "power '" + a + "' '" + b + "' --nfft 256");
+    EXPECT_EQ(r.status, 0);
+    const std::string alone = ktest::RunKavrel(dir, "power '" + b + "' --nfft 256").out;
+    EXPECT_EQ(r.out.rfind("file: " + a + "\n", 0), 0u);
+    EXPECT_NE(r.out.find("file: " + b + "\n" + alone), std::string::npos);
+    // Pictures of many files into one folder, named by their titles.
+    const std::string out = dir / "pictures";
+    std::filesystem::create_directory(out);
+    r = ktest::RunKavrel(dir, "sonogram " + files + " --out-dir '" + out + "' --nfft 256");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(std::filesystem::exists(out + "/a.png"));
+    EXPECT_TRUE(std::filesystem::exists(out + "/b.png"));
+    EXPECT_FALSE(std::filesystem::exists(out + "/bad.png"));
+    // A usage error stops at once: status 2.
+    EXPECT_EQ(ktest::RunKavrel(dir, "power '" + a + "' '" + b + "' --nfft 5").status, 2);
 }
