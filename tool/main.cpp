@@ -51,8 +51,15 @@ int main(int argc, char** argv)
     for (int i = 2; i < argc; ++i)
         args.emplace_back(argv[i]);
     for (const ToolCommand& c : ToolCommandsInOrder()) {
-        if (std::strcmp(argv[1], c.name) == 0)
-            return c.run(args);
+        if (std::strcmp(argv[1], c.name) == 0) {
+            CToolSoundCopies copies;
+            if (const int status = copies.Prepare(c.name, args))
+                return status;
+            const int status = c.run(args);
+            if (status != 0)
+                copies.DropKept();
+            return status;
+        }
     }
     std::fprintf(stderr, "Неизвестная команда: %s\n", argv[1]);
     usage();

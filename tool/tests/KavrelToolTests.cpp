@@ -123,7 +123,10 @@ TEST(KavrelTool, AgreesWithSoxOnEveryAcceptedFormat)
 
 TEST(KavrelTool, RefusedFilesPrintTheReadersMessage)
 {
-    for (const char* encoding : {"-e floating-point -b 32", "-e signed-integer -b 24"}) {
+    // WAV files of other codecs are refused with the codec named.
+    const std::pair<const char*, const char*> codecs[] = {{"-e a-law", "6 (A-law)"}, {"-e u-law", "7 (mu-law)"},
+                                                          {"-e ima-adpcm", "17 (IMA ADPCM)"}};
+    for (const auto& [encoding, named] : codecs) {
         SCOPED_TRACE(encoding);
         std::string path = TempPath("sox-refused.wav");
         int status = -1;
@@ -132,6 +135,7 @@ TEST(KavrelTool, RefusedFilesPrintTheReadersMessage)
         std::string err = RunCommand(kTool + " info '" + path + "' 2>&1 >/dev/null", &status);
         EXPECT_EQ(status, 1);
         EXPECT_NE(err.find("не удовлетворяет текущему стандарту системы Tembrix"), std::string::npos) << err;
+        EXPECT_NE(err.find(std::string("Номер формата данных = ") + named), std::string::npos) << err;
     }
     int status = -1;
     RunCommand(kTool + " info /nonexistent.wav 2>/dev/null", &status);
