@@ -158,13 +158,15 @@ std::string KDescribeFileStart(const BYTE* h, size_t n)
         const size_t k = std::strlen(s);
         return n >= at + k && std::memcmp(h + at, s, k) == 0;
     };
+    // The first four bytes, as text when at least three of them are letters
+    // (as in "ID3"), else in hexadecimal.
     std::string shown;
     const size_t k = n < 4 ? n : 4;
-    bool printable = true;
-    for (size_t i = 0; i < k; ++i)
-        printable = printable && h[i] >= 0x20 && h[i] < 0x7F;
-    if (printable) {
-        shown = "«" + std::string(reinterpret_cast<const char*>(h), k) + "»";
+    size_t printable = 0;
+    while (printable < k && h[printable] >= 0x20 && h[printable] < 0x7F)
+        ++printable;
+    if (printable == k || printable >= 3) {
+        shown = "«" + std::string(reinterpret_cast<const char*>(h), printable) + "»";
     } else {
         for (size_t i = 0; i < k; ++i)
             shown += format(i ? " %02X" : "%02X", unsigned(h[i]));
