@@ -77,7 +77,7 @@ sox -q -D -n -r 22050 -e floating-point -b 64 -c 2 float64.wav synth 0.05 sine 1
 sox -q -D -n -r 16000 -b 24 -c 6 six.wav synth 0.02 sine 100 sine 200 sine 300 sine 400 sine 500 sine 600
 sox -q -D -n -r 8 -b 24 -c 1 slow.wav synth 4 sine 1
 for w in wide24 int32 float32 float64 six slow; do
-  for h in riff wave; do
+  for h in riff wave pelmora_wave; do
     cp "$w.wav" "$seeds/$h/$w.wav"
   done
 done
@@ -92,7 +92,7 @@ spoil() {
     printf "\\x$hex" | dd of="$name.wav" bs=1 seek="$offset" conv=notrunc status=none
     offset=$((offset + 1))
   done
-  for h in riff wave; do
+  for h in riff wave pelmora_wave; do
     cp "$name.wav" "$seeds/$h/$name.wav"
   done
 }

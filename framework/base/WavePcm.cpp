@@ -19,7 +19,7 @@ constexpr BYTE kGuidTail[12] = {0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 
 std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
 std::string format(const char* pattern, ...)
 {
-    char buf[512];
+    char buf[1024];
     va_list ap;
     va_start(ap, pattern);
     std::vsnprintf(buf, sizeof buf, pattern, ap);
@@ -76,6 +76,25 @@ const char* KWaveFormatTagName(unsigned tag)
     case 0xFFFE: return "WAVE_FORMAT_EXTENSIBLE";
     default: return "";
     }
+}
+
+std::string KPcmRefusalText(const WAVEFORMATEX& f, const std::string& why)
+{
+    const char* name = KWaveFormatTagName(f.wFormatTag);
+    const std::string tag = *name ? format("%i (%s)", int(f.wFormatTag), name) : format("%i", int(f.wFormatTag));
+    return format("Заданный звуковой файл не удовлетворяет текущему стандарту системы Tembrix.\n"
+                  "Его число каналов = %i.\nЧисло битов на отсчет = %i.\nБлок выравнивания (в байтах) = %i.\n"
+                  "Частота дискретизации = %lu Гц.\nНомер формата данных = %s.\n",
+                  int(f.nChannels), int(f.wBitsPerSample), int(f.nBlockAlign), (unsigned long)f.nSamplesPerSec,
+                  tag.c_str()) +
+           why +
+           "\n\nДокумент открыт не будет!\n\n"
+           "Звуковой файл должен быть только:\n"
+           "а) WAVE_FORMAT_PCM (номер формата данных = 1), WAVE_FORMAT_IEEE_FLOAT (3) или "
+           "WAVE_FORMAT_EXTENSIBLE (65534) с подформатом PCM или IEEE float;\n"
+           "б) 8, 16, 24 или 32-битовым целым либо 32 или 64-битовым с плавающей точкой;\n"
+           "в) с числом каналов от 1 до 8;\nг) с частотой дискретизации от 1 Гц до 768 кГц.\n\n"
+           "Файлы FLAC, Ogg, MP3, AIFF и CAF мастерская открывает через копию в формате WAV.";
 }
 
 bool KParsePcmFormat(const BYTE* fmt, size_t n, KPcmLayout& layout, std::string& why)

@@ -45,6 +45,10 @@ constexpr DWORD kPcmMaxRate = 768000;
 // saying what is wrong (the codec by number and name, or the field at fault).
 bool KParsePcmFormat(const BYTE* fmt, size_t n, KPcmLayout& layout, std::string& why);
 
+// The suite's refusal of a format: the record's fields, the tag with its
+// name, the reason why gave, and what is accepted.
+std::string KPcmRefusalText(const WAVEFORMATEX& format, const std::string& why);
+
 // The usual name of a WAVE format tag ("ADPCM", "A-law", "MP3"...), or empty.
 const char* KWaveFormatTagName(unsigned tag);
 

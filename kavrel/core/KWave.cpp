@@ -118,22 +118,7 @@ bool CKWave::descend_into_fmt__chunk()
 
 void CKWave::show_format_message(const std::string& why)
 {
-    const char* name = KWaveFormatTagName(Format.wFormatTag);
-    CString tag;
-    tag.Format(*name ? "%i (%s)" : "%i", int(Format.wFormatTag), name);
-    CString text;
-    text.Format("Заданный звуковой файл не удовлетворяет текущему стандарту системы Tembrix.\n"
-                "Его число каналов = %i.\nЧисло битов на отсчет = %i.\nБлок выравнивания (в байтах) = %i.\n"
-                "Частота дискретизации = %lu Гц.\nНомер формата данных = %s.\n%s\n\nДокумент открыт не будет!\n\n"
-                "Звуковой файл должен быть только:\n"
-                "а) WAVE_FORMAT_PCM (номер формата данных = 1), WAVE_FORMAT_IEEE_FLOAT (3) или "
-                "WAVE_FORMAT_EXTENSIBLE (65534) с подформатом PCM или IEEE float;\n"
-                "б) 8, 16, 24 или 32-битовым целым либо 32 или 64-битовым с плавающей точкой;\n"
-                "в) с числом каналов от 1 до 8;\nг) с частотой дискретизации от 1 Гц до 768 кГц.\n\n"
-                "Файлы FLAC, Ogg, MP3, AIFF и CAF мастерская открывает через копию в формате WAV.",
-                int(Format.nChannels), int(Format.wBitsPerSample), int(Format.nBlockAlign),
-                (unsigned long)Format.nSamplesPerSec, tag.GetString(), why.c_str());
-    ShowText(text);
+    ShowText(KPcmRefusalText(Format, why).c_str());
 }
 
 bool CKWave::read_and_check_format()
