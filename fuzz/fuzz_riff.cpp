@@ -1,13 +1,18 @@
 // The RIFF layer on a hostile file: the WAVE form found, every chunk of it
 // and of its lists descended into, read and ascended from, and the chunks
-// the WAV readers look for found by name from the start of the form.
+// the WAV readers look for found by name from the start of the form; every
+// "fmt " record parsed, and the start of a file that is no form described.
+#include <string>
+
 #include "framework/base/Mmio.h"
+#include "framework/base/WavePcm.h"
 #include "fuzz/FuzzSupport.h"
 
 namespace {
 
 constexpr FOURCC kWave = mmioFOURCC('W', 'A', 'V', 'E');
 constexpr FOURCC kList = mmioFOURCC('L', 'I', 'S', 'T');
+constexpr FOURCC kFmt = mmioFOURCC('f', 'm', 't', ' ');
 
 void walk(HMMIO h, const MMCKINFO& parent, int depth)
 {
@@ -18,8 +23,16 @@ void walk(HMMIO h, const MMCKINFO& parent, int depth)
             return;
         if (ck.ckid == kList && depth < 4)
             walk(h, ck, depth + 1);
-        else
-            mmioRead(h, body, LONG(ck.cksize < sizeof body ? ck.cksize : sizeof body));
+        else {
+            const LONG got = mmioRead(h, body, LONG(ck.cksize < sizeof body ? ck.cksize : sizeof body));
+            // Every "fmt " record parsed as the readers parse theirs.
+            if (ck.ckid == kFmt && got > 0) {
+                KPcmLayout layout;
+                std::string why;
+                if (KParsePcmFormat(reinterpret_cast<const BYTE*>(body), size_t(got), layout, why))
+                    (void)KPcmSampleTo16(reinterpret_cast<const BYTE*>(body), layout);
+            }
+        }
         if (mmioAscend(h, &ck, 0) != MMSYSERR_NOERROR)
             return;
     }
@@ -31,6 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     kfuzz::Messages ui;
     kfuzz::InputFile in(data, size, ".wav");
+    (void)KDescribeFileStart(data, size);
     MMIOINFO info;
     HMMIO h = mmioOpen(in.Path(), &info, MMIO_READ | MMIO_DENYNONE);
     if (!h)

@@ -1,7 +1,8 @@
 // The suite's WAV reader on a hostile file, as the batch tool's info,
 // samples and power commands use it: the header checked, stretches of
 // samples read across both ends of the data in either channel, the window
-// moved over the file, the raw frames read in one pass, and the power of
+// moved over the file, the raw frames read in one pass (as they stand and
+// as 16-bit samples), and the power of
 // every cadre of a film over the whole file.
 #include <vector>
 
@@ -32,6 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::vector<unsigned char> frames(size + 4);
         if (wave.SeekBlockAlignedWaveSample(0) != -1)
             wave.ReadBlockAlignedWaveSamples(frames.data(), long(frames.size()) / wave.GetKWaveBlockAlign());
+        // The same frames as 16-bit samples of every channel, as the edits read them.
+        std::vector<short> wide(frames.size() / 2 + 8);
+        if (wave.SeekBlockAlignedWaveSample(0) != -1)
+            wave.ReadBlockAlignedWaveSamples16(wide.data(), long(wide.size()) / wave.GetKWaveNChannels());
     }
     CKWaveFilm film;
     if (OpenKWaveFilmOnWholeFile(film, in.Path(), "fuzz", 1024))

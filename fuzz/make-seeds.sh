@@ -67,3 +67,45 @@ rm -f object.gsr object.kfw
 "$tool" make-object voice.wav 2 40 echo.vrn
 "$tool" make-object stereo.wav 1 10 echo-right.vrn --channel 1
 cp echo.vrn echo-right.vrn "$seeds/vrn/"
+
+# The wider WAV layouts (sox writes WAVE_FORMAT_EXTENSIBLE above 16 bits and
+# above two channels) and, from them, records spoilt field by field.
+sox -q -D -n -r 48000 -b 24 -c 1 wide24.wav synth 0.05 sine 440
+sox -q -D -n -r 44100 -e signed-integer -b 32 -c 2 int32.wav synth 0.05 sine 300 sine 500
+sox -q -D -n -r 96000 -e floating-point -b 32 -c 1 float32.wav synth 0.05 sine 1000
+sox -q -D -n -r 22050 -e floating-point -b 64 -c 2 float64.wav synth 0.05 sine 150 sine 90
+sox -q -D -n -r 16000 -b 24 -c 6 six.wav synth 0.02 sine 100 sine 200 sine 300 sine 400 sine 500 sine 600
+sox -q -D -n -r 8 -b 24 -c 1 slow.wav synth 4 sine 1
+for w in wide24 int32 float32 float64 six slow; do
+  for h in riff wave pelmora_wave; do
+    cp "$w.wav" "$seeds/$h/$w.wav"
+  done
+done
+# spoil NAME OFFSET HEX...: a copy of wide24.wav (a 40-byte extensible "fmt "
+# at 12, its record from 20, the subformat GUID at 44, "data" at 72) with
+# these bytes written at OFFSET.
+spoil() {
+  local name=$1 offset=$2; shift 2
+  cp wide24.wav "$name.wav"
+  local hex
+  for hex in "$@"; do
+    printf "\\x$hex" | dd of="$name.wav" bs=1 seek="$offset" conv=notrunc status=none
+    offset=$((offset + 1))
+  done
+  for h in riff wave pelmora_wave; do
+    cp "$name.wav" "$seeds/$h/$name.wav"
+  done
+}
+spoil bad-guid 59 00                   # the GUID's last byte
+spoil adpcm-subformat 44 02            # a subformat of another codec
+spoil mask-mismatch 40 3f 00 00 00     # six speakers for one channel
+spoil block-align 32 04 00             # 4 bytes a frame for one 24-bit sample
+spoil channels-0 22 00 00
+spoil channels-max 22 ff ff
+spoil bits-0 34 00 00
+spoil bits-max 34 ff ff
+spoil valid-bits 38 1c 00              # 28 valid bits in 24
+spoil rate-0 24 00 00 00 00
+spoil rate-max 24 ff ff ff ff
+spoil data-too-long 76 f0 ff ff ff     # the data chunk claims nearly 4 GB
+spoil short-extension 16 12 00 00 00   # "fmt " of 18 bytes for an extensible record

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "framework/base/UserServices.h"
 
@@ -32,34 +33,27 @@ bool CKWave::show_mmio_error_if_any(MMRESULT r)
     return true;
 }
 
+// The formats the suite's library reader takes, read the same way: a
+// listener's own stimuli may be 24-bit or float recordings too.
 bool CKWave::read_and_check_format()
 {
     std::memset(&Format, 0, sizeof Format);
-    LONG want = LONG(std::min<DWORD>(ckFmt.cksize, sizeof Format));
-    LONG got = mmioRead(hmmio, &Format, want);
+    BYTE fmt[64] = {};
+    LONG want = LONG(std::min<DWORD>(ckFmt.cksize, sizeof fmt));
+    LONG got = mmioRead(hmmio, fmt, want);
     if (got != want) {
         ShowText("Ошибка чтения чанка формата.");
         if (got == -1)
             ShowText("Плохая ошибка.\nВозвращен код ошибки -1 при чтении чанка формата");
         return false;
     }
-    bool accepted = Format.wFormatTag == WAVE_FORMAT_PCM && (Format.wBitsPerSample == 8 || Format.wBitsPerSample == 16) &&
-                    (Format.nChannels == 1 || Format.nChannels == 2);
-    // Frames are read as channels x bytes: a header whose block alignment
-    // says otherwise (0 among them) cannot be read correctly.
-    if (accepted && Format.nBlockAlign != Format.nChannels * Format.wBitsPerSample / 8)
-        accepted = false;
-    if (!accepted) {
-        CString text;
-        text.Format("Заданный звуковой файл не удовлетворяет текущему стандарту системы Tembrix.\n"
-                    "Его число каналов = %i.\nЧисло битов на отсчет = %i.\nБлок выравнивания (в байтах) = %i.\n"
-                    "Номер формата данных = %i.\n\nДокумент открыт не будет!\n\n"
-                    "Звуковой файл должен быть только:\nа) WAVE_FORMAT_PCM формата (номер формата данных = 1);\n"
-                    "б) 8-ми или 16-ти битовым;\nв) моно или стерео.",
-                    int(Format.nChannels), int(Format.wBitsPerSample), int(Format.nBlockAlign), int(Format.wFormatTag));
-        ShowText(text);
+    std::memcpy(&Format, fmt, std::min<size_t>(size_t(want), sizeof Format));
+    std::string why;
+    if (!KParsePcmFormat(fmt, size_t(want), Layout, why)) {
+        ShowText(KPcmRefusalText(Format, why).c_str());
+        return false;
     }
-    return accepted;
+    return true;
 }
 
 bool CKWave::OpenKWaveFile(CString sPath, CString sTitle)
@@ -123,14 +117,9 @@ bool CKWave::ReadWholeKWave(std::vector<double>& samples)
         return false;
     }
     const int channels = Format.nChannels;
-    const int channel = channels == 2 ? nChannel : 0;
-    samples.resize(size_t(nSizeInSamples));
-    for (long i = 0; i < nSizeInSamples; ++i) {
-        const long k = i * channels + channel;
-        if (Format.wBitsPerSample == 16)
-            samples[size_t(i)] = short(raw[size_t(2 * k)] | (raw[size_t(2 * k + 1)] << 8));
-        else
-            samples[size_t(i)] = (int(raw[size_t(k)]) - 128) * 256;
-    }
+    const int channel = nChannel >= 0 && nChannel < channels ? nChannel : 0;
+    std::vector<short> wide(static_cast<size_t>(nSizeInSamples));
+    KPcmFramesTo16(raw.data(), nSizeInSamples, Layout, channel, wide.data());
+    samples.assign(wide.begin(), wide.end());
     return true;
 }

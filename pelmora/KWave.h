@@ -8,6 +8,7 @@
 #include "framework/base/Mmio.h"
 #include "framework/base/NoCopy.h"
 #include "framework/base/WaveFormat.h"
+#include "framework/base/WavePcm.h"
 
 class CKWave : private KNoCopy {
 public:
@@ -25,7 +26,7 @@ public:
     // A failed read shows its message and gives false.
     bool ReadWholeKWave(std::vector<double>& samples);
 
-    int nChannel = 0; // 0 the first (left), 1 the second; ignored for mono
+    int nChannel = 0; // 0 the first (left), 1 the second...; one the file lacks reads the first
 
 private:
     void ShowText(const CString& text);
@@ -39,4 +40,5 @@ private:
     MMCKINFO ckRiff, ckFmt, ckData;
     long nSizeInSamples = 0;
     WAVEFORMATEX Format{};
+    KPcmLayout Layout;
 };

@@ -10,7 +10,8 @@ packages=(
   portaudio19-dev
   libfftw3-dev
   zlib1g-dev
-  sox libsox-fmt-base espeak-ng
+  libsndfile1-dev
+  sox libsox-fmt-base libsox-fmt-all espeak-ng
   xvfb xauth
   poppler-utils
   desktop-file-utils

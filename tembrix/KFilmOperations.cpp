@@ -31,6 +31,11 @@ const char* const kWriteFailed = "Не удалось записать все д
 WAVEFORMATEX Mono16Format(const WAVEFORMATEX& source, DWORD rate)
 {
     WAVEFORMATEX f = source;
+    // A float or extensible source's output is plain PCM all the same.
+    if (f.wFormatTag != WAVE_FORMAT_PCM) {
+        f.wFormatTag = WAVE_FORMAT_PCM;
+        f.cbSize = 0;
+    }
     f.nChannels = 1;
     f.wBitsPerSample = 16;
     f.nBlockAlign = 2;

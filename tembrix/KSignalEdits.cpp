@@ -75,6 +75,9 @@ WAVEFORMATEX KSegmentEditFormat(const WAVEFORMATEX& source)
     f.wBitsPerSample = 16;
     f.nBlockAlign = 2;
     f.nAvgBytesPerSec = 2 * source.nSamplesPerSec;
+    // An extensible source's extra bytes do not follow a plain record.
+    if (source.wFormatTag != WAVE_FORMAT_PCM)
+        f.cbSize = 0;
     return f;
 }
 
@@ -157,17 +160,24 @@ KEditOutcome KWriteSegmentEdit(CKWave& wave, long w, long s0, long s1, int nWhat
 KEditOutcome KWriteSideDeletion(CKWave& wave, long c, int nSide, long w, CKWaveOutputSteps& out)
 {
     const long N = wave.GetKWaveSizeInSamples();
+    // Plain 8 and 16-bit frames are copied as they stand; wider or float
+    // ones come out as 16-bit samples of every channel, as all output is.
+    const bool bRaw = wave.KWaveIsNarrowPcm();
+    const WAVEFORMATEX format = bRaw ? wave.GetKWaveFormat() : wave.GetKWaveFormat16();
     const long B = wave.GetKWaveBlockAlign();
     if (w < 1 || B < 1)
         return KEditOutcome::Failed;
     c = std::clamp(c, 0L, N);
     std::vector<BYTE> buf;
+    std::vector<short> wide;
     try {
         buf.resize(size_t(w) * size_t(B));
+        if (!bRaw)
+            wide.resize(size_t(w) * size_t(wave.GetKWaveNChannels()));
     } catch (const std::bad_alloc&) {
         return KEditOutcome::Memory;
     }
-    if (!out.Begin(wave.GetKWaveFormat()))
+    if (!out.Begin(format))
         return KEditOutcome::Failed;
     CEditProgress progress("Запись отредактированного сигнала...", nSide ? c : N - c);
     // Raw reads stop at the end of the data chunk: what follows it in the
@@ -178,8 +188,17 @@ KEditOutcome KWriteSideDeletion(CKWave& wave, long c, int nSide, long w, CKWaveO
         const long k = std::min(w, N - p);
         if (k <= 0)
             break;
-        const long got = wave.ReadBlockAlignedWaveSamples(buf.data(), k);
-        if (!out.Write(buf.data(), got))
+        long got;
+        bool written;
+        if (bRaw) {
+            got = wave.ReadBlockAlignedWaveSamples(buf.data(), k);
+            written = out.Write(buf.data(), got);
+        } else {
+            const long frames = wave.ReadBlockAlignedWaveSamples16(wide.data(), k);
+            got = frames * B;
+            written = out.Write(wide.data(), frames * format.nBlockAlign);
+        }
+        if (!written)
             break;
         p += got / B;
         progress.Set(nSide ? p : p - c);
@@ -356,16 +375,22 @@ KReadFrames WaveFrameReader(CKWave& wave, std::vector<BYTE>& raw)
         const int C = wave.GetKWaveNChannels();
         const int B = wave.GetKWaveBlockAlign();
         const bool b8 = wave.GetKWaveFormat().wBitsPerSample == 8;
+        const bool bNarrow = wave.KWaveIsNarrowPcm();
         const long long avail = std::clamp(wave.GetKWaveSizeInSamples() - u, 0LL, n);
         long long got = 0;
         if (avail > 0 && wave.SeekBlockAlignedWaveSample(long(u)) >= 0) {
-            if (raw.size() < size_t(avail * B))
-                raw.resize(size_t(avail * B));
-            got = wave.ReadBlockAlignedWaveSamples(raw.data(), long(avail)) / B;
+            if (!bNarrow) {
+                got = wave.ReadBlockAlignedWaveSamples16(buf, long(avail));
+            } else {
+                if (raw.size() < size_t(avail * B))
+                    raw.resize(size_t(avail * B));
+                got = wave.ReadBlockAlignedWaveSamples(raw.data(), long(avail)) / B;
+            }
         }
-        for (long long i = 0; i < got * C; ++i)
-            buf[i] = b8 ? short((int(raw[size_t(i)]) - 128) * 256)
-                        : short(std::uint16_t(raw[size_t(2 * i)] | (raw[size_t(2 * i + 1)] << 8)));
+        if (bNarrow)
+            for (long long i = 0; i < got * C; ++i)
+                buf[i] = b8 ? short((int(raw[size_t(i)]) - 128) * 256)
+                            : short(std::uint16_t(raw[size_t(2 * i)] | (raw[size_t(2 * i + 1)] << 8)));
         std::fill(buf + got * C, buf + n * C, short(0));
     };
 }
@@ -465,6 +490,8 @@ KEditOutcome KWriteLevelledPower(CKWave& wave, const KAGCSettings& settings, CKW
 
     // 8-bit sources come out widened to 16 bits; the rest of the record stays.
     WAVEFORMATEX format = wave.GetKWaveFormat();
+    if (!wave.KWaveIsNarrowPcm())
+        format = wave.GetKWaveFormat16(); // wider and float sources as plain 16-bit PCM
     format.wBitsPerSample = 16;
     format.nBlockAlign = WORD(2 * C);
     format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;

@@ -1,4 +1,5 @@
 #include "tembrix/TembrixDoc.h"
+#include "tembrix/KNewDocumentSound.h"
 
 #include <algorithm>
 #include <climits>
@@ -102,7 +103,8 @@ BOOL CTembrixDoc::OnNewDocument()
 {
     if (!CDocument::OnNewDocument())
         return FALSE;
-    if (!WaveFilm.OpenKWaveFile())
+    // A compressed sound comes in as a WAV copy, which the document names.
+    if (!KAskForNewDocumentSound(WaveFilm))
         return FALSE;
     OpenNewSoundInSpectrumFrames();
     if (WaveFilm.DialogSetSigmaFr() != IDOK)

@@ -54,6 +54,34 @@ inline Bytes fmtBody(unsigned tag, unsigned channels, std::uint32_t rate, unsign
     return b;
 }
 
+// The body of a WAVE_FORMAT_EXTENSIBLE "fmt " chunk: the record, cbSize 22,
+// the valid bits, the channel mask and the subformat GUID, whose leading tag
+// (1 PCM, 3 float) is subTag and whose standard tail is spoilt when badTail.
+inline Bytes extensibleFmtBody(unsigned channels, std::uint32_t rate, unsigned bits, unsigned validBits,
+                               std::uint32_t mask, unsigned subTag, bool badTail = false, int blockAlign = -1)
+{
+    Bytes b = fmtBody(0xFFFE, channels, rate, bits, blockAlign);
+    put16(b, 22);
+    put16(b, validBits);
+    put32(b, mask);
+    put32(b, subTag);
+    const Bytes tail = {0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+    b.insert(b.end(), tail.begin(), tail.end());
+    if (badTail)
+        b.back() ^= 0x5A;
+    return b;
+}
+
+// Samples of 24 bits, little-endian.
+inline Bytes samples24(const std::vector<int>& v)
+{
+    Bytes b;
+    for (int s : v)
+        for (int i = 0; i < 3; ++i)
+            b.push_back(std::uint8_t(unsigned(s) >> (8 * i)));
+    return b;
+}
+
 // A RIFF WAVE form of the given chunks; riffSize overrides the true size.
 inline Bytes riff(const std::vector<Bytes>& chunks, std::uint32_t riffSize = 0xFFFFFFFF)
 {

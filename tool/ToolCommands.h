@@ -57,3 +57,23 @@ int Refuse(const CString& message);
 // given, --channel 0|1. -1 when key is none of them; else 0, or 1 with the
 // refusal printed.
 int TakeFilmOption(const CString& key, const CString& value, long& nfft, double& sigmaf, long* channel);
+
+// The compressed sounds (FLAC, Ogg, MP3, AIFF, CAF) among a command's
+// arguments, replaced by 16-bit WAV copies in the temporary folder, which go
+// when this goes, however the command ended. make-document's sound is the
+// exception: its copy stays beside the new document, which names it.
+class CToolSoundCopies {
+public:
+    CToolSoundCopies() = default;
+    CToolSoundCopies(const CToolSoundCopies&) = delete;
+    CToolSoundCopies& operator=(const CToolSoundCopies&) = delete;
+    ~CToolSoundCopies();
+    // 0, or the exit status with the refusal printed.
+    int Prepare(const char* command, ToolArgs& args);
+    // A failed command leaves no copy behind, not even the kept one.
+    void DropKept();
+
+private:
+    CString m_folder, m_kept;
+    std::vector<CString> m_files;
+};

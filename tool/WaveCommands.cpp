@@ -105,9 +105,9 @@ static int RunSamples(const ToolArgs& args)
 {
     long first = 0, count = 0, channel = 0;
     if (args.size() < 3 || args.size() > 4 || !ParseLong(args[1], first) || !ParseLong(args[2], count) ||
-        count < 0 || (args.size() == 4 && (!ParseLong(args[3], channel) || channel < 0 || channel > 1))) {
+        count < 0 || (args.size() == 4 && (!ParseLong(args[3], channel) || channel < 0 || channel > 7))) {
         std::fprintf(stderr, "Использование: kavrel samples FILE.wav FIRST COUNT [CHANNEL]\n"
-                             "  CHANNEL: 0 (левый) или 1 (правый)\n");
+                             "  CHANNEL: от 0 до 7 (0 левый, 1 правый); канал, которого в файле нет, читается как первый\n");
         return 2;
     }
     CKWave wave;

@@ -91,7 +91,13 @@ int main(int argc, char** argv)
             commandHelp(c);
             return 0;
         }
-        return c.run(args);
+        CToolSoundCopies copies;
+        if (const int status = copies.Prepare(c.name, args))
+            return status;
+        const int status = c.run(args);
+        if (status != 0)
+            copies.DropKept();
+        return status;
     }
     std::fprintf(stderr, "Неизвестная команда: %s\n", argv[1]);
     usage();

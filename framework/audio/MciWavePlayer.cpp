@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "framework/audio/AudioServices.h"
@@ -57,21 +59,31 @@ MCIERROR CMciWavePlayer::Open(const CString& deviceType, const CString& elementN
         return MCIERR_FILE_NOT_FOUND;
     KWaveChunks ck;
     WAVEFORMATEX& w = f.Format;
+    BYTE fmt[64] = {};
+    std::string why;
+    LONG got = 0;
     bool ok = ck.EnterFormat(f.hmmio) && ck.fmt.cksize >= 16 &&
-              mmioRead(f.hmmio, &w, LONG(std::min<DWORD>(ck.fmt.cksize, sizeof w))) >= 16 &&
-              w.wFormatTag == WAVE_FORMAT_PCM && (w.nChannels == 1 || w.nChannels == 2) &&
-              (w.wBitsPerSample == 8 || w.wBitsPerSample == 16) &&
-              w.nBlockAlign == w.nChannels * w.wBitsPerSample / 8 && w.nSamplesPerSec > 0 &&
-              mmioAscend(f.hmmio, &ck.fmt) == 0 && mmioDescend(f.hmmio, &ck.data, &ck.riff, MMIO_FINDCHUNK) == 0;
+              (got = mmioRead(f.hmmio, fmt, LONG(std::min<DWORD>(ck.fmt.cksize, sizeof fmt)))) >= 16 &&
+              KParsePcmFormat(fmt, size_t(got), f.Layout, why) && mmioAscend(f.hmmio, &ck.fmt) == 0 &&
+              mmioDescend(f.hmmio, &ck.data, &ck.riff, MMIO_FINDCHUNK) == 0;
     long long fileEnd = ok ? mmioSeek(f.hmmio, 0, SEEK_END) : -1;
     if (!ok || fileEnd < (long long)ck.data.dwDataOffset) {
         mmioClose(f.hmmio);
         return MCIERR_INVALID_FILE;
     }
+    std::memcpy(&w, fmt, sizeof w);
     w.cbSize = 0;
+    f.bConvert = !f.Layout.IsNarrowPcm() || f.Layout.nChannels > 2;
+    if (f.bConvert) {
+        w.wFormatTag = WAVE_FORMAT_PCM;
+        w.nChannels = WORD(std::min(f.Layout.nChannels, 2));
+        w.wBitsPerSample = 16;
+        w.nBlockAlign = WORD(2 * w.nChannels);
+        w.nAvgBytesPerSec = w.nSamplesPerSec * w.nBlockAlign;
+    }
     f.nDataOffset = ck.data.dwDataOffset;
     // The length is what the file holds, whatever its data chunk claims.
-    f.nFrames = std::min<DWORD>(ck.data.cksize, DWORD(fileEnd) - ck.data.dwDataOffset) / w.nBlockAlign;
+    f.nFrames = std::min<DWORD>(ck.data.cksize, DWORD(fileEnd) - ck.data.dwDataOffset) / DWORD(f.Layout.nBlockAlign);
     MCIDEVICEID id = m_nextID++;
     m_devices[id] = f;
     if (pDeviceID)
@@ -85,7 +97,7 @@ DWORD CMciWavePlayer::ToFrames(const OpenFile& f, DWORD v) const
     case MCI_FORMAT_SAMPLES:
         return v;
     case MCI_FORMAT_BYTES:
-        return v / f.Format.nBlockAlign;
+        return v / DWORD(f.Layout.nBlockAlign);
     default:
         return DWORD((unsigned long long)v * f.Format.nSamplesPerSec / 1000);
     }
@@ -111,7 +123,7 @@ MCIERROR CMciWavePlayer::StatusLength(MCIDEVICEID id, DWORD* pLength)
     if (f.nTimeFormat == MCI_FORMAT_SAMPLES)
         *pLength = f.nFrames;
     else if (f.nTimeFormat == MCI_FORMAT_BYTES)
-        *pLength = f.nFrames * f.Format.nBlockAlign;
+        *pLength = f.nFrames * DWORD(f.Layout.nBlockAlign);
     else
         *pLength = DWORD((unsigned long long)f.nFrames * 1000 / f.Format.nSamplesPerSec);
     return 0;
@@ -140,8 +152,10 @@ MCIERROR CMciWavePlayer::Stream(OpenFile& f, DWORD first, DWORD end)
     if (MMRESULT r = waveOutOpen(&hwo, WAVE_MAPPER, &f.Format, &done, 0, CALLBACK_WINDOW); r != MMSYSERR_NOERROR)
         return FromWaveResult(r);
     const DWORD bufFrames = std::max<DWORD>(f.Format.nSamplesPerSec / 8, 64);
-    const DWORD align = f.Format.nBlockAlign;
+    const DWORD align = DWORD(f.Layout.nBlockAlign);
     std::array<std::vector<char>, kBuffers> data;
+    std::vector<char> raw;
+    std::vector<short> wide;
     std::array<WAVEHDR, kBuffers> hdr{};
     DWORD next = first;
     int queued = 0;
@@ -151,12 +165,24 @@ MCIERROR CMciWavePlayer::Stream(OpenFile& f, DWORD first, DWORD end)
         DWORD n = std::min(bufFrames, end - next);
         if (n == 0 || error)
             return;
-        data[size_t(i)].resize(size_t(n) * align);
+        std::vector<char>& file = f.bConvert ? raw : data[size_t(i)];
+        file.resize(size_t(n) * align);
         LONG bytes = LONG(n * align);
         if (mmioSeek(f.hmmio, (long long)f.nDataOffset + (long long)next * align, SEEK_SET) < 0 ||
-            mmioRead(f.hmmio, data[size_t(i)].data(), bytes) != bytes) {
+            mmioRead(f.hmmio, file.data(), bytes) != bytes) {
             error = MCIERR_INVALID_FILE;
             return;
+        }
+        if (f.bConvert) {
+            const int C = f.Layout.nChannels, out = f.Format.nChannels;
+            wide.resize(size_t(n) * size_t(C));
+            KPcmFramesTo16(reinterpret_cast<const BYTE*>(raw.data()), long(n), f.Layout, -1, wide.data());
+            data[size_t(i)].resize(size_t(n) * size_t(out) * 2);
+            short* o = reinterpret_cast<short*>(data[size_t(i)].data());
+            for (DWORD k = 0; k < n; ++k)
+                for (int c = 0; c < out; ++c)
+                    o[size_t(k) * size_t(out) + size_t(c)] = wide[size_t(k) * size_t(C) + size_t(c)];
+            bytes = LONG(data[size_t(i)].size());
         }
         WAVEHDR& h = hdr[size_t(i)];
         h = WAVEHDR{};

@@ -5,6 +5,7 @@
 
 #include "framework/audio/WaveAudio.h"
 #include "framework/base/MciService.h"
+#include "framework/base/WavePcm.h"
 
 class CMciWavePlayer : public IMciService {
 public:
@@ -18,7 +19,9 @@ public:
 private:
     struct OpenFile {
         HMMIO hmmio = nullptr;
-        WAVEFORMATEX Format{};
+        WAVEFORMATEX Format{}; // what the device is given
+        KPcmLayout Layout;     // what the file holds
+        bool bConvert = false; // wider, float or many-channel frames go out as 16-bit (the first two channels)
         DWORD nDataOffset = 0;
         DWORD nFrames = 0;
         DWORD nTimeFormat = MCI_FORMAT_MILLISECONDS;

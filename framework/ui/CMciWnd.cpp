@@ -9,11 +9,13 @@
 #include <QWidget>
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "framework/audio/WaveAudio.h"
 #include "framework/base/Mmio.h"
 #include "framework/base/WaveChunks.h"
+#include "framework/base/WavePcm.h"
 
 namespace {
 constexpr int kBuffers = 2;
@@ -22,7 +24,13 @@ constexpr int kBufferMilliseconds = 250;
 
 struct CMciWnd::Engine {
     HMMIO hFile = nullptr;
-    WAVEFORMATEX Format{};
+    WAVEFORMATEX Format{}; // what the device is given
+    KPcmLayout Layout;     // what the file holds
+    // Wider, float or many-channel frames go out as 16-bit samples of the
+    // first two channels, read through Raw.
+    bool bConvert = false;
+    std::vector<BYTE> Raw;
+    std::vector<short> Wide;
     long long nDataOffset = 0;
     long nFrames = 0;
     HWAVEOUT hDevice = nullptr;
@@ -52,13 +60,20 @@ struct CMciWnd::Engine {
         KWaveChunks ck;
         bool ok = ck.EnterFormat(hFile);
         if (ok) {
-            std::memset(&Format, 0, sizeof Format);
-            const LONG want = LONG(std::min<DWORD>(ck.fmt.cksize, sizeof Format));
-            ok = want >= 16 && mmioRead(hFile, &Format, want) == want && Format.wFormatTag == WAVE_FORMAT_PCM &&
-                 (Format.wBitsPerSample == 8 || Format.wBitsPerSample == 16) &&
-                 (Format.nChannels == 1 || Format.nChannels == 2) &&
-                 Format.nBlockAlign == Format.nChannels * Format.wBitsPerSample / 8 && Format.nSamplesPerSec > 0;
+            BYTE fmt[64] = {};
+            std::string why;
+            const LONG want = LONG(std::min<DWORD>(ck.fmt.cksize, sizeof fmt));
+            ok = want >= 16 && mmioRead(hFile, fmt, want) == want && KParsePcmFormat(fmt, size_t(want), Layout, why);
+            std::memcpy(&Format, fmt, sizeof Format);
             Format.cbSize = 0;
+            bConvert = ok && (!Layout.IsNarrowPcm() || Layout.nChannels > 2);
+            if (bConvert) {
+                Format.wFormatTag = WAVE_FORMAT_PCM;
+                Format.nChannels = WORD(std::min(Layout.nChannels, 2));
+                Format.wBitsPerSample = 16;
+                Format.nBlockAlign = WORD(2 * Format.nChannels);
+                Format.nAvgBytesPerSec = Format.nSamplesPerSec * Format.nBlockAlign;
+            }
         }
         // "data" is looked for from the start of the form, wherever it stands.
         ok = ok && mmioSeek(hFile, (long long)ck.riff.dwDataOffset + 4, SEEK_SET) != -1 &&
@@ -71,7 +86,7 @@ struct CMciWnd::Engine {
         // A data chunk that claims more than the file holds plays as far as the file goes.
         const long long available = std::max(mmioSeek(hFile, 0, SEEK_END) - (long long)ck.data.dwDataOffset, 0LL);
         nDataOffset = ck.data.dwDataOffset;
-        nFrames = long(std::min<long long>(ck.data.cksize, available) / Format.nBlockAlign);
+        nFrames = long(std::min<long long>(ck.data.cksize, available) / Layout.nBlockAlign);
         return true;
     }
 
@@ -82,13 +97,27 @@ struct CMciWnd::Engine {
             return false;
         const long align = Format.nBlockAlign;
         const long n = std::min(long(Buffers[i].size()) / align, nFrames - nNextFrame);
-        const LONG bytes = LONG(n * align);
-        LONG got = mmioSeek(hFile, nDataOffset + (long long)nNextFrame * align, SEEK_SET) < 0
-                       ? 0
-                       : mmioRead(hFile, Buffers[i].data(), bytes);
-        if (got < bytes) // a file cut short: silence in its place
-            std::fill(Buffers[i].begin() + std::max(got, LONG(0)), Buffers[i].begin() + bytes,
-                      char(Format.wBitsPerSample == 8 ? 0x80 : 0));
+        LONG bytes = LONG(n * align);
+        if (!bConvert) {
+            LONG got = mmioSeek(hFile, nDataOffset + (long long)nNextFrame * align, SEEK_SET) < 0
+                           ? 0
+                           : mmioRead(hFile, Buffers[i].data(), bytes);
+            if (got < bytes) // a file cut short: silence in its place
+                std::fill(Buffers[i].begin() + std::max(got, LONG(0)), Buffers[i].begin() + bytes,
+                          char(Format.wBitsPerSample == 8 ? 0x80 : 0));
+        } else {
+            const long fileAlign = Layout.nBlockAlign, C = Layout.nChannels, out = Format.nChannels;
+            Raw.assign(size_t(n * fileAlign), 0); // a file cut short: silence in its place
+            if (mmioSeek(hFile, nDataOffset + (long long)nNextFrame * fileAlign, SEEK_SET) >= 0)
+                mmioRead(hFile, Raw.data(), LONG(n * fileAlign));
+            Wide.resize(size_t(n * C));
+            KPcmFramesTo16(Raw.data(), n, Layout, -1, Wide.data());
+            short* o = reinterpret_cast<short*>(Buffers[i].data());
+            for (long k = 0; k < n; ++k)
+                for (long c = 0; c < out; ++c)
+                    o[k * out + c] = Wide[size_t(k * C + c)];
+            bytes = LONG(n * align);
+        }
         WAVEHDR& h = Headers[i];
         h.dwBufferLength = DWORD(bytes);
         h.dwUser = DWORD_PTR(n);

@@ -84,6 +84,22 @@ bool CKWave::open_hmmio_file_wave()
     return true;
 }
 
+// A file that is no RIFF WAVE form is named by what it starts with, so that
+// a FLAC or an MP3 given by mistake says so.
+bool CKWave::is_riff_wave_file()
+{
+    BYTE head[64] = {};
+    const LONG got = mmioRead(hmmio, head, LONG(sizeof head));
+    const size_t n = got > 0 ? size_t(got) : 0;
+    mmioSeek(hmmio, 0, SEEK_SET);
+    if (n >= 12 && std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WAVE", 4) == 0)
+        return true;
+    if (bShowErrors)
+        ShowText(CString("Это не звуковой файл WAV (RIFF WAVE): его начало - ") + KDescribeFileStart(head, n).c_str() +
+                 ".\n\nФайлы FLAC, Ogg, MP3, AIFF и CAF мастерская открывает через копию в формате WAV.");
+    return false;
+}
+
 bool CKWave::descend_into_riff_wave_chunk()
 {
     ckRiff = MMCKINFO();
@@ -100,23 +116,18 @@ bool CKWave::descend_into_fmt__chunk()
     return !show_mmio_error_if_any(nLastMmioResult);
 }
 
-void CKWave::show_format_message()
+void CKWave::show_format_message(const std::string& why)
 {
-    CString text;
-    text.Format("Заданный звуковой файл не удовлетворяет текущему стандарту системы Tembrix.\n"
-                "Его число каналов = %i.\nЧисло битов на отсчет = %i.\nБлок выравнивания (в байтах) = %i.\n"
-                "Номер формата данных = %i.\n\nДокумент открыт не будет!\n\n"
-                "Звуковой файл должен быть только:\nа) WAVE_FORMAT_PCM формата (номер формата данных = 1);\n"
-                "б) 8-ми или 16-ти битовым;\nв) моно или стерео.",
-                int(Format.nChannels), int(Format.wBitsPerSample), int(Format.nBlockAlign), int(Format.wFormatTag));
-    ShowText(text);
+    ShowText(KPcmRefusalText(Format, why).c_str());
 }
 
 bool CKWave::read_and_check_format()
 {
     std::memset(&Format, 0, sizeof Format);
-    LONG want = ckFmt.cksize < sizeof Format ? LONG(ckFmt.cksize) : LONG(sizeof Format);
-    LONG got = mmioRead(hmmio, &Format, want);
+    // The record, and for an extensible file its subformat after it.
+    BYTE fmt[64] = {};
+    LONG want = ckFmt.cksize < sizeof fmt ? LONG(ckFmt.cksize) : LONG(sizeof fmt);
+    LONG got = mmioRead(hmmio, fmt, want);
     if (got != want) {
         if (bShowErrors) {
             ShowText("Ошибка чтения чанка формата.");
@@ -125,14 +136,10 @@ bool CKWave::read_and_check_format()
         }
         return false;
     }
-    bool accepted = Format.wFormatTag == WAVE_FORMAT_PCM && (Format.wBitsPerSample == 8 || Format.wBitsPerSample == 16) &&
-                    (Format.nChannels == 1 || Format.nChannels == 2);
-    // The sample conversion reads frames of channels x bytes; a header whose
-    // block alignment says otherwise (0 among them) cannot be read correctly.
-    if (accepted && Format.nBlockAlign != Format.nChannels * Format.wBitsPerSample / 8)
-        accepted = false;
-    if (!accepted) {
-        show_format_message();
+    std::memcpy(&Format, fmt, std::min<size_t>(size_t(want), sizeof Format));
+    std::string why;
+    if (!KParsePcmFormat(fmt, size_t(want), Layout, why)) {
+        show_format_message(why);
         return false;
     }
     return true;
@@ -153,7 +160,7 @@ bool CKWave::OpenKWaveFile(CString sPath, CString sTitle)
     sFileTitle = sTitle;
     if (!open_hmmio_file_wave())
         return false;
-    bool ok = descend_into_riff_wave_chunk() && descend_into_fmt__chunk() && read_and_check_format();
+    bool ok = is_riff_wave_file() && descend_into_riff_wave_chunk() && descend_into_fmt__chunk() && read_and_check_format();
     if (ok) {
         // The data chunk is looked for from the start of the form, so that
         // it is found whichever side of "fmt " it stands.
@@ -282,7 +289,7 @@ bool CKWave::FillKWaveBufFromSampleNSamples(void* pDst, long nFirst, long n)
     BYTE* raw = RawBuffer.pArray;
     // Silence outside the data: 8-bit samples are unsigned around 128, so a
     // zero byte there would read as full negative scale.
-    const int silence = Format.wBitsPerSample == 8 ? 0x80 : 0;
+    const int silence = !Layout.bFloat && Layout.nContainerBits == 8 ? 0x80 : 0;
 
     int failedPath = 0;
     bool seekFailed = false;
@@ -346,18 +353,20 @@ bool CKWave::FillKWaveBufFromSampleNSamples(void* pDst, long nFirst, long n)
     }
 
     auto* out = static_cast<short*>(pDst);
-    const bool stereo = Format.nChannels == 2;
-    const int ch = stereo ? (nChannel == 1 ? 1 : 0) : 0;
-    if (Format.wBitsPerSample == 16 && !stereo && std::endian::native == std::endian::little) {
+    const int C = Format.nChannels;
+    const int ch = nChannel >= 0 && nChannel < C ? nChannel : 0;
+    if (!Layout.IsNarrowPcm()) {
+        KPcmFramesTo16(raw, n, Layout, ch, out);
+    } else if (Format.wBitsPerSample == 16 && C == 1 && std::endian::native == std::endian::little) {
         std::memcpy(out, raw, size_t(n) * 2); // the file's own little-endian samples
     } else if (Format.wBitsPerSample == 16) {
         const BYTE* p = raw + 2 * ch;
-        const int step = stereo ? 4 : 2;
+        const int step = 2 * C;
         for (long i = 0; i < n; ++i, p += step)
             out[i] = short(std::uint16_t(p[0] | (p[1] << 8)));
     } else {
         const BYTE* p = raw + ch;
-        const int step = stereo ? 2 : 1;
+        const int step = C;
         for (long i = 0; i < n; ++i, p += step)
             out[i] = short((int(*p) - 128) * 256);
     }
@@ -379,6 +388,30 @@ long CKWave::ReadBlockAlignedWaveSamples(void* p, long n)
         return 0;
     long r = mmioRead(hmmio, p, LONG((long long)n * Format.nBlockAlign));
     return r < 0 ? 0 : r;
+}
+
+long CKWave::ReadBlockAlignedWaveSamples16(short* p, long n)
+{
+    const long B = Format.nBlockAlign;
+    if (!hmmio || n <= 0 || B < 1 || (long long)n * B > 0x7FFFFFFF)
+        return 0;
+    if (RawBuffer.nSize < n * B && !RawBuffer.SetSize(int(n * B)))
+        return 0;
+    const long got = ReadBlockAlignedWaveSamples(RawBuffer.pArray, n) / B;
+    KPcmFramesTo16(RawBuffer.pArray, got, Layout, -1, p);
+    return got;
+}
+
+WAVEFORMATEX CKWave::GetKWaveFormat16() const
+{
+    WAVEFORMATEX f{};
+    f.wFormatTag = WAVE_FORMAT_PCM;
+    f.nChannels = Format.nChannels;
+    f.nSamplesPerSec = Format.nSamplesPerSec;
+    f.wBitsPerSample = 16;
+    f.nBlockAlign = WORD(2 * Format.nChannels);
+    f.nAvgBytesPerSec = f.nSamplesPerSec * f.nBlockAlign;
+    return f;
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include "framework/base/Mmio.h"
 #include "framework/base/NoCopy.h"
 #include "framework/base/WaveFormat.h"
+#include "framework/base/WavePcm.h"
 #include "kavrel/core/KArrays.h"
 
 class CKWaveView;
@@ -29,7 +30,14 @@ public:
     long GetKWaveFrADC() const { return long(Format.nSamplesPerSec); }
     int GetKWaveBlockAlign() const { return Format.nBlockAlign; }
     long GetKWaveDataOffset() const { return long(ckData.dwDataOffset); }
+    // The file's own record (its first 18 bytes); Layout says how to read it.
     WAVEFORMATEX GetKWaveFormat() const { return Format; }
+    // The record of a 16-bit PCM file with the same channels and rate: what
+    // the 16-bit samples of every channel make when written out.
+    WAVEFORMATEX GetKWaveFormat16() const;
+    // Whether the frames are plain 8 or 16-bit PCM, which may be copied
+    // as they stand into a file of the same record.
+    bool KWaveIsNarrowPcm() const { return Layout.IsNarrowPcm() && Format.wFormatTag == WAVE_FORMAT_PCM; }
     CString GetKWaveFilePathName() const { return sPathName; }
     CString GetKWaveFileTitle() const { return sFileTitle; }
     long GetKWaveWindowWidthInSamples() const { return Window.nSize / 2; }
@@ -43,6 +51,9 @@ public:
     // Raw interleaved frames, for whole-file passes.
     long SeekBlockAlignedWaveSample(long s);
     long ReadBlockAlignedWaveSamples(void* p, long n);
+    // The same n frames at the current position as 16-bit samples of every
+    // channel, interleaved; returns the number of whole frames read.
+    long ReadBlockAlignedWaveSamples16(short* p, long n);
 
     // Plays samples [nFrom, nTo) of the file, or the stretch between two
     // times in seconds, and returns when it has been played.
@@ -71,6 +82,8 @@ public:
     void KSerialize(CArchive&) {}
 
     CKWaveView* pKWaveView = nullptr;
+    // The channel read: 0 first (left), 1 second (right) and so on; one the
+    // file does not have reads the first.
     int nChannel = 0;
     CString sPathName;
     CString sFileTitle;
@@ -80,6 +93,7 @@ public:
     unsigned nLastMmioResult = 1;
     long nSizeInSamples = 0;
     WAVEFORMATEX Format{};
+    KPcmLayout Layout;
     bool bShowErrors = true;
     bool bSilentReads = false;
     CKArrayChar Window;
@@ -95,11 +109,12 @@ private:
     void ShowText(const CString& text);
     bool show_mmio_error_if_any(MMRESULT r);
     bool open_hmmio_file_wave();
+    bool is_riff_wave_file();
     bool descend_into_riff_wave_chunk();
     bool descend_into_fmt__chunk();
     bool read_and_check_format();
     bool descend_into_data_chunk();
-    void show_format_message();
+    void show_format_message(const std::string& why);
 
     CString sKN, sKP, sKM;
 };

@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <vector>
 
+#include "testsupport/SoundFiles.h"
 #include "testsupport/TempFiles.h"
 #include "testsupport/ToolRuns.h"
 
@@ -121,9 +122,36 @@ TEST(KavrelTool, AgreesWithSoxOnEveryAcceptedFormat)
     }
 }
 
+TEST(KavrelTool, WideFilesGiveEveryChannelRoundedTo16Bits)
+{
+    // Six channels of 24 bits at 96 kHz, sox's extensible record.
+    const std::string path = TempPath("sox-six.wav");
+    int status = -1;
+    RunCommand("sox -D -n -r 96000 -b 24 -c 6 '" + path + "' synth 0.01 sine 100 sine 900 sine 2000 sine 3100 sine 4000 "
+               "sine 5500 vol 0.9",
+               &status);
+    ASSERT_EQ(status, 0);
+    const ktest::ReferenceSound ref = ktest::DecodeReference(path);
+    ASSERT_TRUE(ref.ok);
+    std::map<std::string, std::string> kv = ktest::KeyValues(RunCommand(kTool + " info '" + path + "'"));
+    EXPECT_EQ(kv["channels"], "6");
+    EXPECT_EQ(kv["bits"], "24");
+    EXPECT_EQ(kv["rate"], "96000");
+    EXPECT_EQ(kv["samples"], std::to_string(ref.frames));
+    for (int ch : {0, 5}) {
+        std::vector<int> expected;
+        for (long long i = 0; i < ref.frames; ++i)
+            expected.push_back(ktest::Expected16FromInt32(ref.ints[size_t(i * 6 + ch)]));
+        EXPECT_EQ(toolSamples(path, 0, long(ref.frames), ch), expected) << "channel " << ch;
+    }
+}
+
 TEST(KavrelTool, RefusedFilesPrintTheReadersMessage)
 {
-    for (const char* encoding : {"-e floating-point -b 32", "-e signed-integer -b 24"}) {
+    // WAV files of other codecs are refused with the codec named.
+    const std::pair<const char*, const char*> codecs[] = {{"-e a-law", "6 (A-law)"}, {"-e u-law", "7 (mu-law)"},
+                                                          {"-e ima-adpcm", "17 (IMA ADPCM)"}};
+    for (const auto& [encoding, named] : codecs) {
         SCOPED_TRACE(encoding);
         std::string path = TempPath("sox-refused.wav");
         int status = -1;
@@ -132,6 +160,7 @@ TEST(KavrelTool, RefusedFilesPrintTheReadersMessage)
         std::string err = RunCommand(kTool + " info '" + path + "' 2>&1 >/dev/null", &status);
         EXPECT_EQ(status, 1);
         EXPECT_NE(err.find("не удовлетворяет текущему стандарту системы Tembrix"), std::string::npos) << err;
+        EXPECT_NE(err.find(std::string("Номер формата данных = ") + named), std::string::npos) << err;
     }
     int status = -1;
     RunCommand(kTool + " info /nonexistent.wav 2>/dev/null", &status);

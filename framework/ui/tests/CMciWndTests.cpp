@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -72,4 +73,40 @@ TEST(CMciWnd, WhatCannotBePlayed)
     ASSERT_EQ(ui.m_messages.size(), 1u);
     EXPECT_EQ(ui.m_messages[0].sText, "Нет ни одного свободного устройства воспроизведения звука.");
     CVirtualAudio::Use();
+}
+
+TEST(CMciWnd, AFloatFileOfFourChannelsPlaysItsFirstTwoAs16Bits)
+{
+    ktest::EnsureQtApplication();
+    CVirtualAudio::Use();
+    wavbytes::Bytes data;
+    std::vector<short> expected;
+    for (int i = 0; i < 3000; ++i) {
+        for (int c = 0; c < 4; ++c) {
+            const float v = float((i % 200) - 100 + 1000 * c) / 32768.f;
+            std::uint32_t u;
+            std::memcpy(&u, &v, 4);
+            wavbytes::put32(data, u);
+            if (c < 2)
+                expected.push_back(short((i % 200) - 100 + 1000 * c));
+        }
+    }
+    const std::string path = wavbytes::writeFile(
+        "mciwnd-float4.wav", wavbytes::riff({wavbytes::chunk("fmt ", wavbytes::extensibleFmtBody(4, 8000, 32, 32, 0x33, 3)),
+                                             wavbytes::chunk("data", data)}));
+    CScriptedUserInteraction ui;
+    CMciWnd w;
+    ASSERT_TRUE(w.Create(nullptr, path.c_str()));
+    EXPECT_EQ(w.GetLength(), 3000);
+    ASSERT_TRUE(w.Play());
+    for (int i = 0; i < 100 && w.IsPlaying(); ++i) {
+        CVirtualAudio::AdvanceClock(std::chrono::milliseconds(100));
+        QApplication::processEvents();
+    }
+    auto streams = CVirtualAudio::PlayedStreams();
+    ASSERT_EQ(streams.size(), 1u);
+    EXPECT_EQ(streams[0].Format.nChannels, 2);
+    EXPECT_EQ(streams[0].Format.wBitsPerSample, 16);
+    EXPECT_EQ(streams[0].Samples16(), expected);
+    EXPECT_TRUE(ui.m_messages.empty());
 }

@@ -143,3 +143,29 @@ TEST_F(KWavePlay, ABusyDeviceIsRetriedAndAnErrorWithoutTextIsStillReported)
 }
 
 } // namespace
+
+// Wider, float and many-channel files play as 16-bit samples of their
+// first two channels, rounded as the reader rounds them.
+TEST(KWavePlayWide, PlaysTheFirstTwoChannelsAs16Bits)
+{
+    CVirtualAudio::Use();
+    KInstallAudioServices();
+    CScriptedUserInteraction ui;
+    std::vector<int> six;
+    for (int i = 0; i < 10; ++i)
+        for (int c = 0; c < 6; ++c)
+            six.push_back((c + 1) * 256 * (i + 1) + (c == 1 ? 128 : 0)); // channel 1 half a step up
+    const std::string path =
+        writeFile("play-six.wav", riff({chunk("fmt ", extensibleFmtBody(6, 8000, 24, 24, 0x3F, 1)), chunk("data", samples24(six))}));
+    CKWave wave;
+    ASSERT_TRUE(wave.OpenKWaveFile(path.c_str(), "play-six"));
+    wave.PlayKWave(2L, 5L);
+    const std::vector<VirtualPlayedStream>& played = CVirtualAudio::PlayedStreams();
+    ASSERT_EQ(played.size(), 1u);
+    EXPECT_EQ(played[0].Format.wFormatTag, 1);
+    EXPECT_EQ(played[0].Format.nChannels, 2);
+    EXPECT_EQ(played[0].Format.wBitsPerSample, 16);
+    EXPECT_EQ(played[0].Samples16(), (std::vector<short>{3, 7, 4, 9, 5, 11}));
+    EXPECT_TRUE(ui.m_messages.empty());
+    wave.CloseKWaveFile();
+}

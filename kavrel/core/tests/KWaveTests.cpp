@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,14 +30,22 @@ std::vector<short> fill(CKWave& w, long first, long n)
 }
 
 const char* const kFormatMessageTail =
-    "\nЧисло битов на отсчет = %i.\nБлок выравнивания (в байтах) = %i.\nНомер формата данных = %i.\n\n"
+    "\nЧисло битов на отсчет = %i.\nБлок выравнивания (в байтах) = %i.\nЧастота дискретизации = %u Гц.\n"
+    "Номер формата данных = %s.\n%s\n\n"
     "Документ открыт не будет!\n\nЗвуковой файл должен быть только:\n"
-    "а) WAVE_FORMAT_PCM формата (номер формата данных = 1);\nб) 8-ми или 16-ти битовым;\nв) моно или стерео.";
+    "а) WAVE_FORMAT_PCM (номер формата данных = 1), WAVE_FORMAT_IEEE_FLOAT (3) или WAVE_FORMAT_EXTENSIBLE (65534) "
+    "с подформатом PCM или IEEE float;\n"
+    "б) 8, 16, 24 или 32-битовым целым либо 32 или 64-битовым с плавающей точкой;\n"
+    "в) с числом каналов от 1 до 8;\nг) с частотой дискретизации от 1 Гц до 768 кГц.\n\n"
+    "Файлы FLAC, Ogg, MP3, AIFF и CAF мастерская открывает через копию в формате WAV.";
 
-CString formatMessage(const std::string& path, int channels, int bits, int align, int tag)
+// The refusal of a format, with the record's fields, the tag as shown
+// ("1 (PCM)") and the reason.
+CString formatMessage(const std::string& path, int channels, int bits, int align, unsigned rate, const char* tag,
+                      const char* why)
 {
     CString tail;
-    tail.Format(kFormatMessageTail, bits, align, tag);
+    tail.Format(kFormatMessageTail, bits, align, rate, tag, why);
     CString head;
     head.Format("Сообщение о звуковом файле - \n%s:\n\nЗаданный звуковой файл не удовлетворяет текущему стандарту "
                 "системы Tembrix.\nЕго число каналов = %i.",
@@ -168,10 +177,29 @@ TEST(KWave, FindsChunksWhereverTheyStand)
 
 TEST(KWave, OtherFormatsAreRefusedEvenWithErrorsSwitchedOff)
 {
+    const char* const kCodec = "Номер формата данных %s - это не PCM и не IEEE float: такие данные не читаются.";
     struct Case {
         unsigned tag, channels, bits;
-    } cases[] = {{3, 1, 32}, {1, 1, 24}, {1, 3, 16}, {0xFFFE, 2, 16}};
-    for (const Case& c : cases) {
+        const char* shown;
+        CString why;
+    } cases[] = {
+        {2, 1, 4, "2 (Microsoft ADPCM)", ""},
+        {6, 1, 8, "6 (A-law)", ""},
+        {0x55, 2, 0, "85 (MP3)", ""},
+        {0x1234, 1, 16, "4660", ""},
+        {1, 9, 16, "1 (PCM)", "Число каналов должно быть от 1 до 8."},
+        {1, 1, 12, "1 (PCM)", "Целые отсчеты должны иметь 8, 16, 24 или 32 бита, отсчеты с плавающей точкой - 32 или 64 бита."},
+        {3, 1, 16, "3 (IEEE float)", "Целые отсчеты должны иметь 8, 16, 24 или 32 бита, отсчеты с плавающей точкой - 32 или 64 бита."},
+    };
+    for (Case& c : cases) {
+        if (c.why.IsEmpty()) {
+            CString tag;
+            tag.Format("%u", c.tag);
+            const char* name = std::strchr(c.shown, '(');
+            if (name)
+                tag = c.shown;
+            c.why.Format(kCodec, tag.GetString());
+        }
         CScriptedUserInteraction ui;
         std::string path = writeFile("refused.wav", riff({chunk("fmt ", fmtBody(c.tag, c.channels, 8000, c.bits)),
                                                            chunk("data", Bytes(12, 0))}));
@@ -181,8 +209,8 @@ TEST(KWave, OtherFormatsAreRefusedEvenWithErrorsSwitchedOff)
         EXPECT_FALSE(w.KWaveIsGood());
         EXPECT_EQ(w.hmmio, nullptr);
         ASSERT_EQ(ui.m_messages.size(), 1u);
-        EXPECT_EQ(ui.m_messages[0].sText, formatMessage(path, int(c.channels), int(c.bits),
-                                                        int(c.channels * c.bits / 8), int(c.tag)));
+        EXPECT_EQ(ui.m_messages[0].sText, formatMessage(path, int(c.channels), int(c.bits), int(c.channels * c.bits / 8),
+                                                        8000, c.shown, c.why.GetString()));
     }
 }
 
@@ -198,7 +226,9 @@ TEST(KWave, OpenFailureMessages)
     std::string notRiff = writeFile("text.wav", Bytes{'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '!'});
     EXPECT_FALSE(w.OpenKWaveFile(notRiff.c_str(), "text"));
     ASSERT_EQ(ui.m_messages.size(), 2u);
-    EXPECT_EQ(ui.m_messages[1].sText, CString("Сообщение о звуковом файле - \n") + notRiff.c_str() + ":\n\n\n265 = MMIOERR_CHUNKNOTFOUND");
+    EXPECT_EQ(ui.m_messages[1].sText, CString("Сообщение о звуковом файле - \n") + notRiff.c_str() +
+                                          ":\n\nЭто не звуковой файл WAV (RIFF WAVE): его начало - «hell».\n\n"
+                                          "Файлы FLAC, Ogg, MP3, AIFF и CAF мастерская открывает через копию в формате WAV.");
 
     // A "fmt " chunk cut short by the end of the file.
     Bytes cut = riff({chunk("fmt ", fmtBody(1, 1, 8000, 16))});
@@ -268,7 +298,9 @@ TEST(KWave, LyingSizesNeverReadBeyondTheFile)
     ui.m_messages.clear();
     EXPECT_FALSE(w.OpenKWaveFile(path.c_str(), "align0"));
     ASSERT_EQ(ui.m_messages.size(), 1u);
-    EXPECT_EQ(ui.m_messages[0].sText, formatMessage(path, 1, 16, 0, 1));
+    EXPECT_EQ(ui.m_messages[0].sText,
+              formatMessage(path, 1, 16, 0, 8000, "1 (PCM)",
+                            "Блок выравнивания не равен числу каналов, умноженному на число байтов отсчета."));
 }
 
 // Each of the eight ways a window fill can fail, provoked by cutting the
