@@ -154,7 +154,9 @@ public:
             while (pos < s.size() && isBlank(s[pos]))
                 step();
             if (pos >= s.size()) {
-                t = {Token::End, {}, line};
+                // The end of a file that ends its last line is on that line.
+                const bool broken = !s.empty() && (s.back() == '\n' || s.back() == '\r');
+                t = {Token::End, {}, broken && line > 1 ? line - 1 : line};
                 return true;
             }
             const char c = s[pos];
