@@ -6,13 +6,14 @@
 # the documents store. The tracer's seeds carry their .kfw after the marker
 # KFW-DATA; every one of them names DIR/seed-work/object.kfw.
 set -euo pipefail
+here=$(dirname "$(realpath "$0")")
 tool=$(realpath "$1")
 dir=$(realpath -m "$2")
 work=$dir/seed-work
 seeds=$dir/seeds
 rm -rf "$work" "$seeds"
 mkdir -p "$work"
-for h in riff wave pelmora_wave film_record tbx gsr vrn; do
+for h in riff wave pelmora_wave film_record tbx gsr vrn textgrid; do
   mkdir -p "$seeds/$h"
 done
 cd "$work"
@@ -67,3 +68,14 @@ rm -f object.gsr object.kfw
 "$tool" make-object voice.wav 2 40 echo.vrn
 "$tool" make-object stereo.wav 1 10 echo-right.vrn --channel 1
 cp echo.vrn echo-right.vrn "$seeds/vrn/"
+
+# TextGrids: the tool's own export of a document with objects of every type
+# on several levels; and, where Praat is installed, Praat's
+# long, short and UTF-16 forms of a grid with a point tier.
+"$tool" textgrid objects.tbx "$seeds/textgrid/objects.TextGrid" > /dev/null
+if command -v praat > /dev/null; then
+  praat --run "$here/../tembrix/tests/praat/make-textgrid.praat" "$seeds/textgrid"
+else
+  printf 'File type = "ooTextFile"\nObject class = "TextGrid"\n\n0\n2\n<exists>\n2\n"IntervalTier"\n"w"\n0\n2\n2\n0\n1\n"да ""а"""\n1\n2\n""\n"TextTier"\n"t"\n0\n2\n1\n0.5\n"H"\n' \
+    > "$seeds/textgrid/short.TextGrid"
+fi

@@ -452,7 +452,7 @@ bool KReadTextGridFile(const CString& sPath, KTextGrid& grid, KTextGridError& er
         return false;
     }
     if (st.st_size > kMaxTextGridFileBytes) {
-        error = {0, "файл больше 256 МБ: такой TextGrid не читается"};
+        error = {0, "файл больше 64 МБ: такой TextGrid не читается"};
         return false;
     }
     FILE* f = std::fopen(sPath, "rb");
@@ -472,7 +472,7 @@ bool KReadTextGridFile(const CString& sPath, KTextGrid& grid, KTextGridError& er
         return false;
     }
     if ((long long)bytes.size() > kMaxTextGridFileBytes) {
-        error = {0, "файл больше 256 МБ: такой TextGrid не читается"};
+        error = {0, "файл больше 64 МБ: такой TextGrid не читается"};
         return false;
     }
     return KReadTextGrid(bytes, grid, error);

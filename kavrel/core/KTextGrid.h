@@ -42,7 +42,7 @@ struct KTextGridError {
 
 // The largest TextGrid file read: far beyond any annotation of hours of
 // speech, and it keeps a lying file from taking the machine's memory.
-constexpr long long kMaxTextGridFileBytes = 256LL * 1024 * 1024;
+constexpr long long kMaxTextGridFileBytes = 64LL * 1024 * 1024;
 
 // The grid in a file's bytes: a BOM of UTF-8, UTF-16 LE or BE, or none
 // (UTF-8); the long or the short text form. False with the error when the
