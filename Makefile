@@ -66,7 +66,7 @@ fuzz: configure
 # Every benchmark, those that run a peer (sox, praat) beside the same job
 # included; they print its time, ours and the ratio.
 bench: build
-	@bash scripts/install-deps.sh --bench
+	@bash scripts/install-deps.sh
 	@for b in $(BUILD)/bin/bench_*; do echo "== $$b"; $$b; done
 
 clean:

@@ -6,13 +6,14 @@
 # the documents store. The tracer's seeds carry their .kfw after the marker
 # KFW-DATA; every one of them names DIR/seed-work/object.kfw.
 set -euo pipefail
+here=$(dirname "$(realpath "$0")")
 tool=$(realpath "$1")
 dir=$(realpath -m "$2")
 work=$dir/seed-work
 seeds=$dir/seeds
 rm -rf "$work" "$seeds"
 mkdir -p "$work"
-for h in riff wave pelmora_wave film_record tbx gsr vrn; do
+for h in riff wave pelmora_wave film_record tbx gsr vrn textgrid; do
   mkdir -p "$seeds/$h"
 done
 cd "$work"
@@ -109,3 +110,13 @@ spoil rate-0 24 00 00 00 00
 spoil rate-max 24 ff ff ff ff
 spoil data-too-long 76 f0 ff ff ff     # the data chunk claims nearly 4 GB
 spoil short-extension 16 12 00 00 00   # "fmt " of 18 bytes for an extensible record
+# TextGrids: the tool's own export of a document with objects of every type
+# on several levels; and, where Praat is installed, Praat's
+# long, short and UTF-16 forms of a grid with a point tier.
+"$tool" textgrid objects.tbx "$seeds/textgrid/objects.TextGrid" > /dev/null
+if command -v praat > /dev/null; then
+  praat --run "$here/../tembrix/tests/praat/make-textgrid.praat" "$seeds/textgrid"
+else
+  printf 'File type = "ooTextFile"\nObject class = "TextGrid"\n\n0\n2\n<exists>\n2\n"IntervalTier"\n"w"\n0\n2\n2\n0\n1\n"да ""а"""\n1\n2\n""\n"TextTier"\n"t"\n0\n2\n1\n0.5\n"H"\n' \
+    > "$seeds/textgrid/short.TextGrid"
+fi

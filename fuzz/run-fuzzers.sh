@@ -8,7 +8,7 @@ set -uo pipefail
 tool=$1 build=$(realpath "$2") seconds=$3
 shift 3
 harnesses=("$@")
-[ ${#harnesses[@]} -eq 0 ] && harnesses=(riff wave pelmora_wave film_record tbx gsr vrn)
+[ ${#harnesses[@]} -eq 0 ] && harnesses=(riff wave pelmora_wave film_record tbx gsr vrn textgrid)
 here=$(dirname "$(realpath "$0")")
 
 bash "$here/make-seeds.sh" "$tool" "$build" || exit 1

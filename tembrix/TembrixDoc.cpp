@@ -19,6 +19,7 @@
 #include "kavrel/views/KWaveView.h"
 #include "kavrel/views/KWaveSpectrumPhasePortraitView.h"
 #include "kavrel/views/KWaveSpectrumView.h"
+#include "kavrel/core/KTextGrid.h"
 #include "kavrel/core/KWorkshopDocument.h"
 #include "tembrix/KDialogPhoneObjectSetContent.h"
 #include "tembrix/KFilmOperations.h"
@@ -37,6 +38,8 @@ CTembrixDoc::CTembrixDoc()
     MapCommandAndUpdate(ID_PLAY_SELECTED_FRAGMENT, &CTembrixDoc::OnPlaySelectedFragment, &CTembrixDoc::OnUpdateNeedsSelection);
     MapCommandAndUpdate(ID_SHOW_OSCILLOGRAM, &CTembrixDoc::OnShowOscillogram, &CTembrixDoc::OnUpdateShowOscillogram);
     MapCommandAndUpdate(ID_SAVE_PROTOCOL, &CTembrixDoc::OnSaveProtocol, &CTembrixDoc::OnUpdateSaveProtocol);
+    MapCommandAndUpdate(ID_EXPORT_TEXTGRID, &CTembrixDoc::OnExportTextGrid, &CTembrixDoc::OnUpdateSaveProtocol);
+    MapCommand(ID_IMPORT_TEXTGRID, &CTembrixDoc::OnImportTextGrid);
     MapCommandAndUpdate(ID_PIROGOV_FUNCTION, &CTembrixDoc::OnPirogovFunction, &CTembrixDoc::OnUpdateNeedsSelection);
     MapCommandAndUpdate(ID_NEW_PHONE_OBJECT, &CTembrixDoc::NewPhoneObject, &CTembrixDoc::OnUpdateNeedsSelection);
     for (UINT id : {ID_CARET_LEFT, ID_CARET_RIGHT, ID_CARET_LEFT_TEN, ID_CARET_RIGHT_TEN, ID_CARET_UP, ID_CARET_DOWN,
@@ -308,6 +311,25 @@ bool CTembrixDoc::AddDescribedPhoneObject(CKPhoneObject* po)
     return true;
 }
 
+void CTembrixDoc::AddTextGridObjects(const KTextGridImport& placed)
+{
+    for (const KImportedObject& o : placed.objects) {
+        auto* po = dynamic_cast<CKPhoneObject*>(RUNTIME_CLASS(CKPhoneObject)->CreateObject());
+        if (!po) {
+            AfxMessageBox("Не удается создать новый фонообъект.");
+            return;
+        }
+        po->sName = o.sName;
+        po->nFirstSample = o.nFirstSample;
+        po->nLastSample = o.nLastSample;
+        po->nLevel = o.nLevel;
+        po->nType = 0;
+        nMaxLevel = std::max(nMaxLevel, o.nLevel);
+        // A text-only object writes no file: this cannot be refused.
+        AddDescribedPhoneObject(po);
+    }
+}
+
 void CTembrixDoc::DeletePhoneObject(CKPhoneObject* po)
 {
     if (POSITION pos = PhoneObjectList.Find(po)) {
@@ -368,6 +390,65 @@ void CTembrixDoc::OnSaveProtocol()
     request.sFilter = "Word документ (*.doc)|*.doc|Все файлы (*.*)|*.*||";
     if (UserInteraction().FileDialog(request))
         WriteAnalysisProtocol(request.sPathName, WaveFilm, PhoneObjects());
+}
+
+namespace {
+const char* const kTextGridFilter = "TextGrid Praat (*.TextGrid)|*.TextGrid|Все файлы (*.*)|*.*||";
+}
+
+void CTembrixDoc::OnExportTextGrid()
+{
+    FileDialogRequest request;
+    request.bOpen = false;
+    request.sDefaultExt = "TextGrid";
+    request.sFileName = OutputInitialName(".TextGrid");
+    // No question of replacing: an existing file is refused whatever the answer.
+    request.nFlags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+    request.sFilter = kTextGridFilter;
+    request.sTitle = "Экспорт объектов в TextGrid";
+    if (!UserInteraction().FileDialog(request))
+        return;
+    CWaitCursor wait;
+    KWriteTextGridFile(request.sPathName,
+                       KTextGridOfPhoneObjects(PhoneObjects(), WaveFilm.GetKWaveFrADC(), WaveFilm.GetKWaveSizeInSamples()));
+}
+
+void CTembrixDoc::OnImportTextGrid()
+{
+    FileDialogRequest request;
+    request.bOpen = true;
+    request.sDefaultExt = "TextGrid";
+    request.nFlags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+    request.sFilter = kTextGridFilter;
+    request.sTitle = "Импорт объектов из TextGrid";
+    if (!UserInteraction().FileDialog(request))
+        return;
+    KTextGrid grid;
+    KTextGridError error;
+    KTextGridImport placed;
+    CString sRefusal;
+    {
+        CWaitCursor wait;
+        if (!KReadTextGridFile(request.sPathName, grid, error)) {
+            AfxMessageBox(KTextGridErrorMessage(request.sPathName, error), MB_ICONEXCLAMATION);
+            return;
+        }
+        if (!KPlaceTextGridObjects(grid, PhoneObjects(), WaveFilm.GetKWaveFrADC(), WaveFilm.GetKWaveSizeInSamples(),
+                                   placed, sRefusal)) {
+            AfxMessageBox(sRefusal, MB_ICONEXCLAMATION);
+            return;
+        }
+    }
+    const CString report = KTextGridImportReport(placed);
+    if (placed.objects.empty()) {
+        AfxMessageBox(report, MB_ICONINFORMATION);
+        return;
+    }
+    // All of them or none: the user sees what comes before the document changes.
+    if (AfxMessageBox(report + "\n\nДобавить эти фонообъекты в документ?", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    CWaitCursor wait;
+    AddTextGridObjects(placed);
 }
 
 void CTembrixDoc::OnUpdateSaveProtocol(CCmdUI* pCmdUI)

@@ -7,6 +7,7 @@
 #include "framework/base/CObList.h"
 #include "framework/ui/CDocument.h"
 #include "kavrel/core/KPhoneObject.h"
+#include "kavrel/core/KTextGridObjects.h"
 #include "kavrel/core/KWaveFilm.h"
 #include "tembrix/KResampling.h"
 
@@ -43,6 +44,9 @@ public:
     // False when refused or a file fails; the object is deleted then.
     bool AddDescribedPhoneObject(CKPhoneObject* po);
     void DeletePhoneObject(CKPhoneObject* po);
+    // The objects of a TextGrid, placed (KPlaceTextGridObjects), added as
+    // text-only objects in their order, each announced as a new object is.
+    void AddTextGridObjects(const KTextGridImport& placed);
     CKPhoneObject* GetPhoneObject(int i) const;
     std::vector<const CKPhoneObject*> PhoneObjects() const;
 
@@ -57,6 +61,10 @@ public:
     void OnPlaySelectedFragment();
     void OnPirogovFunction();
     void OnSaveProtocol();
+    // Sound objects to and from Praat: a new TextGrid file, or the
+    // intervals of one added as objects once the user has seen what comes.
+    void OnExportTextGrid();
+    void OnImportTextGrid();
     void OnUpdateSaveProtocol(CCmdUI* pCmdUI);
     void OnShowOscillogram();
     void OnCaretMove(UINT nID);

@@ -5,15 +5,7 @@
 
 int LowestFreeLevel(const std::vector<const CKPhoneObject*>& objects, long nSelFirst, long nSelLast)
 {
-    bool taken[kPhoneObjectLevels] = {};
-    for (const CKPhoneObject* po : objects)
-        if (po->nFirstSample < nSelLast && nSelFirst < po->nLastSample && po->nLevel >= 0 &&
-            po->nLevel < kPhoneObjectLevels)
-            taken[po->nLevel] = true;
-    for (int k = 0; k < kPhoneObjectLevels; ++k)
-        if (!taken[k])
-            return k;
-    return -1;
+    return KLowestFreeLevel(objects, nSelFirst, nSelLast);
 }
 
 CString FormatCaretFrequency(double f)

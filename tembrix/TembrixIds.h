@@ -108,4 +108,7 @@ enum : UINT {
     ID_CREATE_VOICE_SIGNAL = 34878,
     ID_PIROGOV_FUNCTION = 34880,
     ID_SOUND_COCKTAIL = 34881,
+    // Sound objects to and from Praat's TextGrid (File menu).
+    ID_EXPORT_TEXTGRID = 34890,
+    ID_IMPORT_TEXTGRID = 34891,
 };

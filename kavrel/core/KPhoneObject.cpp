@@ -52,3 +52,15 @@ CString GetKPhoneObjectTypeText(int nType)
                                         "реверберация."};
     return nType >= 0 && nType < 5 ? CString(texts[nType]) : CString();
 }
+
+int KLowestFreeLevel(const std::vector<const CKPhoneObject*>& objects, long nFirst, long nLast)
+{
+    bool taken[kPhoneObjectLevels] = {};
+    for (const CKPhoneObject* po : objects)
+        if (KSpanBlocksLevel(po->nFirstSample, po->nLastSample, nFirst, nLast) && po->nLevel >= 0 && po->nLevel < kPhoneObjectLevels)
+            taken[po->nLevel] = true;
+    for (int k = 0; k < kPhoneObjectLevels; ++k)
+        if (!taken[k])
+            return k;
+    return -1;
+}

@@ -7,6 +7,8 @@
 #include "framework/base/CString.h"
 #include "framework/base/Types.h"
 
+#include <vector>
+
 // The workshop's levels, on one of which every sound object lies.
 constexpr int kPhoneObjectLevels = 128;
 
@@ -40,3 +42,15 @@ public:
 // The text shown for a phone object type ("только текст." for 0 ...); empty
 // for a type outside 0..4.
 CString GetKPhoneObjectTypeText(int nType);
+
+// Whether a span [nFirst, nLast] blocks the level of an object over
+// [poFirst, poLast]: they overlap by more than a touch.
+inline bool KSpanBlocksLevel(long poFirst, long poLast, long nFirst, long nLast)
+{
+    return poFirst < nLast && nFirst < poLast;
+}
+// The lowest level that no object strictly overlapping the samples
+// [nFirst, nLast] holds; -1 when all 128 are taken. An object that only
+// touches the span (its last sample the span's first, or its first the
+// span's last) does not block its level.
+int KLowestFreeLevel(const std::vector<const CKPhoneObject*>& objects, long nFirst, long nLast);

@@ -81,6 +81,10 @@ const KStringResource kPrompts[] = {
     {ID_SOUND_COCKTAIL, "Перемешать кадры сигнала в новом файле\nСоздать файл-коктейль из этого звука"},
     {ID_DELETE_PHONE_OBJECT, "Удалить фонообъект из документа\nУдалить сонообъект"},
     {ID_PHONE_OBJECT_PROPERTIES, "Имя, описание и уровень фонообъекта\nСвойство сонообъекта"},
+    {ID_EXPORT_TEXTGRID, "Записать фонообъекты в TextGrid программы Praat: слой на каждый уровень\n"
+                         "Экспорт объектов в TextGrid"},
+    {ID_IMPORT_TEXTGRID, "Добавить фонообъекты (только текст) из интервалов TextGrid программы Praat\n"
+                         "Импорт объектов из TextGrid"},
     {ID_RULER_IN_SECONDS, "Подписи шкалы времени в целых секундах\nШкала времени в секундах"},
 };
 
@@ -95,6 +99,9 @@ KMenuItem FileMenu(bool bDocument)
         items.push_back(KMenuItem::Separator());
         items.push_back(KMenuItem("Сохранить документ анализа звукового сигнала\tCtrl+S", ID_FILE_SAVE));
         items.push_back(KMenuItem("Сохранить документ анализа звукового сигнала в новом файле...", ID_FILE_SAVE_AS));
+        items.push_back(KMenuItem::Separator());
+        items.push_back(KMenuItem("Экспорт объектов в TextGrid…", ID_EXPORT_TEXTGRID));
+        items.push_back(KMenuItem("Импорт объектов из TextGrid…", ID_IMPORT_TEXTGRID));
     }
     items.push_back(KMenuItem::Separator());
     items.push_back(KMenuItem("Последний файл", ID_FILE_MRU_FILE1, MF_GRAYED));

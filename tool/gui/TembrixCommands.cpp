@@ -1,6 +1,7 @@
-// make-document and protocol: the workshop's document of a sound with its sound objects,
+// make-document, protocol and textgrid: the workshop's document of a sound with its sound objects,
 // made by the workshop's own document code as File New and New sound object
-// make it, the dialogs' answers taken from the command line.
+// make it, the dialogs' answers taken from the command line; its objects
+// to and from Praat's TextGrid as the File menu's export and import.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,8 @@
 #include <vector>
 
 #include "framework/base/UserServices.h"
+#include "kavrel/core/KTextGrid.h"
+#include "kavrel/core/KTextGridObjects.h"
 #include "glissar/doc/KNewPhoneObjectFiles.h"
 #include "tool/ToolCommands.h"
 #include "tembrix/KAnalysisProtocol.h"
@@ -19,7 +22,7 @@
 namespace {
 
 const char* const kUsage = "Использование: kavrel make-document FILE.wav OUT.tbx [--nfft N] [--sigmaf HZ] "
-                           "[--object CADRE0 CADRE1 TYPE NAME [--level-change DB]]...";
+                           "[--object CADRE0 CADRE1 TYPE NAME [--level-change DB]]... [--textgrid IN.TextGrid]";
 
 struct ObjectRequest {
     long cadre0 = 0, cadre1 = 0, type = 0;
@@ -53,9 +56,13 @@ static int RunMakeDocument(const ToolArgs& args)
     long nfft = 1024;
     double sigmaf = 0;
     std::vector<ObjectRequest> objects;
+    CString textGridPath;
     for (size_t i = 2; i < args.size();) {
         const CString& key = args[i];
-        if (key == "--object" && i + 4 < args.size()) {
+        if (key == "--textgrid" && i + 1 < args.size() && textGridPath.IsEmpty()) {
+            textGridPath = args[i + 1];
+            i += 2;
+        } else if (key == "--object" && i + 4 < args.size()) {
             ObjectRequest o;
             if (!ParseLong(args[i + 1], o.cadre0) || !ParseLong(args[i + 2], o.cadre1) ||
                 !ParseLong(args[i + 3], o.type))
@@ -88,6 +95,13 @@ static int RunMakeDocument(const ToolArgs& args)
     const CString outName = slash >= 0 ? out.Mid(slash + 1) : out;
     if (outName.IsEmpty())
         return Refuse("Не указано имя файла анализа");
+    // The TextGrid is read before anything is made: a malformed one leaves nothing behind.
+    KTextGrid grid;
+    if (!textGridPath.IsEmpty()) {
+        KTextGridError error;
+        if (!KReadTextGridFile(textGridPath, grid, error))
+            return Refuse(KTextGridErrorMessage(textGridPath, error));
+    }
 
     // File New: the sound, the SigmaFr dialog answered OK, the document kept at OUT.
     std::unique_ptr<CTembrixDoc> doc(static_cast<CTembrixDoc*>(RUNTIME_CLASS(CTembrixDoc)->CreateObject()));
@@ -147,6 +161,17 @@ static int RunMakeDocument(const ToolArgs& args)
         if (!doc->AddDescribedPhoneObject(po))
             return undo(1);
     }
+    // The TextGrid's objects come after those given one by one, as the
+    // import would add them to the document those made.
+    if (!textGridPath.IsEmpty()) {
+        KTextGridImport placed;
+        CString refusal;
+        if (!KPlaceTextGridObjects(grid, doc->PhoneObjects(), film.GetKWaveFrADC(), film.GetKWaveSizeInSamples(), placed,
+                                   refusal))
+            return undo(Refuse(refusal));
+        std::fprintf(stderr, "%s\n", KTextGridImportReport(placed).GetString());
+        doc->AddTextGridObjects(placed);
+    }
     if (PathExists(out))
         return undo(Refuse("Файл уже существует и не будет перезаписан: " + out));
     if (!doc->OnSaveDocument(out))
@@ -157,7 +182,7 @@ static int RunMakeDocument(const ToolArgs& args)
 
 static const ToolCommandRegistration kMakeDocumentCommand({9, "make-document",
     "kavrel make-document FILE.wav OUT.tbx [--nfft N] [--sigmaf HZ] [--object CADRE0 CADRE1 TYPE NAME "
-    "[--level-change DB]]...",
+    "[--level-change DB]]... [--textgrid IN.TextGrid]",
     RunMakeDocument});
 
 int OpenDocumentForNewFile(const ToolArgs& args, const char* usage, CTembrixDoc& doc)
@@ -183,3 +208,26 @@ static int RunProtocol(const ToolArgs& args)
 }
 
 static const ToolCommandRegistration kProtocolCommand({10, "protocol", "kavrel protocol DOC.tbx OUT.doc", RunProtocol});
+
+// textgrid: a workshop document's sound objects as a new TextGrid file, as
+// "Экспорт объектов в TextGrid…" writes it.
+static int RunTextGrid(const ToolArgs& args)
+{
+    CTembrixDoc doc;
+    if (const int status = OpenDocumentForNewFile(args, "kavrel textgrid DOC.tbx OUT.TextGrid", doc))
+        return status;
+    if (doc.PhoneObjects().empty())
+        return Refuse("В документе нет фонообъектов: TextGrid не записывается");
+    const KTextGrid grid =
+        KTextGridOfPhoneObjects(doc.PhoneObjects(), doc.WaveFilm.GetKWaveFrADC(), doc.WaveFilm.GetKWaveSizeInSamples());
+    if (!KWriteTextGridFile(args[1], grid))
+        return 1;
+    size_t intervals = 0;
+    for (const KTextGridTier& t : grid.tiers)
+        if (t.bIntervals)
+            intervals += t.intervals.size();
+    std::printf("tiers: %zu\nintervals: %zu\nobjects: %zu\n", grid.tiers.size(), intervals, doc.PhoneObjects().size());
+    return 0;
+}
+
+static const ToolCommandRegistration kTextGridCommand({17, "textgrid", "kavrel textgrid DOC.tbx OUT.TextGrid", RunTextGrid});
