@@ -10,7 +10,8 @@
 #include "kavrel/core/KWave.h"
 
 const char* const kNewDocumentSoundFilter =
-    "Звуковые файлы (*.wav;*.flac;*.ogg;*.oga;*.opus;*.mp3;*.aif;*.aiff;*.aifc;*.caf)|"
+    // The label's patterns apart by blanks: the file dialog reads them from it.
+    "Звуковые файлы (*.wav *.flac *.ogg *.oga *.opus *.mp3 *.aif *.aiff *.aifc *.caf)|"
     "*.wav;*.flac;*.ogg;*.oga;*.opus;*.mp3;*.aif;*.aiff;*.aifc;*.caf|"
     "WAV файлы (*.wav)|*.wav|Все файлы (*.*)|*.*||";
 

@@ -125,7 +125,8 @@ inline std::string writeFile(const std::string& name, const Bytes& b)
     std::string path = tempPath(name);
     FILE* f = std::fopen(path.c_str(), "wb");
     if (f) {
-        std::fwrite(b.data(), 1, b.size(), f);
+        if (!b.empty()) // an empty vector's data may be null, which fwrite must not get
+            std::fwrite(b.data(), 1, b.size(), f);
         std::fclose(f);
     }
     return path;

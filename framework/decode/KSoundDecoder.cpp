@@ -158,7 +158,9 @@ KDecodeStatus KDecodeSoundToWav16(const CString& src, const CString& dst, const 
     SF_INFO info{};
     SNDFILE* in = sf_open(src.GetString(), SFM_READ, &info);
     if (!in) {
-        why = CString("Звуковой файл не удалось прочитать: ") + sf_strerror(nullptr) + ".";
+        why = CString("Звуковой файл не удалось прочитать: ") + sf_strerror(nullptr);
+        if (why.GetAt(why.GetLength() - 1) != '.')
+            why += ".";
         return KDecodeStatus::Failed;
     }
     auto fail = [&](const CString& text) {
