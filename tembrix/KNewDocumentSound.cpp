@@ -50,7 +50,8 @@ CString KMakeWavCopyOfSound(const CString& src)
         const int pos = std::clamp(int(done * 100), 0, 100);
         if (pos != shown)
             ProgressService().SetPos(shown = pos);
-        return true;
+        // "Прервать": the decoder leaves nothing at the copy's place.
+        return !ProgressService().Cancelled();
     }, why);
     ProgressService().Close();
     if (status != KDecodeStatus::Done) {

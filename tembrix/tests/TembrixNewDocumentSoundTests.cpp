@@ -123,3 +123,21 @@ TEST_F(TembrixWindows, TheCopyOfACompressedSoundNeverReplacesAFile)
     EXPECT_EQ(kavrel_test::ReadAll(taken), before);
     EXPECT_FALSE(std::filesystem::exists(dir / "take.wav"));
 }
+
+TEST_F(TembrixWindows, StoppingTheDecodingLeavesNoCopyAndNoDocument)
+{
+    if (!ktest::HaveSox())
+        GTEST_SKIP() << "sox is not installed: no FLAC to open";
+    const std::string flac = dir / "long.flac";
+    ASSERT_TRUE(ktest::Sox("-n -r 44100 '" + flac + "' synth 20 sine 440"));
+    CScriptedProgressService progress;
+    progress.m_nCancelAfter = 2; // "Прервать" part-way through the decoding
+    ui.QueueFile(flac.c_str());
+    ui.QueueFile((dir / "long.wav").c_str());
+    main->SendMessage(WM_COMMAND, ID_FILE_NEW);
+    Pump();
+    EXPECT_EQ(main->GetActiveTembrixDoc(), nullptr);
+    EXPECT_EQ(progress.m_nOpened, 1) << "the power file of a copy that was never made";
+    EXPECT_FALSE(std::filesystem::exists(dir / "long.wav"));
+    EXPECT_FALSE(progress.m_bOpen);
+}
