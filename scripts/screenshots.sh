@@ -40,6 +40,25 @@ if [ -x "$build/bin/vornel" ] && [ -x "$build/bin/kavrel" ]; then
   "$build/bin/kavrel" make-object demo/demo.wav 20 660 "$obj/demo 2.vrn" --index 2 >/dev/null
   "$build/bin/vornel" "$PWD/$obj/demo 2.vrn" >/dev/null 2>&1 || true
 fi
+# The analyser once more on a human voice: the spoken "Front center" of
+# Debian's alsa-utils, taken out of its package without installing it (the
+# demo sound is synthetic speech). Without the package the step is left out.
+real="$build/recordings/Front_Center.wav"
+if [ ! -f "$real" ] && command -v apt-get > /dev/null && command -v dpkg-deb > /dev/null; then
+  tmp=$(mktemp -d)
+  if (cd "$tmp" && apt-get download alsa-utils > /dev/null 2>&1 && dpkg-deb -x alsa-utils_*.deb x); then
+    mkdir -p "$build/recordings"
+    cp "$tmp/x/usr/share/sounds/alsa/Front_Center.wav" "$real"
+  fi
+  rm -rf "$tmp"
+fi
+if [ -f "$real" ] && [ -x "$build/bin/vornel" ] && [ -x "$build/bin/kavrel" ]; then
+  obj="$build/screenshot-objects"
+  mkdir -p "$obj" "$out/real-voice"
+  rm -f "$obj/Front_Center 3.vrn"
+  "$build/bin/kavrel" make-object "$real" 20 600 "$obj/Front_Center 3.vrn" --index 3 > /dev/null
+  KAVREL_SCREENSHOT_DIR="$PWD/$out/real-voice" "$build/bin/vornel" "$PWD/$obj/Front_Center 3.vrn" > /dev/null 2>&1 || true
+fi
 # The workshop: its empty main window, then the demo's document (made by the
 # build, with sound objects of every kind on three levels) in each display
 # mode, the description of a new object and the About box.
@@ -48,4 +67,4 @@ if [ -x "$build/bin/tembrix" ]; then
   [ -f "$doc" ] || bash scripts/demo-document.sh "$build/bin/kavrel" demo/demo.wav "$doc" >/dev/null
   "$build/bin/tembrix" --open "$doc" >/dev/null 2>&1 || true
 fi
-ls "$out"/*.png
+ls "$out"/*.png "$out"/real-voice/*.png 2>/dev/null
