@@ -266,6 +266,9 @@ short KPcmSampleTo16(const BYTE* p, const KPcmLayout& f)
 
 void KPcmFramesTo16(const BYTE* raw, long n, const KPcmLayout& f, int channel, short* out)
 {
+    // No frames: raw may be the null data of an empty buffer.
+    if (n <= 0 || !raw)
+        return;
     const int bytes = f.BytesPerSample();
     if (channel >= 0) {
         const BYTE* p = raw + size_t(channel) * size_t(bytes);

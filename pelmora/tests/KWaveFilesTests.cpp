@@ -62,6 +62,16 @@ TEST(PelmoraWaveFiles, ReaderConvertsEveryAcceptedFormat)
         EXPECT_EQ(x, (std::vector<double>{2, -1, 32767}));
     }
     {
+        // A float file with an empty data chunk reads as no samples (the
+        // conversion is never handed the null data of an empty buffer).
+        writeFile("pel-empty.wav", riff({chunk("fmt ", fmtBody(3, 2, 22050, 64)), chunk("data", Bytes{})}));
+        CKWave w;
+        w.nChannel = 1;
+        ASSERT_TRUE(w.OpenKWaveFile(tempPath("pel-empty.wav").c_str(), "pel-empty"));
+        ASSERT_TRUE(w.ReadWholeKWave(x));
+        EXPECT_TRUE(x.empty());
+    }
+    {
         // A data chunk claiming more than the file holds is read as far as it goes.
         Bytes b = riff({chunk("fmt ", fmtBody(1, 1, 8000, 16)), chunk("data", samples16({5, 6, 7}), 1000)});
         writeFile("pel-cut.wav", b);
