@@ -36,9 +36,15 @@ constexpr unsigned kRate = 22050;
 // Partials on bins 60, 120 and 180 of a 1024-point transform.
 const std::vector<double> kFreqs = {60 * 22050.0 / 1024, 120 * 22050.0 / 1024, 180 * 22050.0 / 1024};
 
+// A profile of each test's own: ctest runs the tests side by side, and one
+// of them keeps the relative visibility in the profile.
 class CTracerTestApp : public CWinApp {
 public:
-    CTracerTestApp() : CWinApp("GlissarWindowsTest") {}
+    CTracerTestApp()
+        : CWinApp((std::string("GlissarWindowsTest-") + ::testing::UnitTest::GetInstance()->current_test_info()->name())
+                      .c_str())
+    {
+    }
 };
 
 struct GlissarWindows : ::testing::Test {

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <string>
 
 #include "FrameTestSupport.h"
 #include "testsupport/QtTestApp.h"
@@ -57,7 +58,10 @@ protected:
     CNumberDoc* Doc() { return static_cast<CNumberDoc*>(app.GetDocTemplates().front()->GetDocuments().front()); }
     CTestFrame* Frame() { return dynamic_cast<CTestFrame*>(app.m_pMainWnd); }
 
-    CTestApp app{"SdiTest"};
+    // A profile of each test's own: ctest runs the tests side by side in
+    // processes of their own, which would otherwise share one recent-file list.
+    std::string profile = std::string("SdiTest-") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    CTestApp app{profile.c_str()};
     CScriptedUserInteraction ui;
     ScratchDir dir;
 };
