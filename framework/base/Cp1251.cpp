@@ -25,7 +25,9 @@ const char16_t kHigh[128] = {
     0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,
 };
 
-void putUtf8(std::string& out, char32_t c)
+} // namespace
+
+void KAppendUtf8(std::string& out, char32_t c)
 {
     if (c < 0x80) {
         out += char(c);
@@ -43,6 +45,8 @@ void putUtf8(std::string& out, char32_t c)
         out += char(0x80 | (c & 0x3F));
     }
 }
+
+namespace {
 
 // Decodes one code point at i (advancing i); U+FFFD for a malformed sequence.
 char32_t nextUtf8(std::string_view s, size_t& i)
@@ -108,7 +112,7 @@ std::string Cp1251ToUtf8(std::string_view cp1251)
     out.reserve(cp1251.size() * 2);
     for (char ch : cp1251) {
         unsigned char b = static_cast<unsigned char>(ch);
-        putUtf8(out, b < 0x80 ? char32_t(b) : char32_t(kHigh[b - 0x80]));
+        KAppendUtf8(out, b < 0x80 ? char32_t(b) : char32_t(kHigh[b - 0x80]));
     }
     return out;
 }
@@ -142,7 +146,7 @@ std::string Utf16ToUtf8(std::u16string_view s)
         } else if (c >= 0xD800 && c <= 0xDFFF) {
             c = 0xFFFD;
         }
-        putUtf8(out, c);
+        KAppendUtf8(out, c);
     }
     return out;
 }

@@ -12,3 +12,5 @@ std::string Cp1251ToUtf8(std::string_view cp1251);
 // Invalid UTF-8 sequences become U+FFFD; unpaired surrogates likewise.
 std::u16string Utf8ToUtf16(std::string_view utf8);
 std::string Utf16ToUtf8(std::u16string_view utf16);
+// Appends code point c to out as UTF-8.
+void KAppendUtf8(std::string& out, char32_t c);

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <sys/stat.h>
 
+#include "framework/base/Cp1251.h"
 #include "framework/base/UserServices.h"
 
 namespace {
@@ -23,24 +24,6 @@ int lineAt(std::string_view text, size_t pos)
     return line;
 }
 
-void appendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
-}
 
 // Where the first sequence that is not UTF-8 begins, or npos.
 size_t firstInvalidUtf8(std::string_view s)
@@ -100,7 +83,7 @@ bool decodeUtf16(std::string_view bytes, size_t from, bool bigEndian, std::strin
             error = {lineAt(text, text.size()), "непарный суррогат UTF-16: файл поврежден"};
             return false;
         }
-        appendUtf8(text, c);
+        KAppendUtf8(text, c);
     }
     return true;
 }

@@ -101,6 +101,14 @@ struct ResampleDocTest : ::testing::Test {
         (doc.*command)();
         return ReadWave(out);
     }
+    // The workshop's drafts (TBX…) in the temporary folder.
+    static int drafts()
+    {
+        int n = 0;
+        for (const auto& e : std::filesystem::directory_iterator(std::filesystem::temp_directory_path()))
+            n += e.path().filename().string().rfind("TBX", 0) == 0;
+        return n;
+    }
     bool Shown(const char* text) const
     {
         for (const auto& m : ui.m_messages)
@@ -344,12 +352,6 @@ TEST_F(ResampleDocTest, StoppedPartWayLeavesNeitherOutputNorDraftOfAnyOperation)
     auto doc = NewDoc();
     ASSERT_TRUE(doc);
     doc->WaveFilm.SetSelectedFragmentAbsCadres(100, 300); // for the segment edit
-    const auto drafts = [] {
-        int n = 0;
-        for (const auto& e : std::filesystem::directory_iterator(std::filesystem::temp_directory_path()))
-            n += e.path().filename().string().rfind("TBX", 0) == 0;
-        return n;
-    };
     const int before = drafts();
     // "Прервать" at the first report of every indicator from now on (a
     // short sound gives some of them only a few).
@@ -396,12 +398,6 @@ TEST_F(ResampleDocTest, FailedWriteIsReportedAndTheDraftStaysOnlyThen)
 {
     auto doc = NewDoc();
     ASSERT_TRUE(doc);
-    const auto drafts = [] {
-        int n = 0;
-        for (const auto& e : std::filesystem::directory_iterator(std::filesystem::temp_directory_path()))
-            n += e.path().filename().string().rfind("TBX", 0) == 0;
-        return n;
-    };
     const int before = drafts();
     const std::string out = dir / "failed.wav";
     const char* const failure = "Не удалось записать все данные в синтезируемый звуковой файл.";
