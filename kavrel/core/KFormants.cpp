@@ -1,4 +1,6 @@
 // Placeholder while the analysis is written: no formants.
+#include <cstddef>
+using std::size_t;
 #include "kavrel/core/KFormants.h"
 
 CKFormantAnalysis::CKFormantAnalysis(const KFormantParams& params, double rate) : m_p(params), m_rate(rate), m_rate2(2 * params.dMaxFormant) {}

@@ -1,4 +1,6 @@
 // Placeholder while the tracker is written: every frame unvoiced.
+#include <cstddef>
+using std::size_t;
 #include "kavrel/core/KPitch.h"
 
 CKPitchAnalysis::CKPitchAnalysis(const KPitchParams& params, double rate, double peak) : m_p(params), m_rate(rate), m_peak(peak)
