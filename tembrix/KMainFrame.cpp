@@ -3,6 +3,7 @@
 #include "tembrix/models/KDialogCreateVoiceSignal.h"
 
 #include <cmath>
+#include <iterator>
 
 #include "framework/base/StringTable.h"
 #include "framework/ui/CGdiObjects.h"
@@ -102,6 +103,7 @@ CKMainFrame::CKMainFrame()
     MapCommand(ID_CREATE_VOICE_SIGNAL, &CKMainFrame::OnCreateVoiceSignal);
     MapUpdate(ID_INDICATOR_FREQUENCY, &CKMainFrame::OnUpdateFrequencyPane);
     MapUpdate(ID_INDICATOR_TIME, &CKMainFrame::OnUpdateTimePane);
+    MapUpdate(CKTrackOverlays::ID_INDICATOR_TRACKS, &CKMainFrame::OnUpdateTracksPane);
 }
 
 BOOL CKMainFrame::PreCreateWindow(CREATESTRUCT& cs)
@@ -114,13 +116,14 @@ int CKMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct)
 {
     if (CMDIFrameWnd::OnCreate(lpCreateStruct) == -1)
         return -1;
-    static const UINT indicators[] = {ID_SEPARATOR,     ID_INDICATOR_FREQUENCY, ID_INDICATOR_TIME,
+    static const UINT indicators[] = {ID_SEPARATOR,      ID_INDICATOR_FREQUENCY, ID_INDICATOR_TIME,
+                                      CKTrackOverlays::ID_INDICATOR_TRACKS,
                                       ID_INDICATOR_CAPS, ID_INDICATOR_NUM,       ID_INDICATOR_SCRL};
     if (!m_wndToolBar.Create(this, DWORD(WS_CHILD) | DWORD(WS_VISIBLE) | CBRS_TOP, AFX_IDW_TOOLBAR) ||
         !m_wndToolBar.LoadToolBar(IDR_MAINFRAME))
         return -1;
     if (!m_wndStatusBar.Create(this, DWORD(WS_CHILD) | DWORD(WS_VISIBLE) | CBRS_BOTTOM, AFX_IDW_STATUS_BAR) ||
-        !m_wndStatusBar.SetIndicators(indicators, 6))
+        !m_wndStatusBar.SetIndicators(indicators, int(std::size(indicators))))
         return -1;
     m_wndToolBar.SetBarStyle(m_wndToolBar.GetBarStyle() | CBRS_TOOLTIPS | CBRS_FLYBY | CBRS_SIZE_DYNAMIC);
     m_wndToolBar.EnableDocking(CBRS_ALIGN_ANY);
@@ -166,6 +169,14 @@ void CKMainFrame::OnUpdateTimePane(CCmdUI* pCmdUI)
                                                   film.GetTimeInSecondsFromSample(s0)));
     }
     ShowInPane(ID_INDICATOR_TIME, text);
+    pCmdUI->Enable(true);
+}
+
+void CKMainFrame::OnUpdateTracksPane(CCmdUI* pCmdUI)
+{
+    CTembrixDoc* doc = GetActiveTembrixDoc();
+    ShowInPane(CKTrackOverlays::ID_INDICATOR_TRACKS,
+               doc ? doc->pTrackOverlays->CaretText(doc->WaveFilm) : CString());
     pCmdUI->Enable(true);
 }
 

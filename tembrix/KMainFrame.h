@@ -36,6 +36,8 @@ public:
     void OnCreateVoiceSignal();
     void OnUpdateFrequencyPane(CCmdUI* pCmdUI);
     void OnUpdateTimePane(CCmdUI* pCmdUI);
+    // F0 and F1–F3 at the caret while an overlay is shown.
+    void OnUpdateTracksPane(CCmdUI* pCmdUI);
 
     // The document of the active child frame when it is a workshop document.
     CTembrixDoc* GetActiveTembrixDoc();

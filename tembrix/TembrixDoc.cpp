@@ -67,6 +67,12 @@ CTembrixDoc::CTembrixDoc()
     MapCommand(ID_REVERSE_CADRES, &CTembrixDoc::OnReverseCadres);
     MapCommand(ID_SYNTHESIS, &CTembrixDoc::OnSynthesis);
     MapCommand(ID_SOUND_COCKTAIL, &CTembrixDoc::OnSoundCocktail);
+    MapCommandAndUpdate(CKTrackOverlays::ID_SHOW_PITCH_TRACK, &CTembrixDoc::OnShowPitchTrack,
+                        &CTembrixDoc::OnUpdateShowPitchTrack);
+    MapCommandAndUpdate(CKTrackOverlays::ID_SHOW_FORMANT_TRACKS, &CTembrixDoc::OnShowFormantTracks,
+                        &CTembrixDoc::OnUpdateShowFormantTracks);
+    MapCommand(CKTrackOverlays::ID_TRACK_PARAMETERS, &CTembrixDoc::OnTrackParameters);
+    pTrackOverlays->ReadProfile();
 }
 
 CTembrixDoc::~CTembrixDoc()
@@ -193,6 +199,41 @@ void CTembrixDoc::SendFilmHint()
 {
     CKWaveFilmHint hint(&WaveFilm);
     UpdateAllViews(nullptr, HintNewFilm, &hint);
+    SendTracksHint();
+}
+
+void CTembrixDoc::SendTracksHint()
+{
+    UpdateAllViews(nullptr, HintTracks, pTrackOverlays.get());
+}
+
+void CTembrixDoc::OnShowPitchTrack()
+{
+    pTrackOverlays->TogglePitch();
+    SendTracksHint();
+}
+
+void CTembrixDoc::OnShowFormantTracks()
+{
+    pTrackOverlays->ToggleFormants();
+    SendTracksHint();
+}
+
+void CTembrixDoc::OnTrackParameters()
+{
+    CWnd* parent = GetViews().empty() ? nullptr : GetViews().front()->GetParentFrame();
+    if (pTrackOverlays->EditParams(parent))
+        SendTracksHint();
+}
+
+void CTembrixDoc::OnUpdateShowPitchTrack(CCmdUI* pCmdUI)
+{
+    pTrackOverlays->OnUpdatePitch(pCmdUI);
+}
+
+void CTembrixDoc::OnUpdateShowFormantTracks(CCmdUI* pCmdUI)
+{
+    pTrackOverlays->OnUpdateFormants(pCmdUI);
 }
 
 void CTembrixDoc::SendCaretHint()

@@ -9,6 +9,7 @@
 #include "kavrel/core/KPhoneObject.h"
 #include "kavrel/core/KTextGridObjects.h"
 #include "kavrel/core/KWaveFilm.h"
+#include "kavrel/views/KTrackOverlays.h"
 #include "tembrix/KResampling.h"
 
 class CCmdUI;
@@ -74,6 +75,13 @@ public:
     void OnShowInstantSpectrum();
     void OnShowPhasePortrait();
     void OnFilmDisplayMode(UINT nID);
+    // The pitch and formant overlays of every sonogram of the document, and
+    // their parameters dialog.
+    void OnShowPitchTrack();
+    void OnShowFormantTracks();
+    void OnTrackParameters();
+    void OnUpdateShowPitchTrack(CCmdUI* pCmdUI);
+    void OnUpdateShowFormantTracks(CCmdUI* pCmdUI);
     void OnMoveTraceBounds(UINT nID);
     void OnDefaultTraceBounds();
     // Signal edits into new WAV files; the analysed file and the document stay as they are.
@@ -101,6 +109,9 @@ public:
     static int DisplayModeOfCommand(UINT nID);
 
     CKWaveFilm WaveFilm;
+    // Shared with the document's sonograms (hint 13); its parameters come
+    // from the profile.
+    std::shared_ptr<CKTrackOverlays> pTrackOverlays = std::make_shared<CKTrackOverlays>();
     CObList PhoneObjectList{10};
     CString sDocFolder;
     int nMaxLevel = -1;
@@ -110,6 +121,7 @@ private:
     // Builds the floating windows of the film on the frame of the first view.
     void CreateFilmWindows();
     void SendFilmHint();
+    void SendTracksHint();
     void SendCaretHint();
     void DeleteAllPhoneObjects();
     // sDocFolder + the analysed file's title + suffix: the initial name of an output.

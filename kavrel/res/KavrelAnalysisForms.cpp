@@ -8,6 +8,7 @@
 #include "ui_KDialogPlayFilmViewFragment.h"
 #include "ui_KDialogSetSigmaFr.h"
 #include "ui_KWaveFilmDialogHowToShowTooltip.h"
+#include "ui_KDialogTrackParams.h"
 
 namespace {
 const KFormTemplate<Ui::KDialogSetSigmaFr> kSetSigmaFr(4130);
@@ -15,4 +16,5 @@ const KFormTemplate<Ui::DialogAdjustSpectraVisualLevels> kAdjustSpectraVisualLev
 const KFormTemplate<Ui::DialogPhoneObjectProperties> kPhoneObjectProperties(4135);
 const KFormTemplate<Ui::KDialogPlayFilmViewFragment> kPlayFilmViewFragment(4140);
 const KFormTemplate<Ui::KWaveFilmDialogHowToShowTooltip> kHowToShowTooltip(4149);
+const KFormTemplate<Ui::KDialogTrackParams> kTrackParams(4160);
 } // namespace

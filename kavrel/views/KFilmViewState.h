@@ -35,7 +35,9 @@ enum : LPARAM {
     HintCaret = 9,            // the caret moved; the hint object is the film
     HintCadreRectangle = 10,  // a rectangle of cadres by spectral lines changed
     HintPaperColour = 11,     // the paper-colour setting was toggled
-    HintDisplayParameter = 12 // a sonogram display parameter changed
+    HintDisplayParameter = 12, // a sonogram display parameter changed
+    HintTracks = 13            // the pitch and formant overlays or their parameters changed; the hint object is
+                               // the host's CKTrackOverlays
 };
 
 class CKFilmViewState {

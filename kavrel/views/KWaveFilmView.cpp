@@ -527,6 +527,9 @@ void CKWaveFilmView::OnDraw(CDC* pDC)
 
     if (bDrawFreqAxes)
         DrawFreqAxes(pDC, rc);
+    // Under the selection's inversion and the caret, as the axes are: an
+    // inverted stretch shows its overlays inverted like all the rest.
+    DrawTrackOverlays(pDC, rc);
 
     State.RememberSelection();
     const long a = State.nOldSelectedCadre0, b = State.nOldSelectedCadre1;
@@ -540,6 +543,37 @@ void CKWaveFilmView::OnDraw(CDC* pDC)
 
     if (bShowLocalMax)
         DrawLocalMaxima(pDC, x0);
+}
+
+void CKWaveFilmView::VisibleCadres(long& first, long& count) const
+{
+    CRect rc;
+    GetClientRect(&rc);
+    first = GetScrollPosition().x;
+    count = std::max<long>(0, std::min<long>(rc.Width(), pWaveFilm ? pWaveFilm->GetNCadres() - first : 0));
+}
+
+void CKWaveFilmView::DrawTrackOverlays(CDC* pDC, const CRect& rc)
+{
+    CKTrackOverlays& t = *pTrackOverlays;
+    if ((!t.bPitch && !t.bFormants) || nLines <= 0)
+        return;
+    long x0 = 0, n = 0;
+    VisibleCadres(x0, n);
+    if (n <= 0)
+        return;
+    if (t.bFormants) {
+        std::vector<const KFormantFrame*> frames;
+        if (t.Cache.Formants(*pWaveFilm, x0, x0 + n, frames))
+            KDrawFormantTracks(pDC, x0, frames, double(pWaveFilm->GetKWaveFrADC()), pWaveFilm->GetNFFT(), nLines);
+    }
+    if (t.bPitch) {
+        std::vector<double> f0;
+        // The scale spans the picture's rows that the window shows.
+        const int top = std::max<int>(rc.top, 0), bottom = std::min<int>(rc.bottom, nLines);
+        if (bottom > top && t.Cache.Pitch(*pWaveFilm, x0, x0 + n, f0))
+            KDrawPitchTrack(pDC, rc, KPitchScaleOver(t.Cache.Params().pitch, top, bottom), x0, f0);
+    }
 }
 
 void CKWaveFilmView::DrawCaretCross(CDC* pDC, long column, long line, int xLeft, int yTop)
@@ -646,8 +680,8 @@ void CKWaveFilmView::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
     }
     if (nSBCode == SB_THUMBPOSITION || nSBCode == SB_ENDSCROLL)
         Invalidate(FALSE);
-    if (bDrawFreqAxes)
-        Invalidate(FALSE); // the labels sit at the left edge
+    if (bDrawFreqAxes || pTrackOverlays->bPitch)
+        Invalidate(FALSE); // the axes' labels sit at the left edge, the pitch scale at the right
     CScrollView::OnHScroll(nSBCode, nPos, pScrollBar);
 }
 
@@ -771,6 +805,7 @@ void CKWaveFilmView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint)
         if (!TakeFilmFromHint(pHint))
             return;
         bMirrorsStale = true;
+        pTrackOverlays->Cache.Clear();
         SetNewScrollSizesAndRecalculateImages();
         State.RememberSelection();
         CalculateSpectra();
@@ -792,6 +827,12 @@ void CKWaveFilmView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint)
     case HintPaperColour:
         if (!pSender)
             Invalidate(FALSE);
+        break;
+    case HintTracks:
+        if (auto* overlays = dynamic_cast<CKTrackOverlays*>(pHint))
+            if (std::shared_ptr<CKTrackOverlays> shared = overlays->weak_from_this().lock())
+                pTrackOverlays = std::move(shared);
+        Invalidate(FALSE);
         break;
     default:
         break;

@@ -13,6 +13,7 @@
 #include "kavrel/core/KRelativeVisibility.h"
 #include "kavrel/core/KSpectrum.h"
 #include "kavrel/views/KFilmView.h"
+#include "kavrel/views/KTrackOverlays.h"
 
 class CKWaveFilmView : public CKFilmView {
     DECLARE_DYNCREATE(CKWaveFilmView)
@@ -125,6 +126,12 @@ public:
     CString sCursorText;
     CPen AxisPen;
 
+    // The pitch and formant overlays: the host's (hint 13), else the view's
+    // own with both off. Their cadres are kept in it, emptied by hint 2.
+    std::shared_ptr<CKTrackOverlays> pTrackOverlays = std::make_shared<CKTrackOverlays>();
+    // The cadres the window shows: [first, first + count).
+    void VisibleCadres(long& first, long& count) const;
+
     // The relative visibility of the view's traces, which the visual-levels
     // dialog then offers; only the tracer's view has one.
     virtual KRelativeVisibility* RelativeVisibility() { return nullptr; }
@@ -145,6 +152,8 @@ protected:
     void DrawCaretCross(CDC* pDC, long column, long line, int x0, int yTop);
     void DrawFreqAxes(CDC* pDC, const CRect& rcClient);
     void DrawLocalMaxima(CDC* pDC, long x0);
+    // The overlays the host asks for, over the cadres the window shows.
+    void DrawTrackOverlays(CDC* pDC, const CRect& rc);
 
 private:
     bool FilmIsDrawable() const;

@@ -8,6 +8,7 @@
 #include "framework/ui/CDialog.h"
 #include "framework/ui/CFrameWnd.h"
 #include "framework/ui/CMenu.h"
+#include "kavrel/views/KTrackOverlays.h"
 #include "tembrix/TembrixIds.h"
 #include "ui_DialogCutSignalBeforeCaret.h"
 #include "ui_KDialogCutWaveFile.h"
@@ -86,6 +87,11 @@ const KStringResource kPrompts[] = {
     {ID_IMPORT_TEXTGRID, "Добавить фонообъекты (только текст) из интервалов TextGrid программы Praat\n"
                          "Импорт объектов из TextGrid"},
     {ID_RULER_IN_SECONDS, "Подписи шкалы времени в целых секундах\nШкала времени в секундах"},
+    {CKTrackOverlays::ID_SHOW_PITCH_TRACK,
+     "Показать или скрыть линию основного тона со шкалой в герцах у правого края сонограммы\nОсновной тон"},
+    {CKTrackOverlays::ID_SHOW_FORMANT_TRACKS, "Показать или скрыть точки формант на сонограмме\nФорманты"},
+    {CKTrackOverlays::ID_TRACK_PARAMETERS,
+     "Границы и пороги основного тона, число и наибольшая частота формант\nПараметры основного тона и формант"},
 };
 
 KMenuItem FileMenu(bool bDocument)
@@ -141,6 +147,10 @@ const KMenuTemplate kDocumentMenu(IDR_TEMBRIXTYPE, {
         KMenuItem("Фазовый фильм - рост частоты", ID_FILM_PHASE_FREQ),
         KMenuItem::Separator(),
         KMenuItem("Амплитудный фильм цветной", ID_FILM_COLOUR),
+        KMenuItem::Separator(),
+        KMenuItem("Основной тон", CKTrackOverlays::ID_SHOW_PITCH_TRACK),
+        KMenuItem("Форманты", CKTrackOverlays::ID_SHOW_FORMANT_TRACKS),
+        KMenuItem("Параметры основного тона и формант…", CKTrackOverlays::ID_TRACK_PARAMETERS),
         KMenuItem::Separator(),
         KMenuItem("Поднять нижнюю границу визуализации следов гармоник", ID_RAISE_LOWER_BOUND),
         KMenuItem("Поднять верхнюю границу визуализации следов гармоник", ID_RAISE_UPPER_BOUND),
@@ -222,6 +232,9 @@ const KToolBarButtonImage kToolBarPictures[] = {
     {ID_CREATE_VOICE_SIGNAL,         ":/tembrix/toolbar/create-voice-signal.png"},
     {ID_SAVE_PROTOCOL,               ":/tembrix/toolbar/save-protocol.png"},
     {ID_SHOW_PHASE_PORTRAIT,         ":/tembrix/toolbar/show-phase-portrait.png"},
+    {CKTrackOverlays::ID_SHOW_PITCH_TRACK,    ":/tembrix/toolbar/show-pitch-track.png"},
+    {CKTrackOverlays::ID_SHOW_FORMANT_TRACKS, ":/tembrix/toolbar/show-formant-tracks.png"},
+    {CKTrackOverlays::ID_TRACK_PARAMETERS,    ":/tembrix/toolbar/track-parameters.png"},
 };
 
 const KToolBarTemplate kToolBar(IDR_MAINFRAME, {
@@ -232,6 +245,7 @@ const KToolBarTemplate kToolBar(IDR_MAINFRAME, {
     ID_FILM_GREY, ID_FILM_GREY_INVERSE, 0,
     ID_FILM_PHASE_AMPL, ID_FILM_PHASE_FREQ, 0,
     ID_FILM_COLOUR, 0,
+    CKTrackOverlays::ID_SHOW_PITCH_TRACK, CKTrackOverlays::ID_SHOW_FORMANT_TRACKS, CKTrackOverlays::ID_TRACK_PARAMETERS, 0,
     ID_SHOW_INSTANT_SPECTRUM, 0,
     ID_RAISE_LOWER_BOUND, ID_LOWER_LOWER_BOUND, ID_LOWER_UPPER_BOUND, ID_RAISE_UPPER_BOUND, ID_DEFAULT_BOUNDS, 0,
     ID_PLAY_WHOLE_FILE, ID_PLAY_SELECTED_FRAGMENT, 0,

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/ui/CControlBars.h"
 #include "framework/ui/CDocument.h"
 #include "framework/ui/CFrameWnd.h"
 #include "framework/ui/CSplitterWnd.h"
@@ -16,6 +17,7 @@
 #include "tool/gui/FloatingWindowShots.h"
 #include "tool/ToolCommands.h"
 #include "kavrel/views/KPowerFilmView.h"
+#include "kavrel/views/KTrackOverlays.h"
 #include "kavrel/views/KWaveFilmFloatingWindows.h"
 #include "kavrel/views/KWaveFilmView.h"
 #include "kavrel/views/KWaveView.h"
@@ -30,6 +32,11 @@ constexpr UINT ID_VIEWER_PHASE_PORTRAIT = 40003;
 constexpr int kPowerHeight = 120;
 
 const KMenuTemplate kViewerMenu(IDR_VIEWER, {
+    KMenuItem("Вид", {
+        KMenuItem("Основной тон", CKTrackOverlays::ID_SHOW_PITCH_TRACK),
+        KMenuItem("Форманты", CKTrackOverlays::ID_SHOW_FORMANT_TRACKS),
+        KMenuItem("Параметры основного тона и формант…", CKTrackOverlays::ID_TRACK_PARAMETERS),
+    }),
     KMenuItem("Окна", {
         KMenuItem("Осциллограмма", ID_VIEWER_OSCILLOGRAM),
         KMenuItem("Мгновенный спектр", ID_VIEWER_SPECTRUM),
@@ -41,6 +48,9 @@ const KMenuTemplate kViewerMenu(IDR_VIEWER, {
 class CKViewerDoc : public CDocument {
 public:
     CKWaveFilm Film;
+    // The overlays of its sonogram, their parameters from the profile.
+    std::shared_ptr<CKTrackOverlays> pTrackOverlays = std::make_shared<CKTrackOverlays>();
+    void SendTracksHint() { UpdateAllViews(nullptr, HintTracks, pTrackOverlays.get()); }
     ~CKViewerDoc() override
     {
         DestroyKWaveFilmFloatingWindows(Film);
@@ -57,6 +67,22 @@ public:
         MapCommand(ID_VIEWER_OSCILLOGRAM, &CKViewerFrame::OnShowOscillogram);
         MapCommand(ID_VIEWER_SPECTRUM, &CKViewerFrame::OnShowSpectrum);
         MapCommand(ID_VIEWER_PHASE_PORTRAIT, &CKViewerFrame::OnShowPhasePortrait);
+        MapCommandAndUpdate(CKTrackOverlays::ID_SHOW_PITCH_TRACK, &CKViewerFrame::OnShowPitchTrack,
+                            &CKViewerFrame::OnUpdateShowPitchTrack);
+        MapCommandAndUpdate(CKTrackOverlays::ID_SHOW_FORMANT_TRACKS, &CKViewerFrame::OnShowFormantTracks,
+                            &CKViewerFrame::OnUpdateShowFormantTracks);
+        MapCommand(CKTrackOverlays::ID_TRACK_PARAMETERS, &CKViewerFrame::OnTrackParameters);
+        MapUpdate(CKTrackOverlays::ID_INDICATOR_TRACKS, &CKViewerFrame::OnUpdateTracksPane);
+    }
+
+    // A status bar for the values of the tracks at the caret.
+    int OnCreate(LPCREATESTRUCT lpCreateStruct) override
+    {
+        static const UINT indicators[] = {ID_SEPARATOR, CKTrackOverlays::ID_INDICATOR_TRACKS};
+        if (CFrameWnd::OnCreate(lpCreateStruct) == -1 || !m_wndStatusBar.Create(this) ||
+            !m_wndStatusBar.SetIndicators(indicators, 2))
+            return -1;
+        return 0;
     }
 
     BOOL PreCreateWindow(CREATESTRUCT& cs) override
@@ -93,7 +119,37 @@ public:
     void OnShowSpectrum() { m_Doc.Film.CreateKWaveSpectrumView(this); }
     void OnShowPhasePortrait() { m_Doc.Film.CreateKWaveSpectrumPhasePortraitView(this); }
 
+    void OnShowPitchTrack()
+    {
+        m_Doc.pTrackOverlays->TogglePitch();
+        m_Doc.SendTracksHint();
+    }
+    void OnShowFormantTracks()
+    {
+        m_Doc.pTrackOverlays->ToggleFormants();
+        m_Doc.SendTracksHint();
+    }
+    void OnTrackParameters()
+    {
+        if (m_Doc.pTrackOverlays->EditParams(this))
+            m_Doc.SendTracksHint();
+    }
+    void OnUpdateShowPitchTrack(CCmdUI* pCmdUI) { m_Doc.pTrackOverlays->OnUpdatePitch(pCmdUI); }
+    void OnUpdateShowFormantTracks(CCmdUI* pCmdUI) { m_Doc.pTrackOverlays->OnUpdateFormants(pCmdUI); }
+    void OnUpdateTracksPane(CCmdUI* pCmdUI)
+    {
+        const CString text = m_Doc.pTrackOverlays->CaretText(m_Doc.Film);
+        const int index = m_wndStatusBar.CommandToIndex(CKTrackOverlays::ID_INDICATOR_TRACKS);
+        if (index >= 0) {
+            m_wndStatusBar.SetPaneInfo(index, CKTrackOverlays::ID_INDICATOR_TRACKS, SBPS_NORMAL,
+                                       m_wndStatusBar.GetTextWidth(text));
+            m_wndStatusBar.SetPaneText(index, text);
+        }
+        pCmdUI->Enable(true);
+    }
+
     CSplitterWnd m_wndSplitter;
+    CStatusBar m_wndStatusBar;
 
 private:
     CKViewerDoc& m_Doc;
@@ -111,7 +167,8 @@ public:
             m_nResult = 1;
             return false;
         }
-        m_pFrame = new CKViewerFrame(m_Doc, 960, kPowerHeight + film.GetNFFT() / 2 + 48);
+        m_Doc.pTrackOverlays->ReadProfile();
+        m_pFrame = new CKViewerFrame(m_Doc, 960, kPowerHeight + film.GetNFFT() / 2 + 72);
         CString title;
         title.Format("Сонограмма - %s", film.GetKWaveFileTitle().GetString());
         m_pFrame->SetTitle(title);
@@ -124,6 +181,7 @@ public:
         m_pMainWnd = m_pFrame;
         CKWaveFilmHint hint(&film);
         m_Doc.UpdateAllViews(nullptr, HintNewFilm, &hint);
+        m_Doc.SendTracksHint();
         m_pFrame->InitialUpdateFrame(&m_Doc, TRUE);
         m_pFrame->SonogramView()->SetFocus();
 

@@ -238,11 +238,11 @@ TEST(KavrelView, DrawsItsWindowInEveryDisplayType)
     EXPECT_EQ(WEXITSTATUS(status), 0);
     // 20000 samples at 16000 Hz, step 102: 196 cadres, narrower than the
     // window. The frame holds its menu bar, the power curve (120 rows) above
-    // the sonogram's 512 lines, and the shared scroll bar.
+    // the sonogram's 512 lines, the shared scroll bar and the status bar.
     for (const char* type : {"grey", "grey-inverse", "colour", "phase", "phasefreq", "harmonogram", "frame"}) {
         QImage image;
         ASSERT_TRUE(image.load(QString::fromStdString(dir + "/kavrel-view-" + type + ".png"))) << type;
-        EXPECT_EQ(image.size(), QSize(960, 120 + 512 + 48)) << type;
+        EXPECT_EQ(image.size(), QSize(960, 120 + 512 + 72)) << type;
         // Past the film's end the power view shows its dark green paper.
         int paper = 0;
         for (int y = 0; y < 160; ++y)
