@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "kavrel/core/KFilmTracks.h"
+#include "kavrel/core/KWaveFilm.h"
+#include "kavrel/core/KWaveFilmHelpers.h"
+#include "testsupport/Signals.h"
+#include "testsupport/WavBytes.h"
+
+namespace {
+
+constexpr unsigned kRate = 16000;
+const std::vector<std::pair<double, double>> kFormants = {{500, 60}, {1500, 90}, {2500, 120}};
+
+// A film over a second of a 150 Hz voice (in the left channel; the right
+// one at 220 Hz when stereo).
+struct VoiceFilm {
+    CKWaveFilm film;
+    std::string path;
+    explicit VoiceFilm(const std::string& name, bool stereo = false)
+    {
+        const std::vector<int> left = ktest::ResonatedPulses(150, kFormants, 12000, kRate, kRate);
+        std::vector<int> samples = left;
+        if (stereo) {
+            const std::vector<int> right = ktest::ResonatedPulses(220, kFormants, 12000, kRate, kRate);
+            samples.clear();
+            for (size_t i = 0; i < left.size(); ++i) {
+                samples.push_back(left[i]);
+                samples.push_back(right[i]);
+            }
+        }
+        path = wavbytes::writeFile(name, wavbytes::pcm16(stereo ? 2 : 1, kRate, samples));
+        EXPECT_TRUE(OpenKWaveFilmOnWholeFile(film, path.c_str(), name.c_str(), 256));
+    }
+};
+
+} // namespace
+
+// Each cadre is analysed once: a repeat costs nothing, a scroll only the
+// cadres that came in (the path's margin included), a parameter change
+// only its own track, and a new film or channel everything.
+TEST(KFilmTracks, AnalysesEachCadreOnceAndAnewOnlyWhatAChangeTouches)
+{
+    VoiceFilm v("tracks-cache.wav", true);
+    CKWaveFilm& film = v.film;
+    ASSERT_GT(film.GetNCadres(), 400);
+    const long m = CKFilmTracks::kPathMargin;
+    CKFilmTracks tracks;
+    std::vector<double> f0;
+    std::vector<const KFormantFrame*> frames;
+
+    ASSERT_TRUE(tracks.Pitch(film, 200, 300, f0));
+    EXPECT_EQ(f0.size(), 100u);
+    EXPECT_EQ(tracks.nPitchCadresAnalysed, 100 + 2 * m);
+    ASSERT_TRUE(tracks.Formants(film, 200, 300, frames));
+    EXPECT_EQ(frames.size(), 100u);
+    EXPECT_EQ(tracks.nFormantCadresAnalysed, 100);
+    for (const KFormantFrame* f : frames)
+        EXPECT_NE(f, nullptr);
+
+    tracks.Pitch(film, 200, 300, f0);
+    tracks.Formants(film, 200, 300, frames);
+    EXPECT_EQ(tracks.nPitchCadresAnalysed, 100 + 2 * m);
+    EXPECT_EQ(tracks.nFormantCadresAnalysed, 100);
+
+    // Ten cadres to the right.
+    tracks.Pitch(film, 210, 310, f0);
+    tracks.Formants(film, 210, 310, frames);
+    EXPECT_EQ(tracks.nPitchCadresAnalysed, 110 + 2 * m);
+    EXPECT_EQ(tracks.nFormantCadresAnalysed, 110);
+
+    // The pitch floor changes: the pitch anew, the formants kept.
+    KTrackParams p = tracks.Params();
+    p.pitch.dFloor = 100;
+    tracks.SetParams(p);
+    tracks.Pitch(film, 210, 310, f0);
+    tracks.Formants(film, 210, 310, frames);
+    EXPECT_EQ(tracks.nPitchCadresAnalysed, 110 + 2 * m + 100 + 2 * m);
+    EXPECT_EQ(tracks.nFormantCadresAnalysed, 110);
+    // And the formants' window: the formants anew.
+    p.formants.dWindowLength = 0.03;
+    tracks.SetParams(p);
+    tracks.Formants(film, 210, 310, frames);
+    EXPECT_EQ(tracks.nFormantCadresAnalysed, 210);
+    // The same parameters again change nothing.
+    tracks.SetParams(p);
+    tracks.Formants(film, 210, 310, frames);
+    EXPECT_EQ(tracks.nFormantCadresAnalysed, 210);
+
+    // Another channel of the same file, then a new film: everything anew.
+    film.nChannel = 1;
+    tracks.Formants(film, 210, 310, frames);
+    EXPECT_EQ(tracks.nFormantCadresAnalysed, 310);
+    tracks.Clear();
+    tracks.Formants(film, 210, 310, frames);
+    EXPECT_EQ(tracks.nFormantCadresAnalysed, 410);
+
+    // At the film's ends the path stops at its cadres, and cadres past the
+    // end have no values.
+    const long before = tracks.nPitchCadresAnalysed;
+    const long n = film.GetNCadres();
+    ASSERT_TRUE(tracks.Pitch(film, n - 5, n + 5, f0));
+    ASSERT_EQ(f0.size(), 10u);
+    EXPECT_EQ(tracks.nPitchCadresAnalysed - before, 5 + m);
+    for (size_t i = 5; i < 10; ++i)
+        EXPECT_EQ(f0[i], 0.0);
+    ASSERT_TRUE(tracks.Formants(film, n - 5, n + 5, frames));
+    EXPECT_NE(frames[4], nullptr);
+    EXPECT_EQ(frames[5], nullptr);
+}
+
+TEST(KFilmTracks, AFilmWithoutItsSoundGivesNothingAndNoCrash)
+{
+    CKWaveFilm film;
+    CKFilmTracks tracks;
+    std::vector<double> f0;
+    std::vector<const KFormantFrame*> frames;
+    EXPECT_FALSE(tracks.Pitch(film, 0, 10, f0));
+    EXPECT_EQ(f0, std::vector<double>(10, 0.0));
+    EXPECT_FALSE(tracks.Formants(film, 0, 10, frames));
+    EXPECT_EQ(tracks.AtCadre(film, 3, true, true).dF0, 0.0);
+}
+
+TEST(KFilmTracks, ParametersOutOfRangeAreRefusedWithWhatIsWrong)
+{
+    EXPECT_TRUE(KTrackParamsProblem(KTrackParams{}).IsEmpty());
+    struct Case {
+        void (*spoil)(KTrackParams&);
+        const char* words;
+    } cases[] = {
+        {[](KTrackParams& p) { p.pitch.dFloor = 10; }, "Нижняя граница основного тона"},
+        {[](KTrackParams& p) { p.pitch.dFloor = std::nan(""); }, "Нижняя граница основного тона"},
+        {[](KTrackParams& p) { p.pitch.dCeiling = 70; }, "Верхняя граница основного тона должна быть выше нижней"},
+        {[](KTrackParams& p) { p.pitch.dSilenceThreshold = 1.5; }, "Порог тишины"},
+        {[](KTrackParams& p) { p.pitch.dVoicingThreshold = -0.1; }, "Порог вокализации"},
+        {[](KTrackParams& p) { p.pitch.dOctaveJumpCost = 11; }, "Штрафы"},
+        {[](KTrackParams& p) { p.formants.dMaxFormant = 500; }, "Наибольшая частота формант"},
+        {[](KTrackParams& p) { p.formants.nFormants = 0; }, "Число формант"},
+        {[](KTrackParams& p) { p.formants.dWindowLength = 0.5; }, "Длина окна формант"},
+    };
+    for (const Case& c : cases) {
+        KTrackParams p;
+        c.spoil(p);
+        const std::string problem = KTrackParamsProblem(p).GetString();
+        EXPECT_NE(problem.find(c.words), std::string::npos) << problem;
+    }
+}
