@@ -1,9 +1,7 @@
 // Test signals as 16-bit sample values, computed from their formulas.
 #pragma once
-#include <algorithm>
 #include <cmath>
 #include <numbers>
-#include <utility>
 #include <vector>
 
 namespace ktest {
@@ -40,36 +38,6 @@ inline std::vector<int> Glide(double f0, double f1, double amplitude, long count
         x[size_t(n)] = int(std::lround(amplitude * std::sin(2 * std::numbers::pi * (f0 * t + (f1 - f0) * t * t / (2 * T)))));
     }
     return x;
-}
-
-// A voice-like sound: an impulse train at f0 (one impulse every fs/f0
-// samples, at the nearest sample) through two-pole resonators in cascade,
-// each at a formant frequency with its bandwidth (Hz), scaled so that its
-// largest sample is amplitude.
-inline std::vector<int> ResonatedPulses(double f0, const std::vector<std::pair<double, double>>& formants,
-                                        double amplitude, long count, double fs)
-{
-    std::vector<double> x(static_cast<size_t>(count), 0.0);
-    for (double t = 0; t < double(count); t += fs / f0)
-        x[size_t(std::lround(t)) < x.size() ? size_t(std::lround(t)) : x.size() - 1] = 1.0;
-    for (const auto& [F, B] : formants) {
-        const double r = std::exp(-std::numbers::pi * B / fs), theta = 2 * std::numbers::pi * F / fs;
-        const double a1 = 2 * r * std::cos(theta), a2 = -r * r;
-        double y1 = 0, y2 = 0;
-        for (double& v : x) {
-            const double y = v + a1 * y1 + a2 * y2;
-            y2 = y1;
-            y1 = y;
-            v = y;
-        }
-    }
-    double peak = 0;
-    for (double v : x)
-        peak = std::max(peak, std::fabs(v));
-    std::vector<int> out(x.size());
-    for (size_t i = 0; i < x.size(); ++i)
-        out[i] = peak > 0 ? int(std::lround(x[i] / peak * amplitude)) : 0;
-    return out;
 }
 
 // start, start + 1, ...

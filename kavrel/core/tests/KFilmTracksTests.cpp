@@ -8,13 +8,25 @@
 #include "kavrel/core/KFilmTracks.h"
 #include "kavrel/core/KWaveFilm.h"
 #include "kavrel/core/KWaveFilmHelpers.h"
-#include "testsupport/Signals.h"
+#include "testsupport/Voices.h"
 #include "testsupport/WavBytes.h"
 
 namespace {
 
 constexpr unsigned kRate = 16000;
-const std::vector<std::pair<double, double>> kFormants = {{500, 60}, {1500, 90}, {2500, 120}};
+const std::vector<ktest::Resonance> kFormants = {{500, 60}, {1500, 90}, {2500, 120}};
+
+std::vector<int> VoiceSamples(double f0)
+{
+    ktest::VoiceSpec spec;
+    spec.f0 = [f0](double) { return f0; };
+    spec.formants = kFormants;
+    const ktest::Voice v = ktest::MakeVoice(spec, 1.0, kRate);
+    std::vector<int> x;
+    for (float s : v.samples)
+        x.push_back(int(std::lround(s)));
+    return x;
+}
 
 // A film over a second of a 150 Hz voice (in the left channel; the right
 // one at 220 Hz when stereo).
@@ -23,10 +35,10 @@ struct VoiceFilm {
     std::string path;
     explicit VoiceFilm(const std::string& name, bool stereo = false)
     {
-        const std::vector<int> left = ktest::ResonatedPulses(150, kFormants, 12000, kRate, kRate);
+        const std::vector<int> left = VoiceSamples(150);
         std::vector<int> samples = left;
         if (stereo) {
-            const std::vector<int> right = ktest::ResonatedPulses(220, kFormants, 12000, kRate, kRate);
+            const std::vector<int> right = VoiceSamples(220);
             samples.clear();
             for (size_t i = 0; i < left.size(); ++i) {
                 samples.push_back(left[i]);
@@ -148,4 +160,51 @@ TEST(KFilmTracks, ParametersOutOfRangeAreRefusedWithWhatIsWrong)
         const std::string problem = KTrackParamsProblem(p).GetString();
         EXPECT_NE(problem.find(c.words), std::string::npos) << problem;
     }
+}
+
+// What the sonogram shows is what the batch tool computes over the whole
+// file: the same formants exactly, the same pitch away from the stretch's
+// ends; and both at the voice's truth, in the film's analysed channel.
+TEST(KFilmTracks, AStretchOfCadresGivesTheWholeFilesTracksAtTheVoicesTruth)
+{
+    VoiceFilm v("tracks-values.wav", true);
+    CKWaveFilm& film = v.film;
+    const long c0 = 150, c1 = 350;
+    std::vector<double> times;
+    for (long c = c0; c < c1; ++c)
+        times.push_back(film.GetTimeInSecondsFromCadre(c));
+    const std::vector<int> left = VoiceSamples(150);
+    const CKArraySampleSource whole(std::vector<float>(left.begin(), left.end()), kRate);
+    const std::vector<KFormantFrame> batch = KTrackFormants(whole, times, KFormantParams{});
+    std::vector<double> allTimes;
+    for (long c = 0; c < film.GetNCadres(); ++c)
+        allTimes.push_back(film.GetTimeInSecondsFromCadre(c));
+    const std::vector<KPitchFrame> batchPitch = KTrackPitch(whole, allTimes, KPitchParams{});
+
+    CKFilmTracks tracks;
+    std::vector<double> f0;
+    std::vector<const KFormantFrame*> frames;
+    ASSERT_TRUE(tracks.Pitch(film, c0, c1, f0));
+    ASSERT_TRUE(tracks.Formants(film, c0, c1, frames));
+    ASSERT_EQ(batch.size(), frames.size());
+    for (size_t i = 0; i < frames.size(); ++i) {
+        ASSERT_NE(frames[i], nullptr);
+        ASSERT_EQ(frames[i]->formants.size(), batch[i].formants.size()) << i;
+        for (size_t k = 0; k < batch[i].formants.size(); ++k)
+            EXPECT_EQ(frames[i]->formants[k].dFrequency, batch[i].formants[k].dFrequency) << i;
+        ASSERT_GE(frames[i]->formants.size(), 3u) << i;
+        EXPECT_NEAR(frames[i]->formants[0].dFrequency, 500, 50) << i;
+        EXPECT_NEAR(frames[i]->formants[1].dFrequency, 1500, 100) << i;
+        EXPECT_NEAR(frames[i]->formants[2].dFrequency, 2500, 150) << i;
+        EXPECT_NEAR(f0[i], 150, 3) << i;
+        EXPECT_NEAR(f0[i], batchPitch[size_t(c0) + i].dF0, 0.01) << i;
+    }
+    const KTracksAtCadre at = tracks.AtCadre(film, 250, true, true);
+    EXPECT_EQ(at.dF0, f0[100]);
+    EXPECT_EQ(at.formants.size(), frames[100]->formants.size());
+
+    film.nChannel = 1;
+    ASSERT_TRUE(tracks.Pitch(film, c0, c1, f0));
+    for (double f : f0)
+        EXPECT_NEAR(f, 220, 4);
 }
