@@ -66,6 +66,9 @@ struct TembrixWindows : ::testing::Test {
     CKMainFrame* main = nullptr;
     DialogDriver oldDriver;
     std::string wav = dir / "sound.wav";
+    // A profile of the test's own when set (before SetUp): ctest runs the
+    // tests side by side, and those that keep settings must not meet.
+    std::string sProfileName;
 
     void SetUp() override
     {
@@ -73,6 +76,8 @@ struct TembrixWindows : ::testing::Test {
         kavrel_test::WriteAll(wav, wavbytes::pcm16(1, kRate, ktest::Partials({300.0, 900.0}, 6000, 3 * long(kRate), kRate)));
         oldDriver = SetDialogDriver([](CDialog& d) { d.ClickDlgButton(IDOK); });
         app = std::make_unique<CTembrixApp>();
+        if (!sProfileName.empty())
+            app->m_pszAppName = sProfileName.c_str();
         ASSERT_TRUE(app->InitInstance());
         main = dynamic_cast<CKMainFrame*>(app->m_pMainWnd);
         ASSERT_NE(main, nullptr);

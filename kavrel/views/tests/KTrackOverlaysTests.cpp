@@ -130,6 +130,7 @@ TEST(KTrackOverlays, DialogValuesGoToTheProfileAndComeBack)
 {
     ktest::EnsureQtApplication();
     CTracksTestApp app;
+    KWriteTrackParams(&app, KTrackParams{}); // the profile outlives the run
     CScriptedUserInteraction ui;
     IUserInteraction* old = SetUserInteraction(&ui);
     std::deque<ktest::DialogAnswer> answers;
