@@ -1,7 +1,8 @@
 // The sonogram at NFFT 1024 over a ten-minute 44.1 kHz signal: a full
 // repaint of a 1920-column window with every column to compute, split into
-// its transforms, its levels and phase derivatives and its pixels; and the
-// batch export of the whole film beside the limit our FFT sets.
+// its transforms, its levels and phase derivatives and its pixels; the
+// same with the pitch and formant overlays; and the batch export of the
+// whole film beside the limit our FFT sets.
 #include <numbers>
 #include <benchmark/benchmark.h>
 
@@ -20,6 +21,7 @@
 #include "bench/BenchProcess.h"
 #include "bench/BenchSounds.h"
 #include "kavrel/views/KWaveFilmPicture.h"
+#include "kavrel/views/KTrackOverlays.h"
 #include "kavrel/views/KWaveFilmView.h"
 
 namespace {
@@ -144,6 +146,73 @@ void BM_Part_Blit(benchmark::State& state)
     }
 }
 BENCHMARK(BM_Part_Blit)->Unit(benchmark::kMillisecond);
+
+// The pitch and formant overlays (both on) over the same 1920 cadres.
+// Warm: every cadre's tracks kept, a full repaint (spectra and pixels
+// anew) or a repaint of the kept picture, each with the path through the
+// kept candidates and the drawing. Cold: the tracks of the whole window
+// analysed anew each time (what the first paint after turning them on
+// costs). Scroll: 64 new cadres a repaint, as a drag to the right brings.
+struct TracksWindow : Window {
+    std::shared_ptr<CKTrackOverlays> overlays = std::make_shared<CKTrackOverlays>();
+    // which: 1 the pitch, 2 the formants, 3 both.
+    explicit TracksWindow(long which = 3)
+    {
+        overlays->bPitch = (which & 1) != 0;
+        overlays->bFormants = (which & 2) != 0;
+        view.OnUpdate(nullptr, HintTracks, overlays.get());
+        view.Invalidate(FALSE);
+        view.UpdateWindow();
+    }
+};
+
+void BM_FullRepaintWithTracks(benchmark::State& state)
+{
+    TheFilm().film.displayFlags = CKWaveFilm::DisplayAmplitudeGrey;
+    TracksWindow w;
+    for (auto _ : state) {
+        w.AllStale();
+        w.view.Invalidate(FALSE);
+        w.view.UpdateWindow();
+    }
+}
+BENCHMARK(BM_FullRepaintWithTracks)->Unit(benchmark::kMillisecond);
+
+void BM_Part_BlitWithTracks(benchmark::State& state)
+{
+    TheFilm().film.displayFlags = CKWaveFilm::DisplayAmplitudeGrey;
+    TracksWindow w(state.range(0));
+    for (auto _ : state) {
+        w.view.Invalidate(FALSE);
+        w.view.UpdateWindow();
+    }
+}
+BENCHMARK(BM_Part_BlitWithTracks)->ArgName("tracks")->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond);
+
+void BM_TracksCold(benchmark::State& state)
+{
+    TheFilm().film.displayFlags = CKWaveFilm::DisplayAmplitudeGrey;
+    TracksWindow w(state.range(0));
+    for (auto _ : state) {
+        w.overlays->Cache.Clear();
+        w.view.Invalidate(FALSE);
+        w.view.UpdateWindow();
+    }
+}
+BENCHMARK(BM_TracksCold)->ArgName("tracks")->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond);
+
+void BM_TracksScroll64(benchmark::State& state)
+{
+    TheFilm().film.displayFlags = CKWaveFilm::DisplayAmplitudeGrey;
+    TracksWindow w;
+    long x = 0;
+    for (auto _ : state) {
+        x += 64;
+        w.view.ScrollToPosition(CPoint(int(x), w.view.GetScrollPosition().y));
+        w.view.UpdateWindow();
+    }
+}
+BENCHMARK(BM_TracksScroll64)->Unit(benchmark::kMillisecond)->Iterations(200);
 
 // The FFT-bound limit: bare 1024-point transforms; one paired transform
 // carries two cadres.

@@ -207,6 +207,14 @@ bool CKFilmTracks::Pitch(const CKWaveFilm& film, long c0, long c1, std::vector<d
     const long a = std::max(0L, c0 - kPathMargin), b = std::min(film.GetNCadres(), c1 + kPathMargin);
     if (b <= a)
         return true;
+    // A repaint that scrolled nowhere finds the path it drew last time: the
+    // same candidates give the same path.
+    for (const Path& p : m_paths)
+        if (p.nFrom == a && long(p.f0.size()) == b - a) {
+            for (long c = std::max(a, c0); c < std::min(b, c1); ++c)
+                f0[size_t(c - c0)] = p.f0[size_t(c - a)];
+            return true;
+        }
     forget(m_candidates, a, b);
     std::vector<long> missing;
     for (long c = a; c < b; ++c)

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include "framework/ui/CCmdTarget.h"
 #include "framework/ui/CDC.h"
@@ -196,16 +197,17 @@ int KSonogramRowOfFrequency(double f, double fs, int nFFT, int nLines)
 
 void KDrawPitchTrack(CDC* pDC, const CRect& rc, const KPitchScale& scale, long x0, const std::vector<double>& f0)
 {
-    // The line twice: wide and dark under it, thin and bright on top, so it
-    // reads over greys and over the colour types alike.
-    CPen halo(PS_SOLID, 3, kPitchHaloColour), line(PS_SOLID, 1, kPitchLineColour);
+    // Dark lines a row above and below, the bright one between: it reads
+    // over greys and over the colour types alike. (Thin pens all: a wide
+    // one costs the whole window's budget.)
+    CPen halo(PS_SOLID, 1, kPitchHaloColour), line(PS_SOLID, 1, kPitchLineColour);
     CPen* oldPen = pDC->SelectObject(&halo);
     std::vector<POINT> run;
-    for (CPen* pen : {&halo, &line}) {
+    for (const auto& [pen, dy] : {std::pair{&halo, -1}, std::pair{&halo, 1}, std::pair{&line, 0}}) {
         pDC->SelectObject(pen);
         for (size_t i = 0; i <= f0.size(); ++i) {
             if (i < f0.size() && f0[i] > 0) {
-                run.push_back(POINT{int(x0 + long(i)), int(std::lround(scale.Y(f0[i])))});
+                run.push_back(POINT{int(x0 + long(i)), int(std::lround(scale.Y(f0[i]))) + dy});
                 continue;
             }
             // A voiced stretch of one cadre is a short dash.
