@@ -61,10 +61,22 @@ if [ -f "$real" ] && [ -x "$build/bin/vornel" ] && [ -x "$build/bin/kavrel" ]; t
 fi
 # The workshop: its empty main window, then the demo's document (made by the
 # build, with sound objects of every kind on three levels) in each display
-# mode, the description of a new object and the About box.
+# mode, with the pitch and formant tracks, the description of a new object
+# and the About box.
 if [ -x "$build/bin/tembrix" ]; then
   doc="$PWD/$build/demo/demo.tbx"
   [ -f "$doc" ] || bash scripts/demo-document.sh "$build/bin/kavrel" demo/demo.wav "$doc" >/dev/null
   "$build/bin/tembrix" --open "$doc" >/dev/null 2>&1 || true
+fi
+# The workshop once more on the human voice, into real-voice/: its tracks
+# (tembrix-tracks.png) on speech that is not synthetic.
+if [ -f "$real" ] && [ -x "$build/bin/tembrix" ] && [ -x "$build/bin/kavrel" ]; then
+  doc="$PWD/$build/screenshot-objects/Front_Center.tbx"
+  mkdir -p "$(dirname "$doc")" "$out/real-voice"
+  rm -f "$doc"
+  # Without objects: the demo's lie past this shorter sound's end, and the
+  # workshop puts objects of its own on a document that has none.
+  "$build/bin/kavrel" make-document "$real" "$doc" >/dev/null
+  KAVREL_SCREENSHOT_DIR="$PWD/$out/real-voice" "$build/bin/tembrix" --open "$doc" >/dev/null 2>&1 || true
 fi
 ls "$out"/*.png "$out"/real-voice/*.png 2>/dev/null

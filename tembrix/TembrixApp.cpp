@@ -151,6 +151,17 @@ void CTembrixApp::DrawPictures()
     film.displayFlags = shown;
     doc->UpdateAllViews(nullptr, HintDisplayParameter);
     KPumpMessages();
+    // Both tracks over the sonogram, their values at the caret in the status
+    // bar; then their dialog, drawn and cancelled.
+    doc->OnShowPitchTrack();
+    doc->OnShowFormantTracks();
+    KPumpMessages();
+    frame->m_wndStatusBar.OnUpdateCmdUI(frame, TRUE);
+    KSaveWindowScreenshot(m_pMainWnd, "tracks");
+    doc->OnTrackParameters();
+    doc->OnShowPitchTrack();
+    doc->OnShowFormantTracks();
+    KPumpMessages();
     doc->NewPhoneObject(); // its description dialog is drawn and cancelled
     doc->OnPirogovFunction(); // over the selection
     doc->OnDownsample(); // the factor, the grains and the cocktail's rounds: drawn and cancelled

@@ -197,13 +197,14 @@ int KSonogramRowOfFrequency(double f, double fs, int nFFT, int nLines)
 
 void KDrawPitchTrack(CDC* pDC, const CRect& rc, const KPitchScale& scale, long x0, const std::vector<double>& f0)
 {
-    // Dark lines a row above and below, the bright one between: it reads
-    // over greys and over the colour types alike. (Thin pens all: a wide
-    // one costs the whole window's budget.)
+    // Three bright rows between two dark ones: it reads over greys and over
+    // the colour types alike. (Thin pens all: a wide one costs several
+    // times as much.)
     CPen halo(PS_SOLID, 1, kPitchHaloColour), line(PS_SOLID, 1, kPitchLineColour);
     CPen* oldPen = pDC->SelectObject(&halo);
     std::vector<POINT> run;
-    for (const auto& [pen, dy] : {std::pair{&halo, -1}, std::pair{&halo, 1}, std::pair{&line, 0}}) {
+    for (const auto& [pen, dy] : {std::pair{&halo, -2}, std::pair{&halo, 2}, std::pair{&line, -1},
+                                  std::pair{&line, 1}, std::pair{&line, 0}}) {
         pDC->SelectObject(pen);
         for (size_t i = 0; i <= f0.size(); ++i) {
             if (i < f0.size() && f0[i] > 0) {

@@ -527,15 +527,15 @@ void CKWaveFilmView::OnDraw(CDC* pDC)
 
     if (bDrawFreqAxes)
         DrawFreqAxes(pDC, rc);
-    // Under the selection's inversion and the caret, as the axes are: an
-    // inverted stretch shows its overlays inverted like all the rest.
-    DrawTrackOverlays(pDC, rc);
 
     State.RememberSelection();
     const long a = State.nOldSelectedCadre0, b = State.nOldSelectedCadre1;
     if (b > a)
         pDC->PatBlt(int(a), rc.top, int(b - a), rc.Height(),
                     DSTINVERT);
+    // Over the selection, under the caret: inverted, the formants' red
+    // would read as the pitch line's cyan.
+    DrawTrackOverlays(pDC, rc);
 
     if (bCaretShown)
         DrawCaretCross(pDC, nCaretColumn, nCaretLine, int(x0), 0);
@@ -705,9 +705,25 @@ void CKWaveFilmView::OnMouseMove(UINT nFlags, CPoint point)
         return;
     const long cadre = State.CadreFromClientX(point.x);
     const double f = pWaveFilm->GetFreqInHertzFromSpectrumSample(int(LineFromClientY(point.y)));
+    const long old0 = State.nOldSelectedCadre0, old1 = State.nOldSelectedCadre1;
     MoveCaretWithMouse(nFlags, point);
+    RedrawOverlaysOverSelection(old0, old1);
     BuildCursorText(cadre, f);
     State.ShowCursorText(sCursorText);
+}
+
+void CKWaveFilmView::OnLButtonDown(UINT nFlags, CPoint point)
+{
+    const long old0 = State.nOldSelectedCadre0, old1 = State.nOldSelectedCadre1;
+    CKFilmView::OnLButtonDown(nFlags, point);
+    RedrawOverlaysOverSelection(old0, old1);
+}
+
+void CKWaveFilmView::RedrawOverlaysOverSelection(long old0, long old1)
+{
+    if ((pTrackOverlays->bPitch || pTrackOverlays->bFormants) &&
+        (State.nOldSelectedCadre0 != old0 || State.nOldSelectedCadre1 != old1))
+        Invalidate(FALSE);
 }
 
 void CKWaveFilmView::BuildCursorText(long cadre, double f)
@@ -812,9 +828,12 @@ void CKWaveFilmView::OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint)
         CalculateBitmap();
         Invalidate(FALSE);
         break;
-    case HintSelection:
+    case HintSelection: {
+        const long old0 = State.nOldSelectedCadre0, old1 = State.nOldSelectedCadre1;
         State.RepaintSelectedFragment();
+        RedrawOverlaysOverSelection(old0, old1);
         break;
+    }
     case HintDisplayLevels:
     case HintDisplayParameter:
         MarkPictureStale();

@@ -58,6 +58,8 @@ public:
     void OnSize(UINT nType, int cx, int cy) override;
     void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar) override;
     void OnMouseMove(UINT nFlags, CPoint point) override;
+    // The base's click; the overlays are drawn again over a new selection.
+    void OnLButtonDown(UINT nFlags, CPoint point) override;
     // The blink timer also turns the blinking on and off.
     void OnTimer(UINT_PTR nIDEvent) override;
     void OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags) override;
@@ -154,6 +156,10 @@ protected:
     void DrawLocalMaxima(CDC* pDC, long x0);
     // The overlays the host asks for, over the cadres the window shows.
     void DrawTrackOverlays(CDC* pDC, const CRect& rc);
+    // The overlays lie on top of the inverted selection, keeping their
+    // colours: where the selection was inverted on screen since (old0, old1),
+    // the window is drawn anew.
+    void RedrawOverlaysOverSelection(long old0, long old1);
 
 private:
     bool FilmIsDrawable() const;

@@ -188,6 +188,7 @@ public:
         if (const char* dir = std::getenv("KAVREL_SCREENSHOT_DIR"); dir && *dir) {
             shootEveryType(dir);
             shootOverlays(dir);
+            shootTracks(dir);
             shootFloatingWindows(dir);
             ShootFilmFloatingWindows(m_Doc.Film, m_pFrame, dir);
             return false;
@@ -267,6 +268,27 @@ private:
         path.Format("%s/kavrel-view-overlays.png", dir);
         KSaveWindowPicture(m_pFrame, path);
         view->OnCommand(CKWaveFilmView::ID_DRAW_FREQ_AXES, BN_CLICKED);
+    }
+
+    // The pitch and formant tracks over the grey sonogram, the caret on the
+    // loudest cadre and its values in the status bar.
+    void shootTracks(const char* dir)
+    {
+        CKWaveFilm& film = m_Doc.Film;
+        long loudest = 0;
+        for (long c = 0; c < film.GetNCadres(); ++c)
+            if (film.GetPowerInCadre(c) > film.GetPowerInCadre(loudest))
+                loudest = c;
+        film.SetSelectedFragmentAbsCadres(0, 0);
+        film.SetKCaretCadre(loudest);
+        m_Doc.UpdateAllViews(nullptr, HintSelection);
+        m_pFrame->OnShowPitchTrack();
+        m_pFrame->OnShowFormantTracks();
+        m_pFrame->SonogramView()->UpdateWindow();
+        m_pFrame->m_wndStatusBar.OnUpdateCmdUI(m_pFrame, TRUE);
+        KSaveWindowPicture(m_pFrame, CString(dir) + "/kavrel-view-tracks.png");
+        m_pFrame->OnShowPitchTrack();
+        m_pFrame->OnShowFormantTracks();
     }
 
     // The power curve alone, and the oscillogram at the caret put on the

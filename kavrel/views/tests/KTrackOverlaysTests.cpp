@@ -91,9 +91,10 @@ TEST(KTrackOverlays, PitchLineBreaksWhereUnvoicedAndItsScaleStandsAtTheRightEdge
     auto pixel = [&](int x, int y) { return ktest::ScreenPixel(&wnd, x, y); };
     EXPECT_TRUE(IsPitchColour(pixel(50, 130)));
     EXPECT_TRUE(IsPitchColour(pixel(200, 69)));
-    // Dark on either side of the line.
-    EXPECT_EQ(pixel(50, 129), kPitchHaloColour);
-    EXPECT_EQ(pixel(50, 131), kPitchHaloColour);
+    // Three rows wide, dark on either side.
+    EXPECT_TRUE(IsPitchColour(pixel(50, 129)) && IsPitchColour(pixel(50, 131)));
+    EXPECT_EQ(pixel(50, 128), kPitchHaloColour);
+    EXPECT_EQ(pixel(50, 132), kPitchHaloColour);
     for (int y = 0; y < 200; ++y)
         EXPECT_EQ(pixel(125, y), COLORREF(0x707070)) << y;
     // The scale from the floor's row to the ceiling's.

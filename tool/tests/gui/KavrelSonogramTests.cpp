@@ -249,6 +249,19 @@ TEST(KavrelView, DrawsItsWindowInEveryDisplayType)
             paper += image.pixel(900, y) == qRgb(0, 0x3F, 0) ? 1 : 0;
         EXPECT_GT(paper, 80) << type;
     }
+    // Its "Вид" menu puts the pitch line and the formant dots over the
+    // sonogram (a chirp: some formants at least), the status bar their values.
+    QImage tracks;
+    ASSERT_TRUE(tracks.load(QString::fromStdString(dir + "/kavrel-view-tracks.png")));
+    EXPECT_EQ(tracks.size(), QSize(960, 120 + 512 + 72));
+    int cyan = 0, red = 0;
+    for (int y = 0; y < tracks.height(); ++y)
+        for (int x = 0; x < tracks.width(); ++x) {
+            cyan += tracks.pixel(x, y) == qRgb(0, 255, 255) ? 1 : 0;
+            red += tracks.pixel(x, y) == qRgb(255, 0, 0) ? 1 : 0;
+        }
+    EXPECT_GT(cyan, 184) << "at least the pitch scale's line from floor to ceiling";
+    EXPECT_GT(red, 0);
     QImage power, oscillogram;
     ASSERT_TRUE(power.load(QString::fromStdString(dir + "/kavrel-view-power.png")));
     EXPECT_EQ(power.size(), QSize(960, 120));
