@@ -108,9 +108,11 @@ void CKPitchAnalysis::Candidates(const float* window, KPitchCandidates& out)
     for (long i = 0; i < m_nWindow; ++i)
         mean += window[i];
     mean /= double(m_nWindow);
+    // The frame's loudness is that of its weighted samples: a loud sound
+    // just inside the window's edge does not make a quiet frame loud.
     double localPeak = 0;
     for (long i = 0; i < m_nWindow; ++i)
-        localPeak = std::max(localPeak, std::fabs(double(window[i]) - mean));
+        localPeak = std::max(localPeak, std::fabs(double(window[i]) - mean) * m_window[size_t(i)]);
 
     // The unvoiced candidate: the voicing threshold, raised in quiet frames
     // so that what is near silence stays unvoiced.
@@ -135,11 +137,12 @@ void CKPitchAnalysis::Candidates(const float* window, KPitchCandidates& out)
     for (long k = 0; k <= m_maxLag + 1; ++k)
         m_r[size_t(k)] = m_r[size_t(k)] / r0 / m_windowAC[size_t(k)];
 
-    // Peaks between the two periods, each at its parabola's vertex. The
-    // strength of a voiced candidate gains a little per octave up, so of two
+    // Peaks between the two periods, each at its parabola's vertex; those
+    // below half the voicing threshold could never win a frame. The
+    // strength of a candidate gains a little per octave up, so of two
     // near-equal peaks the shorter period wins (a peak at twice the period
     // is nearly as high as the period's own).
-    const long lo = std::max(1L, m_minLag), hi = m_maxLag;
+    const long lo = std::max(2L, m_minLag), hi = m_maxLag;
     for (long k = lo; k <= hi; ++k) {
         const double b = m_r[size_t(k)];
         if (b <= 0 || b < m_r[size_t(k - 1)] || b < m_r[size_t(k + 1)])
@@ -147,7 +150,7 @@ void CKPitchAnalysis::Candidates(const float* window, KPitchCandidates& out)
         double offset, height;
         Vertex(m_r[size_t(k - 1)], b, m_r[size_t(k + 1)], offset, height);
         const double lag = double(k) + offset;
-        if (lag < double(m_minLag) - 0.5 || lag > double(m_maxLag))
+        if (lag < double(m_minLag) - 0.5 || lag > double(m_maxLag) || height < 0.5 * m_p.dVoicingThreshold)
             continue;
         if (height > 1)
             height = 1 / height;
