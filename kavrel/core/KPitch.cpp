@@ -56,6 +56,9 @@ void Vertex(double a, double b, double c, double& offset, double& height)
 CKPitchAnalysis::CKPitchAnalysis(const KPitchParams& params, double rate, double peak)
     : m_p(params), m_rate(rate), m_peak(peak)
 {
+    // Callers check the ranges; this only keeps nonsense from becoming huge windows.
+    m_p.dFloor = std::clamp(m_p.dFloor, 1.0, 0.25 * rate);
+    m_p.dCeiling = std::clamp(m_p.dCeiling, m_p.dFloor, 0.5 * rate);
     const double periods = m_p.bGaussian ? 6 : 3;
     m_nWindow = std::max(16L, long(std::lround(periods / m_p.dFloor * rate)));
     m_minLag = std::max(2L, long(std::floor(rate / m_p.dCeiling)));
@@ -236,12 +239,16 @@ std::vector<KPitchFrame> KTrackPitch(const KSampleSource& source, const std::vec
 
     // The sound is read a block of frames at a time on this thread (a wave
     // is read from one thread); the frames of a block are shared out.
+    constexpr double kBlockSeconds = 30;
     constexpr size_t kBlock = 4096;
     std::vector<float> samples;
-    for (size_t a = 0; a < times.size(); a += kBlock) {
+    for (size_t a = 0, b; a < times.size(); a = b) {
         if (cancelled && cancelled(context))
             return {};
-        const size_t b = std::min(times.size(), a + kBlock);
+        // Frames far apart make a block of fewer frames, not a longer read.
+        b = a + 1;
+        while (b < times.size() && b - a < kBlock && times[b] - times[a] < kBlockSeconds)
+            ++b;
         const long first = analyses[0]->FirstSampleOfFrame(times[a] * rate);
         const long last = analyses[0]->FirstSampleOfFrame(times[b - 1] * rate) + window;
         samples.resize(size_t(last - first));
