@@ -57,8 +57,8 @@ CKPitchAnalysis::CKPitchAnalysis(const KPitchParams& params, double rate, double
     : m_p(params), m_rate(rate), m_peak(peak)
 {
     // Callers check the ranges; this only keeps nonsense from becoming huge windows.
-    m_p.dFloor = std::clamp(m_p.dFloor, 1.0, 0.25 * rate);
-    m_p.dCeiling = std::clamp(m_p.dCeiling, m_p.dFloor, 0.5 * rate);
+    m_p.dFloor = std::max(1.0, std::min(m_p.dFloor, 0.25 * rate));
+    m_p.dCeiling = std::max(m_p.dFloor, std::min(m_p.dCeiling, 0.5 * rate));
     const double periods = m_p.bGaussian ? 6 : 3;
     m_nWindow = std::max(16L, long(std::lround(periods / m_p.dFloor * rate)));
     m_minLag = std::max(2L, long(std::floor(rate / m_p.dCeiling)));
