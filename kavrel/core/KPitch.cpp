@@ -141,10 +141,11 @@ void CKPitchAnalysis::Candidates(const float* window, KPitchCandidates& out)
         m_r[size_t(k)] = m_r[size_t(k)] / r0 / m_windowAC[size_t(k)];
 
     // Peaks between the two periods, each at its parabola's vertex; those
-    // below half the voicing threshold could never win a frame. The
-    // strength of a candidate gains a little per octave up, so of two
-    // near-equal peaks the shorter period wins (a peak at twice the period
-    // is nearly as high as the period's own).
+    // below half the voicing threshold could never win a frame. A
+    // candidate loses a little strength per octave below the ceiling, so of
+    // two near-equal peaks the shorter period wins (a peak at twice the
+    // period is nearly as high as the period's own), and a weak voice
+    // loses to the unvoiced candidate sooner the lower it is.
     const long lo = std::max(2L, m_minLag), hi = m_maxLag;
     for (long k = lo; k <= hi; ++k) {
         const double b = m_r[size_t(k)];
@@ -159,7 +160,7 @@ void CKPitchAnalysis::Candidates(const float* window, KPitchCandidates& out)
             height = 1 / height;
         KPitchCandidate c;
         c.dFrequency = m_rate / lag;
-        c.dStrength = height - m_p.dOctaveCost * std::log2(m_p.dFloor * lag / m_rate);
+        c.dStrength = height - m_p.dOctaveCost * std::log2(m_p.dCeiling * lag / m_rate);
         out.v.push_back(c);
     }
     // The strongest voiced candidates only.
