@@ -245,10 +245,13 @@ void CKFormantAnalysis::Frame(const float* grid, long gridFirst, double t, KForm
         if (std::abs(z) > 1)
             z = 1.0 / std::conj(z);
         const double f = std::arg(z) * m_rate2 / (2 * std::numbers::pi);
-        const double bandwidth = -std::log(std::abs(z)) * m_rate2 / std::numbers::pi;
-        // A pole pair wider than its own frequency makes no peak: it is the
-        // predictor's way of bending the spectrum's slope, not a formant.
-        if (f < 50 || f > nyquist - 50 || bandwidth >= f)
+        const double radius = std::abs(z), bandwidth = -std::log(radius) * m_rate2 / std::numbers::pi;
+        // A pole pair too wide to make a peak of its own in the spectrum
+        // (the pair's response has a maximum above 0 Hz only while cos θ <
+        // 2r/(1 + r²)) is the predictor's way of bending the spectrum's
+        // slope, not a formant.
+        const bool peak = std::cos(std::arg(z)) < 2 * radius / (1 + radius * radius);
+        if (f < 50 || f > nyquist - 50 || !peak)
             continue;
         out.formants.push_back({f, bandwidth});
     }
