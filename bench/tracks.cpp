@@ -35,9 +35,18 @@ bool exists(const std::string& path)
     return ::access(path.c_str(), R_OK) == 0;
 }
 
+// A shell command line, lists and redirections included (RunProcess execs
+// its command, which must be one program).
 bool run(const std::string& command)
 {
-    return kbench::RunProcess(command).status == 0;
+    std::string quoted = "'";
+    for (const char c : command) {
+        if (c == '\'')
+            quoted.append("'\\''");
+        else
+            quoted.push_back(c);
+    }
+    return kbench::RunProcess("sh -c " + quoted + "'").status == 0;
 }
 
 // The speech the comparison runs on: every spoken WAV of alsa-utils (its
@@ -283,7 +292,7 @@ std::string tenMinutes(const std::vector<std::string>& sounds)
         const std::string part = kbench::TempDir() + "/bench-tracks-part" + std::to_string(k++) + ".wav";
         if (!run("sox " + Quoted(s) + " -b 16 -c 1 " + Quoted(part) + " rate 48000"))
             return {};
-        joined += " " + Quoted(part);
+        joined.append(" ").append(Quoted(part));
     }
     const bool ok = run("sox" + joined + " " + Quoted(once)) &&
                     run("sox " + Quoted(once) + " " + Quoted(path) + " repeat 100 trim 0 600");
