@@ -257,26 +257,27 @@ int RunFormantsOfOne(const ToolArgs& given)
     return 0;
 }
 
-int RunTracks(const ToolArgs& given, std::vector<const char*> valued, int (*one)(const ToolArgs&))
+// Either command's options take a value, so that one given to the other
+// command is refused as an option rather than read as a file.
+int RunTracks(const ToolArgs& given, int (*one)(const ToolArgs&))
 {
     ToolArgs args = given;
     KToolFormat format;
     if (TakeFormatOption(args, format))
         return 2;
-    valued.push_back("--step");
-    valued.push_back("--channel");
-    valued.push_back("--format");
-    return RunForEachToolFile(SplitToolFiles(given, valued), format, one);
+    return RunForEachToolFile(SplitToolFiles(given, {"--floor", "--ceiling", "--max-formant", "--count", "--step",
+                                                     "--channel", "--format"}),
+                              format, one);
 }
 
 int RunPitch(const ToolArgs& given)
 {
-    return RunTracks(given, {"--floor", "--ceiling"}, RunPitchOfOne);
+    return RunTracks(given, RunPitchOfOne);
 }
 
 int RunFormants(const ToolArgs& given)
 {
-    return RunTracks(given, {"--max-formant", "--count"}, RunFormantsOfOne);
+    return RunTracks(given, RunFormantsOfOne);
 }
 
 } // namespace
