@@ -1,9 +1,7 @@
 // Test signals as 16-bit sample values, computed from their formulas.
 #pragma once
-#include <algorithm>
 #include <cmath>
 #include <numbers>
-#include <utility>
 #include <vector>
 
 namespace ktest {
@@ -60,41 +58,6 @@ inline std::vector<int> Noise(long count, unsigned seed = 12345)
         seed = seed * 1103515245u + 12345u;
         v = int(seed >> 16) - 32768;
     }
-    return x;
-}
-
-// A vowel-like sound: a pulse train of f0 Hz through two-pole resonators
-// of the given centre frequencies and bandwidths in cascade, scaled to the
-// peak and rounded; its pitch and formants are known from the formula.
-inline std::vector<int> Vowel(double f0, const std::vector<std::pair<double, double>>& formants, double peak,
-                              long count, double fs)
-{
-    std::vector<double> y(static_cast<size_t>(count));
-    const double period = fs / f0;
-    double next = 0;
-    for (long n = 0; n < count; ++n) {
-        if (double(n) >= next) {
-            y[size_t(n)] = 1;
-            next += period;
-        }
-    }
-    for (const auto& [f, b] : formants) {
-        const double r = std::exp(-std::numbers::pi * b / fs);
-        const double c1 = 2 * r * std::cos(2 * std::numbers::pi * f / fs), c2 = -r * r;
-        double y1 = 0, y2 = 0;
-        for (double& v : y) {
-            const double out = (1 - c1 - c2) * v + c1 * y1 + c2 * y2;
-            y2 = y1;
-            y1 = out;
-            v = out;
-        }
-    }
-    double top = 0;
-    for (double v : y)
-        top = std::max(top, std::fabs(v));
-    std::vector<int> x(static_cast<size_t>(count));
-    for (size_t i = 0; i < x.size(); ++i)
-        x[i] = top > 0 ? int(std::lround(y[i] / top * peak)) : 0;
     return x;
 }
 
