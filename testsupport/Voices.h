@@ -39,6 +39,15 @@ struct Voice {
         }
         return s / double(b - a + 1);
     }
+
+    // Whether there is no voice from time a to time b (s).
+    bool Silent(double a, double b, double fs) const
+    {
+        for (long i = std::max(0L, std::lround(a * fs)); i <= std::lround(b * fs) && i < long(f0.size()); ++i)
+            if (f0[size_t(i)] > 0)
+                return false;
+        return true;
+    }
 };
 
 inline Voice MakeVoice(const VoiceSpec& spec, double seconds, double fs, unsigned seed = 1)

@@ -461,6 +461,11 @@ void CKFFT::fft_literal(int N)
     }
 }
 
+Z* CKFFT::GetZ()
+{
+    return ThreadZ();
+}
+
 void CKFFT::fft(int N)
 {
     if (N <= 0 || !ThreadZ())

@@ -38,7 +38,8 @@ public:
     void fft_literal(int N);
 
     // The work buffer, for callers that fill it and call fft themselves.
-    Z* GetZ() { return KFFT_z; }
+    // This thread's buffer, made on a thread's first use (null without memory).
+    Z* GetZ();
 
     // One real signal: the window of s's wave, weighted by s's Gaussian.
     void CalculateWithWeighting(CKSpectrum* s);

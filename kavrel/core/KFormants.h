@@ -39,6 +39,11 @@ public:
     // The resampled (not yet pre-emphasised) grid's samples first .. first+n-1
     // from the source.
     void Resample(const KSampleSource& source, long first, long n, std::vector<float>& out) const;
+    // The same in two steps, for callers that read once and resample on
+    // several threads: the input samples that grid samples first .. first+n-1
+    // need, and those grid samples from them (in holds inFirst onwards).
+    void InputSpan(long first, long n, long& inFirst, long& inCount) const;
+    void ResampleFrom(const float* in, long inFirst, long first, long n, float* out) const;
     // Grid samples a frame centred at time t reads: first .. first+count-1.
     void FrameSpan(double t, long& first, long& count) const;
     // The formants of the frame centred at time t, from the grid samples
@@ -48,8 +53,12 @@ public:
 private:
     KFormantParams m_p;
     double m_rate, m_rate2;
+    double m_ratio = 1, m_halfWidth = 0;  // input samples per grid sample; the kernel's half width in input samples
+    long m_phases = 0, m_phaseStep = 0;   // the ratio as m_phaseStep/m_phases, when it is one
+    long m_reach = 0;                     // input samples either side of a grid sample's own
+    std::vector<double> m_kernel;         // the weights of each phase, or the kernel at 1/512 input sample
+    double m_emphasis = 0;
     long m_nWindow = 0;
-    int m_halfTaps = 0;
     std::vector<double> m_window;
     std::vector<double> m_x, m_coefficients, m_work1, m_work2, m_work3;
 };

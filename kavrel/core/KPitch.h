@@ -8,6 +8,7 @@
 #pragma once
 #include <vector>
 
+#include "kavrel/core/KFFT.h"
 #include "kavrel/core/KSampleSource.h"
 
 struct KPitchParams {
@@ -57,6 +58,7 @@ public:
 
 private:
     KPitchParams m_p;
+    CKFFT m_fft;
     double m_rate, m_peak;
     long m_nWindow = 0;
     int m_nfft = 0;
