@@ -6,7 +6,9 @@ _kavrel() {
         words=$("$tool" --help 2>/dev/null | awk '$1 == "kavrel" && $2 ~ /^[a-z]/ { print $2 }')
         COMPREPLY=($(compgen -W "$words --help --version" -- "$cur"))
     elif [[ $cur == -* ]]; then
-        words=$("$tool" "${COMP_WORDS[1]}" --help 2>/dev/null | grep -o -- '--[a-z][a-z0-9-]*' | sort -u)
+        # An option's name never ends in a hyphen: --undefined--, which the
+        # tracks print for a missing value, is no option.
+        words=$("$tool" "${COMP_WORDS[1]}" --help 2>/dev/null | grep -o -- '--[a-z][a-z0-9-]*' | grep -v -- '-$' | sort -u)
         COMPREPLY=($(compgen -W "$words --help" -- "$cur"))
     else
         COMPREPLY=($(compgen -f -- "$cur"))

@@ -186,6 +186,11 @@ void CToolReport::Cell(const char* format, ...)
     va_end(ap);
 }
 
+void CToolReport::UndefinedCell(const char* text)
+{
+    m_row.push_back(m_format == KToolFormat::Text ? std::string(text) : std::string());
+}
+
 void CToolReport::EndRow()
 {
     if (m_format == KToolFormat::Text) {

@@ -51,6 +51,9 @@ public:
     // One cell of the current row, a number formatted as by Field ("inf",
     // "-inf" and "nan" become null in JSON).
     void Cell(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    // A cell that holds no number (an unvoiced frame's F0, a formant not
+    // found): text as given in text, null in JSON.
+    void UndefinedCell(const char* text);
     void EndRow();
     // Prints what JSON holds back; the text went out as it came.
     void Finish();

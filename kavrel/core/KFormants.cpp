@@ -15,7 +15,8 @@
 
 namespace {
 
-constexpr int kTableSteps = 512;       // kernel entries per input sample
+constexpr int kTableSteps = 512;       // kernel entries per input sample, for other ratios
+constexpr long kMaxPhases = 4096;      // the most phases a ratio of rates gets weights of its own for
 constexpr double kZeroCrossings = 24;  // on each side of the kernel's centre
 
 double BesselI0(double x)
@@ -69,26 +70,49 @@ void Roots(const std::vector<double>& a, int m, std::vector<Complex>& z)
 } // namespace
 
 CKFormantAnalysis::CKFormantAnalysis(const KFormantParams& params, double rate)
-    : m_p(params), m_rate(rate), m_rate2(2 * params.dMaxFormant)
+    : m_p(params), m_rate(rate), m_rate2(2 * std::max(100.0, params.dMaxFormant))
 {
+    // Callers check the ranges; this only keeps nonsense from becoming huge windows.
+    m_p.nFormants = std::clamp(m_p.nFormants, 1, 20);
+    m_p.dWindowLength = std::clamp(m_p.dWindowLength, 0.001, 1.0);
     m_ratio = m_rate / m_rate2;
     // The low-pass edge a little below the lower Nyquist frequency, in
     // cycles per input sample.
     const double cutoff = 0.5 * std::min(1.0, 1 / m_ratio);
     m_halfWidth = kZeroCrossings / (2 * cutoff);
-    const long entries = long(std::ceil(m_halfWidth * kTableSteps)) + 2;
-    m_kernel.resize(size_t(entries));
     const double beta = 7, norm = BesselI0(beta);
-    for (long k = 0; k < entries; ++k) {
-        const double d = double(k) / kTableSteps;
-        if (d >= m_halfWidth) {
-            m_kernel[size_t(k)] = 0;
-            continue;
-        }
+    auto kernel = [&](double d) {
+        d = std::fabs(d);
+        if (d >= m_halfWidth)
+            return 0.0;
         const double x = 2 * cutoff * d;
         const double sinc = x == 0 ? 1 : std::sin(std::numbers::pi * x) / (std::numbers::pi * x);
         const double r = d / m_halfWidth;
-        m_kernel[size_t(k)] = 2 * cutoff * sinc * BesselI0(beta * std::sqrt(1 - r * r)) / norm;
+        return 2 * cutoff * sinc * BesselI0(beta * std::sqrt(1 - r * r)) / norm;
+    };
+    // The usual rates make a ratio of small whole numbers p/q: grid sample j
+    // then falls at input sample (j p div q) plus the phase (j p mod q)/q,
+    // and each of the q phases has its weights computed once.
+    for (long q = 1; q <= kMaxPhases; ++q) {
+        const double p = m_ratio * double(q);
+        if (std::fabs(p - std::round(p)) < 1e-9 * p && std::round(p) >= 1) {
+            m_phases = q;
+            m_phaseStep = long(std::round(p));
+            break;
+        }
+    }
+    if (m_phases > 0) {
+        m_reach = long(std::ceil(m_halfWidth)) + 1;
+        const long taps = 2 * m_reach + 1;
+        m_kernel.assign(size_t(m_phases * taps), 0);
+        for (long r = 0; r < m_phases; ++r)
+            for (long k = -m_reach; k <= m_reach; ++k)
+                m_kernel[size_t(r * taps + k + m_reach)] = kernel(double(k) - double(r) / double(m_phases));
+    } else {
+        const long entries = long(std::ceil(m_halfWidth * kTableSteps)) + 2;
+        m_kernel.resize(size_t(entries));
+        for (long k = 0; k < entries; ++k)
+            m_kernel[size_t(k)] = kernel(double(k) / kTableSteps);
     }
 
     m_nWindow = std::max(8L, long(std::lround(2 * m_p.dWindowLength * m_rate2)));
@@ -105,14 +129,33 @@ CKFormantAnalysis::~CKFormantAnalysis() = default;
 
 void CKFormantAnalysis::InputSpan(long first, long n, long& inFirst, long& inCount) const
 {
-    inFirst = long(std::floor(double(first) * m_ratio - m_halfWidth));
-    const long inLast = long(std::ceil(double(first + n - 1) * m_ratio + m_halfWidth));
+    // One sample to spare either side for the rounding of the times.
+    inFirst = long(std::floor(double(first) * m_ratio - m_halfWidth)) - 2;
+    const long inLast = long(std::ceil(double(first + n - 1) * m_ratio + m_halfWidth)) + 2;
     inCount = inLast - inFirst + 1;
 }
 
 void CKFormantAnalysis::ResampleFrom(const float* in, long inFirst, long first, long n, float* out) const
 {
     const double* kernel = m_kernel.data();
+    if (m_phases > 0) {
+        const long taps = 2 * m_reach + 1;
+        for (long j = 0; j < n; ++j) {
+            const long long at = (long long)(first + j) * m_phaseStep;
+            long long whole = at / m_phases, phase = at % m_phases;
+            if (phase < 0) {
+                phase += m_phases;
+                --whole;
+            }
+            const float* x = in + (whole - m_reach - inFirst);
+            const double* w = kernel + phase * taps;
+            double sum = 0;
+            for (long k = 0; k < taps; ++k)
+                sum += double(x[k]) * w[k];
+            out[j] = float(sum);
+        }
+        return;
+    }
     for (long j = 0; j < n; ++j) {
         const double u = double(first + j) * m_ratio;
         const long a = long(std::ceil(u - m_halfWidth)), b = long(std::floor(u + m_halfWidth));
@@ -202,10 +245,13 @@ void CKFormantAnalysis::Frame(const float* grid, long gridFirst, double t, KForm
         if (std::abs(z) > 1)
             z = 1.0 / std::conj(z);
         const double f = std::arg(z) * m_rate2 / (2 * std::numbers::pi);
-        const double bandwidth = -std::log(std::abs(z)) * m_rate2 / std::numbers::pi;
-        // A pole pair wider than its own frequency makes no peak: it is the
-        // predictor's way of bending the spectrum's slope, not a formant.
-        if (f < 50 || f > nyquist - 50 || bandwidth >= f)
+        const double radius = std::abs(z), bandwidth = -std::log(radius) * m_rate2 / std::numbers::pi;
+        // A pole pair too wide to make a peak of its own in the spectrum
+        // (the pair's response has a maximum above 0 Hz only while cos θ <
+        // 2r/(1 + r²)) is the predictor's way of bending the spectrum's
+        // slope, not a formant.
+        const bool peak = std::cos(std::arg(z)) < 2 * radius / (1 + radius * radius);
+        if (f < 50 || f > nyquist - 50 || !peak)
             continue;
         out.formants.push_back({f, bandwidth});
     }
@@ -227,12 +273,16 @@ std::vector<KFormantFrame> KTrackFormants(const KSampleSource& source, const std
 
     // A block of frames at a time: its stretch read on this thread, then
     // resampled and analysed on every core.
+    constexpr double kBlockSeconds = 30;
     constexpr size_t kBlock = 2048;
     std::vector<float> in, grid;
-    for (size_t a = 0; a < times.size(); a += kBlock) {
+    for (size_t a = 0, b; a < times.size(); a = b) {
         if (cancelled && cancelled(context))
             return {};
-        const size_t b = std::min(times.size(), a + kBlock);
+        // Frames far apart make a block of fewer frames, not a longer read.
+        b = a + 1;
+        while (b < times.size() && b - a < kBlock && times[b] - times[a] < kBlockSeconds)
+            ++b;
         long g0, count, g1;
         first.FrameSpan(times[a], g0, count);
         first.FrameSpan(times[b - 1], g1, count);

@@ -54,7 +54,9 @@ private:
     KFormantParams m_p;
     double m_rate, m_rate2;
     double m_ratio = 1, m_halfWidth = 0;  // input samples per grid sample; the kernel's half width in input samples
-    std::vector<double> m_kernel;         // the low-pass kernel at 1/512 input sample
+    long m_phases = 0, m_phaseStep = 0;   // the ratio as m_phaseStep/m_phases, when it is one
+    long m_reach = 0;                     // input samples either side of a grid sample's own
+    std::vector<double> m_kernel;         // the weights of each phase, or the kernel at 1/512 input sample
     double m_emphasis = 0;
     long m_nWindow = 0;
     std::vector<double> m_window;

@@ -56,6 +56,9 @@ void Vertex(double a, double b, double c, double& offset, double& height)
 CKPitchAnalysis::CKPitchAnalysis(const KPitchParams& params, double rate, double peak)
     : m_p(params), m_rate(rate), m_peak(peak)
 {
+    // Callers check the ranges; this only keeps nonsense from becoming huge windows.
+    m_p.dFloor = std::max(1.0, std::min(m_p.dFloor, 0.25 * rate));
+    m_p.dCeiling = std::max(m_p.dFloor, std::min(m_p.dCeiling, 0.5 * rate));
     const double periods = m_p.bGaussian ? 6 : 3;
     m_nWindow = std::max(16L, long(std::lround(periods / m_p.dFloor * rate)));
     m_minLag = std::max(2L, long(std::floor(rate / m_p.dCeiling)));
@@ -108,9 +111,11 @@ void CKPitchAnalysis::Candidates(const float* window, KPitchCandidates& out)
     for (long i = 0; i < m_nWindow; ++i)
         mean += window[i];
     mean /= double(m_nWindow);
+    // The frame's loudness is that of its weighted samples: a loud sound
+    // just inside the window's edge does not make a quiet frame loud.
     double localPeak = 0;
     for (long i = 0; i < m_nWindow; ++i)
-        localPeak = std::max(localPeak, std::fabs(double(window[i]) - mean));
+        localPeak = std::max(localPeak, std::fabs(double(window[i]) - mean) * m_window[size_t(i)]);
 
     // The unvoiced candidate: the voicing threshold, raised in quiet frames
     // so that what is near silence stays unvoiced.
@@ -135,11 +140,13 @@ void CKPitchAnalysis::Candidates(const float* window, KPitchCandidates& out)
     for (long k = 0; k <= m_maxLag + 1; ++k)
         m_r[size_t(k)] = m_r[size_t(k)] / r0 / m_windowAC[size_t(k)];
 
-    // Peaks between the two periods, each at its parabola's vertex. The
-    // strength of a voiced candidate gains a little per octave up, so of two
-    // near-equal peaks the shorter period wins (a peak at twice the period
-    // is nearly as high as the period's own).
-    const long lo = std::max(1L, m_minLag), hi = m_maxLag;
+    // Peaks between the two periods, each at its parabola's vertex; those
+    // below half the voicing threshold could never win a frame. A
+    // candidate loses a little strength per octave below the ceiling, so of
+    // two near-equal peaks the shorter period wins (a peak at twice the
+    // period is nearly as high as the period's own), and a weak voice
+    // loses to the unvoiced candidate sooner the lower it is.
+    const long lo = std::max(2L, m_minLag), hi = m_maxLag;
     for (long k = lo; k <= hi; ++k) {
         const double b = m_r[size_t(k)];
         if (b <= 0 || b < m_r[size_t(k - 1)] || b < m_r[size_t(k + 1)])
@@ -147,13 +154,13 @@ void CKPitchAnalysis::Candidates(const float* window, KPitchCandidates& out)
         double offset, height;
         Vertex(m_r[size_t(k - 1)], b, m_r[size_t(k + 1)], offset, height);
         const double lag = double(k) + offset;
-        if (lag < double(m_minLag) - 0.5 || lag > double(m_maxLag))
+        if (lag < double(m_minLag) - 0.5 || lag > double(m_maxLag) || height < 0.5 * m_p.dVoicingThreshold)
             continue;
         if (height > 1)
             height = 1 / height;
         KPitchCandidate c;
         c.dFrequency = m_rate / lag;
-        c.dStrength = height - m_p.dOctaveCost * std::log2(m_p.dFloor * lag / m_rate);
+        c.dStrength = height - m_p.dOctaveCost * std::log2(m_p.dCeiling * lag / m_rate);
         out.v.push_back(c);
     }
     // The strongest voiced candidates only.
@@ -233,12 +240,16 @@ std::vector<KPitchFrame> KTrackPitch(const KSampleSource& source, const std::vec
 
     // The sound is read a block of frames at a time on this thread (a wave
     // is read from one thread); the frames of a block are shared out.
+    constexpr double kBlockSeconds = 30;
     constexpr size_t kBlock = 4096;
     std::vector<float> samples;
-    for (size_t a = 0; a < times.size(); a += kBlock) {
+    for (size_t a = 0, b; a < times.size(); a = b) {
         if (cancelled && cancelled(context))
             return {};
-        const size_t b = std::min(times.size(), a + kBlock);
+        // Frames far apart make a block of fewer frames, not a longer read.
+        b = a + 1;
+        while (b < times.size() && b - a < kBlock && times[b] - times[a] < kBlockSeconds)
+            ++b;
         const long first = analyses[0]->FirstSampleOfFrame(times[a] * rate);
         const long last = analyses[0]->FirstSampleOfFrame(times[b - 1] * rate) + window;
         samples.resize(size_t(last - first));

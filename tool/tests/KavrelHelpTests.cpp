@@ -75,4 +75,8 @@ TEST(KavrelHelp, BashCompletionOffersTheToolsCommandsAndACommandsOptions)
     EXPECT_EQ(complete("sono", 1), "sonogram\n");
     EXPECT_EQ(complete("sonogram x.wav --tile", 3), "--tile-width\n");
     EXPECT_NE(complete("traces d.gsr --", 3).find("--relative\n"), std::string::npos);
+    // What the help shows of the output is no option.
+    const std::string pitch = complete("pitch s.wav --", 3);
+    EXPECT_NE(pitch.find("--ceiling\n"), std::string::npos);
+    EXPECT_EQ(pitch.find("--undefined"), std::string::npos);
 }

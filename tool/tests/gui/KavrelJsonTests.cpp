@@ -50,10 +50,11 @@ TextOutput parseText(const std::string& out)
     return t;
 }
 
-// A JSON value against the text's digits: the same double, or null for an infinity.
+// A JSON value against the text's digits: the same double, or null for an
+// infinity and for what the text calls undefined.
 void expectSame(const QJsonValue& v, const std::string& text, const std::string& where)
 {
-    if (text == "inf" || text == "-inf" || text == "nan") {
+    if (text == "inf" || text == "-inf" || text == "nan" || text == "--undefined--") {
         EXPECT_TRUE(v.isNull()) << where;
         return;
     }
@@ -111,6 +112,9 @@ TEST(KavrelJson, EveryNumericCommandGivesTheSameNumbersAsItsText)
     expectJsonLikeText(dir, "spectrum " + q + " 8000 --nfft 256", "spectrum " + q + " 8000 --nfft 256", "lines",
                        {"line", "frequency", "dB", "dphase"});
     expectJsonLikeText(dir, "power " + q, "power " + q, "cadres", {"cadre", "time", "dB"});
+    expectJsonLikeText(dir, "pitch " + q, "pitch " + q, "track", {"time", "f0", "strength"});
+    expectJsonLikeText(dir, "formants " + q + " --count 2 --step 0.05", "formants " + q + " --count 2 --step 0.05",
+                       "track", {"time", "count", "F1", "B1", "F2", "B2"});
     const std::string gsr = dir / "t.gsr", vrn = dir / "t.vrn";
     ASSERT_EQ(ktest::RunKavrel(dir, "make-object " + q + " 10 140 '" + gsr + "'").status, 0);
     ASSERT_EQ(ktest::RunKavrel(dir, "make-object " + q + " 10 60 '" + vrn + "'").status, 0);

@@ -43,7 +43,7 @@ TEST(KavrelSoundCopies, CommandsReadAFlacAsItsWavAndLeaveNoCopy)
     ASSERT_TRUE(ktest::Sox("-D -n -r 16000 -b 16 -c 2 '" + wav + "' synth 0.5 sawtooth 180 sine 1200 vol 0.6"));
     ASSERT_TRUE(ktest::Sox("'" + wav + "' '" + flac + "'"));
     const char* commands[] = {"info %s", "samples %s 100 50 1", "power %s --nfft 256", "film %s --channel 1",
-                              "spectrum %s 4000"};
+                              "spectrum %s 4000", "pitch %s --channel 1", "formants %s --step 0.05"};
     for (const char* pattern : commands) {
         SCOPED_TRACE(pattern);
         auto with = [&](const std::string& path) {
