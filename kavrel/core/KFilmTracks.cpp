@@ -83,6 +83,22 @@ CString KTrackParamsProblem(const KTrackParams& p)
     return CString();
 }
 
+KTrackParams KTrackParamsForRate(const KTrackParams& params, double rate)
+{
+    KTrackParams p = params;
+    const double nyquist = rate / 2;
+    if (nyquist > 0) {
+        p.pitch.dCeiling = std::min(p.pitch.dCeiling, nyquist);
+        p.formants.dMaxFormant = std::min(p.formants.dMaxFormant, nyquist);
+    }
+    return p;
+}
+
+KTrackParams CKFilmTracks::ParamsForFilm(const CKWaveFilm& film) const
+{
+    return KTrackParamsForRate(m_params, double(film.GetKWaveFrADC()));
+}
+
 CKFilmTracks::CKFilmTracks()
 {
     m_wave.DoNotShowKWaveErrors();
@@ -168,7 +184,7 @@ void CKFilmTracks::analysePitch(const CKWaveFilm& film, const std::vector<long>&
         m_dPeak = KSourceAbsolutePeak(*m_source);
     for (auto& p : m_pitch)
         if (!p)
-            p = std::make_unique<CKPitchAnalysis>(m_params.pitch, m_dRate, m_dPeak);
+            p = std::make_unique<CKPitchAnalysis>(KTrackParamsForRate(m_params, m_dRate).pitch, m_dRate, m_dPeak);
     const long window = m_pitch[0]->WindowLength();
     std::vector<KPitchCandidates> out;
     std::vector<float> block;
@@ -204,6 +220,9 @@ bool CKFilmTracks::Pitch(const CKWaveFilm& film, long c0, long c1, std::vector<d
     f0.assign(size_t(std::max(0L, c1 - c0)), 0.0);
     if (c1 <= c0 || !follow(film))
         return false;
+    const KPitchParams pitch = KTrackParamsForRate(m_params, m_dRate).pitch;
+    if (!HasPitchRange(pitch))
+        return true; // a floor above what the sound holds: nothing voiced
     const long a = std::max(0L, c0 - kPathMargin), b = std::min(film.GetNCadres(), c1 + kPathMargin);
     if (b <= a)
         return true;
@@ -225,7 +244,7 @@ bool CKFilmTracks::Pitch(const CKWaveFilm& film, long c0, long c1, std::vector<d
     frames.reserve(size_t(b - a));
     for (long c = a; c < b; ++c)
         frames.push_back(m_candidates[c]);
-    const std::vector<KPitchFrame> found = KPitchPath(frames, m_params.pitch, film.GetCadreStepInSeconds());
+    const std::vector<KPitchFrame> found = KPitchPath(frames, pitch, film.GetCadreStepInSeconds());
     Path path;
     path.nFrom = a;
     path.nInner0 = std::max(a, c0);
@@ -251,7 +270,7 @@ void CKFilmTracks::analyseFormants(const CKWaveFilm& film, const std::vector<lon
         return;
     for (auto& p : m_formant)
         if (!p)
-            p = std::make_unique<CKFormantAnalysis>(m_params.formants, m_dRate);
+            p = std::make_unique<CKFormantAnalysis>(KTrackParamsForRate(m_params, m_dRate).formants, m_dRate);
     std::vector<float> grid;
     std::vector<KFormantFrame> out;
     for (size_t i = 0; i < cadres.size();) {

@@ -38,6 +38,13 @@ constexpr double kMinWindow = 0.005, kMaxWindow = 0.1;
 // analyses can take them.
 CString KTrackParamsProblem(const KTrackParams& p);
 
+// The parameters as a sound of this rate takes them: the pitch ceiling and
+// the highest formant no higher than half the rate (as the batch tool's
+// defaults give way). A floor at or above that ceiling leaves the pitch
+// with nothing to find: HasPitchRange tells.
+KTrackParams KTrackParamsForRate(const KTrackParams& p, double rate);
+inline bool HasPitchRange(const KPitchParams& p) { return p.dFloor > 0 && p.dCeiling > p.dFloor; }
+
 // The values at one cadre: F0 (0 where unvoiced) and the formants.
 struct KTracksAtCadre {
     double dF0 = 0;
@@ -55,6 +62,8 @@ public:
     CKFilmTracks& operator=(const CKFilmTracks&) = delete;
 
     const KTrackParams& Params() const { return m_params; }
+    // What the analyses of this film's sound take (KTrackParamsForRate).
+    KTrackParams ParamsForFilm(const CKWaveFilm& film) const;
     // New parameters: the track whose parameters changed is analysed anew.
     void SetParams(const KTrackParams& params);
     // Everything analysed anew (a new film).

@@ -572,7 +572,7 @@ void CKWaveFilmView::DrawTrackOverlays(CDC* pDC, const CRect& rc)
         // The scale spans the picture's rows that the window shows.
         const int top = std::max<int>(rc.top, 0), bottom = std::min<int>(rc.bottom, nLines);
         if (bottom > top && t.Cache.Pitch(*pWaveFilm, x0, x0 + n, f0))
-            KDrawPitchTrack(pDC, rc, KPitchScaleOver(t.Cache.Params().pitch, top, bottom), x0, f0);
+            KDrawPitchTrack(pDC, rc, KPitchScaleOver(t.Cache.ParamsForFilm(*pWaveFilm).pitch, top, bottom), x0, f0);
     }
 }
 

@@ -14,7 +14,7 @@
 namespace {
 
 constexpr unsigned kRate = 16000;
-const std::vector<ktest::Resonance> kFormants = {{500, 60}, {1500, 90}, {2500, 120}};
+const std::vector<ktest::Resonance> kFormants = {{500, 60}, {1500, 90}, {2500, 120}, {3500, 150}, {4500, 200}};
 
 std::vector<int> VoiceSamples(double f0)
 {
@@ -207,4 +207,44 @@ TEST(KFilmTracks, AStretchOfCadresGivesTheWholeFilesTracksAtTheVoicesTruth)
     ASSERT_TRUE(tracks.Pitch(film, c0, c1, f0));
     for (double f : f0)
         EXPECT_NEAR(f, 220, 4);
+}
+
+// A sound of 8000 Hz holds nothing above 4000 Hz: the highest formant and
+// the pitch ceiling give way to that, as the batch tool's defaults do.
+TEST(KFilmTracks, ParametersGiveWayToHalfTheSoundsRate)
+{
+    KTrackParams p;
+    p.pitch.dCeiling = 5000;
+    const KTrackParams fit = KTrackParamsForRate(p, 8000);
+    EXPECT_EQ(fit.pitch.dCeiling, 4000);
+    EXPECT_EQ(fit.formants.dMaxFormant, 4000);
+    EXPECT_EQ(KTrackParamsForRate(KTrackParams{}, 44100).formants.dMaxFormant, 5500);
+    p.pitch.dFloor = 900;
+    EXPECT_FALSE(HasPitchRange(KTrackParamsForRate(p, 1600).pitch));
+
+    ktest::VoiceSpec spec;
+    spec.f0 = [](double) { return 120.0; };
+    spec.formants = kFormants;
+    const ktest::Voice v = ktest::MakeVoice(spec, 0.5, 8000);
+    std::vector<int> x;
+    for (float s : v.samples)
+        x.push_back(int(std::lround(s)));
+    const std::string path = wavbytes::writeFile("tracks-8k.wav", wavbytes::pcm16(1, 8000, x));
+    CKWaveFilm film;
+    ASSERT_TRUE(OpenKWaveFilmOnWholeFile(film, path.c_str(), "tracks-8k", 256));
+    CKFilmTracks tracks;
+    std::vector<const KFormantFrame*> frames;
+    ASSERT_TRUE(tracks.Formants(film, 20, 40, frames));
+    KFormantParams fitted;
+    fitted.dMaxFormant = 4000;
+    std::vector<double> times;
+    for (long c = 20; c < 40; ++c)
+        times.push_back(film.GetTimeInSecondsFromCadre(c));
+    const std::vector<KFormantFrame> batch =
+        KTrackFormants(CKArraySampleSource(std::vector<float>(x.begin(), x.end()), 8000), times, fitted);
+    for (size_t i = 0; i < batch.size(); ++i) {
+        ASSERT_EQ(frames[i]->formants.size(), batch[i].formants.size()) << i;
+        for (size_t k = 0; k < batch[i].formants.size(); ++k)
+            EXPECT_EQ(frames[i]->formants[k].dFrequency, batch[i].formants[k].dFrequency);
+    }
 }

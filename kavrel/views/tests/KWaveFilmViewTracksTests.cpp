@@ -12,12 +12,12 @@ using namespace sonogram_test;
 
 namespace {
 
-// A second of a 150 Hz vowel with formants at 500, 1500 and 2500 Hz.
+// A second of a 150 Hz vowel with formants at 500, 1500, 2500, 3500 and 4500 Hz.
 std::vector<int> Vowel()
 {
     ktest::VoiceSpec spec;
     spec.f0 = [](double) { return 150.0; };
-    spec.formants = {{500, 60}, {1500, 90}, {2500, 120}};
+    spec.formants = {{500, 60}, {1500, 90}, {2500, 120}, {3500, 150}, {4500, 200}};
     const ktest::Voice v = ktest::MakeVoice(spec, 1.0, kFs);
     std::vector<int> x;
     for (float s : v.samples)
