@@ -80,15 +80,11 @@ TEST_F(TembrixTracks, ViewMenuAndToolbarShowTheTracksInTheSonogramAndTheirValues
     const KShownMenuItem* params = FindItem(menu, CKTrackOverlays::ID_TRACK_PARAMETERS);
     ASSERT_TRUE(pitch && formants && params);
     EXPECT_STREQ(pitch->sText, "Основной тон");
-    EXPECT_STREQ(formants->sText, "Форманты");
-    EXPECT_STREQ(params->sText, "Параметры основного тона и формант…");
-    EXPECT_FALSE(pitch->bChecked);
-    EXPECT_FALSE(formants->bChecked);
+    EXPECT_FALSE(pitch->bChecked || formants->bChecked);
     EXPECT_STREQ(TracksPane(), "");
     CToolBar& bar = main->m_wndToolBar;
     const int pitchButton = bar.CommandToIndex(CKTrackOverlays::ID_SHOW_PITCH_TRACK);
     ASSERT_GE(pitchButton, 0);
-    EXPECT_STREQ(bar.GetButtonTip(pitchButton), "Основной тон");
 
     // The pitch from the menu (the command goes through the document), the
     // formants from the toolbar.
@@ -156,7 +152,7 @@ TEST_F(TembrixTracks, ViewMenuAndToolbarShowTheTracksInTheSonogramAndTheirValues
     EXPECT_STREQ(TracksPane(), "");
 }
 
-TEST_F(TembrixTracks, ParametersDialogRecomputesAndItsValuesComeBackInTheNextDocument)
+TEST_F(TembrixTracks, ParametersDialogRefusesNonsenseRecomputesAndItsValuesStartTheNextDocument)
 {
     CTembrixDoc* doc = NewVowelDocument();
     ASSERT_NE(doc, nullptr);
@@ -167,11 +163,17 @@ TEST_F(TembrixTracks, ParametersDialogRecomputesAndItsValuesComeBackInTheNextDoc
     const long analysed = doc->pTrackOverlays->Cache.nPitchCadresAnalysed;
     EXPECT_GT(analysed, 0);
 
-    DialogDriver old = SetDialogDriver([](CDialog& d) {
+    // A ceiling under the floor is refused with what is wrong; then OK.
+    DialogDriver old = SetDialogDriver([this](CDialog& d) {
         EXPECT_EQ(d.GetTemplateID(), UINT(CKDialogTrackParams::IDD));
+        EXPECT_EQ(d.GetDlgItemText(CKDialogTrackParams::IDC_PITCH_FLOOR), CString("75"));
         d.SetDlgItemText(CKDialogTrackParams::IDC_PITCH_FLOOR, "100");
+        d.SetDlgItemText(CKDialogTrackParams::IDC_PITCH_CEILING, "90");
+        d.ClickDlgButton(IDOK);
+        EXPECT_TRUE(HasMessage("Верхняя граница основного тона должна быть выше нижней"));
         d.SetDlgItemText(CKDialogTrackParams::IDC_PITCH_CEILING, "300");
         d.SetDlgItemText(CKDialogTrackParams::IDC_NUMBER_OF_FORMANTS, "4");
+        d.SetDlgItemText(CKDialogTrackParams::IDC_FORMANT_WINDOW, "0,03");
         d.ClickDlgButton(IDOK);
     });
     main->SendMessage(WM_COMMAND, CKTrackOverlays::ID_TRACK_PARAMETERS);
@@ -190,5 +192,15 @@ TEST_F(TembrixTracks, ParametersDialogRecomputesAndItsValuesComeBackInTheNextDoc
     EXPECT_EQ(p.pitch.dFloor, 100);
     EXPECT_EQ(p.pitch.dCeiling, 300);
     EXPECT_EQ(p.formants.nFormants, 4);
+    EXPECT_EQ(p.formants.dWindowLength, 0.03);
+    EXPECT_EQ(p.pitch.dSilenceThreshold, KPitchParams{}.dSilenceThreshold);
     EXPECT_FALSE(next->pTrackOverlays->bPitch);
+
+    // A profile edited into nonsense: an unreadable value at its default,
+    // values out of range all at theirs.
+    app->WriteProfileString("Tracks", "PitchCeiling", "много");
+    EXPECT_EQ(KReadTrackParams(app.get()).pitch.dCeiling, 600);
+    EXPECT_EQ(KReadTrackParams(app.get()).pitch.dFloor, 100);
+    app->WriteProfileString("Tracks", "PitchCeiling", "50");
+    EXPECT_EQ(KReadTrackParams(app.get()).pitch.dFloor, 75);
 }

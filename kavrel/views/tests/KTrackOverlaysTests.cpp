@@ -1,30 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <deque>
-#include <string>
 #include <vector>
 
-#include "framework/base/ScriptedUserInteraction.h"
 #include "framework/ui/CDC.h"
-#include "framework/ui/CWinApp.h"
-#include "kavrel/views/KDialogTrackParams.h"
 #include "kavrel/views/KTrackOverlays.h"
-#include "testsupport/DialogAnswers.h"
 #include "testsupport/PlainWindow.h"
 #include "testsupport/WindowPixels.h"
 
 namespace {
-
-// A profile of each test's own: ctest runs the tests side by side.
-class CTracksTestApp : public CWinApp {
-public:
-    CTracksTestApp()
-        : CWinApp((std::string("TrackOverlaysTest-") + ::testing::UnitTest::GetInstance()->current_test_info()->name())
-                      .c_str())
-    {
-    }
-};
 
 bool IsPitchColour(COLORREF c)
 {
@@ -101,80 +85,4 @@ TEST(KTrackOverlays, PitchLineBreaksWhereUnvoicedAndItsScaleStandsAtTheRightEdge
     for (int y = 8; y <= 191; ++y)
         EXPECT_TRUE(IsPitchColour(pixel(299, y))) << y;
     EXPECT_FALSE(IsPitchColour(pixel(299, 4)));
-}
-
-TEST(KTrackOverlays, FormantDotsSitOnTheirRowsAndSkipWhatLiesAboveTheBand)
-{
-    CWnd wnd;
-    ASSERT_TRUE(ktest::CreatePlainWindow(wnd, 40, 140));
-    KFormantFrame frame;
-    frame.formants = {{500, 50}, {1500, 80}, {7990, 100}};
-    const std::vector<const KFormantFrame*> frames = {&frame, nullptr, &frame};
-    {
-        CClientDC dc(&wnd);
-        dc.FillSolidRect(0, 0, 40, 140, 0);
-        KDrawFormantTracks(&dc, 10, frames, 16000, 256, 128);
-    }
-    EXPECT_EQ(ktest::ScreenPixel(&wnd, 10, 119), kFormantDotColour);
-    EXPECT_EQ(ktest::ScreenPixel(&wnd, 12, 127 - 24), kFormantDotColour);
-    for (int y = 0; y < 140; ++y)
-        if (ktest::ScreenPixel(&wnd, 11, y) == kFormantDotColour)
-            EXPECT_TRUE(y == 118 || y == 119 || y == 120 || (y >= 102 && y <= 104)) << y; // the dots' edges
-    for (int x = 0; x < 40; ++x)
-        EXPECT_NE(ktest::ScreenPixel(&wnd, x, 0), kFormantDotColour);
-}
-
-// The dialog refuses what the analyses cannot take, says why, and on OK the
-// values go to the profile, from which a new set of overlays reads them; a
-// profile holding nonsense gives the defaults.
-TEST(KTrackOverlays, DialogValuesGoToTheProfileAndComeBack)
-{
-    ktest::EnsureQtApplication();
-    CTracksTestApp app;
-    KWriteTrackParams(&app, KTrackParams{}); // the profile outlives the run
-    CScriptedUserInteraction ui;
-    IUserInteraction* old = SetUserInteraction(&ui);
-    std::deque<ktest::DialogAnswer> answers;
-    answers.push_back([&](CDialog& d) {
-        ktest::ExpectTexts(d, {{CKDialogTrackParams::IDC_PITCH_FLOOR, "75"},
-                               {CKDialogTrackParams::IDC_PITCH_CEILING, "600"},
-                               {CKDialogTrackParams::IDC_NUMBER_OF_FORMANTS, "5"},
-                               {CKDialogTrackParams::IDC_MAX_FORMANT, "5500"}});
-        d.SetDlgItemText(CKDialogTrackParams::IDC_PITCH_FLOOR, "120");
-        d.SetDlgItemText(CKDialogTrackParams::IDC_PITCH_CEILING, "100");
-        d.ClickDlgButton(IDOK);
-        EXPECT_TRUE(ktest::WasTold(ui, "Верхняя граница основного тона должна быть выше нижней"));
-        d.SetDlgItemText(CKDialogTrackParams::IDC_PITCH_CEILING, "400");
-        d.SetDlgItemText(CKDialogTrackParams::IDC_MAX_FORMANT, "5000");
-        d.SetDlgItemText(CKDialogTrackParams::IDC_NUMBER_OF_FORMANTS, "4");
-        d.SetDlgItemText(CKDialogTrackParams::IDC_FORMANT_WINDOW, "0,03");
-        d.ClickDlgButton(IDOK);
-    });
-    DialogDriver oldDriver = ktest::AnswerDialogsInTurn(answers, {});
-    {
-        auto overlays = std::make_shared<CKTrackOverlays>();
-        overlays->ReadProfile();
-        ASSERT_TRUE(overlays->EditParams(nullptr));
-        EXPECT_EQ(overlays->Cache.Params().pitch.dFloor, 120);
-    }
-    SetDialogDriver(oldDriver);
-    SetUserInteraction(old);
-    EXPECT_TRUE(answers.empty());
-
-    auto again = std::make_shared<CKTrackOverlays>();
-    again->ReadProfile();
-    const KTrackParams& p = again->Cache.Params();
-    EXPECT_EQ(p.pitch.dFloor, 120);
-    EXPECT_EQ(p.pitch.dCeiling, 400);
-    EXPECT_EQ(p.formants.dMaxFormant, 5000);
-    EXPECT_EQ(p.formants.nFormants, 4);
-    EXPECT_EQ(p.formants.dWindowLength, 0.03);
-    EXPECT_EQ(p.pitch.dSilenceThreshold, KPitchParams{}.dSilenceThreshold);
-    EXPECT_STREQ(app.GetProfileString("Tracks", "PitchFloor", ""), "120");
-
-    app.WriteProfileString("Tracks", "PitchCeiling", "много");
-    EXPECT_EQ(KReadTrackParams(&app).pitch.dCeiling, 600); // unreadable: that one at its default
-    EXPECT_EQ(KReadTrackParams(&app).pitch.dFloor, 120);
-    app.WriteProfileString("Tracks", "PitchCeiling", "50");
-    EXPECT_EQ(KReadTrackParams(&app).pitch.dFloor, 75); // out of range: all at their defaults
 }
