@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "kavrel/core/KFilmTracks.h"
 #include "kavrel/core/KFormants.h"
 #include "kavrel/core/KPitch.h"
 #include "kavrel/core/KSampleSource.h"
@@ -16,9 +17,12 @@
 namespace {
 
 const char* const kPitchUsage =
-    "kavrel pitch FILE.wav... [--floor HZ] [--ceiling HZ] [--step S] [--channel C] [--format tsv|json]";
+    "kavrel pitch FILE.wav... [--floor HZ] [--ceiling HZ] [--silence-threshold X] [--voicing-threshold X] "
+    "[--octave-cost X] [--octave-jump-cost X] [--voiced-unvoiced-cost X] [--gaussian] [--step S] [--channel C] "
+    "[--format tsv|json]";
 const char* const kFormantsUsage =
-    "kavrel formants FILE.wav... [--max-formant HZ] [--count N] [--step S] [--channel C] [--format tsv|json]";
+    "kavrel formants FILE.wav... [--max-formant HZ] [--count N] [--window S] [--pre-emphasis HZ] [--step S] "
+    "[--channel C] [--format tsv|json]";
 
 // What an unvoiced frame's F0 and a formant not found print as in text.
 const char* const kUndefined = "--undefined--";
@@ -39,86 +43,112 @@ int refuse(const char* text)
     return Refuse(text);
 }
 
-// The options after the file. 0; 1 after a refusal of a value out of its
-// range; 2 for an unknown option, a missing value or one that is no number
-// (the caller prints the usage).
+// The options after the file: each names a parameter of the workshop's
+// parameters dialog, with the dialog's ranges (KTrackParamsProblem).
+// 0; 1 after a refusal of a value out of its range; 2 for an unknown
+// option, a missing value or one that is no number (the caller prints the usage).
 int parseTrackOptions(const ToolArgs& args, bool pitch, TrackOptions& o)
 {
-    for (size_t i = 1; i < args.size(); i += 2) {
+    KPitchParams& q = o.pitch;
+    KFormantParams& f = o.formants;
+    const struct {
+        const char* name;
+        bool pitch;
+        double* value;
+    } numbers[] = {
+        {"--floor", true, &q.dFloor},
+        {"--ceiling", true, &q.dCeiling},
+        {"--silence-threshold", true, &q.dSilenceThreshold},
+        {"--voicing-threshold", true, &q.dVoicingThreshold},
+        {"--octave-cost", true, &q.dOctaveCost},
+        {"--octave-jump-cost", true, &q.dOctaveJumpCost},
+        {"--voiced-unvoiced-cost", true, &q.dVoicedUnvoicedCost},
+        {"--max-formant", false, &f.dMaxFormant},
+        {"--window", false, &f.dWindowLength},
+        {"--pre-emphasis", false, &f.dPreEmphasisFrom},
+    };
+    for (size_t i = 1; i < args.size(); ++i) {
+        const CString& key = args[i];
+        if (pitch && key == "--gaussian") {
+            q.bGaussian = true;
+            continue;
+        }
         if (i + 1 >= args.size())
             return 2;
-        const CString& key = args[i];
-        double v = 0;
+        const CString& text = args[++i];
         long n = 0;
         if (key == "--count" || key == "--channel") {
-            if (!ParseLong(args[i + 1], n))
+            if (!ParseLong(text, n))
                 return 2;
-        } else if (!ParseNumber(args[i + 1], v)) {
-            return 2;
+            if (key == "--channel") {
+                if (n < 0 || n > 1)
+                    return refuse("Канал должен быть 0 (левый) или 1 (правый)");
+                o.channel = n;
+            } else if (pitch) {
+                return 2;
+            } else {
+                // Kept in range here: an int would not hold every long.
+                if (n < KTrackLimits::kMinFormants || n > KTrackLimits::kMaxFormants)
+                    return refuse("Число формант должно быть от 1 до 10.");
+                f.nFormants = int(n);
+            }
+            continue;
         }
+        double v = 0;
+        if (!ParseNumber(text, v))
+            return 2;
         if (key == "--step") {
             if (v < 0.0005 || v > 10)
                 return refuse("Шаг кадров (--step) должен быть от 0.0005 до 10 с");
             o.step = v;
-        } else if (key == "--channel") {
-            if (n < 0 || n > 1)
-                return refuse("Канал должен быть 0 (левый) или 1 (правый)");
-            o.channel = n;
-        } else if (pitch && key == "--floor") {
-            if (v < 10)
-                return refuse("Нижняя граница основного тона (--floor) должна быть не меньше 10 Гц");
-            o.pitch.dFloor = v;
-        } else if (pitch && key == "--ceiling") {
-            if (v <= 10)
-                return refuse("Верхняя граница основного тона (--ceiling) должна быть больше 10 Гц");
-            o.pitch.dCeiling = v;
-            o.bCeilingGiven = true;
-        } else if (!pitch && key == "--max-formant") {
-            if (v < 1000)
-                return refuse("Наибольшая частота формант (--max-formant) должна быть не меньше 1000 Гц");
-            o.formants.dMaxFormant = v;
-            o.bMaxFormantGiven = true;
-        } else if (!pitch && key == "--count") {
-            if (n < 1 || n > 10)
-                return refuse("Число формант (--count) должно быть целым от 1 до 10");
-            o.formants.nFormants = int(n);
-        } else {
-            return 2;
+            continue;
         }
+        bool known = false;
+        for (const auto& option : numbers) {
+            if (option.pitch == pitch && key == option.name) {
+                *option.value = v;
+                known = true;
+            }
+        }
+        if (!known)
+            return 2;
+        if (key == "--ceiling")
+            o.bCeilingGiven = true;
+        if (key == "--max-formant")
+            o.bMaxFormantGiven = true;
     }
-    if (pitch && o.pitch.dFloor >= o.pitch.dCeiling)
-        return refuse("Нижняя граница основного тона (--floor) должна быть меньше верхней (--ceiling)");
+    const CString problem = KTrackParamsProblem(KTrackParams{o.pitch, o.formants});
+    if (!problem.IsEmpty())
+        return Refuse(problem);
     return 0;
 }
 
 // The limits that depend on the file: a frequency above half its rate is
-// not in it. A default beyond the limit gives way to the limit; a value
-// asked for is refused. True when the options fit.
+// not in it. A value asked for beyond it is refused; a default gives way to
+// it, as in the workshop (KTrackParamsForRate). True when the options fit.
 bool fitToRate(TrackOptions& o, bool pitch, double rate)
 {
     const double nyquist = rate / 2;
     CString text;
-    if (pitch) {
-        if (o.pitch.dCeiling > nyquist && !o.bCeilingGiven)
-            o.pitch.dCeiling = nyquist;
-        if (o.pitch.dCeiling > nyquist) {
-            text.Format("Верхняя граница основного тона (--ceiling) должна быть не больше половины частоты "
-                        "дискретизации файла (%g Гц)", nyquist);
-            return Refuse(text), false;
-        }
-        if (o.pitch.dFloor >= o.pitch.dCeiling) {
-            text.Format("Нижняя граница основного тона (--floor) должна быть меньше верхней (%g Гц)", o.pitch.dCeiling);
-            return Refuse(text), false;
-        }
-        return true;
-    }
-    if (o.formants.dMaxFormant > nyquist && !o.bMaxFormantGiven)
-        o.formants.dMaxFormant = nyquist;
-    if (o.formants.dMaxFormant > nyquist || o.formants.dMaxFormant < 1000) {
-        text.Format("Наибольшая частота формант (--max-formant) должна быть от 1000 Гц до половины частоты "
+    if (pitch && o.bCeilingGiven && o.pitch.dCeiling > nyquist) {
+        text.Format("Верхняя граница основного тона (--ceiling) должна быть не больше половины частоты "
                     "дискретизации файла (%g Гц)", nyquist);
         return Refuse(text), false;
     }
+    if (!pitch && o.bMaxFormantGiven && o.formants.dMaxFormant > nyquist) {
+        text.Format("Наибольшая частота формант (--max-formant) должна быть не больше половины частоты "
+                    "дискретизации файла (%g Гц)", nyquist);
+        return Refuse(text), false;
+    }
+    const KTrackParams fitted = KTrackParamsForRate(KTrackParams{o.pitch, o.formants}, rate);
+    o.pitch = fitted.pitch;
+    o.formants = fitted.formants;
+    if (pitch && o.pitch.dFloor >= o.pitch.dCeiling) {
+        text.Format("Нижняя граница основного тона (--floor) должна быть меньше верхней (%g Гц)", o.pitch.dCeiling);
+        return Refuse(text), false;
+    }
+    if (!pitch && o.formants.dPreEmphasisFrom > o.formants.dMaxFormant)
+        return Refuse("Частота предыскажения должна быть от 0 Гц до наибольшей частоты формант."), false;
     return true;
 }
 
@@ -193,6 +223,12 @@ int RunPitchOfOne(const ToolArgs& given)
     report.Field("channel", "%ld", o.channel);
     report.Field("floor", "%.9g", o.pitch.dFloor);
     report.Field("ceiling", "%.9g", o.pitch.dCeiling);
+    report.Field("silence_threshold", "%.9g", o.pitch.dSilenceThreshold);
+    report.Field("voicing_threshold", "%.9g", o.pitch.dVoicingThreshold);
+    report.Field("octave_cost", "%.9g", o.pitch.dOctaveCost);
+    report.Field("octave_jump_cost", "%.9g", o.pitch.dOctaveJumpCost);
+    report.Field("voiced_unvoiced_cost", "%.9g", o.pitch.dVoicedUnvoicedCost);
+    report.Field("gaussian", "%d", o.pitch.bGaussian ? 1 : 0);
     reportFrames(report, film, o, track.size());
     report.Table("track", {"time", "f0", "strength"}, "time\tf0\tstrength", "\t");
     for (size_t i = 0; i < track.size() && i < times.size(); ++i) {
@@ -224,6 +260,8 @@ int RunFormantsOfOne(const ToolArgs& given)
     report.Field("channel", "%ld", o.channel);
     report.Field("max_formant", "%.9g", o.formants.dMaxFormant);
     report.Field("count", "%d", o.formants.nFormants);
+    report.Field("window", "%.9g", o.formants.dWindowLength);
+    report.Field("pre_emphasis", "%.9g", o.formants.dPreEmphasisFrom);
     reportFrames(report, film, o, track.size());
     const int count = o.formants.nFormants;
     std::vector<std::string> columns = {"time", "count"};
@@ -265,7 +303,9 @@ int RunTracks(const ToolArgs& given, int (*one)(const ToolArgs&))
     KToolFormat format;
     if (TakeFormatOption(args, format))
         return 2;
-    return RunForEachToolFile(SplitToolFiles(given, {"--floor", "--ceiling", "--max-formant", "--count", "--step",
+    return RunForEachToolFile(SplitToolFiles(given, {"--floor", "--ceiling", "--silence-threshold", "--voicing-threshold",
+                                                     "--octave-cost", "--octave-jump-cost", "--voiced-unvoiced-cost",
+                                                     "--max-formant", "--count", "--window", "--pre-emphasis", "--step",
                                                      "--channel", "--format"}),
                               format, one);
 }

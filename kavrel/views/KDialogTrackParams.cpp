@@ -11,6 +11,9 @@ void CKDialogTrackParams::DoDataExchange(CDataExchange* pDX)
     DDX_Text(pDX, IDC_OCTAVE_COST, Params.pitch.dOctaveCost);
     DDX_Text(pDX, IDC_OCTAVE_JUMP_COST, Params.pitch.dOctaveJumpCost);
     DDX_Text(pDX, IDC_VOICED_UNVOICED_COST, Params.pitch.dVoicedUnvoicedCost);
+    int gaussian = Params.pitch.bGaussian ? 1 : 0;
+    DDX_Check(pDX, IDC_GAUSSIAN_WINDOW, gaussian);
+    Params.pitch.bGaussian = gaussian != 0;
     DDX_Text(pDX, IDC_MAX_FORMANT, Params.formants.dMaxFormant);
     DDX_Text(pDX, IDC_NUMBER_OF_FORMANTS, Params.formants.nFormants);
     DDX_Text(pDX, IDC_FORMANT_WINDOW, Params.formants.dWindowLength);

@@ -31,6 +31,7 @@ template <class F> void ForEachEntry(KTrackParams& p, const F& f)
     f("FormantWindowLength", p.formants.dWindowLength);
 }
 constexpr const char* kFormantsEntry = "NumberOfFormants";
+constexpr const char* kGaussianEntry = "GaussianWindow";
 
 // A number as the profile holds it, read whatever the locale; false for
 // anything else (then the default stays).
@@ -65,6 +66,7 @@ KTrackParams KReadTrackParams(CWinApp* app)
     const char* section = CKTrackOverlays::kProfileSection;
     ForEachEntry(p, [&](const char* entry, double& v) { ParseNumber(app->GetProfileString(section, entry, ""), v); });
     p.formants.nFormants = app->GetProfileInt(section, kFormantsEntry, p.formants.nFormants);
+    p.pitch.bGaussian = app->GetProfileInt(section, kGaussianEntry, 0) == 1;
     // A profile edited by hand, or by another version, may hold what the
     // analyses cannot take: then all is as at first.
     if (!KTrackParamsProblem(p).IsEmpty())
@@ -80,6 +82,7 @@ void KWriteTrackParams(CWinApp* app, const KTrackParams& params)
     const char* section = CKTrackOverlays::kProfileSection;
     ForEachEntry(p, [&](const char* entry, double& v) { app->WriteProfileString(section, entry, NumberText(v)); });
     app->WriteProfileInt(section, kFormantsEntry, p.formants.nFormants);
+    app->WriteProfileInt(section, kGaussianEntry, p.pitch.bGaussian ? 1 : 0);
 }
 
 // ---- the overlays object -----------------------------------------------------------

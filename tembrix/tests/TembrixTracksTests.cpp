@@ -174,6 +174,8 @@ TEST_F(TembrixTracks, ParametersDialogRefusesNonsenseRecomputesAndItsValuesStart
         d.SetDlgItemText(CKDialogTrackParams::IDC_PITCH_CEILING, "300");
         d.SetDlgItemText(CKDialogTrackParams::IDC_NUMBER_OF_FORMANTS, "4");
         d.SetDlgItemText(CKDialogTrackParams::IDC_FORMANT_WINDOW, "0,03");
+        EXPECT_EQ(d.IsDlgButtonChecked(CKDialogTrackParams::IDC_GAUSSIAN_WINDOW), 0);
+        d.CheckDlgButton(CKDialogTrackParams::IDC_GAUSSIAN_WINDOW, 1);
         d.ClickDlgButton(IDOK);
     });
     main->SendMessage(WM_COMMAND, CKTrackOverlays::ID_TRACK_PARAMETERS);
@@ -193,6 +195,7 @@ TEST_F(TembrixTracks, ParametersDialogRefusesNonsenseRecomputesAndItsValuesStart
     EXPECT_EQ(p.pitch.dCeiling, 300);
     EXPECT_EQ(p.formants.nFormants, 4);
     EXPECT_EQ(p.formants.dWindowLength, 0.03);
+    EXPECT_TRUE(p.pitch.bGaussian);
     EXPECT_EQ(p.pitch.dSilenceThreshold, KPitchParams{}.dSilenceThreshold);
     EXPECT_FALSE(next->pTrackOverlays->bPitch);
 

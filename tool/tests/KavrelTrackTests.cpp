@@ -129,6 +129,17 @@ TEST(KavrelTracks, PitchFollowsTheVowelOnTheFilmsCadresAndIsUndefinedInSilence)
     EXPECT_EQ(stepped.back()[0], "1.500000");
     EXPECT_NEAR(number(stepped[50][1]), 200, 2);
 
+    // The dialog's other parameters: the Gaussian window finds the same
+    // voice; a silence threshold of the whole peak leaves nothing voiced.
+    const auto gaussian = rowsOf(ktest::RunKavrel(dir, "pitch '" + wav + "' --step 0.01 --gaussian").out);
+    ASSERT_EQ(gaussian.size(), 151u);
+    EXPECT_NEAR(number(gaussian[50][1]), 200, 2);
+    const ktest::ToolRun quiet = ktest::RunKavrel(dir, "pitch '" + wav + "' --step 0.01 --silence-threshold 1 "
+                                                       "--octave-jump-cost 0.5");
+    ktest::ExpectKeys(ktest::KeyValues(quiet.out), {{"silence_threshold", "1"}, {"octave_jump_cost", "0.5"}, {"gaussian", "0"}});
+    for (const auto& row : rowsOf(quiet.out))
+        EXPECT_EQ(row[1], "--undefined--") << row[0];
+
     // The channel asked for is the one analysed.
     const std::string stereo = vowelFile(dir, "stereo.wav", 200, {{600, 80}}, true);
     const auto right = rowsOf(ktest::RunKavrel(dir, "pitch '" + stereo + "' --channel 1 --step 0.1").out);
@@ -185,13 +196,17 @@ TEST(KavrelTracks, RefuseValuesOutOfRangeAndFitTheDefaultsToTheRate)
         int status;
         const char* message;
     } cases[] = {
-        {"pitch " + wav + " --floor 5", 1, "не меньше 10 Гц"},
-        {"pitch " + wav + " --floor 300 --ceiling 200", 1, "меньше верхней"},
+        {"pitch " + wav + " --floor 5", 1, "от 20 до 1000 Гц"},
+        {"pitch " + wav + " --floor 300 --ceiling 200", 1, "выше нижней"},
+        {"pitch " + wav + " --silence-threshold 2", 1, "Порог тишины должен быть от 0 до 1"},
+        {"pitch " + wav + " --octave-cost -1", 1, "от 0 до 10"},
+        {"formants " + wav + " --window 0.5", 1, "от 0,005 до 0,1 с"},
+        {"pitch " + wav + " --gaussian --floor", 2, "Использование: kavrel pitch"},
         {"pitch " + wav + " --ceiling 8001", 1, "половины частоты дискретизации файла (8000 Гц)"},
         {"pitch " + wav + " --step 0.0001", 1, "от 0.0005 до 10 с"},
         {"pitch " + wav + " --channel 1", 1, "нет такого канала"},
         {"pitch " + wav + " --channel 2", 1, "0 (левый) или 1 (правый)"},
-        {"formants " + wav + " --max-formant 999", 1, "не меньше 1000 Гц"},
+        {"formants " + wav + " --max-formant 999", 1, "от 1000 до 20000 Гц"},
         {"formants " + wav + " --max-formant 9000", 1, "половины частоты дискретизации файла (8000 Гц)"},
         {"formants " + wav + " --count 11", 1, "от 1 до 10"},
         {"pitch " + wav + " --floor abc", 2, "Использование: kavrel pitch"},
