@@ -191,17 +191,22 @@ void CKFormantAnalysis::FrameSpan(double t, long& first, long& count) const
 void CKFormantAnalysis::Frame(const float* grid, long gridFirst, double t, KFormantFrame& out)
 {
     out.dTime = t;
+    out.dLevel = -1e300;
     out.formants.clear();
     long first, count;
     FrameSpan(t, first, count);
     const float* g = grid + (first - gridFirst);
     const long n = m_nWindow;
     m_x.resize(size_t(n));
-    double energy = 0;
+    double energy = 0, plain = 0, weights = 0;
     for (long i = 0; i < n; ++i) {
-        m_x[size_t(i)] = (double(g[i + 1]) - m_emphasis * double(g[i])) * m_window[size_t(i)];
+        const double w = m_window[size_t(i)];
+        m_x[size_t(i)] = (double(g[i + 1]) - m_emphasis * double(g[i])) * w;
         energy += m_x[size_t(i)] * m_x[size_t(i)];
+        plain += double(g[i + 1]) * double(g[i + 1]) * w * w;
+        weights += w * w;
     }
+    out.dLevel = plain > 0 ? 10 * std::log10(plain / weights) : -1e300;
     if (!(energy > 0))
         return;
 

@@ -21,6 +21,7 @@ struct KFormant {
 
 struct KFormantFrame {
     double dTime = 0;                 // seconds, the frame's centre
+    double dLevel = -1e300;           // dB of the window-weighted samples' mean square (16-bit scale)
     std::vector<KFormant> formants;   // ascending frequency, at most nFormants
 };
 

@@ -263,8 +263,14 @@ void KDrawPitchTrack(CDC* pDC, const CRect& rc, const KPitchScale& scale, long x
 void KDrawFormantTracks(CDC* pDC, long x0, const std::vector<const KFormantFrame*>& frames, double fs, int nFFT,
                         int nLines)
 {
+    // As in a spectrogram's dynamic range: no dots where the sound is far
+    // quieter than the loudest shown, which would be formants of silence.
+    double loudest = -1e300;
+    for (const KFormantFrame* f : frames)
+        if (f)
+            loudest = std::max(loudest, f->dLevel);
     for (size_t i = 0; i < frames.size(); ++i) {
-        if (!frames[i])
+        if (!frames[i] || frames[i]->dLevel < loudest - kFormantDynamicRange)
             continue;
         const int x = int(x0 + long(i));
         for (const KFormant& f : frames[i]->formants) {

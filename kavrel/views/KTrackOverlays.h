@@ -80,9 +80,12 @@ int KSonogramRowOfFrequency(double f, double fs, int nFFT, int nLines);
 constexpr COLORREF kPitchLineColour = 0xFFFF00;   // cyan
 constexpr COLORREF kPitchHaloColour = 0x000000;
 constexpr COLORREF kFormantDotColour = 0x0000FF;  // red
+// Frames more than this many dB below the loudest shown get no formant dots.
+constexpr double kFormantDynamicRange = 30;
 
 // Drawing in view coordinates: the pitch line of cadres x0 .. x0+f0.size()-1
-// with its scale at the right edge of rc; the formant dots of the frames.
+// with its scale at the right edge of rc; the formant dots of the frames
+// within kFormantDynamicRange of the loudest of them.
 void KDrawPitchTrack(CDC* pDC, const CRect& rc, const KPitchScale& scale, long x0, const std::vector<double>& f0);
 void KDrawFormantTracks(CDC* pDC, long x0, const std::vector<const KFormantFrame*>& frames, double fs, int nFFT,
                         int nLines);

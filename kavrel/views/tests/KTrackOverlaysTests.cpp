@@ -86,3 +86,27 @@ TEST(KTrackOverlays, PitchLineBreaksWhereUnvoicedAndItsScaleStandsAtTheRightEdge
         EXPECT_TRUE(IsPitchColour(pixel(299, y))) << y;
     EXPECT_FALSE(IsPitchColour(pixel(299, 4)));
 }
+
+TEST(KTrackOverlays, FormantDotsOnlyWhereTheSoundIsWithinTheDynamicRangeOfTheLoudest)
+{
+    CWnd wnd;
+    ASSERT_TRUE(ktest::CreatePlainWindow(wnd, 300, 200));
+    auto frameAt = [](double level) {
+        KFormantFrame f;
+        f.dLevel = level;
+        f.formants = {{1000, 80}};
+        return f;
+    };
+    const KFormantFrame loud = frameAt(80), near = frameAt(80 - kFormantDynamicRange + 1),
+                        quiet = frameAt(80 - kFormantDynamicRange - 1);
+    const std::vector<const KFormantFrame*> frames = {&loud, nullptr, &near, nullptr, &quiet};
+    {
+        CClientDC dc(&wnd);
+        dc.FillSolidRect(0, 0, 300, 200, 0x707070);
+        KDrawFormantTracks(&dc, 10, frames, 16000, 256, 128);
+    }
+    const int y = KSonogramRowOfFrequency(1000, 16000, 256, 128);
+    EXPECT_EQ(ktest::ScreenPixel(&wnd, 10, y), kFormantDotColour);
+    EXPECT_EQ(ktest::ScreenPixel(&wnd, 12, y), kFormantDotColour);
+    EXPECT_EQ(ktest::ScreenPixel(&wnd, 14, y), COLORREF(0x707070));
+}
