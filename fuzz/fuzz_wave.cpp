@@ -3,10 +3,13 @@
 // samples read across both ends of the data in either channel, the window
 // moved over the file, the raw frames read in one pass (as they stand and
 // as 16-bit samples), and the power of
-// every cadre of a film over the whole file.
+// every cadre of a film over the whole file; then the pitch and formant
+// tracks its sonogram would show.
+#include <algorithm>
 #include <vector>
 
 #include "fuzz/FuzzSupport.h"
+#include "kavrel/core/KFilmTracks.h"
 #include "kavrel/core/KWave.h"
 #include "kavrel/core/KWaveFilm.h"
 #include "kavrel/core/KWaveFilmHelpers.h"
@@ -39,7 +42,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             wave.ReadBlockAlignedWaveSamples16(wide.data(), long(wide.size()) / wave.GetKWaveNChannels());
     }
     CKWaveFilm film;
-    if (OpenKWaveFilmOnWholeFile(film, in.Path(), "fuzz", 1024))
-        film.PowerCreate();
+    if (!OpenKWaveFilmOnWholeFile(film, in.Path(), "fuzz", 1024))
+        return 0;
+    film.PowerCreate();
+    // The sonogram's pitch and formant overlays over the first cadres and
+    // their values at the caret, with the workshop's parameters.
+    CKFilmTracks tracks;
+    const long shown = std::min(film.GetNCadres(), 300L);
+    std::vector<double> f0;
+    tracks.Pitch(film, 0, shown, f0);
+    std::vector<const KFormantFrame*> formants;
+    tracks.Formants(film, 0, shown, formants);
+    tracks.AtCadre(film, shown / 2, true, true);
     return 0;
 }
