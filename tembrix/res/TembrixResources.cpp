@@ -87,11 +87,6 @@ const KStringResource kPrompts[] = {
     {ID_IMPORT_TEXTGRID, "Добавить фонообъекты (только текст) из интервалов TextGrid программы Praat\n"
                          "Импорт объектов из TextGrid"},
     {ID_RULER_IN_SECONDS, "Подписи шкалы времени в целых секундах\nШкала времени в секундах"},
-    {CKTrackOverlays::ID_SHOW_PITCH_TRACK,
-     "Показать или скрыть линию основного тона со шкалой в герцах у правого края сонограммы\nОсновной тон"},
-    {CKTrackOverlays::ID_SHOW_FORMANT_TRACKS, "Показать или скрыть точки формант на сонограмме\nФорманты"},
-    {CKTrackOverlays::ID_TRACK_PARAMETERS,
-     "Границы и пороги основного тона, число и наибольшая частота формант\nПараметры основного тона и формант"},
 };
 
 KMenuItem FileMenu(bool bDocument)
@@ -232,9 +227,6 @@ const KToolBarButtonImage kToolBarPictures[] = {
     {ID_CREATE_VOICE_SIGNAL,         ":/tembrix/toolbar/create-voice-signal.png"},
     {ID_SAVE_PROTOCOL,               ":/tembrix/toolbar/save-protocol.png"},
     {ID_SHOW_PHASE_PORTRAIT,         ":/tembrix/toolbar/show-phase-portrait.png"},
-    {CKTrackOverlays::ID_SHOW_PITCH_TRACK,    ":/tembrix/toolbar/show-pitch-track.png"},
-    {CKTrackOverlays::ID_SHOW_FORMANT_TRACKS, ":/tembrix/toolbar/show-formant-tracks.png"},
-    {CKTrackOverlays::ID_TRACK_PARAMETERS,    ":/tembrix/toolbar/track-parameters.png"},
 };
 
 const KToolBarTemplate kToolBar(IDR_MAINFRAME, {

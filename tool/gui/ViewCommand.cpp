@@ -31,6 +31,11 @@ constexpr UINT ID_VIEWER_SPECTRUM = 40002;
 constexpr UINT ID_VIEWER_PHASE_PORTRAIT = 40003;
 constexpr int kPowerHeight = 120;
 
+// The toolbar: the tracks' overlays, as in the workshop's.
+const KToolBarTemplate kViewerToolBar(IDR_VIEWER, {CKTrackOverlays::ID_SHOW_PITCH_TRACK,
+                                                   CKTrackOverlays::ID_SHOW_FORMANT_TRACKS,
+                                                   CKTrackOverlays::ID_TRACK_PARAMETERS});
+
 const KMenuTemplate kViewerMenu(IDR_VIEWER, {
     KMenuItem("Вид", {
         KMenuItem("Основной тон", CKTrackOverlays::ID_SHOW_PITCH_TRACK),
@@ -75,13 +80,16 @@ public:
         MapUpdate(CKTrackOverlays::ID_INDICATOR_TRACKS, &CKViewerFrame::OnUpdateTracksPane);
     }
 
-    // A status bar for the values of the tracks at the caret.
+    // The toolbar of the tracks, and a status bar for their values at the caret.
     int OnCreate(LPCREATESTRUCT lpCreateStruct) override
     {
         static const UINT indicators[] = {ID_SEPARATOR, CKTrackOverlays::ID_INDICATOR_TRACKS};
-        if (CFrameWnd::OnCreate(lpCreateStruct) == -1 || !m_wndStatusBar.Create(this) ||
+        if (CFrameWnd::OnCreate(lpCreateStruct) == -1 ||
+            !m_wndToolBar.Create(this, DWORD(WS_CHILD) | DWORD(WS_VISIBLE) | CBRS_TOP, AFX_IDW_TOOLBAR) ||
+            !m_wndToolBar.LoadToolBar(IDR_VIEWER) || !m_wndStatusBar.Create(this) ||
             !m_wndStatusBar.SetIndicators(indicators, 2))
             return -1;
+        m_wndToolBar.SetBarStyle(m_wndToolBar.GetBarStyle() | CBRS_TOOLTIPS | CBRS_FLYBY);
         return 0;
     }
 
@@ -149,6 +157,7 @@ public:
     }
 
     CSplitterWnd m_wndSplitter;
+    CToolBar m_wndToolBar;
     CStatusBar m_wndStatusBar;
 
 private:
@@ -168,7 +177,7 @@ public:
             return false;
         }
         m_Doc.pTrackOverlays->ReadProfile();
-        m_pFrame = new CKViewerFrame(m_Doc, 960, kPowerHeight + film.GetNFFT() / 2 + 72);
+        m_pFrame = new CKViewerFrame(m_Doc, 960, kPowerHeight + film.GetNFFT() / 2 + 104);
         CString title;
         title.Format("Сонограмма - %s", film.GetKWaveFileTitle().GetString());
         m_pFrame->SetTitle(title);

@@ -237,12 +237,12 @@ TEST(KavrelView, DrawsItsWindowInEveryDisplayType)
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     // 20000 samples at 16000 Hz, step 102: 196 cadres, narrower than the
-    // window. The frame holds its menu bar, the power curve (120 rows) above
+    // window. The frame holds its menu bar and toolbar, the power curve (120 rows) above
     // the sonogram's 512 lines, the shared scroll bar and the status bar.
     for (const char* type : {"grey", "grey-inverse", "colour", "phase", "phasefreq", "harmonogram", "frame"}) {
         QImage image;
         ASSERT_TRUE(image.load(QString::fromStdString(dir + "/kavrel-view-" + type + ".png"))) << type;
-        EXPECT_EQ(image.size(), QSize(960, 120 + 512 + 72)) << type;
+        EXPECT_EQ(image.size(), QSize(960, 120 + 512 + 104)) << type;
         // Past the film's end the power view shows its dark green paper.
         int paper = 0;
         for (int y = 0; y < 160; ++y)
@@ -253,7 +253,7 @@ TEST(KavrelView, DrawsItsWindowInEveryDisplayType)
     // sonogram (a chirp: some formants at least), the status bar their values.
     QImage tracks;
     ASSERT_TRUE(tracks.load(QString::fromStdString(dir + "/kavrel-view-tracks.png")));
-    EXPECT_EQ(tracks.size(), QSize(960, 120 + 512 + 72));
+    EXPECT_EQ(tracks.size(), QSize(960, 120 + 512 + 104));
     int cyan = 0, red = 0;
     for (int y = 0; y < tracks.height(); ++y)
         for (int x = 0; x < tracks.width(); ++x) {
