@@ -14,7 +14,7 @@ struct Resonance {
     double frequency, bandwidth;
 };
 
-struct VoiceSpec {
+struct VoiceRecipe {
     std::function<double(double)> f0;      // Hz at time t (s); <= 0: silence there
     double jitter = 0;                      // each period's frequency off by up to this fraction
     std::vector<Resonance> formants;
@@ -50,7 +50,7 @@ struct Voice {
     }
 };
 
-inline Voice MakeVoice(const VoiceSpec& spec, double seconds, double fs, unsigned seed = 1)
+inline Voice MakeVoice(const VoiceRecipe& recipe, double seconds, double fs, unsigned seed = 1)
 {
     const long n = std::lround(seconds * fs);
     Voice v;
@@ -63,7 +63,7 @@ inline Voice MakeVoice(const VoiceSpec& spec, double seconds, double fs, unsigne
         return double((seed >> 8) & 0xFFFF) / 32767.5 - 1;
     };
     for (long i = 0; i < n; ++i) {
-        const double f = spec.f0(double(i) / fs);
+        const double f = recipe.f0(double(i) / fs);
         if (f <= 0) {
             phase = 0;
             continue;
@@ -77,10 +77,10 @@ inline Voice MakeVoice(const VoiceSpec& spec, double seconds, double fs, unsigne
         phase += 2 * std::numbers::pi * fi / fs;
         if (phase >= 2 * std::numbers::pi) {
             phase -= 2 * std::numbers::pi;
-            factor = 1 + spec.jitter * next();
+            factor = 1 + recipe.jitter * next();
         }
     }
-    for (const Resonance& r : spec.formants) {
+    for (const Resonance& r : recipe.formants) {
         const double c = -std::exp(-2 * std::numbers::pi * r.bandwidth / fs);
         const double b = 2 * std::exp(-std::numbers::pi * r.bandwidth / fs) * std::cos(2 * std::numbers::pi * r.frequency / fs);
         const double a = 1 - b - c;
@@ -96,7 +96,7 @@ inline Voice MakeVoice(const VoiceSpec& spec, double seconds, double fs, unsigne
     for (double s : x)
         m = std::max(m, std::fabs(s));
     for (long i = 0; i < n; ++i)
-        v.samples[size_t(i)] = m > 0 ? float(x[size_t(i)] / m * spec.peak) : 0.f;
+        v.samples[size_t(i)] = m > 0 ? float(x[size_t(i)] / m * recipe.peak) : 0.f;
     return v;
 }
 

@@ -25,10 +25,10 @@ namespace {
 // Two seconds of a 140 Hz vowel with formants at 600, 1400, 2600, 3500 and 4500 Hz.
 void WriteVowel(const std::string& path)
 {
-    ktest::VoiceSpec spec;
-    spec.f0 = [](double) { return 140.0; };
-    spec.formants = {{600, 70}, {1400, 90}, {2600, 120}, {3500, 150}, {4500, 200}};
-    const ktest::Voice v = ktest::MakeVoice(spec, 2.0, kRate);
+    ktest::VoiceRecipe recipe;
+    recipe.f0 = [](double) { return 140.0; };
+    recipe.formants = {{600, 70}, {1400, 90}, {2600, 120}, {3500, 150}, {4500, 200}};
+    const ktest::Voice v = ktest::MakeVoice(recipe, 2.0, kRate);
     std::vector<int> x;
     for (float s : v.samples)
         x.push_back(int(std::lround(s)));

@@ -59,10 +59,10 @@ double median(std::vector<double> v)
 // right channel of a stereo file whose left is silent when stereo.
 std::vector<int> vowel(double f0, const std::vector<ktest::Resonance>& formants, long count, double fs)
 {
-    ktest::VoiceSpec spec;
-    spec.f0 = [f0](double t) { return t < 1 ? f0 : 0; };
-    spec.formants = formants;
-    const ktest::Voice v = ktest::MakeVoice(spec, double(count) / fs, fs);
+    ktest::VoiceRecipe recipe;
+    recipe.f0 = [f0](double t) { return t < 1 ? f0 : 0; };
+    recipe.formants = formants;
+    const ktest::Voice v = ktest::MakeVoice(recipe, double(count) / fs, fs);
     std::vector<int> x;
     for (float s : v.samples)
         x.push_back(int(std::lround(s)));

@@ -18,10 +18,10 @@ const std::vector<ktest::Resonance> kFormants = {{500, 60}, {1500, 90}, {2500, 1
 
 std::vector<int> VoiceSamples(double f0, unsigned rate = kRate)
 {
-    ktest::VoiceSpec spec;
-    spec.f0 = [f0](double) { return f0; };
-    spec.formants = kFormants;
-    const ktest::Voice v = ktest::MakeVoice(spec, 1.0, rate);
+    ktest::VoiceRecipe recipe;
+    recipe.f0 = [f0](double) { return f0; };
+    recipe.formants = kFormants;
+    const ktest::Voice v = ktest::MakeVoice(recipe, 1.0, rate);
     std::vector<int> x;
     for (float s : v.samples)
         x.push_back(int(std::lround(s)));

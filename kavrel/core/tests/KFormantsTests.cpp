@@ -23,8 +23,8 @@ TEST(KFormants, VowelsAtTheirResonators)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.rate << " Hz, F0 " << c.f0 << ", F1 " << c.formants[0].frequency);
-        ktest::VoiceSpec spec{[&c](double) { return c.f0; }, 0.0, c.formants};
-        const ktest::Voice voice = ktest::MakeVoice(spec, 0.6, c.rate);
+        ktest::VoiceRecipe recipe{[&c](double) { return c.f0; }, 0.0, c.formants};
+        const ktest::Voice voice = ktest::MakeVoice(recipe, 0.6, c.rate);
         CKArraySampleSource source(voice.samples, c.rate);
         std::vector<double> times;
         for (double t = 0.1; t <= 0.5; t += 0.01)
@@ -45,8 +45,8 @@ TEST(KFormants, AStretchOfTheGridGivesTheWholeSoundsFrames)
 {
     // What a view computes for its visible cadres must be what the batch
     // tool prints for the whole file, to the bit.
-    ktest::VoiceSpec spec{[](double t) { return 100 + 40 * t; }, 0.005, {{600, 80}, {1700, 100}, {2600, 120}, {3500, 150}, {4500, 200}}};
-    const ktest::Voice voice = ktest::MakeVoice(spec, 1.0, 44100);
+    ktest::VoiceRecipe recipe{[](double t) { return 100 + 40 * t; }, 0.005, {{600, 80}, {1700, 100}, {2600, 120}, {3500, 150}, {4500, 200}}};
+    const ktest::Voice voice = ktest::MakeVoice(recipe, 1.0, 44100);
     CKArraySampleSource source(voice.samples, 44100);
     const std::vector<double> times = {0.0, 0.2, 0.5173, 0.9999};
     // 5500 Hz: the rates' ratio has weights per phase; 5123.4 Hz has none.

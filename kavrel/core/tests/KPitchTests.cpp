@@ -57,8 +57,8 @@ TEST(KPitch, SteadyAndJitteredVowelsFromLowToHigh)
     for (double f0 : {70.0, 100.0, 220.0, 400.0})
         for (double jitter : {0.0, 0.005}) {
             SCOPED_TRACE(testing::Message() << f0 << " Hz, jitter " << jitter);
-            ktest::VoiceSpec spec{[f0](double t) { return t >= 0.2 && t < 1.0 ? f0 : 0; }, jitter, kVowelA};
-            const ktest::Voice voice = ktest::MakeVoice(spec, 1.2, kRate);
+            ktest::VoiceRecipe recipe{[f0](double t) { return t >= 0.2 && t < 1.0 ? f0 : 0; }, jitter, kVowelA};
+            const ktest::Voice voice = ktest::MakeVoice(recipe, 1.2, kRate);
             KPitchParams params;
             params.dFloor = f0 < 75 ? 60 : 75;
             const Score s = Track(voice, params);
@@ -71,8 +71,8 @@ TEST(KPitch, SteadyAndJitteredVowelsFromLowToHigh)
 TEST(KPitch, GlideUpAnOctaveAndBack)
 {
     // An octave a second, as steep as intonation goes on a stressed syllable.
-    ktest::VoiceSpec spec{[](double t) { return 100 * std::pow(2.0, 1 - std::fabs(t - 1)); }, 0.0, {{300, 60}, {2300, 100}, {3000, 120}}};
-    const ktest::Voice voice = ktest::MakeVoice(spec, 2.0, kRate);
+    ktest::VoiceRecipe recipe{[](double t) { return 100 * std::pow(2.0, 1 - std::fabs(t - 1)); }, 0.0, {{300, 60}, {2300, 100}, {3000, 120}}};
+    const ktest::Voice voice = ktest::MakeVoice(recipe, 2.0, kRate);
     const Score s = Track(voice, KPitchParams());
     EXPECT_GT(s.voicedFrames, 190);
     EXPECT_LT(s.worstError, 0.005);

@@ -15,10 +15,10 @@ namespace {
 // A second of a 150 Hz vowel with formants at 500, 1500, 2500, 3500 and 4500 Hz.
 std::vector<int> Vowel()
 {
-    ktest::VoiceSpec spec;
-    spec.f0 = [](double) { return 150.0; };
-    spec.formants = {{500, 60}, {1500, 90}, {2500, 120}, {3500, 150}, {4500, 200}};
-    const ktest::Voice v = ktest::MakeVoice(spec, 1.0, kFs);
+    ktest::VoiceRecipe recipe;
+    recipe.f0 = [](double) { return 150.0; };
+    recipe.formants = {{500, 60}, {1500, 90}, {2500, 120}, {3500, 150}, {4500, 200}};
+    const ktest::Voice v = ktest::MakeVoice(recipe, 1.0, kFs);
     std::vector<int> x;
     for (float s : v.samples)
         x.push_back(int(std::lround(s)));
