@@ -200,6 +200,14 @@ int openTrack(const ToolArgs& given, bool pitch, KToolFormat& format, TrackOptio
     return 0;
 }
 
+// The sound analysed: its rate, its length and the channel.
+void reportSound(CToolReport& report, CKWaveFilm& film, const TrackOptions& o)
+{
+    report.Field("rate", "%ld", film.GetKWaveFrADC());
+    report.Field("samples", "%ld", film.GetKWaveSizeInSamples());
+    report.Field("channel", "%ld", o.channel);
+}
+
 // The frames' spacing in seconds and their number.
 void reportFrames(CToolReport& report, CKWaveFilm& film, const TrackOptions& o, size_t frames)
 {
@@ -218,9 +226,7 @@ int RunPitchOfOne(const ToolArgs& given)
     CKWaveSampleSource source(film);
     const std::vector<KPitchFrame> track = KTrackPitch(source, times, o.pitch);
     CToolReport report(format);
-    report.Field("rate", "%ld", film.GetKWaveFrADC());
-    report.Field("samples", "%ld", film.GetKWaveSizeInSamples());
-    report.Field("channel", "%ld", o.channel);
+    reportSound(report, film, o);
     report.Field("floor", "%.9g", o.pitch.dFloor);
     report.Field("ceiling", "%.9g", o.pitch.dCeiling);
     report.Field("silence_threshold", "%.9g", o.pitch.dSilenceThreshold);
@@ -255,9 +261,7 @@ int RunFormantsOfOne(const ToolArgs& given)
     CKWaveSampleSource source(film);
     const std::vector<KFormantFrame> track = KTrackFormants(source, times, o.formants);
     CToolReport report(format);
-    report.Field("rate", "%ld", film.GetKWaveFrADC());
-    report.Field("samples", "%ld", film.GetKWaveSizeInSamples());
-    report.Field("channel", "%ld", o.channel);
+    reportSound(report, film, o);
     report.Field("max_formant", "%.9g", o.formants.dMaxFormant);
     report.Field("count", "%d", o.formants.nFormants);
     report.Field("window", "%.9g", o.formants.dWindowLength);

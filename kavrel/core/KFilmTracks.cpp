@@ -167,13 +167,18 @@ bool CKFilmTracks::follow(const CKWaveFilm& film)
     return m_dRate > 0;
 }
 
-template <class Map> void CKFilmTracks::forget(Map& kept, long a, long b)
+template <class Map> std::vector<long> CKFilmTracks::forgetFarAndListMissing(Map& kept, long a, long b)
 {
-    if (kept.size() <= kMaxKept)
-        return;
-    const long reach = long(kMaxKept / 4);
-    for (auto it = kept.begin(); it != kept.end();)
-        it = it->first < a - reach || it->first >= b + reach ? kept.erase(it) : std::next(it);
+    if (kept.size() > kMaxKept) {
+        const long reach = long(kMaxKept / 4);
+        for (auto it = kept.begin(); it != kept.end();)
+            it = it->first < a - reach || it->first >= b + reach ? kept.erase(it) : std::next(it);
+    }
+    std::vector<long> missing;
+    for (long c = a; c < b; ++c)
+        if (!kept.count(c))
+            missing.push_back(c);
+    return missing;
 }
 
 void CKFilmTracks::analysePitch(const CKWaveFilm& film, const std::vector<long>& cadres)
@@ -234,11 +239,7 @@ bool CKFilmTracks::Pitch(const CKWaveFilm& film, long c0, long c1, std::vector<d
                 f0[size_t(c - c0)] = p.f0[size_t(c - a)];
             return true;
         }
-    forget(m_candidates, a, b);
-    std::vector<long> missing;
-    for (long c = a; c < b; ++c)
-        if (!m_candidates.count(c))
-            missing.push_back(c);
+    const std::vector<long> missing = forgetFarAndListMissing(m_candidates, a, b);
     analysePitch(film, missing);
     std::vector<KPitchCandidates> frames;
     frames.reserve(size_t(b - a));
@@ -307,11 +308,7 @@ bool CKFilmTracks::Formants(const CKWaveFilm& film, long c0, long c1, std::vecto
     const long a = std::max(0L, c0), b = std::min(film.GetNCadres(), c1);
     if (b <= a)
         return true;
-    forget(m_formantFrames, a, b);
-    std::vector<long> missing;
-    for (long c = a; c < b; ++c)
-        if (!m_formantFrames.count(c))
-            missing.push_back(c);
+    const std::vector<long> missing = forgetFarAndListMissing(m_formantFrames, a, b);
     analyseFormants(film, missing);
     for (long c = a; c < b; ++c)
         frames[size_t(c - c0)] = &m_formantFrames[c];

@@ -91,7 +91,9 @@ private:
     bool follow(const CKWaveFilm& film);
     void analysePitch(const CKWaveFilm& film, const std::vector<long>& cadres);
     void analyseFormants(const CKWaveFilm& film, const std::vector<long>& cadres);
-    template <class Map> static void forget(Map& kept, long a, long b);
+    // Cadres kept far from a .. b-1 go once too many are kept; the cadres
+    // of a .. b-1 not kept are listed.
+    template <class Map> static std::vector<long> forgetFarAndListMissing(Map& kept, long a, long b);
 
     KTrackParams m_params;
     CKWave m_wave;

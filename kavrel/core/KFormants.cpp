@@ -1,17 +1,18 @@
 // Formants by Burg's method. The resampling is a windowed-sinc low-pass
-// read from a table, each output sample a sum over the input samples
+// (weights per phase where the rates make a ratio of small numbers, else
+// read from a table), each output sample a sum over the input samples
 // around its own time, so that any stretch of the grid comes out the same
 // bits as the whole. Each frame: pre-emphasis, the Gaussian window, the
 // predictor by Burg's recursion, and its roots by the Aberth iteration.
 #include "kavrel/core/KFormants.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <complex>
 #include <memory>
 #include <numbers>
-#include <thread>
+
+#include "kavrel/core/KFrameBlocks.h"
 
 namespace {
 
@@ -270,24 +271,18 @@ std::vector<KFormantFrame> KTrackFormants(const KSampleSource& source, const std
                                           const KFormantParams& params, bool (*cancelled)(void*), void* context)
 {
     std::vector<KFormantFrame> frames(times.size());
-    const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
+    const unsigned threads = KAnalysisThreads();
     std::vector<std::unique_ptr<CKFormantAnalysis>> analyses;
     for (unsigned t = 0; t < threads; ++t)
         analyses.push_back(std::make_unique<CKFormantAnalysis>(params, source.Rate()));
     const CKFormantAnalysis& first = *analyses[0];
 
-    // A block of frames at a time: its stretch read on this thread, then
-    // resampled and analysed on every core.
-    constexpr double kBlockSeconds = 30;
-    constexpr size_t kBlock = 2048;
+    // A block's stretch is resampled on every core too.
     std::vector<float> in, grid;
     for (size_t a = 0, b; a < times.size(); a = b) {
         if (cancelled && cancelled(context))
             return {};
-        // Frames far apart make a block of fewer frames, not a longer read.
-        b = a + 1;
-        while (b < times.size() && b - a < kBlock && times[b] - times[a] < kBlockSeconds)
-            ++b;
+        b = KFrameBlockEnd(times, a, 2048);
         long g0, count, g1;
         first.FrameSpan(times[a], g0, count);
         first.FrameSpan(times[b - 1], g1, count);
@@ -297,25 +292,12 @@ std::vector<KFormantFrame> KTrackFormants(const KSampleSource& source, const std
         in.resize(size_t(inCount));
         source.Read(inFirst, inCount, in.data());
         grid.resize(size_t(gridCount));
-
-        auto run = [&](auto job) {
-            std::vector<std::thread> pool;
-            for (unsigned t = 1; t < threads; ++t)
-                pool.emplace_back(job, t);
-            job(0u);
-            for (auto& t : pool)
-                t.join();
-        };
-        run([&](unsigned t) {
+        KOnEveryThread(threads, [&](unsigned t) {
             const long from = gridCount * long(t) / long(threads), to = gridCount * long(t + 1) / long(threads);
             first.ResampleFrom(in.data(), inFirst, g0 + from, to - from, grid.data() + from);
         });
-        std::atomic<size_t> next{a};
-        run([&](unsigned t) {
-            for (size_t i; (i = next.fetch_add(16)) < b;)
-                for (size_t k = i; k < std::min(b, i + 16); ++k)
-                    analyses[t]->Frame(grid.data(), g0, times[k], frames[k]);
-        });
+        KShareFrames(a, b, threads,
+                     [&](unsigned t, size_t k) { analyses[t]->Frame(grid.data(), g0, times[k], frames[k]); });
     }
     return frames;
 }

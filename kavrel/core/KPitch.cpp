@@ -7,13 +7,12 @@
 #include "kavrel/core/KPitch.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <memory>
 #include <numbers>
-#include <thread>
 
 #include "kavrel/core/KFFT.h"
+#include "kavrel/core/KFrameBlocks.h"
 
 namespace {
 
@@ -232,41 +231,25 @@ std::vector<KPitchFrame> KTrackPitch(const KSampleSource& source, const std::vec
     const double rate = source.Rate();
     const double peak = KSourceAbsolutePeak(source);
     std::vector<KPitchCandidates> candidates(times.size());
-    const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
+    const unsigned threads = KAnalysisThreads();
     std::vector<std::unique_ptr<CKPitchAnalysis>> analyses;
     for (unsigned t = 0; t < threads; ++t)
         analyses.push_back(std::make_unique<CKPitchAnalysis>(params, rate, peak));
     const long window = analyses[0]->WindowLength();
 
-    // The sound is read a block of frames at a time on this thread (a wave
-    // is read from one thread); the frames of a block are shared out.
-    constexpr double kBlockSeconds = 30;
-    constexpr size_t kBlock = 4096;
     std::vector<float> samples;
     for (size_t a = 0, b; a < times.size(); a = b) {
         if (cancelled && cancelled(context))
             return {};
-        // Frames far apart make a block of fewer frames, not a longer read.
-        b = a + 1;
-        while (b < times.size() && b - a < kBlock && times[b] - times[a] < kBlockSeconds)
-            ++b;
+        b = KFrameBlockEnd(times, a, 4096);
         const long first = analyses[0]->FirstSampleOfFrame(times[a] * rate);
         const long last = analyses[0]->FirstSampleOfFrame(times[b - 1] * rate) + window;
         samples.resize(size_t(last - first));
         source.Read(first, last - first, samples.data());
-        std::atomic<size_t> next{a};
-        auto work = [&](CKPitchAnalysis* analysis) {
-            for (size_t i; (i = next.fetch_add(16)) < b;)
-                for (size_t k = i; k < std::min(b, i + 16); ++k)
-                    analysis->Candidates(samples.data() + (analysis->FirstSampleOfFrame(times[k] * rate) - first),
-                                         candidates[k]);
-        };
-        std::vector<std::thread> pool;
-        for (unsigned t = 1; t < threads; ++t)
-            pool.emplace_back(work, analyses[t].get());
-        work(analyses[0].get());
-        for (auto& t : pool)
-            t.join();
+        KShareFrames(a, b, threads, [&](unsigned t, size_t k) {
+            CKPitchAnalysis& analysis = *analyses[t];
+            analysis.Candidates(samples.data() + (analysis.FirstSampleOfFrame(times[k] * rate) - first), candidates[k]);
+        });
     }
     const double step = times.size() > 1 ? (times.back() - times.front()) / double(times.size() - 1) : 0.01;
     std::vector<KPitchFrame> frames = KPitchPath(candidates, params, step);
